@@ -1,0 +1,11 @@
+#include "shell/SessionState.h"
+
+namespace horunea {
+
+SessionState& SessionState::instance()
+{
+    static SessionState state;
+    return state;
+}
+
+} // namespace horunea

@@ -1,0 +1,72 @@
+#include "shell/VersionWindow.h"
+
+#include "ui/Dialogs.h"
+#include "ui/Fonts.h"
+#include "ui/Twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace horunea {
+
+QString VersionWindow::homePage()
+{
+    return u"https://horunea.example.jp/"_qs;
+}
+
+QString VersionWindow::mailAddress()
+{
+    return u"support@horunea.example.jp"_qs;
+}
+
+VersionWindow::VersionWindow(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(u"Form9"_qs);
+    setWindowTitle(u"バージョン情報"_qs);
+    setFont(programFont());
+
+    auto* name = new QLabel(u"ホルネア"_qs, this);
+    name->setObjectName(u"Label1"_qs);
+    QFont big = programFont(20);
+    big.setBold(true);
+    name->setFont(big);
+    placeTwips(name, 360, 240, 5400, 600);
+
+    auto* version = new QLabel(u"Version 2.0.1　データベース版"_qs, this);
+    version->setObjectName(u"Label2"_qs);
+    placeTwips(version, 360, 900, 5400, 300);
+
+    auto* description = new QLabel(
+        u"顧客（ユーザー）と件名・ログ、修理の受付と修理ログ、修理先と自社の情報を"
+        u"管理する、営業担当者と小さなお店のためのソフトウェアです。"
+        u"使用者ごとにパスワードで守られたデータベースを持ち、"
+        u"一覧表や情報シートを印刷できます。"_qs,
+        this);
+    description->setObjectName(u"Label3"_qs);
+    description->setWordWrap(true);
+    description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeTwips(description, 360, 1320, 5400, 1500);
+
+    auto* home = new QPushButton(u"ホームページ"_qs, this);
+    home->setObjectName(u"Command1"_qs);
+    home->setToolTip(homePage());
+    placeTwips(home, 360, 2940, 2600, 420);
+    auto* mail = new QPushButton(u"メールを送る"_qs, this);
+    mail->setObjectName(u"Command2"_qs);
+    mail->setToolTip(mailAddress());
+    placeTwips(mail, 3160, 2940, 2600, 420);
+    auto* close = new QPushButton(u"閉じる"_qs, this);
+    close->setObjectName(u"Command3"_qs);
+    close->setDefault(true);
+    placeTwips(close, 360, 3480, 5400, 420);
+
+    connect(home, &QPushButton::clicked, this,
+            [] { Dialogs::instance().openUrl(QUrl(homePage())); });
+    connect(mail, &QPushButton::clicked, this,
+            [] { Dialogs::instance().openUrl(QUrl(u"mailto:"_qs + mailAddress())); });
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    setFixedSize(twips(6120), twips(4140));
+}
+
+} // namespace horunea

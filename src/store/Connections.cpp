@@ -1,0 +1,68 @@
+#include "store/Connections.h"
+
+#include "store/DataFolder.h"
+
+namespace horunea {
+
+Connections& Connections::instance()
+{
+    static Connections connections;
+    return connections;
+}
+
+void Connections::OpenMasterDatabase()
+{
+    m_master.reset();
+    m_master.emplace(Database::open(DataFolder::masterPath()));
+}
+
+void Connections::CloseMasterDatabase()
+{
+    m_master.reset();
+}
+
+void Connections::OpenCustomerDatabase()
+{
+    m_customer.reset();
+    m_customer.emplace(Database::open(CustomerDatabasePath));
+}
+
+void Connections::CloseCustomerDatabase()
+{
+    m_customer.reset();
+}
+
+void Connections::OpenRepairDatabase()
+{
+    m_repair.reset();
+    m_repair.emplace(Database::open(RepairDatabasePath));
+}
+
+void Connections::CloseRepairDatabase()
+{
+    m_repair.reset();
+}
+
+namespace {
+Database& opened(std::optional<Database>& db, const char16_t* what)
+{
+    if (!db)
+        throw StoreError(QStringLiteral("%1が開かれていません。").arg(QString::fromUtf16(what)));
+    return *db;
+}
+} // namespace
+
+Database& Connections::master() { return opened(m_master, u"マスターデータベース"); }
+Database& Connections::customer() { return opened(m_customer, u"顧客データベース"); }
+Database& Connections::repair() { return opened(m_repair, u"修理データベース"); }
+
+void Connections::reset()
+{
+    m_master.reset();
+    m_customer.reset();
+    m_repair.reset();
+    CustomerDatabasePath.clear();
+    RepairDatabasePath.clear();
+}
+
+} // namespace horunea

@@ -1,0 +1,446 @@
+#include "store/Database.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlcipher/sqlite3.h>
+
+namespace horunea {
+
+// ---------------------------------------------------------------- Columns, rows
+
+Columns::Columns(QStringList names) : m_names(std::move(names))
+{
+    for (int i = 0; i < m_names.size(); ++i) {
+        const QString key = foldName(m_names[i]);
+        if (!m_byFoldedName.contains(key))
+            m_byFoldedName.insert(key, i);
+    }
+}
+
+int Columns::indexOf(const QString& name) const
+{
+    auto it = m_byFoldedName.constFind(foldName(name));
+    return it == m_byFoldedName.constEnd() ? -1 : it.value();
+}
+
+QVariant Row::value(const QString& name) const
+{
+    const int column = m_columns->indexOf(name);
+    return column < 0 ? QVariant() : m_values->value(column);
+}
+
+QString Row::text(const QString& name) const
+{
+    const QVariant v = value(name);
+    return v.isNull() ? QString(u""_qs) : v.toString();
+}
+
+QString Row::text(int column) const
+{
+    const QVariant v = value(column);
+    return v.isNull() ? QString(u""_qs) : v.toString();
+}
+
+qint64 Row::integer(const QString& name) const
+{
+    return value(name).toLongLong();
+}
+
+ResultSet::ResultSet(std::shared_ptr<const Columns> columns, std::vector<QVariantList> rows)
+    : m_columns(std::move(columns)), m_rows(std::move(rows))
+{
+}
+
+// ---------------------------------------------------------------- statements
+
+namespace {
+
+// Jet's Like, registered under the name the store's LIKE operator calls.
+void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    auto text = [](sqlite3_value* v) {
+        const auto* data = static_cast<const char16_t*>(sqlite3_value_text16(v));
+        return QString::fromUtf16(data, sqlite3_value_bytes16(v) / 2);
+    };
+    Q_UNUSED(argc);
+    sqlite3_result_int(context, jetLike(text(argv[0]), text(argv[1])) ? 1 : 0);
+}
+
+QString errorText(sqlite3* db)
+{
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("メモリ不足");
+}
+
+class Statement
+{
+public:
+    Statement(sqlite3* db, const QString& sql) : m_db(db)
+    {
+        const QByteArray utf8 = sql.toUtf8();
+        m_rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    bool ok() const { return m_rc == SQLITE_OK && m_stmt; }
+    sqlite3_stmt* get() const { return m_stmt; }
+
+    bool bind(const QVariantList& params)
+    {
+        const int expected = sqlite3_bind_parameter_count(m_stmt);
+        if (expected != params.size())
+            return false;
+        for (int i = 0; i < params.size(); ++i) {
+            const QVariant& v = params[i];
+            const int at = i + 1;
+            int rc = SQLITE_OK;
+            if (v.isNull()) {
+                rc = sqlite3_bind_null(m_stmt, at);
+            } else {
+                switch (v.typeId()) {
+                case QMetaType::Int:
+                case QMetaType::UInt:
+                case QMetaType::LongLong:
+                case QMetaType::ULongLong:
+                case QMetaType::Bool:
+                    rc = sqlite3_bind_int64(m_stmt, at, v.toLongLong());
+                    break;
+                case QMetaType::Double:
+                    rc = sqlite3_bind_double(m_stmt, at, v.toDouble());
+                    break;
+                default: {
+                    const QString s = v.toString();
+                    rc = sqlite3_bind_text16(m_stmt, at, s.utf16(), int(s.size() * 2),
+                                             SQLITE_TRANSIENT);
+                }
+                }
+            }
+            if (rc != SQLITE_OK)
+                return false;
+        }
+        return true;
+    }
+
+    QStringList columnNames() const
+    {
+        QStringList names;
+        const int n = sqlite3_column_count(m_stmt);
+        for (int i = 0; i < n; ++i)
+            names << QString::fromUtf8(sqlite3_column_name(m_stmt, i));
+        return names;
+    }
+
+    QVariant column(int i) const
+    {
+        switch (sqlite3_column_type(m_stmt, i)) {
+        case SQLITE_INTEGER:
+            return QVariant(qlonglong(sqlite3_column_int64(m_stmt, i)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(m_stmt, i));
+        case SQLITE_NULL:
+            return QVariant();
+        case SQLITE_BLOB: {
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, i));
+            return QVariant(QByteArray(data, sqlite3_column_bytes(m_stmt, i)));
+        }
+        default: {
+            const auto* data = static_cast<const char16_t*>(sqlite3_column_text16(m_stmt, i));
+            return QVariant(QString::fromUtf16(data, sqlite3_column_bytes16(m_stmt, i) / 2));
+        }
+        }
+    }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    int m_rc = SQLITE_ERROR;
+};
+
+QString quoted(const QString& name)
+{
+    QString q = name;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Database
+
+const QString& Database::password()
+{
+    static const QString key = QStringLiteral("pelmaro_sitaku_wen");
+    return key;
+}
+
+Database::Database(sqlite3* db, QString path) : m_db(db), m_path(std::move(path)) {}
+
+Database::Database(Database&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
+      m_names(std::move(other.m_names)), m_tables(std::move(other.m_tables))
+{
+}
+
+Database& Database::operator=(Database&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_db = std::exchange(other.m_db, nullptr);
+        m_path = std::move(other.m_path);
+        m_names = std::move(other.m_names);
+        m_tables = std::move(other.m_tables);
+    }
+    return *this;
+}
+
+Database::~Database()
+{
+    close();
+}
+
+void Database::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+namespace {
+
+sqlite3* openKeyed(const QString& path, int flags)
+{
+    sqlite3* db = nullptr;
+    const QByteArray file = QFile::encodeName(path);
+    const int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString why = errorText(db);
+        sqlite3_close_v2(db);
+        throw StoreError(QStringLiteral("データベースを開けません。\n%1\n(%2)").arg(path, why));
+    }
+    // The key goes in before anything else reads the file.
+    const QByteArray pragma = "PRAGMA key = '" + Database::password().toUtf8() + "';";
+    sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db, 2000);
+    sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
+                               likeFunction, nullptr, nullptr, nullptr);
+    return db;
+}
+
+} // namespace
+
+Database Database::open(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        throw StoreError(QStringLiteral("データベースのファイルがありません。\n%1").arg(path));
+    sqlite3* handle = openKeyed(path, SQLITE_OPEN_READWRITE);
+    // A wrong key, or a file that is not ours, shows only at the first read.
+    char* message = nullptr;
+    const int rc =
+        sqlite3_exec(handle, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(handle);
+        throw StoreError(
+            QStringLiteral("ホルネアのデータベースとして開けません。ファイルが壊れているか、"
+                           "別のファイルです。\n%1")
+                .arg(path));
+    }
+    Database db(handle, path);
+    db.refreshNames();
+    return db;
+}
+
+Database Database::createNew(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        throw StoreError(QStringLiteral("ファイルがすでにあります。\n%1").arg(path));
+    sqlite3* handle = openKeyed(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    Database db(handle, path);
+    db.refreshNames();
+    return db;
+}
+
+void Database::fail(const QString& what, const QString& sql) const
+{
+    QString message = QStringLiteral("データベースの処理に失敗しました: %1").arg(what);
+    if (!sql.isEmpty())
+        message += u'\n' + sql;
+    throw StoreError(message);
+}
+
+void Database::refreshNames()
+{
+    QStringList names;
+    m_tables.clear();
+    {
+        Statement list(m_db, QStringLiteral(
+                                 "SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                 "NOT LIKE 'sqlite_%' ORDER BY rowid"));
+        if (!list.ok())
+            fail(errorText(m_db));
+        while (sqlite3_step(list.get()) == SQLITE_ROW)
+            m_tables << list.column(0).toString();
+    }
+    for (const QString& table : std::as_const(m_tables)) {
+        names << table;
+        Statement info(m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)));
+        while (info.ok() && sqlite3_step(info.get()) == SQLITE_ROW)
+            names << info.column(1).toString();
+    }
+    m_names = buildNameMap(names);
+}
+
+QStringList Database::tableNames() const
+{
+    return m_tables;
+}
+
+QString Database::translate(const QString& jetSql) const
+{
+    return translateJetSql(jetSql, m_names);
+}
+
+QString Database::resolvedName(const QString& name) const
+{
+    auto it = m_names.constFind(foldName(name));
+    if (it == m_names.constEnd())
+        fail(QStringLiteral("「%1」という名前はありません。").arg(name));
+    return it.value();
+}
+
+void Database::forEachRow(const QString& sql, const QVariantList& params,
+                          const std::function<void(const Row&)>& visit, QStringList* columnNames)
+{
+    if (!m_db)
+        fail(QStringLiteral("データベースが開かれていません。"), sql);
+    Statement stmt(m_db, translate(sql));
+    if (!stmt.ok())
+        fail(errorText(m_db), sql);
+    if (!stmt.bind(params))
+        fail(QStringLiteral("値の数が合いません。"), sql);
+    const Columns columns(stmt.columnNames());
+    if (columnNames)
+        *columnNames = columns.names();
+    const int n = columns.count();
+    QVariantList values;
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        values.clear();
+        values.reserve(n);
+        for (int i = 0; i < n; ++i)
+            values << stmt.column(i);
+        visit(Row(&columns, &values));
+    }
+    if (rc != SQLITE_DONE)
+        fail(errorText(m_db), sql);
+}
+
+ResultSet Database::query(const QString& sql, const QVariantList& params)
+{
+    QStringList names;
+    std::vector<QVariantList> rows;
+    forEachRow(sql, params, [&rows](const Row& row) { rows.push_back(row.values()); }, &names);
+    return ResultSet(std::make_shared<Columns>(names), std::move(rows));
+}
+
+int Database::exec(const QString& sql, const QVariantList& params)
+{
+    if (!m_db)
+        fail(QStringLiteral("データベースが開かれていません。"), sql);
+    Statement stmt(m_db, translate(sql));
+    if (!stmt.ok())
+        fail(errorText(m_db), sql);
+    if (!stmt.bind(params))
+        fail(QStringLiteral("値の数が合いません。"), sql);
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        fail(errorText(m_db), sql);
+    return sqlite3_changes(m_db);
+}
+
+void Database::execRaw(const QString& sql)
+{
+    char* message = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        const QString why = QString::fromUtf8(message ? message : "");
+        sqlite3_free(message);
+        fail(why, sql);
+    }
+}
+
+qint64 Database::insert(const QString& table, const Fields& fields)
+{
+    QStringList names, marks;
+    QVariantList values;
+    for (const auto& [name, value] : fields) {
+        names << quoted(resolvedName(name));
+        marks << QStringLiteral("?");
+        values << value;
+    }
+    QString sql = QStringLiteral("INSERT INTO %1").arg(quoted(resolvedName(table)));
+    sql += names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                           : QStringLiteral(" (%1) VALUES (%2)")
+                                 .arg(names.join(u','), marks.join(u','));
+    exec(sql, values);
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int Database::update(const QString& table, const Fields& fields, const QString& condition)
+{
+    if (fields.isEmpty())
+        return 0;
+    QStringList sets;
+    QVariantList values;
+    for (const auto& [name, value] : fields) {
+        sets << quoted(resolvedName(name)) + QStringLiteral(" = ?");
+        values << value;
+    }
+    return exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                    .arg(quoted(resolvedName(table)), sets.join(u','), condition),
+                values);
+}
+
+int Database::remove(const QString& table, const QString& condition)
+{
+    return exec(
+        QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(resolvedName(table)), condition));
+}
+
+qint64 Database::scalar(const QString& sql, const QVariantList& params)
+{
+    const ResultSet result = query(sql, params);
+    return result.isEmpty() ? 0 : result.first().value(0).toLongLong();
+}
+
+// ---------------------------------------------------------------- Transaction
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    m_db.execRaw(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done) {
+        try {
+            m_db.execRaw(QStringLiteral("ROLLBACK"));
+        } catch (const StoreError&) {
+            // Nothing more can be done while unwinding.
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    m_db.execRaw(QStringLiteral("COMMIT"));
+    m_done = true;
+}
+
+} // namespace horunea

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "store/JetDialect.h"
+#include "store/StoreError.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+
+namespace horunea {
+
+// Field name -> value, in the order the fields are written. A null QVariant
+// writes Null; a QString writes text (the empty string included).
+using Fields = QList<QPair<QString, QVariant>>;
+
+// The column names of one result, with lookup by name under the store's name
+// folding (a row's E-mail reaches its E-MAIL column).
+class Columns
+{
+public:
+    explicit Columns(QStringList names);
+    const QStringList& names() const { return m_names; }
+    int indexOf(const QString& name) const;
+    int count() const { return int(m_names.size()); }
+
+private:
+    QStringList m_names;
+    QHash<QString, int> m_byFoldedName;
+};
+
+// One row of a result. Reading a field that is Null, or a name the result does
+// not have, as text gives the empty string.
+class Row
+{
+public:
+    Row(const Columns* columns, const QVariantList* values) : m_columns(columns), m_values(values) {}
+    QVariant value(const QString& name) const;
+    QVariant value(int column) const { return m_values->value(column); }
+    QString text(const QString& name) const;
+    QString text(int column) const;
+    bool has(const QString& name) const { return m_columns->indexOf(name) >= 0; }
+    bool isNull(const QString& name) const { return value(name).isNull(); }
+    qint64 integer(const QString& name) const;
+    const QVariantList& values() const { return *m_values; }
+    const Columns& columns() const { return *m_columns; }
+
+private:
+    const Columns* m_columns;
+    const QVariantList* m_values;
+};
+
+// A whole result read into memory, rows in the order the statement gave them.
+class ResultSet
+{
+public:
+    ResultSet() = default;
+    ResultSet(std::shared_ptr<const Columns> columns, std::vector<QVariantList> rows);
+    int size() const { return int(m_rows.size()); }
+    bool isEmpty() const { return m_rows.empty(); }
+    QStringList columnNames() const { return m_columns ? m_columns->names() : QStringList(); }
+    Row row(int i) const { return Row(m_columns.get(), &m_rows[size_t(i)]); }
+    Row first() const { return row(0); }
+
+private:
+    std::shared_ptr<const Columns> m_columns;
+    std::vector<QVariantList> m_rows;
+};
+
+// One open, keyed database file. Every statement is written in Jet SQL and
+// translated before it is prepared; values are always bound, never spliced.
+class Database
+{
+public:
+    // The database password every file of the system carries.
+    static const QString& password();
+
+    // Opens an existing file and checks the key at once. Throws StoreError
+    // when the file is missing, not a database, or not keyed with ours.
+    static Database open(const QString& path);
+    // Creates a new, empty keyed file; fails if the file exists.
+    static Database createNew(const QString& path);
+
+    Database() = default;
+    Database(Database&& other) noexcept;
+    Database& operator=(Database&& other) noexcept;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+    ~Database();
+
+    bool isOpen() const { return m_db != nullptr; }
+    const QString& path() const { return m_path; }
+    void close();
+
+    // Reads the schema's table and field names again (after creating tables).
+    void refreshNames();
+    QString translate(const QString& jetSql) const;
+
+    ResultSet query(const QString& sql, const QVariantList& params = {});
+    // Streams the rows of a query without keeping them; for long lists.
+    void forEachRow(const QString& sql, const QVariantList& params,
+                    const std::function<void(const Row&)>& visit,
+                    QStringList* columnNames = nullptr);
+    // Runs a statement that returns no rows; returns the number of rows changed.
+    int exec(const QString& sql, const QVariantList& params = {});
+    // Runs SQL text exactly as given (no translation); for the store's own DDL.
+    void execRaw(const QString& sql);
+
+    // Adds a row; the store assigns the key. Returns the new key.
+    qint64 insert(const QString& table, const Fields& fields);
+    // Changes the rows meeting the Jet condition (for example "件名ID =12").
+    // Returns how many rows were changed.
+    int update(const QString& table, const Fields& fields, const QString& condition);
+    // Deletes the rows meeting the Jet condition; returns how many went.
+    int remove(const QString& table, const QString& condition);
+
+    // The first column of the first row, as a number (0 for none or Null).
+    qint64 scalar(const QString& sql, const QVariantList& params = {});
+
+    QStringList tableNames() const;
+
+private:
+    explicit Database(sqlite3* db, QString path);
+    [[noreturn]] void fail(const QString& what, const QString& sql = QString()) const;
+    QString resolvedName(const QString& name) const;
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    NameMap m_names;
+    QStringList m_tables;
+};
+
+// Groups writes: rolls back unless commit() ran.
+class Transaction
+{
+public:
+    explicit Transaction(Database& db);
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    ~Transaction();
+    void commit();
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+} // namespace horunea

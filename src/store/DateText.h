@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace horunea {
+
+// The one-character Japanese weekday name (日 月 火 水 木 金 土).
+QString WeekdayShort(const QDate& date);
+// The long weekday name (日曜日 … 土曜日).
+QString WeekdayLong(const QDate& date);
+
+// The stored date form "yyyy/mm/dd(aaa)", whatever the machine's locale.
+QString DateText(const QDate& date);
+// The date in the first 10 characters ("yyyy/mm/dd") of a stored date text;
+// an invalid QDate when they are not a date.
+QDate DateFromText(const QString& text);
+// "yyyy年mm月dd日 aaaa", as the repair detail shows it.
+QString LongDateText(const QDate& date);
+// The date in the first 11 characters ("yyyy年mm月dd日") of a long date text.
+QDate DateFromLongText(const QString& text);
+
+// Today, replaceable in tests.
+class Clock
+{
+public:
+    static QDate today();
+    static void setToday(const QDate& date); // an invalid date restores the real clock
+
+private:
+    static QDate s_fixed;
+};
+
+} // namespace horunea

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace horunea {
+
+class Database;
+
+enum class DatabaseKind { Master, Customer, Repair };
+
+enum class ColumnType {
+    Counter, // key assigned by the store, rising, never reused
+    OneRowKey, // key of a one-row table; its row holds 1
+    Integer,
+    Text,
+};
+
+struct ColumnDef
+{
+    QString name;
+    ColumnType type;
+};
+
+struct TableDef
+{
+    QString name;
+    QList<ColumnDef> columns;
+
+    QString keyName() const { return columns.first().name; }
+    QString createStatement() const;
+};
+
+// Every table of a kind of file, in the order the files declare them.
+const QList<TableDef>& tablesOf(DatabaseKind kind);
+
+// Creates the tables of a kind in an empty database and fills the one-row
+// tables with their shipped content, in one transaction.
+void createSchema(Database& db, DatabaseKind kind);
+
+// The shipped administrator name.
+QString shippedAdministratorName();
+
+} // namespace horunea

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+class QWidget;
+
+namespace horunea {
+
+// Every message box, input box, file dialog and shell open goes through here,
+// so that tests can answer them. All boxes carry the title ホルネア.
+class Dialogs
+{
+public:
+    enum class Icon { Information, Exclamation, Critical };
+
+    virtual ~Dialogs() = default;
+
+    virtual void message(QWidget* parent, const QString& text, Icon icon) = 0;
+    // A warning-icon question with Yes and No; true for Yes.
+    virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // An input box; nullopt when cancelled.
+    virtual std::optional<QString> input(QWidget* parent, const QString& prompt,
+                                         const QString& initial = QString()) = 0;
+    // A file-open dialog; empty when cancelled.
+    virtual QString openFile(QWidget* parent, const QString& caption, const QString& folder,
+                             const QString& filter) = 0;
+    // Hands a document, mailto: address or web address to the desktop's
+    // default program. Returns what the desktop said; callers may ignore it.
+    virtual bool openUrl(const QUrl& url) = 0;
+
+    static Dialogs& instance();
+    // Replaces the dialogs (tests); nullptr restores the real ones. Not owned.
+    static void setInstance(Dialogs* dialogs);
+
+    static QString title();
+};
+
+// The real dialogs: QMessageBox, QInputDialog, QFileDialog, QDesktopServices.
+class QtDialogs : public Dialogs
+{
+public:
+    void message(QWidget* parent, const QString& text, Icon icon) override;
+    bool confirm(QWidget* parent, const QString& text) override;
+    std::optional<QString> input(QWidget* parent, const QString& prompt,
+                                 const QString& initial) override;
+    QString openFile(QWidget* parent, const QString& caption, const QString& folder,
+                     const QString& filter) override;
+    bool openUrl(const QUrl& url) override;
+};
+
+} // namespace horunea

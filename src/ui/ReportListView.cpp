@@ -1,0 +1,84 @@
+#include "ui/ReportListView.h"
+
+#include "ui/Twips.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace horunea {
+
+ReportListView::ReportListView(const QString& objectName, const QStringList& headers,
+                               QWidget* parent)
+    : QTreeView(parent), m_model(new TextTableModel(headers, this))
+{
+    setObjectName(objectName);
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setStretchLastSection(true);
+    header()->setSectionsMovable(false);
+    connect(this, &QTreeView::clicked, this,
+            [this](const QModelIndex& index) { emit itemClicked(index.row()); });
+}
+
+void ReportListView::setRows(std::vector<QStringList> rows)
+{
+    m_model->setRows(std::move(rows));
+}
+
+int ReportListView::currentRow() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? index.row() : -1;
+}
+
+void ReportListView::selectRow(int row)
+{
+    const QModelIndex index = m_model->index(row, 0);
+    if (!index.isValid())
+        return;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+void ReportListView::setColumnWidthsTwips(const QList<int>& widths)
+{
+    for (int i = 0; i < widths.size(); ++i) {
+        if (widths[i] == 0)
+            setColumnHidden(i, true);
+        else
+            setColumnWidth(i, twips(widths[i]));
+    }
+}
+
+void ReportListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    QTreeView::mouseDoubleClickEvent(event);
+    if (index.isValid())
+        emit itemDoubleClicked(index.row());
+}
+
+void ReportListView::keyPressEvent(QKeyEvent* event)
+{
+    const int before = currentRow();
+    QTreeView::keyPressEvent(event);
+    const int after = currentRow();
+    // Moving through the list with the keyboard counts as clicking the item
+    // it lands on; Enter opens it as a double click would.
+    if (after >= 0 && after != before) {
+        emit itemClicked(after);
+    } else if (after >= 0 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+               event->modifiers() == Qt::NoModifier) {
+        emit itemDoubleClicked(after);
+    }
+}
+
+} // namespace horunea

@@ -1,0 +1,48 @@
+#include "ui/TextTableModel.h"
+
+namespace horunea {
+
+TextTableModel::TextTableModel(QStringList headers, QObject* parent)
+    : QAbstractTableModel(parent), m_headers(std::move(headers))
+{
+}
+
+int TextTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int TextTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_headers.size());
+}
+
+QVariant TextTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return QVariant();
+    return text(index.row(), index.column());
+}
+
+QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return m_headers.value(section);
+    return QVariant();
+}
+
+void TextTableModel::setRows(std::vector<QStringList> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+QString TextTableModel::text(int row, int column) const
+{
+    if (row < 0 || size_t(row) >= m_rows.size())
+        return QString();
+    return m_rows[size_t(row)].value(column);
+}
+
+} // namespace horunea

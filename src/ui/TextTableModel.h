@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <vector>
+
+namespace horunea {
+
+// A list of text rows under fixed headers, filled whole from a query result.
+class TextTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit TextTableModel(QStringList headers, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    void setRows(std::vector<QStringList> rows);
+    void clear() { setRows({}); }
+    const QStringList& row(int i) const { return m_rows[size_t(i)]; }
+    QString text(int row, int column) const;
+    const QStringList& headers() const { return m_headers; }
+
+private:
+    QStringList m_headers;
+    std::vector<QStringList> m_rows;
+};
+
+} // namespace horunea
