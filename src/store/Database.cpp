@@ -238,11 +238,17 @@ Database Database::open(const QString& path)
         throw StoreError(QStringLiteral("データベースのファイルがありません。\n%1").arg(path));
     sqlite3* handle = openKeyed(path, SQLITE_OPEN_READWRITE);
     // A wrong key, or a file that is not ours, shows only at the first read.
-    char* message = nullptr;
-    const int rc =
-        sqlite3_exec(handle, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &message);
-    sqlite3_free(message);
-    if (rc != SQLITE_OK) {
+    // An empty file reads as an empty database under any key: it is not ours either.
+    sqlite3_stmt* check = nullptr;
+    int tables = 0;
+    int rc = sqlite3_prepare_v2(handle, "SELECT count(*) FROM sqlite_master WHERE type = 'table'",
+                                -1, &check, nullptr);
+    if (rc == SQLITE_OK && (rc = sqlite3_step(check)) == SQLITE_ROW) {
+        tables = sqlite3_column_int(check, 0);
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(check);
+    if (rc != SQLITE_OK || tables == 0) {
         sqlite3_close_v2(handle);
         throw StoreError(
             QStringLiteral("ホルネアのデータベースとして開けません。ファイルが壊れているか、"

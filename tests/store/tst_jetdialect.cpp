@@ -1,5 +1,208 @@
 #include "store/JetDialect.h"
+
 #include <QTest>
-class TstJet : public QObject { Q_OBJECT private slots: void t() { QVERIFY(horunea::jetLike("a%", "abc")); } };
-QTEST_GUILESS_MAIN(TstJet)
+
+using namespace horunea;
+
+namespace {
+
+// The kana-row conditions of the customer window, as Like patterns: a row
+// matches when every pattern of an "and" row holds, or any of an "or" row.
+struct KanaRow
+{
+    const char* name;
+    QStringList patterns;
+    bool all; // "and" conditions (その他) rather than "or"
+};
+
+QList<KanaRow> kanaRows()
+{
+    return {
+        {"あ", {u"[あ-お]%"_qs, u"[ぁ-ぉ]%"_qs, u"[ｱ-ｵ]%"_qs, u"[ｧ-ｫ]%"_qs}, false},
+        {"か", {u"[ｶ-ｺ]%"_qs}, false},
+        {"さ", {u"[ｻ-ｿ]%"_qs}, false},
+        {"た", {u"[ﾀ-ﾄ]%"_qs}, false},
+        {"な", {u"[ﾅ-ﾉ]%"_qs}, false},
+        {"は", {u"[ﾊ-ﾎ]%"_qs}, false},
+        {"ま", {u"[ﾏ-ﾓ]%"_qs}, false},
+        {"や", {u"[ﾔ-ﾖ]%"_qs}, false},
+        {"ら", {u"[ﾗ-ﾛ]%"_qs}, false},
+        {"わ", {u"[ﾜ-ﾝ]%"_qs}, false},
+        {"ABC", {u"[A-Z]%"_qs}, false},
+        {"その他",
+         {u"[!ｱ-ｵ]%"_qs, u"[!ｶ-ｺ]%"_qs, u"[!ｻ-ｿ]%"_qs, u"[!ﾀ-ﾄ]%"_qs, u"[!ﾅ-ﾉ]%"_qs,
+          u"[!ﾊ-ﾎ]%"_qs, u"[!ﾏ-ﾓ]%"_qs, u"[!ﾔ-ﾖ]%"_qs, u"[!ﾗ-ﾛ]%"_qs, u"[!ﾜ-ﾝ]%"_qs,
+          u"[!A-Z]%"_qs},
+         true},
+    };
+}
+
+QStringList rowsOf(const QString& reading)
+{
+    QStringList rows;
+    for (const KanaRow& row : kanaRows()) {
+        bool hit = row.all;
+        for (const QString& p : row.patterns) {
+            const bool m = jetLike(p, reading);
+            hit = row.all ? (hit && m) : (hit || m);
+        }
+        if (hit)
+            rows << QString::fromUtf8(row.name);
+    }
+    return rows;
+}
+
+} // namespace
+
+class TstJetDialect : public QObject
+{
+    Q_OBJECT
+private slots:
+    void likeFollowsJet_data();
+    void likeFollowsJet();
+    void kanaRowsByFirstCharacter_data();
+    void kanaRowsByFirstCharacter();
+    void namesFoldAcrossWidthAndCase_data();
+    void namesFoldAcrossWidthAndCase();
+    void translationResolvesNamesButNotLiterals_data();
+    void translationResolvesNamesButNotLiterals();
+};
+
+void TstJetDialect::likeFollowsJet_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("match");
+
+    QTest::newRow("percent any run") << u"%山%"_qs << u"富士山麓"_qs << true;
+    QTest::newRow("percent empty run") << u"%"_qs << u""_qs << true;
+    QTest::newRow("percent needs the rest") << u"%山"_qs << u"山田"_qs << false;
+    QTest::newRow("underscore one char") << u"_田"_qs << u"山田"_qs << true;
+    QTest::newRow("underscore not zero") << u"_山田"_qs << u"山田"_qs << false;
+    QTest::newRow("range hit") << u"[ｱ-ｵ]%"_qs << u"ｲﾄｳ"_qs << true;
+    QTest::newRow("range miss") << u"[ｱ-ｵ]%"_qs << u"ｶﾄｳ"_qs << false;
+    QTest::newRow("exclusion") << u"[!ｱ-ｵ]%"_qs << u"ｶﾄｳ"_qs << true;
+    QTest::newRow("exclusion miss") << u"[!ｱ-ｵ]%"_qs << u"ｱｲ"_qs << false;
+    QTest::newRow("range needs a character") << u"[ｱ-ｵ]%"_qs << u""_qs << false;
+    QTest::newRow("exclusion needs a character") << u"[!ｱ-ｵ]%"_qs << u""_qs << false;
+    QTest::newRow("set of characters") << u"[abc]x"_qs << u"bx"_qs << true;
+    QTest::newRow("ascii upper vs lower") << u"[A-Z]%"_qs << u"abc"_qs << true;
+    QTest::newRow("ascii lower pattern") << u"%tanaka%"_qs << u"TANAKA Co."_qs << true;
+    QTest::newRow("full-width letters keep case") << u"%ａ%"_qs << u"Ａ"_qs << false;
+    QTest::newRow("star is literal") << u"a*"_qs << u"abc"_qs << false;
+    QTest::newRow("question mark is literal") << u"%?%"_qs << u"abc"_qs << false;
+    QTest::newRow("question mark found") << u"%?%"_qs << u"a?c"_qs << true;
+    QTest::newRow("many percents") << u"%a%b%c%d%"_qs << u"xxaxxbxxcxxd"_qs << true;
+    QTest::newRow("backtracking") << u"%ab%ab"_qs << u"abxabab"_qs << true;
+    QTest::newRow("unclosed bracket is literal") << u"[abc"_qs << u"[abc"_qs << true;
+    QTest::newRow("exact") << u"山田"_qs << u"山田"_qs << true;
+    QTest::newRow("exact too long") << u"山田"_qs << u"山田太郎"_qs << false;
+}
+
+void TstJetDialect::likeFollowsJet()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, text);
+    QFETCH(bool, match);
+    QCOMPARE(jetLike(pattern, text), match);
+}
+
+void TstJetDialect::kanaRowsByFirstCharacter_data()
+{
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<QStringList>("rows");
+
+    QTest::newRow("ｱ") << u"ｱｵｷ"_qs << QStringList{u"あ"_qs};
+    QTest::newRow("ｵ") << u"ｵｶﾀﾞ"_qs << QStringList{u"あ"_qs};
+    QTest::newRow("ｶ") << u"ｶﾄｳ"_qs << QStringList{u"か"_qs};
+    QTest::newRow("ｿ") << u"ｿﾆｰ"_qs << QStringList{u"さ"_qs};
+    QTest::newRow("ﾄ") << u"ﾄﾖﾀ"_qs << QStringList{u"た"_qs};
+    QTest::newRow("ﾉ") << u"ﾉﾑﾗ"_qs << QStringList{u"な"_qs};
+    QTest::newRow("ﾎ") << u"ﾎﾝﾀﾞ"_qs << QStringList{u"は"_qs};
+    QTest::newRow("ﾓ") << u"ﾓﾘ"_qs << QStringList{u"ま"_qs};
+    QTest::newRow("ﾖ") << u"ﾖｼﾀﾞ"_qs << QStringList{u"や"_qs};
+    QTest::newRow("ﾛ") << u"ﾛｰｿﾝ"_qs << QStringList{u"ら"_qs};
+    QTest::newRow("ﾜ") << u"ﾜﾀﾞ"_qs << QStringList{u"わ"_qs};
+    QTest::newRow("ﾝ") << u"ﾝｼﾞｬﾒﾅ"_qs << QStringList{u"わ"_qs};
+    QTest::newRow("ｦ") << u"ｦｦｦ"_qs << QStringList{u"その他"_qs};
+    QTest::newRow("digit") << u"3M"_qs << QStringList{u"その他"_qs};
+    QTest::newRow("A") << u"ABC商事"_qs << QStringList{u"ABC"_qs};
+    QTest::newRow("a lower case") << u"abc"_qs << QStringList{u"ABC"_qs};
+    // Hiragana of the あ row and small ｧ fall under あ and, since その他 only
+    // excludes ｱ to ｵ, under その他 as well.
+    QTest::newRow("あ") << u"あおき"_qs << QStringList{u"あ"_qs, u"その他"_qs};
+    QTest::newRow("ぁ") << u"ぁ"_qs << QStringList{u"あ"_qs, u"その他"_qs};
+    QTest::newRow("ｧ") << u"ｧｲ"_qs << QStringList{u"あ"_qs, u"その他"_qs};
+    QTest::newRow("か hiragana") << u"かとう"_qs << QStringList{u"その他"_qs};
+    QTest::newRow("ｬ small") << u"ｬ"_qs << QStringList{u"その他"_qs};
+    QTest::newRow("ｰ") << u"ｰ"_qs << QStringList{u"その他"_qs};
+    QTest::newRow("kanji") << u"山田"_qs << QStringList{u"その他"_qs};
+    QTest::newRow("empty") << u""_qs << QStringList{};
+}
+
+void TstJetDialect::kanaRowsByFirstCharacter()
+{
+    QFETCH(QString, reading);
+    QFETCH(QStringList, rows);
+    QCOMPARE(rowsOf(reading), rows);
+}
+
+void TstJetDialect::namesFoldAcrossWidthAndCase_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("schema");
+
+    QTest::newRow("half-width katakana table") << u"ﾕｰｻﾞｰ"_qs << u"ユーザー"_qs;
+    QTest::newRow("half-width katakana key") << u"ﾕｰｻﾞｰID"_qs << u"ユーザーID"_qs;
+    QTest::newRow("full-width letters") << u"自宅TEL"_qs << u"自宅ＴＥＬ"_qs;
+    QTest::newRow("voiced half-width") << u"ﾊﾟｽﾜｰﾄﾞ"_qs << u"パスワード"_qs;
+    QTest::newRow("maker") << u"ﾒｰｶｰ名"_qs << u"メーカー名"_qs;
+    QTest::newRow("serial") << u"ｼﾘｱﾙ"_qs << u"シリアル"_qs;
+    QTest::newRow("letter case") << u"E-mail"_qs << u"E-MAIL"_qs;
+    QTest::newRow("full-width fax") << u"会社FAX"_qs << u"会社ＦＡＸ"_qs;
+}
+
+void TstJetDialect::namesFoldAcrossWidthAndCase()
+{
+    QFETCH(QString, written);
+    QFETCH(QString, schema);
+    QCOMPARE(foldName(written), foldName(schema));
+}
+
+void TstJetDialect::translationResolvesNamesButNotLiterals_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("translated");
+
+    QTest::newRow("bare and qualified names")
+        << u"SELECT 件名.*, ﾕｰｻﾞｰ.表示名 FROM 件名 INNER JOIN ﾕｰｻﾞｰ ON ﾕｰｻﾞｰ.ﾕｰｻﾞｰID = 件名.ユーザーID"_qs
+        << u"SELECT \"件名\".*, \"ユーザー\".\"表示名\" FROM \"件名\" INNER JOIN \"ユーザー\" ON \"ユーザー\".\"ユーザーID\" = \"件名\".\"ユーザーID\""_qs;
+    QTest::newRow("brackets")
+        << u"SELECT [E-mail] FROM ユーザー ORDER BY [E-MAIL] DESC"_qs
+        << u"SELECT \"E-MAIL\" FROM \"ユーザー\" ORDER BY \"E-MAIL\" DESC"_qs;
+    QTest::newRow("literal untouched")
+        << u"SELECT * FROM ユーザー WHERE 表示名 = 'ユーザー[1]' and 自宅tel = 'it''s'"_qs
+        << u"SELECT * FROM \"ユーザー\" WHERE \"表示名\" = 'ユーザー[1]' and \"自宅ＴＥＬ\" = 'it''s'"_qs;
+    QTest::newRow("key after equals")
+        << u"Select * From 件名 Where 件名ID =12"_qs
+        << u"Select * From \"件名\" Where \"件名ID\" =12"_qs;
+    QTest::newRow("alias and function kept")
+        << u"Select max(ﾕｰｻﾞｰID) as ma1 From ﾕｰｻﾞｰ"_qs
+        << u"Select max(\"ユーザーID\") as ma1 From \"ユーザー\""_qs;
+    QTest::newRow("double-quoted string")
+        << u"SELECT * FROM ユーザー WHERE 表示名 = \"O'Neil\""_qs
+        << u"SELECT * FROM \"ユーザー\" WHERE \"表示名\" = 'O''Neil'"_qs;
+}
+
+void TstJetDialect::translationResolvesNamesButNotLiterals()
+{
+    QFETCH(QString, jet);
+    QFETCH(QString, translated);
+    const NameMap names = buildNameMap({u"ユーザー"_qs, u"ユーザーID"_qs, u"表示名"_qs,
+                                        u"件名"_qs, u"件名ID"_qs, u"自宅ＴＥＬ"_qs,
+                                        u"E-MAIL"_qs});
+    QCOMPARE(translateJetSql(jet, names), translated);
+}
+
+QTEST_GUILESS_MAIN(TstJetDialect)
 #include "tst_jetdialect.moc"

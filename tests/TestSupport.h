@@ -1,0 +1,89 @@
+#pragma once
+
+#include "store/Connections.h"
+#include "store/DataFolder.h"
+#include "store/ShippedFiles.h"
+#include "ui/Dialogs.h"
+
+#include <QQueue>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace horunea::test {
+
+// Scripted dialogs: records every message and shell open, answers questions
+// from queues (Yes and cancel when a queue runs dry).
+class FakeDialogs : public Dialogs
+{
+public:
+    struct Message
+    {
+        QString text;
+        Icon icon;
+    };
+
+    FakeDialogs() { Dialogs::setInstance(this); }
+    ~FakeDialogs() override { Dialogs::setInstance(nullptr); }
+
+    void message(QWidget*, const QString& text, Icon icon) override
+    {
+        messages.append({text, icon});
+    }
+    bool confirm(QWidget*, const QString& text) override
+    {
+        questions << text;
+        return confirmAnswers.isEmpty() ? true : confirmAnswers.dequeue();
+    }
+    std::optional<QString> input(QWidget*, const QString& prompt, const QString&) override
+    {
+        prompts << prompt;
+        if (inputAnswers.isEmpty())
+            return std::nullopt;
+        return inputAnswers.dequeue();
+    }
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+    }
+    bool openUrl(const QUrl& url) override
+    {
+        urls << url;
+        return true;
+    }
+
+    QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }
+
+    QList<Message> messages;
+    QStringList questions;
+    QStringList prompts;
+    QList<QUrl> urls;
+    QQueue<bool> confirmAnswers;
+    QQueue<std::optional<QString>> inputAnswers;
+    QQueue<QString> fileAnswers;
+};
+
+// A fresh data folder with the shipped files, made the program's data folder
+// for the test's lifetime.
+class TempDataFolder
+{
+public:
+    explicit TempDataFolder(bool withShippedFiles = true)
+    {
+        Connections::instance().reset();
+        DataFolder::set(m_dir.path());
+        if (withShippedFiles)
+            EnsureShippedFiles();
+    }
+    ~TempDataFolder()
+    {
+        Connections::instance().reset();
+        DataFolder::set(QString());
+    }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace horunea::test
