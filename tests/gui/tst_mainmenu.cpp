@@ -1,0 +1,341 @@
+#include "gui/GuiTestSupport.h"
+
+#include "shell/MainMenuWindow.h"
+#include "shell/ShellController.h"
+#include "shell/SplashWindow.h"
+#include "shell/VersionWindow.h"
+#include "store/Database.h"
+#include "ui/Twips.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeView>
+
+using namespace horunea;
+using namespace horunea::test;
+
+namespace {
+
+void addAccounts(const QStringList& operators, const QStringList& repairs)
+{
+    Database master = Database::open(DataFolder::masterPath());
+    for (const QString& name : operators)
+        master.insert(u"使用者"_qs, {{u"使用者名"_qs, name}, {u"パスワード"_qs, QVariant()}});
+    for (const QString& name : repairs)
+        master.insert(u"修理"_qs, {{u"修理名"_qs, name}, {u"パスワード"_qs, QVariant()}});
+}
+
+} // namespace
+
+class TstMainMenu : public QObject
+{
+    Q_OBJECT
+private slots:
+    void listsShowAccountsWithFirstSelected();
+    void clickEnablesOpenAndCompactOfItsSide();
+    void noAccountsLeavesListEmptyAndButtonsDisabled();
+    void layouts_data();
+    void layouts();
+    void secondInstanceIsRefused();
+    void unreadableMasterIsReportedUntouched();
+    void closeUnloadsAndClosesMaster();
+    void escapeDoesNotCloseFullLayout();
+    void quitButtonEndsProgram();
+    void helpHandsDocumentToShell();
+    void versionWindowHandsAddressesToShell();
+    void splashEndsOnClickOrAfterASecond();
+};
+
+void TstMainMenu::listsShowAccountsWithFirstSelected()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    addAccounts({u"営業一課"_qs, u"山田"_qs}, {u"修理係"_qs});
+    ShellController shell;
+    QCOMPARE(shell.start(false), ShellController::StartResult::Started);
+    MainMenuWindow* menu = shell.mainMenu();
+    QVERIFY(menu);
+    QCOMPARE(menu->objectName(), u"Form4"_qs);
+    QCOMPARE(menu->windowTitle(), u"ホルネア Version 2.0.1 　データベース版"_qs);
+    QVERIFY(Connections::instance().masterOpen());
+
+    auto* list1 = child<QTreeView>(menu, u"ListView1"_qs);
+    QCOMPARE(list1->model()->rowCount(), 2);
+    QVERIFY(list1->isColumnHidden(0));
+    QCOMPARE(list1->model()->headerData(1, Qt::Horizontal).toString(), u"使用者"_qs);
+    QCOMPARE(list1->model()->index(1, 1).data().toString(), u"山田"_qs);
+    QCOMPARE(list1->model()->index(1, 0).data().toString(), u"2"_qs);
+    QCOMPARE(list1->currentIndex().row(), 0);
+    auto* list2 = child<QTreeView>(menu, u"ListView2"_qs);
+    QCOMPARE(list2->model()->headerData(1, Qt::Horizontal).toString(), u"修理"_qs);
+    QCOMPARE(list2->currentIndex().row(), 0);
+
+    // Selected at load, but that is not a click.
+    QCOMPARE(child<QLabel>(menu, u"Label8"_qs)->text(), QString());
+    for (const char* name : {"Command12", "Command4", "Command13", "Command5"})
+        QVERIFY2(!child<QPushButton>(menu, QString::fromLatin1(name))->isEnabled(), name);
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void TstMainMenu::clickEnablesOpenAndCompactOfItsSide()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    addAccounts({u"一"_qs, u"二"_qs}, {u"修理A"_qs});
+    ShellController shell;
+    shell.start(false);
+    MainMenuWindow* menu = shell.mainMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+
+    clickRow(child<QTreeView>(menu, u"ListView1"_qs), 1);
+    QCOMPARE(child<QLabel>(menu, u"Label8"_qs)->text(), u"2"_qs);
+    QCOMPARE(menu->selectedOperatorName(), u"二"_qs);
+    QVERIFY(child<QPushButton>(menu, u"Command12"_qs)->isEnabled());
+    QVERIFY(child<QPushButton>(menu, u"Command4"_qs)->isEnabled());
+    QVERIFY(!child<QPushButton>(menu, u"Command13"_qs)->isEnabled());
+    QVERIFY(!child<QPushButton>(menu, u"Command5"_qs)->isEnabled());
+
+    clickRow(child<QTreeView>(menu, u"ListView2"_qs), 0);
+    QCOMPARE(child<QLabel>(menu, u"Label9"_qs)->text(), u"1"_qs);
+    QVERIFY(child<QPushButton>(menu, u"Command13"_qs)->isEnabled());
+    QVERIFY(child<QPushButton>(menu, u"Command5"_qs)->isEnabled());
+    QCOMPARE(menu->operatorNames(), (QStringList{u"一"_qs, u"二"_qs}));
+
+    // The password box shows what is typed.
+    auto* password = child<QLineEdit>(menu, u"Text3"_qs);
+    QCOMPARE(password->echoMode(), QLineEdit::Normal);
+    QVERIFY(!password->testAttribute(Qt::WA_InputMethodEnabled));
+}
+
+void TstMainMenu::noAccountsLeavesListEmptyAndButtonsDisabled()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    addAccounts({}, {u"修理A"_qs});
+    ShellController shell;
+    shell.start(false);
+    MainMenuWindow* menu = shell.mainMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    auto* list1 = child<QTreeView>(menu, u"ListView1"_qs);
+    QCOMPARE(list1->model()->rowCount(), 0);
+    QVERIFY(!list1->currentIndex().isValid());
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(!child<QPushButton>(menu, u"Command12"_qs)->isEnabled());
+    QCOMPARE(child<QLabel>(menu, u"Label8"_qs)->text(), QString());
+    // The repair side works on its own.
+    clickRow(child<QTreeView>(menu, u"ListView2"_qs), 0);
+    QVERIFY(child<QPushButton>(menu, u"Command13"_qs)->isEnabled());
+}
+
+void TstMainMenu::layouts_data()
+{
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("hidden");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("openWidth");
+
+    const QStringList all{u"Frame3"_qs, u"ListView1"_qs, u"Text3"_qs, u"Command12"_qs,
+                          u"Command4"_qs, u"ListView2"_qs, u"Text4"_qs, u"Command13"_qs,
+                          u"Command5"_qs, u"Command2"_qs, u"Command3"_qs};
+    QTest::newRow("full") << int(MainMenuWindow::Layout::Full) << all << QStringList{} << 13020
+                          << 2300;
+    QTest::newRow("customer only")
+        << int(MainMenuWindow::Layout::CustomerOnlyMenu)
+        << QStringList{u"ListView1"_qs, u"Text3"_qs, u"Command12"_qs, u"Command2"_qs}
+        << QStringList{u"Frame3"_qs, u"ListView2"_qs, u"Text4"_qs, u"Command13"_qs,
+                       u"Command4"_qs, u"Command5"_qs, u"Command3"_qs}
+        << 4900 << 4690;
+    QTest::newRow("repair only")
+        << int(MainMenuWindow::Layout::RepairOnlyMenu)
+        << QStringList{u"ListView2"_qs, u"Text4"_qs, u"Command13"_qs, u"Command2"_qs}
+        << QStringList{u"Frame3"_qs, u"ListView1"_qs, u"Text3"_qs, u"Command12"_qs,
+                       u"Command4"_qs, u"Command5"_qs, u"Command3"_qs}
+        << 4900 << 4690;
+}
+
+void TstMainMenu::layouts()
+{
+    QFETCH(int, layout);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, hidden);
+    QFETCH(int, width);
+    QFETCH(int, openWidth);
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    auto* menu = new MainMenuWindow();
+    QVERIFY(menu->load());
+    menu->setMenuLayout(MainMenuWindow::Layout(layout));
+    menu->show();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    for (const QString& name : shown)
+        QVERIFY2(child(menu, name)->isVisible(), qPrintable(name));
+    for (const QString& name : hidden)
+        QVERIFY2(!child(menu, name)->isVisible(), qPrintable(name));
+    QCOMPARE(menu->width(), twips(width));
+    QCOMPARE(menu->height(), twips(5090));
+    const auto layoutKind = MainMenuWindow::Layout(layout);
+    const QString open =
+        layoutKind == MainMenuWindow::Layout::RepairOnlyMenu ? u"Command13"_qs : u"Command12"_qs;
+    QCOMPARE(child(menu, open)->width(), twips(openWidth));
+    if (layoutKind != MainMenuWindow::Layout::Full) {
+        QCOMPARE(child(menu, u"Command2"_qs)->width(), twips(4695));
+        QCOMPARE(child(menu, u"Label2"_qs)->width(), twips(4820));
+    }
+    if (layoutKind == MainMenuWindow::Layout::RepairOnlyMenu)
+        QCOMPARE(child(menu, u"ListView2"_qs)->x(), twips(60));
+    menu->close();
+}
+
+void TstMainMenu::secondInstanceIsRefused()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    QLockFile first(DataFolder::lockPath());
+    QVERIFY(first.tryLock(0));
+    const QByteArray masterBefore = [] {
+        QFile f(DataFolder::masterPath());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+
+    ShellController shell;
+    QCOMPARE(shell.start(false), ShellController::StartResult::AlreadyRunning);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.lastMessage(), u"すでに「ホルネア」は起動されています。"_qs);
+    QCOMPARE(dialogs.messages.last().icon, Dialogs::Icon::Exclamation);
+    QVERIFY(!shell.mainMenu());
+    QVERIFY(!Connections::instance().masterOpen());
+    // The first instance keeps its lock and its data.
+    QVERIFY(QFile::exists(DataFolder::lockPath()));
+    QFile f(DataFolder::masterPath());
+    f.open(QIODevice::ReadOnly);
+    QCOMPARE(f.readAll(), masterBefore);
+    first.unlock();
+}
+
+void TstMainMenu::unreadableMasterIsReportedUntouched()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    QFile::remove(DataFolder::masterPath());
+    {
+        QFile f(DataFolder::masterPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database at all");
+    }
+    ShellController shell;
+    QCOMPARE(shell.start(false), ShellController::StartResult::Failed);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages.last().icon, Dialogs::Icon::Critical);
+    QVERIFY(dialogs.lastMessage().contains(u"開けません"_qs));
+    QFile f(DataFolder::masterPath());
+    f.open(QIODevice::ReadOnly);
+    QCOMPARE(f.readAll(), QByteArray("not a database at all"));
+}
+
+void TstMainMenu::closeUnloadsAndClosesMaster()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    ShellController shell;
+    shell.start(false);
+    QPointer<MainMenuWindow> menu = shell.mainMenu();
+    QVERIFY(Connections::instance().masterOpen());
+    child<QPushButton>(menu, u"Command2"_qs)->click();
+    QTRY_VERIFY(!menu);
+    QVERIFY(!Connections::instance().masterOpen());
+}
+
+void TstMainMenu::escapeDoesNotCloseFullLayout()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    ShellController shell;
+    shell.start(false);
+    QPointer<MainMenuWindow> menu = shell.mainMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QVERIFY(menu && menu->isVisible());
+    menu->setMenuLayout(MainMenuWindow::Layout::CustomerOnlyMenu);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu);
+}
+
+void TstMainMenu::quitButtonEndsProgram()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    auto* menu = new MainMenuWindow();
+    QVERIFY(menu->load());
+    QSignalSpy quit(menu, &MainMenuWindow::quitRequested);
+    child<QPushButton>(menu, u"Command8"_qs)->click();
+    QCOMPARE(quit.count(), 1);
+    QCOMPARE(child<QPushButton>(menu, u"Command8"_qs)->text(), u"終　　　　了"_qs);
+    delete menu;
+}
+
+void TstMainMenu::helpHandsDocumentToShell()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    auto* menu = new MainMenuWindow();
+    QVERIFY(menu->load());
+    child<QPushButton>(menu, u"Command9"_qs)->click();
+    QCOMPARE(dialogs.urls.size(), 1);
+    QCOMPARE(dialogs.urls.first(),
+             QUrl::fromLocalFile(QDir(DataFolder::programFolder()).filePath(u"ホルネア2.0.0.doc"_qs)));
+    QVERIFY(dialogs.messages.isEmpty());
+    delete menu;
+}
+
+void TstMainMenu::versionWindowHandsAddressesToShell()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    auto* menu = new MainMenuWindow();
+    QVERIFY(menu->load());
+    QString title;
+    whenModal([&](QWidget* modal) {
+        QVERIFY(modal);
+        title = modal->objectName();
+        child<QPushButton>(modal, u"Command1"_qs)->click();
+        child<QPushButton>(modal, u"Command2"_qs)->click();
+        child<QPushButton>(modal, u"Command3"_qs)->click();
+    });
+    child<QPushButton>(menu, u"Command10"_qs)->click();
+    QCOMPARE(title, u"Form9"_qs);
+    QCOMPARE(dialogs.urls.size(), 2);
+    QCOMPARE(dialogs.urls[0], QUrl(VersionWindow::homePage()));
+    QCOMPARE(dialogs.urls[1].scheme(), u"mailto"_qs);
+    // The master connection stays open beneath it.
+    QVERIFY(Connections::instance().masterOpen());
+    delete menu;
+}
+
+void TstMainMenu::splashEndsOnClickOrAfterASecond()
+{
+    {
+        auto* splash = new SplashWindow();
+        QSignalSpy done(splash, &SplashWindow::finished);
+        splash->show();
+        QTest::mouseClick(child(splash, u"Image1"_qs), Qt::LeftButton);
+        QCOMPARE(done.count(), 1);
+    }
+    {
+        QElapsedTimer clock;
+        clock.start();
+        auto* splash = new SplashWindow();
+        QSignalSpy done(splash, &SplashWindow::finished);
+        splash->show();
+        QVERIFY(done.wait(3000));
+        QVERIFY(clock.elapsed() >= 1000);
+    }
+}
+
+QTEST_MAIN(TstMainMenu)
+#include "tst_mainmenu.moc"
