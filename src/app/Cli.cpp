@@ -1,5 +1,9 @@
 #include "app/Cli.h"
 
+#include "customer/CustomerLists.h"
+#include "customer/CustomerQueries.h"
+#include "settings/CustomerSettings.h"
+#include "shell/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/ShippedFiles.h"
@@ -22,6 +26,12 @@ const char* const Usage =
     "  sql 対象 \"SQL\"       SQL を実行し、行をタブ区切りで表示します\n"
     "                       対象: master, customer:使用者名, repair:修理名,\n"
     "                             またはデータベースファイルのパス\n"
+    "  users 使用者名 --row 行      その行のユーザー一覧 (行: あ か さ た な は ま や ら わ\n"
+    "                               ABC その他)\n"
+    "  subjects 使用者名 [--state 続行|完了|全て] [--user ユーザーID]\n"
+    "                               件名一覧 (既定は続行、--user で個々で表示)\n"
+    "  logs 使用者名 --subject 件名ID  その件名のログ一覧\n"
+    "  users, subjects, logs は --password パスワード を取ります。\n"
     "\n"
     "値の中のタブ・改行・\\ は \\t \\n \\\\ と表示します。Null は空です。\n";
 
@@ -64,6 +74,135 @@ QString targetPath(const QString& target)
     if (target.startsWith(u"repair:"))
         return DataFolder::repairPath(target.mid(7));
     return QFileInfo(target).absoluteFilePath();
+}
+
+// Splits NAME --key value … into the name and the options; only the keys
+// given are allowed.
+QHash<QString, QString> parseOptions(const QStringList& args, const QStringList& allowed,
+                                     QString* name)
+{
+    QHash<QString, QString> options;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a.startsWith(u"--")) {
+            const QString key = a.mid(2);
+            if (!allowed.contains(key))
+                throw UsageError(u"知らないオプションです: "_qs + a);
+            if (i + 1 >= args.size())
+                throw UsageError(a + u" には値を指定してください。"_qs);
+            options.insert(key, args[++i]);
+        } else if (name->isNull()) {
+            *name = a;
+        } else {
+            throw UsageError(u"余分な引数です: "_qs + a);
+        }
+    }
+    if (name->isNull())
+        throw UsageError(u"使用者名を指定してください。"_qs);
+    return options;
+}
+
+// A key given on the command line goes into SQL text: digits only.
+QString keyOption(const QHash<QString, QString>& options, const QString& key)
+{
+    const QString value = options.value(key);
+    bool ok = false;
+    value.toULongLong(&ok);
+    if (!ok || value.startsWith(u'+'))
+        throw UsageError(QStringLiteral("--%1 には数字を指定してください。").arg(key));
+    return value;
+}
+
+class RefusedError : public std::runtime_error
+{
+public:
+    explicit RefusedError(const QString& message)
+        : std::runtime_error(message.toStdString()), text(message)
+    {
+    }
+    QString text;
+};
+
+// Opens an operator's customer database after checking the password as the
+// main menu does.
+Database openOperatorData(const QString& name, const QString& password)
+{
+    QString number;
+    {
+        Database master = Database::open(DataFolder::masterPath());
+        const ResultSet found =
+            master.query(u"Select * From 使用者 Where 使用者名 = ?"_qs, {name});
+        if (found.isEmpty())
+            throw RefusedError(QStringLiteral("使用者「%1」はありません。").arg(name));
+        number = found.first().text(u"使用者No"_qs);
+        if (!CheckOperatorPassword(master, password, number))
+            throw RefusedError(u"パスワードが違います。"_qs);
+    }
+    return Database::open(DataFolder::customerPath(name));
+}
+
+void printRows(QTextStream& out, const QStringList& headers, const ListRows& rows)
+{
+    out << headers.join(u'\t') << '\n';
+    for (const QStringList& row : rows) {
+        QStringList cells;
+        for (const QString& cell : row)
+            cells << cellText(cell);
+        out << cells.join(u'\t') << '\n';
+    }
+}
+
+CustomerListQuery customerQuery(Database& db)
+{
+    CustomerListQuery query;
+    query.setSortClauses(BuildCustomerSortClauses(db));
+    return query;
+}
+
+int commandUsers(Invocation& call)
+{
+    QString name;
+    const auto options = parseOptions(call.args, {u"row"_qs, u"password"_qs}, &name);
+    KanaRow row;
+    if (!kanaRowFromName(options.value(u"row"_qs), &row))
+        throw UsageError(u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを指定してください。"_qs);
+    Database db = openOperatorData(name, options.value(u"password"_qs));
+    CustomerListQuery query = customerQuery(db);
+    query.UserWhere = kanaRowCondition(row);
+    printRows(call.out, userListHeaders(), LoadUserRows(db, query.userSql()));
+    return 0;
+}
+
+int commandSubjects(Invocation& call)
+{
+    QString name;
+    const auto options =
+        parseOptions(call.args, {u"state"_qs, u"user"_qs, u"password"_qs}, &name);
+    const QString state = options.value(u"state"_qs, u"続行"_qs);
+    if (state != u"続行" && state != u"完了" && state != u"全て")
+        throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
+    const bool individual = options.contains(u"user"_qs);
+    const QString user = individual ? keyOption(options, u"user"_qs) : u"0"_qs;
+    Database db = openOperatorData(name, options.value(u"password"_qs));
+    CustomerListQuery query = customerQuery(db);
+    query.SubjectFilter = state;
+    query.ApplySubjectFilter(individual, user);
+    printRows(call.out, subjectListHeaders(), LoadSubjectRows(db, query.subjectSql()));
+    return 0;
+}
+
+int commandLogs(Invocation& call)
+{
+    QString name;
+    const auto options = parseOptions(call.args, {u"subject"_qs, u"password"_qs}, &name);
+    if (!options.contains(u"subject"_qs))
+        throw UsageError(u"--subject で件名IDを指定してください。"_qs);
+    const QString subject = keyOption(options, u"subject"_qs);
+    Database db = openOperatorData(name, options.value(u"password"_qs));
+    CustomerListQuery query = customerQuery(db);
+    query.LogWhere = u" WHERE 件名ID ="_qs + subject;
+    printRows(call.out, logListHeaders(), LoadLogRows(db, query.logSql()));
+    return 0;
 }
 
 int commandInit(Invocation& call)
@@ -130,6 +269,9 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         static const std::map<QString, std::function<int(Invocation&)>> commands = {
             {u"init"_qs, commandInit},
             {u"sql"_qs, commandSql},
+            {u"users"_qs, commandUsers},
+            {u"subjects"_qs, commandSubjects},
+            {u"logs"_qs, commandLogs},
         };
         auto it = commands.find(command);
         if (it == commands.end())
@@ -141,6 +283,11 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << e.text << "\n\n" << Usage;
         err.flush();
         return 2;
+    } catch (const RefusedError& e) {
+        out.flush();
+        err << e.text << '\n';
+        err.flush();
+        return 1;
     } catch (const StoreError& e) {
         out.flush();
         err << e.message() << '\n';

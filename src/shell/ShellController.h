@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "customer/CustomerWindow.h"
 #include "shell/MainMenuWindow.h"
 
 #include <memory>
@@ -11,7 +12,7 @@ class QLockFile;
 
 namespace horunea {
 
-class MainMenuWindow;
+class CustomerWindow;
 
 
 // Runs the program's windows: start-up with the single-instance test and the
@@ -34,15 +35,27 @@ public:
     // master database could not be read.
     MainMenuWindow* showMainMenu();
     MainMenuWindow* mainMenu() const { return m_mainMenu; }
+    CustomerWindow* customerWindow() const { return m_customerWindow; }
+
+    // 開く on the customer side of a main menu: checks the password, opens the
+    // operator's database and shows the customer window.
+    void OpenCustomerData(MainMenuWindow* menu);
+    // Loads the main menu in a reduced layout and shows it modally over a
+    // data window.
+    void showReducedMenu(MainMenuWindow::Layout layout, QWidget* over);
 
 signals:
     void mainMenuShown(MainMenuWindow* menu);
 
 private:
     void wireMainMenu(MainMenuWindow* menu);
+    void wireCustomerWindow(CustomerWindow* window);
+    void SwitchToRepairWindow();
+    void customerWindowUnloading();
 
     std::unique_ptr<QLockFile> m_lock;
     QPointer<MainMenuWindow> m_mainMenu;
+    QPointer<CustomerWindow> m_customerWindow;
 };
 
 } // namespace horunea

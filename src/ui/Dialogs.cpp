@@ -69,3 +69,20 @@ bool QtDialogs::openUrl(const QUrl& url)
 }
 
 } // namespace horunea
+
+#include "store/StoreError.h"
+
+namespace horunea {
+
+bool runGuarded(QWidget* parent, const std::function<void()>& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const StoreError& e) {
+        Dialogs::instance().message(parent, e.message(), Dialogs::Icon::Critical);
+        return false;
+    }
+}
+
+} // namespace horunea

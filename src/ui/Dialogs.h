@@ -52,3 +52,13 @@ public:
 };
 
 } // namespace horunea
+
+#include <functional>
+
+namespace horunea {
+
+// Runs work started by the user; a store error is shown (critical icon) and
+// the command ends there. Returns whether the work ran through.
+bool runGuarded(QWidget* parent, const std::function<void()>& work);
+
+} // namespace horunea

@@ -1,0 +1,75 @@
+#include "settings/CustomerSettings.h"
+
+#include "store/Database.h"
+
+namespace horunea {
+
+namespace {
+
+QString choose(const QString& stored, const QStringList& clauses)
+{
+    // The stored value is compared as text with 1, 2, 3 …
+    for (int i = 1; i < clauses.size(); ++i)
+        if (stored == QString::number(i))
+            return clauses[i];
+    return clauses.first();
+}
+
+ResultSet settingsRow(Database& db)
+{
+    const ResultSet row = db.query(u"SELECT * FROM 設定 WHERE 設定ID = 1"_qs);
+    if (row.isEmpty())
+        throw StoreError(u"設定の行がありません。"_qs);
+    return row;
+}
+
+} // namespace
+
+QString userOrderClause(const QString& stored)
+{
+    return choose(stored, {u" ORDER BY 表示ふりがな"_qs, u" ORDER BY 会社ＴＥＬ"_qs,
+                           u" ORDER BY 自宅ＴＥＬ"_qs, u" ORDER BY [E-MAIL]"_qs});
+}
+
+QString subjectOrderClause(const QString& stored)
+{
+    return choose(stored, {u" ORDER BY 件名.登録日"_qs, u" ORDER BY ユーザー.表示名"_qs,
+                           u" ORDER BY 件名.件名"_qs, u" ORDER BY 件名.備考"_qs,
+                           u" ORDER BY 件名.判定"_qs});
+}
+
+QString logOrderClause(const QString& stored)
+{
+    return choose(stored,
+                  {u" ORDER BY 登録日"_qs, u" ORDER BY 記録者"_qs, u" ORDER BY ログ"_qs});
+}
+
+QString orderDirection(const QString& stored)
+{
+    return stored == u"1" ? u" DESC"_qs : QString();
+}
+
+CustomerSortClauses BuildCustomerSortClauses(Database& db)
+{
+    const ResultSet result = settingsRow(db);
+    const Row row = result.first();
+    CustomerSortClauses sort;
+    sort.UserOrderBy = userOrderClause(row.text(u"並べ01"_qs));
+    sort.UserOrderDesc = orderDirection(row.text(u"並べ02"_qs));
+    sort.SubjectOrderBy = subjectOrderClause(row.text(u"並べ03"_qs));
+    sort.SubjectOrderDesc = orderDirection(row.text(u"並べ04"_qs));
+    sort.LogOrderBy = logOrderClause(row.text(u"並べ05"_qs));
+    sort.LogOrderDesc = orderDirection(row.text(u"並べ06"_qs));
+    return sort;
+}
+
+QStringList CustomerFieldCaptions(Database& db)
+{
+    const ResultSet result = settingsRow(db);
+    QStringList captions;
+    for (int i = 1; i <= 5; ++i)
+        captions << result.first().text(QStringLiteral("項目%1").arg(i, 2, 10, QLatin1Char('0')));
+    return captions;
+}
+
+} // namespace horunea

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "store/DataFolder.h"
+#include "store/Database.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace horunea::test {
+
+// An operator account with its customer database made from the template.
+inline QString makeOperator(const QString& name, const QVariant& password = QVariant())
+{
+    Database master = Database::open(DataFolder::masterPath());
+    const qint64 number =
+        master.insert(u"使用者"_qs, {{u"使用者名"_qs, name}, {u"パスワード"_qs, password}});
+    QDir().mkpath(DataFolder::customerFolder());
+    QFile::copy(DataFolder::customerTemplatePath(), DataFolder::customerPath(name));
+    QFile::setPermissions(DataFolder::customerPath(name),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    return QString::number(number);
+}
+
+inline qint64 addUser(Database& db, const QVariant& reading, const QString& name,
+                      const Fields& more = {})
+{
+    Fields fields{{u"表示ふりがな"_qs, reading}, {u"表示名"_qs, name}};
+    fields << more;
+    return db.insert(u"ユーザー"_qs, fields);
+}
+
+inline qint64 addSubject(Database& db, qint64 user, const QString& title,
+                         const QString& state = u"続行"_qs,
+                         const QString& date = u"2003/08/19(火)"_qs)
+{
+    return db.insert(u"件名"_qs, {{u"ユーザーID"_qs, user},
+                                  {u"登録日"_qs, date},
+                                  {u"件名"_qs, title},
+                                  {u"判定"_qs, state}});
+}
+
+inline qint64 addLog(Database& db, qint64 subject, qint64 user, const QString& text,
+                     const QString& date = u"2003/08/19(火)"_qs)
+{
+    return db.insert(u"ログ"_qs, {{u"件名ID"_qs, subject},
+                                  {u"ユーザーID"_qs, user},
+                                  {u"登録日"_qs, date},
+                                  {u"記録者"_qs, u"山田"_qs},
+                                  {u"ログ"_qs, text}});
+}
+
+} // namespace horunea::test
