@@ -1,0 +1,547 @@
+#include "Fixtures.h"
+#include "gui/GuiTestSupport.h"
+
+#include "customer/CustomerWindow.h"
+#include "shell/MainMenuWindow.h"
+#include "shell/SessionState.h"
+#include "shell/ShellController.h"
+#include "ui/ReportListView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolBar>
+
+using namespace horunea;
+using namespace horunea::test;
+
+namespace {
+
+// Users and subjects of the operator 山田 used by most cases.
+struct Sample
+{
+    qint64 kato, kawai, aoki;
+    qint64 katoOpen, katoDone, kawaiOpen;
+};
+
+Sample fillSample()
+{
+    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Sample s;
+    s.kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs,
+                     {{u"E-MAIL"_qs, u"kato@example.jp"_qs}, {u"URL"_qs, u"https://kato.example.jp/a b"_qs},
+                      {u"会社名"_qs, u"加藤工業"_qs}, {u"自由項目03"_qs, u"三"_qs}});
+    s.kawai = addUser(db, u"ｶﾜｲ"_qs, u"河合"_qs);
+    s.aoki = addUser(db, u"ｱｵｷ"_qs, u"青木"_qs);
+    s.katoOpen = addSubject(db, s.kato, u"複合機"_qs, u"続行"_qs, u"2003/08/19(火)"_qs);
+    s.katoDone = addSubject(db, s.kato, u"保守契約"_qs, u"完了"_qs, u"2003/12/31(水)"_qs);
+    s.kawaiOpen = addSubject(db, s.kawai, u"見積"_qs, u"続行"_qs, u"2004/01/01(木)"_qs);
+    addLog(db, s.katoOpen, s.kato, u"訪問した"_qs);
+    addLog(db, s.katoOpen, s.kato, u"電話した"_qs);
+    return s;
+}
+
+QStringList column(ReportListView* list, int c)
+{
+    QStringList out;
+    for (int i = 0; i < list->rowCount(); ++i)
+        out << list->text(i, c);
+    return out;
+}
+
+int rowOf(ReportListView* list, int c, const QString& text)
+{
+    return int(column(list, c).indexOf(text));
+}
+
+} // namespace
+
+class TstCustomerWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void passwords_data();
+    void passwords();
+    void missingDatabaseFileIsReported();
+    void openShowsWindowAsLoaded();
+    void kanaRowsByButtonAndShiftKey_data();
+    void kanaRowsByButtonAndShiftKey();
+    void subjectFilterAndIndividual_data();
+    void subjectFilterAndIndividual();
+    void filterAlwaysEmptiesLogList();
+    void clickingUserFillsPanel();
+    void clickingSubjectOfAnotherUserSwitchesPanel();
+    void newSubjectAndLogKeysFollowTheirButtons();
+    void doubleClickOpensEditorOnlyOnAnItem();
+    void mailAndUrlGoToTheShellAsOneUrl_data();
+    void mailAndUrlGoToTheShellAsOneUrl();
+    void toolbarHasItsButtonsAndPrintMenu();
+    void changeOperatorKeepsWindowAndShowsNewData();
+    void switchToRepairShowsRepairOnlyMenu();
+    void closingBringsMainMenuBackWithFreshLists();
+
+private:
+    CustomerWindow* openAs(const QString& name, const QString& password);
+
+    TempDataFolder* m_folder = nullptr;
+    FakeDialogs* m_dialogs = nullptr;
+    ShellController* m_shell = nullptr;
+};
+
+void TstCustomerWindow::init()
+{
+    m_folder = new TempDataFolder();
+    m_dialogs = new FakeDialogs();
+    SessionState::instance().reset();
+    m_shell = new ShellController();
+}
+
+void TstCustomerWindow::cleanup()
+{
+    delete m_shell;
+    delete m_dialogs;
+    delete m_folder;
+    SessionState::instance().reset();
+}
+
+CustomerWindow* TstCustomerWindow::openAs(const QString& name, const QString& password)
+{
+    MainMenuWindow* menu = m_shell->mainMenu();
+    if (!menu) {
+        m_shell->start(false);
+        menu = m_shell->mainMenu();
+    }
+    auto* list = child<QTreeView>(menu, u"ListView1"_qs);
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        if (list->model()->index(i, 1).data().toString() == name)
+            clickRow(list, i);
+    auto* box = child<QLineEdit>(menu, u"Text3"_qs);
+    box->setText(password);
+    child<QPushButton>(menu, u"Command12"_qs)->click();
+    return m_shell->customerWindow();
+}
+
+void TstCustomerWindow::passwords_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("right") << QVariant(u"Abc"_qs) << u"Abc"_qs << true;
+    QTest::newRow("wrong case") << QVariant(u"Abc"_qs) << u"abc"_qs << false;
+    QTest::newRow("trailing blank") << QVariant(u"Abc"_qs) << u"Abc "_qs << false;
+    QTest::newRow("full width") << QVariant(u"Abc"_qs) << u"Ａｂｃ"_qs << false;
+    QTest::newRow("empty typed") << QVariant(u"Abc"_qs) << QString() << false;
+    QTest::newRow("Null, empty typed") << QVariant() << QString() << true;
+    QTest::newRow("Null, text typed") << QVariant() << u"x"_qs << false;
+    QTest::newRow("empty stored, empty typed") << QVariant(u""_qs) << QString() << true;
+}
+
+void TstCustomerWindow::passwords()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, opens);
+    makeOperator(u"山田"_qs, stored);
+    m_shell->start(false);
+    QPointer<MainMenuWindow> menu = m_shell->mainMenu();
+    CustomerWindow* window = openAs(u"山田"_qs, typed);
+    if (opens) {
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), u"山田"_qs);
+        QCOMPARE(SessionState::instance().CustomerAccountName, u"山田"_qs);
+        QVERIFY(Connections::instance().customerOpen());
+        QTRY_VERIFY(!menu);
+        QVERIFY(!Connections::instance().masterOpen());
+        QVERIFY(m_dialogs->messages.isEmpty());
+    } else {
+        QVERIFY(!window);
+        QCOMPARE(m_dialogs->lastMessage(), u"パスワードが違います。"_qs);
+        QCOMPARE(m_dialogs->messages.last().icon, Dialogs::Icon::Critical);
+        QVERIFY(menu && menu->isVisible());
+        QCOMPARE(child<QLineEdit>(menu, u"Text3"_qs)->text(), typed);
+        QVERIFY(!Connections::instance().customerOpen());
+        QVERIFY(SessionState::instance().CustomerAccountName.isEmpty());
+    }
+}
+
+void TstCustomerWindow::missingDatabaseFileIsReported()
+{
+    makeOperator(u"山田"_qs);
+    QFile::remove(DataFolder::customerPath(u"山田"_qs));
+    m_shell->start(false);
+    QPointer<MainMenuWindow> menu = m_shell->mainMenu();
+    QVERIFY(!openAs(u"山田"_qs, QString()));
+    QVERIFY(m_dialogs->lastMessage().contains(u"山田"_qs));
+    QVERIFY(menu && menu->isVisible());
+    QVERIFY(!QFile::exists(DataFolder::customerPath(u"山田"_qs)));
+    QVERIFY(!Connections::instance().customerOpen());
+}
+
+void TstCustomerWindow::openShowsWindowAsLoaded()
+{
+    makeOperator(u"山田"_qs);
+    makeOperator(u"佐藤"_qs);
+    fillSample();
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(w);
+    QCOMPARE(w->objectName(), u"Form1"_qs);
+    // No users until a row is chosen; every continuing subject already shown.
+    QCOMPARE(w->userList()->rowCount(), 0);
+    QCOMPARE(column(w->subjectList(), 4), (QStringList{u"複合機"_qs, u"見積"_qs}));
+    QCOMPARE(w->logList()->rowCount(), 0);
+    QCOMPARE(child<QLabel>(w, u"Label22"_qs)->text(), u"ユーザー表示"_qs);
+    QCOMPARE(child<QLabel>(w, u"Label26"_qs)->text(), u"続行中の件名"_qs);
+    QVERIFY(!child<QCheckBox>(w, u"Check1"_qs)->isEnabled());
+    for (int hidden : {10, 11, 16, 17, 18})
+        QVERIFY(!w->toolbarButton(hidden)->isVisible());
+    QCOMPARE(w->operatorNames(), (QStringList{u"山田"_qs, u"佐藤"_qs}));
+    QCOMPARE(w->freeFieldCaptions().first(), u"自由項目01"_qs);
+    QCOMPARE(w->userList()->listModel()->headers(),
+             (QStringList{u"ユーザーＩＤ"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"e-mail"_qs}));
+}
+
+void TstCustomerWindow::kanaRowsByButtonAndShiftKey_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("toolbar") << false;
+    QTest::newRow("Shift+F key") << true;
+}
+
+void TstCustomerWindow::kanaRowsByButtonAndShiftKey()
+{
+    QFETCH(bool, byKey);
+    makeOperator(u"山田"_qs);
+    {
+        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        addUser(db, u"ｱｵｷ"_qs, u"ｱ"_qs);
+        addUser(db, u"ｶﾄｳ"_qs, u"ｶ"_qs);
+        addUser(db, u"ｦｦ"_qs, u"ｦ"_qs);
+        addUser(db, u"3M"_qs, u"digit"_qs);
+        addUser(db, u"ABC"_qs, u"A"_qs);
+        addUser(db, u"あおき"_qs, u"あ"_qs);
+        addUser(db, u"ｧｲ"_qs, u"ｧ"_qs);
+        addUser(db, u""_qs, u"empty"_qs);
+    }
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    const QList<std::pair<int, QStringList>> rows = {
+        {0, {u"あ"_qs, u"ｧ"_qs, u"ｱ"_qs}},
+        {1, {u"ｶ"_qs}},
+        {2, {}},
+        {10, {u"A"_qs}},
+        // あ-row hiragana and ｧ also fall under その他: the condition excludes ｱ to ｵ only.
+        {11, {u"digit"_qs, u"あ"_qs, u"ｦ"_qs, u"ｧ"_qs}},
+    };
+    for (const auto& [row, names] : rows) {
+        if (byKey)
+            QTest::keyClick(w->userList(), Qt::Key(Qt::Key_F1 + row), Qt::ShiftModifier);
+        else
+            w->toolbarButton(20 + row)->trigger();
+        QCOMPARE(column(w->userList(), 1), names);
+        QCOMPARE(child<QLabel>(w, u"Label22"_qs)->text(), kanaRowHeading(KanaRow(row)));
+    }
+    QVERIFY(!column(w->userList(), 1).contains(u"empty"_qs));
+}
+
+void TstCustomerWindow::subjectFilterAndIndividual_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("individual");
+    QTest::addColumn<QStringList>("subjects");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("F10 all users") << int(Qt::Key_F10) << false
+                                   << QStringList{u"複合機"_qs, u"見積"_qs} << u"続行中の件名"_qs;
+    QTest::newRow("F11 all users") << int(Qt::Key_F11) << false << QStringList{u"保守契約"_qs}
+                                   << u"完了済の件名"_qs;
+    QTest::newRow("F12 all users") << int(Qt::Key_F12) << false
+                                   << QStringList{u"複合機"_qs, u"保守契約"_qs, u"見積"_qs}
+                                   << u"全ての件名"_qs;
+    QTest::newRow("F10 individual") << int(Qt::Key_F10) << true << QStringList{u"複合機"_qs}
+                                    << u"続行中の件名"_qs;
+    QTest::newRow("F11 individual") << int(Qt::Key_F11) << true << QStringList{u"保守契約"_qs}
+                                    << u"完了済の件名"_qs;
+    QTest::newRow("F12 individual") << int(Qt::Key_F12) << true
+                                    << QStringList{u"複合機"_qs, u"保守契約"_qs}
+                                    << u"全ての件名"_qs;
+}
+
+void TstCustomerWindow::subjectFilterAndIndividual()
+{
+    QFETCH(int, key);
+    QFETCH(bool, individual);
+    QFETCH(QStringList, subjects);
+    QFETCH(QString, heading);
+    makeOperator(u"山田"_qs);
+    fillSample();
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->toolbarButton(21)->trigger(); // か
+    clickRow(w->userList(), rowOf(w->userList(), 1, u"加藤"_qs));
+    auto* check = child<QCheckBox>(w, u"Check1"_qs);
+    QVERIFY(check->isEnabled());
+    if (individual) {
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+        QVERIFY(check->isChecked());
+        for (int i : {13, 14, 15})
+            QVERIFY(!w->toolbarButton(i)->isVisible());
+        for (int i : {16, 17, 18})
+            QVERIFY(w->toolbarButton(i)->isVisible());
+    }
+    QTest::keyClick(w->userList(), Qt::Key(key));
+    QCOMPARE(column(w->subjectList(), 4), subjects);
+    QCOMPARE(child<QLabel>(w, u"Label26"_qs)->text(), heading);
+    // The hidden buttons' twins do the same.
+    const int twin = (individual ? 16 : 13) + (key - Qt::Key_F10);
+    w->toolbarButton(13)->trigger();
+    w->toolbarButton(twin)->trigger();
+    QCOMPARE(column(w->subjectList(), 4), subjects);
+}
+
+void TstCustomerWindow::filterAlwaysEmptiesLogList()
+{
+    makeOperator(u"山田"_qs);
+    fillSample();
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    for (int button : {13, 14, 15}) {
+        w->toolbarButton(15)->trigger();
+        clickRow(w->subjectList(), rowOf(w->subjectList(), 4, u"複合機"_qs));
+        QCOMPARE(w->logList()->rowCount(), 2);
+        w->toolbarButton(button)->trigger();
+        QCOMPARE(w->logList()->rowCount(), 0);
+    }
+}
+
+void TstCustomerWindow::clickingUserFillsPanel()
+{
+    makeOperator(u"山田"_qs);
+    const Sample s = fillSample();
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->toolbarButton(21)->trigger();
+    const QStringList before = column(w->subjectList(), 4);
+    clickRow(w->userList(), rowOf(w->userList(), 1, u"加藤"_qs));
+    QCOMPARE(w->SelectedUserId, QString::number(s.kato));
+    QCOMPARE(w->SelectedUserName, u"加藤"_qs);
+    const QStringList panel = w->panelValues();
+    QCOMPARE(panel.size(), 21);
+    QCOMPARE(panel[0], u"ｶﾄｳ"_qs);
+    QCOMPARE(panel[8], u"加藤工業"_qs);
+    QCOMPARE(panel[13], u"kato@example.jp"_qs);
+    QCOMPARE(panel[18], u"三"_qs);
+    QCOMPARE(panel[4], QString()); // empty places show empty
+    // 個々で表示 off: the subject list stays, the log list empties.
+    QCOMPARE(column(w->subjectList(), 4), before);
+    QCOMPARE(w->logList()->rowCount(), 0);
+    QVERIFY(w->toolbarButton(10)->isVisible());
+    QVERIFY(!w->toolbarButton(11)->isVisible());
+}
+
+void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()
+{
+    makeOperator(u"山田"_qs);
+    const Sample s = fillSample();
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->toolbarButton(21)->trigger();
+    clickRow(w->userList(), rowOf(w->userList(), 1, u"加藤"_qs));
+    clickRow(w->subjectList(), rowOf(w->subjectList(), 4, u"見積"_qs));
+    QCOMPARE(w->SelectedUserId, QString::number(s.kawai));
+    QCOMPARE(w->SelectedSubjectId, QString::number(s.kawaiOpen));
+    QCOMPARE(w->SelectedSubjectTitle, u"見積"_qs);
+    QCOMPARE(w->panelValues().at(1), u"河合"_qs);
+    QCOMPARE(child<QLabel>(w, u"Label23"_qs)->text(), u"　河合 の件名表示"_qs);
+    QCOMPARE(child<QLabel>(w, u"Label25"_qs)->text(), u"　見積 のログ(メモ)表示"_qs);
+    QCOMPARE(w->query().LogWhere, u" WHERE 件名ID ="_qs + QString::number(s.kawaiOpen));
+    QVERIFY(w->toolbarButton(11)->isVisible());
+    clickRow(w->subjectList(), rowOf(w->subjectList(), 4, u"複合機"_qs));
+    QCOMPARE(column(w->logList(), 5), (QStringList{u"訪問した"_qs, u"電話した"_qs}));
+    clickRow(w->logList(), 1);
+    QCOMPARE(w->SelectedLogId, w->logList()->text(1, 0));
+}
+
+void TstCustomerWindow::newSubjectAndLogKeysFollowTheirButtons()
+{
+    makeOperator(u"山田"_qs);
+    fillSample();
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QSignalSpy editor(w, &CustomerWindow::editorRequested);
+    QTest::keyClick(w->userList(), Qt::Key_F8);
+    QTest::keyClick(w->userList(), Qt::Key_F9);
+    QCOMPARE(editor.count(), 0);
+    QTest::keyClick(w->userList(), Qt::Key_F7);
+    QCOMPARE(editor.count(), 1);
+    QCOMPARE(editor.last(), (QVariantList{1, true}));
+    w->toolbarButton(21)->trigger();
+    clickRow(w->userList(), 0);
+    QTest::keyClick(w->userList(), Qt::Key_F8);
+    QCOMPARE(editor.last(), (QVariantList{2, true}));
+    QTest::keyClick(w->userList(), Qt::Key_F9);
+    QCOMPARE(editor.count(), 2);
+    clickRow(w->subjectList(), 0);
+    QTest::keyClick(w->subjectList(), Qt::Key_F9);
+    QCOMPARE(editor.last(), (QVariantList{3, true}));
+    // Ctrl with F8 is the plain F8.
+    QTest::keyClick(w->subjectList(), Qt::Key_F8, Qt::ControlModifier);
+    QCOMPARE(editor.last(), (QVariantList{2, true}));
+}
+
+void TstCustomerWindow::doubleClickOpensEditorOnlyOnAnItem()
+{
+    makeOperator(u"山田"_qs);
+    fillSample();
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QSignalSpy editor(w, &CustomerWindow::editorRequested);
+    QTest::mouseDClick(w->userList()->viewport(), Qt::LeftButton, {},
+                       QPoint(20, w->userList()->viewport()->height() - 10));
+    QTest::mouseDClick(w->logList()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QCOMPARE(editor.count(), 0);
+    clickRow(w->subjectList(), 0, true);
+    QCOMPARE(editor.count(), 1);
+    QCOMPARE(editor.last(), (QVariantList{2, false}));
+}
+
+void TstCustomerWindow::mailAndUrlGoToTheShellAsOneUrl_data()
+{
+    QTest::addColumn<QString>("mail");
+    QTest::addColumn<QString>("handed");
+    QTest::newRow("plain") << u"kato@example.jp"_qs << u"mailto:kato@example.jp"_qs;
+    QTest::newRow("mailto lower") << u"mailto:a@b.jp"_qs << u"mailto:a@b.jp"_qs;
+    // Not prefixed twice; the URL writes its scheme in lower case.
+    QTest::newRow("MAILTO upper") << u"MAILTO:a@b.jp"_qs << u"mailto:a@b.jp"_qs;
+    QTest::newRow("shell characters") << u"a@b.jp;rm -rf ~ & calc"_qs
+                                      << u"mailto:a@b.jp;rm -rf ~ & calc"_qs;
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TstCustomerWindow::mailAndUrlGoToTheShellAsOneUrl()
+{
+    QFETCH(QString, mail);
+    QFETCH(QString, handed);
+    makeOperator(u"山田"_qs);
+    {
+        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        addUser(db, u"ｱ"_qs, u"青木"_qs,
+                {{u"E-MAIL"_qs, mail}, {u"URL"_qs, mail.isEmpty() ? QString() : u"https://example.jp/a?b=1&c"_qs}});
+    }
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->toolbarButton(20)->trigger();
+    clickRow(w->userList(), 0);
+    child<QPushButton>(w, u"Command10"_qs)->click();
+    child<QPushButton>(w, u"Command11"_qs)->click();
+    if (handed.isEmpty()) {
+        QVERIFY(m_dialogs->urls.isEmpty());
+        return;
+    }
+    QCOMPARE(m_dialogs->urls.size(), 2);
+    QCOMPARE(QUrl::fromPercentEncoding(m_dialogs->urls[0].toEncoded()), handed);
+    QCOMPARE(m_dialogs->urls[1].toString(), u"https://example.jp/a?b=1&c"_qs);
+}
+
+void TstCustomerWindow::toolbarHasItsButtonsAndPrintMenu()
+{
+    makeOperator(u"山田"_qs);
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    auto* toolbar = child<QToolBar>(w, u"Toolbar1"_qs);
+    QCOMPARE(toolbar->actions().size(), 31);
+    for (int separator : {2, 8, 12, 19})
+        QVERIFY(w->toolbarButton(separator)->isSeparator());
+    for (int i = 1; i <= 31; ++i) {
+        if (w->toolbarButton(i)->isSeparator())
+            continue;
+        QVERIFY2(!w->toolbarButton(i)->icon().isNull(), qPrintable(QString::number(i)));
+        QVERIFY2(w->toolbarButton(i)->toolTip().contains(u"F"_qs), qPrintable(QString::number(i)));
+    }
+    QMenu* menu = w->toolbarButton(5)->menu();
+    QVERIFY(menu);
+    QStringList keys;
+    for (QAction* a : menu->actions())
+        keys << a->objectName();
+    QCOMPARE(keys, (QStringList{u"agyou"_qs, u"kagyou"_qs, u"sagyou"_qs, u"tagyou"_qs,
+                                u"nagyou"_qs, u"hagyou"_qs, u"magyou"_qs, u"yagyou"_qs,
+                                u"ragyou"_qs, u"wagyou"_qs, u"abc"_qs, u"sonota"_qs,
+                                u"zokkou"_qs, u"kanryou"_qs}));
+    QCOMPARE(menu->actions().at(11)->text(), u"他行"_qs);
+}
+
+void TstCustomerWindow::changeOperatorKeepsWindowAndShowsNewData()
+{
+    makeOperator(u"山田"_qs);
+    makeOperator(u"佐藤"_qs, u"pw"_qs);
+    fillSample();
+    {
+        Database db = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+        const qint64 u = addUser(db, u"ｻﾄｳ"_qs, u"佐藤商会"_qs);
+        addSubject(db, u, u"佐藤の件名"_qs);
+    }
+    QPointer<CustomerWindow> w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    bool sawCustomerOnly = false;
+    whenModal([&](QWidget* modal) {
+        auto* menu = qobject_cast<MainMenuWindow*>(modal);
+        QVERIFY(menu);
+        sawCustomerOnly = menu->menuLayout() == MainMenuWindow::Layout::CustomerOnlyMenu;
+        auto* list = child<QTreeView>(menu, u"ListView1"_qs);
+        clickRow(list, 1);
+        child<QLineEdit>(menu, u"Text3"_qs)->setText(u"pw"_qs);
+        child<QPushButton>(menu, u"Command12"_qs)->click();
+    });
+    QTest::keyClick(w->userList(), Qt::Key_F3);
+    QVERIFY(sawCustomerOnly);
+    QVERIFY(w && w->isVisible());
+    QCOMPARE(m_shell->customerWindow(), w.data());
+    QCOMPARE(w->windowTitle(), u"佐藤"_qs);
+    QCOMPARE(SessionState::instance().CustomerAccountName, u"佐藤"_qs);
+    QCOMPARE(Connections::instance().CustomerDatabasePath, DataFolder::customerPath(u"佐藤"_qs));
+    QCOMPARE(column(w->subjectList(), 4), QStringList{u"佐藤の件名"_qs});
+    QVERIFY(!Connections::instance().masterOpen());
+}
+
+void TstCustomerWindow::switchToRepairShowsRepairOnlyMenu()
+{
+    makeOperator(u"山田"_qs);
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    int layout = -1;
+    whenModal([&](QWidget* modal) {
+        auto* menu = qobject_cast<MainMenuWindow*>(modal);
+        QVERIFY(menu);
+        layout = int(menu->menuLayout());
+        child<QPushButton>(menu, u"Command2"_qs)->click();
+    });
+    QTest::keyClick(w->userList(), Qt::Key_F1);
+    QCOMPARE(layout, int(MainMenuWindow::Layout::RepairOnlyMenu));
+    // 閉じる there returns to the customer window with its data open.
+    QVERIFY(w->isVisible());
+    QVERIFY(Connections::instance().customerOpen());
+}
+
+void TstCustomerWindow::closingBringsMainMenuBackWithFreshLists()
+{
+    makeOperator(u"山田"_qs);
+    QPointer<CustomerWindow> w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    makeOperator(u"新人"_qs); // an account added while the window was open
+    QTest::keyClick(w->userList(), Qt::Key_F2);
+    QTRY_VERIFY(!w);
+    MainMenuWindow* menu = m_shell->mainMenu();
+    QVERIFY(menu && menu->isVisible());
+    QCOMPARE(menu->menuLayout(), MainMenuWindow::Layout::Full);
+    QCOMPARE(menu->operatorNames(), (QStringList{u"山田"_qs, u"新人"_qs}));
+    QVERIFY(Connections::instance().masterOpen());
+    QVERIFY(!Connections::instance().customerOpen());
+    QVERIFY(SessionState::instance().CustomerAccountName.isEmpty());
+}
+
+QTEST_MAIN(TstCustomerWindow)
+#include "tst_customerwindow.moc"
