@@ -229,17 +229,17 @@ void CustomerWindow::createLists()
 {
     m_label22 = makeLabel(u"Label22"_qs, u"ユーザー表示"_qs, m_central);
     m_userList = new ReportListView(u"ListView1"_qs, userListHeaders(), m_central);
-    m_userList->setColumnWidthsTwips({1100, 1800, 1300, 1300, 1800});
+    m_userList->setColumnWidthsTwips({800, 1400, 1350, 1350, 1800});
 
     m_label23 = makeLabel(u"Label23"_qs, u" 件名表示　"_qs, m_central);
     m_label26 = makeLabel(u"Label26"_qs, QString(), m_central);
     m_label26->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_subjectList = new ReportListView(u"ListView2"_qs, subjectListHeaders(), m_central);
-    m_subjectList->setColumnWidthsTwips({800, 900, 1600, 1500, 2000, 1500, 700});
+    m_subjectList->setColumnWidthsTwips({700, 800, 1500, 1400, 1900, 1300, 600});
 
     m_label25 = makeLabel(u"Label25"_qs, u"　ログ（メモ）表示"_qs, m_central);
     m_logList = new ReportListView(u"ListView3"_qs, logListHeaders(), m_central);
-    m_logList->setColumnWidthsTwips({800, 800, 900, 1600, 1200, 3000});
+    m_logList->setColumnWidthsTwips({700, 700, 800, 1500, 1100, 3000});
 
     for (QLabel* heading : {m_label22, m_label23, m_label25}) {
         QFont bold = heading->font();
@@ -320,7 +320,7 @@ void CustomerWindow::layoutChildren()
     placeTwips(m_panel, RightColumn, HeadingHeight, panelWidth, PanelHeight);
 
     const int columnWidth = (panelWidth - 120) / 3;
-    const int captionWidth = 780;
+    const int captionWidth = 1020;
     const int buttonWidth = 540;
     auto left = [&](int column) { return 60 + column * columnWidth; };
     for (int i = 0; i < m_groupHeadings.size(); ++i) {

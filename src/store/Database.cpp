@@ -59,16 +59,27 @@ namespace {
 // Jet's Like, registered under the name the store's LIKE operator calls.
 void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
+    Q_UNUSED(argc);
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
     }
-    auto text = [](sqlite3_value* v) {
+    auto view = [](sqlite3_value* v) {
         const auto* data = static_cast<const char16_t*>(sqlite3_value_text16(v));
-        return QString::fromUtf16(data, sqlite3_value_bytes16(v) / 2);
+        return QStringView(data, sqlite3_value_bytes16(v) / 2);
     };
-    Q_UNUSED(argc);
-    sqlite3_result_int(context, jetLike(text(argv[0]), text(argv[1])) ? 1 : 0);
+    // The pattern is the same for every row of a statement: prepare it once.
+    auto* pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
+    if (!pattern) {
+        pattern = new JetPattern(view(argv[0]).toString());
+        sqlite3_set_auxdata(context, 0, pattern,
+                            [](void* p) { delete static_cast<JetPattern*>(p); });
+        // set_auxdata may have deleted it at once when it cannot keep it.
+        pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
+    }
+    const bool hit = pattern ? pattern->matches(view(argv[1]))
+                             : jetLike(view(argv[0]).toString(), view(argv[1]).toString());
+    sqlite3_result_int(context, hit ? 1 : 0);
 }
 
 QString errorText(sqlite3* db)

@@ -161,7 +161,7 @@ bool matchOne(const std::u32string& p, size_t pi, char32_t c, size_t& length)
 
 // Wildcard matching with backtracking to the last %: linear in practice,
 // never exponential.
-bool likeMatch(const std::u32string& p, const std::u32string& t)
+bool likeMatch(const std::u32string& p, std::u32string_view t)
 {
     size_t pi = 0, ti = 0;
     size_t starP = std::u32string::npos, starT = 0;
@@ -200,7 +200,27 @@ std::u32string folded(const QString& s)
 
 bool jetLike(const QString& pattern, const QString& text)
 {
-    return likeMatch(folded(pattern), folded(text));
+    return JetPattern(pattern).matches(text);
+}
+
+JetPattern::JetPattern(const QString& pattern) : m_pattern(folded(pattern)) {}
+
+bool JetPattern::matches(QStringView text) const
+{
+    // Decoded into a buffer kept between calls: a list query calls this for
+    // every row, several times.
+    thread_local std::u32string buffer;
+    buffer.clear();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(char16_t(c), text[i + 1].unicode());
+            ++i;
+        }
+        buffer.push_back(foldAscii(c));
+    }
+    return likeMatch(m_pattern, buffer);
 }
 
 } // namespace horunea

@@ -3,6 +3,9 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <string>
 
 namespace horunea {
 
@@ -22,5 +25,17 @@ QString translateJetSql(const QString& sql, const NameMap& names);
 // Jet's Like: % any run, _ one character, [a-z] a range, [!a-z] an exclusion,
 // ranges by character code, ASCII letters matched regardless of case.
 bool jetLike(const QString& pattern, const QString& text);
+
+// A Like pattern prepared once for many texts (the store keeps one per
+// statement).
+class JetPattern
+{
+public:
+    explicit JetPattern(const QString& pattern);
+    bool matches(QStringView text) const;
+
+private:
+    std::u32string m_pattern;
+};
 
 } // namespace horunea

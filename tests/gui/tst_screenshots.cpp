@@ -1,6 +1,11 @@
 // Writes every window built so far, filled with sample data, as PNG files into
 // the folder named by HORUNEA_SCREENSHOTS; skipped without it.
+#include "Fixtures.h"
 #include "gui/GuiTestSupport.h"
+
+#include "customer/CustomerWindow.h"
+#include "shell/SessionState.h"
+#include "ui/ReportListView.h"
 
 #include "shell/MainMenuWindow.h"
 #include "shell/SplashWindow.h"
@@ -20,6 +25,9 @@ class TstScreenshots : public QObject
 private slots:
     void initTestCase();
     void windows();
+
+private:
+    void customerWindow();
 
 private:
     QString m_folder;
@@ -72,6 +80,49 @@ void TstScreenshots::windows()
 
     VersionWindow version;
     save(&version, u"Form9-version"_qs);
+
+    customerWindow();
+}
+
+void TstScreenshots::customerWindow()
+{
+    makeOperator(u"山田太郎"_qs);
+    {
+        Database db = Database::open(DataFolder::customerPath(u"山田太郎"_qs));
+        const qint64 kato = addUser(db, u"ｶﾄｳ ｹﾝｼﾞ"_qs, u"加藤健二"_qs,
+                                    {{u"ユーザー名ふりがな"_qs, u"ｶﾄｳ ｹﾝｼﾞ"_qs},
+                                     {u"ユーザー名"_qs, u"加藤健二"_qs},
+                                     {u"自宅ＴＥＬ"_qs, u"03-1234-5678"_qs},
+                                     {u"自宅住所"_qs, u"東京都練馬区豊玉北1-2-3"_qs},
+                                     {u"会社名ふりがな"_qs, u"ｶﾄｳｺｳｷﾞｮｳ"_qs},
+                                     {u"会社名"_qs, u"加藤工業株式会社"_qs},
+                                     {u"部署"_qs, u"総務部"_qs},
+                                     {u"会社ＴＥＬ"_qs, u"03-9876-5432"_qs},
+                                     {u"会社住所"_qs, u"東京都中野区中野4-5-6"_qs},
+                                     {u"E-MAIL"_qs, u"kato@example.jp"_qs},
+                                     {u"URL"_qs, u"https://kato.example.jp/"_qs},
+                                     {u"備考"_qs, u"月末締め"_qs},
+                                     {u"自由項目01"_qs, u"ゴルフ"_qs}});
+        addUser(db, u"ｶﾜｲ"_qs, u"河合商店"_qs, {{u"会社ＴＥＬ"_qs, u"045-111-2222"_qs}});
+        addUser(db, u"ｷﾀﾑﾗ"_qs, u"北村様"_qs);
+        const qint64 s1 = addSubject(db, kato, u"複合機の入れ替え"_qs, u"続行"_qs);
+        addSubject(db, kato, u"保守契約の更新"_qs, u"完了"_qs, u"2003/12/31(水)"_qs);
+        addLog(db, s1, kato, u"見積書を持参。来週回答の予定。"_qs);
+        addLog(db, s1, kato, u"電話で仕様を確認した。"_qs, u"2003/08/21(木)"_qs);
+    }
+    Connections::instance().CustomerDatabasePath = DataFolder::customerPath(u"山田太郎"_qs);
+    Connections::instance().OpenCustomerDatabase();
+    SessionState::instance().CustomerAccountName = u"山田太郎"_qs;
+    auto* window = new CustomerWindow();
+    window->resize(1280, 760);
+    window->OpenCustomerWindow();
+    window->toolbarButton(21)->trigger();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    clickRow(window->userList(), 0);
+    clickRow(window->subjectList(), 0);
+    save(window, u"Form1-customer"_qs);
+    window->close();
 }
 
 QTEST_MAIN(TstScreenshots)
