@@ -24,17 +24,6 @@ bool checkPassword(Database& master, const QString& sql, const QString& typed)
     return PasswordMatches(typed, result.first().value(u"パスワード"_qs));
 }
 
-// Keys travel as text and go into SQL text; only digits may.
-bool isKeyText(const QString& key)
-{
-    if (key.isEmpty())
-        return false;
-    for (QChar c : key)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
 } // namespace
 
 QList<Account> LoadOperatorAccounts(Database& master)

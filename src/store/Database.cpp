@@ -436,6 +436,23 @@ qint64 Database::scalar(const QString& sql, const QVariantList& params)
     return result.isEmpty() ? 0 : result.first().value(0).toLongLong();
 }
 
+bool isKeyText(const QString& key)
+{
+    if (key.isEmpty() || key.size() > 18)
+        return false;
+    for (QChar c : key)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+QString keyCondition(const QString& field, const QString& key)
+{
+    if (!isKeyText(key))
+        throw StoreError(QStringLiteral("記録の番号が正しくありません: %1").arg(key));
+    return field + u" ="_qs + key;
+}
+
 // ---------------------------------------------------------------- Transaction
 
 Transaction::Transaction(Database& db) : m_db(db)

@@ -137,6 +137,11 @@ private:
     QStringList m_tables;
 };
 
+// Keys travel as text and are appended to SQL text after "="; only digits
+// may be. Returns field + " =" + key, or throws StoreError for anything else.
+bool isKeyText(const QString& key);
+QString keyCondition(const QString& field, const QString& key);
+
 // Groups writes: rolls back unless commit() ran.
 class Transaction
 {

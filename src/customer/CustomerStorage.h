@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+namespace horunea {
+
+class Database;
+
+// A subject as the editor holds it.
+struct SubjectRecord
+{
+    QDate date;     // 登録日
+    QString title;  // 件名
+    QString remarks; // 備考
+    QString state;  // 判定: "続行" or "完了"
+};
+
+// A log entry as the editor holds it.
+struct LogRecord
+{
+    QDate date;      // 登録日
+    QString recorder; // 記録者
+    QString text;    // ログ
+};
+
+// The writes of users, subjects and logs. Keys arrive as the window's holder
+// texts. Adding returns the new key; a change or delete returns false when the
+// record is no longer there (nothing is written then).
+
+// values: the 21 user fields in userDetailFields() order; empty boxes are
+// written as empty text.
+qint64 AddUser(Database& db, const QStringList& values);
+bool UpdateUser(Database& db, const QString& userId, const QStringList& values);
+// Logs, subjects, then the user, all or nothing.
+bool DeleteUser(Database& db, const QString& userId);
+
+// An empty 件名, 備考 or 判定 is left Null when adding, written empty when changing.
+qint64 AddSubject(Database& db, const QString& userId, const SubjectRecord& subject);
+bool UpdateSubject(Database& db, const QString& subjectId, const SubjectRecord& subject);
+// Logs, then the subject, all or nothing.
+bool DeleteSubject(Database& db, const QString& subjectId);
+
+qint64 AddLog(Database& db, const QString& subjectId, const QString& userId, const LogRecord& log);
+bool UpdateLog(Database& db, const QString& logId, const LogRecord& log);
+bool DeleteLog(Database& db, const QString& logId);
+
+} // namespace horunea
