@@ -636,6 +636,22 @@ void CustomerWindow::setFreeFieldCaptions(const QStringList& captions)
         m_captions[FirstFreeRow + i]->setText(captions.value(i));
 }
 
+void CustomerWindow::forgetUser()
+{
+    SelectedUserId = u"0"_qs;
+    SelectedUserName.clear();
+    forgetSubject();
+    for (QLabel* v : std::as_const(m_values))
+        v->clear();
+}
+
+void CustomerWindow::forgetSubject()
+{
+    SelectedSubjectId = u"0"_qs;
+    SelectedSubjectTitle.clear();
+    SelectedLogId = u"0"_qs;
+}
+
 // ---------------------------------------------------------------- closing
 
 void CustomerWindow::closeEvent(QCloseEvent* event)

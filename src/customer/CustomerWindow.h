@@ -49,6 +49,10 @@ public:
     QStringList panelValues() const;
     QStringList freeFieldCaptions() const;
     void setFreeFieldCaptions(const QStringList& captions);
+    // After the current user or subject was deleted: nothing is current any
+    // more, so that no new subject or log is added to a record that is gone.
+    void forgetUser();
+    void forgetSubject();
 
     CustomerListQuery& query() { return m_query; }
     ReportListView* userList() const { return m_userList; }

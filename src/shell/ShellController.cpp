@@ -1,6 +1,7 @@
 #include "shell/ShellController.h"
 
 #include "customer/CustomerWindow.h"
+#include "customer/RecordEditorDialog.h"
 #include "shell/Accounts.h"
 #include "shell/MainMenuWindow.h"
 #include "shell/SessionState.h"
@@ -183,6 +184,9 @@ void ShellController::wireCustomerWindow(CustomerWindow* window)
         showReducedMenu(MainMenuWindow::Layout::CustomerOnlyMenu, window);
     });
     connect(window, &CustomerWindow::unloading, this, &ShellController::customerWindowUnloading);
+    connect(window, &CustomerWindow::editorRequested, window, [window](int kind, bool isNew) {
+        RecordEditorDialog::OpenEditor(window, kind, isNew);
+    });
 }
 
 void ShellController::SwitchToRepairWindow()

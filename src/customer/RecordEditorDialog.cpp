@@ -1,0 +1,570 @@
+#include "customer/RecordEditorDialog.h"
+
+#include "customer/CustomerStorage.h"
+#include "customer/CustomerWindow.h"
+#include "shell/SessionState.h"
+#include "store/Connections.h"
+#include "store/DateText.h"
+#include "store/TextForms.h"
+#include "ui/Dialogs.h"
+#include "ui/EnterNavigation.h"
+#include "ui/Fonts.h"
+#include "ui/InputMode.h"
+#include "ui/ReportListView.h"
+#include "ui/Twips.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace horunea {
+
+namespace {
+
+constexpr int DialogWidth = 8090;
+constexpr int RowHeight = 300;
+constexpr int BoxHeight = 285;
+
+QFrame* group(QWidget* parent, const QString& name)
+{
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->hide();
+    return frame;
+}
+
+QLabel* heading(QWidget* parent, const QString& text, int left, int top, int width = 2700)
+{
+    auto* label = new QLabel(text, parent);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    label->setStyleSheet(u"color: #1d4e89;"_qs);
+    placeTwips(label, left, top, width, 270);
+    return label;
+}
+
+QDateEdit* datePicker(QWidget* parent, const QString& name)
+{
+    auto* picker = new QDateEdit(parent);
+    picker->setObjectName(name);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(u"yyyy/MM/dd"_qs);
+    picker->setDate(Clock::today());
+    return picker;
+}
+
+} // namespace
+
+QLineEdit* RecordEditorDialog::lineEdit(QWidget* parent, const QString& name, int mode)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    setInputMode(edit, InputMode(mode));
+    return edit;
+}
+
+QLabel* RecordEditorDialog::caption(QWidget* parent, const QString& text, int left, int top,
+                                   int width)
+{
+    auto* label = new QLabel(text, parent);
+    placeTwips(label, left, top, width, BoxHeight);
+    return label;
+}
+
+RecordEditorDialog::RecordEditorDialog(const EditMode& mode, CustomerWindow* customer,
+                                       QWidget* parent)
+    : QDialog(parent), m_mode(mode), m_customer(customer)
+{
+    setObjectName(u"Form7"_qs);
+    setWindowTitle(u"ホルネア→ﾃﾞｰﾀ編集"_qs);
+    setFont(programFont());
+    m_navigation = new EnterNavigation(this);
+
+    m_title = new QLabel(this);
+    m_title->setObjectName(u"Label1"_qs);
+    QFont titleFont = programFont(11);
+    titleFont.setBold(true);
+    m_title->setFont(titleFont);
+    placeTwips(m_title, 120, 60, DialogWidth - 240, 330);
+
+    m_command1 = new QPushButton(this);
+    m_command1->setObjectName(u"Command1"_qs);
+    m_command2 = new QPushButton(this);
+    m_command2->setObjectName(u"Command2"_qs);
+    m_command3 = new QPushButton(u"閉じる"_qs, this);
+    m_command3->setObjectName(u"Command3"_qs);
+    for (QPushButton* b : {m_command1, m_command2, m_command3})
+        b->setAutoDefault(false);
+    connect(m_command1, &QPushButton::clicked, this, &RecordEditorDialog::save);
+    connect(m_command2, &QPushButton::clicked, this, &RecordEditorDialog::secondButton);
+    connect(m_command3, &QPushButton::clicked, this, &QDialog::reject);
+
+    const bool isNew = m_mode.EditIsNew;
+    switch (m_mode.EditKind) {
+    case CustomerWindow::UserKind:
+        buildUserGroup();
+        break;
+    case CustomerWindow::SubjectKind:
+        buildSubjectGroup();
+        break;
+    case CustomerWindow::LogKind:
+        buildLogGroup();
+        break;
+    }
+    if (isNew) {
+        m_command1->setText(u"追加"_qs);
+        m_command2->setText(u"初期化"_qs);
+    } else {
+        m_command1->setText(u"変更"_qs);
+        m_command2->setText(u"削除"_qs);
+        fillForChange();
+    }
+}
+
+// ---------------------------------------------------------------- groups
+
+void RecordEditorDialog::buildUserGroup()
+{
+    m_userGroup = group(this, u"Frame1"_qs);
+    placeTwips(m_userGroup, 60, 420, DialogWidth - 120, 4020);
+
+    const int HalfKana = int(InputMode::HalfKana), Kana = int(InputMode::Kana),
+              Off = int(InputMode::Off);
+    const int modes[21] = {HalfKana, Kana, HalfKana, Kana, Off,  Off,  Kana, HalfKana, Kana, Kana, Off,
+                           Off,      Kana, Off,      Off,  Kana, Kana, Kana, Kana,     Kana, Kana};
+    for (int i = 0; i < 21; ++i)
+        m_userBoxes << lineEdit(m_userGroup, QStringLiteral("Text%1").arg(31 + i), modes[i]);
+
+    // Left column: 表示名 (必須), 個人情報, then mail, URL and remarks.
+    const int left = 60, right = 4020, box = 1140, boxWidth = 2700;
+    heading(m_userGroup, u"表示名"_qs, left, 60, 1000);
+    auto* required = new QLabel(u"必須"_qs, m_userGroup);
+    required->setObjectName(u"Label2"_qs);
+    required->setStyleSheet(u"color: #c0392b; font-weight: bold;"_qs);
+    placeTwips(required, left + 1000, 60, 800, 270);
+    const QStringList leftCaptions{u"ﾌﾘｶﾞﾅ"_qs, u"表示名"_qs};
+    const int leftTops[] = {330, 630};
+    for (int i = 0; i < 2; ++i) {
+        caption(m_userGroup, leftCaptions[i], left, leftTops[i]);
+        placeTwips(m_userBoxes[i], left + box, leftTops[i], boxWidth, BoxHeight);
+    }
+    heading(m_userGroup, u"個  人  情  報"_qs, left, 960);
+    const QStringList personal{u"ﾌﾘｶﾞﾅ"_qs, u"ﾕｰｻﾞｰ名"_qs, u"自宅TEL"_qs, u"自宅FAX"_qs,
+                               u"自宅住所"_qs};
+    for (int i = 0; i < 5; ++i) {
+        const int top = 1230 + i * RowHeight;
+        caption(m_userGroup, personal[i], left, top);
+        placeTwips(m_userBoxes[2 + i], left + box, top, boxWidth, BoxHeight);
+    }
+    const QStringList other{u"E-MAIL"_qs, u"URL"_qs, u"備考"_qs};
+    for (int i = 0; i < 3; ++i) {
+        const int top = 2760 + i * RowHeight;
+        caption(m_userGroup, other[i], left, top);
+        placeTwips(m_userBoxes[13 + i], left + box, top, boxWidth, BoxHeight);
+    }
+    // Right column: 会社情報, then the free fields.
+    heading(m_userGroup, u"会　社　情　報"_qs, right, 60);
+    const QStringList company{u"ﾌﾘｶﾞﾅ"_qs, u"会社名"_qs, u"部署"_qs,
+                              u"会社TEL"_qs, u"会社FAX"_qs, u"会社住所"_qs};
+    for (int i = 0; i < 6; ++i) {
+        const int top = 330 + i * RowHeight;
+        caption(m_userGroup, company[i], right, top);
+        placeTwips(m_userBoxes[7 + i], right + box, top, boxWidth, BoxHeight);
+    }
+    heading(m_userGroup, u"自　由　項　目"_qs, right, 2160);
+    const QStringList captions =
+        m_customer ? m_customer->freeFieldCaptions() : QStringList();
+    for (int i = 0; i < 5; ++i) {
+        const int top = 2430 + i * RowHeight;
+        QLabel* label = caption(m_userGroup, captions.value(i), right, top);
+        label->setObjectName(QStringLiteral("Label%1").arg(11 + i));
+        m_freeCaptions << label;
+        placeTwips(m_userBoxes[16 + i], right + box, top, boxWidth, BoxHeight);
+    }
+
+    // Enter order: each box to the next, readings re-typed into their names.
+    const int readings[] = {0, 2, 7};
+    for (int i = 0; i < 21; ++i) {
+        QLineEdit* from = m_userBoxes[i];
+        if (std::find(std::begin(readings), std::end(readings), i) != std::end(readings)) {
+            QLineEdit* target = m_userBoxes[i + 1];
+            m_navigation->chain(from, [this, from, target] { RetypeReading(from, target); });
+        } else {
+            m_navigation->chain(from, i == 20 ? static_cast<QWidget*>(m_command1)
+                                              : static_cast<QWidget*>(m_userBoxes[i + 1]));
+        }
+    }
+    // The Up key in ユーザー名ふりがな and 会社名ふりがな copies 表示ふりがな.
+    for (int i : {2, 7}) {
+        QLineEdit* box = m_userBoxes[i];
+        m_navigation->onKey(box, Qt::Key_Up, [this, box] { box->setText(m_userBoxes[0]->text()); });
+    }
+
+    m_userGroup->show();
+    placeButtons(4500, DialogWidth - 120);
+    setFixedSize(twips(DialogWidth), twips(5655));
+    if (m_mode.EditIsNew) {
+        ClearUserFields();
+        m_title->setText(u"ユーザーを追加します"_qs);
+    }
+    m_userBoxes[0]->setFocus();
+}
+
+void RecordEditorDialog::buildSubjectGroup()
+{
+    m_subjectGroup = group(this, u"Frame2"_qs);
+    placeTwips(m_subjectGroup, 60, 420, DialogWidth - 120, 1380);
+    const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
+    m_dtPicker1 = datePicker(m_subjectGroup, u"DTPicker1"_qs);
+    m_text22 = lineEdit(m_subjectGroup, u"Text22"_qs, int(InputMode::Kana));
+    m_text23 = lineEdit(m_subjectGroup, u"Text23"_qs, int(InputMode::Kana));
+    m_combo1 = new QComboBox(m_subjectGroup);
+    m_combo1->setObjectName(u"Combo1"_qs);
+    m_combo1->addItems({u"続行"_qs, u"完了"_qs});
+    setInputMode(m_combo1, InputMode::Kana);
+    const QStringList captions{u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs};
+    const QList<QWidget*> boxes{m_dtPicker1, m_text22, m_text23, m_combo1};
+    for (int i = 0; i < 4; ++i) {
+        const int top = 60 + i * 330;
+        caption(m_subjectGroup, captions[i], 60, top);
+        placeTwips(boxes[i], 60 + box, top, i == 0 || i == 3 ? 1800 : boxWidth, BoxHeight);
+    }
+    m_navigation->chain(m_dtPicker1, m_text22);
+    m_navigation->chain(m_text22, m_text23);
+    m_navigation->chain(m_text23, m_combo1);
+    m_navigation->chain(m_combo1, m_command1);
+
+    m_subjectGroup->show();
+    placeButtons(1890, DialogWidth - 120);
+    setFixedSize(twips(DialogWidth), twips(2900));
+    if (m_mode.EditIsNew) {
+        ResetSubjectFields();
+        m_title->setText((m_customer ? m_customer->SelectedUserName : QString()) +
+                         u" の件名追加"_qs);
+    }
+    m_text22->setFocus();
+}
+
+void RecordEditorDialog::buildLogGroup()
+{
+    m_logGroup = group(this, u"Frame3"_qs);
+    placeTwips(m_logGroup, 60, 420, DialogWidth - 120, 1080);
+    const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
+    m_dtPicker2 = datePicker(m_logGroup, u"DTPicker2"_qs);
+    m_combo2 = new QComboBox(m_logGroup);
+    m_combo2->setObjectName(u"Combo2"_qs);
+    m_combo2->setEditable(true);
+    m_combo2->setInsertPolicy(QComboBox::NoInsert);
+    setInputMode(m_combo2, InputMode::Kana);
+    if (m_customer)
+        m_combo2->addItems(m_customer->operatorNames());
+    m_text24 = lineEdit(m_logGroup, u"Text24"_qs, int(InputMode::Kana));
+    const QStringList captions{u"登録日"_qs, u"記録者"_qs, u"ログ"_qs};
+    const QList<QWidget*> boxes{m_dtPicker2, m_combo2, m_text24};
+    for (int i = 0; i < 3; ++i) {
+        const int top = 60 + i * 330;
+        caption(m_logGroup, captions[i], 60, top);
+        placeTwips(boxes[i], 60 + box, top, i == 2 ? boxWidth : 2400, BoxHeight);
+    }
+    m_navigation->chain(m_dtPicker2, m_combo2);
+    m_navigation->dropsDownOnEntry(m_combo2);
+    m_navigation->chain(m_combo2, m_text24);
+    m_navigation->chain(m_text24, m_command1);
+
+    m_logGroup->show();
+    placeButtons(1590, DialogWidth - 120);
+    setFixedSize(twips(DialogWidth), twips(2600));
+    if (m_mode.EditIsNew) {
+        ResetLogFields();
+        m_title->setText((m_customer ? m_customer->SelectedSubjectTitle : QString()) +
+                         u" の件名追加"_qs);
+    }
+    m_text24->setFocus();
+}
+
+void RecordEditorDialog::placeButtons(int top, int width)
+{
+    placeTwips(m_command1, 60, top, width / 2, 420);
+    placeTwips(m_command2, 60 + width / 2, top, width - width / 2, 420);
+    placeTwips(m_command3, 60, top + 480, width, 420);
+}
+
+// ---------------------------------------------------------------- filling
+
+void RecordEditorDialog::ClearUserFields()
+{
+    for (QLineEdit* box : std::as_const(m_userBoxes))
+        box->clear();
+}
+
+void RecordEditorDialog::ResetSubjectFields()
+{
+    m_dtPicker1->setDate(Clock::today());
+    m_text22->clear();
+    m_text23->clear();
+    m_combo1->setCurrentIndex(0);
+}
+
+void RecordEditorDialog::ResetLogFields()
+{
+    m_dtPicker2->setDate(Clock::today());
+    m_combo2->setEditText(SessionState::instance().CustomerAccountName);
+    m_text24->clear();
+}
+
+void RecordEditorDialog::fillForChange()
+{
+    if (!m_customer)
+        return;
+    switch (m_mode.EditKind) {
+    case CustomerWindow::UserKind: {
+        const QStringList values = m_customer->panelValues();
+        for (int i = 0; i < m_userBoxes.size(); ++i)
+            m_userBoxes[i]->setText(values.value(i));
+        m_title->setText(values.value(1) + u"の情報を編集します"_qs);
+        break;
+    }
+    case CustomerWindow::SubjectKind: {
+        ReportListView* list = m_customer->subjectList();
+        const int row = list->currentRow();
+        m_dtPicker1->setDate(DateFromText(list->text(row, 2)));
+        m_text22->setText(list->text(row, 4));
+        m_text23->setText(list->text(row, 5));
+        m_combo1->setCurrentIndex(list->text(row, 6) == u"完了" ? 1 : 0);
+        m_title->setText(m_customer->SelectedUserName + u" の件名を変更・削除します"_qs);
+        break;
+    }
+    case CustomerWindow::LogKind: {
+        ReportListView* list = m_customer->logList();
+        const int row = list->currentRow();
+        m_dtPicker2->setDate(DateFromText(list->text(row, 3)));
+        m_combo2->setEditText(list->text(row, 4));
+        m_text24->setText(list->text(row, 5));
+        m_title->setText(m_customer->SelectedSubjectTitle + u" のログを変更・削除します"_qs);
+        break;
+    }
+    }
+}
+
+// ---------------------------------------------------------------- typing aids
+
+void RecordEditorDialog::RetypeReading(QLineEdit* reading, QLineEdit* target)
+{
+    const QString text = reading->text();
+    if (text.isEmpty()) {
+        target->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    target->clear();
+    for (QChar c : text) {
+        target->setFocus(Qt::OtherFocusReason);
+        const QString half = toHalfWidthAscii(QString(c));
+        if (half == u" ")
+            continue;
+        // Typed into the name box as keystrokes, so that it arrives as input.
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, half);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, half);
+        QApplication::sendEvent(target, &press);
+        QApplication::sendEvent(target, &release);
+        QApplication::processEvents();
+    }
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+// ---------------------------------------------------------------- saving
+
+bool RecordEditorDialog::checkMandatory()
+{
+    QString message;
+    QWidget* empty = nullptr;
+    switch (m_mode.EditKind) {
+    case CustomerWindow::UserKind:
+        if (m_userBoxes[0]->text().isEmpty() || m_userBoxes[1]->text().isEmpty()) {
+            message = u"表示ﾌﾘｶﾞﾅ・表示名は空白禁止です。"_qs;
+            empty = m_userBoxes[0]->text().isEmpty() ? m_userBoxes[0] : m_userBoxes[1];
+        }
+        break;
+    case CustomerWindow::SubjectKind:
+        if (m_text22->text().isEmpty()) {
+            message = u"件名は空白禁止です。"_qs;
+            empty = m_text22;
+        }
+        break;
+    case CustomerWindow::LogKind:
+        if (m_text24->text().isEmpty()) {
+            message = u"ログは空白禁止です。"_qs;
+            empty = m_text24;
+        }
+        break;
+    }
+    if (!empty)
+        return true;
+    // The entries stay: the dialog remains open with the empty box focused.
+    Dialogs::instance().message(this, message, Dialogs::Icon::Critical);
+    empty->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+void RecordEditorDialog::save()
+{
+    QGuiApplication::inputMethod()->commit();
+    if (!checkMandatory())
+        return;
+    if (!m_customer)
+        return;
+    runGuarded(this, [&] { storeCustomerRecord(); });
+}
+
+void RecordEditorDialog::recordVanished()
+{
+    Dialogs::instance().message(
+        this, u"この記録はすでに削除されています。一覧を読み直します。"_qs,
+        Dialogs::Icon::Exclamation);
+    m_customer->LoadUserList();
+    m_customer->LoadSubjectList();
+    m_customer->LoadLogList();
+    accept();
+}
+
+void RecordEditorDialog::storeCustomerRecord()
+{
+    Database& db = CustomerConnection();
+    CustomerWindow& w = *m_customer;
+    const bool isNew = m_mode.EditIsNew;
+    switch (m_mode.EditKind) {
+    case CustomerWindow::UserKind: {
+        QStringList values;
+        for (QLineEdit* box : std::as_const(m_userBoxes))
+            values << box->text();
+        if (isNew) {
+            AddUser(db, values);
+            w.query().resetLogQuery();
+        } else if (!UpdateUser(db, w.SelectedUserId, values)) {
+            recordVanished();
+            return;
+        } else {
+            // The panel shows this user: keep it true, so that the next change
+            // does not start from what was there before.
+            w.ShowUserDetail();
+        }
+        w.LoadUserList();
+        w.LoadSubjectList();
+        w.LoadLogList();
+        break;
+    }
+    case CustomerWindow::SubjectKind: {
+        const SubjectRecord subject{m_dtPicker1->date(), m_text22->text(), m_text23->text(),
+                                    m_combo1->currentText()};
+        if (isNew) {
+            AddSubject(db, w.SelectedUserId, subject);
+            w.query().resetLogQuery();
+        } else if (!UpdateSubject(db, w.SelectedSubjectId, subject)) {
+            recordVanished();
+            return;
+        }
+        w.LoadSubjectList();
+        w.LoadLogList();
+        break;
+    }
+    case CustomerWindow::LogKind: {
+        const LogRecord log{m_dtPicker2->date(), m_combo2->currentText(), m_text24->text()};
+        if (isNew) {
+            AddLog(db, w.SelectedSubjectId, w.SelectedUserId, log);
+        } else if (!UpdateLog(db, w.SelectedLogId, log)) {
+            recordVanished();
+            return;
+        }
+        w.LoadLogList();
+        break;
+    }
+    }
+    accept();
+}
+
+void RecordEditorDialog::secondButton()
+{
+    if (m_mode.EditIsNew) {
+        switch (m_mode.EditKind) {
+        case CustomerWindow::UserKind:
+            ClearUserFields();
+            break;
+        case CustomerWindow::SubjectKind:
+            ResetSubjectFields();
+            break;
+        case CustomerWindow::LogKind:
+            ResetLogFields();
+            break;
+        }
+        return;
+    }
+    if (!Dialogs::instance().confirm(this, u"削除しますか？"_qs))
+        return;
+    if (m_customer)
+        runGuarded(this, [&] { deleteCustomerRecord(); });
+}
+
+void RecordEditorDialog::deleteCustomerRecord()
+{
+    Database& db = CustomerConnection();
+    CustomerWindow& w = *m_customer;
+    switch (m_mode.EditKind) {
+    case CustomerWindow::UserKind:
+        if (!DeleteUser(db, w.SelectedUserId)) {
+            recordVanished();
+            return;
+        }
+        w.forgetUser();
+        w.LoadUserList();
+        w.LoadSubjectList();
+        w.query().resetLogQuery();
+        w.LoadLogList();
+        break;
+    case CustomerWindow::SubjectKind:
+        if (!DeleteSubject(db, w.SelectedSubjectId)) {
+            recordVanished();
+            return;
+        }
+        w.forgetSubject();
+        w.LoadSubjectList();
+        w.query().resetLogQuery();
+        w.LoadLogList();
+        break;
+    case CustomerWindow::LogKind:
+        if (!DeleteLog(db, w.SelectedLogId)) {
+            recordVanished();
+            return;
+        }
+        w.SelectedLogId = u"0"_qs;
+        w.LoadLogList();
+        break;
+    }
+    accept();
+}
+
+void RecordEditorDialog::OpenEditor(CustomerWindow* customer, int kind, bool isNew)
+{
+    // A new subject needs a user, a new log a subject; a change needs the
+    // item it changes.
+    if (isNew && kind == CustomerWindow::SubjectKind && customer->SelectedUserId == u"0")
+        return;
+    if (isNew && kind == CustomerWindow::LogKind && customer->SelectedSubjectId == u"0")
+        return;
+    if (!isNew) {
+        const ReportListView* list = kind == CustomerWindow::UserKind      ? customer->userList()
+                                     : kind == CustomerWindow::SubjectKind ? customer->subjectList()
+                                                                           : customer->logList();
+        if (list->currentRow() < 0)
+            return;
+    }
+    RecordEditorDialog dialog(EditMode{kind, isNew}, customer, customer);
+    dialog.exec();
+}
+
+} // namespace horunea

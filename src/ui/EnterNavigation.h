@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+
+#include <functional>
+
+class QComboBox;
+class QWidget;
+
+namespace horunea {
+
+// Keyboard aids of the entry dialogs: Enter moves the focus to the next box
+// (never typed into the box), unless it commits an input-method composition;
+// a box may run its own step instead of a plain move; drop-down boxes open
+// their list as they are entered.
+class EnterNavigation : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    void chain(QWidget* from, QWidget* to);
+    void chain(QWidget* from, std::function<void()> onEnter);
+    void dropsDownOnEntry(QComboBox* combo);
+    // An extra key of one box (the Up key of a reading box, say); the key is
+    // still processed normally afterwards.
+    void onKey(QWidget* box, int key, std::function<void()> action);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watch(QWidget* box);
+
+    QHash<QObject*, std::function<void()>> m_enter;
+    QHash<QObject*, QHash<int, std::function<void()>>> m_keys;
+    QHash<QObject*, QComboBox*> m_dropDowns;
+    QHash<QObject*, QWidget*> m_boxOf; // inner line edits map to their box
+};
+
+} // namespace horunea
