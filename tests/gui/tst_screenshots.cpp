@@ -4,6 +4,7 @@
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerWindow.h"
+#include "customer/RecordEditorDialog.h"
 #include "shell/SessionState.h"
 #include "ui/ReportListView.h"
 
@@ -122,6 +123,15 @@ void TstScreenshots::customerWindow()
     clickRow(window->userList(), 0);
     clickRow(window->subjectList(), 0);
     save(window, u"Form1-customer"_qs);
+
+    for (auto [kind, isNew, name] : {std::tuple{1, false, u"Form7-user"_qs},
+                                     {2, true, u"Form7-subject"_qs},
+                                     {3, false, u"Form7-log"_qs}}) {
+        if (kind == 3)
+            clickRow(window->logList(), 0);
+        RecordEditorDialog editor(EditMode{kind, isNew}, window, window);
+        save(&editor, name);
+    }
     window->close();
 }
 
