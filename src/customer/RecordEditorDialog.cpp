@@ -2,6 +2,8 @@
 
 #include "customer/CustomerStorage.h"
 #include "customer/CustomerWindow.h"
+#include "repair/RepairStorage.h"
+#include "repair/RepairWindow.h"
 #include "shell/SessionState.h"
 #include "store/Connections.h"
 #include "store/DateText.h"
@@ -14,6 +16,7 @@
 #include "ui/Twips.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFrame>
@@ -82,6 +85,17 @@ RecordEditorDialog::RecordEditorDialog(const EditMode& mode, CustomerWindow* cus
                                        QWidget* parent)
     : QDialog(parent), m_mode(mode), m_customer(customer)
 {
+    build();
+}
+
+RecordEditorDialog::RecordEditorDialog(const EditMode& mode, RepairWindow* repair, QWidget* parent)
+    : QDialog(parent), m_mode(mode), m_repair(repair)
+{
+    build();
+}
+
+void RecordEditorDialog::build()
+{
     setObjectName(u"Form7"_qs);
     setWindowTitle(u"ホルネア→ﾃﾞｰﾀ編集"_qs);
     setFont(programFont());
@@ -117,6 +131,12 @@ RecordEditorDialog::RecordEditorDialog(const EditMode& mode, CustomerWindow* cus
     case CustomerWindow::LogKind:
         buildLogGroup();
         break;
+    case RepairWindow::RepairKind:
+        buildRepairGroup();
+        break;
+    case RepairWindow::RepairLogKind:
+        buildRepairLogGroup();
+        break;
     }
     if (isNew) {
         m_command1->setText(u"追加"_qs);
@@ -124,7 +144,10 @@ RecordEditorDialog::RecordEditorDialog(const EditMode& mode, CustomerWindow* cus
     } else {
         m_command1->setText(u"変更"_qs);
         m_command2->setText(u"削除"_qs);
-        fillForChange();
+        if (m_repair)
+            fillRepairForChange();
+        else
+            fillForChange();
     }
 }
 
@@ -289,6 +312,293 @@ void RecordEditorDialog::buildLogGroup()
     m_text24->setFocus();
 }
 
+namespace {
+
+QString boxText(const QWidget* box)
+{
+    if (auto* edit = qobject_cast<const QLineEdit*>(box))
+        return edit->text();
+    if (auto* combo = qobject_cast<const QComboBox*>(box))
+        return combo->currentText();
+    return QString();
+}
+
+void setBoxText(QWidget* box, const QString& text)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+        edit->setText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(box)) {
+        if (combo->isEditable()) {
+            combo->setEditText(text);
+        } else {
+            // A fixed list shows the text when it is one of its entries, else
+            // its empty entry.
+            const int at = combo->findText(text);
+            combo->setCurrentIndex(at < 0 ? 0 : at);
+        }
+    }
+}
+
+} // namespace
+
+void RecordEditorDialog::buildRepairGroup()
+{
+    constexpr int Width = 13970;
+    m_repairGroup = group(this, u"Frame4"_qs);
+    placeTwips(m_repairGroup, 60, 420, Width - 120, 3240);
+    placeTwips(m_title, 120, 60, Width - 240, 330);
+    const int Kana = int(InputMode::Kana), Off = int(InputMode::Off);
+
+    auto combo = [this](const QString& name, bool editable, InputMode mode) {
+        auto* c = new QComboBox(m_repairGroup);
+        c->setObjectName(name);
+        c->setEditable(editable);
+        if (editable)
+            c->setInsertPolicy(QComboBox::NoInsert);
+        setInputMode(c, mode);
+        m_navigation->dropsDownOnEntry(c);
+        return c;
+    };
+    m_check1 = new QCheckBox(u"この修理は終了しました"_qs, m_repairGroup);
+    m_check1->setObjectName(u"Check1"_qs);
+    m_dtPicker4 = datePicker(m_repairGroup, u"DTPicker4"_qs);
+    m_check2 = new QCheckBox(u"見積必要"_qs, m_repairGroup);
+    m_check2->setObjectName(u"Check2"_qs);
+    m_check3 = new QCheckBox(u"納期必要"_qs, m_repairGroup);
+    m_check3->setObjectName(u"Check3"_qs);
+    m_combo6 = combo(u"Combo6"_qs, true, InputMode::Off);
+    m_combo7 = combo(u"Combo7"_qs, true, InputMode::Kana);
+    m_combo8 = combo(u"Combo8"_qs, false, InputMode::Kana);
+    m_combo8->addItems({QString(), u"無償"_qs, u"有償"_qs});
+    m_combo9 = combo(u"Combo9"_qs, false, InputMode::Kana);
+    m_combo9->addItems({QString(), u"未入"_qs, u"済み"_qs});
+    if (m_repair) {
+        m_combo6->addItems(m_repair->makerNames());
+        m_combo7->addItems(m_repair->operatorNames());
+    }
+    auto text = [this](int n, int mode) { return lineEdit(m_repairGroup, QStringLiteral("Text%1").arg(n), mode); };
+    QLineEdit* t[79] = {};
+    const int modes[] = {Kana, Kana, Off, Kana, Off, Kana, Off, Off, Kana, Kana, Off, Kana, Kana, Off, Off, Kana, Kana, Kana};
+    const int numbers[] = {61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78};
+    for (int i = 0; i < 18; ++i)
+        t[numbers[i]] = text(numbers[i], modes[i]);
+    m_repairTexts = {t[61], t[62], t[63], t[64], t[65], t[66], m_combo6, t[67], t[68], t[69], m_combo7,
+                     t[70], t[71], t[72], t[73], m_combo8, t[74], t[75], m_combo9, t[76], t[77], t[78]};
+
+    // Three columns of caption and box.
+    struct Place
+    {
+        const char16_t* caption;
+        QWidget* box;
+        int column, line, width;
+    };
+    const QStringList free = m_repair ? m_repair->freeFieldCaptions() : QStringList();
+    const Place places[] = {
+        {u"受付日", m_dtPicker4, 0, 1, 1800}, {u"お客様", t[61], 0, 2, 0},
+        {u"会社名", t[62], 0, 3, 0},          {u"会社TEL", t[63], 0, 4, 0},
+        {u"会社住所", t[64], 0, 5, 0},        {u"自宅TEL", t[65], 0, 6, 0},
+        {u"自宅住所", t[66], 0, 7, 0},        {u"ﾒｰｶｰ", m_combo6, 0, 8, 0},
+        {u"型番", t[67], 0, 9, 0},            {u"ｼﾘｱﾙ", t[68], 1, 0, 0},
+        {u"付属品", t[69], 1, 1, 0},          {u"担当者", m_combo7, 1, 2, 0},
+        {u"故障内容", t[70], 1, 4, 0},        {u"ﾒｰｶｰ受付番号", t[71], 1, 5, 0},
+        {u"有無償", m_combo8, 1, 6, 1400},    {u"診断内容", t[72], 1, 7, 0},
+        {u"交換部品", t[73], 1, 8, 0},        {u"仕切", t[74], 2, 0, 0},
+        {u"売値", t[75], 2, 1, 0},            {u"入金", m_combo9, 2, 2, 1400},
+        {nullptr, t[76], 2, 3, 0},            {nullptr, t[77], 2, 4, 0},
+        {nullptr, t[78], 2, 5, 0},
+    };
+    int freeIndex = 0;
+    for (const Place& p : places) {
+        const int left = 60 + p.column * 4600;
+        const int top = 60 + p.line * RowHeight;
+        QLabel* label = caption(m_repairGroup,
+                                p.caption ? QString::fromUtf16(p.caption) : free.value(freeIndex),
+                                left, top, 1300);
+        if (!p.caption) {
+            label->setObjectName(QStringLiteral("Label%1").arg(21 + freeIndex));
+            m_repairFreeCaptions << label;
+            ++freeIndex;
+        }
+        placeTwips(p.box, left + 1340, top, p.width ? p.width : 3140, BoxHeight);
+    }
+    placeTwips(m_check1, 60, 60, 4400, BoxHeight);
+    placeTwips(m_check2, 4600 + 60 + 1340, 60 + 3 * RowHeight, 1500, BoxHeight);
+    placeTwips(m_check3, 4600 + 60 + 1340 + 1600, 60 + 3 * RowHeight, 1500, BoxHeight);
+
+    const QList<QWidget*> order{m_check1, m_dtPicker4, t[61], t[62], t[63], t[64], t[65], t[66],
+                                m_combo6, t[67],       t[68], t[69], m_combo7, m_check2, m_check3,
+                                t[70],    t[71],       m_combo8, t[72], t[73], t[74], t[75],
+                                m_combo9, t[76],       t[77], t[78], m_command1};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        m_navigation->chain(order[i], order[i + 1]);
+
+    m_repairGroup->show();
+    placeTwips(m_command1, 60, 3720, (Width - 120) / 2, 420);
+    placeTwips(m_command2, 60 + (Width - 120) / 2, 3720, (Width - 120) / 2, 420);
+    placeTwips(m_command3, 60, 4200, Width - 120, 420);
+    setFixedSize(twips(Width), twips(4690));
+    if (m_mode.EditIsNew) {
+        ResetRepairFields();
+        m_title->setText(u"修理を追加します"_qs);
+    }
+    t[61]->setFocus();
+}
+
+void RecordEditorDialog::buildRepairLogGroup()
+{
+    m_repairLogGroup = group(this, u"Frame5"_qs);
+    placeTwips(m_repairLogGroup, 60, 420, DialogWidth - 120, 1080);
+    const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
+    m_dtPicker3 = datePicker(m_repairLogGroup, u"DTPicker3"_qs);
+    m_combo4 = new QComboBox(m_repairLogGroup);
+    m_combo4->setObjectName(u"Combo4"_qs);
+    m_combo4->setEditable(true);
+    m_combo4->setInsertPolicy(QComboBox::NoInsert);
+    setInputMode(m_combo4, InputMode::Kana);
+    if (m_repair)
+        m_combo4->addItems(m_repair->operatorNames());
+    m_text19 = lineEdit(m_repairLogGroup, u"Text19"_qs, int(InputMode::Kana));
+    const QStringList captions{u"記録日"_qs, u"記録者"_qs, u"ログ"_qs};
+    const QList<QWidget*> boxes{m_dtPicker3, m_combo4, m_text19};
+    for (int i = 0; i < 3; ++i) {
+        const int top = 60 + i * 330;
+        caption(m_repairLogGroup, captions[i], 60, top);
+        placeTwips(boxes[i], 60 + box, top, i == 2 ? boxWidth : 2400, BoxHeight);
+    }
+    m_navigation->chain(m_dtPicker3, m_combo4);
+    m_navigation->dropsDownOnEntry(m_combo4);
+    m_navigation->chain(m_combo4, m_text19);
+    m_navigation->chain(m_text19, m_command1);
+
+    m_repairLogGroup->show();
+    placeButtons(1590, DialogWidth - 120);
+    setFixedSize(twips(DialogWidth), twips(2600));
+    if (m_mode.EditIsNew) {
+        ResetRepairLogFields();
+        m_title->setText((m_repair ? m_repair->SelectedRepairName : QString()) +
+                         u" の修理ﾛｸﾞ追加"_qs);
+    }
+    m_text19->setFocus();
+}
+
+void RecordEditorDialog::ResetRepairFields()
+{
+    for (QWidget* box : std::as_const(m_repairTexts))
+        setBoxText(box, QString());
+    m_combo8->setCurrentIndex(0);
+    m_combo9->setCurrentIndex(0);
+    for (QCheckBox* c : {m_check1, m_check2, m_check3})
+        c->setChecked(false);
+    m_dtPicker4->setDate(Clock::today());
+}
+
+void RecordEditorDialog::ResetRepairLogFields()
+{
+    m_dtPicker3->setDate(Clock::today());
+    m_combo4->setEditText(SessionState::instance().CustomerAccountName);
+    m_text19->clear();
+}
+
+void RecordEditorDialog::fillRepairForChange()
+{
+    if (!m_repair)
+        return;
+    RepairWindow& w = *m_repair;
+    if (m_mode.EditKind == RepairWindow::RepairKind) {
+        m_check1->setChecked(w.panelFinished());
+        const QDate accepted = DateFromLongText(w.panelText(u"受付日"_qs));
+        m_dtPicker4->setDate(accepted.isValid() ? accepted : Clock::today());
+        const QStringList fields = repairTextFields();
+        for (int i = 0; i < fields.size(); ++i)
+            setBoxText(m_repairTexts[i], w.panelText(fields[i]));
+        m_check2->setChecked(w.panelEstimate());
+        m_check3->setChecked(w.panelDelivery());
+        m_title->setText(w.SelectedRepairName + u"の情報を編集します"_qs);
+    } else {
+        ReportListView* list = w.repairLogList();
+        const int row = list->currentRow();
+        m_dtPicker3->setDate(DateFromText(list->text(row, 2)));
+        m_combo4->setEditText(list->text(row, 3));
+        m_text19->setText(list->text(row, 4));
+        m_title->setText(w.SelectedRepairName + u" の修理ログを変更・削除します"_qs);
+    }
+}
+
+void RecordEditorDialog::reloadRepairLists()
+{
+    RepairWindow& w = *m_repair;
+    if (w.unpaidShown()) {
+        w.LoadUnpaidList();
+    } else {
+        w.LoadRepairList();
+        w.LoadRepairLogList();
+    }
+}
+
+void RecordEditorDialog::storeRepairRecord()
+{
+    Database& db = RepairConnection();
+    RepairWindow& w = *m_repair;
+    if (m_mode.EditKind == RepairWindow::RepairKind) {
+        RepairRecord repair;
+        repair.finished = m_check1->isChecked();
+        repair.accepted = m_dtPicker4->date();
+        repair.estimate = m_check2->isChecked();
+        repair.delivery = m_check3->isChecked();
+        for (QWidget* box : std::as_const(m_repairTexts))
+            repair.texts << boxText(box);
+        if (m_mode.EditIsNew) {
+            AddRepair(db, repair);
+            w.query().RepairLogSelect = u"SELECT * FROM 修理ログ"_qs;
+            w.query().RepairLogWhere = u" WHERE 修理ログID = 0"_qs;
+        } else if (!UpdateRepair(db, w.SelectedRepairId, repair)) {
+            recordVanished();
+            return;
+        } else {
+            // The panel hands the next change its values: keep it true.
+            w.ShowRepairDetail();
+        }
+        reloadRepairLists();
+    } else {
+        const RepairLogRecord log{m_dtPicker3->date(), m_combo4->currentText(), m_text19->text()};
+        if (m_mode.EditIsNew) {
+            AddRepairLog(db, w.SelectedRepairId, log);
+        } else if (!UpdateRepairLog(db, w.SelectedRepairLogId, log)) {
+            recordVanished();
+            return;
+        }
+        w.LoadRepairLogList();
+    }
+    accept();
+}
+
+void RecordEditorDialog::deleteRepairRecord()
+{
+    Database& db = RepairConnection();
+    RepairWindow& w = *m_repair;
+    if (m_mode.EditKind == RepairWindow::RepairKind) {
+        if (!DeleteRepair(db, w.SelectedRepairId)) {
+            recordVanished();
+            return;
+        }
+        w.forgetRepair();
+        w.LoadRepairList();
+        if (w.unpaidShown())
+            w.LoadUnpaidList();
+        w.query().RepairLogSelect = u"select * from 修理ログ"_qs;
+        w.query().RepairLogWhere = u" WHERE 修理ID =0"_qs;
+        w.LoadRepairLogList();
+    } else {
+        if (!DeleteRepairLog(db, w.SelectedRepairLogId)) {
+            recordVanished();
+            return;
+        }
+        w.SelectedRepairLogId = u"0"_qs;
+        w.LoadRepairLogList();
+    }
+    accept();
+}
+
 void RecordEditorDialog::placeButtons(int top, int width)
 {
     placeTwips(m_command1, 60, top, width / 2, 420);
@@ -403,6 +713,18 @@ bool RecordEditorDialog::checkMandatory()
             empty = m_text24;
         }
         break;
+    case RepairWindow::RepairKind:
+        if (boxText(m_repairTexts[0]).isEmpty() && boxText(m_repairTexts[1]).isEmpty()) {
+            message = u"お客様名・会社名はどちらか入力必要です。"_qs;
+            empty = m_repairTexts[0];
+        }
+        break;
+    case RepairWindow::RepairLogKind:
+        if (m_text19->text().isEmpty()) {
+            message = u"ログは空白禁止です。"_qs;
+            empty = m_text19;
+        }
+        break;
     }
     if (!empty)
         return true;
@@ -417,9 +739,10 @@ void RecordEditorDialog::save()
     QGuiApplication::inputMethod()->commit();
     if (!checkMandatory())
         return;
-    if (!m_customer)
-        return;
-    runGuarded(this, [&] { storeCustomerRecord(); });
+    if (m_repair)
+        runGuarded(this, [&] { storeRepairRecord(); });
+    else if (m_customer)
+        runGuarded(this, [&] { storeCustomerRecord(); });
 }
 
 void RecordEditorDialog::recordVanished()
@@ -427,9 +750,16 @@ void RecordEditorDialog::recordVanished()
     Dialogs::instance().message(
         this, u"この記録はすでに削除されています。一覧を読み直します。"_qs,
         Dialogs::Icon::Exclamation);
-    m_customer->LoadUserList();
-    m_customer->LoadSubjectList();
-    m_customer->LoadLogList();
+    if (m_repair) {
+        m_repair->LoadRepairList();
+        if (m_repair->unpaidShown())
+            m_repair->LoadUnpaidList();
+        m_repair->LoadRepairLogList();
+    } else if (m_customer) {
+        m_customer->LoadUserList();
+        m_customer->LoadSubjectList();
+        m_customer->LoadLogList();
+    }
     accept();
 }
 
@@ -501,12 +831,20 @@ void RecordEditorDialog::secondButton()
         case CustomerWindow::LogKind:
             ResetLogFields();
             break;
+        case RepairWindow::RepairKind:
+            ResetRepairFields();
+            break;
+        case RepairWindow::RepairLogKind:
+            ResetRepairLogFields();
+            break;
         }
         return;
     }
     if (!Dialogs::instance().confirm(this, u"削除しますか？"_qs))
         return;
-    if (m_customer)
+    if (m_repair)
+        runGuarded(this, [&] { deleteRepairRecord(); });
+    else if (m_customer)
         runGuarded(this, [&] { deleteCustomerRecord(); });
 }
 
@@ -564,6 +902,20 @@ void RecordEditorDialog::OpenEditor(CustomerWindow* customer, int kind, bool isN
             return;
     }
     RecordEditorDialog dialog(EditMode{kind, isNew}, customer, customer);
+    dialog.exec();
+}
+
+void RecordEditorDialog::OpenEditor(RepairWindow* repair, int kind, bool isNew)
+{
+    if (!isNew) {
+        // A change needs the item it changes.
+        const ReportListView* list = kind == RepairWindow::RepairLogKind ? repair->repairLogList()
+                                     : repair->unpaidShown()             ? repair->unpaidList()
+                                                                         : repair->repairList();
+        if (list->currentRow() < 0 || (kind == RepairWindow::RepairKind && repair->SelectedRepairId == u"0"))
+            return;
+    }
+    RecordEditorDialog dialog(EditMode{kind, isNew}, repair, repair);
     dialog.exec();
 }
 

@@ -16,6 +16,7 @@ namespace horunea {
 
 class CustomerWindow;
 class EnterNavigation;
+class RepairWindow;
 
 // What the editor is asked to do: the record kind and whether it adds one.
 struct EditMode
@@ -31,20 +32,31 @@ class RecordEditorDialog : public QDialog
     Q_OBJECT
 public:
     RecordEditorDialog(const EditMode& mode, CustomerWindow* customer, QWidget* parent = nullptr);
+    RecordEditorDialog(const EditMode& mode, RepairWindow* repair, QWidget* parent = nullptr);
 
-    // Sets the mode and shows the editor modally over the customer window.
+    // Sets the mode and shows the editor modally over the calling window.
     static void OpenEditor(CustomerWindow* customer, int kind, bool isNew);
+    static void OpenEditor(RepairWindow* repair, int kind, bool isNew);
 
     const EditMode& mode() const { return m_mode; }
 
     void ClearUserFields();
     void ResetSubjectFields();
     void ResetLogFields();
+    void ResetRepairFields();
+    void ResetRepairLogFields();
     // Re-types a reading into its name box so that the input method can work on it.
     void RetypeReading(QLineEdit* reading, QLineEdit* target);
 
 private:
+    void build();
     void buildUserGroup();
+    void buildRepairGroup();
+    void buildRepairLogGroup();
+    void fillRepairForChange();
+    void storeRepairRecord();
+    void deleteRepairRecord();
+    void reloadRepairLists();
     void buildSubjectGroup();
     void buildLogGroup();
     void placeButtons(int top, int width);
@@ -61,6 +73,7 @@ private:
 
     EditMode m_mode;
     QPointer<CustomerWindow> m_customer;
+    QPointer<RepairWindow> m_repair;
     EnterNavigation* m_navigation;
     QLabel* m_title;
     QPushButton* m_command1;
@@ -81,6 +94,23 @@ private:
     QDateEdit* m_dtPicker2 = nullptr;
     QComboBox* m_combo2 = nullptr;
     QLineEdit* m_text24 = nullptr;
+
+    QFrame* m_repairGroup = nullptr;
+    QCheckBox* m_check1 = nullptr;
+    QDateEdit* m_dtPicker4 = nullptr;
+    QCheckBox* m_check2 = nullptr;
+    QCheckBox* m_check3 = nullptr;
+    QComboBox* m_combo6 = nullptr;
+    QComboBox* m_combo7 = nullptr;
+    QComboBox* m_combo8 = nullptr;
+    QComboBox* m_combo9 = nullptr;
+    QList<QWidget*> m_repairTexts; // repairTextFields() order: boxes and combos
+    QList<QLabel*> m_repairFreeCaptions;
+
+    QFrame* m_repairLogGroup = nullptr;
+    QDateEdit* m_dtPicker3 = nullptr;
+    QComboBox* m_combo4 = nullptr;
+    QLineEdit* m_text19 = nullptr;
 };
 
 } // namespace horunea

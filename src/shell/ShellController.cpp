@@ -2,6 +2,8 @@
 
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
+#include "repair/MakerWindow.h"
+#include "repair/RepairWindow.h"
 #include "shell/Accounts.h"
 #include "shell/MainMenuWindow.h"
 #include "shell/SessionState.h"
@@ -28,6 +30,10 @@ ShellController::~ShellController()
     if (m_customerWindow) {
         m_customerWindow->disconnect(this);
         delete m_customerWindow.data();
+    }
+    if (m_repairWindow) {
+        m_repairWindow->disconnect(this);
+        delete m_repairWindow.data();
     }
 }
 
@@ -95,6 +101,8 @@ void ShellController::wireMainMenu(MainMenuWindow* menu)
     connect(menu, &MainMenuWindow::quitRequested, this, [] { QCoreApplication::exit(0); });
     connect(menu, &MainMenuWindow::openCustomerRequested, this,
             [this, menu] { OpenCustomerData(menu); });
+    connect(menu, &MainMenuWindow::openRepairRequested, this,
+            [this, menu] { OpenRepairData(menu); });
 }
 
 void ShellController::showReducedMenu(MainMenuWindow::Layout layout, QWidget* over)
@@ -112,12 +120,24 @@ void ShellController::showReducedMenu(MainMenuWindow::Layout layout, QWidget* ov
 
 void ShellController::OpenCustomerData(MainMenuWindow* menu)
 {
+    openData(menu, false);
+}
+
+void ShellController::OpenRepairData(MainMenuWindow* menu)
+{
+    openData(menu, true);
+}
+
+void ShellController::openData(MainMenuWindow* menu, bool repair)
+{
     Dialogs& dialogs = Dialogs::instance();
-    const QString name = menu->selectedOperatorName();
-    const QString number = menu->operatorNumber();
+    const QString name = repair ? menu->selectedRepairName() : menu->selectedOperatorName();
+    const QString number = repair ? menu->repairNumber() : menu->operatorNumber();
+    const QString typed = repair ? menu->repairPassword() : menu->operatorPassword();
     bool passwordOk = false;
     if (!runGuarded(menu, [&] {
-            passwordOk = CheckOperatorPassword(MasterConnection(), menu->operatorPassword(), number);
+            passwordOk = repair ? CheckRepairPassword(MasterConnection(), typed, number)
+                                : CheckOperatorPassword(MasterConnection(), typed, number);
         }))
         return;
     if (!passwordOk) {
@@ -127,52 +147,124 @@ void ShellController::OpenCustomerData(MainMenuWindow* menu)
 
     // The account's file is checked before anything is released, so that a
     // missing or unreadable file leaves the menu and any open data as they were.
-    const QString path = DataFolder::customerPath(name);
+    const QString account = repair ? u"修理アカウント"_qs : u"使用者"_qs;
+    const QString path = repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
     if (!QFileInfo(path).isFile()) {
         dialogs.message(menu,
-                        QStringLiteral("使用者「%1」のデータベースファイルがありません。\n%2")
-                            .arg(name, QDir::toNativeSeparators(path)),
+                        QStringLiteral("%1「%2」のデータベースファイルがありません。\n%3")
+                            .arg(account, name, QDir::toNativeSeparators(path)),
                         Dialogs::Icon::Critical);
         return;
     }
     try {
         Database::open(path).close();
     } catch (const StoreError& e) {
-        dialogs.message(menu, QStringLiteral("使用者「%1」のデータベースを開けません。\n%2")
-                                  .arg(name, e.message()),
+        dialogs.message(menu, QStringLiteral("%1「%2」のデータベースを開けません。\n%3")
+                                  .arg(account, name, e.message()),
                         Dialogs::Icon::Critical);
         return;
     }
 
     Connections& connections = Connections::instance();
     SessionState& session = SessionState::instance();
+    QMainWindow* window = nullptr;
     const bool ok = runGuarded(menu, [&] {
-        if (!connections.CustomerDatabasePath.isEmpty())
-            connections.CloseCustomerDatabase();
-        connections.CustomerDatabasePath = path;
-        connections.OpenCustomerDatabase();
-        session.CustomerAccountName = name;
-        if (!m_customerWindow) {
-            m_customerWindow = new CustomerWindow();
-            wireCustomerWindow(m_customerWindow);
+        if (repair) {
+            if (!connections.RepairDatabasePath.isEmpty())
+                connections.CloseRepairDatabase();
+            connections.RepairDatabasePath = path;
+            connections.OpenRepairDatabase();
+            session.RepairAccountName = name;
+            if (!m_repairWindow) {
+                m_repairWindow = new RepairWindow();
+                wireRepairWindow(m_repairWindow);
+            }
+            window = m_repairWindow;
+            m_repairWindow->OpenRepairWindow();
+            m_repairWindow->setOperatorNames(menu->operatorNames());
+        } else {
+            if (!connections.CustomerDatabasePath.isEmpty())
+                connections.CloseCustomerDatabase();
+            connections.CustomerDatabasePath = path;
+            connections.OpenCustomerDatabase();
+            session.CustomerAccountName = name;
+            if (!m_customerWindow) {
+                m_customerWindow = new CustomerWindow();
+                wireCustomerWindow(m_customerWindow);
+            }
+            window = m_customerWindow;
+            m_customerWindow->OpenCustomerWindow();
+            m_customerWindow->setOperatorNames(menu->operatorNames());
         }
-        m_customerWindow->OpenCustomerWindow();
-        m_customerWindow->setOperatorNames(menu->operatorNames());
     });
     if (!ok) {
         // A half-opened account is not left behind.
-        if (m_customerWindow && !m_customerWindow->isVisible())
-            delete m_customerWindow.data();
-        connections.CloseCustomerDatabase();
-        session.CustomerAccountName.clear();
+        if (window && !window->isVisible())
+            delete window;
+        if (repair) {
+            connections.CloseRepairDatabase();
+            session.RepairAccountName.clear();
+        } else {
+            connections.CloseCustomerDatabase();
+            session.CustomerAccountName.clear();
+        }
         return;
     }
     // Shown before the menu goes, so that the program never stands without a window.
-    if (!m_customerWindow->isVisible()) {
-        m_customerWindow->show();
-        session.CustomerWindowState = Qt::WindowNoState;
+    if (!window->isVisible()) {
+        window->show();
+        (repair ? session.RepairWindowState : session.CustomerWindowState) = Qt::WindowNoState;
     }
     menu->close();
+    window->activateWindow();
+}
+
+void ShellController::bringBack(QMainWindow* window, Qt::WindowStates state)
+{
+    window->setWindowState(state);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void ShellController::wireRepairWindow(RepairWindow* window)
+{
+    connect(window, &RepairWindow::switchToCustomerRequested, this,
+            &ShellController::SwitchToCustomerWindow);
+    connect(window, &RepairWindow::changeAccountRequested, this, [this, window] {
+        showReducedMenu(MainMenuWindow::Layout::RepairOnlyMenu, window);
+    });
+    connect(window, &RepairWindow::unloading, this, [this] {
+        if (SessionState::instance().CustomerAccountName.isEmpty())
+            showMainMenu();
+        else if (m_customerWindow)
+            bringBack(m_customerWindow, SessionState::instance().CustomerWindowState);
+    });
+    connect(window, &RepairWindow::editorRequested, window, [window](int kind, bool isNew) {
+        RecordEditorDialog::OpenEditor(window, kind, isNew);
+    });
+    connect(window, &RepairWindow::makersRequested, window, [window] {
+        MakerWindow makers(window);
+        makers.exec();
+        runGuarded(window, [window] { window->LoadMakerCombo(); });
+    });
+    connect(window, &RepairWindow::ownCompanyRequested, window, [window] {
+        OwnCompanyWindow company(window);
+        company.exec();
+    });
+}
+
+void ShellController::SwitchToCustomerWindow()
+{
+    SessionState& session = SessionState::instance();
+    if (m_repairWindow)
+        session.RepairWindowState = m_repairWindow->windowState();
+    if (session.CustomerAccountName.isEmpty() || !m_customerWindow) {
+        showReducedMenu(MainMenuWindow::Layout::CustomerOnlyMenu, m_repairWindow);
+        return;
+    }
+    bringBack(m_customerWindow, session.CustomerWindowState);
+    m_repairWindow->showMinimized();
     m_customerWindow->activateWindow();
 }
 
@@ -192,16 +284,23 @@ void ShellController::wireCustomerWindow(CustomerWindow* window)
 void ShellController::SwitchToRepairWindow()
 {
     SessionState& session = SessionState::instance();
-    if (m_customerWindow && !m_customerWindow->isMinimized())
-        session.CustomerWindowState = m_customerWindow->windowState() & Qt::WindowMaximized;
-    if (session.RepairAccountName.isEmpty())
+    if (m_customerWindow)
+        session.CustomerWindowState = m_customerWindow->windowState();
+    if (session.RepairAccountName.isEmpty() || !m_repairWindow) {
         showReducedMenu(MainMenuWindow::Layout::RepairOnlyMenu, m_customerWindow);
+        return;
+    }
+    bringBack(m_repairWindow, session.RepairWindowState);
+    m_customerWindow->showMinimized();
+    m_repairWindow->activateWindow();
 }
 
 void ShellController::customerWindowUnloading()
 {
     if (SessionState::instance().RepairAccountName.isEmpty())
         showMainMenu();
+    else if (m_repairWindow)
+        bringBack(m_repairWindow, SessionState::instance().RepairWindowState);
 }
 
 } // namespace horunea

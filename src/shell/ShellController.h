@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "customer/CustomerWindow.h"
+#include "repair/RepairWindow.h"
 #include "shell/MainMenuWindow.h"
 
 #include <memory>
@@ -36,10 +37,13 @@ public:
     MainMenuWindow* showMainMenu();
     MainMenuWindow* mainMenu() const { return m_mainMenu; }
     CustomerWindow* customerWindow() const { return m_customerWindow; }
+    RepairWindow* repairWindow() const { return m_repairWindow; }
 
     // 開く on the customer side of a main menu: checks the password, opens the
     // operator's database and shows the customer window.
     void OpenCustomerData(MainMenuWindow* menu);
+    // 開く on the repair side: the same for a repair account.
+    void OpenRepairData(MainMenuWindow* menu);
     // Loads the main menu in a reduced layout and shows it modally over a
     // data window.
     void showReducedMenu(MainMenuWindow::Layout layout, QWidget* over);
@@ -49,13 +53,18 @@ signals:
 
 private:
     void wireMainMenu(MainMenuWindow* menu);
+    void openData(MainMenuWindow* menu, bool repair);
     void wireCustomerWindow(CustomerWindow* window);
+    void wireRepairWindow(RepairWindow* window);
+    void bringBack(QMainWindow* window, Qt::WindowStates state);
     void SwitchToRepairWindow();
+    void SwitchToCustomerWindow();
     void customerWindowUnloading();
 
     std::unique_ptr<QLockFile> m_lock;
     QPointer<MainMenuWindow> m_mainMenu;
     QPointer<CustomerWindow> m_customerWindow;
+    QPointer<RepairWindow> m_repairWindow;
 };
 
 } // namespace horunea

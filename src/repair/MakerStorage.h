@@ -1,0 +1,31 @@
+#pragma once
+
+#include "customer/CustomerLists.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace horunea {
+
+class Database;
+
+// The fields of a maker (修理先) in window order: メーカー名 住所 TEL FAX E-MAIL
+// 担当者 処理方法 決済方法 備考.
+QStringList makerFields();
+
+// "Select * From 修理先 ORDER BY メーカー名": 修理先ID and メーカー名.
+ListRows LoadMakerList(Database& db);
+std::optional<QStringList> ReadMaker(Database& db, const QString& makerId);
+// Empty fields are left Null.
+qint64 AddMaker(Database& db, const QStringList& values);
+// Every field is written, an emptied one as empty text; false when the maker is gone.
+bool UpdateMaker(Database& db, const QString& makerId, const QStringList& values);
+bool DeleteMaker(Database& db, const QString& makerId);
+
+// The own-company row (自社ID 1): 自社名 自社住所 自社TEL 自社FAX 自社MAIL 自社URL.
+QStringList ownCompanyFields();
+QStringList LoadOwnCompany(Database& db);
+void SaveOwnCompany(Database& db, const QStringList& values);
+
+} // namespace horunea

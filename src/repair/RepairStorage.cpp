@@ -1,0 +1,167 @@
+#include "repair/RepairStorage.h"
+
+#include "store/Database.h"
+#include "store/DateText.h"
+
+namespace horunea {
+
+namespace {
+
+QVariant dateValue(const QDate& date)
+{
+    return date.isValid() ? QVariant(DateText(date)) : QVariant();
+}
+
+Fields repairFields(const RepairRecord& repair, bool adding)
+{
+    Fields fields{{u"判定"_qs, repair.finished ? u"完了"_qs : u"続行"_qs}};
+    if (!adding || repair.accepted.isValid())
+        fields << qMakePair(u"受付日"_qs, dateValue(repair.accepted));
+    const QStringList names = repairTextFields();
+    for (int i = 0; i < names.size(); ++i) {
+        const QString text = repair.texts.value(i);
+        if (adding && text.isEmpty())
+            continue; // left Null
+        fields << qMakePair(names[i], QVariant(QString(text.isNull() ? u""_qs : text)));
+    }
+    fields << qMakePair(u"見積納期"_qs, QVariant(flagsText(repair.estimate, repair.delivery)));
+    return fields;
+}
+
+ListRows loadRows(Database& db, const QString& sql, const QStringList& fields)
+{
+    ListRows rows;
+    QList<int> columns;
+    db.forEachRow(sql, {}, [&](const Row& row) {
+        if (columns.isEmpty())
+            for (const QString& f : fields)
+                columns << row.columns().indexOf(f);
+        QStringList cells;
+        cells.reserve(columns.size());
+        for (int c : columns)
+            cells << (c < 0 ? QString() : row.text(c));
+        rows.push_back(std::move(cells));
+    });
+    return rows;
+}
+
+} // namespace
+
+QStringList repairTextFields()
+{
+    return {u"お客様名"_qs,   u"会社名"_qs,   u"会社TEL"_qs,          u"会社住所"_qs,
+            u"自宅TEL"_qs,    u"自宅住所"_qs, u"メーカー名"_qs,       u"型番"_qs,
+            u"シリアル"_qs,   u"付属品"_qs,   u"担当者"_qs,           u"故障内容"_qs,
+            u"メーカー受付番号"_qs, u"修理処置内容"_qs, u"交換部品"_qs, u"有償無償"_qs,
+            u"仕切"_qs,       u"売値"_qs,     u"入金"_qs,             u"自由項目01"_qs,
+            u"自由項目02"_qs, u"自由項目03"_qs};
+}
+
+QString flagsText(bool estimate, bool delivery)
+{
+    return QString(estimate ? u'1' : u'0') + QString(delivery ? u'1' : u'0');
+}
+
+bool estimateFlag(const QString& stored)
+{
+    return stored.left(1) == u"1";
+}
+
+bool deliveryFlag(const QString& stored)
+{
+    return stored.right(1) == u"1";
+}
+
+qint64 AddRepair(Database& db, const RepairRecord& repair)
+{
+    return db.insert(u"修理"_qs, repairFields(repair, true));
+}
+
+bool UpdateRepair(Database& db, const QString& repairId, const RepairRecord& repair)
+{
+    return db.update(u"修理"_qs, repairFields(repair, false),
+                     keyCondition(u"修理ID"_qs, repairId)) > 0;
+}
+
+bool DeleteRepair(Database& db, const QString& repairId)
+{
+    const QString byRepair = keyCondition(u"修理ID"_qs, repairId);
+    Transaction transaction(db);
+    db.remove(u"修理ログ"_qs, byRepair);
+    const bool found = db.remove(u"修理"_qs, byRepair) > 0;
+    transaction.commit();
+    return found;
+}
+
+qint64 AddRepairLog(Database& db, const QString& repairId, const RepairLogRecord& log)
+{
+    if (!isKeyText(repairId))
+        throw StoreError(QStringLiteral("記録の番号が正しくありません: %1").arg(repairId));
+    Fields fields{{u"修理ID"_qs, repairId.toLongLong()}};
+    if (log.date.isValid())
+        fields << qMakePair(u"記録日"_qs, dateValue(log.date));
+    if (!log.recorder.isEmpty())
+        fields << qMakePair(u"記録者"_qs, QVariant(log.recorder));
+    if (!log.text.isEmpty())
+        fields << qMakePair(u"ログ"_qs, QVariant(log.text));
+    return db.insert(u"修理ログ"_qs, fields);
+}
+
+bool UpdateRepairLog(Database& db, const QString& repairLogId, const RepairLogRecord& log)
+{
+    return db.update(u"修理ログ"_qs,
+                     {{u"記録日"_qs, dateValue(log.date)},
+                      {u"記録者"_qs, QString(log.recorder.isNull() ? u""_qs : log.recorder)},
+                      {u"ログ"_qs, QString(log.text.isNull() ? u""_qs : log.text)}},
+                     keyCondition(u"修理ログID"_qs, repairLogId)) > 0;
+}
+
+bool DeleteRepairLog(Database& db, const QString& repairLogId)
+{
+    return db.remove(u"修理ログ"_qs, keyCondition(u"修理ログID"_qs, repairLogId)) > 0;
+}
+
+ListRows LoadRepairRows(Database& db, const QString& sql)
+{
+    return loadRows(db, sql,
+                    {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
+                     u"会社TEL"_qs, u"自宅TEL"_qs, u"メーカー名"_qs, u"型番"_qs, u"シリアル"_qs,
+                     u"担当者"_qs});
+}
+
+ListRows LoadUnpaidRows(Database& db, const QString& sql)
+{
+    return loadRows(db, sql,
+                    {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
+                     u"会社TEL"_qs, u"自宅TEL"_qs, u"担当者"_qs, u"有償無償"_qs, u"仕切"_qs,
+                     u"売値"_qs, u"入金"_qs});
+}
+
+ListRows LoadRepairLogRows(Database& db, const QString& sql)
+{
+    return loadRows(db, sql, {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs});
+}
+
+QStringList LoadMakerNames(Database& db)
+{
+    QStringList names;
+    db.forEachRow(u"Select * From 修理先"_qs, {},
+                  [&](const Row& row) { names << row.text(u"メーカー名"_qs); });
+    return names;
+}
+
+std::optional<QHash<QString, QString>> ReadRepair(Database& db, const QString& repairId)
+{
+    if (!isKeyText(repairId))
+        throw StoreError(QStringLiteral("記録の番号が正しくありません: %1").arg(repairId));
+    const ResultSet result = db.query(u"Select * From 修理 Where 修理ID = "_qs + repairId);
+    if (result.isEmpty())
+        return std::nullopt;
+    QHash<QString, QString> fields;
+    const Row row = result.first();
+    for (const QString& name : result.columnNames())
+        fields.insert(name, row.text(name));
+    return fields;
+}
+
+} // namespace horunea

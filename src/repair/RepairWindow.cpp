@@ -1,0 +1,616 @@
+#include "repair/RepairWindow.h"
+
+#include "repair/RepairStorage.h"
+#include "settings/RepairSettings.h"
+#include "shell/SessionState.h"
+#include "store/Connections.h"
+#include "store/DateText.h"
+#include "ui/Dialogs.h"
+#include "ui/Fonts.h"
+#include "ui/FunctionKeys.h"
+#include "ui/ReportListView.h"
+#include "ui/ToolbarIcons.h"
+#include "ui/Twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace horunea {
+
+namespace {
+
+constexpr int ButtonCount = 18;
+constexpr int HeadingHeight = 300;
+constexpr int PanelHeight = 2580;
+constexpr int LineHeight = 270;
+
+struct ButtonSpec
+{
+    int index;
+    const char16_t* glyph;
+    const char16_t* tip;
+    QColor tile;
+};
+
+const QColor Blue(0x2f, 0x6d, 0xb5);
+const QColor Green(0x3a, 0x8a, 0x4f);
+const QColor Orange(0xc9, 0x73, 0x1c);
+const QColor Teal(0x1f, 0x86, 0x8a);
+const QColor Grey(0x5f, 0x67, 0x72);
+const QColor Red(0xb0, 0x3a, 0x2e);
+
+const QList<ButtonSpec>& buttonSpecs()
+{
+    static const QList<ButtonSpec> specs = {
+        {1, u"顧", u"顧客管理へ切り替え (F1)", Orange},
+        {3, u"閉", u"修理管理を閉じる (F2)", Grey},
+        {4, u"替", u"修理アカウントの切り替え (F3)", Grey},
+        {5, u"印", u"修理依頼表の印刷 (F4)／▼一覧表の印刷", Blue},
+        {6, u"設", u"各設定 (F5)", Grey},
+        {7, u"検", u"検索 (F6)", Blue},
+        {9, u"未", u"未集金リストと修理リストの切り替え (F7)", Red},
+        {11, u"社", u"自社情報 (F8)", Grey},
+        {12, u"メ", u"メーカー情報 (F9)", Grey},
+        {13, u"修+", u"修理の追加 (F10)", Green},
+        {14, u"ロ+", u"修理ログの追加 (F11)", Green},
+        {16, u"続", u"終了していない修理 (Shift+F1)", Teal},
+        {17, u"完", u"終了した修理 (Shift+F2)", Teal},
+        {18, u"全", u"全ての修理 (Shift+F3)", Teal},
+    };
+    return specs;
+}
+
+struct PrintItem
+{
+    const char16_t* caption;
+    const char16_t* key;
+};
+
+const PrintItem PrintItems[] = {
+    {u"続行中の修理", u"zokou"}, {u"完了分の修理", u"kanryou"}, {u"全ての修理", u"subete"},
+    {u"集金未入", u"minyu"},     {u"ﾒｰｶｰ情報", u"meka"},
+};
+
+// The panel's rows: caption, value label number, field, column, line.
+struct PanelField
+{
+    const char16_t* caption;
+    int valueLabel;
+    const char16_t* field;
+    int column;
+    int line;
+};
+
+const PanelField PanelFields[] = {
+    {u"受付日", 1, u"受付日", 0, 0},
+    {u"お客様", 2, u"お客様名", 0, 1},
+    {u"会社名", 3, u"会社名", 0, 2},
+    {u"会社TEL", 4, u"会社TEL", 0, 3},
+    {u"会社住所", 5, u"会社住所", 0, 4},
+    {u"自宅TEL", 6, u"自宅TEL", 0, 5},
+    {u"自宅住所", 7, u"自宅住所", 0, 6},
+    {u"ﾒｰｶｰ", 8, u"メーカー名", 1, 0},
+    {u"型番", 9, u"型番", 1, 1},
+    {u"ｼﾘｱﾙ", 10, u"シリアル", 1, 2},
+    {u"付属品", 11, u"付属品", 1, 3},
+    {u"担当者", 12, u"担当者", 1, 4},
+    {u"故障内容", 13, u"故障内容", 1, 5},
+    {u"ﾒｰｶｰ受付番号", 14, u"メーカー受付番号", 1, 6},
+    {u"有無償", 15, u"有償無償", 2, 0},
+    {u"診断内容", 16, u"修理処置内容", 2, 1},
+    {u"交換部品", 17, u"交換部品", 2, 2},
+    {u"仕切", 18, u"仕切", 2, 3},
+    {u"売値", 19, u"売値", 2, 4},
+    {u"入金", 20, u"入金", 2, 5},
+    {u"自由項目01", 21, u"自由項目01", 2, 6},
+    {u"自由項目02", 25, u"自由項目02", 2, 7},
+    {u"自由項目03", 28, u"自由項目03", 2, 8},
+};
+constexpr int FirstFreeField = 20;
+
+} // namespace
+
+RepairWindow::RepairWindow(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(u"Form2"_qs);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(programFont());
+    setWindowTitle(u"修理管理"_qs);
+    createToolbar();
+    m_central = new QWidget(this);
+    m_central->setObjectName(u"Client"_qs);
+    setCentralWidget(m_central);
+    createLists();
+    createPanel();
+
+    m_label26 = new QLabel(u"0"_qs, m_central);
+    m_label26->setObjectName(u"Label26"_qs);
+    m_label26->hide();
+    m_label27 = new QLabel(u"0"_qs, m_central);
+    m_label27->setObjectName(u"Label27"_qs);
+    m_label27->hide();
+    m_combo1 = new QComboBox(m_central);
+    m_combo1->setObjectName(u"Combo1"_qs);
+    m_combo1->hide();
+    m_combo2 = new QComboBox(m_central);
+    m_combo2->setObjectName(u"Combo2"_qs);
+    m_combo2->hide();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        const int height = std::min(screen->geometry().height() - twips(400), available.height());
+        resize(available.width(), height);
+        move(available.topLeft());
+    }
+    layoutChildren();
+    qApp->installEventFilter(this);
+}
+
+RepairWindow::~RepairWindow()
+{
+    qApp->removeEventFilter(this);
+}
+
+void RepairWindow::createToolbar()
+{
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(u"Toolbar1"_qs);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar->toggleViewAction()->setVisible(false);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+
+    m_buttons.resize(ButtonCount + 1);
+    QHash<int, ButtonSpec> specs;
+    for (const ButtonSpec& spec : buttonSpecs())
+        specs.insert(spec.index, spec);
+    for (int index = 1; index <= ButtonCount; ++index) {
+        QAction* action;
+        if (!specs.contains(index)) {
+            action = m_toolbar->addSeparator();
+        } else {
+            const ButtonSpec& spec = specs[index];
+            action = m_toolbar->addAction(glyphIcon(QString::fromUtf16(spec.glyph), spec.tile),
+                                          QString::fromUtf16(spec.tip));
+            action->setToolTip(QString::fromUtf16(spec.tip));
+            connect(action, &QAction::triggered, this, [this, index] { triggerButton(index); });
+        }
+        action->setObjectName(QStringLiteral("Button%1").arg(index));
+        m_buttons[index] = action;
+    }
+    m_buttons[14]->setVisible(false);
+
+    m_printMenu = new QMenu(this);
+    m_printMenu->setObjectName(u"PrintMenu"_qs);
+    for (const PrintItem& item : PrintItems) {
+        QAction* entry = m_printMenu->addAction(QString::fromUtf16(item.caption));
+        const QString key = QString::fromUtf16(item.key);
+        entry->setObjectName(key);
+        connect(entry, &QAction::triggered, this, [this, key] { emit printListRequested(key); });
+    }
+    m_buttons[5]->setMenu(m_printMenu);
+    if (auto* button = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(m_buttons[5])))
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+void RepairWindow::createLists()
+{
+    auto boldLabel = [this](const QString& name, const QString& text) {
+        auto* label = new QLabel(text, m_central);
+        label->setObjectName(name);
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+        return label;
+    };
+    m_label23 = boldLabel(u"Label23"_qs, u"終了していない修理"_qs);
+    m_label35 = boldLabel(u"Label35"_qs, u"未集金リスト（集金リストが未入）"_qs);
+    m_label35->hide();
+    m_label24 = boldLabel(u"Label24"_qs, u"ログを表示します"_qs);
+
+    m_repairList = new ReportListView(u"ListView1"_qs, repairListHeaders(), m_central);
+    m_repairList->setColumnWidthsTwips({800, 700, 1600, 1800, 2200, 1500, 1500, 1500, 1500, 1500, 1200});
+    m_unpaidList = new ReportListView(u"ListView3"_qs, unpaidListHeaders(), m_central);
+    m_unpaidList->setColumnWidthsTwips({800, 700, 1600, 1800, 2200, 1500, 1500, 1200, 900, 1000, 1000, 800});
+    m_unpaidList->hide();
+    m_logList = new ReportListView(u"ListView2"_qs, repairLogListHeaders(), m_central);
+    m_logList->setColumnWidthsTwips({1100, 900, 1600, 1400, 6000});
+
+    // The lists take no keys: the window consumes them all.
+    for (ReportListView* list : {m_repairList, m_unpaidList, m_logList}) {
+        connect(list, &ReportListView::itemClicked, this, [this, list](int row) {
+            if (list == m_logList) {
+                SelectedRepairLogId = m_logList->text(row, 0);
+                m_label27->setText(SelectedRepairLogId);
+            } else {
+                repairClicked(list, row);
+            }
+        });
+        connect(list, &ReportListView::itemDoubleClicked, this, [this, list] {
+            emit editorRequested(list == m_logList ? RepairLogKind : RepairKind, false);
+        });
+    }
+}
+
+void RepairWindow::createPanel()
+{
+    m_panelHeading = new QLabel(u"修　　　　理　　　　依　　　　頼　　　　表"_qs, m_central);
+    m_panelHeading->setObjectName(u"Label60"_qs);
+    m_panelHeading->setAlignment(Qt::AlignCenter);
+    QFont headingFont = programFont(11);
+    headingFont.setBold(true);
+    m_panelHeading->setFont(headingFont);
+    m_panelHeading->setStyleSheet(u"background: #1d4e89; color: white;"_qs);
+
+    m_panel = new QFrame(m_central);
+    m_panel->setObjectName(u"Frame1"_qs);
+    m_panel->setFrameShape(QFrame::StyledPanel);
+    int n = 61;
+    for (const PanelField& f : PanelFields) {
+        auto* caption = new QLabel(QString::fromUtf16(f.caption), m_panel);
+        caption->setObjectName(QStringLiteral("Label%1").arg(n++));
+        m_captions << caption;
+        auto* value = new QLabel(m_panel);
+        value->setObjectName(QStringLiteral("Label%1").arg(f.valueLabel));
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setStyleSheet(u"background: white; border: 1px solid #c8ccd2; padding-left: 2px;"_qs);
+        m_values << value;
+    }
+    m_check1 = new QCheckBox(u"この修理は終了しました"_qs, m_panel);
+    m_check1->setObjectName(u"Check1"_qs);
+    m_check2 = new QCheckBox(u"見積必要"_qs, m_panel);
+    m_check2->setObjectName(u"Check2"_qs);
+    m_check3 = new QCheckBox(u"納期必要"_qs, m_panel);
+    m_check3->setObjectName(u"Check3"_qs);
+    // The marks show the repair; clicking them changes nothing.
+    for (QCheckBox* c : {m_check1, m_check2, m_check3}) {
+        c->setAttribute(Qt::WA_TransparentForMouseEvents);
+        c->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+void RepairWindow::layoutChildren()
+{
+    const int width = toTwips(m_central->width());
+    const int height = toTwips(m_central->height());
+    if (width < 3935)
+        return;
+    const int inner = width - 120;
+    int top = 0;
+    placeTwips(m_label23, 60, top, inner, HeadingHeight);
+    placeTwips(m_label35, 60, top, inner, HeadingHeight);
+    top += HeadingHeight;
+    const int listHeight = height >= 10110 ? height - 6300 : 3800;
+    placeTwips(m_repairList, 60, top, inner, listHeight);
+    placeTwips(m_unpaidList, 60, top, inner, listHeight);
+    top += listHeight + 60;
+
+    placeTwips(m_panelHeading, 60, top, inner, HeadingHeight);
+    top += HeadingHeight;
+    placeTwips(m_panel, 60, top, inner, PanelHeight);
+    const int columnWidth = inner / 3;
+    const int valueWidth = std::max(1200, columnWidth - 1850);
+    for (int i = 0; i < m_values.size(); ++i) {
+        const PanelField& f = PanelFields[i];
+        const int left = 60 + f.column * columnWidth;
+        const int y = 45 + f.line * LineHeight;
+        placeTwips(m_captions[i], left, y, 1680, LineHeight - 30);
+        placeTwips(m_values[i], left + 1700, y, valueWidth, LineHeight - 30);
+    }
+    placeTwips(m_check1, 60, 45 + 7 * LineHeight, 3000, LineHeight);
+    placeTwips(m_check2, 60 + columnWidth, 45 + 7 * LineHeight, 1500, LineHeight);
+    placeTwips(m_check3, 60 + columnWidth + 1600, 45 + 7 * LineHeight, 1500, LineHeight);
+    top += PanelHeight + 60;
+
+    placeTwips(m_label24, 60, top, inner, HeadingHeight);
+    top += HeadingHeight;
+    placeTwips(m_logList, 60, top, inner, std::max(900, height - top - 60));
+}
+
+void RepairWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (isMinimized())
+        return;
+    layoutChildren();
+    SessionState::instance().RepairWindowState = windowState() & Qt::WindowMaximized;
+}
+
+void RepairWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        SessionState::instance().RepairWindowState = windowState() & Qt::WindowMaximized;
+}
+
+// ---------------------------------------------------------------- loading
+
+void RepairWindow::OpenRepairWindow()
+{
+    setWindowTitle(SessionState::instance().RepairAccountName);
+    m_query.RepairSelect = RepairListQuery::initialRepairSelect();
+    m_query.RepairFilter = u"続行"_qs;
+    ApplyRepairFilter();
+    m_query.RepairLogSelect = RepairListQuery::initialRepairLogSelect();
+    m_query.RepairLogWhere = u" WHERE 修理ログID = 0"_qs;
+    m_query.UnpaidSelect = RepairListQuery::initialUnpaidSelect();
+    m_query.UnpaidSearchClause.clear();
+    m_query.setSortClauses(BuildRepairSortClauses(RepairConnection()));
+    LoadRepairList();
+    LoadRepairLogList();
+    setFreeFieldCaptions(RepairFieldCaptions(RepairConnection()));
+    LoadMakerCombo();
+}
+
+void RepairWindow::LoadRepairList()
+{
+    m_repairList->setRows(LoadRepairRows(RepairConnection(), m_query.repairSql()));
+}
+
+void RepairWindow::LoadUnpaidList()
+{
+    m_unpaidList->setRows(LoadUnpaidRows(RepairConnection(), m_query.unpaidSql()));
+}
+
+void RepairWindow::LoadRepairLogList()
+{
+    m_logList->setRows(LoadRepairLogRows(RepairConnection(), m_query.repairLogSql()));
+}
+
+void RepairWindow::LoadMakerCombo()
+{
+    m_combo1->clear();
+    m_combo1->addItems(LoadMakerNames(RepairConnection()));
+}
+
+void RepairWindow::ApplyRepairFilter()
+{
+    m_label23->setText(m_query.ApplyRepairFilter());
+}
+
+void RepairWindow::SetRepairFilter(const QString& filter)
+{
+    m_query.RepairFilter = filter;
+    ApplyRepairFilter();
+    LoadRepairList();
+    m_query.emptyRepairLogQuery();
+    LoadRepairLogList();
+}
+
+bool RepairWindow::unpaidShown() const
+{
+    return !m_label23->isVisibleTo(m_central);
+}
+
+void RepairWindow::ToggleUnpaidList()
+{
+    if (!unpaidShown()) {
+        m_query.UnpaidSearchClause.clear();
+        LoadUnpaidList();
+        m_label35->show();
+        m_unpaidList->show();
+        m_label23->hide();
+        m_repairList->hide();
+        for (int i = 11; i <= ButtonCount; ++i)
+            m_buttons[i]->setVisible(false);
+    } else {
+        LoadRepairList();
+        m_label35->hide();
+        m_unpaidList->hide();
+        m_label23->show();
+        m_repairList->show();
+        for (int i = 11; i <= ButtonCount; ++i)
+            if (!m_buttons[i]->isSeparator() || i == 15)
+                m_buttons[i]->setVisible(true);
+    }
+    layoutChildren();
+}
+
+void RepairWindow::ShowRepairDetail()
+{
+    const auto repair = ReadRepair(RepairConnection(), SelectedRepairId);
+    if (!repair)
+        return; // the panel keeps what it showed
+    const QHash<QString, QString>& f = *repair;
+    m_check1->setChecked(f.value(u"判定"_qs) != u"続行");
+    for (int i = 0; i < m_values.size(); ++i) {
+        const QString field = QString::fromUtf16(PanelFields[i].field);
+        if (field == u"受付日")
+            m_values[i]->setText(LongDateText(DateFromText(f.value(field))));
+        else
+            m_values[i]->setText(f.value(field));
+    }
+    const QString flags = f.value(u"見積納期"_qs);
+    m_check2->setChecked(estimateFlag(flags));
+    m_check3->setChecked(deliveryFlag(flags));
+}
+
+void RepairWindow::repairClicked(ReportListView* list, int row)
+{
+    runGuarded(this, [&] {
+        SelectedRepairId = list->text(row, 0);
+        m_label26->setText(SelectedRepairId);
+        ShowRepairDetail();
+        m_query.RepairLogWhere = u" WHERE 修理ID ="_qs + SelectedRepairId;
+        LoadRepairLogList();
+        const QString customer = list->text(row, 3);
+        SelectedRepairName = customer.isEmpty() ? list->text(row, 4) : customer;
+        m_label24->setText(SelectedRepairName + u"　の　修理ログ"_qs);
+        m_buttons[14]->setVisible(true);
+    });
+}
+
+void RepairWindow::forgetRepair()
+{
+    SelectedRepairId = u"0"_qs;
+    SelectedRepairLogId = u"0"_qs;
+    m_label26->setText(SelectedRepairId);
+    m_label27->setText(SelectedRepairLogId);
+    m_buttons[14]->setVisible(false);
+}
+
+// ---------------------------------------------------------------- commands
+
+QAction* RepairWindow::toolbarButton(int index) const
+{
+    return index >= 1 && index <= ButtonCount ? m_buttons[index] : nullptr;
+}
+
+void RepairWindow::triggerButton(int index)
+{
+    runGuarded(this, [&] {
+        switch (index) {
+        case 1:
+            emit switchToCustomerRequested();
+            break;
+        case 3:
+            close();
+            break;
+        case 4:
+            emit changeAccountRequested();
+            break;
+        case 5:
+            emit printRepairRequested();
+            break;
+        case 6:
+            emit settingsRequested();
+            break;
+        case 7:
+            emit searchRequested();
+            break;
+        case 9:
+            ToggleUnpaidList();
+            break;
+        case 11:
+            emit ownCompanyRequested();
+            break;
+        case 12:
+            emit makersRequested();
+            break;
+        case 13:
+            emit editorRequested(RepairKind, true);
+            break;
+        case 14:
+            emit editorRequested(RepairLogKind, true);
+            break;
+        case 16:
+            SetRepairFilter(u"続行"_qs);
+            break;
+        case 17:
+            SetRepairFilter(u"完了"_qs);
+            break;
+        case 18:
+            SetRepairFilter(u"全て"_qs);
+            break;
+        }
+    });
+}
+
+void RepairWindow::handleFunctionKey(int number, bool shift)
+{
+    if (shift) {
+        if (number <= 3)
+            triggerButton(15 + number);
+        return;
+    }
+    static const int buttonForKey[13] = {0, 1, 3, 4, 5, 6, 7, 9, 11, 12, 13, 14, 0};
+    const int index = buttonForKey[number];
+    if (index == 0)
+        return;
+    // F11 acts only while its button is shown; the other keys act even
+    // when the unpaid view hides their buttons.
+    if (index == 14 && !m_buttons[14]->isVisible())
+        return;
+    triggerButton(index);
+}
+
+bool RepairWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window sees every key first and consumes it, handled or not.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == this && !QApplication::activeModalWidget() &&
+            !qobject_cast<QMenu*>(widget)) {
+            if (auto key = functionKeyOf(static_cast<QKeyEvent*>(event)))
+                handleFunctionKey(key->number, key->shift);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- panel access
+
+void RepairWindow::setOperatorNames(const QStringList& names)
+{
+    m_combo2->clear();
+    m_combo2->addItems(names);
+}
+
+namespace {
+QStringList itemsOf(const QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+} // namespace
+
+QStringList RepairWindow::operatorNames() const { return itemsOf(m_combo2); }
+QStringList RepairWindow::makerNames() const { return itemsOf(m_combo1); }
+
+QStringList RepairWindow::freeFieldCaptions() const
+{
+    QStringList captions;
+    for (int i = FirstFreeField; i < m_captions.size(); ++i)
+        captions << m_captions[i]->text();
+    return captions;
+}
+
+void RepairWindow::setFreeFieldCaptions(const QStringList& captions)
+{
+    for (int i = 0; i < 3; ++i)
+        m_captions[FirstFreeField + i]->setText(captions.value(i));
+}
+
+QString RepairWindow::panelText(const QString& field) const
+{
+    for (int i = 0; i < m_values.size(); ++i)
+        if (QString::fromUtf16(PanelFields[i].field) == field)
+            return m_values[i]->text();
+    return QString();
+}
+
+bool RepairWindow::panelFinished() const { return m_check1->isChecked(); }
+bool RepairWindow::panelEstimate() const { return m_check2->isChecked(); }
+bool RepairWindow::panelDelivery() const { return m_check3->isChecked(); }
+
+// ---------------------------------------------------------------- closing
+
+void RepairWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        m_repairList->clearRows();
+        m_logList->clearRows();
+        emit unloading();
+        SessionState::instance().RepairAccountName.clear();
+        Connections::instance().CloseRepairDatabase();
+    }
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace horunea
