@@ -50,3 +50,41 @@ inline qint64 addLog(Database& db, qint64 subject, qint64 user, const QString& t
 }
 
 } // namespace horunea::test
+
+namespace horunea::test {
+
+// A repair account with its repair database made from the template.
+inline QString makeRepairAccount(const QString& name, const QVariant& password = QVariant())
+{
+    Database master = Database::open(DataFolder::masterPath());
+    const qint64 number =
+        master.insert(u"修理"_qs, {{u"修理名"_qs, name}, {u"パスワード"_qs, password}});
+    QDir().mkpath(DataFolder::repairFolder());
+    QFile::copy(DataFolder::repairTemplatePath(), DataFolder::repairPath(name));
+    QFile::setPermissions(DataFolder::repairPath(name),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    return QString::number(number);
+}
+
+inline qint64 addRepair(Database& db, const QString& customer, const QString& company,
+                        const QString& state = u"続行"_qs, const Fields& more = {})
+{
+    Fields fields{{u"判定"_qs, state},
+                  {u"受付日"_qs, u"2003/08/19(火)"_qs},
+                  {u"お客様名"_qs, customer.isEmpty() ? QVariant() : QVariant(customer)},
+                  {u"会社名"_qs, company},
+                  {u"見積納期"_qs, u"00"_qs}};
+    fields << more;
+    return db.insert(u"修理"_qs, fields);
+}
+
+inline qint64 addRepairLog(Database& db, qint64 repair, const QString& text,
+                           const QString& date = u"2003/08/20(水)"_qs)
+{
+    return db.insert(u"修理ログ"_qs, {{u"修理ID"_qs, repair},
+                                      {u"記録日"_qs, date},
+                                      {u"記録者"_qs, u"山田"_qs},
+                                      {u"ログ"_qs, text}});
+}
+
+} // namespace horunea::test

@@ -2,7 +2,10 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "repair/RepairQueries.h"
+#include "repair/RepairStorage.h"
 #include "settings/CustomerSettings.h"
+#include "settings/RepairSettings.h"
 #include "shell/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -31,7 +34,10 @@ const char* const Usage =
     "  subjects 使用者名 [--state 続行|完了|全て] [--user ユーザーID]\n"
     "                               件名一覧 (既定は続行、--user で個々で表示)\n"
     "  logs 使用者名 --subject 件名ID  その件名のログ一覧\n"
-    "  users, subjects, logs は --password パスワード を取ります。\n"
+    "  repairs 修理名 [--state 続行|完了|全て | --unpaid]\n"
+    "                               修理一覧 (既定は続行) または未集金リスト\n"
+    "  repair-logs 修理名 --repair 修理ID  その修理の修理ログ一覧\n"
+    "  users, subjects, logs, repairs, repair-logs は --password パスワード を取ります。\n"
     "\n"
     "値の中のタブ・改行・\\ は \\t \\n \\\\ と表示します。Null は空です。\n";
 
@@ -98,7 +104,7 @@ QHash<QString, QString> parseOptions(const QStringList& args, const QStringList&
         }
     }
     if (name->isNull())
-        throw UsageError(u"使用者名を指定してください。"_qs);
+        throw UsageError(u"アカウント名を指定してください。"_qs);
     return options;
 }
 
@@ -123,24 +129,6 @@ public:
     QString text;
 };
 
-// Opens an operator's customer database after checking the password as the
-// main menu does.
-Database openOperatorData(const QString& name, const QString& password)
-{
-    QString number;
-    {
-        Database master = Database::open(DataFolder::masterPath());
-        const ResultSet found =
-            master.query(u"Select * From 使用者 Where 使用者名 = ?"_qs, {name});
-        if (found.isEmpty())
-            throw RefusedError(QStringLiteral("使用者「%1」はありません。").arg(name));
-        number = found.first().text(u"使用者No"_qs);
-        if (!CheckOperatorPassword(master, password, number))
-            throw RefusedError(u"パスワードが違います。"_qs);
-    }
-    return Database::open(DataFolder::customerPath(name));
-}
-
 void printRows(QTextStream& out, const QStringList& headers, const ListRows& rows)
 {
     out << headers.join(u'\t') << '\n';
@@ -150,6 +138,70 @@ void printRows(QTextStream& out, const QStringList& headers, const ListRows& row
             cells << cellText(cell);
         out << cells.join(u'\t') << '\n';
     }
+}
+
+// Opens an account's database after checking the password as the main menu does.
+Database openAccountData(const QString& name, const QString& password, bool repair)
+{
+    {
+        Database master = Database::open(DataFolder::masterPath());
+        const ResultSet found =
+            repair ? master.query(u"Select * From 修理 Where 修理名 = ?"_qs, {name})
+                   : master.query(u"Select * From 使用者 Where 使用者名 = ?"_qs, {name});
+        if (found.isEmpty())
+            throw RefusedError(QStringLiteral("%1「%2」はありません。")
+                                   .arg(repair ? u"修理アカウント"_qs : u"使用者"_qs, name));
+        const QString number = found.first().text(repair ? u"修理No"_qs : u"使用者No"_qs);
+        const bool ok = repair ? CheckRepairPassword(master, password, number)
+                               : CheckOperatorPassword(master, password, number);
+        if (!ok)
+            throw RefusedError(u"パスワードが違います。"_qs);
+    }
+    return Database::open(repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name));
+}
+
+Database openOperatorData(const QString& name, const QString& password)
+{
+    return openAccountData(name, password, false);
+}
+
+int commandRepairs(Invocation& call)
+{
+    QString name;
+    QStringList args = call.args;
+    const bool unpaid = args.removeAll(u"--unpaid"_qs) > 0;
+    const auto options = parseOptions(args, {u"state"_qs, u"password"_qs}, &name);
+    if (unpaid && options.contains(u"state"_qs))
+        throw UsageError(u"--state と --unpaid は一緒に使えません。"_qs);
+    const QString state = options.value(u"state"_qs, u"続行"_qs);
+    if (state != u"続行" && state != u"完了" && state != u"全て")
+        throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
+    Database db = openAccountData(name, options.value(u"password"_qs), true);
+    RepairListQuery query;
+    query.setSortClauses(BuildRepairSortClauses(db));
+    if (unpaid) {
+        printRows(call.out, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidSql()));
+    } else {
+        query.RepairFilter = state;
+        query.ApplyRepairFilter();
+        printRows(call.out, repairListHeaders(), LoadRepairRows(db, query.repairSql()));
+    }
+    return 0;
+}
+
+int commandRepairLogs(Invocation& call)
+{
+    QString name;
+    const auto options = parseOptions(call.args, {u"repair"_qs, u"password"_qs}, &name);
+    if (!options.contains(u"repair"_qs))
+        throw UsageError(u"--repair で修理IDを指定してください。"_qs);
+    const QString repair = keyOption(options, u"repair"_qs);
+    Database db = openAccountData(name, options.value(u"password"_qs), true);
+    RepairListQuery query;
+    query.setSortClauses(BuildRepairSortClauses(db));
+    query.RepairLogWhere = u" WHERE 修理ID ="_qs + repair;
+    printRows(call.out, repairLogListHeaders(), LoadRepairLogRows(db, query.repairLogSql()));
+    return 0;
 }
 
 CustomerListQuery customerQuery(Database& db)
@@ -272,6 +324,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             {u"users"_qs, commandUsers},
             {u"subjects"_qs, commandSubjects},
             {u"logs"_qs, commandLogs},
+            {u"repairs"_qs, commandRepairs},
+            {u"repair-logs"_qs, commandRepairLogs},
         };
         auto it = commands.find(command);
         if (it == commands.end())
