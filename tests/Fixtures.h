@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace horunea::test {
 
 // An operator account with its customer database made from the template.
@@ -74,7 +76,14 @@ inline qint64 addRepair(Database& db, const QString& customer, const QString& co
                   {u"お客様名"_qs, customer.isEmpty() ? QVariant() : QVariant(customer)},
                   {u"会社名"_qs, company},
                   {u"見積納期"_qs, u"00"_qs}};
-    fields << more;
+    for (const auto& [name, value] : more) {
+        auto same = std::find_if(fields.begin(), fields.end(),
+                                 [&](const auto& f) { return f.first == name; });
+        if (same != fields.end())
+            same->second = value;
+        else
+            fields << qMakePair(name, value);
+    }
     return db.insert(u"修理"_qs, fields);
 }
 

@@ -397,6 +397,8 @@ qint64 Database::insert(const QString& table, const Fields& fields)
     QStringList names, marks;
     QVariantList values;
     for (const auto& [name, value] : fields) {
+        if (names.contains(quoted(resolvedName(name))))
+            fail(QStringLiteral("「%1」が二度指定されています。").arg(name));
         names << quoted(resolvedName(name));
         marks << QStringLiteral("?");
         values << value;
