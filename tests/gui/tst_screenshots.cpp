@@ -5,6 +5,8 @@
 
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
+#include "repair/MakerWindow.h"
+#include "repair/RepairWindow.h"
 #include "shell/SessionState.h"
 #include "ui/ReportListView.h"
 
@@ -29,6 +31,7 @@ private slots:
 
 private:
     void customerWindow();
+    void repairWindows();
 
 private:
     QString m_folder;
@@ -64,9 +67,9 @@ void TstScreenshots::windows()
             master.insert(u"修理"_qs, {{u"修理名"_qs, name}});
     }
 
-    SplashWindow splash;
-    save(&splash, u"Form3-splash"_qs);
-    splash.hide();
+    auto* splash = new SplashWindow(); // deletes itself when it closes
+    save(splash, u"Form3-splash"_qs);
+    splash->close();
 
     for (auto [layout, name] :
          {std::pair{MainMenuWindow::Layout::Full, u"Form4-main-menu"_qs},
@@ -131,6 +134,64 @@ void TstScreenshots::customerWindow()
             clickRow(window->logList(), 0);
         RecordEditorDialog editor(EditMode{kind, isNew}, window, window);
         save(&editor, name);
+    }
+    window->close();
+    repairWindows();
+}
+
+void TstScreenshots::repairWindows()
+{
+    makeRepairAccount(u"修理受付"_qs);
+    {
+        Database db = Database::open(DataFolder::repairPath(u"修理受付"_qs));
+        const qint64 r = addRepair(db, u"加藤健二"_qs, u"加藤工業株式会社"_qs, u"続行"_qs,
+                                   {{u"会社TEL"_qs, u"03-9876-5432"_qs},
+                                    {u"会社住所"_qs, u"東京都中野区中野4-5-6"_qs},
+                                    {u"メーカー名"_qs, u"キヤノン"_qs},
+                                    {u"型番"_qs, u"iR-ADV C3520"_qs},
+                                    {u"シリアル"_qs, u"XKM01234"_qs},
+                                    {u"付属品"_qs, u"電源コード"_qs},
+                                    {u"担当者"_qs, u"山田太郎"_qs},
+                                    {u"見積納期"_qs, u"11"_qs},
+                                    {u"故障内容"_qs, u"給紙時に紙詰まりが起きる"_qs},
+                                    {u"修理処置内容"_qs, u"給紙ローラー摩耗"_qs},
+                                    {u"交換部品"_qs, u"給紙ローラー"_qs},
+                                    {u"有償無償"_qs, u"有償"_qs},
+                                    {u"仕切"_qs, u"8,000"_qs},
+                                    {u"売値"_qs, u"12,000"_qs},
+                                    {u"入金"_qs, u"未入"_qs}});
+        addRepair(db, QString(), u"北村商店"_qs, u"続行"_qs, {{u"メーカー名"_qs, u"リコー"_qs}});
+        addRepairLog(db, r, u"メーカーへ発送"_qs);
+        addRepairLog(db, r, u"部品入荷、修理完了"_qs, u"2003/08/25(月)"_qs);
+        db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"キヤノン"_qs}, {u"TEL"_qs, u"03-0000-0000"_qs}});
+        db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"リコー"_qs}});
+        db.update(u"自社"_qs, {{u"自社名"_qs, u"ホルネア事務機"_qs}, {u"自社TEL"_qs, u"03-1111-2222"_qs}}, u"自社ID =1"_qs);
+    }
+    Connections::instance().RepairDatabasePath = DataFolder::repairPath(u"修理受付"_qs);
+    Connections::instance().OpenRepairDatabase();
+    SessionState::instance().RepairAccountName = u"修理受付"_qs;
+    auto* window = new RepairWindow();
+    window->resize(1280, 800);
+    window->OpenRepairWindow();
+    window->setOperatorNames({u"山田太郎"_qs, u"佐藤花子"_qs});
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    clickRow(window->repairList(), 0);
+    save(window, u"Form2-repair"_qs);
+    for (auto [kind, name] : {std::pair{4, u"Form7-repair"_qs}, {5, u"Form7-repair-log"_qs}}) {
+        if (kind == 5)
+            clickRow(window->repairLogList(), 0);
+        RecordEditorDialog editor(EditMode{kind, false}, window, window);
+        save(&editor, name);
+    }
+    {
+        MakerWindow makers(window);
+        clickRow(makers.makerList(), 0);
+        save(&makers, u"Form11-makers"_qs);
+    }
+    {
+        OwnCompanyWindow company(window);
+        save(&company, u"Form12-own-company"_qs);
     }
     window->close();
 }
