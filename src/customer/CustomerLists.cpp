@@ -4,44 +4,22 @@
 
 namespace horunea {
 
-namespace {
-
-ListRows loadRows(Database& db, const QString& sql, const QStringList& fields)
-{
-    ListRows rows;
-    QList<int> columns;
-    db.forEachRow(sql, {}, [&](const Row& row) {
-        if (columns.isEmpty()) {
-            for (const QString& f : fields)
-                columns << row.columns().indexOf(f);
-        }
-        QStringList cells;
-        cells.reserve(columns.size());
-        for (int c : columns)
-            cells << (c < 0 ? QString() : row.text(c));
-        rows.push_back(std::move(cells));
-    });
-    return rows;
-}
-
-} // namespace
-
 ListRows LoadUserRows(Database& db, const QString& sql)
 {
-    return loadRows(db, sql,
+    return db.textRows(sql,
                     {u"ユーザーID"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"E-MAIL"_qs});
 }
 
 ListRows LoadSubjectRows(Database& db, const QString& sql)
 {
-    return loadRows(db, sql,
+    return db.textRows(sql,
                     {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"表示名"_qs, u"件名"_qs,
                      u"備考"_qs, u"判定"_qs});
 }
 
 ListRows LoadLogRows(Database& db, const QString& sql)
 {
-    return loadRows(db, sql,
+    return db.textRows(sql,
                     {u"ログID"_qs, u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs,
                      u"ログ"_qs});
 }

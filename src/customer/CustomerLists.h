@@ -8,10 +8,10 @@
 namespace horunea {
 
 class Database;
+using ListRows = std::vector<QStringList>;
 
 // The rows of the three customer lists, read from a query built of the list's
 // pieces; each row holds the list's columns, left to right, Null as empty.
-using ListRows = std::vector<QStringList>;
 
 ListRows LoadUserRows(Database& db, const QString& sql);    // ユーザーID 表示名 自宅ＴＥＬ 会社ＴＥＬ E-MAIL
 ListRows LoadSubjectRows(Database& db, const QString& sql); // 件名ID ユーザーID 登録日 表示名 件名 備考 判定

@@ -28,23 +28,6 @@ Fields repairFields(const RepairRecord& repair, bool adding)
     return fields;
 }
 
-ListRows loadRows(Database& db, const QString& sql, const QStringList& fields)
-{
-    ListRows rows;
-    QList<int> columns;
-    db.forEachRow(sql, {}, [&](const Row& row) {
-        if (columns.isEmpty())
-            for (const QString& f : fields)
-                columns << row.columns().indexOf(f);
-        QStringList cells;
-        cells.reserve(columns.size());
-        for (int c : columns)
-            cells << (c < 0 ? QString() : row.text(c));
-        rows.push_back(std::move(cells));
-    });
-    return rows;
-}
-
 } // namespace
 
 QStringList repairTextFields()
@@ -123,7 +106,7 @@ bool DeleteRepairLog(Database& db, const QString& repairLogId)
 
 ListRows LoadRepairRows(Database& db, const QString& sql)
 {
-    return loadRows(db, sql,
+    return db.textRows(sql,
                     {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
                      u"会社TEL"_qs, u"自宅TEL"_qs, u"メーカー名"_qs, u"型番"_qs, u"シリアル"_qs,
                      u"担当者"_qs});
@@ -131,7 +114,7 @@ ListRows LoadRepairRows(Database& db, const QString& sql)
 
 ListRows LoadUnpaidRows(Database& db, const QString& sql)
 {
-    return loadRows(db, sql,
+    return db.textRows(sql,
                     {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
                      u"会社TEL"_qs, u"自宅TEL"_qs, u"担当者"_qs, u"有償無償"_qs, u"仕切"_qs,
                      u"売値"_qs, u"入金"_qs});
@@ -139,7 +122,7 @@ ListRows LoadUnpaidRows(Database& db, const QString& sql)
 
 ListRows LoadRepairLogRows(Database& db, const QString& sql)
 {
-    return loadRows(db, sql, {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs});
+    return db.textRows(sql, {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs});
 }
 
 QStringList LoadMakerNames(Database& db)

@@ -5,6 +5,7 @@
 #include "shell/SessionState.h"
 #include "store/Connections.h"
 #include "store/DateText.h"
+#include "ui/DataWindowParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/FunctionKeys.h"
@@ -34,24 +35,10 @@ constexpr int HeadingHeight = 300;
 constexpr int PanelHeight = 2580;
 constexpr int LineHeight = 270;
 
-struct ButtonSpec
+const QList<ToolbarButton>& buttonSpecs()
 {
-    int index;
-    const char16_t* glyph;
-    const char16_t* tip;
-    QColor tile;
-};
-
-const QColor Blue(0x2f, 0x6d, 0xb5);
-const QColor Green(0x3a, 0x8a, 0x4f);
-const QColor Orange(0xc9, 0x73, 0x1c);
-const QColor Teal(0x1f, 0x86, 0x8a);
-const QColor Grey(0x5f, 0x67, 0x72);
-const QColor Red(0xb0, 0x3a, 0x2e);
-
-const QList<ButtonSpec>& buttonSpecs()
-{
-    static const QList<ButtonSpec> specs = {
+    using namespace tiles;
+    static const QList<ToolbarButton> specs = {
         {1, u"顧", u"顧客管理へ切り替え (F1)", Orange},
         {3, u"閉", u"修理管理を閉じる (F2)", Grey},
         {4, u"替", u"修理アカウントの切り替え (F3)", Grey},
@@ -70,13 +57,7 @@ const QList<ButtonSpec>& buttonSpecs()
     return specs;
 }
 
-struct PrintItem
-{
-    const char16_t* caption;
-    const char16_t* key;
-};
-
-const PrintItem PrintItems[] = {
+const QList<MenuItem> PrintItems = {
     {u"続行中の修理", u"zokou"}, {u"完了分の修理", u"kanryou"}, {u"全ての修理", u"subete"},
     {u"集金未入", u"minyu"},     {u"ﾒｰｶｰ情報", u"meka"},
 };
@@ -146,12 +127,7 @@ RepairWindow::RepairWindow(QWidget* parent) : QMainWindow(parent)
     m_combo2->setObjectName(u"Combo2"_qs);
     m_combo2->hide();
 
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        const int height = std::min(screen->geometry().height() - twips(400), available.height());
-        resize(available.width(), height);
-        move(available.topLeft());
-    }
+    fitDataWindowToScreen(this);
     layoutChildren();
     qApp->installEventFilter(this);
 }
@@ -163,46 +139,12 @@ RepairWindow::~RepairWindow()
 
 void RepairWindow::createToolbar()
 {
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(u"Toolbar1"_qs);
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(24, 24));
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_toolbar->toggleViewAction()->setVisible(false);
-    addToolBar(Qt::TopToolBarArea, m_toolbar);
-
-    m_buttons.resize(ButtonCount + 1);
-    QHash<int, ButtonSpec> specs;
-    for (const ButtonSpec& spec : buttonSpecs())
-        specs.insert(spec.index, spec);
-    for (int index = 1; index <= ButtonCount; ++index) {
-        QAction* action;
-        if (!specs.contains(index)) {
-            action = m_toolbar->addSeparator();
-        } else {
-            const ButtonSpec& spec = specs[index];
-            action = m_toolbar->addAction(glyphIcon(QString::fromUtf16(spec.glyph), spec.tile),
-                                          QString::fromUtf16(spec.tip));
-            action->setToolTip(QString::fromUtf16(spec.tip));
-            connect(action, &QAction::triggered, this, [this, index] { triggerButton(index); });
-        }
-        action->setObjectName(QStringLiteral("Button%1").arg(index));
-        m_buttons[index] = action;
-    }
+    m_buttons = createDataToolbar(this, ButtonCount, buttonSpecs(),
+                                  [this](int index) { triggerButton(index); });
+    m_toolbar = findChild<QToolBar*>(u"Toolbar1"_qs);
     m_buttons[14]->setVisible(false);
-
-    m_printMenu = new QMenu(this);
-    m_printMenu->setObjectName(u"PrintMenu"_qs);
-    for (const PrintItem& item : PrintItems) {
-        QAction* entry = m_printMenu->addAction(QString::fromUtf16(item.caption));
-        const QString key = QString::fromUtf16(item.key);
-        entry->setObjectName(key);
-        connect(entry, &QAction::triggered, this, [this, key] { emit printListRequested(key); });
-    }
-    m_buttons[5]->setMenu(m_printMenu);
-    if (auto* button = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(m_buttons[5])))
-        button->setPopupMode(QToolButton::MenuButtonPopup);
+    m_printMenu = attachDropDown(this, m_buttons[5], PrintItems,
+                                 [this](const QString& key) { emit printListRequested(key); });
 }
 
 void RepairWindow::createLists()
@@ -412,8 +354,7 @@ void RepairWindow::ToggleUnpaidList()
         m_label23->show();
         m_repairList->show();
         for (int i = 11; i <= ButtonCount; ++i)
-            if (!m_buttons[i]->isSeparator() || i == 15)
-                m_buttons[i]->setVisible(true);
+            m_buttons[i]->setVisible(true);
     }
     layoutChildren();
 }

@@ -4,18 +4,7 @@
 
 namespace horunea {
 
-namespace {
-
-QString choose(const QString& stored, const QStringList& clauses)
-{
-    // The stored value is compared as text with 1, 2, 3 …
-    for (int i = 1; i < clauses.size(); ++i)
-        if (stored == QString::number(i))
-            return clauses[i];
-    return clauses.first();
-}
-
-ResultSet settingsRow(Database& db)
+ResultSet ReadSettingsRow(Database& db)
 {
     const ResultSet row = db.query(u"SELECT * FROM 設定 WHERE 設定ID = 1"_qs);
     if (row.isEmpty())
@@ -23,24 +12,39 @@ ResultSet settingsRow(Database& db)
     return row;
 }
 
-} // namespace
+QString sortChoice(const QString& stored, const QStringList& clauses)
+{
+    for (int i = 1; i < clauses.size(); ++i)
+        if (stored == QString::number(i))
+            return clauses[i];
+    return clauses.first();
+}
+
+QStringList fieldCaptions(Database& db, int count)
+{
+    const ResultSet result = ReadSettingsRow(db);
+    QStringList captions;
+    for (int i = 1; i <= count; ++i)
+        captions << result.first().text(QStringLiteral("項目%1").arg(i, 2, 10, QLatin1Char('0')));
+    return captions;
+}
 
 QString userOrderClause(const QString& stored)
 {
-    return choose(stored, {u" ORDER BY 表示ふりがな"_qs, u" ORDER BY 会社ＴＥＬ"_qs,
+    return sortChoice(stored, {u" ORDER BY 表示ふりがな"_qs, u" ORDER BY 会社ＴＥＬ"_qs,
                            u" ORDER BY 自宅ＴＥＬ"_qs, u" ORDER BY [E-MAIL]"_qs});
 }
 
 QString subjectOrderClause(const QString& stored)
 {
-    return choose(stored, {u" ORDER BY 件名.登録日"_qs, u" ORDER BY ユーザー.表示名"_qs,
+    return sortChoice(stored, {u" ORDER BY 件名.登録日"_qs, u" ORDER BY ユーザー.表示名"_qs,
                            u" ORDER BY 件名.件名"_qs, u" ORDER BY 件名.備考"_qs,
                            u" ORDER BY 件名.判定"_qs});
 }
 
 QString logOrderClause(const QString& stored)
 {
-    return choose(stored,
+    return sortChoice(stored,
                   {u" ORDER BY 登録日"_qs, u" ORDER BY 記録者"_qs, u" ORDER BY ログ"_qs});
 }
 
@@ -51,7 +55,7 @@ QString orderDirection(const QString& stored)
 
 CustomerSortClauses BuildCustomerSortClauses(Database& db)
 {
-    const ResultSet result = settingsRow(db);
+    const ResultSet result = ReadSettingsRow(db);
     const Row row = result.first();
     CustomerSortClauses sort;
     sort.UserOrderBy = userOrderClause(row.text(u"並べ01"_qs));
@@ -65,11 +69,7 @@ CustomerSortClauses BuildCustomerSortClauses(Database& db)
 
 QStringList CustomerFieldCaptions(Database& db)
 {
-    const ResultSet result = settingsRow(db);
-    QStringList captions;
-    for (int i = 1; i <= 5; ++i)
-        captions << result.first().text(QStringLiteral("項目%1").arg(i, 2, 10, QLatin1Char('0')));
-    return captions;
+    return fieldCaptions(db, 5);
 }
 
 } // namespace horunea

@@ -2,11 +2,22 @@
 
 #include "customer/CustomerQueries.h"
 
+#include "store/Database.h"
+
 #include <QStringList>
 
 namespace horunea {
 
 class Database;
+
+// The settings row ("SELECT * FROM 設定 WHERE 設定ID = 1") of an account
+// database; StoreError when it is missing.
+ResultSet ReadSettingsRow(Database& db);
+// The entry a stored sort choice selects: compared as text with 1, 2, 3 …;
+// a value that matches no entry selects entry 0.
+QString sortChoice(const QString& stored, const QStringList& clauses);
+// The captions of the free fields 項目01 … from the settings row.
+QStringList fieldCaptions(Database& db, int count);
 
 // The clause each stored sort choice gives; a value that matches no entry
 // (7, Null, text) gives entry 0.

@@ -432,6 +432,23 @@ int Database::remove(const QString& table, const QString& condition)
         QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(resolvedName(table)), condition));
 }
 
+ListRows Database::textRows(const QString& sql, const QStringList& fields)
+{
+    ListRows rows;
+    QList<int> columns;
+    forEachRow(sql, {}, [&](const Row& row) {
+        if (columns.isEmpty())
+            for (const QString& f : fields)
+                columns << row.columns().indexOf(f);
+        QStringList cells;
+        cells.reserve(columns.size());
+        for (int c : columns)
+            cells << (c < 0 ? QString() : row.text(c));
+        rows.push_back(std::move(cells));
+    });
+    return rows;
+}
+
 qint64 Database::scalar(const QString& sql, const QVariantList& params)
 {
     const ResultSet result = query(sql, params);

@@ -17,6 +17,9 @@ struct sqlite3;
 
 namespace horunea {
 
+// Rows of text, as a list shows them.
+using ListRows = std::vector<QStringList>;
+
 // Field name -> value, in the order the fields are written. A null QVariant
 // writes Null; a QString writes text (the empty string included).
 using Fields = QList<QPair<QString, QVariant>>;
@@ -120,6 +123,10 @@ public:
     int update(const QString& table, const Fields& fields, const QString& condition);
     // Deletes the rows meeting the Jet condition; returns how many went.
     int remove(const QString& table, const QString& condition);
+
+    // The named fields of every row as text, in the order given (Null, or a
+    // field the result lacks, as empty): what a list shows.
+    ListRows textRows(const QString& sql, const QStringList& fields);
 
     // The first column of the first row, as a number (0 for none or Null).
     qint64 scalar(const QString& sql, const QVariantList& params = {});
