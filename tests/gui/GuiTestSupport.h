@@ -2,8 +2,11 @@
 
 #include "TestSupport.h"
 
+#include "ui/ReportListView.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -49,6 +52,34 @@ inline void whenModal(std::function<void(QWidget*)> drive)
         }
         drive(modal);
     });
+}
+
+// The texts of one column of a list, top to bottom.
+inline QStringList column(ReportListView* list, int c)
+{
+    QStringList out;
+    for (int i = 0; i < list->rowCount(); ++i)
+        out << list->text(i, c);
+    return out;
+}
+
+// Runs an action that opens a modal dialog, drives the dialog once it is the
+// active window, and closes it afterwards if the driving left it open.
+inline void withModal(const std::function<void()>& open, const std::function<void(QDialog*)>& drive)
+{
+    bool driven = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY2(dialog, "no dialog opened");
+        dialog->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(dialog));
+        driven = true;
+        drive(dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    open();
+    QVERIFY(driven);
 }
 
 } // namespace horunea::test

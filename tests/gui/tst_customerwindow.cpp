@@ -46,13 +46,6 @@ Sample fillSample()
     return s;
 }
 
-QStringList column(ReportListView* list, int c)
-{
-    QStringList out;
-    for (int i = 0; i < list->rowCount(); ++i)
-        out << list->text(i, c);
-    return out;
-}
 
 int rowOf(ReportListView* list, int c, const QString& text)
 {

@@ -21,36 +21,15 @@ using namespace horunea::test;
 
 namespace {
 
-QStringList column(ReportListView* list, int c)
-{
-    QStringList out;
-    for (int i = 0; i < list->rowCount(); ++i)
-        out << list->text(i, c);
-    return out;
-}
 
-RecordEditorDialog* activeEditor()
-{
-    return qobject_cast<RecordEditorDialog*>(QApplication::activeModalWidget());
-}
 
-// Runs an action that opens the editor and drives the editor with `drive`.
 void withEditor(const std::function<void()>& open, const std::function<void(RecordEditorDialog*)>& drive)
 {
-    bool driven = false;
-    QTimer::singleShot(0, [&] {
-        RecordEditorDialog* editor = activeEditor();
-        QVERIFY2(editor, "no editor opened");
-        editor->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(editor));
-        QTRY_COMPARE(QApplication::activeWindow(), editor);
-        driven = true;
+    withModal(open, [&](QDialog* dialog) {
+        auto* editor = qobject_cast<RecordEditorDialog*>(dialog);
+        QVERIFY2(editor, "the dialog is not the record editor");
         drive(editor);
-        if (editor->isVisible())
-            editor->reject();
     });
-    open();
-    QVERIFY(driven);
 }
 
 QLineEdit* box(QWidget* editor, int n)

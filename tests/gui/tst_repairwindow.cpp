@@ -25,31 +25,7 @@ using namespace horunea::test;
 
 namespace {
 
-QStringList column(ReportListView* list, int c)
-{
-    QStringList out;
-    for (int i = 0; i < list->rowCount(); ++i)
-        out << list->text(i, c);
-    return out;
-}
 
-// Runs an action that opens a modal dialog and drives it; closes it after.
-void withModal(const std::function<void()>& open, const std::function<void(QDialog*)>& drive)
-{
-    bool driven = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        QVERIFY2(dialog, "no dialog opened");
-        dialog->activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), dialog);
-        driven = true;
-        drive(dialog);
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    open();
-    QVERIFY(driven);
-}
 
 QString labelText(QWidget* w, int n)
 {
