@@ -3,6 +3,7 @@
 #include "repair/MakerStorage.h"
 #include "store/Connections.h"
 #include "ui/Dialogs.h"
+#include "ui/FormParts.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
 #include "ui/InputMode.h"
@@ -20,37 +21,6 @@
 
 namespace horunea {
 
-namespace {
-
-QLabel* headingLabel(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignCenter);
-    QFont font = programFont(12);
-    font.setBold(true);
-    label->setFont(font);
-    label->setStyleSheet(u"background: #1d4e89; color: white;"_qs);
-    return label;
-}
-
-// Caption and box rows from the top given; returns the boxes in order.
-QList<QLineEdit*> fieldRows(QWidget* parent, const QStringList& captions,
-                            const QList<InputMode>& modes, int left, int top, int width)
-{
-    QList<QLineEdit*> boxes;
-    for (int i = 0; i < captions.size(); ++i) {
-        auto* caption = new QLabel(captions[i], parent);
-        placeTwips(caption, left, top + i * 360, 1300, 300);
-        auto* box = new QLineEdit(parent);
-        box->setObjectName(QStringLiteral("Text%1").arg(i + 1));
-        setInputMode(box, modes.value(i));
-        placeTwips(box, left + 1340, top + i * 360, width - 1340, 300);
-        boxes << box;
-    }
-    return boxes;
-}
-
-} // namespace
 
 MakerWindow::MakerWindow(QWidget* parent) : QDialog(parent)
 {
@@ -206,57 +176,6 @@ void MakerWindow::remove()
         ClearMakerFields();
         showButtons(false, false);
     });
-}
-
-// ---------------------------------------------------------------- own company
-
-OwnCompanyWindow::OwnCompanyWindow(QWidget* parent) : QDialog(parent)
-{
-    setObjectName(u"Form12"_qs);
-    setWindowTitle(u"ホルネア→修理管理→自社情報"_qs);
-    setFont(programFont());
-
-    QLabel* heading = headingLabel(u"自　社　情　報"_qs, this);
-    heading->setObjectName(u"Label7"_qs);
-    placeTwips(heading, 60, 60, 6600, 420);
-    const InputMode K = InputMode::Kana, O = InputMode::Off;
-    m_fields = fieldRows(this, {u"会社名"_qs, u"住所"_qs, u"TEL"_qs, u"FAX"_qs, u"E-MAIL"_qs, u"URL"_qs},
-                         {K, K, O, O, O, O}, 60, 600, 6600);
-
-    auto* save = new QPushButton(u"変更"_qs, this);
-    save->setObjectName(u"Command1"_qs);
-    auto* close = new QPushButton(u"閉じる"_qs, this);
-    close->setObjectName(u"Command2"_qs);
-    for (QPushButton* b : {save, close})
-        b->setAutoDefault(false);
-    placeTwips(save, 60, 2880, 3260, 420);
-    placeTwips(close, 3400, 2880, 3260, 420);
-    connect(save, &QPushButton::clicked, this, &OwnCompanyWindow::SaveOwnCompany);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* navigation = new EnterNavigation(this);
-    for (int i = 0; i + 1 < m_fields.size(); ++i)
-        navigation->chain(m_fields[i], m_fields[i + 1]);
-    navigation->chain(m_fields.last(), save);
-
-    setFixedSize(twips(6720), twips(3420));
-    runGuarded(this, [this] { LoadOwnCompany(); });
-}
-
-void OwnCompanyWindow::LoadOwnCompany()
-{
-    const QStringList values = horunea::LoadOwnCompany(RepairConnection());
-    for (int i = 0; i < m_fields.size(); ++i)
-        m_fields[i]->setText(values.value(i));
-}
-
-void OwnCompanyWindow::SaveOwnCompany()
-{
-    QGuiApplication::inputMethod()->commit();
-    QStringList values;
-    for (QLineEdit* f : std::as_const(m_fields))
-        values << f->text();
-    runGuarded(this, [&] { horunea::SaveOwnCompany(RepairConnection(), values); });
 }
 
 } // namespace horunea

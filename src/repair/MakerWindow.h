@@ -44,18 +44,4 @@ private:
     QLabel* m_selected;
 };
 
-// Form12, "ホルネア→修理管理→自社情報": the shop's own name and contact data.
-class OwnCompanyWindow : public QDialog
-{
-    Q_OBJECT
-public:
-    explicit OwnCompanyWindow(QWidget* parent = nullptr);
-
-    void LoadOwnCompany();
-    void SaveOwnCompany();
-
-private:
-    QList<QLineEdit*> m_fields; // Text1 … Text6
-};
-
 } // namespace horunea

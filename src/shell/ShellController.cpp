@@ -3,6 +3,7 @@
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
 #include "repair/MakerWindow.h"
+#include "repair/OwnCompanyWindow.h"
 #include "repair/RepairWindow.h"
 #include "shell/Accounts.h"
 #include "shell/MainMenuWindow.h"

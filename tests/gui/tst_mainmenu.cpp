@@ -290,6 +290,8 @@ void TstMainMenu::helpHandsDocumentToShell()
     QCOMPARE(dialogs.urls.first(),
              QUrl::fromLocalFile(QDir(DataFolder::programFolder()).filePath(u"ホルネア2.0.0.doc"_qs)));
     QVERIFY(dialogs.messages.isEmpty());
+    // The document ships beside the program.
+    QVERIFY(QFile::exists(dialogs.urls.first().toLocalFile()));
     delete menu;
 }
 

@@ -4,6 +4,7 @@
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
 #include "repair/MakerWindow.h"
+#include "repair/OwnCompanyWindow.h"
 #include "repair/RepairStorage.h"
 #include "repair/RepairWindow.h"
 #include "shell/MainMenuWindow.h"

@@ -6,6 +6,7 @@
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
 #include "repair/MakerWindow.h"
+#include "repair/OwnCompanyWindow.h"
 #include "repair/RepairWindow.h"
 #include "shell/SessionState.h"
 #include "ui/ReportListView.h"

@@ -1,0 +1,38 @@
+#include "ui/FormParts.h"
+
+#include "ui/Fonts.h"
+#include "ui/Twips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace horunea {
+
+QLabel* headingLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    QFont font = programFont(12);
+    font.setBold(true);
+    label->setFont(font);
+    label->setStyleSheet(u"background: #1d4e89; color: white;"_qs);
+    return label;
+}
+
+QList<QLineEdit*> fieldRows(QWidget* parent, const QStringList& captions,
+                            const QList<InputMode>& modes, int left, int top, int width)
+{
+    QList<QLineEdit*> boxes;
+    for (int i = 0; i < captions.size(); ++i) {
+        auto* caption = new QLabel(captions[i], parent);
+        placeTwips(caption, left, top + i * 360, 1300, 300);
+        auto* box = new QLineEdit(parent);
+        box->setObjectName(QStringLiteral("Text%1").arg(i + 1));
+        setInputMode(box, modes.value(i));
+        placeTwips(box, left + 1340, top + i * 360, width - 1340, 300);
+        boxes << box;
+    }
+    return boxes;
+}
+
+} // namespace horunea

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ui/InputMode.h"
+
+#include <QList>
+#include <QStringList>
+
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace horunea {
+
+// The banner heading of the small record windows (makers, own company).
+QLabel* headingLabel(const QString& text, QWidget* parent);
+
+// Caption and box rows from the top given (boxes Text1, Text2, …), each box
+// in its input mode; returns the boxes in order.
+QList<QLineEdit*> fieldRows(QWidget* parent, const QStringList& captions,
+                            const QList<InputMode>& modes, int left, int top, int width);
+
+} // namespace horunea
