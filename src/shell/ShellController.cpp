@@ -51,7 +51,8 @@ ShellController::StartResult ShellController::start(bool withSplash)
     m_lock = std::make_unique<QLockFile>(DataFolder::lockPath());
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
-        if (m_lock->error() == QLockFile::LockFailedError) {
+        const bool running = m_lock->error() == QLockFile::LockFailedError;
+        if (running) {
             dialogs.message(nullptr, u"すでに「ホルネア」は起動されています。"_qs,
                             Dialogs::Icon::Exclamation);
         } else {
@@ -60,7 +61,7 @@ ShellController::StartResult ShellController::start(bool withSplash)
                             Dialogs::Icon::Critical);
         }
         m_lock.reset();
-        return StartResult::AlreadyRunning;
+        return running ? StartResult::AlreadyRunning : StartResult::Failed;
     }
 
     try {
