@@ -10,6 +10,7 @@
 #include "ui/ReportListView.h"
 #include "ui/Twips.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QInputMethodEvent>
@@ -54,6 +55,7 @@ private slots:
     void subjectAddChangeDelete();
     void logAddChangeDeleteAndReset();
     void enterWalksTheWholeUserGroup();
+    void enterWalksSubjectAndLogGroups();
     void enterCommittingACompositionStaysPut();
     void retypeReadingOfTwoWords();
     void upKeyCopiesDisplayReading();
@@ -326,6 +328,44 @@ void TstRecordEditor::enterWalksTheWholeUserGroup()
         expected << QStringLiteral("Text%1").arg(n);
     expected << u"Command1"_qs;
     QCOMPARE(visited, expected);
+}
+
+void TstRecordEditor::enterWalksSubjectAndLogGroups()
+{
+    CustomerWindow* w = openWindow();
+    clickRow(w->subjectList(), 0);
+    QStringList visited;
+    auto walk = [&visited](int steps) {
+        for (int i = 0; i < steps; ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            visited << focused->objectName();
+            QTest::keyClick(focused, Qt::Key_Return);
+            QApplication::processEvents();
+        }
+        visited << QApplication::focusWidget()->objectName();
+    };
+    withEditor([w] { QTest::keyClick(w->userList(), Qt::Key_F8); },
+               [&](RecordEditorDialog* e) {
+                   child<QDateEdit>(e, u"DTPicker1"_qs)->setFocus();
+                   walk(4);
+               });
+    QCOMPARE(visited, (QStringList{u"DTPicker1"_qs, u"Text22"_qs, u"Text23"_qs, u"Combo1"_qs,
+                                   u"Command1"_qs}));
+    visited.clear();
+    withEditor([w] { QTest::keyClick(w->userList(), Qt::Key_F9); },
+               [&](RecordEditorDialog* e) {
+                   auto* recorder = child<QComboBox>(e, u"Combo2"_qs);
+                   child<QDateEdit>(e, u"DTPicker2"_qs)->setFocus();
+                   QTest::keyClick(child<QDateEdit>(e, u"DTPicker2"_qs), Qt::Key_Return);
+                   QVERIFY(recorder->hasFocus());
+                   // The recorder box opens its list as it is entered.
+                   QTRY_VERIFY(recorder->view()->isVisible());
+                   recorder->hidePopup();
+                   QTest::keyClick(recorder, Qt::Key_Return);
+                   QVERIFY(box(e, 24)->hasFocus());
+                   QTest::keyClick(box(e, 24), Qt::Key_Return);
+                   QVERIFY(child<QPushButton>(e, u"Command1"_qs)->hasFocus());
+               });
 }
 
 void TstRecordEditor::enterCommittingACompositionStaysPut()
