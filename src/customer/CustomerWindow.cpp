@@ -129,11 +129,10 @@ constexpr int LineHeight = 270;
 
 } // namespace
 
-CustomerWindow::CustomerWindow(QWidget* parent) : QMainWindow(parent)
+CustomerWindow::CustomerWindow(QWidget* parent)
+    : DataWindow(&SessionState::instance().CustomerWindowState, parent)
 {
     setObjectName(u"Form1"_qs);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(programFont());
     createToolbar();
     m_central = new QWidget(this);
     m_central->setObjectName(u"Client"_qs);
@@ -147,12 +146,6 @@ CustomerWindow::CustomerWindow(QWidget* parent) : QMainWindow(parent)
 
     fitDataWindowToScreen(this);
     layoutChildren();
-    qApp->installEventFilter(this);
-}
-
-CustomerWindow::~CustomerWindow()
-{
-    qApp->removeEventFilter(this);
 }
 
 void CustomerWindow::createToolbar()
@@ -298,21 +291,6 @@ void CustomerWindow::layoutChildren()
     Q_UNUSED(WideFrom);
 }
 
-void CustomerWindow::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    layoutChildren();
-    if (!isMinimized())
-        SessionState::instance().CustomerWindowState = windowState() & Qt::WindowMaximized;
-}
-
-void CustomerWindow::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
-        SessionState::instance().CustomerWindowState = windowState() & Qt::WindowMaximized;
-}
-
 // ---------------------------------------------------------------- loading
 
 void CustomerWindow::OpenCustomerWindow()
@@ -431,32 +409,28 @@ void CustomerWindow::triggerButton(int index)
     });
 }
 
-bool CustomerWindow::handleFunctionKey(int number, bool shift)
+void CustomerWindow::handleFunctionKey(int number, bool shift)
 {
     if (shift) {
         triggerButton(19 + number);
-        return true;
+        return;
     }
     static const int buttonForKey[13] = {0, 1, 3, 4, 5, 6, 7, 9, 10, 11, 13, 14, 15};
     const int index = buttonForKey[number];
     // F8 and F9 act only while their buttons are shown.
     if ((index == 10 || index == 11) && !m_buttons[index]->isVisible())
-        return true;
+        return;
     triggerButton(index);
-    return true;
 }
 
-bool CustomerWindow::eventFilter(QObject* watched, QEvent* event)
+bool CustomerWindow::windowKeyPress(QKeyEvent* event)
 {
-    // The window sees function keys before its controls do.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() == this && !QApplication::activeModalWidget()) {
-            if (auto key = functionKeyOf(static_cast<QKeyEvent*>(event)))
-                return handleFunctionKey(key->number, key->shift);
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
+    // Function keys are the window's; every other key goes on to the controls.
+    const auto key = functionKeyOf(event);
+    if (!key)
+        return false;
+    handleFunctionKey(key->number, key->shift);
+    return true;
 }
 
 // ---------------------------------------------------------------- list events
@@ -595,18 +569,14 @@ void CustomerWindow::forgetSubject()
 
 // ---------------------------------------------------------------- closing
 
-void CustomerWindow::closeEvent(QCloseEvent* event)
+void CustomerWindow::unload()
 {
-    if (!m_unloaded) {
-        m_unloaded = true;
-        m_userList->clearRows();
-        m_subjectList->clearRows();
-        m_logList->clearRows();
-        emit unloading();
-        SessionState::instance().CustomerAccountName.clear();
-        Connections::instance().CloseCustomerDatabase();
-    }
-    QMainWindow::closeEvent(event);
+    m_userList->clearRows();
+    m_subjectList->clearRows();
+    m_logList->clearRows();
+    emit unloading();
+    SessionState::instance().CustomerAccountName.clear();
+    Connections::instance().CloseCustomerDatabase();
 }
 
 } // namespace horunea

@@ -2,7 +2,7 @@
 
 #include "customer/CustomerQueries.h"
 
-#include <QMainWindow>
+#include "ui/DataWindow.h"
 
 class QAction;
 class QCheckBox;
@@ -19,7 +19,7 @@ class ReportListView;
 
 // Form1, the customer window: users by kana row, their subjects and logs, and
 // the current user's detail panel, for the operator whose data is open.
-class CustomerWindow : public QMainWindow
+class CustomerWindow : public DataWindow
 {
     Q_OBJECT
 public:
@@ -27,7 +27,6 @@ public:
     enum EditKind { UserKind = 1, SubjectKind = 2, LogKind = 3 };
 
     explicit CustomerWindow(QWidget* parent = nullptr);
-    ~CustomerWindow() override;
 
     // The load sequence, run once the operator's database is open.
     void OpenCustomerWindow();
@@ -79,17 +78,15 @@ signals:
     void unloading();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool windowKeyPress(QKeyEvent* event) override;
+    void layoutChildren() override;
+    void unload() override;
 
 private:
     void createToolbar();
     void createLists();
     void createDetailPanel();
-    void layoutChildren();
-    bool handleFunctionKey(int number, bool shift);
+    void handleFunctionKey(int number, bool shift);
 
     void userClicked(int row);
     void subjectClicked(int row);
@@ -99,7 +96,6 @@ private:
     void showUrl();
 
     CustomerListQuery m_query;
-    bool m_unloaded = false;
 
     QToolBar* m_toolbar;
     QList<QAction*> m_buttons; // index 1 … 31 at m_buttons[index]

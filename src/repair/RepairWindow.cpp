@@ -101,11 +101,10 @@ constexpr int FirstFreeField = 20;
 
 } // namespace
 
-RepairWindow::RepairWindow(QWidget* parent) : QMainWindow(parent)
+RepairWindow::RepairWindow(QWidget* parent)
+    : DataWindow(&SessionState::instance().RepairWindowState, parent)
 {
     setObjectName(u"Form2"_qs);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(programFont());
     setWindowTitle(u"修理管理"_qs);
     createToolbar();
     m_central = new QWidget(this);
@@ -129,12 +128,6 @@ RepairWindow::RepairWindow(QWidget* parent) : QMainWindow(parent)
 
     fitDataWindowToScreen(this);
     layoutChildren();
-    qApp->installEventFilter(this);
-}
-
-RepairWindow::~RepairWindow()
-{
-    qApp->removeEventFilter(this);
 }
 
 void RepairWindow::createToolbar()
@@ -259,22 +252,6 @@ void RepairWindow::layoutChildren()
     placeTwips(m_label24, 60, top, inner, HeadingHeight);
     top += HeadingHeight;
     placeTwips(m_logList, 60, top, inner, std::max(900, height - top - 60));
-}
-
-void RepairWindow::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    if (isMinimized())
-        return;
-    layoutChildren();
-    SessionState::instance().RepairWindowState = windowState() & Qt::WindowMaximized;
-}
-
-void RepairWindow::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && !isMinimized())
-        SessionState::instance().RepairWindowState = windowState() & Qt::WindowMaximized;
 }
 
 // ---------------------------------------------------------------- loading
@@ -477,19 +454,12 @@ void RepairWindow::handleFunctionKey(int number, bool shift)
     triggerButton(index);
 }
 
-bool RepairWindow::eventFilter(QObject* watched, QEvent* event)
+bool RepairWindow::windowKeyPress(QKeyEvent* event)
 {
-    // The window sees every key first and consumes it, handled or not.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() == this && !QApplication::activeModalWidget() &&
-            !qobject_cast<QMenu*>(widget)) {
-            if (auto key = functionKeyOf(static_cast<QKeyEvent*>(event)))
-                handleFunctionKey(key->number, key->shift);
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
+    // Every key is the window's, handled or not: the lists take none.
+    if (const auto key = functionKeyOf(event))
+        handleFunctionKey(key->number, key->shift);
+    return true;
 }
 
 // ---------------------------------------------------------------- panel access
@@ -541,17 +511,13 @@ bool RepairWindow::panelDelivery() const { return m_check3->isChecked(); }
 
 // ---------------------------------------------------------------- closing
 
-void RepairWindow::closeEvent(QCloseEvent* event)
+void RepairWindow::unload()
 {
-    if (!m_unloaded) {
-        m_unloaded = true;
-        m_repairList->clearRows();
-        m_logList->clearRows();
-        emit unloading();
-        SessionState::instance().RepairAccountName.clear();
-        Connections::instance().CloseRepairDatabase();
-    }
-    QMainWindow::closeEvent(event);
+    m_repairList->clearRows();
+    m_logList->clearRows();
+    emit unloading();
+    SessionState::instance().RepairAccountName.clear();
+    Connections::instance().CloseRepairDatabase();
 }
 
 } // namespace horunea

@@ -2,7 +2,7 @@
 
 #include "repair/RepairQueries.h"
 
-#include <QMainWindow>
+#include "ui/DataWindow.h"
 
 class QAction;
 class QCheckBox;
@@ -18,14 +18,13 @@ class ReportListView;
 
 // Form2, the repair window: repairs by state or the unpaid ones, the logs of
 // the current repair and its request sheet, for the open repair account.
-class RepairWindow : public QMainWindow
+class RepairWindow : public DataWindow
 {
     Q_OBJECT
 public:
     enum EditKind { RepairKind = 4, RepairLogKind = 5 };
 
     explicit RepairWindow(QWidget* parent = nullptr);
-    ~RepairWindow() override;
 
     void OpenRepairWindow();
     void LoadRepairList();
@@ -76,22 +75,19 @@ signals:
     void unloading();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool windowKeyPress(QKeyEvent* event) override;
+    void layoutChildren() override;
+    void unload() override;
 
 private:
     void createToolbar();
     void createLists();
     void createPanel();
-    void layoutChildren();
     void handleFunctionKey(int number, bool shift);
     void repairClicked(ReportListView* list, int row);
     void setSelectionLabels();
 
     RepairListQuery m_query;
-    bool m_unloaded = false;
 
     QToolBar* m_toolbar;
     QList<QAction*> m_buttons;
