@@ -428,7 +428,10 @@ void TstRepairWindow::bothWindowsAndMovesBetweenThem()
     QVERIFY(Connections::instance().customerOpen() && Connections::instance().repairOpen());
     QCOMPARE(repair->operatorNames(), (QStringList{u"山田"_qs, u"佐藤"_qs}));
 
-    // F1 moves between them.
+    // F1 moves between them; each comes back in the state it was left in.
+    customer->showMaximized();
+    QTRY_VERIFY(customer->isMaximized());
+    QCOMPARE(SessionState::instance().CustomerWindowState, Qt::WindowStates(Qt::WindowMaximized));
     QTest::keyClick(repair->repairList(), Qt::Key_F1);
     QTRY_VERIFY(repair->isMinimized());
     QVERIFY(customer->isVisible() && !customer->isMinimized());
@@ -440,6 +443,7 @@ void TstRepairWindow::bothWindowsAndMovesBetweenThem()
     QTest::keyClick(repair->repairList(), Qt::Key_F2);
     QTRY_VERIFY(!repair);
     QVERIFY(customer->isVisible() && !customer->isMinimized());
+    QVERIFY(customer->isMaximized());
     QVERIFY(!m_shell->mainMenu());
     QVERIFY(!Connections::instance().repairOpen());
     QVERIFY(SessionState::instance().RepairAccountName.isEmpty());
