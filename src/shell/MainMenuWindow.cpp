@@ -149,7 +149,16 @@ void MainMenuWindow::createDataFrame()
             &MainMenuWindow::compactCustomerRequested);
     connect(m_compactRepair, &QPushButton::clicked, this, &MainMenuWindow::compactRepairRequested);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    // Enter (or a double click) on an account goes on to its password box;
     // Enter in a password box is 開く, once an account has been chosen.
+    connect(m_operatorList, &ReportListView::itemDoubleClicked, this, [this](int row) {
+        operatorClicked(row);
+        m_customerPassword->setFocus(Qt::OtherFocusReason);
+    });
+    connect(m_repairList, &ReportListView::itemDoubleClicked, this, [this](int row) {
+        repairClicked(row);
+        m_repairPassword->setFocus(Qt::OtherFocusReason);
+    });
     connect(m_customerPassword, &QLineEdit::returnPressed, this, [this] {
         if (m_openCustomer->isEnabled() && m_openCustomer->isVisible())
             m_openCustomer->click();

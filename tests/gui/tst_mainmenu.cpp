@@ -105,6 +105,14 @@ void TstMainMenu::clickEnablesOpenAndCompactOfItsSide()
     QVERIFY(child<QPushButton>(menu, u"Command5"_qs)->isEnabled());
     QCOMPARE(menu->operatorNames(), (QStringList{u"一"_qs, u"二"_qs}));
 
+    // Enter on an account goes on to its password box.
+    auto* list1 = child<QTreeView>(menu, u"ListView1"_qs);
+    list1->setFocus();
+    QTest::keyClick(list1, Qt::Key_Up);
+    QCOMPARE(child<QLabel>(menu, u"Label8"_qs)->text(), u"1"_qs); // moving counts as a click
+    QTest::keyClick(list1, Qt::Key_Return);
+    QVERIFY(child<QLineEdit>(menu, u"Text3"_qs)->hasFocus());
+
     // The password box shows what is typed.
     auto* password = child<QLineEdit>(menu, u"Text3"_qs);
     QCOMPARE(password->echoMode(), QLineEdit::Normal);
