@@ -236,6 +236,9 @@ sqlite3* openKeyed(const QString& path, int flags)
     const QByteArray pragma = "PRAGMA key = '" + Database::password().toUtf8() + "';";
     sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db, 2000);
+    // Pages are decrypted as they are read; keeping up to 32 MB of them spares
+    // a list that is filled again and again the decryption of its whole table.
+    sqlite3_exec(db, "PRAGMA cache_size = -32768;", nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
                                likeFunction, nullptr, nullptr, nullptr);
     return db;
