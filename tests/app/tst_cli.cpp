@@ -3,7 +3,9 @@
 #include "app/Cli.h"
 #include "store/Database.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QTest>
 
@@ -39,6 +41,7 @@ private slots:
     void sqlPrintsTabSeparatedRowsWithHeader();
     void sqlReachesAccountDatabases();
     void sqlWithoutRowsPrintsNothing();
+    void theProgramItselfSeparatesRowsAndErrors();
     void errorsGoToStderrWithNonZeroStatus_data();
     void errorsGoToStderrWithNonZeroStatus();
 };
@@ -100,6 +103,27 @@ void TstCli::sqlWithoutRowsPrintsNothing()
     r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
              u"select 使用者名 from 使用者"_qs});
     QCOMPARE(r.out, u"使用者名\na\n"_qs);
+}
+
+void TstCli::theProgramItselfSeparatesRowsAndErrors()
+{
+    TempDataFolder folder(false);
+    const QString program = QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs);
+    QVERIFY(QFile::exists(program));
+    QProcess cli;
+    cli.start(program, {u"--data-dir"_qs, folder.path(), u"init"_qs});
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 0);
+    cli.start(program, {u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
+                        u"Select 管理者名 From 管理者 Where 管理者ID =1"_qs});
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()), u"管理者名\nadmin\n"_qs);
+    cli.start(program, {u"--data-dir"_qs, folder.path(), u"sql"_qs, u"customer:いない"_qs, u"select 1"_qs});
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 1);
+    QVERIFY(cli.readAllStandardOutput().isEmpty());
+    QVERIFY(QString::fromUtf8(cli.readAllStandardError()).contains(u"ファイルがありません"_qs));
 }
 
 void TstCli::errorsGoToStderrWithNonZeroStatus_data()

@@ -1,0 +1,42 @@
+#include "ui/TextTableModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace horunea;
+
+class TstTextTableModel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void behavesAsAModelThroughRefills();
+    void shortRowsAndOutOfRangeReadAsEmpty();
+};
+
+void TstTextTableModel::behavesAsAModelThroughRefills()
+{
+    TextTableModel model({u"ID"_qs, u"名前"_qs});
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    model.setRows({{u"1"_qs, u"青木"_qs}, {u"2"_qs, u"加藤"_qs}});
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), u"名前"_qs);
+    QCOMPARE(model.index(1, 1).data().toString(), u"加藤"_qs);
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(reset.count(), 2);
+}
+
+void TstTextTableModel::shortRowsAndOutOfRangeReadAsEmpty()
+{
+    TextTableModel model({u"a"_qs, u"b"_qs, u"c"_qs});
+    model.setRows({{u"only one"_qs}});
+    QCOMPARE(model.text(0, 2), QString());
+    QCOMPARE(model.text(5, 0), QString());
+    QCOMPARE(model.text(-1, 0), QString());
+    QVERIFY(!model.data(model.index(0, 2), Qt::DecorationRole).isValid());
+}
+
+QTEST_GUILESS_MAIN(TstTextTableModel)
+#include "tst_texttablemodel.moc"
