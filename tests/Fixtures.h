@@ -31,6 +31,20 @@ inline qint64 addUser(Database& db, const QVariant& reading, const QString& name
     return db.insert(u"ユーザー"_qs, fields);
 }
 
+// Users named after the first character of their reading: ｱ, ｶ, ｦ, a digit,
+// A, あ, ｧ, and an empty reading ("empty") — one for each kana-row case.
+inline void addKanaRowSample(Database& db)
+{
+    addUser(db, u"ｱｵｷ"_qs, u"ｱ"_qs);
+    addUser(db, u"ｶﾄｳ"_qs, u"ｶ"_qs);
+    addUser(db, u"ｦｦ"_qs, u"ｦ"_qs);
+    addUser(db, u"3M"_qs, u"digit"_qs);
+    addUser(db, u"ABC"_qs, u"A"_qs);
+    addUser(db, u"あおき"_qs, u"あ"_qs);
+    addUser(db, u"ｧｲ"_qs, u"ｧ"_qs);
+    addUser(db, u""_qs, u"empty"_qs);
+}
+
 inline qint64 addSubject(Database& db, qint64 user, const QString& title,
                          const QString& state = u"続行"_qs,
                          const QString& date = u"2003/08/19(火)"_qs)

@@ -148,14 +148,7 @@ void TstCustomerQueries::kanaRowsOnARealDatabase()
     QFETCH(QStringList, names);
     TempDataFolder folder;
     Database db = Database::open(DataFolder::customerTemplatePath());
-    addUser(db, u"ｱｵｷ"_qs, u"ｱ"_qs);
-    addUser(db, u"ｶﾄｳ"_qs, u"ｶ"_qs);
-    addUser(db, u"ｦｦ"_qs, u"ｦ"_qs);
-    addUser(db, u"3M"_qs, u"digit"_qs);
-    addUser(db, u"ABC"_qs, u"A"_qs);
-    addUser(db, u"あおき"_qs, u"あ"_qs);
-    addUser(db, u"ｧｲ"_qs, u"ｧ"_qs);
-    addUser(db, u""_qs, u"empty"_qs);
+    addKanaRowSample(db);
     addUser(db, QVariant(), u"null"_qs);
     CustomerListQuery q;
     q.setSortClauses(BuildCustomerSortClauses(db));

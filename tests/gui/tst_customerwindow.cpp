@@ -214,14 +214,7 @@ void TstCustomerWindow::kanaRowsByButtonAndShiftKey()
     makeOperator(u"山田"_qs);
     {
         Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
-        addUser(db, u"ｱｵｷ"_qs, u"ｱ"_qs);
-        addUser(db, u"ｶﾄｳ"_qs, u"ｶ"_qs);
-        addUser(db, u"ｦｦ"_qs, u"ｦ"_qs);
-        addUser(db, u"3M"_qs, u"digit"_qs);
-        addUser(db, u"ABC"_qs, u"A"_qs);
-        addUser(db, u"あおき"_qs, u"あ"_qs);
-        addUser(db, u"ｧｲ"_qs, u"ｧ"_qs);
-        addUser(db, u""_qs, u"empty"_qs);
+        addKanaRowSample(db);
     }
     CustomerWindow* w = openAs(u"山田"_qs, QString());
     QVERIFY(QTest::qWaitForWindowExposed(w));
