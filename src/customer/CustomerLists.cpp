@@ -4,24 +4,27 @@
 
 namespace horunea {
 
-ListRows LoadUserRows(Database& db, const QString& sql)
+ListRows LoadUserRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(sql,
-                    {u"ユーザーID"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"E-MAIL"_qs});
+    return db.textRows(statement.sql,
+                    {u"ユーザーID"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"E-MAIL"_qs},
+                       statement.params);
 }
 
-ListRows LoadSubjectRows(Database& db, const QString& sql)
+ListRows LoadSubjectRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(sql,
+    return db.textRows(statement.sql,
                     {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"表示名"_qs, u"件名"_qs,
-                     u"備考"_qs, u"判定"_qs});
+                     u"備考"_qs, u"判定"_qs},
+                       statement.params);
 }
 
-ListRows LoadLogRows(Database& db, const QString& sql)
+ListRows LoadLogRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(sql,
+    return db.textRows(statement.sql,
                     {u"ログID"_qs, u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs,
-                     u"ログ"_qs});
+                     u"ログ"_qs},
+                       statement.params);
 }
 
 QStringList userDetailFields()
@@ -36,7 +39,7 @@ QStringList userDetailFields()
 
 QStringList ReadUserDetail(Database& db, const QString& userId)
 {
-    const ResultSet result = db.query(u"Select * From ユーザー Where ユーザーID = "_qs + userId);
+    const ResultSet result = db.query(u"Select * From ユーザー Where ユーザーID = "_qs + checkedKey(userId));
     if (result.isEmpty())
         return {};
     QStringList values;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SqlPiece.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,18 +12,42 @@ namespace horunea {
 class Database;
 using ListRows = std::vector<QStringList>;
 
+// The columns of the three customer lists, left to right.
+enum class UserColumn { Id, Name, HomeTel, CompanyTel, Mail };
+enum class SubjectColumn { Id, UserId, Date, UserName, Title, Remarks, State };
+enum class LogColumn { Id, SubjectId, UserId, Date, Recorder, Text };
+
+// A row's cell by its column.
+template <typename Column>
+QString cell(const QStringList& row, Column column)
+{
+    return row.value(int(column));
+}
+
 // The rows of the three customer lists, read from a query built of the list's
 // pieces; each row holds the list's columns, left to right, Null as empty.
-
-ListRows LoadUserRows(Database& db, const QString& sql);    // ユーザーID 表示名 自宅ＴＥＬ 会社ＴＥＬ E-MAIL
-ListRows LoadSubjectRows(Database& db, const QString& sql); // 件名ID ユーザーID 登録日 表示名 件名 備考 判定
-ListRows LoadLogRows(Database& db, const QString& sql);     // ログID 件名ID ユーザーID 登録日 記録者 ログ
+ListRows LoadUserRows(Database& db, const SqlStatement& statement);
+ListRows LoadSubjectRows(Database& db, const SqlStatement& statement);
+ListRows LoadLogRows(Database& db, const SqlStatement& statement);
+inline ListRows LoadUserRows(Database& db, const QString& sql)
+{
+    return LoadUserRows(db, SqlStatement{sql, {}});
+}
+inline ListRows LoadSubjectRows(Database& db, const QString& sql)
+{
+    return LoadSubjectRows(db, SqlStatement{sql, {}});
+}
+inline ListRows LoadLogRows(Database& db, const QString& sql)
+{
+    return LoadLogRows(db, SqlStatement{sql, {}});
+}
 
 // The fields of a user as the detail panel shows them, in panel order.
 QStringList userDetailFields();
+enum class DetailField { Reading = 0, Name = 1, Mail = 13, Url = 14, Remarks = 15, FirstFree = 16 };
 
 // One user's values for the detail panel (userDetailFields order); empty
-// when no such user.
+// when no such user. The key is checked before it goes into SQL text.
 QStringList ReadUserDetail(Database& db, const QString& userId);
 
 } // namespace horunea

@@ -1,5 +1,8 @@
 #include "customer/CustomerQueries.h"
 
+#include "store/Database.h"
+#include "store/StateFilter.h"
+
 #include <array>
 
 namespace horunea {
@@ -85,20 +88,20 @@ QString CustomerListQuery::initialLogWhere()
     return u" WHERE 件名ID = 0"_qs;
 }
 
-QString CustomerListQuery::userSql() const
+SqlStatement CustomerListQuery::userStatement() const
 {
-    return UserSelect + UserWhere + UserOrderBy + UserOrderDesc;
+    return joinPieces({&UserSelect, &UserWhere, &UserOrderBy, &UserOrderDesc});
 }
 
-QString CustomerListQuery::subjectSql() const
+SqlStatement CustomerListQuery::subjectStatement() const
 {
-    return SubjectSelect + SubjectUserClause + SubjectJoiner + SubjectStateClause + SubjectOrderBy +
-           SubjectOrderDesc;
+    return joinPieces({&SubjectSelect, &SubjectUserClause, &SubjectJoiner, &SubjectStateClause,
+                       &SubjectOrderBy, &SubjectOrderDesc});
 }
 
-QString CustomerListQuery::logSql() const
+SqlStatement CustomerListQuery::logStatement() const
 {
-    return LogSelect + LogWhere + LogOrderBy + LogOrderDesc;
+    return joinPieces({&LogSelect, &LogWhere, &LogOrderBy, &LogOrderDesc});
 }
 
 void CustomerListQuery::setSortClauses(const CustomerSortClauses& sort)
@@ -114,28 +117,29 @@ void CustomerListQuery::setSortClauses(const CustomerSortClauses& sort)
 QString CustomerListQuery::ApplySubjectFilter(bool individual, const QString& selectedUserId)
 {
     SubjectUserClause.clear();
-    SubjectJoiner = u" WHERE"_qs;
-    SubjectStateClause.clear();
+    SubjectJoiner = u" WHERE";
     if (individual) {
-        SubjectUserClause = u" WHERE ユーザー.ユーザーID = "_qs + selectedUserId;
-        SubjectJoiner = u" AND"_qs;
+        SubjectUserClause = u" WHERE ユーザー.ユーザーID = "_qs + checkedKey(selectedUserId);
+        SubjectJoiner = u" AND";
     }
-    if (SubjectFilter == u"完了") {
-        SubjectStateClause = u" 件名.判定 = '完了'"_qs;
-        return u"完了済の件名"_qs;
-    }
-    if (SubjectFilter == u"全て") {
+    bool all = false;
+    SubjectStateClause = stateCondition(u"件名.判定"_qs, SubjectFilter, &all);
+    if (all) {
         SubjectJoiner.clear();
         return u"全ての件名"_qs;
     }
-    SubjectStateClause = u" 件名.判定 = '続行'"_qs;
-    return u"続行中の件名"_qs;
+    return SubjectFilter == u"完了" ? u"完了済の件名"_qs : u"続行中の件名"_qs;
 }
 
 void CustomerListQuery::resetLogQuery()
 {
     LogSelect = initialLogSelect();
     LogWhere = initialLogWhere();
+}
+
+void CustomerListQuery::showLogsOf(const QString& subjectId)
+{
+    LogWhere = u" WHERE 件名ID ="_qs + checkedKey(subjectId);
 }
 
 QStringList userListHeaders()

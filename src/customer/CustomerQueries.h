@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SqlPiece.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,24 +28,25 @@ struct CustomerSortClauses
     QString LogOrderBy, LogOrderDesc;
 };
 
-// The text pieces that drive the customer window's three lists. Each list's
-// query is its pieces concatenated with nothing between them.
+// The pieces that drive the customer window's three lists. Each list's query
+// is its pieces concatenated with nothing between them; a piece may carry
+// bound values for the placeholders in its text.
 struct CustomerListQuery
 {
-    QString UserSelect = initialUserSelect();
-    QString UserWhere = initialUserWhere();
-    QString UserOrderBy, UserOrderDesc;
+    SqlPiece UserSelect = initialUserSelect();
+    SqlPiece UserWhere = initialUserWhere();
+    SqlPiece UserOrderBy, UserOrderDesc;
 
-    QString SubjectSelect = initialSubjectSelect();
-    QString SubjectUserClause;
-    QString SubjectJoiner = u" WHERE"_qs;
-    QString SubjectStateClause = u" 件名.判定 = '続行'"_qs; // as ApplySubjectFilter leaves it for 続行
+    SqlPiece SubjectSelect = initialSubjectSelect();
+    SqlPiece SubjectUserClause;
+    SqlPiece SubjectJoiner = u" WHERE";
+    SqlPiece SubjectStateClause = u" 件名.判定 = '続行'"; // as ApplySubjectFilter leaves it
     QString SubjectFilter = u"続行"_qs;
-    QString SubjectOrderBy, SubjectOrderDesc;
+    SqlPiece SubjectOrderBy, SubjectOrderDesc;
 
-    QString LogSelect = initialLogSelect();
-    QString LogWhere = initialLogWhere();
-    QString LogOrderBy, LogOrderDesc;
+    SqlPiece LogSelect = initialLogSelect();
+    SqlPiece LogWhere = initialLogWhere();
+    SqlPiece LogOrderBy, LogOrderDesc;
 
     static QString initialUserSelect();
     static QString initialUserWhere();
@@ -51,16 +54,22 @@ struct CustomerListQuery
     static QString initialLogSelect();
     static QString initialLogWhere();
 
-    QString userSql() const;
-    QString subjectSql() const;
-    QString logSql() const;
+    SqlStatement userStatement() const;
+    SqlStatement subjectStatement() const;
+    SqlStatement logStatement() const;
+    // The statements' text alone.
+    QString userSql() const { return userStatement().sql; }
+    QString subjectSql() const { return subjectStatement().sql; }
+    QString logSql() const { return logStatement().sql; }
 
     void setSortClauses(const CustomerSortClauses& sort);
     // Rebuilds the subject condition from 個々で表示 and SubjectFilter;
-    // returns the filter heading for Label26.
+    // returns the filter heading for Label26. The user key is checked.
     QString ApplySubjectFilter(bool individual, const QString& selectedUserId);
     // The log list shows nothing until a subject is chosen.
     void resetLogQuery();
+    // The log list shows one subject's logs (the key is checked).
+    void showLogsOf(const QString& subjectId);
 };
 
 // Column headers of the three lists, as the window and the command line show them.

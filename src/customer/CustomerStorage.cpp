@@ -28,16 +28,9 @@ QVariant changedText(const QString& text)
     return QVariant(QString(text.isNull() ? u""_qs : text));
 }
 
-QVariant dateValue(const QDate& date)
-{
-    return date.isValid() ? QVariant(DateText(date)) : QVariant();
-}
-
 qint64 ownerKey(const QString& key)
 {
-    if (!isKeyText(key))
-        throw StoreError(QStringLiteral("記録の番号が正しくありません: %1").arg(key));
-    return key.toLongLong();
+    return checkedKey(key).toLongLong();
 }
 
 } // namespace
@@ -65,21 +58,26 @@ bool DeleteUser(Database& db, const QString& userId)
 
 qint64 AddSubject(Database& db, const QString& userId, const SubjectRecord& subject)
 {
-    return db.insert(u"件名"_qs, {{u"ユーザーID"_qs, ownerKey(userId)},
-                                  {u"登録日"_qs, dateValue(subject.date)},
+    Transaction transaction(db);
+    if (db.scalar(u"SELECT COUNT(*) FROM ユーザー WHERE ユーザーID = ?"_qs, {ownerKey(userId)}) == 0)
+        return 0;
+    const qint64 key = db.insert(u"件名"_qs, {{u"ユーザーID"_qs, ownerKey(userId)},
+                                  {u"登録日"_qs, StoredDate(subject.date)},
                                   {u"件名"_qs, addedText(subject.title)},
                                   {u"備考"_qs, addedText(subject.remarks)},
                                   {u"判定"_qs, addedText(subject.state)}});
+    transaction.commit();
+    return key;
 }
 
 bool UpdateSubject(Database& db, const QString& subjectId, const SubjectRecord& subject)
 {
-    return db.update(u"件名"_qs,
-                     {{u"登録日"_qs, dateValue(subject.date)},
-                      {u"件名"_qs, changedText(subject.title)},
-                      {u"備考"_qs, changedText(subject.remarks)},
-                      {u"判定"_qs, changedText(subject.state)}},
-                     keyCondition(u"件名ID"_qs, subjectId)) > 0;
+    Fields fields{{u"件名"_qs, changedText(subject.title)},
+                  {u"備考"_qs, changedText(subject.remarks)},
+                  {u"判定"_qs, changedText(subject.state)}};
+    if (!subject.keepDate)
+        fields.prepend(qMakePair(u"登録日"_qs, StoredDate(subject.date)));
+    return db.update(u"件名"_qs, fields, keyCondition(u"件名ID"_qs, subjectId)) > 0;
 }
 
 bool DeleteSubject(Database& db, const QString& subjectId)
@@ -94,20 +92,25 @@ bool DeleteSubject(Database& db, const QString& subjectId)
 
 qint64 AddLog(Database& db, const QString& subjectId, const QString& userId, const LogRecord& log)
 {
-    return db.insert(u"ログ"_qs, {{u"件名ID"_qs, ownerKey(subjectId)},
+    Transaction transaction(db);
+    if (db.scalar(u"SELECT COUNT(*) FROM 件名 WHERE 件名ID = ? AND ユーザーID = ?"_qs,
+                  {ownerKey(subjectId), ownerKey(userId)}) == 0)
+        return 0;
+    const qint64 key = db.insert(u"ログ"_qs, {{u"件名ID"_qs, ownerKey(subjectId)},
                                   {u"ユーザーID"_qs, ownerKey(userId)},
-                                  {u"登録日"_qs, dateValue(log.date)},
+                                  {u"登録日"_qs, StoredDate(log.date)},
                                   {u"記録者"_qs, addedText(log.recorder)},
                                   {u"ログ"_qs, addedText(log.text)}});
+    transaction.commit();
+    return key;
 }
 
 bool UpdateLog(Database& db, const QString& logId, const LogRecord& log)
 {
-    return db.update(u"ログ"_qs,
-                     {{u"登録日"_qs, dateValue(log.date)},
-                      {u"記録者"_qs, changedText(log.recorder)},
-                      {u"ログ"_qs, changedText(log.text)}},
-                     keyCondition(u"ログID"_qs, logId)) > 0;
+    Fields fields{{u"記録者"_qs, changedText(log.recorder)}, {u"ログ"_qs, changedText(log.text)}};
+    if (!log.keepDate)
+        fields.prepend(qMakePair(u"登録日"_qs, StoredDate(log.date)));
+    return db.update(u"ログ"_qs, fields, keyCondition(u"ログID"_qs, logId)) > 0;
 }
 
 bool DeleteLog(Database& db, const QString& logId)

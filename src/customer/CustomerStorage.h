@@ -15,6 +15,7 @@ struct SubjectRecord
     QString title;  // 件名
     QString remarks; // 備考
     QString state;  // 判定: "続行" or "完了"
+    bool keepDate = false; // a change leaves 登録日 as it is stored
 };
 
 // A log entry as the editor holds it.
@@ -23,11 +24,14 @@ struct LogRecord
     QDate date;      // 登録日
     QString recorder; // 記録者
     QString text;    // ログ
+    bool keepDate = false; // a change leaves 登録日 as it is stored
 };
 
 // The writes of users, subjects and logs. Keys arrive as the window's holder
-// texts. Adding returns the new key; a change or delete returns false when the
-// record is no longer there (nothing is written then).
+// texts. Adding returns the new key, or 0 when the record it would hang on
+// (the subject's user, the log's subject of that user) is not there; a change
+// or delete returns false when the record is no longer there. Nothing is
+// written in either case.
 
 // values: the 21 user fields in userDetailFields() order; empty boxes are
 // written as empty text.

@@ -1,7 +1,5 @@
 #include "customer/CustomerWindow.h"
 
-#include "customer/CustomerLists.h"
-#include "settings/CustomerSettings.h"
 #include "shell/SessionState.h"
 #include "store/Connections.h"
 #include "ui/DataWindowParts.h"
@@ -34,7 +32,6 @@ constexpr int ButtonCount = 31;
 constexpr int UserListWidth = 5415;
 constexpr int RightColumn = 5475;
 constexpr int PanelMinWidth = 8460;
-constexpr int WideFrom = 13935;
 constexpr int PanelHeight = 2880;
 constexpr int ListHeight = 2655;
 constexpr int HeadingHeight = 300;
@@ -133,10 +130,7 @@ CustomerWindow::CustomerWindow(QWidget* parent)
     : DataWindow(&SessionState::instance().CustomerWindowState, parent)
 {
     setObjectName(u"Form1"_qs);
-    createToolbar();
-    m_central = new QWidget(this);
-    m_central->setObjectName(u"Client"_qs);
-    setCentralWidget(m_central);
+    createToolbar(ButtonCount, buttonSpecs(), {10, 11, 16, 17, 18}, PrintItems);
     createLists();
     createDetailPanel();
 
@@ -148,16 +142,7 @@ CustomerWindow::CustomerWindow(QWidget* parent)
     layoutChildren();
 }
 
-void CustomerWindow::createToolbar()
-{
-    m_buttons = createDataToolbar(this, ButtonCount, buttonSpecs(),
-                                  [this](int index) { triggerButton(index); });
-    m_toolbar = findChild<QToolBar*>(u"Toolbar1"_qs);
-    for (int hidden : {10, 11, 16, 17, 18})
-        m_buttons[hidden]->setVisible(false);
-    m_printMenu = attachDropDown(this, m_buttons[5], PrintItems,
-                                 [this](const QString& key) { emit printListRequested(key); });
-}
+CustomerWindow::~CustomerWindow() = default;
 
 void CustomerWindow::createLists()
 {
@@ -181,15 +166,22 @@ void CustomerWindow::createLists()
         heading->setFont(bold);
     }
 
-    connect(m_userList, &ReportListView::itemClicked, this, &CustomerWindow::userClicked);
-    connect(m_subjectList, &ReportListView::itemClicked, this, &CustomerWindow::subjectClicked);
-    connect(m_logList, &ReportListView::itemClicked, this, &CustomerWindow::logClicked);
+    auto onView = [this](auto step) {
+        return [this, step](int row) {
+            if (m_view)
+                runGuarded(this, [&] { (m_view.get()->*step)(row); });
+        };
+    };
+    connect(m_userList, &ReportListView::itemClicked, this, onView(&CustomerView::selectUser));
+    connect(m_subjectList, &ReportListView::itemClicked, this,
+            onView(&CustomerView::selectSubject));
+    connect(m_logList, &ReportListView::itemClicked, this, onView(&CustomerView::selectLog));
     connect(m_userList, &ReportListView::itemDoubleClicked, this,
-            [this] { emit editorRequested(UserKind, false); });
+            [this] { emit editorRequested(EditKind::User, false); });
     connect(m_subjectList, &ReportListView::itemDoubleClicked, this,
-            [this] { emit editorRequested(SubjectKind, false); });
+            [this] { emit editorRequested(EditKind::Subject, false); });
     connect(m_logList, &ReportListView::itemDoubleClicked, this,
-            [this] { emit editorRequested(LogKind, false); });
+            [this] { emit editorRequested(EditKind::Log, false); });
 }
 
 void CustomerWindow::createDetailPanel()
@@ -201,7 +193,10 @@ void CustomerWindow::createDetailPanel()
     m_check1 = new QCheckBox(u"個々で表示"_qs, m_central);
     m_check1->setObjectName(u"Check1"_qs);
     m_check1->setEnabled(false);
-    connect(m_check1, &QCheckBox::clicked, this, &CustomerWindow::individualClicked);
+    connect(m_check1, &QCheckBox::clicked, this, [this](bool on) {
+        if (m_view)
+            runGuarded(this, [&] { m_view->setIndividual(on); });
+    });
 
     m_panel = new QFrame(m_central);
     m_panel->setObjectName(u"Frame1"_qs);
@@ -218,14 +213,14 @@ void CustomerWindow::createDetailPanel()
     int n = 0;
     for (const PanelRow& row : PanelRows) {
         ++n;
+        const bool free = n > FirstFreeRow;
         const QString captionName =
-            n >= FirstFreeRow + 1 ? QStringLiteral("Label%1").arg(27 + n - FirstFreeRow - 1)
-                                  : QString();
-        m_captions << makeLabel(captionName, QString::fromUtf16(row.caption), m_panel);
-        QLabel* value = makeLabel(QStringLiteral("Label%1").arg(n), QString(), m_panel);
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value->setStyleSheet(u"background: white; border: 1px solid #c8ccd2; padding-left: 2px;"_qs);
-        m_values << value;
+            free ? QStringLiteral("Label%1").arg(27 + n - FirstFreeRow - 1) : QString();
+        QLabel* caption = makeLabel(captionName, QString::fromUtf16(row.caption), m_panel);
+        m_captions << caption;
+        if (free)
+            m_freeCaptions << caption;
+        m_values << valueLabel(QStringLiteral("Label%1").arg(n), m_panel);
     }
     m_send = new QPushButton(u"送る"_qs, m_panel);
     m_send->setObjectName(u"Command10"_qs);
@@ -288,207 +283,119 @@ void CustomerWindow::layoutChildren()
     placeTwips(m_label25, RightColumn + 60, top, PanelMinWidth, HeadingHeight);
     top += HeadingHeight;
     placeTwips(m_logList, RightColumn, top, PanelMinWidth, ListHeight);
-    Q_UNUSED(WideFrom);
 }
 
-// ---------------------------------------------------------------- loading
+// ---------------------------------------------------------------- the view
 
 void CustomerWindow::OpenCustomerWindow()
 {
+    // The old account's view, with every holder and piece, goes first.
+    m_view.reset();
     setWindowTitle(SessionState::instance().CustomerAccountName);
-    m_query.UserSelect = CustomerListQuery::initialUserSelect();
-    m_query.UserWhere = CustomerListQuery::initialUserWhere();
-    m_query.SubjectSelect = CustomerListQuery::initialSubjectSelect();
-    m_query.SubjectFilter = u"続行"_qs;
-    ApplySubjectFilter();
-    m_query.resetLogQuery();
-    m_query.setSortClauses(BuildCustomerSortClauses(CustomerConnection()));
-    LoadUserList();
-    LoadSubjectList();
-    LoadLogList();
-    setFreeFieldCaptions(CustomerFieldCaptions(CustomerConnection()));
+    auto view = std::make_unique<CustomerView>(CustomerConnection());
+    CustomerView* v = view.get();
+    connect(v, &CustomerView::userListChanged, this,
+            [this, v] { m_userList->setRows(v->userRows()); });
+    connect(v, &CustomerView::subjectListChanged, this,
+            [this, v] { m_subjectList->setRows(v->subjectRows()); });
+    connect(v, &CustomerView::logListChanged, this, [this, v] { m_logList->setRows(v->logRows()); });
+    connect(v, &CustomerView::detailChanged, this, &CustomerWindow::drawDetail);
+    connect(v, &CustomerView::captionsChanged, this,
+            [this, v] { setTexts(m_freeCaptions, v->freeFieldCaptions()); });
+    connect(v, &CustomerView::stateChanged, this, &CustomerWindow::drawState);
+    v->setOperatorNames(operatorNames());
+    m_view = std::move(view);
+    m_view->OpenCustomerWindow();
 }
 
-void CustomerWindow::LoadUserList()
+void CustomerWindow::drawState()
 {
-    m_userList->setRows(LoadUserRows(CustomerConnection(), m_query.userSql()));
+    if (!m_view)
+        return;
+    const CustomerView& v = *m_view;
+    m_label22->setText(v.userHeading());
+    m_label23->setText(v.subjectHeading());
+    m_label25->setText(v.logHeading());
+    m_label26->setText(v.subjectFilterHeading());
+    m_check1->setChecked(v.individual());
+    m_check1->setEnabled(v.individualEnabled());
+    for (int i : {13, 14, 15})
+        setButtonVisible(i, !v.individual());
+    for (int i : {16, 17, 18})
+        setButtonVisible(i, v.individual());
+    setButtonVisible(10, v.canAddSubject());
+    setButtonVisible(11, v.canAddLog());
 }
 
-void CustomerWindow::LoadSubjectList()
+void CustomerWindow::drawDetail()
 {
-    m_subjectList->setRows(LoadSubjectRows(CustomerConnection(), m_query.subjectSql()));
-}
-
-void CustomerWindow::LoadLogList()
-{
-    m_logList->setRows(LoadLogRows(CustomerConnection(), m_query.logSql()));
-}
-
-void CustomerWindow::ShowUserDetail()
-{
-    const QStringList values = ReadUserDetail(CustomerConnection(), SelectedUserId);
-    for (int i = 0; i < m_values.size(); ++i)
-        m_values[i]->setText(values.value(i));
-}
-
-void CustomerWindow::ApplySubjectFilter()
-{
-    m_label26->setText(m_query.ApplySubjectFilter(m_check1->isChecked(), SelectedUserId));
+    if (!m_view)
+        return;
+    setTexts(m_values, m_view->userDetail());
+    // A remark of several lines shows whole when pointed at.
+    for (QLabel* value : std::as_const(m_values))
+        value->setToolTip(value->text().contains(u'\n') ? value->text() : QString());
 }
 
 // ---------------------------------------------------------------- commands
 
-void CustomerWindow::selectKanaRow(KanaRow row)
+void CustomerWindow::command(int index)
 {
-    m_label22->setText(kanaRowHeading(row));
-    m_query.UserWhere = kanaRowCondition(row);
-    LoadUserList();
-}
-
-void CustomerWindow::setSubjectFilter(const QString& filter)
-{
-    m_query.SubjectFilter = filter;
-    ApplySubjectFilter();
-    LoadSubjectList();
-    m_query.resetLogQuery();
-    LoadLogList();
-}
-
-QAction* CustomerWindow::toolbarButton(int index) const
-{
-    return index >= 1 && index <= ButtonCount ? m_buttons[index] : nullptr;
-}
-
-void CustomerWindow::triggerButton(int index)
-{
-    runGuarded(this, [&] {
-        switch (index) {
-        case 1:
-            emit switchToRepairRequested();
-            break;
-        case 3:
-            close();
-            break;
-        case 4:
-            emit changeOperatorRequested();
-            break;
-        case 5:
-            emit printUserRequested();
-            break;
-        case 6:
-            emit settingsRequested();
-            break;
-        case 7:
-            emit searchRequested();
-            break;
-        case 9:
-            emit editorRequested(UserKind, true);
-            break;
-        case 10:
-            emit editorRequested(SubjectKind, true);
-            break;
-        case 11:
-            emit editorRequested(LogKind, true);
-            break;
-        case 13:
-        case 16:
-            setSubjectFilter(u"続行"_qs);
-            break;
-        case 14:
-        case 17:
-            setSubjectFilter(u"完了"_qs);
-            break;
-        case 15:
-        case 18:
-            setSubjectFilter(u"全て"_qs);
-            break;
-        default:
-            if (index >= 20 && index <= ButtonCount)
-                selectKanaRow(KanaRow(index - 20));
-        }
-    });
-}
-
-void CustomerWindow::handleFunctionKey(int number, bool shift)
-{
-    if (shift) {
-        triggerButton(19 + number);
+    if (!m_view)
         return;
+    CustomerView& v = *m_view;
+    switch (index) {
+    case 1:
+        emit switchRequested();
+        break;
+    case 3:
+        close();
+        break;
+    case 4:
+        emit changeAccountRequested();
+        break;
+    case 5:
+        emit printRequested();
+        break;
+    case 6:
+        emit settingsRequested();
+        break;
+    case 7:
+        emit searchRequested();
+        break;
+    case 9:
+        emit editorRequested(EditKind::User, true);
+        break;
+    case 10:
+        emit editorRequested(EditKind::Subject, true);
+        break;
+    case 11:
+        emit editorRequested(EditKind::Log, true);
+        break;
+    case 13:
+    case 16:
+        v.setSubjectFilter(u"続行"_qs);
+        break;
+    case 14:
+    case 17:
+        v.setSubjectFilter(u"完了"_qs);
+        break;
+    case 15:
+    case 18:
+        v.setSubjectFilter(u"全て"_qs);
+        break;
+    default:
+        if (index >= 20 && index <= ButtonCount)
+            v.selectKanaRow(KanaRow(index - 20));
     }
+}
+
+int CustomerWindow::buttonForKey(const FunctionKey& key) const
+{
+    if (key.shift)
+        return 19 + key.number; // the kana rows
     static const int buttonForKey[13] = {0, 1, 3, 4, 5, 6, 7, 9, 10, 11, 13, 14, 15};
-    const int index = buttonForKey[number];
-    // F8 and F9 act only while their buttons are shown.
-    if ((index == 10 || index == 11) && !m_buttons[index]->isVisible())
-        return;
-    triggerButton(index);
-}
-
-bool CustomerWindow::windowKeyPress(QKeyEvent* event)
-{
-    // Function keys are the window's; every other key goes on to the controls.
-    const auto key = functionKeyOf(event);
-    if (!key)
-        return false;
-    handleFunctionKey(key->number, key->shift);
-    return true;
-}
-
-// ---------------------------------------------------------------- list events
-
-void CustomerWindow::userClicked(int row)
-{
-    runGuarded(this, [&] {
-        SelectedUserId = m_userList->text(row, 0);
-        SelectedUserName = m_userList->text(row, 1);
-        ShowUserDetail();
-        if (m_check1->isChecked()) {
-            ApplySubjectFilter();
-            LoadSubjectList();
-        }
-        m_query.resetLogQuery();
-        LoadLogList();
-        m_check1->setEnabled(true);
-        m_buttons[10]->setVisible(true);
-        m_buttons[11]->setVisible(false);
-    });
-}
-
-void CustomerWindow::subjectClicked(int row)
-{
-    runGuarded(this, [&] {
-        SelectedUserName = m_subjectList->text(row, 3);
-        SelectedSubjectTitle = m_subjectList->text(row, 4);
-        SelectedUserId = m_subjectList->text(row, 1);
-        SelectedSubjectId = m_subjectList->text(row, 0);
-        m_label23->setText(u"　"_qs + SelectedUserName + u" の件名表示"_qs);
-        m_label25->setText(u"　"_qs + SelectedSubjectTitle + u" のログ(メモ)表示"_qs);
-        ShowUserDetail();
-        m_query.LogWhere = u" WHERE 件名ID ="_qs + SelectedSubjectId;
-        LoadLogList();
-        m_buttons[10]->setVisible(true);
-        m_buttons[11]->setVisible(true);
-        m_check1->setEnabled(true);
-    });
-}
-
-void CustomerWindow::logClicked(int row)
-{
-    SelectedLogId = m_logList->text(row, 0);
-}
-
-void CustomerWindow::individualClicked()
-{
-    const bool on = m_check1->isChecked();
-    for (int i : {13, 14, 15})
-        m_buttons[i]->setVisible(!on);
-    for (int i : {16, 17, 18})
-        m_buttons[i]->setVisible(on);
-    runGuarded(this, [&] {
-        ApplySubjectFilter();
-        LoadSubjectList();
-        m_query.resetLogQuery();
-        LoadLogList();
-    });
+    return buttonForKey[key.number];
 }
 
 void CustomerWindow::sendMail()
@@ -519,6 +426,8 @@ void CustomerWindow::setOperatorNames(const QStringList& names)
 {
     m_combo1->clear();
     m_combo1->addItems(names);
+    if (m_view)
+        m_view->setOperatorNames(names);
 }
 
 QStringList CustomerWindow::operatorNames() const
@@ -531,50 +440,26 @@ QStringList CustomerWindow::operatorNames() const
 
 QStringList CustomerWindow::panelValues() const
 {
-    QStringList values;
-    for (QLabel* v : m_values)
-        values << v->text();
-    return values;
+    return textsOf(m_values);
 }
 
 QStringList CustomerWindow::freeFieldCaptions() const
 {
-    QStringList captions;
-    for (int i = FirstFreeRow; i < m_captions.size(); ++i)
-        captions << m_captions[i]->text();
-    return captions;
-}
-
-void CustomerWindow::setFreeFieldCaptions(const QStringList& captions)
-{
-    for (int i = 0; i < 5; ++i)
-        m_captions[FirstFreeRow + i]->setText(captions.value(i));
-}
-
-void CustomerWindow::forgetUser()
-{
-    SelectedUserId = u"0"_qs;
-    SelectedUserName.clear();
-    forgetSubject();
-    for (QLabel* v : std::as_const(m_values))
-        v->clear();
-}
-
-void CustomerWindow::forgetSubject()
-{
-    SelectedSubjectId = u"0"_qs;
-    SelectedSubjectTitle.clear();
-    SelectedLogId = u"0"_qs;
+    return textsOf(m_freeCaptions);
 }
 
 // ---------------------------------------------------------------- closing
 
-void CustomerWindow::unload()
+void CustomerWindow::clearLists()
 {
     m_userList->clearRows();
     m_subjectList->clearRows();
     m_logList->clearRows();
-    emit unloading();
+}
+
+void CustomerWindow::closeAccount()
+{
+    m_view.reset();
     SessionState::instance().CustomerAccountName.clear();
     Connections::instance().CloseCustomerDatabase();
 }

@@ -1,106 +1,65 @@
 #pragma once
 
-#include "customer/CustomerQueries.h"
+#include "customer/CustomerView.h"
 
 #include "ui/DataWindow.h"
 
-class QAction;
+#include <memory>
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
-class QMenu;
 class QPushButton;
-class QToolBar;
 
 namespace horunea {
 
 class ReportListView;
 
 // Form1, the customer window: users by kana row, their subjects and logs, and
-// the current user's detail panel, for the operator whose data is open.
+// the current user's detail panel, for the operator whose data is open. What
+// it shows comes from its CustomerView; it draws the view as it changes.
 class CustomerWindow : public DataWindow
 {
     Q_OBJECT
 public:
-    // Record kinds of the record editor that this window opens.
-    enum EditKind { UserKind = 1, SubjectKind = 2, LogKind = 3 };
-
     explicit CustomerWindow(QWidget* parent = nullptr);
+    ~CustomerWindow() override;
 
-    // The load sequence, run once the operator's database is open.
+    // The load sequence, run once the operator's database is open: a new view
+    // of that database, and the window exactly as at a first opening.
     void OpenCustomerWindow();
-    void LoadUserList();
-    void LoadSubjectList();
-    void LoadLogList();
-    void ShowUserDetail();
-    void ApplySubjectFilter();
-
-    void selectKanaRow(KanaRow row);
-    void setSubjectFilter(const QString& filter);
-    // Carries out toolbar button n (1 … 31) as a click would.
-    void triggerButton(int index);
-    QAction* toolbarButton(int index) const;
+    CustomerView* view() const { return m_view.get(); }
 
     void setOperatorNames(const QStringList& names);
-    QStringList operatorNames() const;
+    QStringList operatorNames() const; // Combo1
     // The detail panel's values (表示ふりがな … 自由項目05) and free-field captions.
     QStringList panelValues() const;
     QStringList freeFieldCaptions() const;
-    void setFreeFieldCaptions(const QStringList& captions);
-    // After the current user or subject was deleted: nothing is current any
-    // more, so that no new subject or log is added to a record that is gone.
-    void forgetUser();
-    void forgetSubject();
 
-    CustomerListQuery& query() { return m_query; }
     ReportListView* userList() const { return m_userList; }
     ReportListView* subjectList() const { return m_subjectList; }
     ReportListView* logList() const { return m_logList; }
 
-    // Current-record holders, "0" for none.
-    QString SelectedUserId = u"0"_qs;
-    QString SelectedSubjectId = u"0"_qs;
-    QString SelectedLogId = u"0"_qs;
-    QString SelectedUserName;
-    QString SelectedSubjectTitle;
-
-signals:
-    void switchToRepairRequested();                  // F1
-    void changeOperatorRequested();                  // F3
-    void printUserRequested();                       // F4
-    void printListRequested(const QString& key);     // button 5's menu
-    void settingsRequested();                        // F5
-    void searchRequested();                          // F6
-    void editorRequested(int kind, bool isNew);      // F7 … F9, double clicks
-    // The unload sequence has emptied the lists; the session decides what
-    // comes next, then the database is closed.
-    void unloading();
-
 protected:
-    bool windowKeyPress(QKeyEvent* event) override;
+    void command(int index) override;
+    int buttonForKey(const FunctionKey& key) const override;
+    bool keyNeedsVisibleButton(int index) const override { return index == 10 || index == 11; }
+    bool consumesEveryKey() const override { return false; }
     void layoutChildren() override;
-    void unload() override;
+    void clearLists() override;
+    void closeAccount() override;
 
 private:
-    void createToolbar();
     void createLists();
     void createDetailPanel();
-    void handleFunctionKey(int number, bool shift);
-
-    void userClicked(int row);
-    void subjectClicked(int row);
-    void logClicked(int row);
-    void individualClicked();
+    void drawState();
+    void drawDetail();
     void sendMail();
     void showUrl();
 
-    CustomerListQuery m_query;
+    std::unique_ptr<CustomerView> m_view;
 
-    QToolBar* m_toolbar;
-    QList<QAction*> m_buttons; // index 1 … 31 at m_buttons[index]
-    QMenu* m_printMenu;
-    QWidget* m_central;
     ReportListView* m_userList;
     ReportListView* m_subjectList;
     ReportListView* m_logList;
@@ -112,8 +71,9 @@ private:
     QCheckBox* m_check1;
     QFrame* m_panel;
     QList<QLabel*> m_groupHeadings;
-    QList<QLabel*> m_captions;   // one per value, panel order
-    QList<QLabel*> m_values;     // Label1 … Label21
+    QList<QLabel*> m_captions;     // one per value, panel order
+    QList<QLabel*> m_freeCaptions; // Label27 … Label31
+    QList<QLabel*> m_values;       // Label1 … Label21
     QPushButton* m_send;
     QPushButton* m_show;
     QComboBox* m_combo1;

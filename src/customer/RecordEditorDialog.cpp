@@ -1,9 +1,9 @@
 #include "customer/RecordEditorDialog.h"
 
 #include "customer/CustomerStorage.h"
-#include "customer/CustomerWindow.h"
+#include "customer/CustomerView.h"
 #include "repair/RepairStorage.h"
-#include "repair/RepairWindow.h"
+#include "repair/RepairView.h"
 #include "shell/SessionState.h"
 #include "store/Connections.h"
 #include "store/DateText.h"
@@ -12,7 +12,7 @@
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
 #include "ui/InputMode.h"
-#include "ui/ReportListView.h"
+#include "ui/MultiLineBox.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -53,6 +53,36 @@ QLabel* heading(QWidget* parent, const QString& text, int left, int top, int wid
     return label;
 }
 
+QString boxText(const QWidget* box)
+{
+    if (auto* edit = qobject_cast<const QLineEdit*>(box))
+        return edit->text();
+    if (auto* lines = qobject_cast<const MultiLineBox*>(box))
+        return lines->text();
+    if (auto* combo = qobject_cast<const QComboBox*>(box))
+        return combo->currentText();
+    return QString();
+}
+
+void setBoxText(QWidget* box, const QString& text)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+        edit->setText(text);
+    } else if (auto* lines = qobject_cast<MultiLineBox*>(box)) {
+        lines->setText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(box)) {
+        if (combo->isEditable()) {
+            combo->setEditText(text);
+        } else {
+            // A fixed list shows the text when it is one of its entries, else
+            // its empty entry.
+            const int at = combo->findText(text);
+            combo->setCurrentIndex(at < 0 ? 0 : at);
+        }
+    }
+}
+
+
 QDateEdit* datePicker(QWidget* parent, const QString& name)
 {
     auto* picker = new QDateEdit(parent);
@@ -73,6 +103,15 @@ QLineEdit* RecordEditorDialog::lineEdit(QWidget* parent, const QString& name, in
     return edit;
 }
 
+MultiLineBox* RecordEditorDialog::multiLine(QWidget* parent, const QString& name)
+{
+    auto* box = new MultiLineBox(parent);
+    box->setObjectName(name);
+    setInputMode(box, InputMode::Kana);
+    box->setToolTip(u"Shift+Enterで改行します"_qs);
+    return box;
+}
+
 QLabel* RecordEditorDialog::caption(QWidget* parent, const QString& text, int left, int top,
                                    int width)
 {
@@ -81,14 +120,14 @@ QLabel* RecordEditorDialog::caption(QWidget* parent, const QString& text, int le
     return label;
 }
 
-RecordEditorDialog::RecordEditorDialog(const EditMode& mode, CustomerWindow* customer,
+RecordEditorDialog::RecordEditorDialog(const EditMode& mode, CustomerView* customer,
                                        QWidget* parent)
     : QDialog(parent), m_mode(mode), m_customer(customer)
 {
     build();
 }
 
-RecordEditorDialog::RecordEditorDialog(const EditMode& mode, RepairWindow* repair, QWidget* parent)
+RecordEditorDialog::RecordEditorDialog(const EditMode& mode, RepairView* repair, QWidget* parent)
     : QDialog(parent), m_mode(mode), m_repair(repair)
 {
     build();
@@ -114,27 +153,29 @@ void RecordEditorDialog::build()
     m_command2->setObjectName(u"Command2"_qs);
     m_command3 = new QPushButton(u"閉じる"_qs, this);
     m_command3->setObjectName(u"Command3"_qs);
-    for (QPushButton* b : {m_command1, m_command2, m_command3})
+    for (QPushButton* b : {m_command1, m_command2, m_command3}) {
         b->setAutoDefault(false);
+        m_navigation->pressesOnEnter(b);
+    }
     connect(m_command1, &QPushButton::clicked, this, &RecordEditorDialog::save);
     connect(m_command2, &QPushButton::clicked, this, &RecordEditorDialog::secondButton);
     connect(m_command3, &QPushButton::clicked, this, &QDialog::reject);
 
     const bool isNew = m_mode.EditIsNew;
     switch (m_mode.EditKind) {
-    case CustomerWindow::UserKind:
+    case EditKind::User:
         buildUserGroup();
         break;
-    case CustomerWindow::SubjectKind:
+    case EditKind::Subject:
         buildSubjectGroup();
         break;
-    case CustomerWindow::LogKind:
+    case EditKind::Log:
         buildLogGroup();
         break;
-    case RepairWindow::RepairKind:
+    case EditKind::Repair:
         buildRepairGroup();
         break;
-    case RepairWindow::RepairLogKind:
+    case EditKind::RepairLog:
         buildRepairLogGroup();
         break;
     }
@@ -162,8 +203,13 @@ void RecordEditorDialog::buildUserGroup()
               Off = int(InputMode::Off);
     const int modes[21] = {HalfKana, Kana, HalfKana, Kana, Off,  Off,  Kana, HalfKana, Kana, Kana, Off,
                            Off,      Kana, Off,      Off,  Kana, Kana, Kana, Kana,     Kana, Kana};
-    for (int i = 0; i < 21; ++i)
-        m_userBoxes << lineEdit(m_userGroup, QStringLiteral("Text%1").arg(31 + i), modes[i]);
+    for (int i = 0; i < 21; ++i) {
+        const QString name = QStringLiteral("Text%1").arg(31 + i);
+        if (i == RemarksBox)
+            m_userBoxes << multiLine(m_userGroup, name);
+        else
+            m_userBoxes << lineEdit(m_userGroup, name, modes[i]);
+    }
 
     // Left column: 表示名 (必須), 個人情報, then mail, URL and remarks.
     const int left = 60, right = 4020, box = 1140, boxWidth = 2700;
@@ -215,19 +261,20 @@ void RecordEditorDialog::buildUserGroup()
     // Enter order: each box to the next, readings re-typed into their names.
     const int readings[] = {0, 2, 7};
     for (int i = 0; i < 21; ++i) {
-        QLineEdit* from = m_userBoxes[i];
+        QWidget* from = m_userBoxes[i];
         if (std::find(std::begin(readings), std::end(readings), i) != std::end(readings)) {
-            QLineEdit* target = m_userBoxes[i + 1];
-            m_navigation->chain(from, [this, from, target] { RetypeReading(from, target); });
+            auto* reading = static_cast<QLineEdit*>(from);
+            auto* target = static_cast<QLineEdit*>(m_userBoxes[i + 1]);
+            m_navigation->chain(from, [this, reading, target] { RetypeReading(reading, target); });
         } else {
-            m_navigation->chain(from, i == 20 ? static_cast<QWidget*>(m_command1)
-                                              : static_cast<QWidget*>(m_userBoxes[i + 1]));
+            m_navigation->chain(from, i == 20 ? static_cast<QWidget*>(m_command1) : m_userBoxes[i + 1]);
         }
     }
     // The Up key in ユーザー名ふりがな and 会社名ふりがな copies 表示ふりがな.
     for (int i : {2, 7}) {
-        QLineEdit* box = m_userBoxes[i];
-        m_navigation->onKey(box, Qt::Key_Up, [this, box] { box->setText(m_userBoxes[0]->text()); });
+        auto* box = static_cast<QLineEdit*>(m_userBoxes[i]);
+        m_navigation->onKey(box, Qt::Key_Up,
+                            [this, box] { box->setText(boxText(m_userBoxes[0])); });
     }
 
     m_userGroup->show();
@@ -247,7 +294,7 @@ void RecordEditorDialog::buildSubjectGroup()
     const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
     m_dtPicker1 = datePicker(m_subjectGroup, u"DTPicker1"_qs);
     m_text22 = lineEdit(m_subjectGroup, u"Text22"_qs, int(InputMode::Kana));
-    m_text23 = lineEdit(m_subjectGroup, u"Text23"_qs, int(InputMode::Kana));
+    m_text23 = multiLine(m_subjectGroup, u"Text23"_qs);
     m_combo1 = new QComboBox(m_subjectGroup);
     m_combo1->setObjectName(u"Combo1"_qs);
     m_combo1->addItems({u"続行"_qs, u"完了"_qs});
@@ -287,8 +334,8 @@ void RecordEditorDialog::buildLogGroup()
     m_combo2->setInsertPolicy(QComboBox::NoInsert);
     setInputMode(m_combo2, InputMode::Kana);
     if (m_customer)
-        m_combo2->addItems(m_customer->operatorNames());
-    m_text24 = lineEdit(m_logGroup, u"Text24"_qs, int(InputMode::Kana));
+        m_combo2->addItems(m_customer->OperatorNames());
+    m_text24 = multiLine(m_logGroup, u"Text24"_qs);
     const QStringList captions{u"登録日"_qs, u"記録者"_qs, u"ログ"_qs};
     const QList<QWidget*> boxes{m_dtPicker2, m_combo2, m_text24};
     for (int i = 0; i < 3; ++i) {
@@ -312,34 +359,6 @@ void RecordEditorDialog::buildLogGroup()
     m_text24->setFocus();
 }
 
-namespace {
-
-QString boxText(const QWidget* box)
-{
-    if (auto* edit = qobject_cast<const QLineEdit*>(box))
-        return edit->text();
-    if (auto* combo = qobject_cast<const QComboBox*>(box))
-        return combo->currentText();
-    return QString();
-}
-
-void setBoxText(QWidget* box, const QString& text)
-{
-    if (auto* edit = qobject_cast<QLineEdit*>(box)) {
-        edit->setText(text);
-    } else if (auto* combo = qobject_cast<QComboBox*>(box)) {
-        if (combo->isEditable()) {
-            combo->setEditText(text);
-        } else {
-            // A fixed list shows the text when it is one of its entries, else
-            // its empty entry.
-            const int at = combo->findText(text);
-            combo->setCurrentIndex(at < 0 ? 0 : at);
-        }
-    }
-}
-
-} // namespace
 
 void RecordEditorDialog::buildRepairGroup()
 {
@@ -373,8 +392,8 @@ void RecordEditorDialog::buildRepairGroup()
     m_combo9 = combo(u"Combo9"_qs, false, InputMode::Kana);
     m_combo9->addItems({QString(), u"未入"_qs, u"済み"_qs});
     if (m_repair) {
-        m_combo6->addItems(m_repair->makerNames());
-        m_combo7->addItems(m_repair->operatorNames());
+        m_combo6->addItems(m_repair->MakerNames());
+        m_combo7->addItems(m_repair->OperatorNames());
     }
     auto text = [this](int n, int mode) { return lineEdit(m_repairGroup, QStringLiteral("Text%1").arg(n), mode); };
     QLineEdit* t[79] = {};
@@ -456,8 +475,8 @@ void RecordEditorDialog::buildRepairLogGroup()
     m_combo4->setInsertPolicy(QComboBox::NoInsert);
     setInputMode(m_combo4, InputMode::Kana);
     if (m_repair)
-        m_combo4->addItems(m_repair->operatorNames());
-    m_text19 = lineEdit(m_repairLogGroup, u"Text19"_qs, int(InputMode::Kana));
+        m_combo4->addItems(m_repair->OperatorNames());
+    m_text19 = multiLine(m_repairLogGroup, u"Text19"_qs);
     const QStringList captions{u"記録日"_qs, u"記録者"_qs, u"ログ"_qs};
     const QList<QWidget*> boxes{m_dtPicker3, m_combo4, m_text19};
     for (int i = 0; i < 3; ++i) {
@@ -499,102 +518,117 @@ void RecordEditorDialog::ResetRepairLogFields()
     m_text19->clear();
 }
 
+void RecordEditorDialog::showStoredDate(QDateEdit* picker, const QString& stored)
+{
+    // A stored text that is no date shows today, but is written back as it
+    // stands unless the user picks another date.
+    const QDate date = DateFromText(stored);
+    picker->setDate(date.isValid() ? date : Clock::today());
+    m_keptDate = date.isValid() ? std::nullopt : std::optional<QDate>(picker->date());
+}
+
+bool RecordEditorDialog::keepsStoredDate(const QDateEdit* picker) const
+{
+    return m_keptDate && picker->date() == *m_keptDate;
+}
+
 void RecordEditorDialog::fillRepairForChange()
 {
     if (!m_repair)
         return;
-    RepairWindow& w = *m_repair;
-    if (m_mode.EditKind == RepairWindow::RepairKind) {
-        m_check1->setChecked(w.panelFinished());
-        const QDate accepted = DateFromLongText(w.panelText(u"受付日"_qs));
-        m_dtPicker4->setDate(accepted.isValid() ? accepted : Clock::today());
+    RepairView& v = *m_repair;
+    if (m_mode.EditKind == EditKind::Repair) {
+        const QHash<QString, QString>& f = v.repairDetail();
+        m_check1->setChecked(f.value(u"判定"_qs) != u"続行");
+        showStoredDate(m_dtPicker4, f.value(u"受付日"_qs));
         const QStringList fields = repairTextFields();
         for (int i = 0; i < fields.size(); ++i)
-            setBoxText(m_repairTexts[i], w.panelText(fields[i]));
-        m_check2->setChecked(w.panelEstimate());
-        m_check3->setChecked(w.panelDelivery());
-        m_title->setText(w.SelectedRepairName + u"の情報を編集します"_qs);
+            setBoxText(m_repairTexts[i], f.value(fields[i]));
+        m_check2->setChecked(estimateFlag(f.value(u"見積納期"_qs)));
+        m_check3->setChecked(deliveryFlag(f.value(u"見積納期"_qs)));
+        m_title->setText(v.SelectedRepairName + u"の情報を編集します"_qs);
     } else {
-        ReportListView* list = w.repairLogList();
-        const int row = list->currentRow();
-        m_dtPicker3->setDate(DateFromText(list->text(row, 2)));
-        m_combo4->setEditText(list->text(row, 3));
-        m_text19->setText(list->text(row, 4));
-        m_title->setText(w.SelectedRepairName + u" の修理ログを変更・削除します"_qs);
+        const QStringList log = v.selectedRepairLog();
+        showStoredDate(m_dtPicker3, cell(log, RepairLogColumn::Date));
+        m_combo4->setEditText(cell(log, RepairLogColumn::Recorder));
+        m_text19->setText(cell(log, RepairLogColumn::Text));
+        m_title->setText(v.SelectedRepairName + u" の修理ログを変更・削除します"_qs);
     }
 }
 
 void RecordEditorDialog::reloadRepairLists()
 {
-    RepairWindow& w = *m_repair;
-    if (w.unpaidShown()) {
-        w.LoadUnpaidList();
+    RepairView& v = *m_repair;
+    if (v.unpaidShown()) {
+        v.LoadUnpaidList();
     } else {
-        w.LoadRepairList();
-        w.LoadRepairLogList();
+        v.LoadRepairList();
+        v.LoadRepairLogList();
     }
 }
 
 void RecordEditorDialog::storeRepairRecord()
 {
-    Database& db = RepairConnection();
-    RepairWindow& w = *m_repair;
-    if (m_mode.EditKind == RepairWindow::RepairKind) {
+    RepairView& v = *m_repair;
+    Database& db = v.database();
+    if (m_mode.EditKind == EditKind::Repair) {
         RepairRecord repair;
         repair.finished = m_check1->isChecked();
         repair.accepted = m_dtPicker4->date();
+        repair.keepAccepted = keepsStoredDate(m_dtPicker4);
         repair.estimate = m_check2->isChecked();
         repair.delivery = m_check3->isChecked();
         for (QWidget* box : std::as_const(m_repairTexts))
             repair.texts << boxText(box);
         if (m_mode.EditIsNew) {
             AddRepair(db, repair);
-            w.query().RepairLogSelect = u"SELECT * FROM 修理ログ"_qs;
-            w.query().RepairLogWhere = u" WHERE 修理ログID = 0"_qs;
-        } else if (!UpdateRepair(db, w.SelectedRepairId, repair)) {
+            v.showNoRepairLogs();
+        } else if (!UpdateRepair(db, v.SelectedRepairId, repair)) {
             recordVanished();
             return;
         } else {
             // The panel hands the next change its values: keep it true.
-            w.ShowRepairDetail();
+            v.ShowRepairDetail();
         }
         reloadRepairLists();
     } else {
-        const RepairLogRecord log{m_dtPicker3->date(), m_combo4->currentText(), m_text19->text()};
+        RepairLogRecord log{m_dtPicker3->date(), m_combo4->currentText(), m_text19->text()};
+        log.keepDate = keepsStoredDate(m_dtPicker3);
         if (m_mode.EditIsNew) {
-            AddRepairLog(db, w.SelectedRepairId, log);
-        } else if (!UpdateRepairLog(db, w.SelectedRepairLogId, log)) {
+            // Only to the repair whose logs are shown, and only while it exists.
+            if (!v.canAddRepairLog() || AddRepairLog(db, v.SelectedRepairId, log) == 0) {
+                recordVanished();
+                return;
+            }
+        } else if (!UpdateRepairLog(db, v.SelectedRepairLogId, log)) {
             recordVanished();
             return;
         }
-        w.LoadRepairLogList();
+        v.LoadRepairLogList();
     }
     accept();
 }
 
 void RecordEditorDialog::deleteRepairRecord()
 {
-    Database& db = RepairConnection();
-    RepairWindow& w = *m_repair;
-    if (m_mode.EditKind == RepairWindow::RepairKind) {
-        if (!DeleteRepair(db, w.SelectedRepairId)) {
+    RepairView& v = *m_repair;
+    Database& db = v.database();
+    if (m_mode.EditKind == EditKind::Repair) {
+        if (!DeleteRepair(db, v.SelectedRepairId)) {
             recordVanished();
             return;
         }
-        w.forgetRepair();
-        w.LoadRepairList();
-        if (w.unpaidShown())
-            w.LoadUnpaidList();
-        w.query().RepairLogSelect = u"select * from 修理ログ"_qs;
-        w.query().RepairLogWhere = u" WHERE 修理ID =0"_qs;
-        w.LoadRepairLogList();
+        v.forgetRepair();
+        v.LoadRepairList();
+        if (v.unpaidShown())
+            v.LoadUnpaidList();
     } else {
-        if (!DeleteRepairLog(db, w.SelectedRepairLogId)) {
+        if (!DeleteRepairLog(db, v.SelectedRepairLogId)) {
             recordVanished();
             return;
         }
-        w.SelectedRepairLogId = u"0"_qs;
-        w.LoadRepairLogList();
+        v.forgetRepairLog();
+        v.LoadRepairLogList();
     }
     accept();
 }
@@ -610,8 +644,8 @@ void RecordEditorDialog::placeButtons(int top, int width)
 
 void RecordEditorDialog::ClearUserFields()
 {
-    for (QLineEdit* box : std::as_const(m_userBoxes))
-        box->clear();
+    for (QWidget* box : std::as_const(m_userBoxes))
+        setBoxText(box, QString());
 }
 
 void RecordEditorDialog::ResetSubjectFields()
@@ -633,33 +667,34 @@ void RecordEditorDialog::fillForChange()
 {
     if (!m_customer)
         return;
+    CustomerView& v = *m_customer;
     switch (m_mode.EditKind) {
-    case CustomerWindow::UserKind: {
-        const QStringList values = m_customer->panelValues();
+    case EditKind::User: {
+        const QStringList& values = v.userDetail();
         for (int i = 0; i < m_userBoxes.size(); ++i)
-            m_userBoxes[i]->setText(values.value(i));
-        m_title->setText(values.value(1) + u"の情報を編集します"_qs);
+            setBoxText(m_userBoxes[i], values.value(i));
+        m_title->setText(v.detail(DetailField::Name) + u"の情報を編集します"_qs);
         break;
     }
-    case CustomerWindow::SubjectKind: {
-        ReportListView* list = m_customer->subjectList();
-        const int row = list->currentRow();
-        m_dtPicker1->setDate(DateFromText(list->text(row, 2)));
-        m_text22->setText(list->text(row, 4));
-        m_text23->setText(list->text(row, 5));
-        m_combo1->setCurrentIndex(list->text(row, 6) == u"完了" ? 1 : 0);
-        m_title->setText(m_customer->SelectedUserName + u" の件名を変更・削除します"_qs);
+    case EditKind::Subject: {
+        const QStringList subject = v.selectedSubject();
+        showStoredDate(m_dtPicker1, cell(subject, SubjectColumn::Date));
+        m_text22->setText(cell(subject, SubjectColumn::Title));
+        m_text23->setText(cell(subject, SubjectColumn::Remarks));
+        m_combo1->setCurrentIndex(cell(subject, SubjectColumn::State) == u"完了" ? 1 : 0);
+        m_title->setText(v.SelectedUserName + u" の件名を変更・削除します"_qs);
         break;
     }
-    case CustomerWindow::LogKind: {
-        ReportListView* list = m_customer->logList();
-        const int row = list->currentRow();
-        m_dtPicker2->setDate(DateFromText(list->text(row, 3)));
-        m_combo2->setEditText(list->text(row, 4));
-        m_text24->setText(list->text(row, 5));
-        m_title->setText(m_customer->SelectedSubjectTitle + u" のログを変更・削除します"_qs);
+    case EditKind::Log: {
+        const QStringList log = v.selectedLog();
+        showStoredDate(m_dtPicker2, cell(log, LogColumn::Date));
+        m_combo2->setEditText(cell(log, LogColumn::Recorder));
+        m_text24->setText(cell(log, LogColumn::Text));
+        m_title->setText(v.SelectedSubjectTitle + u" のログを変更・削除します"_qs);
         break;
     }
+    default:
+        break;
     }
 }
 
@@ -695,31 +730,31 @@ bool RecordEditorDialog::checkMandatory()
     QString message;
     QWidget* empty = nullptr;
     switch (m_mode.EditKind) {
-    case CustomerWindow::UserKind:
-        if (m_userBoxes[0]->text().isEmpty() || m_userBoxes[1]->text().isEmpty()) {
+    case EditKind::User:
+        if (boxText(m_userBoxes[0]).isEmpty() || boxText(m_userBoxes[1]).isEmpty()) {
             message = u"表示ﾌﾘｶﾞﾅ・表示名は空白禁止です。"_qs;
-            empty = m_userBoxes[0]->text().isEmpty() ? m_userBoxes[0] : m_userBoxes[1];
+            empty = boxText(m_userBoxes[0]).isEmpty() ? m_userBoxes[0] : m_userBoxes[1];
         }
         break;
-    case CustomerWindow::SubjectKind:
+    case EditKind::Subject:
         if (m_text22->text().isEmpty()) {
             message = u"件名は空白禁止です。"_qs;
             empty = m_text22;
         }
         break;
-    case CustomerWindow::LogKind:
+    case EditKind::Log:
         if (m_text24->text().isEmpty()) {
             message = u"ログは空白禁止です。"_qs;
             empty = m_text24;
         }
         break;
-    case RepairWindow::RepairKind:
+    case EditKind::Repair:
         if (boxText(m_repairTexts[0]).isEmpty() && boxText(m_repairTexts[1]).isEmpty()) {
             message = u"お客様名・会社名はどちらか入力必要です。"_qs;
             empty = m_repairTexts[0];
         }
         break;
-    case RepairWindow::RepairLogKind:
+    case EditKind::RepairLog:
         if (m_text19->text().isEmpty()) {
             message = u"ログは空白禁止です。"_qs;
             empty = m_text19;
@@ -750,70 +785,98 @@ void RecordEditorDialog::recordVanished()
     Dialogs::instance().message(
         this, u"この記録はすでに削除されています。一覧を読み直します。"_qs,
         Dialogs::Icon::Exclamation);
+    // What is gone is no longer current: nothing more can hang on it.
     if (m_repair) {
-        m_repair->LoadRepairList();
-        if (m_repair->unpaidShown())
-            m_repair->LoadUnpaidList();
-        m_repair->LoadRepairLogList();
+        RepairView& v = *m_repair;
+        if (m_mode.EditKind == EditKind::RepairLog && !m_mode.EditIsNew)
+            v.forgetRepairLog();
+        else if (!m_mode.EditIsNew || m_mode.EditKind == EditKind::RepairLog)
+            v.forgetRepair();
+        v.LoadRepairList();
+        if (v.unpaidShown())
+            v.LoadUnpaidList();
+        v.LoadRepairLogList();
     } else if (m_customer) {
-        m_customer->LoadUserList();
-        m_customer->LoadSubjectList();
-        m_customer->LoadLogList();
+        CustomerView& v = *m_customer;
+        const EditKind kind = m_mode.EditKind;
+        if (kind == EditKind::User || (kind == EditKind::Subject && m_mode.EditIsNew))
+            v.forgetUser();
+        else if (kind == EditKind::Subject || (kind == EditKind::Log && m_mode.EditIsNew))
+            v.forgetSubject();
+        else if (kind == EditKind::Log)
+            v.forgetLog();
+        v.LoadUserList();
+        v.LoadSubjectList();
+        v.LoadLogList();
     }
     accept();
 }
 
 void RecordEditorDialog::storeCustomerRecord()
 {
-    Database& db = CustomerConnection();
-    CustomerWindow& w = *m_customer;
+    CustomerView& v = *m_customer;
+    Database& db = v.database();
     const bool isNew = m_mode.EditIsNew;
     switch (m_mode.EditKind) {
-    case CustomerWindow::UserKind: {
+    case EditKind::User: {
         QStringList values;
-        for (QLineEdit* box : std::as_const(m_userBoxes))
-            values << box->text();
+        for (QWidget* box : std::as_const(m_userBoxes))
+            values << boxText(box);
         if (isNew) {
             AddUser(db, values);
-            w.query().resetLogQuery();
-        } else if (!UpdateUser(db, w.SelectedUserId, values)) {
+            v.showNoLogs();
+        } else if (!UpdateUser(db, v.SelectedUserId, values)) {
             recordVanished();
             return;
         } else {
             // The panel shows this user: keep it true, so that the next change
             // does not start from what was there before.
-            w.ShowUserDetail();
+            v.renameUser(values.value(int(DetailField::Name)));
+            v.ShowUserDetail();
         }
-        w.LoadUserList();
-        w.LoadSubjectList();
-        w.LoadLogList();
+        v.LoadUserList();
+        v.LoadSubjectList();
+        v.LoadLogList();
         break;
     }
-    case CustomerWindow::SubjectKind: {
-        const SubjectRecord subject{m_dtPicker1->date(), m_text22->text(), m_text23->text(),
-                                    m_combo1->currentText()};
+    case EditKind::Subject: {
+        SubjectRecord subject{m_dtPicker1->date(), m_text22->text(), m_text23->text(),
+                              m_combo1->currentText()};
+        subject.keepDate = keepsStoredDate(m_dtPicker1);
         if (isNew) {
-            AddSubject(db, w.SelectedUserId, subject);
-            w.query().resetLogQuery();
-        } else if (!UpdateSubject(db, w.SelectedSubjectId, subject)) {
+            if (!v.canAddSubject() || AddSubject(db, v.SelectedUserId, subject) == 0) {
+                recordVanished();
+                return;
+            }
+            v.showNoLogs();
+        } else if (!UpdateSubject(db, v.SelectedSubjectId, subject)) {
+            recordVanished();
+            return;
+        } else {
+            v.renameSubject(subject.title);
+        }
+        v.LoadSubjectList();
+        v.LoadLogList();
+        break;
+    }
+    case EditKind::Log: {
+        LogRecord log{m_dtPicker2->date(), m_combo2->currentText(), m_text24->text()};
+        log.keepDate = keepsStoredDate(m_dtPicker2);
+        if (isNew) {
+            // Only to the subject whose logs are shown, and only while it exists.
+            if (!v.canAddLog() || AddLog(db, v.SelectedSubjectId, v.SelectedUserId, log) == 0) {
+                recordVanished();
+                return;
+            }
+        } else if (!UpdateLog(db, v.SelectedLogId, log)) {
             recordVanished();
             return;
         }
-        w.LoadSubjectList();
-        w.LoadLogList();
+        v.LoadLogList();
         break;
     }
-    case CustomerWindow::LogKind: {
-        const LogRecord log{m_dtPicker2->date(), m_combo2->currentText(), m_text24->text()};
-        if (isNew) {
-            AddLog(db, w.SelectedSubjectId, w.SelectedUserId, log);
-        } else if (!UpdateLog(db, w.SelectedLogId, log)) {
-            recordVanished();
-            return;
-        }
-        w.LoadLogList();
+    default:
         break;
-    }
     }
     accept();
 }
@@ -822,19 +885,19 @@ void RecordEditorDialog::secondButton()
 {
     if (m_mode.EditIsNew) {
         switch (m_mode.EditKind) {
-        case CustomerWindow::UserKind:
+        case EditKind::User:
             ClearUserFields();
             break;
-        case CustomerWindow::SubjectKind:
+        case EditKind::Subject:
             ResetSubjectFields();
             break;
-        case CustomerWindow::LogKind:
+        case EditKind::Log:
             ResetLogFields();
             break;
-        case RepairWindow::RepairKind:
+        case EditKind::Repair:
             ResetRepairFields();
             break;
-        case RepairWindow::RepairLogKind:
+        case EditKind::RepairLog:
             ResetRepairLogFields();
             break;
         }
@@ -850,72 +913,72 @@ void RecordEditorDialog::secondButton()
 
 void RecordEditorDialog::deleteCustomerRecord()
 {
-    Database& db = CustomerConnection();
-    CustomerWindow& w = *m_customer;
+    CustomerView& v = *m_customer;
+    Database& db = v.database();
     switch (m_mode.EditKind) {
-    case CustomerWindow::UserKind:
-        if (!DeleteUser(db, w.SelectedUserId)) {
+    case EditKind::User:
+        if (!DeleteUser(db, v.SelectedUserId)) {
             recordVanished();
             return;
         }
-        w.forgetUser();
-        w.LoadUserList();
-        w.LoadSubjectList();
-        w.query().resetLogQuery();
-        w.LoadLogList();
+        v.forgetUser();
+        v.LoadUserList();
+        v.LoadSubjectList();
         break;
-    case CustomerWindow::SubjectKind:
-        if (!DeleteSubject(db, w.SelectedSubjectId)) {
+    case EditKind::Subject:
+        if (!DeleteSubject(db, v.SelectedSubjectId)) {
             recordVanished();
             return;
         }
-        w.forgetSubject();
-        w.LoadSubjectList();
-        w.query().resetLogQuery();
-        w.LoadLogList();
+        v.forgetSubject();
+        v.LoadSubjectList();
         break;
-    case CustomerWindow::LogKind:
-        if (!DeleteLog(db, w.SelectedLogId)) {
+    case EditKind::Log:
+        if (!DeleteLog(db, v.SelectedLogId)) {
             recordVanished();
             return;
         }
-        w.SelectedLogId = u"0"_qs;
-        w.LoadLogList();
+        v.forgetLog();
+        v.LoadLogList();
+        break;
+    default:
         break;
     }
     accept();
 }
 
-void RecordEditorDialog::OpenEditor(CustomerWindow* customer, int kind, bool isNew)
+void RecordEditorDialog::OpenEditor(CustomerView& view, EditKind kind, bool isNew, QWidget* over)
 {
-    // A new subject needs a user, a new log a subject; a change needs the
-    // item it changes.
-    if (isNew && kind == CustomerWindow::SubjectKind && customer->SelectedUserId == u"0")
+    // A new subject needs a user, a new log the subject whose logs are shown;
+    // a change needs the item it changes.
+    if (isNew && kind == EditKind::Subject && !view.canAddSubject())
         return;
-    if (isNew && kind == CustomerWindow::LogKind && customer->SelectedSubjectId == u"0")
+    if (isNew && kind == EditKind::Log && !view.canAddLog())
         return;
     if (!isNew) {
-        const ReportListView* list = kind == CustomerWindow::UserKind      ? customer->userList()
-                                     : kind == CustomerWindow::SubjectKind ? customer->subjectList()
-                                                                           : customer->logList();
-        if (list->currentRow() < 0)
+        const int row = kind == EditKind::User      ? view.selectedUserRow()
+                        : kind == EditKind::Subject ? view.selectedSubjectRow()
+                                                    : view.selectedLogRow();
+        if (row < 0)
             return;
     }
-    RecordEditorDialog dialog(EditMode{kind, isNew}, customer, customer);
+    RecordEditorDialog dialog(EditMode{kind, isNew}, &view, over);
     dialog.exec();
 }
 
-void RecordEditorDialog::OpenEditor(RepairWindow* repair, int kind, bool isNew)
+void RecordEditorDialog::OpenEditor(RepairView& view, EditKind kind, bool isNew, QWidget* over)
 {
+    if (isNew && kind == EditKind::RepairLog && !view.canAddRepairLog())
+        return;
     if (!isNew) {
         // A change needs the item it changes.
-        const ReportListView* list = kind == RepairWindow::RepairLogKind ? repair->repairLogList()
-                                     : repair->unpaidShown()             ? repair->unpaidList()
-                                                                         : repair->repairList();
-        if (list->currentRow() < 0 || (kind == RepairWindow::RepairKind && repair->SelectedRepairId == u"0"))
+        const bool chosen = kind == EditKind::RepairLog
+                                ? view.selectedRepairLogRow() >= 0
+                                : view.selectedRepairRow() >= 0 && view.SelectedRepairId != u"0";
+        if (!chosen)
             return;
     }
-    RecordEditorDialog dialog(EditMode{kind, isNew}, repair, repair);
+    RecordEditorDialog dialog(EditMode{kind, isNew}, &view, over);
     dialog.exec();
 }
 

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "customer/EditMode.h"
+
+#include <QDate>
 #include <QDialog>
 #include <QList>
 #include <QPointer>
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -14,29 +19,24 @@ class QPushButton;
 
 namespace horunea {
 
-class CustomerWindow;
+class CustomerView;
 class EnterNavigation;
-class RepairWindow;
+class MultiLineBox;
+class RepairView;
 
-// What the editor is asked to do: the record kind and whether it adds one.
-struct EditMode
-{
-    int EditKind = 1; // 1 user, 2 subject, 3 log, 4 repair, 5 repair log
-    bool EditIsNew = true;
-};
-
-// Form7, "ホルネア→ﾃﾞｰﾀ編集": adds, changes, resets or deletes one record and
-// then reloads the calling window's lists.
+// Form7, "ホルネア→ﾃﾞｰﾀ編集": adds, changes, resets or deletes one record of
+// the calling window's view and then reloads the view's lists.
 class RecordEditorDialog : public QDialog
 {
     Q_OBJECT
 public:
-    RecordEditorDialog(const EditMode& mode, CustomerWindow* customer, QWidget* parent = nullptr);
-    RecordEditorDialog(const EditMode& mode, RepairWindow* repair, QWidget* parent = nullptr);
+    RecordEditorDialog(const EditMode& mode, CustomerView* customer, QWidget* parent = nullptr);
+    RecordEditorDialog(const EditMode& mode, RepairView* repair, QWidget* parent = nullptr);
 
-    // Sets the mode and shows the editor modally over the calling window.
-    static void OpenEditor(CustomerWindow* customer, int kind, bool isNew);
-    static void OpenEditor(RepairWindow* repair, int kind, bool isNew);
+    // Sets the mode and shows the editor modally over the calling window;
+    // does nothing when the record to add to or to change is not current.
+    static void OpenEditor(CustomerView& view, EditKind kind, bool isNew, QWidget* over);
+    static void OpenEditor(RepairView& view, EditKind kind, bool isNew, QWidget* over);
 
     const EditMode& mode() const { return m_mode; }
 
@@ -69,11 +69,17 @@ private:
     void recordVanished();
 
     QLineEdit* lineEdit(QWidget* parent, const QString& name, int mode);
+    MultiLineBox* multiLine(QWidget* parent, const QString& name);
+    // A change shows the stored date; one that is no date stays as stored
+    // unless another date is picked.
+    void showStoredDate(QDateEdit* picker, const QString& stored);
+    bool keepsStoredDate(const QDateEdit* picker) const;
     QLabel* caption(QWidget* parent, const QString& text, int left, int top, int width = 1000);
 
     EditMode m_mode;
-    QPointer<CustomerWindow> m_customer;
-    QPointer<RepairWindow> m_repair;
+    QPointer<CustomerView> m_customer;
+    QPointer<RepairView> m_repair;
+    std::optional<QDate> m_keptDate; // the picker's date while it shows no stored date
     EnterNavigation* m_navigation;
     QLabel* m_title;
     QPushButton* m_command1;
@@ -81,19 +87,20 @@ private:
     QPushButton* m_command3;
 
     QFrame* m_userGroup = nullptr;
-    QList<QLineEdit*> m_userBoxes; // Text31 … Text51
+    QList<QWidget*> m_userBoxes; // Text31 … Text51 (Text46 of several lines)
+    static constexpr int RemarksBox = 15;
     QList<QLabel*> m_freeCaptions;
 
     QFrame* m_subjectGroup = nullptr;
     QDateEdit* m_dtPicker1 = nullptr;
     QLineEdit* m_text22 = nullptr;
-    QLineEdit* m_text23 = nullptr;
+    MultiLineBox* m_text23 = nullptr;
     QComboBox* m_combo1 = nullptr;
 
     QFrame* m_logGroup = nullptr;
     QDateEdit* m_dtPicker2 = nullptr;
     QComboBox* m_combo2 = nullptr;
-    QLineEdit* m_text24 = nullptr;
+    MultiLineBox* m_text24 = nullptr;
 
     QFrame* m_repairGroup = nullptr;
     QCheckBox* m_check1 = nullptr;
@@ -110,7 +117,7 @@ private:
     QFrame* m_repairLogGroup = nullptr;
     QDateEdit* m_dtPicker3 = nullptr;
     QComboBox* m_combo4 = nullptr;
-    QLineEdit* m_text19 = nullptr;
+    MultiLineBox* m_text19 = nullptr;
 };
 
 } // namespace horunea

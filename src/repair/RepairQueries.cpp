@@ -1,5 +1,8 @@
 #include "repair/RepairQueries.h"
 
+#include "store/Database.h"
+#include "store/StateFilter.h"
+
 namespace horunea {
 
 QString RepairListQuery::initialRepairSelect()
@@ -19,20 +22,20 @@ QString RepairListQuery::initialRepairLogSelect()
     return u"SELECT * FROM 修理ログ"_qs;
 }
 
-QString RepairListQuery::repairSql() const
+SqlStatement RepairListQuery::repairStatement() const
 {
-    return RepairSelect + RepairSearchClause + RepairWhereWord + RepairFilterClause +
-           RepairOrderBy + RepairOrderDesc;
+    return joinPieces({&RepairSelect, &RepairSearchClause, &RepairWhereWord, &RepairFilterClause,
+                       &RepairOrderBy, &RepairOrderDesc});
 }
 
-QString RepairListQuery::unpaidSql() const
+SqlStatement RepairListQuery::unpaidStatement() const
 {
-    return UnpaidSelect + UnpaidSearchClause + UnpaidOrderBy + UnpaidOrderDesc;
+    return joinPieces({&UnpaidSelect, &UnpaidSearchClause, &UnpaidOrderBy, &UnpaidOrderDesc});
 }
 
-QString RepairListQuery::repairLogSql() const
+SqlStatement RepairListQuery::repairLogStatement() const
 {
-    return RepairLogSelect + RepairLogWhere + RepairLogOrderBy + RepairLogOrderDesc;
+    return joinPieces({&RepairLogSelect, &RepairLogWhere, &RepairLogOrderBy, &RepairLogOrderDesc});
 }
 
 void RepairListQuery::setSortClauses(const RepairSortClauses& sort)
@@ -48,24 +51,25 @@ void RepairListQuery::setSortClauses(const RepairSortClauses& sort)
 QString RepairListQuery::ApplyRepairFilter()
 {
     RepairSearchClause.clear();
-    RepairWhereWord = u" WHERE"_qs;
-    RepairFilterClause.clear();
-    if (RepairFilter == u"完了") {
-        RepairFilterClause = u" 判定 = '完了'"_qs;
-        return u"終了した修理"_qs;
-    }
-    if (RepairFilter == u"全て") {
+    RepairWhereWord = u" WHERE";
+    bool all = false;
+    RepairFilterClause = stateCondition(u"判定"_qs, RepairFilter, &all);
+    if (all) {
         RepairWhereWord.clear();
         return u"全ての修理"_qs;
     }
-    RepairFilterClause = u" 判定 = '続行'"_qs;
-    return u"終了していない修理"_qs;
+    return RepairFilter == u"完了" ? u"終了した修理"_qs : u"終了していない修理"_qs;
 }
 
 void RepairListQuery::emptyRepairLogQuery()
 {
     RepairLogSelect = initialRepairLogSelect();
-    RepairLogWhere = u" WHERE 修理ID = 0"_qs;
+    RepairLogWhere = u" WHERE 修理ID = 0";
+}
+
+void RepairListQuery::showLogsOf(const QString& repairId)
+{
+    RepairLogWhere = u" WHERE 修理ID ="_qs + checkedKey(repairId);
 }
 
 QStringList repairListHeaders()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SqlPiece.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,32 +15,35 @@ struct RepairSortClauses
     QString RepairLogOrderBy, RepairLogOrderDesc;
 };
 
-// The text pieces that drive the repair window's lists; each query is its
-// pieces concatenated with nothing between them.
+// The pieces that drive the repair window's lists; each query is its pieces
+// concatenated with nothing between them, a piece's bound values in order.
 struct RepairListQuery
 {
-    QString RepairSelect = initialRepairSelect();
-    QString RepairSearchClause;
-    QString RepairWhereWord = u" WHERE"_qs;
-    QString RepairFilterClause = u" 判定 = '続行'"_qs; // as ApplyRepairFilter leaves it for 続行
+    SqlPiece RepairSelect = initialRepairSelect();
+    SqlPiece RepairSearchClause;
+    SqlPiece RepairWhereWord = u" WHERE";
+    SqlPiece RepairFilterClause = u" 判定 = '続行'"; // as ApplyRepairFilter leaves it for 続行
     QString RepairFilter = u"続行"_qs;
-    QString RepairOrderBy, RepairOrderDesc;
+    SqlPiece RepairOrderBy, RepairOrderDesc;
 
-    QString UnpaidSelect = initialUnpaidSelect();
-    QString UnpaidSearchClause;
-    QString UnpaidOrderBy, UnpaidOrderDesc;
+    SqlPiece UnpaidSelect = initialUnpaidSelect();
+    SqlPiece UnpaidSearchClause;
+    SqlPiece UnpaidOrderBy, UnpaidOrderDesc;
 
-    QString RepairLogSelect = initialRepairLogSelect();
-    QString RepairLogWhere = u" WHERE 修理ログID = 0"_qs;
-    QString RepairLogOrderBy, RepairLogOrderDesc;
+    SqlPiece RepairLogSelect = initialRepairLogSelect();
+    SqlPiece RepairLogWhere = u" WHERE 修理ログID = 0";
+    SqlPiece RepairLogOrderBy, RepairLogOrderDesc;
 
     static QString initialRepairSelect();
     static QString initialUnpaidSelect();
     static QString initialRepairLogSelect();
 
-    QString repairSql() const;
-    QString unpaidSql() const;
-    QString repairLogSql() const;
+    SqlStatement repairStatement() const;
+    SqlStatement unpaidStatement() const;
+    SqlStatement repairLogStatement() const;
+    QString repairSql() const { return repairStatement().sql; }
+    QString unpaidSql() const { return unpaidStatement().sql; }
+    QString repairLogSql() const { return repairLogStatement().sql; }
 
     void setSortClauses(const RepairSortClauses& sort);
     // Rebuilds the state condition from RepairFilter (dropping any search);
@@ -46,7 +51,18 @@ struct RepairListQuery
     QString ApplyRepairFilter();
     // The log list of no repair: after a filter or a deleted repair.
     void emptyRepairLogQuery();
+    // The log list of one repair (the key is checked).
+    void showLogsOf(const QString& repairId);
 };
+
+// The columns of the repair window's lists, left to right.
+enum class RepairColumn {
+    Id, State, Accepted, Customer, Company, CompanyTel, HomeTel, Maker, Model, Serial, Person
+};
+enum class UnpaidColumn {
+    Id, State, Accepted, Customer, Company, CompanyTel, HomeTel, Person, Paid, Cost, Price, Payment
+};
+enum class RepairLogColumn { Id, RepairId, Date, Recorder, Text };
 
 QStringList repairListHeaders();
 QStringList unpaidListHeaders();

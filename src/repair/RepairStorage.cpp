@@ -7,16 +7,11 @@ namespace horunea {
 
 namespace {
 
-QVariant dateValue(const QDate& date)
-{
-    return date.isValid() ? QVariant(DateText(date)) : QVariant();
-}
-
 Fields repairFields(const RepairRecord& repair, bool adding)
 {
     Fields fields{{u"判定"_qs, repair.finished ? u"完了"_qs : u"続行"_qs}};
-    if (!adding || repair.accepted.isValid())
-        fields << qMakePair(u"受付日"_qs, dateValue(repair.accepted));
+    if (adding ? repair.accepted.isValid() : !repair.keepAccepted)
+        fields << qMakePair(u"受付日"_qs, StoredDate(repair.accepted));
     const QStringList names = repairTextFields();
     for (int i = 0; i < names.size(); ++i) {
         const QString text = repair.texts.value(i);
@@ -78,25 +73,29 @@ bool DeleteRepair(Database& db, const QString& repairId)
 
 qint64 AddRepairLog(Database& db, const QString& repairId, const RepairLogRecord& log)
 {
-    if (!isKeyText(repairId))
-        throw StoreError(QStringLiteral("記録の番号が正しくありません: %1").arg(repairId));
-    Fields fields{{u"修理ID"_qs, repairId.toLongLong()}};
+    const qint64 repair = checkedKey(repairId).toLongLong();
+    Transaction transaction(db);
+    if (db.scalar(u"SELECT COUNT(*) FROM 修理 WHERE 修理ID = ?"_qs, {repair}) == 0)
+        return 0; // never a log of no repair
+    Fields fields{{u"修理ID"_qs, repair}};
     if (log.date.isValid())
-        fields << qMakePair(u"記録日"_qs, dateValue(log.date));
+        fields << qMakePair(u"記録日"_qs, StoredDate(log.date));
     if (!log.recorder.isEmpty())
         fields << qMakePair(u"記録者"_qs, QVariant(log.recorder));
     if (!log.text.isEmpty())
         fields << qMakePair(u"ログ"_qs, QVariant(log.text));
-    return db.insert(u"修理ログ"_qs, fields);
+    const qint64 key = db.insert(u"修理ログ"_qs, fields);
+    transaction.commit();
+    return key;
 }
 
 bool UpdateRepairLog(Database& db, const QString& repairLogId, const RepairLogRecord& log)
 {
-    return db.update(u"修理ログ"_qs,
-                     {{u"記録日"_qs, dateValue(log.date)},
-                      {u"記録者"_qs, QString(log.recorder.isNull() ? u""_qs : log.recorder)},
-                      {u"ログ"_qs, QString(log.text.isNull() ? u""_qs : log.text)}},
-                     keyCondition(u"修理ログID"_qs, repairLogId)) > 0;
+    Fields fields{{u"記録者"_qs, QString(log.recorder.isNull() ? u""_qs : log.recorder)},
+                  {u"ログ"_qs, QString(log.text.isNull() ? u""_qs : log.text)}};
+    if (!log.keepDate)
+        fields.prepend(qMakePair(u"記録日"_qs, StoredDate(log.date)));
+    return db.update(u"修理ログ"_qs, fields, keyCondition(u"修理ログID"_qs, repairLogId)) > 0;
 }
 
 bool DeleteRepairLog(Database& db, const QString& repairLogId)
@@ -104,25 +103,28 @@ bool DeleteRepairLog(Database& db, const QString& repairLogId)
     return db.remove(u"修理ログ"_qs, keyCondition(u"修理ログID"_qs, repairLogId)) > 0;
 }
 
-ListRows LoadRepairRows(Database& db, const QString& sql)
+ListRows LoadRepairRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(sql,
+    return db.textRows(statement.sql,
                     {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
                      u"会社TEL"_qs, u"自宅TEL"_qs, u"メーカー名"_qs, u"型番"_qs, u"シリアル"_qs,
-                     u"担当者"_qs});
+                     u"担当者"_qs},
+                       statement.params);
 }
 
-ListRows LoadUnpaidRows(Database& db, const QString& sql)
+ListRows LoadUnpaidRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(sql,
+    return db.textRows(statement.sql,
                     {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
                      u"会社TEL"_qs, u"自宅TEL"_qs, u"担当者"_qs, u"有償無償"_qs, u"仕切"_qs,
-                     u"売値"_qs, u"入金"_qs});
+                     u"売値"_qs, u"入金"_qs},
+                       statement.params);
 }
 
-ListRows LoadRepairLogRows(Database& db, const QString& sql)
+ListRows LoadRepairLogRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(sql, {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs});
+    return db.textRows(statement.sql, {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs},
+                       statement.params);
 }
 
 QStringList LoadMakerNames(Database& db)
@@ -135,9 +137,8 @@ QStringList LoadMakerNames(Database& db)
 
 std::optional<QHash<QString, QString>> ReadRepair(Database& db, const QString& repairId)
 {
-    if (!isKeyText(repairId))
-        throw StoreError(QStringLiteral("記録の番号が正しくありません: %1").arg(repairId));
-    const ResultSet result = db.query(u"Select * From 修理 Where 修理ID = "_qs + repairId);
+    const ResultSet result =
+        db.query(u"Select * From 修理 Where 修理ID = "_qs + checkedKey(repairId));
     if (result.isEmpty())
         return std::nullopt;
     QHash<QString, QString> fields;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "customer/CustomerLists.h"
+#include "store/SqlPiece.h"
 
 #include <QDate>
 #include <QHash>
@@ -24,6 +25,7 @@ struct RepairRecord
     bool estimate = false; // 見積必要: first flag of 見積納期
     bool delivery = false; // 納期必要: last flag of 見積納期
     QStringList texts;     // repairTextFields() order
+    bool keepAccepted = false; // a change leaves 受付日 as it is stored
 };
 
 // 見積納期 as stored: always two characters.
@@ -38,10 +40,12 @@ struct RepairLogRecord
     QDate date;       // 記録日
     QString recorder; // 記録者
     QString text;     // ログ
+    bool keepDate = false; // a change leaves 記録日 as it is stored
 };
 
 // Adding leaves empty boxes Null; changing writes them as empty text. A change
-// or delete returns false when the record is no longer there.
+// or delete returns false when the record is no longer there; a repair log
+// for a repair that is not there is not added (0).
 qint64 AddRepair(Database& db, const RepairRecord& repair);
 bool UpdateRepair(Database& db, const QString& repairId, const RepairRecord& repair);
 // Its logs, then the repair, all or nothing.
@@ -51,9 +55,21 @@ bool UpdateRepairLog(Database& db, const QString& repairLogId, const RepairLogRe
 bool DeleteRepairLog(Database& db, const QString& repairLogId);
 
 // The rows of the repair window's lists (window columns, Null as empty).
-ListRows LoadRepairRows(Database& db, const QString& sql);
-ListRows LoadUnpaidRows(Database& db, const QString& sql);
-ListRows LoadRepairLogRows(Database& db, const QString& sql);
+ListRows LoadRepairRows(Database& db, const SqlStatement& statement);
+ListRows LoadUnpaidRows(Database& db, const SqlStatement& statement);
+ListRows LoadRepairLogRows(Database& db, const SqlStatement& statement);
+inline ListRows LoadRepairRows(Database& db, const QString& sql)
+{
+    return LoadRepairRows(db, SqlStatement{sql, {}});
+}
+inline ListRows LoadUnpaidRows(Database& db, const QString& sql)
+{
+    return LoadUnpaidRows(db, SqlStatement{sql, {}});
+}
+inline ListRows LoadRepairLogRows(Database& db, const QString& sql)
+{
+    return LoadRepairLogRows(db, SqlStatement{sql, {}});
+}
 // "Select * From 修理先" in table order: the maker names the editor offers.
 QStringList LoadMakerNames(Database& db);
 

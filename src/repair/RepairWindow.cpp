@@ -1,7 +1,6 @@
 #include "repair/RepairWindow.h"
 
 #include "repair/RepairStorage.h"
-#include "settings/RepairSettings.h"
 #include "shell/SessionState.h"
 #include "store/Connections.h"
 #include "store/DateText.h"
@@ -106,10 +105,7 @@ RepairWindow::RepairWindow(QWidget* parent)
 {
     setObjectName(u"Form2"_qs);
     setWindowTitle(u"修理管理"_qs);
-    createToolbar();
-    m_central = new QWidget(this);
-    m_central->setObjectName(u"Client"_qs);
-    setCentralWidget(m_central);
+    createToolbar(ButtonCount, buttonSpecs(), {14}, PrintItems);
     createLists();
     createPanel();
 
@@ -130,15 +126,7 @@ RepairWindow::RepairWindow(QWidget* parent)
     layoutChildren();
 }
 
-void RepairWindow::createToolbar()
-{
-    m_buttons = createDataToolbar(this, ButtonCount, buttonSpecs(),
-                                  [this](int index) { triggerButton(index); });
-    m_toolbar = findChild<QToolBar*>(u"Toolbar1"_qs);
-    m_buttons[14]->setVisible(false);
-    m_printMenu = attachDropDown(this, m_buttons[5], PrintItems,
-                                 [this](const QString& key) { emit printListRequested(key); });
-}
+RepairWindow::~RepairWindow() = default;
 
 void RepairWindow::createLists()
 {
@@ -156,25 +144,28 @@ void RepairWindow::createLists()
     m_label24 = boldLabel(u"Label24"_qs, u"ログを表示します"_qs);
 
     m_repairList = new ReportListView(u"ListView1"_qs, repairListHeaders(), m_central);
-    m_repairList->setColumnWidthsTwips({800, 700, 1600, 1800, 2200, 1500, 1500, 1500, 1500, 1500, 1200});
+    m_repairList->setColumnWidthsTwips(
+        {800, 700, 1600, 1800, 2200, 1500, 1500, 1500, 1500, 1500, 1200});
     m_unpaidList = new ReportListView(u"ListView3"_qs, unpaidListHeaders(), m_central);
-    m_unpaidList->setColumnWidthsTwips({800, 700, 1600, 1800, 2200, 1500, 1500, 1200, 900, 1000, 1000, 800});
+    m_unpaidList->setColumnWidthsTwips(
+        {800, 700, 1600, 1800, 2200, 1500, 1500, 1200, 900, 1000, 1000, 800});
     m_unpaidList->hide();
     m_logList = new ReportListView(u"ListView2"_qs, repairLogListHeaders(), m_central);
     m_logList->setColumnWidthsTwips({1100, 900, 1600, 1400, 6000});
 
-    // The lists take no keys: the window consumes them all.
     for (ReportListView* list : {m_repairList, m_unpaidList, m_logList}) {
         connect(list, &ReportListView::itemClicked, this, [this, list](int row) {
-            if (list == m_logList) {
-                SelectedRepairLogId = m_logList->text(row, 0);
-                m_label27->setText(SelectedRepairLogId);
-            } else {
-                repairClicked(list, row);
-            }
+            if (!m_view)
+                return;
+            runGuarded(this, [&] {
+                if (list == m_logList)
+                    m_view->selectRepairLog(row);
+                else
+                    m_view->selectRepair(list == m_unpaidList, row);
+            });
         });
         connect(list, &ReportListView::itemDoubleClicked, this, [this, list] {
-            emit editorRequested(list == m_logList ? RepairLogKind : RepairKind, false);
+            emit editorRequested(list == m_logList ? EditKind::RepairLog : EditKind::Repair, false);
         });
     }
 }
@@ -197,11 +188,9 @@ void RepairWindow::createPanel()
         auto* caption = new QLabel(QString::fromUtf16(f.caption), m_panel);
         caption->setObjectName(QStringLiteral("Label%1").arg(n++));
         m_captions << caption;
-        auto* value = new QLabel(m_panel);
-        value->setObjectName(QStringLiteral("Label%1").arg(f.valueLabel));
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value->setStyleSheet(u"background: white; border: 1px solid #c8ccd2; padding-left: 2px;"_qs);
-        m_values << value;
+        if (m_captions.size() > FirstFreeField)
+            m_freeCaptions << caption;
+        m_values << valueLabel(QStringLiteral("Label%1").arg(f.valueLabel), m_panel);
     }
     m_check1 = new QCheckBox(u"この修理は終了しました"_qs, m_panel);
     m_check1->setObjectName(u"Check1"_qs);
@@ -254,98 +243,71 @@ void RepairWindow::layoutChildren()
     placeTwips(m_logList, 60, top, inner, std::max(900, height - top - 60));
 }
 
-// ---------------------------------------------------------------- loading
+// ---------------------------------------------------------------- the view
 
 void RepairWindow::OpenRepairWindow()
 {
+    // The old account's view, with every holder and piece, goes first.
+    m_view.reset();
     setWindowTitle(SessionState::instance().RepairAccountName);
-    m_query.RepairSelect = RepairListQuery::initialRepairSelect();
-    m_query.RepairFilter = u"続行"_qs;
-    ApplyRepairFilter();
-    m_query.RepairLogSelect = RepairListQuery::initialRepairLogSelect();
-    m_query.RepairLogWhere = u" WHERE 修理ログID = 0"_qs;
-    m_query.UnpaidSelect = RepairListQuery::initialUnpaidSelect();
-    m_query.UnpaidSearchClause.clear();
-    m_query.setSortClauses(BuildRepairSortClauses(RepairConnection()));
-    LoadRepairList();
-    LoadRepairLogList();
-    setFreeFieldCaptions(RepairFieldCaptions(RepairConnection()));
-    LoadMakerCombo();
-}
-
-void RepairWindow::LoadRepairList()
-{
-    m_repairList->setRows(LoadRepairRows(RepairConnection(), m_query.repairSql()));
-}
-
-void RepairWindow::LoadUnpaidList()
-{
-    m_unpaidList->setRows(LoadUnpaidRows(RepairConnection(), m_query.unpaidSql()));
-}
-
-void RepairWindow::LoadRepairLogList()
-{
-    m_logList->setRows(LoadRepairLogRows(RepairConnection(), m_query.repairLogSql()));
-}
-
-void RepairWindow::LoadMakerCombo()
-{
-    m_combo1->clear();
-    m_combo1->addItems(LoadMakerNames(RepairConnection()));
-}
-
-void RepairWindow::ApplyRepairFilter()
-{
-    m_label23->setText(m_query.ApplyRepairFilter());
-}
-
-void RepairWindow::SetRepairFilter(const QString& filter)
-{
-    m_query.RepairFilter = filter;
-    ApplyRepairFilter();
-    LoadRepairList();
-    m_query.emptyRepairLogQuery();
-    LoadRepairLogList();
+    auto view = std::make_unique<RepairView>(RepairConnection());
+    RepairView* v = view.get();
+    connect(v, &RepairView::repairListChanged, this,
+            [this, v] { m_repairList->setRows(v->repairRows()); });
+    connect(v, &RepairView::unpaidListChanged, this,
+            [this, v] { m_unpaidList->setRows(v->unpaidRows()); });
+    connect(v, &RepairView::repairLogListChanged, this,
+            [this, v] { m_logList->setRows(v->repairLogRows()); });
+    connect(v, &RepairView::detailChanged, this, &RepairWindow::drawDetail);
+    connect(v, &RepairView::captionsChanged, this,
+            [this, v] { setTexts(m_freeCaptions, v->freeFieldCaptions()); });
+    connect(v, &RepairView::makersChanged, this, [this, v] {
+        m_combo1->clear();
+        m_combo1->addItems(v->MakerNames());
+    });
+    connect(v, &RepairView::stateChanged, this, &RepairWindow::drawState);
+    v->setOperatorNames(operatorNames());
+    m_view = std::move(view);
+    m_view->OpenRepairWindow();
 }
 
 bool RepairWindow::unpaidShown() const
 {
-    return !m_label23->isVisibleTo(m_central);
+    return m_view && m_view->unpaidShown();
 }
 
-void RepairWindow::ToggleUnpaidList()
+void RepairWindow::drawState()
 {
-    if (!unpaidShown()) {
-        m_query.UnpaidSearchClause.clear();
-        LoadUnpaidList();
-        m_label35->show();
-        m_unpaidList->show();
-        m_label23->hide();
-        m_repairList->hide();
-        for (int i = 11; i <= ButtonCount; ++i)
-            m_buttons[i]->setVisible(false);
-    } else {
-        LoadRepairList();
-        m_label35->hide();
-        m_unpaidList->hide();
-        m_label23->show();
-        m_repairList->show();
-        for (int i = 11; i <= ButtonCount; ++i)
-            m_buttons[i]->setVisible(true);
+    if (!m_view)
+        return;
+    const RepairView& v = *m_view;
+    m_label23->setText(v.repairHeading());
+    m_label24->setText(v.repairLogHeading());
+    m_label26->setText(v.SelectedRepairId);
+    m_label27->setText(v.SelectedRepairLogId);
+    const bool unpaid = v.unpaidShown();
+    if (unpaid != m_unpaidList->isVisibleTo(m_central)) {
+        m_label35->setVisible(unpaid);
+        m_unpaidList->setVisible(unpaid);
+        m_label23->setVisible(!unpaid);
+        m_repairList->setVisible(!unpaid);
+        layoutChildren();
     }
-    layoutChildren();
+    for (int i = 11; i <= ButtonCount; ++i)
+        if (i != 14)
+            setButtonVisible(i, !unpaid);
+    setButtonVisible(14, v.canAddRepairLog());
 }
 
-void RepairWindow::ShowRepairDetail()
+void RepairWindow::drawDetail()
 {
-    const auto repair = ReadRepair(RepairConnection(), SelectedRepairId);
-    if (!repair)
-        return; // the panel keeps what it showed
-    const QHash<QString, QString>& f = *repair;
-    m_check1->setChecked(f.value(u"判定"_qs) != u"続行");
+    if (!m_view)
+        return;
+    const QHash<QString, QString>& f = m_view->repairDetail();
+    m_check1->setChecked(!f.isEmpty() && f.value(u"判定"_qs) != u"続行");
     for (int i = 0; i < m_values.size(); ++i) {
         const QString field = QString::fromUtf16(PanelFields[i].field);
-        if (field == u"受付日")
+        if (field == u"受付日" && !f.isEmpty())
             m_values[i]->setText(LongDateText(DateFromText(f.value(field))));
         else
             m_values[i]->setText(f.value(field));
@@ -355,111 +317,66 @@ void RepairWindow::ShowRepairDetail()
     m_check3->setChecked(deliveryFlag(flags));
 }
 
-void RepairWindow::repairClicked(ReportListView* list, int row)
-{
-    runGuarded(this, [&] {
-        SelectedRepairId = list->text(row, 0);
-        m_label26->setText(SelectedRepairId);
-        ShowRepairDetail();
-        m_query.RepairLogWhere = u" WHERE 修理ID ="_qs + SelectedRepairId;
-        LoadRepairLogList();
-        const QString customer = list->text(row, 3);
-        SelectedRepairName = customer.isEmpty() ? list->text(row, 4) : customer;
-        m_label24->setText(SelectedRepairName + u"　の　修理ログ"_qs);
-        m_buttons[14]->setVisible(true);
-    });
-}
-
-void RepairWindow::forgetRepair()
-{
-    SelectedRepairId = u"0"_qs;
-    SelectedRepairLogId = u"0"_qs;
-    m_label26->setText(SelectedRepairId);
-    m_label27->setText(SelectedRepairLogId);
-    m_buttons[14]->setVisible(false);
-}
-
 // ---------------------------------------------------------------- commands
 
-QAction* RepairWindow::toolbarButton(int index) const
+void RepairWindow::command(int index)
 {
-    return index >= 1 && index <= ButtonCount ? m_buttons[index] : nullptr;
-}
-
-void RepairWindow::triggerButton(int index)
-{
-    runGuarded(this, [&] {
-        switch (index) {
-        case 1:
-            emit switchToCustomerRequested();
-            break;
-        case 3:
-            close();
-            break;
-        case 4:
-            emit changeAccountRequested();
-            break;
-        case 5:
-            emit printRepairRequested();
-            break;
-        case 6:
-            emit settingsRequested();
-            break;
-        case 7:
-            emit searchRequested();
-            break;
-        case 9:
-            ToggleUnpaidList();
-            break;
-        case 11:
-            emit ownCompanyRequested();
-            break;
-        case 12:
-            emit makersRequested();
-            break;
-        case 13:
-            emit editorRequested(RepairKind, true);
-            break;
-        case 14:
-            emit editorRequested(RepairLogKind, true);
-            break;
-        case 16:
-            SetRepairFilter(u"続行"_qs);
-            break;
-        case 17:
-            SetRepairFilter(u"完了"_qs);
-            break;
-        case 18:
-            SetRepairFilter(u"全て"_qs);
-            break;
-        }
-    });
-}
-
-void RepairWindow::handleFunctionKey(int number, bool shift)
-{
-    if (shift) {
-        if (number <= 3)
-            triggerButton(15 + number);
+    if (!m_view)
         return;
+    switch (index) {
+    case 1:
+        emit switchRequested();
+        break;
+    case 3:
+        close();
+        break;
+    case 4:
+        emit changeAccountRequested();
+        break;
+    case 5:
+        emit printRequested();
+        break;
+    case 6:
+        emit settingsRequested();
+        break;
+    case 7:
+        emit searchRequested();
+        break;
+    case 9:
+        m_view->ToggleUnpaidList();
+        break;
+    case 11:
+        emit ownCompanyRequested();
+        break;
+    case 12:
+        emit makersRequested();
+        break;
+    case 13:
+        emit editorRequested(EditKind::Repair, true);
+        break;
+    case 14:
+        emit editorRequested(EditKind::RepairLog, true);
+        break;
+    case 16:
+        m_view->SetRepairFilter(u"続行"_qs);
+        break;
+    case 17:
+        m_view->SetRepairFilter(u"完了"_qs);
+        break;
+    case 18:
+        m_view->SetRepairFilter(u"全て"_qs);
+        break;
     }
-    static const int buttonForKey[13] = {0, 1, 3, 4, 5, 6, 7, 9, 11, 12, 13, 14, 0};
-    const int index = buttonForKey[number];
-    if (index == 0)
-        return;
-    // F11 acts only while its button is shown; the other keys act even
-    // when the unpaid view hides their buttons.
-    if (index == 14 && !m_buttons[14]->isVisible())
-        return;
-    triggerButton(index);
 }
 
-bool RepairWindow::windowKeyPress(QKeyEvent* event)
+int RepairWindow::buttonForKey(const FunctionKey& key) const
 {
-    // Every key is the window's, handled or not: the lists take none.
-    if (const auto key = functionKeyOf(event))
-        handleFunctionKey(key->number, key->shift);
-    return true;
+    if (key.shift)
+        return key.number <= 3 ? 15 + key.number : 0;
+    // The keys act even while the unpaid view hides their buttons; F11 only
+    // while button 14 shows.
+    static const int buttonForKey[13] = {0, 1, 3, 4, 5, 6, 7, 9, 11, 12, 13, 14, 0};
+    return buttonForKey[key.number];
 }
 
 // ---------------------------------------------------------------- panel access
@@ -468,6 +385,8 @@ void RepairWindow::setOperatorNames(const QStringList& names)
 {
     m_combo2->clear();
     m_combo2->addItems(names);
+    if (m_view)
+        m_view->setOperatorNames(names);
 }
 
 namespace {
@@ -482,20 +401,7 @@ QStringList itemsOf(const QComboBox* combo)
 
 QStringList RepairWindow::operatorNames() const { return itemsOf(m_combo2); }
 QStringList RepairWindow::makerNames() const { return itemsOf(m_combo1); }
-
-QStringList RepairWindow::freeFieldCaptions() const
-{
-    QStringList captions;
-    for (int i = FirstFreeField; i < m_captions.size(); ++i)
-        captions << m_captions[i]->text();
-    return captions;
-}
-
-void RepairWindow::setFreeFieldCaptions(const QStringList& captions)
-{
-    for (int i = 0; i < 3; ++i)
-        m_captions[FirstFreeField + i]->setText(captions.value(i));
-}
+QStringList RepairWindow::freeFieldCaptions() const { return textsOf(m_freeCaptions); }
 
 QString RepairWindow::panelText(const QString& field) const
 {
@@ -511,11 +417,15 @@ bool RepairWindow::panelDelivery() const { return m_check3->isChecked(); }
 
 // ---------------------------------------------------------------- closing
 
-void RepairWindow::unload()
+void RepairWindow::clearLists()
 {
     m_repairList->clearRows();
     m_logList->clearRows();
-    emit unloading();
+}
+
+void RepairWindow::closeAccount()
+{
+    m_view.reset();
     SessionState::instance().RepairAccountName.clear();
     Connections::instance().CloseRepairDatabase();
 }

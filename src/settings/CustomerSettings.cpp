@@ -53,18 +53,23 @@ QString orderDirection(const QString& stored)
     return stored == u"1" ? u" DESC"_qs : QString();
 }
 
-CustomerSortClauses BuildCustomerSortClauses(Database& db)
+std::array<QString, 6> sortPieces(Database& db, const std::array<OrderClause, 3>& lists)
 {
     const ResultSet result = ReadSettingsRow(db);
     const Row row = result.first();
-    CustomerSortClauses sort;
-    sort.UserOrderBy = userOrderClause(row.text(u"並べ01"_qs));
-    sort.UserOrderDesc = orderDirection(row.text(u"並べ02"_qs));
-    sort.SubjectOrderBy = subjectOrderClause(row.text(u"並べ03"_qs));
-    sort.SubjectOrderDesc = orderDirection(row.text(u"並べ04"_qs));
-    sort.LogOrderBy = logOrderClause(row.text(u"並べ05"_qs));
-    sort.LogOrderDesc = orderDirection(row.text(u"並べ06"_qs));
-    return sort;
+    std::array<QString, 6> pieces;
+    for (int i = 0; i < 3; ++i) {
+        const auto field = [&](int n) { return QStringLiteral("並べ%1").arg(n, 2, 10, QLatin1Char('0')); };
+        pieces[size_t(2 * i)] = lists[size_t(i)](row.text(field(2 * i + 1)));
+        pieces[size_t(2 * i + 1)] = orderDirection(row.text(field(2 * i + 2)));
+    }
+    return pieces;
+}
+
+CustomerSortClauses BuildCustomerSortClauses(Database& db)
+{
+    const auto p = sortPieces(db, {userOrderClause, subjectOrderClause, logOrderClause});
+    return {p[0], p[1], p[2], p[3], p[4], p[5]};
 }
 
 QStringList CustomerFieldCaptions(Database& db)

@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <array>
+
 namespace horunea {
 
 class Database;
@@ -25,6 +27,12 @@ QString userOrderClause(const QString& stored);
 QString subjectOrderClause(const QString& stored);
 QString logOrderClause(const QString& stored);
 QString orderDirection(const QString& stored); // " DESC" for 1, else empty
+
+// The six sort pieces of an account database's three lists, from 並べ01 …
+// 並べ06 of its settings row: each list's clause by its choice table, then
+// its direction.
+using OrderClause = QString (*)(const QString& stored);
+std::array<QString, 6> sortPieces(Database& db, const std::array<OrderClause, 3>& lists);
 
 // Reads 並べ01 … 並べ06 of the settings row and builds the six sort pieces.
 CustomerSortClauses BuildCustomerSortClauses(Database& db);

@@ -41,16 +41,8 @@ QString repairLogOrderClause(const QString& stored)
 
 RepairSortClauses BuildRepairSortClauses(Database& db)
 {
-    const ResultSet result = ReadSettingsRow(db);
-    const Row row = result.first();
-    RepairSortClauses sort;
-    sort.RepairOrderBy = repairOrderClause(row.text(u"並べ01"_qs));
-    sort.RepairOrderDesc = orderDirection(row.text(u"並べ02"_qs));
-    sort.UnpaidOrderBy = unpaidOrderClause(row.text(u"並べ03"_qs));
-    sort.UnpaidOrderDesc = orderDirection(row.text(u"並べ04"_qs));
-    sort.RepairLogOrderBy = repairLogOrderClause(row.text(u"並べ05"_qs));
-    sort.RepairLogOrderDesc = orderDirection(row.text(u"並べ06"_qs));
-    return sort;
+    const auto p = sortPieces(db, {repairOrderClause, unpaidOrderClause, repairLogOrderClause});
+    return {p[0], p[1], p[2], p[3], p[4], p[5]};
 }
 
 QStringList RepairFieldCaptions(Database& db)

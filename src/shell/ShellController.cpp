@@ -231,7 +231,7 @@ void ShellController::bringBack(QMainWindow* window, Qt::WindowStates state)
 
 void ShellController::wireRepairWindow(RepairWindow* window)
 {
-    connect(window, &RepairWindow::switchToCustomerRequested, this,
+    connect(window, &RepairWindow::switchRequested, this,
             &ShellController::SwitchToCustomerWindow);
     connect(window, &RepairWindow::changeAccountRequested, this, [this, window] {
         showReducedMenu(MainMenuWindow::Layout::RepairOnlyMenu, window);
@@ -242,13 +242,17 @@ void ShellController::wireRepairWindow(RepairWindow* window)
         else if (m_customerWindow)
             bringBack(m_customerWindow, SessionState::instance().CustomerWindowState);
     });
-    connect(window, &RepairWindow::editorRequested, window, [window](int kind, bool isNew) {
-        RecordEditorDialog::OpenEditor(window, kind, isNew);
+    connect(window, &RepairWindow::editorRequested, window, [window](EditKind kind, bool isNew) {
+        if (window->view())
+            RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
     });
     connect(window, &RepairWindow::makersRequested, window, [window] {
         MakerWindow makers(window);
         makers.exec();
-        runGuarded(window, [window] { window->LoadMakerCombo(); });
+        runGuarded(window, [window] {
+            if (window->view())
+                window->view()->LoadMakerCombo();
+        });
     });
     connect(window, &RepairWindow::ownCompanyRequested, window, [window] {
         OwnCompanyWindow company(window);
@@ -272,14 +276,14 @@ void ShellController::SwitchToCustomerWindow()
 
 void ShellController::wireCustomerWindow(CustomerWindow* window)
 {
-    connect(window, &CustomerWindow::switchToRepairRequested, this,
-            &ShellController::SwitchToRepairWindow);
-    connect(window, &CustomerWindow::changeOperatorRequested, this, [this, window] {
+    connect(window, &CustomerWindow::switchRequested, this, &ShellController::SwitchToRepairWindow);
+    connect(window, &CustomerWindow::changeAccountRequested, this, [this, window] {
         showReducedMenu(MainMenuWindow::Layout::CustomerOnlyMenu, window);
     });
     connect(window, &CustomerWindow::unloading, this, &ShellController::customerWindowUnloading);
-    connect(window, &CustomerWindow::editorRequested, window, [window](int kind, bool isNew) {
-        RecordEditorDialog::OpenEditor(window, kind, isNew);
+    connect(window, &CustomerWindow::editorRequested, window, [window](EditKind kind, bool isNew) {
+        if (window->view())
+            RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
     });
 }
 

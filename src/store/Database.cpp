@@ -191,7 +191,8 @@ Database::Database(sqlite3* db, QString path) : m_db(db), m_path(std::move(path)
 
 Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
-      m_names(std::move(other.m_names)), m_tables(std::move(other.m_tables))
+      m_names(std::move(other.m_names)), m_tables(std::move(other.m_tables)),
+      m_savepoints(std::exchange(other.m_savepoints, 0))
 {
 }
 
@@ -203,6 +204,7 @@ Database& Database::operator=(Database&& other) noexcept
         m_path = std::move(other.m_path);
         m_names = std::move(other.m_names);
         m_tables = std::move(other.m_tables);
+        m_savepoints = std::exchange(other.m_savepoints, 0);
     }
     return *this;
 }
@@ -435,11 +437,12 @@ int Database::remove(const QString& table, const QString& condition)
         QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(resolvedName(table)), condition));
 }
 
-ListRows Database::textRows(const QString& sql, const QStringList& fields)
+ListRows Database::textRows(const QString& sql, const QStringList& fields,
+                            const QVariantList& params)
 {
     ListRows rows;
     QList<int> columns;
-    forEachRow(sql, {}, [&](const Row& row) {
+    forEachRow(sql, params, [&](const Row& row) {
         if (columns.isEmpty())
             for (const QString& f : fields)
                 columns << row.columns().indexOf(f);
@@ -468,34 +471,60 @@ bool isKeyText(const QString& key)
     return true;
 }
 
-QString keyCondition(const QString& field, const QString& key)
+const QString& checkedKey(const QString& key)
 {
     if (!isKeyText(key))
         throw StoreError(QStringLiteral("記録の番号が正しくありません: %1").arg(key));
-    return field + u" ="_qs + key;
+    return key;
+}
+
+QString keyCondition(const QString& field, const QString& key)
+{
+    return field + u" ="_qs + checkedKey(key);
 }
 
 // ---------------------------------------------------------------- Transaction
 
+bool Database::inTransaction() const
+{
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
 Transaction::Transaction(Database& db) : m_db(db)
 {
-    m_db.execRaw(QStringLiteral("BEGIN IMMEDIATE"));
+    if (m_db.inTransaction()) {
+        m_savepoint = QStringLiteral("horunea_%1").arg(++m_db.m_savepoints);
+        m_db.execRaw(u"SAVEPOINT "_qs + m_savepoint);
+    } else {
+        m_db.execRaw(QStringLiteral("BEGIN IMMEDIATE"));
+    }
 }
 
 Transaction::~Transaction()
 {
-    if (!m_done) {
-        try {
+    if (m_done)
+        return;
+    try {
+        if (m_savepoint.isEmpty()) {
             m_db.execRaw(QStringLiteral("ROLLBACK"));
-        } catch (const StoreError&) {
-            // Nothing more can be done while unwinding.
+        } else {
+            m_db.execRaw(u"ROLLBACK TO "_qs + m_savepoint);
+            m_db.execRaw(u"RELEASE "_qs + m_savepoint);
+            --m_db.m_savepoints;
         }
+    } catch (const StoreError&) {
+        // Nothing more can be done while unwinding.
     }
 }
 
 void Transaction::commit()
 {
-    m_db.execRaw(QStringLiteral("COMMIT"));
+    if (m_savepoint.isEmpty()) {
+        m_db.execRaw(QStringLiteral("COMMIT"));
+    } else {
+        m_db.execRaw(u"RELEASE "_qs + m_savepoint);
+        --m_db.m_savepoints;
+    }
     m_done = true;
 }
 

@@ -126,12 +126,15 @@ public:
 
     // The named fields of every row as text, in the order given (Null, or a
     // field the result lacks, as empty): what a list shows.
-    ListRows textRows(const QString& sql, const QStringList& fields);
+    ListRows textRows(const QString& sql, const QStringList& fields,
+                      const QVariantList& params = {});
 
     // The first column of the first row, as a number (0 for none or Null).
     qint64 scalar(const QString& sql, const QVariantList& params = {});
 
     QStringList tableNames() const;
+    // True while a transaction is open on this connection.
+    bool inTransaction() const;
 
 private:
     explicit Database(sqlite3* db, QString path);
@@ -142,14 +145,21 @@ private:
     QString m_path;
     NameMap m_names;
     QStringList m_tables;
+    int m_savepoints = 0;
+    friend class Transaction;
 };
 
 // Keys travel as text and are appended to SQL text after "="; only digits
 // may be. Returns field + " =" + key, or throws StoreError for anything else.
 bool isKeyText(const QString& key);
+// The key itself when it may go into SQL text; throws StoreError otherwise.
+const QString& checkedKey(const QString& key);
 QString keyCondition(const QString& field, const QString& key);
 
-// Groups writes: rolls back unless commit() ran.
+// Groups writes: rolls back unless commit() ran. Inside a transaction that
+// is already open (an import running storage operations, say) it is a
+// savepoint: its own rollback undoes only its part, and nothing is final
+// before the outermost one commits.
 class Transaction
 {
 public:
@@ -161,6 +171,7 @@ public:
 
 private:
     Database& m_db;
+    QString m_savepoint; // empty for the outermost transaction
     bool m_done = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariant>
 
 namespace horunea {
 
@@ -15,6 +16,11 @@ QString DateText(const QDate& date);
 // The date in the first 10 characters ("yyyy/mm/dd") of a stored date text;
 // an invalid QDate when they are not a date.
 QDate DateFromText(const QString& text);
+// A date as a record stores it: its DateText, or Null for no date.
+inline QVariant StoredDate(const QDate& date)
+{
+    return date.isValid() ? QVariant(DateText(date)) : QVariant();
+}
 // "yyyy年mm月dd日 aaaa", as the repair detail shows it.
 QString LongDateText(const QDate& date);
 // The date in the first 11 characters ("yyyy年mm月dd日") of a long date text.

@@ -1,10 +1,13 @@
 #include "ui/DataWindow.h"
 
+#include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 
 namespace horunea {
 
@@ -13,6 +16,9 @@ DataWindow::DataWindow(Qt::WindowStates* savedState, QWidget* parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(programFont());
+    m_central = new QWidget(this);
+    m_central->setObjectName(u"Client"_qs);
+    setCentralWidget(m_central);
     qApp->installEventFilter(this);
 }
 
@@ -21,12 +27,66 @@ DataWindow::~DataWindow()
     qApp->removeEventFilter(this);
 }
 
+void DataWindow::createToolbar(int count, const QList<ToolbarButton>& specs,
+                               const QList<int>& hidden, const QList<MenuItem>& printItems)
+{
+    m_buttons = createDataToolbar(this, count, specs, [this](int index) { triggerButton(index); });
+    for (int index : hidden)
+        m_buttons[index]->setVisible(false);
+    attachDropDown(this, m_buttons[5], printItems,
+                   [this](const QString& key) { emit printListRequested(key); });
+}
+
+void DataWindow::setButtonVisible(int index, bool visible)
+{
+    m_buttons[index]->setVisible(visible);
+}
+
+QAction* DataWindow::toolbarButton(int index) const
+{
+    return index >= 1 && index < m_buttons.size() ? m_buttons[index] : nullptr;
+}
+
+void DataWindow::triggerButton(int index)
+{
+    runGuarded(this, [&] { command(index); });
+}
+
+QLabel* DataWindow::valueLabel(const QString& name, QWidget* parent)
+{
+    auto* value = new QLabel(parent);
+    value->setObjectName(name);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    value->setStyleSheet(u"background: white; border: 1px solid #c8ccd2; padding-left: 2px;"_qs);
+    return value;
+}
+
+void DataWindow::setTexts(const QList<QLabel*>& labels, const QStringList& texts)
+{
+    for (int i = 0; i < labels.size(); ++i)
+        labels[i]->setText(texts.value(i));
+}
+
+QStringList DataWindow::textsOf(const QList<QLabel*>& labels)
+{
+    QStringList texts;
+    for (const QLabel* label : labels)
+        texts << label->text();
+    return texts;
+}
+
 bool DataWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this && !QApplication::activeModalWidget())
-        return windowKeyPress(static_cast<QKeyEvent*>(event));
-    return QMainWindow::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this || QApplication::activeModalWidget())
+        return QMainWindow::eventFilter(watched, event);
+    const auto key = functionKeyOf(static_cast<QKeyEvent*>(event));
+    if (!key)
+        return consumesEveryKey();
+    const int index = buttonForKey(*key);
+    if (index > 0 && (!keyNeedsVisibleButton(index) || m_buttons[index]->isVisible()))
+        triggerButton(index);
+    return true;
 }
 
 void DataWindow::saveState()
@@ -55,7 +115,9 @@ void DataWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_unloaded) {
         m_unloaded = true;
-        unload();
+        clearLists();
+        emit unloading();
+        closeAccount();
     }
     QMainWindow::closeEvent(event);
 }

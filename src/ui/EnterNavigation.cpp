@@ -2,7 +2,9 @@
 
 #include "ui/InputMode.h"
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -22,7 +24,17 @@ void EnterNavigation::watch(QWidget* box)
 
 void EnterNavigation::chain(QWidget* from, QWidget* to)
 {
+    if (auto* button = qobject_cast<QAbstractButton*>(to); button && !qobject_cast<QCheckBox*>(to))
+        pressesOnEnter(button);
     chain(from, [to] { to->setFocus(Qt::TabFocusReason); });
+}
+
+void EnterNavigation::pressesOnEnter(QAbstractButton* button)
+{
+    if (m_buttons.contains(button))
+        return;
+    button->installEventFilter(this);
+    m_buttons.insert(button, button);
 }
 
 void EnterNavigation::chain(QWidget* from, std::function<void()> onEnter)
@@ -45,6 +57,15 @@ void EnterNavigation::onKey(QWidget* box, int key, std::function<void()> action)
 
 bool EnterNavigation::eventFilter(QObject* watched, QEvent* event)
 {
+    if (QAbstractButton* button = m_buttons.value(watched); button && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (button->isEnabled() && button->isVisible())
+                button->click();
+            return true;
+        }
+    }
     QWidget* box = m_boxOf.value(watched);
     if (!box)
         return false;

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QAbstractButton;
 class QComboBox;
 class QWidget;
 
@@ -20,7 +21,10 @@ class EnterNavigation : public QObject
 public:
     using QObject::QObject;
 
+    // Enter in from moves to to; when to is a button, Enter on it presses it.
     void chain(QWidget* from, QWidget* to);
+    // Enter (or the keypad's Enter) on a focused button presses it.
+    void pressesOnEnter(QAbstractButton* button);
     void chain(QWidget* from, std::function<void()> onEnter);
     void dropsDownOnEntry(QComboBox* combo);
     // An extra key of one box (the Up key of a reading box, say); the key is
@@ -37,6 +41,7 @@ private:
     QHash<QObject*, QHash<int, std::function<void()>>> m_keys;
     QHash<QObject*, QComboBox*> m_dropDowns;
     QHash<QObject*, QWidget*> m_boxOf; // inner line edits map to their box
+    QHash<QObject*, QAbstractButton*> m_buttons;
 };
 
 } // namespace horunea

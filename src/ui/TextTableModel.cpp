@@ -21,7 +21,12 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
-    return text(index.row(), index.column());
+    QString value = text(index.row(), index.column());
+    // A row stays one line high: its line breaks show as marks, and whole
+    // when the cell is pointed at.
+    if (role == Qt::DisplayRole && value.contains(u'\n'))
+        value.replace(u'\n', u'⏎');
+    return value;
 }
 
 QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -44,6 +44,9 @@ private slots:
     void changedSubjectWritesEmptyText();
     void addLogTakesOwnersFromHolders();
     void changedLogWritesEmptyText();
+    void nothingIsAddedUnderARecordThatIsNotThere_data();
+    void nothingIsAddedUnderARecordThatIsNotThere();
+    void changeCanKeepTheStoredDate();
     void deleteUserCascadesTwelveLogs();
     void deleteSubjectWithoutLogsRemovesOnlyIt();
     void deleteIsAllOrNothing();
@@ -114,7 +117,8 @@ void TstCustomerStorage::changedSubjectWritesEmptyText()
 {
     TempDataFolder folder;
     Database db = freshCustomerDatabase();
-    AddSubject(db, u"1"_qs, {QDate(2003, 8, 19), u"件"_qs, QString(), u"続行"_qs});
+    AddUser(db, userValues(u"ｱ"_qs, u"青木"_qs));
+    QCOMPARE(AddSubject(db, u"1"_qs, {QDate(2003, 8, 19), u"件"_qs, QString(), u"続行"_qs}), 1);
     QVERIFY(UpdateSubject(db, u"1"_qs, {QDate(2004, 1, 1), u"件"_qs, QString(), u"完了"_qs}));
     const ResultSet r = db.query(u"Select * From 件名 Where 件名ID =1"_qs);
     QVERIFY(!r.first().isNull(u"備考"_qs));
@@ -128,6 +132,10 @@ void TstCustomerStorage::addLogTakesOwnersFromHolders()
 {
     TempDataFolder folder;
     Database db = freshCustomerDatabase();
+    for (int i = 0; i < 3; ++i)
+        AddUser(db, userValues(u"ｱ"_qs, u"青木"_qs));
+    for (int i = 0; i < 5; ++i)
+        AddSubject(db, u"3"_qs, {QDate(2003, 8, 19), u"件"_qs, QString(), u"続行"_qs});
     const qint64 id = AddLog(db, u"5"_qs, u"3"_qs, {QDate(2003, 8, 19), QString(), u"電話"_qs});
     const ResultSet r = db.query(u"Select * From ログ Where ログID ="_qs + QString::number(id));
     QCOMPARE(r.first().integer(u"件名ID"_qs), 5);
@@ -136,11 +144,67 @@ void TstCustomerStorage::addLogTakesOwnersFromHolders()
     QCOMPARE(r.first().text(u"ログ"_qs), u"電話"_qs);
 }
 
+void TstCustomerStorage::nothingIsAddedUnderARecordThatIsNotThere_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("user");
+    QTest::newRow("subject of no user") << u"subject"_qs << QString() << u"0"_qs;
+    QTest::newRow("subject of a deleted user") << u"subject"_qs << QString() << u"2"_qs;
+    QTest::newRow("log of subject 0") << u"log"_qs << u"0"_qs << u"1"_qs;
+    QTest::newRow("log of a deleted subject") << u"log"_qs << u"2"_qs << u"1"_qs;
+    QTest::newRow("log under another user") << u"log"_qs << u"1"_qs << u"3"_qs;
+}
+
+void TstCustomerStorage::nothingIsAddedUnderARecordThatIsNotThere()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, subject);
+    QFETCH(QString, user);
+    TempDataFolder folder;
+    Database db = freshCustomerDatabase();
+    for (int i = 0; i < 3; ++i)
+        AddUser(db, userValues(u"ｱ"_qs, u"青木"_qs));
+    AddSubject(db, u"1"_qs, {QDate(2003, 8, 19), u"一"_qs, QString(), u"続行"_qs});
+    AddSubject(db, u"1"_qs, {QDate(2003, 8, 19), u"二"_qs, QString(), u"続行"_qs});
+    QVERIFY(DeleteUser(db, u"2"_qs));
+    QVERIFY(DeleteSubject(db, u"2"_qs));
+    if (kind == u"subject")
+        QCOMPARE(AddSubject(db, user, {QDate(2003, 8, 19), u"件"_qs, QString(), u"続行"_qs}), 0);
+    else
+        QCOMPARE(AddLog(db, subject, user, {QDate(2003, 8, 19), u"山田"_qs, u"電話"_qs}), 0);
+    QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM 件名"_qs), 1);
+    QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM ログ"_qs), 0);
+}
+
+void TstCustomerStorage::changeCanKeepTheStoredDate()
+{
+    TempDataFolder folder;
+    Database db = freshCustomerDatabase();
+    AddUser(db, userValues(u"ｱ"_qs, u"青木"_qs));
+    db.insert(u"件名"_qs, {{u"ユーザーID"_qs, 1}, {u"件名"_qs, u"件"_qs}}); // 登録日 Null
+    db.insert(u"ログ"_qs, {{u"件名ID"_qs, 1}, {u"ユーザーID"_qs, 1}, {u"登録日"_qs, u"不明"_qs}});
+    SubjectRecord subject{QDate(2004, 1, 1), u"件2"_qs, QString(), u"続行"_qs};
+    subject.keepDate = true;
+    LogRecord log{QDate(2004, 1, 1), u"山田"_qs, u"電話"_qs};
+    log.keepDate = true;
+    QVERIFY(UpdateSubject(db, u"1"_qs, subject));
+    QVERIFY(UpdateLog(db, u"1"_qs, log));
+    const ResultSet s = db.query(u"Select * From 件名"_qs);
+    QVERIFY(s.first().isNull(u"登録日"_qs));
+    QCOMPARE(s.first().text(u"件名"_qs), u"件2"_qs);
+    const ResultSet l = db.query(u"Select * From ログ"_qs);
+    QCOMPARE(l.first().text(u"登録日"_qs), u"不明"_qs);
+    QCOMPARE(l.first().text(u"ログ"_qs), u"電話"_qs);
+}
+
 void TstCustomerStorage::changedLogWritesEmptyText()
 {
     TempDataFolder folder;
     Database db = freshCustomerDatabase();
-    AddLog(db, u"1"_qs, u"1"_qs, {QDate(2003, 8, 19), u"山田"_qs, u"電話"_qs});
+    AddUser(db, userValues(u"ｱ"_qs, u"青木"_qs));
+    AddSubject(db, u"1"_qs, {QDate(2003, 8, 19), u"件"_qs, QString(), u"続行"_qs});
+    QCOMPARE(AddLog(db, u"1"_qs, u"1"_qs, {QDate(2003, 8, 19), u"山田"_qs, u"電話"_qs}), 1);
     QVERIFY(UpdateLog(db, u"1"_qs, {QDate(2003, 8, 20), QString(), u"訪問"_qs}));
     const ResultSet r = db.query(u"Select * From ログ Where ログID =1"_qs);
     QVERIFY(!r.first().isNull(u"記録者"_qs));

@@ -315,8 +315,8 @@ void TstCustomerWindow::clickingUserFillsPanel()
     w->toolbarButton(21)->trigger();
     const QStringList before = column(w->subjectList(), 4);
     clickRow(w->userList(), rowOf(w->userList(), 1, u"加藤"_qs));
-    QCOMPARE(w->SelectedUserId, QString::number(s.kato));
-    QCOMPARE(w->SelectedUserName, u"加藤"_qs);
+    QCOMPARE(w->view()->SelectedUserId, QString::number(s.kato));
+    QCOMPARE(w->view()->SelectedUserName, u"加藤"_qs);
     const QStringList panel = w->panelValues();
     QCOMPARE(panel.size(), 21);
     QCOMPARE(panel[0], u"ｶﾄｳ"_qs);
@@ -340,18 +340,18 @@ void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()
     w->toolbarButton(21)->trigger();
     clickRow(w->userList(), rowOf(w->userList(), 1, u"加藤"_qs));
     clickRow(w->subjectList(), rowOf(w->subjectList(), 4, u"見積"_qs));
-    QCOMPARE(w->SelectedUserId, QString::number(s.kawai));
-    QCOMPARE(w->SelectedSubjectId, QString::number(s.kawaiOpen));
-    QCOMPARE(w->SelectedSubjectTitle, u"見積"_qs);
+    QCOMPARE(w->view()->SelectedUserId, QString::number(s.kawai));
+    QCOMPARE(w->view()->SelectedSubjectId, QString::number(s.kawaiOpen));
+    QCOMPARE(w->view()->SelectedSubjectTitle, u"見積"_qs);
     QCOMPARE(w->panelValues().at(1), u"河合"_qs);
     QCOMPARE(child<QLabel>(w, u"Label23"_qs)->text(), u"　河合 の件名表示"_qs);
     QCOMPARE(child<QLabel>(w, u"Label25"_qs)->text(), u"　見積 のログ(メモ)表示"_qs);
-    QCOMPARE(w->query().LogWhere, u" WHERE 件名ID ="_qs + QString::number(s.kawaiOpen));
+    QCOMPARE(w->view()->query().LogWhere.text, u" WHERE 件名ID ="_qs + QString::number(s.kawaiOpen));
     QVERIFY(w->toolbarButton(11)->isVisible());
     clickRow(w->subjectList(), rowOf(w->subjectList(), 4, u"複合機"_qs));
     QCOMPARE(column(w->logList(), 5), (QStringList{u"訪問した"_qs, u"電話した"_qs}));
     clickRow(w->logList(), 1);
-    QCOMPARE(w->SelectedLogId, w->logList()->text(1, 0));
+    QCOMPARE(w->view()->SelectedLogId, w->logList()->text(1, 0));
 }
 
 namespace {
@@ -363,7 +363,7 @@ QString editorOpenedBy(const std::function<void()>& action)
     QString opened;
     QTimer::singleShot(0, [&opened] {
         if (auto* editor = qobject_cast<RecordEditorDialog*>(QApplication::activeModalWidget())) {
-            opened = QString::number(editor->mode().EditKind) +
+            opened = QString::number(int(editor->mode().EditKind)) +
                      (editor->mode().EditIsNew ? u"/new"_qs : u"/change"_qs);
             editor->reject();
         }

@@ -4,6 +4,7 @@
 #include "customer/CustomerLists.h"
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
+#include "ui/MultiLineBox.h"
 #include "shell/SessionState.h"
 #include "shell/ShellController.h"
 #include "store/DateText.h"
@@ -36,6 +37,27 @@ void withEditor(const std::function<void()>& open, const std::function<void(Reco
 QLineEdit* box(QWidget* editor, int n)
 {
     return child<QLineEdit>(editor, QStringLiteral("Text%1").arg(n));
+}
+
+// The boxes of logs and remarks, which keep line breaks.
+MultiLineBox* lines(QWidget* editor, int n)
+{
+    return child<MultiLineBox>(editor, QStringLiteral("Text%1").arg(n));
+}
+
+QString textOf(QWidget* box)
+{
+    if (auto* multi = qobject_cast<MultiLineBox*>(box))
+        return multi->text();
+    return static_cast<QLineEdit*>(box)->text();
+}
+
+void setTextOf(QWidget* box, const QString& text)
+{
+    if (auto* multi = qobject_cast<MultiLineBox*>(box))
+        multi->setText(text);
+    else
+        static_cast<QLineEdit*>(box)->setText(text);
 }
 
 } // namespace
@@ -151,27 +173,27 @@ void TstRecordEditor::missingMandatoryKeepsDialogAndEntries()
     clickRow(w->subjectList(), 0);
     withEditor([w, kind] { QTest::keyClick(w->userList(), Qt::Key(Qt::Key_F6 + kind)); },
                [&](RecordEditorDialog* e) {
-                   QLineEdit* kept = nullptr;
-                   QLineEdit* empty = nullptr;
+                   QWidget* kept = nullptr;
+                   QWidget* empty = nullptr;
                    if (kind == 1) {
                        kept = box(e, 32);
                        empty = box(e, 31);
                        box(e, 39)->setText(u"会社"_qs);
                    } else if (kind == 2) {
-                       kept = box(e, 23);
+                       kept = lines(e, 23);
                        empty = box(e, 22);
                    } else {
                        kept = nullptr;
-                       empty = box(e, 24);
+                       empty = lines(e, 24);
                    }
                    if (kept)
-                       kept->setText(u"入力済み"_qs);
+                       setTextOf(kept, u"入力済み"_qs);
                    child<QPushButton>(e, u"Command1"_qs)->click();
                    QCOMPARE(m_dialogs->lastMessage(), message);
                    QCOMPARE(m_dialogs->messages.last().icon, Dialogs::Icon::Critical);
                    QVERIFY(e->isVisible());
                    if (kept)
-                       QCOMPARE(kept->text(), u"入力済み"_qs);
+                       QCOMPARE(textOf(kept), u"入力済み"_qs);
                    QVERIFY(empty->hasFocus());
                });
     Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
@@ -219,7 +241,7 @@ void TstRecordEditor::deleteUserAskedFirst()
                });
     QCOMPARE(w->userList()->rowCount(), 0);
     QCOMPARE(w->subjectList()->rowCount(), 0);
-    QCOMPARE(w->SelectedUserId, u"0"_qs);
+    QCOMPARE(w->view()->SelectedUserId, u"0"_qs);
     Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
     QCOMPARE(db.scalar(u"SELECT count(*) as ma1 FROM ログ"_qs), 0);
     // With the user gone, F8 adds nothing.
@@ -280,13 +302,13 @@ void TstRecordEditor::logAddChangeDeleteAndReset()
                    QCOMPARE(recorder->itemText(1), u"佐藤"_qs);
                    recorder->setEditText(u"佐藤"_qs);
                    child<QDateEdit>(e, u"DTPicker2"_qs)->setDate(QDate(2004, 1, 1));
-                   box(e, 24)->setText(u"書きかけ"_qs);
+                   lines(e, 24)->setText(u"書きかけ"_qs);
                    child<QPushButton>(e, u"Command2"_qs)->click(); // 初期化
                    QCOMPARE(recorder->currentText(), u"山田"_qs);
                    QCOMPARE(child<QDateEdit>(e, u"DTPicker2"_qs)->date(), QDate(2003, 8, 19));
-                   QCOMPARE(box(e, 24)->text(), QString());
+                   QCOMPARE(lines(e, 24)->text(), QString());
                    QVERIFY(e->isVisible());
-                   box(e, 24)->setText(u"納品した"_qs);
+                   lines(e, 24)->setText(u"納品した"_qs);
                    child<QPushButton>(e, u"Command1"_qs)->click();
                });
     QCOMPARE(column(w->logList(), 5), (QStringList{u"訪問した"_qs, u"納品した"_qs}));
@@ -295,9 +317,9 @@ void TstRecordEditor::logAddChangeDeleteAndReset()
     withEditor([w] { clickRow(w->logList(), 1, true); },
                [](RecordEditorDialog* e) {
                    QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(), u"複合機 のログを変更・削除します"_qs);
-                   QCOMPARE(box(e, 24)->text(), u"納品した"_qs);
+                   QCOMPARE(lines(e, 24)->text(), u"納品した"_qs);
                    child<QComboBox>(e, u"Combo2"_qs)->setEditText(QString());
-                   box(e, 24)->setText(u"納品済み"_qs);
+                   lines(e, 24)->setText(u"納品済み"_qs);
                    child<QPushButton>(e, u"Command1"_qs)->click();
                });
     QCOMPARE(column(w->logList(), 5).last(), u"納品済み"_qs);
@@ -321,7 +343,8 @@ void TstRecordEditor::enterWalksTheWholeUserGroup()
                    }
                    visited << QApplication::focusWidget()->objectName();
                    for (int n = 31; n <= 51; ++n)
-                       QCOMPARE(box(e, n)->text(), QString()); // Enter is never typed
+                       QCOMPARE(textOf(e->findChild<QWidget*>(QStringLiteral("Text%1").arg(n))),
+                                QString()); // Enter is never typed
                });
     QStringList expected;
     for (int n = 31; n <= 51; ++n)
@@ -362,8 +385,8 @@ void TstRecordEditor::enterWalksSubjectAndLogGroups()
                    QTRY_VERIFY(recorder->view()->isVisible());
                    recorder->hidePopup();
                    QTest::keyClick(recorder, Qt::Key_Return);
-                   QVERIFY(box(e, 24)->hasFocus());
-                   QTest::keyClick(box(e, 24), Qt::Key_Return);
+                   QVERIFY(lines(e, 24)->hasFocus());
+                   QTest::keyClick(lines(e, 24), Qt::Key_Return);
                    QVERIFY(child<QPushButton>(e, u"Command1"_qs)->hasFocus());
                });
 }
@@ -461,7 +484,8 @@ void TstRecordEditor::inputModesOfTheBoxes()
                        QVERIFY2(!box(e, n)->testAttribute(Qt::WA_InputMethodEnabled),
                                 qPrintable(QString::number(n)));
                    for (int n : {31, 32, 37, 39, 46, 51})
-                       QVERIFY2(box(e, n)->testAttribute(Qt::WA_InputMethodEnabled),
+                       QVERIFY2(e->findChild<QWidget*>(QStringLiteral("Text%1").arg(n))
+                                    ->testAttribute(Qt::WA_InputMethodEnabled),
                                 qPrintable(QString::number(n)));
                });
 }

@@ -3,6 +3,7 @@
 
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
+#include "ui/MultiLineBox.h"
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
 #include "repair/RepairStorage.h"
@@ -120,7 +121,7 @@ void TstRepairWindow::openShowsUnfinishedRepairs()
     QCOMPARE(SessionState::instance().RepairAccountName, u"修理係"_qs);
     QCOMPARE(column(w->repairList(), 0), (QStringList{QString::number(m_open), QString::number(m_companyOnly)}));
     QCOMPARE(w->repairLogList()->rowCount(), 0);
-    QCOMPARE(w->SelectedRepairId, u"0"_qs);
+    QCOMPARE(w->view()->SelectedRepairId, u"0"_qs);
     QCOMPARE(labelText(w, 26), u"0"_qs);
     QCOMPARE(labelText(w, 23), u"終了していない修理"_qs);
     QVERIFY(!w->toolbarButton(14)->isVisible());
@@ -144,7 +145,7 @@ void TstRepairWindow::filtersByShiftKeysEmptyTheLogList()
         QCOMPARE(labelText(w, 23), heading);
         QCOMPARE(w->repairList()->rowCount(), rows);
         QCOMPARE(w->repairLogList()->rowCount(), 0);
-        QCOMPARE(w->SelectedRepairId, QString::number(m_open));
+        QCOMPARE(w->view()->SelectedRepairId, QString::number(m_open));
     }
     // Shift with Ctrl is no Shift key: Ctrl+Shift+F2 is F2, which closes.
     QPointer<RepairWindow> guard = w;
@@ -171,10 +172,10 @@ void TstRepairWindow::unpaidToggleHidesButtonsWhoseKeysStillAct()
     QVERIFY(!QApplication::activeModalWidget());
     clickRow(w->unpaidList(), 0);
     QVERIFY(w->toolbarButton(14)->isVisible());
-    QCOMPARE(w->SelectedRepairId, QString::number(m_open));
+    QCOMPARE(w->view()->SelectedRepairId, QString::number(m_open));
     QString opened;
     withModal([w] { QTest::keyClick(w->unpaidList(), Qt::Key_F11); },
-              [&](QDialog* d) { opened = QString::number(static_cast<RecordEditorDialog*>(d)->mode().EditKind); });
+              [&](QDialog* d) { opened = QString::number(int(static_cast<RecordEditorDialog*>(d)->mode().EditKind)); });
     QCOMPARE(opened, u"5"_qs);
     QTest::keyClick(w->unpaidList(), Qt::Key_F7);
     QVERIFY(!w->unpaidShown());
@@ -212,7 +213,7 @@ void TstRepairWindow::companyNameHeadsLogsWhenCustomerEmpty()
 {
     RepairWindow* w = openRepair();
     clickRow(w->repairList(), 1);
-    QCOMPARE(w->SelectedRepairName, u"北村商店"_qs);
+    QCOMPARE(w->view()->SelectedRepairName, u"北村商店"_qs);
     QCOMPARE(labelText(w, 24), u"北村商店　の　修理ログ"_qs);
     QCOMPARE(labelText(w, 2), QString());
 }
@@ -306,7 +307,7 @@ void TstRepairWindow::editorAddsAndChangesRepairLogs()
                   child<QPushButton>(e, u"Command1"_qs)->click();
                   QCOMPARE(m_dialogs->lastMessage(), u"ログは空白禁止です。"_qs);
                   QVERIFY(e->isVisible());
-                  child<QLineEdit>(e, u"Text19"_qs)->setText(u"修理完了"_qs);
+                  child<MultiLineBox>(e, u"Text19"_qs)->setText(u"修理完了"_qs);
                   child<QPushButton>(e, u"Command1"_qs)->click();
               });
     // Listed by date: today's entry (the 19th) comes first.
@@ -315,8 +316,8 @@ void TstRepairWindow::editorAddsAndChangesRepairLogs()
     withModal([w] { clickRow(w->repairLogList(), 0, true); },
               [&](QDialog* e) {
                   QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(), u"加藤 の修理ログを変更・削除します"_qs);
-                  QCOMPARE(child<QLineEdit>(e, u"Text19"_qs)->text(), u"修理完了"_qs);
-                  child<QLineEdit>(e, u"Text19"_qs)->setText(u"修理完了・納品"_qs);
+                  QCOMPARE(child<MultiLineBox>(e, u"Text19"_qs)->text(), u"修理完了"_qs);
+                  child<MultiLineBox>(e, u"Text19"_qs)->setText(u"修理完了・納品"_qs);
                   child<QPushButton>(e, u"Command1"_qs)->click();
               });
     QCOMPARE(column(w->repairLogList(), 4).at(0), u"修理完了・納品"_qs);
@@ -324,7 +325,7 @@ void TstRepairWindow::editorAddsAndChangesRepairLogs()
     clickRow(w->repairLogList(), 0);
     {
         Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
-        db.remove(u"修理ログ"_qs, u"修理ログID ="_qs + w->SelectedRepairLogId);
+        db.remove(u"修理ログ"_qs, u"修理ログID ="_qs + w->view()->SelectedRepairLogId);
     }
     withModal([w] { clickRow(w->repairLogList(), 0, true); },
               [&](QDialog* e) { child<QPushButton>(e, u"Command2"_qs)->click(); });

@@ -133,7 +133,7 @@ void TstScreenshots::customerWindow()
                                      {3, false, u"Form7-log"_qs}}) {
         if (kind == 3)
             clickRow(window->logList(), 0);
-        RecordEditorDialog editor(EditMode{kind, isNew}, window, window);
+        RecordEditorDialog editor(EditMode{EditKind(kind), isNew}, window->view(), window);
         save(&editor, name);
     }
     window->close();
@@ -182,7 +182,7 @@ void TstScreenshots::repairWindows()
     for (auto [kind, name] : {std::pair{4, u"Form7-repair"_qs}, {5, u"Form7-repair-log"_qs}}) {
         if (kind == 5)
             clickRow(window->repairLogList(), 0);
-        RecordEditorDialog editor(EditMode{kind, false}, window, window);
+        RecordEditorDialog editor(EditMode{EditKind(kind), false}, window->view(), window);
         save(&editor, name);
     }
     {

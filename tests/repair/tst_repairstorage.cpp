@@ -45,7 +45,7 @@ private slots:
     void flagsRoundTrip();
     void stateFollowsTheFinishedMark();
     void deleteRepairRemovesItsLogsAllOrNothing();
-    void repairLogWithRepairZeroBelongsToNone();
+    void repairLogOfNoRepairIsNotStored();
     void repairLogNullAndEmpty();
     void vanishedRecordsReportFalse();
     void filterConditions_data();
@@ -143,23 +143,25 @@ void TstRepairStorage::deleteRepairRemovesItsLogsAllOrNothing()
     QCOMPARE(count(db, u"修理"_qs), 1);
 }
 
-void TstRepairStorage::repairLogWithRepairZeroBelongsToNone()
+void TstRepairStorage::repairLogOfNoRepairIsNotStored()
 {
     TempDataFolder folder;
     Database db = freshRepairDatabase();
     addRepair(db, u"客"_qs, QString());
-    const qint64 id = AddRepairLog(db, u"0"_qs, {QDate(2003, 8, 19), u"山田"_qs, u"迷子"_qs});
-    const ResultSet r = db.query(u"Select * From 修理ログ Where 修理ログID ="_qs + QString::number(id));
-    QCOMPARE(r.first().integer(u"修理ID"_qs), 0);
-    RepairListQuery q;
-    q.RepairLogWhere = u" WHERE 修理ID =1"_qs;
-    QCOMPARE(LoadRepairLogRows(db, q.repairLogSql()).size(), size_t(0));
+    const qint64 gone = addRepair(db, u"客2"_qs, QString());
+    QVERIFY(DeleteRepair(db, QString::number(gone)));
+    for (const QString& repair : {u"0"_qs, QString::number(gone), u"99"_qs})
+        QCOMPARE(AddRepairLog(db, repair, {QDate(2003, 8, 19), u"山田"_qs, u"迷子"_qs}), 0);
+    QCOMPARE(count(db, u"修理ログ"_qs), 0);
+    QVERIFY(AddRepairLog(db, u"1"_qs, {QDate(2003, 8, 19), u"山田"_qs, u"ログ"_qs}) > 0);
+    QCOMPARE(count(db, u"修理ログ"_qs), 1);
 }
 
 void TstRepairStorage::repairLogNullAndEmpty()
 {
     TempDataFolder folder;
     Database db = freshRepairDatabase();
+    addRepair(db, u"客"_qs, QString());
     const qint64 id = AddRepairLog(db, u"1"_qs, {QDate(2003, 8, 19), QString(), u"ログ"_qs});
     const QString where = u"Select * From 修理ログ Where 修理ログID ="_qs + QString::number(id);
     QVERIFY(db.query(where).first().isNull(u"記録者"_qs));

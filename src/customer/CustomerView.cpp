@@ -1,0 +1,238 @@
+#include "customer/CustomerView.h"
+
+#include "settings/CustomerSettings.h"
+#include "store/Database.h"
+
+namespace horunea {
+
+namespace {
+
+const QString NoKey = u"0"_qs;
+
+QStringList emptyDetail()
+{
+    return QStringList(userDetailFields().size(), QString());
+}
+
+} // namespace
+
+CustomerView::CustomerView(Database& db, QObject* parent)
+    : QObject(parent), m_db(&db), m_detail(emptyDetail()), m_userHeading(u"ユーザー表示"_qs)
+{
+    m_filterHeading = m_query.ApplySubjectFilter(false, NoKey);
+}
+
+void CustomerView::OpenCustomerWindow()
+{
+    m_query = CustomerListQuery();
+    SelectedUserId = SelectedSubjectId = SelectedLogId = NoKey;
+    SelectedUserName.clear();
+    SelectedSubjectTitle.clear();
+    m_detail = emptyDetail();
+    m_userHeading = u"ユーザー表示"_qs;
+    m_individual = m_individualEnabled = false;
+    m_query.SubjectFilter = u"続行"_qs;
+    ApplySubjectFilter();
+    m_query.resetLogQuery();
+    m_query.setSortClauses(BuildCustomerSortClauses(*m_db));
+    LoadUserList();
+    LoadSubjectList();
+    LoadLogList();
+    m_freeCaptions = CustomerFieldCaptions(*m_db);
+    emit detailChanged();
+    emit captionsChanged();
+    emit stateChanged();
+}
+
+void CustomerView::LoadUserList()
+{
+    m_users = LoadUserRows(*m_db, m_query.userStatement());
+    m_userRow = -1;
+    emit userListChanged();
+}
+
+void CustomerView::LoadSubjectList()
+{
+    m_subjects = LoadSubjectRows(*m_db, m_query.subjectStatement());
+    m_subjectRow = -1;
+    emit subjectListChanged();
+}
+
+void CustomerView::LoadLogList()
+{
+    m_logs = LoadLogRows(*m_db, m_query.logStatement());
+    m_logRow = -1;
+    emit logListChanged();
+}
+
+void CustomerView::ShowUserDetail()
+{
+    const QStringList values = ReadUserDetail(*m_db, SelectedUserId);
+    m_detail = values.isEmpty() ? emptyDetail() : values;
+    emit detailChanged();
+}
+
+void CustomerView::ApplySubjectFilter()
+{
+    m_filterHeading = m_query.ApplySubjectFilter(m_individual, SelectedUserId);
+    emit stateChanged();
+}
+
+void CustomerView::selectKanaRow(KanaRow row)
+{
+    m_userHeading = kanaRowHeading(row);
+    m_query.UserWhere = kanaRowCondition(row);
+    LoadUserList();
+    emit stateChanged();
+}
+
+void CustomerView::setSubjectFilter(const QString& filter)
+{
+    m_query.SubjectFilter = filter;
+    ApplySubjectFilter();
+    LoadSubjectList();
+    showNoLogs();
+}
+
+void CustomerView::setIndividual(bool on)
+{
+    m_individual = on;
+    ApplySubjectFilter();
+    LoadSubjectList();
+    showNoLogs();
+}
+
+void CustomerView::selectUser(int row)
+{
+    if (row < 0 || size_t(row) >= m_users.size())
+        return;
+    const QStringList& user = m_users[size_t(row)];
+    SelectedUserId = checkedKey(cell(user, UserColumn::Id));
+    SelectedUserName = cell(user, UserColumn::Name);
+    m_userRow = row;
+    ShowUserDetail();
+    if (m_individual) {
+        ApplySubjectFilter();
+        LoadSubjectList();
+    }
+    m_individualEnabled = true;
+    showNoLogs();
+}
+
+void CustomerView::selectSubject(int row)
+{
+    if (row < 0 || size_t(row) >= m_subjects.size())
+        return;
+    const QStringList subject = m_subjects[size_t(row)];
+    const QString subjectId = checkedKey(cell(subject, SubjectColumn::Id));
+    SelectedUserName = cell(subject, SubjectColumn::UserName);
+    SelectedSubjectTitle = cell(subject, SubjectColumn::Title);
+    SelectedUserId = checkedKey(cell(subject, SubjectColumn::UserId));
+    SelectedSubjectId = subjectId;
+    SelectedLogId = NoKey;
+    m_subjectRow = row;
+    ShowUserDetail();
+    m_query.showLogsOf(SelectedSubjectId);
+    LoadLogList();
+    m_individualEnabled = true;
+    emit stateChanged();
+}
+
+void CustomerView::selectLog(int row)
+{
+    if (row < 0 || size_t(row) >= m_logs.size())
+        return;
+    SelectedLogId = checkedKey(cell(m_logs[size_t(row)], LogColumn::Id));
+    m_logRow = row;
+    emit stateChanged();
+}
+
+void CustomerView::showNoLogs()
+{
+    SelectedSubjectId = SelectedLogId = NoKey;
+    SelectedSubjectTitle.clear();
+    m_query.resetLogQuery();
+    LoadLogList();
+    emit stateChanged();
+}
+
+void CustomerView::forgetUser()
+{
+    SelectedUserId = NoKey;
+    SelectedUserName.clear();
+    m_userRow = -1;
+    m_detail = emptyDetail();
+    emit detailChanged();
+    if (m_individual)
+        ApplySubjectFilter();
+    forgetSubject();
+}
+
+void CustomerView::forgetSubject()
+{
+    m_subjectRow = -1;
+    showNoLogs();
+}
+
+void CustomerView::forgetLog()
+{
+    SelectedLogId = NoKey;
+    m_logRow = -1;
+    emit stateChanged();
+}
+
+void CustomerView::renameUser(const QString& name)
+{
+    SelectedUserName = name;
+    emit stateChanged();
+}
+
+void CustomerView::renameSubject(const QString& title)
+{
+    SelectedSubjectTitle = title;
+    emit stateChanged();
+}
+
+void CustomerView::setSortClauses(const CustomerSortClauses& sort)
+{
+    m_query.setSortClauses(sort);
+}
+
+void CustomerView::setFreeFieldCaptions(const QStringList& captions)
+{
+    m_freeCaptions = captions;
+    emit captionsChanged();
+}
+
+void CustomerView::setOperatorNames(const QStringList& names)
+{
+    m_operatorNames = names;
+}
+
+QStringList CustomerView::selectedSubject() const
+{
+    return m_subjectRow < 0 ? QStringList() : m_subjects[size_t(m_subjectRow)];
+}
+
+QStringList CustomerView::selectedLog() const
+{
+    return m_logRow < 0 ? QStringList() : m_logs[size_t(m_logRow)];
+}
+
+QString CustomerView::subjectHeading() const
+{
+    // The heading names the user while the list is about that user: one of
+    // its subjects is current, or 個々で表示 limits the list to it.
+    if (SelectedUserId != NoKey && (SelectedSubjectId != NoKey || m_individual))
+        return u"　"_qs + SelectedUserName + u" の件名表示"_qs;
+    return u" 件名表示　"_qs;
+}
+
+QString CustomerView::logHeading() const
+{
+    if (SelectedSubjectId != NoKey)
+        return u"　"_qs + SelectedSubjectTitle + u" のログ(メモ)表示"_qs;
+    return u"　ログ（メモ）表示"_qs;
+}
+
+} // namespace horunea

@@ -1,0 +1,213 @@
+#include "repair/RepairView.h"
+
+#include "repair/RepairStorage.h"
+#include "settings/RepairSettings.h"
+#include "store/Database.h"
+
+namespace horunea {
+
+namespace {
+const QString NoKey = u"0"_qs;
+}
+
+RepairView::RepairView(Database& db, QObject* parent) : QObject(parent), m_db(&db)
+{
+    m_repairHeading = m_query.ApplyRepairFilter();
+}
+
+void RepairView::OpenRepairWindow()
+{
+    m_query = RepairListQuery();
+    SelectedRepairId = SelectedRepairLogId = NoKey;
+    SelectedRepairName.clear();
+    m_detail.clear();
+    m_unpaid.clear();
+    m_unpaidShown = false;
+    m_logButton = false;
+    m_logsOf = NoKey;
+    m_query.RepairFilter = u"続行"_qs;
+    ApplyRepairFilter();
+    m_query.RepairLogWhere = u" WHERE 修理ログID = 0";
+    m_query.UnpaidSearchClause.clear();
+    m_query.setSortClauses(BuildRepairSortClauses(*m_db));
+    LoadRepairList();
+    LoadRepairLogList();
+    m_freeCaptions = RepairFieldCaptions(*m_db);
+    LoadMakerCombo();
+    emit unpaidListChanged();
+    emit detailChanged();
+    emit captionsChanged();
+    emit stateChanged();
+}
+
+void RepairView::LoadRepairList()
+{
+    m_repairs = LoadRepairRows(*m_db, m_query.repairStatement());
+    if (!m_unpaidShown)
+        m_repairRow = -1;
+    emit repairListChanged();
+}
+
+void RepairView::LoadUnpaidList()
+{
+    m_unpaid = LoadUnpaidRows(*m_db, m_query.unpaidStatement());
+    if (m_unpaidShown)
+        m_repairRow = -1;
+    emit unpaidListChanged();
+}
+
+void RepairView::LoadRepairLogList()
+{
+    m_logs = LoadRepairLogRows(*m_db, m_query.repairLogStatement());
+    m_logRow = -1;
+    emit repairLogListChanged();
+}
+
+void RepairView::LoadMakerCombo()
+{
+    m_makerNames = LoadMakerNames(*m_db);
+    emit makersChanged();
+}
+
+void RepairView::ApplyRepairFilter()
+{
+    m_repairHeading = m_query.ApplyRepairFilter();
+    emit stateChanged();
+}
+
+void RepairView::SetRepairFilter(const QString& filter)
+{
+    m_query.RepairFilter = filter;
+    ApplyRepairFilter();
+    LoadRepairList();
+    // The current repair stays current (its panel shows), but its logs are
+    // no longer listed, so no log can be added until it is chosen again.
+    m_query.emptyRepairLogQuery();
+    setLogsOf(NoKey);
+    LoadRepairLogList();
+}
+
+void RepairView::ToggleUnpaidList()
+{
+    if (!m_unpaidShown) {
+        m_query.UnpaidSearchClause.clear();
+        m_unpaidShown = true;
+        m_logButton = false;
+        LoadUnpaidList();
+    } else {
+        m_unpaidShown = false;
+        m_logButton = m_logsOf != NoKey && m_logsOf == SelectedRepairId;
+        LoadRepairList();
+    }
+    m_repairRow = -1;
+    emit stateChanged();
+}
+
+void RepairView::ShowRepairDetail()
+{
+    const auto repair = ReadRepair(*m_db, SelectedRepairId);
+    if (!repair)
+        return; // the panel keeps what it showed
+    m_detail = *repair;
+    emit detailChanged();
+}
+
+void RepairView::selectRepair(bool fromUnpaidList, int row)
+{
+    const ListRows& rows = fromUnpaidList ? m_unpaid : m_repairs;
+    if (row < 0 || size_t(row) >= rows.size())
+        return;
+    const QStringList repair = rows[size_t(row)];
+    SelectedRepairId = checkedKey(cell(repair, RepairColumn::Id));
+    SelectedRepairLogId = NoKey;
+    m_repairRow = row;
+    ShowRepairDetail();
+    m_query.showLogsOf(SelectedRepairId);
+    m_logsOf = SelectedRepairId;
+    LoadRepairLogList();
+    // お客様 and 会社 stand in the same columns of both lists.
+    const QString customer = cell(repair, RepairColumn::Customer);
+    SelectedRepairName = customer.isEmpty() ? cell(repair, RepairColumn::Company) : customer;
+    m_logButton = true;
+    emit stateChanged();
+}
+
+void RepairView::selectRepairLog(int row)
+{
+    if (row < 0 || size_t(row) >= m_logs.size())
+        return;
+    SelectedRepairLogId = checkedKey(cell(m_logs[size_t(row)], RepairLogColumn::Id));
+    m_logRow = row;
+    emit stateChanged();
+}
+
+void RepairView::forgetRepair()
+{
+    SelectedRepairId = SelectedRepairLogId = NoKey;
+    SelectedRepairName.clear();
+    m_repairRow = -1;
+    m_detail.clear();
+    emit detailChanged();
+    m_query.RepairLogSelect = u"select * from 修理ログ";
+    m_query.RepairLogWhere = u" WHERE 修理ID =0";
+    setLogsOf(NoKey);
+    LoadRepairLogList();
+}
+
+void RepairView::forgetRepairLog()
+{
+    SelectedRepairLogId = NoKey;
+    m_logRow = -1;
+    emit stateChanged();
+}
+
+void RepairView::showNoRepairLogs()
+{
+    m_query.RepairLogSelect = RepairListQuery::initialRepairLogSelect();
+    m_query.RepairLogWhere = u" WHERE 修理ログID = 0";
+    setLogsOf(NoKey);
+}
+
+void RepairView::setLogsOf(const QString& repairId)
+{
+    m_logsOf = repairId;
+    if (repairId == NoKey)
+        m_logButton = false;
+    SelectedRepairLogId = NoKey;
+    emit stateChanged();
+}
+
+void RepairView::setSortClauses(const RepairSortClauses& sort)
+{
+    m_query.setSortClauses(sort);
+}
+
+void RepairView::setFreeFieldCaptions(const QStringList& captions)
+{
+    m_freeCaptions = captions;
+    emit captionsChanged();
+}
+
+void RepairView::setOperatorNames(const QStringList& names)
+{
+    m_operatorNames = names;
+}
+
+QStringList RepairView::selectedRepairLog() const
+{
+    return m_logRow < 0 ? QStringList() : m_logs[size_t(m_logRow)];
+}
+
+QString RepairView::repairLogHeading() const
+{
+    if (m_logsOf == NoKey)
+        return u"ログを表示します"_qs;
+    return SelectedRepairName + u"　の　修理ログ"_qs;
+}
+
+bool RepairView::canAddRepairLog() const
+{
+    return m_logButton && m_logsOf != NoKey && m_logsOf == SelectedRepairId;
+}
+
+} // namespace horunea
