@@ -1,7 +1,6 @@
 #include "shell/ShellController.h"
 #include "store/DataFolder.h"
-#include "ui/Fonts.h"
-#include "ui/ToolbarIcons.h"
+#include "ui/Application.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -9,10 +8,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"horunea"_qs);
-    QApplication::setApplicationDisplayName(u"ホルネア"_qs);
-    QApplication::setFont(horunea::programFont());
-    QApplication::setWindowIcon(horunea::glyphIcon(u"ホ"_qs, QColor(0x1d, 0x4e, 0x89)));
+    horunea::configureApplication(app);
 
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {

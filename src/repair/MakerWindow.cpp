@@ -84,6 +84,8 @@ MakerWindow::MakerWindow(QWidget* parent) : QDialog(parent)
         if (m_add->isVisible())
             m_add->setFocus(Qt::TabFocusReason);
     });
+    for (QPushButton* b : {m_add, m_change, m_delete})
+        navigation->pressesOnEnter(b);
 
     setFixedSize(twips(10260), twips(5100));
     runGuarded(this, [this] { LoadMakerList(); });

@@ -27,23 +27,34 @@ QString Dialogs::title()
     return u"ホルネア"_qs;
 }
 
-void QtDialogs::message(QWidget* parent, const QString& text, Icon icon)
+std::unique_ptr<QMessageBox> QtDialogs::messageBox(QWidget* parent, const QString& text,
+                                                   Icon icon)
 {
     QMessageBox::Icon boxIcon = QMessageBox::Information;
     if (icon == Icon::Exclamation)
         boxIcon = QMessageBox::Warning;
     else if (icon == Icon::Critical)
         boxIcon = QMessageBox::Critical;
-    QMessageBox box(boxIcon, title(), text, QMessageBox::Ok, parent);
-    box.exec();
+    return std::make_unique<QMessageBox>(boxIcon, title(), text, QMessageBox::Ok, parent);
+}
+
+std::unique_ptr<QMessageBox> QtDialogs::confirmBox(QWidget* parent, const QString& text)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, title(), text,
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    return box;
+}
+
+void QtDialogs::message(QWidget* parent, const QString& text, Icon icon)
+{
+    messageBox(parent, text, icon)->exec();
 }
 
 bool QtDialogs::confirm(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Warning, title(), text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    return confirmBox(parent, text)->exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> QtDialogs::input(QWidget* parent, const QString& prompt,
@@ -72,7 +83,23 @@ bool QtDialogs::openUrl(const QUrl& url)
 
 #include "store/StoreError.h"
 
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
 namespace horunea {
+
+bool installJapaneseTranslations(QApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), u"qtbase"_qs, u"_"_qs,
+                          folder)) {
+        delete translator;
+        return false;
+    }
+    return QApplication::installTranslator(translator);
+}
 
 bool runGuarded(QWidget* parent, const std::function<void()>& work)
 {

@@ -3,8 +3,10 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace horunea {
@@ -42,6 +44,11 @@ public:
 class QtDialogs : public Dialogs
 {
 public:
+    // The boxes as they are shown, before they are shown.
+    static std::unique_ptr<QMessageBox> messageBox(QWidget* parent, const QString& text, Icon icon);
+    // No is the default: one stray Enter must not delete anything.
+    static std::unique_ptr<QMessageBox> confirmBox(QWidget* parent, const QString& text);
+
     void message(QWidget* parent, const QString& text, Icon icon) override;
     bool confirm(QWidget* parent, const QString& text) override;
     std::optional<QString> input(QWidget* parent, const QString& prompt,
@@ -55,7 +62,13 @@ public:
 
 #include <functional>
 
+class QApplication;
+
 namespace horunea {
+
+// Loads Qt's own Japanese texts (はい, いいえ, キャンセル, the context menus of
+// the boxes); false when the translation files are not installed.
+bool installJapaneseTranslations(QApplication& app);
 
 // Runs work started by the user; a store error is shown (critical icon) and
 // the command ends there. Returns whether the work ran through.
