@@ -1,5 +1,10 @@
 #include "TestSupport.h"
 
+#include "customer/CustomerLists.h"
+#include "customer/CustomerQueries.h"
+#include "customer/CustomerStorage.h"
+#include "repair/RepairQueries.h"
+
 #include "store/Connections.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -48,6 +53,9 @@ private slots:
     void nullAndEmptyBothReadAsEmpty();
     void typedValuesAreBoundNotSpliced();
     void transactionRollsBackUnlessCommitted();
+    void innerTransactionIsASavepoint();
+    void keysInSqlTextAreChecked_data();
+    void keysInSqlTextAreChecked();
     void updateAndRemoveReportRowsTouched();
     void readingKeyZeroReadsNoRow();
     void shippedFilesHoldEveryTable_data();
@@ -225,6 +233,75 @@ void TstDatabase::transactionRollsBackUnlessCommitted()
         t.commit();
     }
     QCOMPARE(db.scalar(u"SELECT count(*) as ma1 FROM ユーザー"_qs), 2);
+}
+
+void TstDatabase::innerTransactionIsASavepoint()
+{
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    auto users = [&db] { return db.scalar(u"SELECT count(*) FROM ユーザー"_qs); };
+    {
+        Transaction outer(db);
+        db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"外"_qs}});
+        {
+            Transaction inner(db); // rolled back alone
+            db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"内の一"_qs}});
+        }
+        QCOMPARE(users(), 1);
+        {
+            Transaction inner(db);
+            db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"内の二"_qs}});
+            inner.commit(); // still not final
+        }
+        QVERIFY(db.inTransaction());
+        // The outer one ends without commit: everything goes.
+    }
+    QVERIFY(!db.inTransaction());
+    QCOMPARE(users(), 0);
+    {
+        Transaction outer(db);
+        {
+            Transaction inner(db);
+            db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"残る"_qs}});
+            inner.commit();
+        }
+        outer.commit();
+    }
+    QCOMPARE(users(), 1);
+    // A storage operation inside an open transaction keeps its own all-or-nothing.
+    Transaction outer(db);
+    db.insert(u"件名"_qs, {{u"ユーザーID"_qs, 1}, {u"件名"_qs, u"件"_qs}});
+    db.execRaw(u"CREATE TEMP TRIGGER stop BEFORE DELETE ON \"件名\" BEGIN SELECT RAISE(ABORT, 'stop'); END"_qs);
+    QVERIFY_THROWS_EXCEPTION(StoreError, DeleteUser(db, u"1"_qs));
+    QCOMPARE(users(), 1);
+    db.execRaw(u"DROP TRIGGER stop"_qs);
+    QVERIFY(DeleteUser(db, u"1"_qs));
+    outer.commit();
+    QCOMPARE(users(), 0);
+}
+
+void TstDatabase::keysInSqlTextAreChecked_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("injection") << u"1 OR 1=1"_qs;
+    QTest::newRow("negative") << u"-1"_qs;
+    QTest::newRow("full-width digits") << u"１"_qs;
+    QTest::newRow("too long") << u"1234567890123456789"_qs;
+}
+
+void TstDatabase::keysInSqlTextAreChecked()
+{
+    QFETCH(QString, key);
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    QVERIFY_THROWS_EXCEPTION(StoreError, ReadUserDetail(db, key));
+    CustomerListQuery q;
+    QVERIFY_THROWS_EXCEPTION(StoreError, q.ApplySubjectFilter(true, key));
+    QVERIFY_THROWS_EXCEPTION(StoreError, q.showLogsOf(key));
+    RepairListQuery r;
+    QVERIFY_THROWS_EXCEPTION(StoreError, r.showLogsOf(key));
+    QCOMPARE(checkedKey(u"42"_qs), u"42"_qs);
 }
 
 void TstDatabase::updateAndRemoveReportRowsTouched()
