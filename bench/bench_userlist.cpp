@@ -42,12 +42,13 @@ int main(int argc, char* argv[])
         QRandomGenerator random(42);
         for (int i = 0; i < count; ++i) {
             const QChar first = (i % 2 == 0) ? u'ｶ' : firsts[random.bounded(int(firsts.size()))];
-            db.insert(u"ユーザー"_qs,
-                      {{u"表示ふりがな"_qs, QString(QString(first) + u"ﾃｽﾄ"_qs + QString::number(i))},
-                       {u"表示名"_qs, QString(u"テスト利用者"_qs + QString::number(i))},
-                       {u"自宅ＴＥＬ"_qs, QString(u"03-0000-"_qs + QString::number(i % 10000))},
-                       {u"会社ＴＥＬ"_qs, QString()},
-                       {u"E-MAIL"_qs, QString(u"user"_qs + QString::number(i) + u"@example.jp"_qs)}});
+            db.insert(
+                u"ユーザー"_qs,
+                {{u"表示ふりがな"_qs, QString(QString(first) + u"ﾃｽﾄ"_qs + QString::number(i))},
+                 {u"表示名"_qs, QString(u"テスト利用者"_qs + QString::number(i))},
+                 {u"自宅ＴＥＬ"_qs, QString(u"03-0000-"_qs + QString::number(i % 10000))},
+                 {u"会社ＴＥＬ"_qs, QString()},
+                 {u"E-MAIL"_qs, QString(u"user"_qs + QString::number(i) + u"@example.jp"_qs)}});
         }
         t.commit();
     }

@@ -49,10 +49,9 @@ inline qint64 addSubject(Database& db, qint64 user, const QString& title,
                          const QString& state = u"続行"_qs,
                          const QString& date = u"2003/08/19(火)"_qs)
 {
-    return db.insert(u"件名"_qs, {{u"ユーザーID"_qs, user},
-                                  {u"登録日"_qs, date},
-                                  {u"件名"_qs, title},
-                                  {u"判定"_qs, state}});
+    return db.insert(
+        u"件名"_qs,
+        {{u"ユーザーID"_qs, user}, {u"登録日"_qs, date}, {u"件名"_qs, title}, {u"判定"_qs, state}});
 }
 
 inline qint64 addLog(Database& db, qint64 subject, qint64 user, const QString& text,

@@ -53,8 +53,7 @@ class UsageError : public std::runtime_error
 public:
     explicit UsageError(const QString& message)
         : std::runtime_error(message.toStdString()), text(message)
-    {
-    }
+    {}
     QString text;
 };
 
@@ -124,8 +123,7 @@ class RefusedError : public std::runtime_error
 public:
     explicit RefusedError(const QString& message)
         : std::runtime_error(message.toStdString()), text(message)
-    {
-    }
+    {}
     QString text;
 };
 
@@ -217,7 +215,8 @@ int commandUsers(Invocation& call)
     const auto options = parseOptions(call.args, {u"row"_qs, u"password"_qs}, &name);
     KanaRow row;
     if (!kanaRowFromName(options.value(u"row"_qs), &row))
-        throw UsageError(u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを指定してください。"_qs);
+        throw UsageError(
+            u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを指定してください。"_qs);
     Database db = openOperatorData(name, options.value(u"password"_qs));
     CustomerListQuery query = customerQuery(db);
     query.UserWhere = kanaRowCondition(row);
@@ -228,8 +227,7 @@ int commandUsers(Invocation& call)
 int commandSubjects(Invocation& call)
 {
     QString name;
-    const auto options =
-        parseOptions(call.args, {u"state"_qs, u"user"_qs, u"password"_qs}, &name);
+    const auto options = parseOptions(call.args, {u"state"_qs, u"user"_qs, u"password"_qs}, &name);
     const QString state = options.value(u"state"_qs, u"続行"_qs);
     if (state != u"続行" && state != u"完了" && state != u"全て")
         throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);

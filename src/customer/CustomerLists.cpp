@@ -6,40 +6,43 @@ namespace horunea {
 
 ListRows LoadUserRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(statement.sql,
-                    {u"ユーザーID"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"E-MAIL"_qs},
-                       statement.params);
+    return db.textRows(
+        statement.sql,
+        {u"ユーザーID"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"E-MAIL"_qs},
+        statement.params);
 }
 
 ListRows LoadSubjectRows(Database& db, const SqlStatement& statement)
 {
     return db.textRows(statement.sql,
-                    {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"表示名"_qs, u"件名"_qs,
-                     u"備考"_qs, u"判定"_qs},
+                       {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"表示名"_qs, u"件名"_qs,
+                        u"備考"_qs, u"判定"_qs},
                        statement.params);
 }
 
 ListRows LoadLogRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(statement.sql,
-                    {u"ログID"_qs, u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs,
-                     u"ログ"_qs},
-                       statement.params);
+    return db.textRows(
+        statement.sql,
+        {u"ログID"_qs, u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs},
+        statement.params);
 }
 
 QStringList userDetailFields()
 {
-    return {u"表示ふりがな"_qs, u"表示名"_qs,     u"ユーザー名ふりがな"_qs, u"ユーザー名"_qs,
-            u"自宅ＴＥＬ"_qs,   u"自宅ＦＡＸ"_qs, u"自宅住所"_qs,           u"会社名ふりがな"_qs,
-            u"会社名"_qs,       u"部署"_qs,       u"会社ＴＥＬ"_qs,         u"会社ＦＡＸ"_qs,
-            u"会社住所"_qs,     u"E-MAIL"_qs,     u"URL"_qs,                u"備考"_qs,
-            u"自由項目01"_qs,   u"自由項目02"_qs, u"自由項目03"_qs,         u"自由項目04"_qs,
-            u"自由項目05"_qs};
+    return {u"表示ふりがな"_qs, u"表示名"_qs,         u"ユーザー名ふりがな"_qs,
+            u"ユーザー名"_qs,   u"自宅ＴＥＬ"_qs,     u"自宅ＦＡＸ"_qs,
+            u"自宅住所"_qs,     u"会社名ふりがな"_qs, u"会社名"_qs,
+            u"部署"_qs,         u"会社ＴＥＬ"_qs,     u"会社ＦＡＸ"_qs,
+            u"会社住所"_qs,     u"E-MAIL"_qs,         u"URL"_qs,
+            u"備考"_qs,         u"自由項目01"_qs,     u"自由項目02"_qs,
+            u"自由項目03"_qs,   u"自由項目04"_qs,     u"自由項目05"_qs};
 }
 
 QStringList ReadUserDetail(Database& db, const QString& userId)
 {
-    const ResultSet result = db.query(u"Select * From ユーザー Where ユーザーID = "_qs + checkedKey(userId));
+    const ResultSet result =
+        db.query(u"Select * From ユーザー Where ユーザーID = "_qs + checkedKey(userId));
     if (result.isEmpty())
         return {};
     QStringList values;

@@ -18,8 +18,7 @@ enum class SubjectColumn { Id, UserId, Date, UserName, Title, Remarks, State };
 enum class LogColumn { Id, SubjectId, UserId, Date, Recorder, Text };
 
 // A row's cell by its column.
-template <typename Column>
-QString cell(const QStringList& row, Column column)
+template <typename Column> QString cell(const QStringList& row, Column column)
 {
     return row.value(int(column));
 }

@@ -44,8 +44,14 @@ const std::array<RowText, KanaRowCount>& rowTexts()
 
 } // namespace
 
-QString kanaRowName(KanaRow row) { return QString::fromUtf16(rowTexts()[size_t(row)].name); }
-QString kanaRowHeading(KanaRow row) { return QString::fromUtf16(rowTexts()[size_t(row)].heading); }
+QString kanaRowName(KanaRow row)
+{
+    return QString::fromUtf16(rowTexts()[size_t(row)].name);
+}
+QString kanaRowHeading(KanaRow row)
+{
+    return QString::fromUtf16(rowTexts()[size_t(row)].heading);
+}
 QString kanaRowCondition(KanaRow row)
 {
     return QString::fromUtf16(rowTexts()[size_t(row)].condition);
@@ -150,7 +156,7 @@ QStringList userListHeaders()
 QStringList subjectListHeaders()
 {
     return {u"件名ID"_qs, u"ﾕｰｻﾞｰID"_qs, u"登録日"_qs, u"表示名"_qs,
-            u"件名"_qs,   u"備考"_qs,     u"判定"_qs};
+            u"件名"_qs,   u"備考"_qs,    u"判定"_qs};
 }
 
 QStringList logListHeaders()

@@ -42,7 +42,8 @@ qint64 AddUser(Database& db, const QStringList& values)
 
 bool UpdateUser(Database& db, const QString& userId, const QStringList& values)
 {
-    return db.update(u"ユーザー"_qs, userFields(values), keyCondition(u"ユーザーID"_qs, userId)) > 0;
+    return db.update(u"ユーザー"_qs, userFields(values), keyCondition(u"ユーザーID"_qs, userId)) >
+           0;
 }
 
 bool DeleteUser(Database& db, const QString& userId)
@@ -59,13 +60,14 @@ bool DeleteUser(Database& db, const QString& userId)
 qint64 AddSubject(Database& db, const QString& userId, const SubjectRecord& subject)
 {
     Transaction transaction(db);
-    if (db.scalar(u"SELECT COUNT(*) FROM ユーザー WHERE ユーザーID = ?"_qs, {ownerKey(userId)}) == 0)
+    if (db.scalar(u"SELECT COUNT(*) FROM ユーザー WHERE ユーザーID = ?"_qs, {ownerKey(userId)}) ==
+        0)
         return 0;
     const qint64 key = db.insert(u"件名"_qs, {{u"ユーザーID"_qs, ownerKey(userId)},
-                                  {u"登録日"_qs, StoredDate(subject.date)},
-                                  {u"件名"_qs, addedText(subject.title)},
-                                  {u"備考"_qs, addedText(subject.remarks)},
-                                  {u"判定"_qs, addedText(subject.state)}});
+                                              {u"登録日"_qs, StoredDate(subject.date)},
+                                              {u"件名"_qs, addedText(subject.title)},
+                                              {u"備考"_qs, addedText(subject.remarks)},
+                                              {u"判定"_qs, addedText(subject.state)}});
     transaction.commit();
     return key;
 }
@@ -97,10 +99,10 @@ qint64 AddLog(Database& db, const QString& subjectId, const QString& userId, con
                   {ownerKey(subjectId), ownerKey(userId)}) == 0)
         return 0;
     const qint64 key = db.insert(u"ログ"_qs, {{u"件名ID"_qs, ownerKey(subjectId)},
-                                  {u"ユーザーID"_qs, ownerKey(userId)},
-                                  {u"登録日"_qs, StoredDate(log.date)},
-                                  {u"記録者"_qs, addedText(log.recorder)},
-                                  {u"ログ"_qs, addedText(log.text)}});
+                                              {u"ユーザーID"_qs, ownerKey(userId)},
+                                              {u"登録日"_qs, StoredDate(log.date)},
+                                              {u"記録者"_qs, addedText(log.recorder)},
+                                              {u"ログ"_qs, addedText(log.text)}});
     transaction.commit();
     return key;
 }

@@ -11,19 +11,19 @@ class Database;
 // A subject as the editor holds it.
 struct SubjectRecord
 {
-    QDate date;     // 登録日
-    QString title;  // 件名
-    QString remarks; // 備考
-    QString state;  // 判定: "続行" or "完了"
+    QDate date;            // 登録日
+    QString title;         // 件名
+    QString remarks;       // 備考
+    QString state;         // 判定: "続行" or "完了"
     bool keepDate = false; // a change leaves 登録日 as it is stored
 };
 
 // A log entry as the editor holds it.
 struct LogRecord
 {
-    QDate date;      // 登録日
-    QString recorder; // 記録者
-    QString text;    // ログ
+    QDate date;            // 登録日
+    QString recorder;      // 記録者
+    QString text;          // ログ
     bool keepDate = false; // a change leaves 登録日 as it is stored
 };
 

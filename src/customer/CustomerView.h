@@ -86,11 +86,11 @@ public:
     QStringList selectedSubject() const;
     QStringList selectedLog() const;
 
-    QString userHeading() const { return m_userHeading; }     // Label22
-    QString subjectHeading() const;                             // Label23
+    QString userHeading() const { return m_userHeading; }            // Label22
+    QString subjectHeading() const;                                  // Label23
     QString subjectFilterHeading() const { return m_filterHeading; } // Label26
-    QString logHeading() const;                                 // Label25
-    bool individual() const { return m_individual; }            // Check1
+    QString logHeading() const;                                      // Label25
+    bool individual() const { return m_individual; }                 // Check1
     bool individualEnabled() const { return m_individualEnabled; }
     bool canAddSubject() const { return SelectedUserId != u"0"; } // button 10, F8
     bool canAddLog() const { return SelectedSubjectId != u"0"; }  // button 11, F9

@@ -72,9 +72,12 @@ const QList<ToolbarButton>& buttonSpecs()
 }
 
 const QList<MenuItem> PrintItems = {
-    {u"あ行", u"agyou"},   {u"か行", u"kagyou"}, {u"さ行", u"sagyou"},   {u"た行", u"tagyou"},
-    {u"な行", u"nagyou"},  {u"は行", u"hagyou"}, {u"ま行", u"magyou"},   {u"や行", u"yagyou"},
-    {u"ら行", u"ragyou"},  {u"わ行", u"wagyou"}, {u"ABC", u"abc"},       {u"他行", u"sonota"},
+    {u"あ行", u"agyou"},        {u"か行", u"kagyou"},
+    {u"さ行", u"sagyou"},       {u"た行", u"tagyou"},
+    {u"な行", u"nagyou"},       {u"は行", u"hagyou"},
+    {u"ま行", u"magyou"},       {u"や行", u"yagyou"},
+    {u"ら行", u"ragyou"},       {u"わ行", u"wagyou"},
+    {u"ABC", u"abc"},           {u"他行", u"sonota"},
     {u"続行の件名", u"zokkou"}, {u"完了の件名", u"kanryou"},
 };
 
@@ -111,11 +114,10 @@ const PanelGroup PanelGroups[] = {
 
 // In detail-field order: 表示ふりがな … 自由項目05.
 const PanelRow PanelRows[] = {
-    {u"ﾌﾘｶﾞﾅ", 0, 1}, {u"表示名", 0, 2},
-    {u"ﾌﾘｶﾞﾅ", 0, 4}, {u"ﾕｰｻﾞｰ", 0, 5}, {u"TEL", 0, 6}, {u"FAX", 0, 7}, {u"住所", 0, 8},
-    {u"ﾌﾘｶﾞﾅ", 1, 1}, {u"会社名", 1, 2}, {u"部署", 1, 3}, {u"TEL", 1, 4}, {u"FAX", 1, 5},
-    {u"住所", 1, 6},
-    {u"E-MAIL", 2, 1}, {u"URL", 2, 2}, {u"備考", 2, 3},
+    {u"ﾌﾘｶﾞﾅ", 0, 1},      {u"表示名", 0, 2},     {u"ﾌﾘｶﾞﾅ", 0, 4},      {u"ﾕｰｻﾞｰ", 0, 5},
+    {u"TEL", 0, 6},        {u"FAX", 0, 7},        {u"住所", 0, 8},       {u"ﾌﾘｶﾞﾅ", 1, 1},
+    {u"会社名", 1, 2},     {u"部署", 1, 3},       {u"TEL", 1, 4},        {u"FAX", 1, 5},
+    {u"住所", 1, 6},       {u"E-MAIL", 2, 1},     {u"URL", 2, 2},        {u"備考", 2, 3},
     {u"自由項目01", 2, 5}, {u"自由項目02", 2, 6}, {u"自由項目03", 2, 7}, {u"自由項目04", 2, 8},
     {u"自由項目05", 2, 9},
 };
@@ -241,7 +243,8 @@ void CustomerWindow::layoutChildren()
     // The user list takes the inner height; the panel widens with the window
     // once it is wide enough, the subject and log lists keep their size.
     placeTwips(m_label22, 60, 0, UserListWidth - 60, HeadingHeight);
-    placeTwips(m_userList, 0, HeadingHeight, UserListWidth, std::max(600, height - HeadingHeight - 60));
+    placeTwips(m_userList, 0, HeadingHeight, UserListWidth,
+               std::max(600, height - HeadingHeight - 60));
 
     const int panelWidth = std::max(PanelMinWidth, width - RightColumn - 60);
     placeTwips(m_panelHeading, RightColumn + 60, 0, 2400, HeadingHeight);
@@ -298,7 +301,8 @@ void CustomerWindow::OpenCustomerWindow()
             [this, v] { m_userList->setRows(v->userRows()); });
     connect(v, &CustomerView::subjectListChanged, this,
             [this, v] { m_subjectList->setRows(v->subjectRows()); });
-    connect(v, &CustomerView::logListChanged, this, [this, v] { m_logList->setRows(v->logRows()); });
+    connect(v, &CustomerView::logListChanged, this,
+            [this, v] { m_logList->setRows(v->logRows()); });
     connect(v, &CustomerView::detailChanged, this, &CustomerWindow::drawDetail);
     connect(v, &CustomerView::captionsChanged, this,
             [this, v] { setTexts(m_freeCaptions, v->freeFieldCaptions()); });

@@ -82,7 +82,6 @@ void setBoxText(QWidget* box, const QString& text)
     }
 }
 
-
 QDateEdit* datePicker(QWidget* parent, const QString& name)
 {
     auto* picker = new QDateEdit(parent);
@@ -113,7 +112,7 @@ MultiLineBox* RecordEditorDialog::multiLine(QWidget* parent, const QString& name
 }
 
 QLabel* RecordEditorDialog::caption(QWidget* parent, const QString& text, int left, int top,
-                                   int width)
+                                    int width)
 {
     auto* label = new QLabel(text, parent);
     placeTwips(label, left, top, width, BoxHeight);
@@ -201,8 +200,9 @@ void RecordEditorDialog::buildUserGroup()
 
     const int HalfKana = int(InputMode::HalfKana), Kana = int(InputMode::Kana),
               Off = int(InputMode::Off);
-    const int modes[21] = {HalfKana, Kana, HalfKana, Kana, Off,  Off,  Kana, HalfKana, Kana, Kana, Off,
-                           Off,      Kana, Off,      Off,  Kana, Kana, Kana, Kana,     Kana, Kana};
+    const int modes[21] = {HalfKana, Kana, HalfKana, Kana, Off,  Off,  Kana,
+                           HalfKana, Kana, Kana,     Off,  Off,  Kana, Off,
+                           Off,      Kana, Kana,     Kana, Kana, Kana, Kana};
     for (int i = 0; i < 21; ++i) {
         const QString name = QStringLiteral("Text%1").arg(31 + i);
         if (i == RemarksBox)
@@ -240,7 +240,7 @@ void RecordEditorDialog::buildUserGroup()
     }
     // Right column: 会社情報, then the free fields.
     heading(m_userGroup, u"会　社　情　報"_qs, right, 60);
-    const QStringList company{u"ﾌﾘｶﾞﾅ"_qs, u"会社名"_qs, u"部署"_qs,
+    const QStringList company{u"ﾌﾘｶﾞﾅ"_qs,   u"会社名"_qs,  u"部署"_qs,
                               u"会社TEL"_qs, u"会社FAX"_qs, u"会社住所"_qs};
     for (int i = 0; i < 6; ++i) {
         const int top = 330 + i * RowHeight;
@@ -248,8 +248,7 @@ void RecordEditorDialog::buildUserGroup()
         placeTwips(m_userBoxes[7 + i], right + box, top, boxWidth, BoxHeight);
     }
     heading(m_userGroup, u"自　由　項　目"_qs, right, 2160);
-    const QStringList captions =
-        m_customer ? m_customer->freeFieldCaptions() : QStringList();
+    const QStringList captions = m_customer ? m_customer->freeFieldCaptions() : QStringList();
     for (int i = 0; i < 5; ++i) {
         const int top = 2430 + i * RowHeight;
         QLabel* label = caption(m_userGroup, captions.value(i), right, top);
@@ -267,7 +266,8 @@ void RecordEditorDialog::buildUserGroup()
             auto* target = static_cast<QLineEdit*>(m_userBoxes[i + 1]);
             m_navigation->chain(from, [this, reading, target] { RetypeReading(reading, target); });
         } else {
-            m_navigation->chain(from, i == 20 ? static_cast<QWidget*>(m_command1) : m_userBoxes[i + 1]);
+            m_navigation->chain(from,
+                                i == 20 ? static_cast<QWidget*>(m_command1) : m_userBoxes[i + 1]);
         }
     }
     // The Up key in ユーザー名ふりがな and 会社名ふりがな copies 表示ふりがな.
@@ -359,7 +359,6 @@ void RecordEditorDialog::buildLogGroup()
     m_text24->setFocus();
 }
 
-
 void RecordEditorDialog::buildRepairGroup()
 {
     constexpr int Width = 13970;
@@ -395,14 +394,18 @@ void RecordEditorDialog::buildRepairGroup()
         m_combo6->addItems(m_repair->MakerNames());
         m_combo7->addItems(m_repair->OperatorNames());
     }
-    auto text = [this](int n, int mode) { return lineEdit(m_repairGroup, QStringLiteral("Text%1").arg(n), mode); };
+    auto text = [this](int n, int mode) {
+        return lineEdit(m_repairGroup, QStringLiteral("Text%1").arg(n), mode);
+    };
     QLineEdit* t[79] = {};
-    const int modes[] = {Kana, Kana, Off, Kana, Off, Kana, Off, Off, Kana, Kana, Off, Kana, Kana, Off, Off, Kana, Kana, Kana};
+    const int modes[] = {Kana, Kana, Off,  Kana, Off, Kana, Off,  Off,  Kana,
+                         Kana, Off,  Kana, Kana, Off, Off,  Kana, Kana, Kana};
     const int numbers[] = {61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78};
     for (int i = 0; i < 18; ++i)
         t[numbers[i]] = text(numbers[i], modes[i]);
-    m_repairTexts = {t[61], t[62], t[63], t[64], t[65], t[66], m_combo6, t[67], t[68], t[69], m_combo7,
-                     t[70], t[71], t[72], t[73], m_combo8, t[74], t[75], m_combo9, t[76], t[77], t[78]};
+    m_repairTexts = {t[61], t[62], t[63],    t[64], t[65], t[66], m_combo6, t[67],
+                     t[68], t[69], m_combo7, t[70], t[71], t[72], t[73],    m_combo8,
+                     t[74], t[75], m_combo9, t[76], t[77], t[78]};
 
     // Three columns of caption and box.
     struct Place
@@ -413,17 +416,28 @@ void RecordEditorDialog::buildRepairGroup()
     };
     const QStringList free = m_repair ? m_repair->freeFieldCaptions() : QStringList();
     const Place places[] = {
-        {u"受付日", m_dtPicker4, 0, 1, 1800}, {u"お客様", t[61], 0, 2, 0},
-        {u"会社名", t[62], 0, 3, 0},          {u"会社TEL", t[63], 0, 4, 0},
-        {u"会社住所", t[64], 0, 5, 0},        {u"自宅TEL", t[65], 0, 6, 0},
-        {u"自宅住所", t[66], 0, 7, 0},        {u"ﾒｰｶｰ", m_combo6, 0, 8, 0},
-        {u"型番", t[67], 0, 9, 0},            {u"ｼﾘｱﾙ", t[68], 1, 0, 0},
-        {u"付属品", t[69], 1, 1, 0},          {u"担当者", m_combo7, 1, 2, 0},
-        {u"故障内容", t[70], 1, 4, 0},        {u"ﾒｰｶｰ受付番号", t[71], 1, 5, 0},
-        {u"有無償", m_combo8, 1, 6, 1400},    {u"診断内容", t[72], 1, 7, 0},
-        {u"交換部品", t[73], 1, 8, 0},        {u"仕切", t[74], 2, 0, 0},
-        {u"売値", t[75], 2, 1, 0},            {u"入金", m_combo9, 2, 2, 1400},
-        {nullptr, t[76], 2, 3, 0},            {nullptr, t[77], 2, 4, 0},
+        {u"受付日", m_dtPicker4, 0, 1, 1800},
+        {u"お客様", t[61], 0, 2, 0},
+        {u"会社名", t[62], 0, 3, 0},
+        {u"会社TEL", t[63], 0, 4, 0},
+        {u"会社住所", t[64], 0, 5, 0},
+        {u"自宅TEL", t[65], 0, 6, 0},
+        {u"自宅住所", t[66], 0, 7, 0},
+        {u"ﾒｰｶｰ", m_combo6, 0, 8, 0},
+        {u"型番", t[67], 0, 9, 0},
+        {u"ｼﾘｱﾙ", t[68], 1, 0, 0},
+        {u"付属品", t[69], 1, 1, 0},
+        {u"担当者", m_combo7, 1, 2, 0},
+        {u"故障内容", t[70], 1, 4, 0},
+        {u"ﾒｰｶｰ受付番号", t[71], 1, 5, 0},
+        {u"有無償", m_combo8, 1, 6, 1400},
+        {u"診断内容", t[72], 1, 7, 0},
+        {u"交換部品", t[73], 1, 8, 0},
+        {u"仕切", t[74], 2, 0, 0},
+        {u"売値", t[75], 2, 1, 0},
+        {u"入金", m_combo9, 2, 2, 1400},
+        {nullptr, t[76], 2, 3, 0},
+        {nullptr, t[77], 2, 4, 0},
         {nullptr, t[78], 2, 5, 0},
     };
     int freeIndex = 0;
@@ -444,10 +458,10 @@ void RecordEditorDialog::buildRepairGroup()
     placeTwips(m_check2, 4600 + 60 + 1340, 60 + 3 * RowHeight, 1500, BoxHeight);
     placeTwips(m_check3, 4600 + 60 + 1340 + 1600, 60 + 3 * RowHeight, 1500, BoxHeight);
 
-    const QList<QWidget*> order{m_check1, m_dtPicker4, t[61], t[62], t[63], t[64], t[65], t[66],
-                                m_combo6, t[67],       t[68], t[69], m_combo7, m_check2, m_check3,
-                                t[70],    t[71],       m_combo8, t[72], t[73], t[74], t[75],
-                                m_combo9, t[76],       t[77], t[78], m_command1};
+    const QList<QWidget*> order{m_check1, m_dtPicker4, t[61], t[62],    t[63], t[64],     t[65],
+                                t[66],    m_combo6,    t[67], t[68],    t[69], m_combo7,  m_check2,
+                                m_check3, t[70],       t[71], m_combo8, t[72], t[73],     t[74],
+                                t[75],    m_combo9,    t[76], t[77],    t[78], m_command1};
     for (int i = 0; i + 1 < order.size(); ++i)
         m_navigation->chain(order[i], order[i + 1]);
 
@@ -782,9 +796,8 @@ void RecordEditorDialog::save()
 
 void RecordEditorDialog::recordVanished()
 {
-    Dialogs::instance().message(
-        this, u"この記録はすでに削除されています。一覧を読み直します。"_qs,
-        Dialogs::Icon::Exclamation);
+    Dialogs::instance().message(this, u"この記録はすでに削除されています。一覧を読み直します。"_qs,
+                                Dialogs::Icon::Exclamation);
     // What is gone is no longer current: nothing more can hang on it.
     if (m_repair) {
         RepairView& v = *m_repair;

@@ -21,8 +21,8 @@ ListRows LoadMakerList(Database& db)
 
 std::optional<QStringList> ReadMaker(Database& db, const QString& makerId)
 {
-    const ResultSet r = db.query(u"Select * From 修理先 Where "_qs +
-                                 keyCondition(u"修理先ID"_qs, makerId));
+    const ResultSet r =
+        db.query(u"Select * From 修理先 Where "_qs + keyCondition(u"修理先ID"_qs, makerId));
     if (r.isEmpty())
         return std::nullopt;
     QStringList values;
@@ -46,7 +46,8 @@ bool UpdateMaker(Database& db, const QString& makerId, const QStringList& values
     Fields fields;
     const QStringList names = makerFields();
     for (int i = 0; i < names.size(); ++i)
-        fields << qMakePair(names[i], QVariant(QString(values.value(i).isNull() ? u""_qs : values.value(i))));
+        fields << qMakePair(names[i],
+                            QVariant(QString(values.value(i).isNull() ? u""_qs : values.value(i))));
     return db.update(u"修理先"_qs, fields, keyCondition(u"修理先ID"_qs, makerId)) > 0;
 }
 
@@ -57,7 +58,8 @@ bool DeleteMaker(Database& db, const QString& makerId)
 
 QStringList ownCompanyFields()
 {
-    return {u"自社名"_qs, u"自社住所"_qs, u"自社TEL"_qs, u"自社FAX"_qs, u"自社MAIL"_qs, u"自社URL"_qs};
+    return {u"自社名"_qs,  u"自社住所"_qs, u"自社TEL"_qs,
+            u"自社FAX"_qs, u"自社MAIL"_qs, u"自社URL"_qs};
 }
 
 QStringList LoadOwnCompany(Database& db)
@@ -76,7 +78,8 @@ void SaveOwnCompany(Database& db, const QStringList& values)
     Fields fields;
     const QStringList names = ownCompanyFields();
     for (int i = 0; i < names.size(); ++i)
-        fields << qMakePair(names[i], QVariant(QString(values.value(i).isNull() ? u""_qs : values.value(i))));
+        fields << qMakePair(names[i],
+                            QVariant(QString(values.value(i).isNull() ? u""_qs : values.value(i))));
     if (db.update(u"自社"_qs, fields, u"自社ID =1"_qs) == 0)
         throw StoreError(u"自社の行がありません。"_qs);
 }

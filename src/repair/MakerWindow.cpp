@@ -3,9 +3,9 @@
 #include "repair/MakerStorage.h"
 #include "store/Connections.h"
 #include "ui/Dialogs.h"
-#include "ui/FormParts.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/InputMode.h"
 #include "ui/ReportListView.h"
 #include "ui/ToolbarIcons.h"
@@ -21,7 +21,6 @@
 
 namespace horunea {
 
-
 MakerWindow::MakerWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(u"Form11"_qs);
@@ -31,11 +30,11 @@ MakerWindow::MakerWindow(QWidget* parent) : QDialog(parent)
     auto* toolbar = new QToolBar(this);
     toolbar->setObjectName(u"Toolbar1"_qs);
     toolbar->setIconSize(QSize(24, 24));
-    QAction* close = toolbar->addAction(glyphIcon(u"閉"_qs, QColor(0x5f, 0x67, 0x72)),
-                                        u"閉じる (Esc)"_qs);
+    QAction* close =
+        toolbar->addAction(glyphIcon(u"閉"_qs, QColor(0x5f, 0x67, 0x72)), u"閉じる (Esc)"_qs);
     close->setObjectName(u"Button1"_qs);
-    QAction* fresh = toolbar->addAction(glyphIcon(u"新"_qs, QColor(0x3a, 0x8a, 0x4f)),
-                                        u"新規入力 (F2)"_qs);
+    QAction* fresh =
+        toolbar->addAction(glyphIcon(u"新"_qs, QColor(0x3a, 0x8a, 0x4f)), u"新規入力 (F2)"_qs);
     fresh->setObjectName(u"Button2"_qs);
     fresh->setShortcut(Qt::Key_F2);
     m_buttons = {close, fresh};

@@ -4,8 +4,8 @@
 #include "store/Connections.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
-#include "ui/FormParts.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/InputMode.h"
 #include "ui/Twips.h"
 
@@ -27,8 +27,9 @@ OwnCompanyWindow::OwnCompanyWindow(QWidget* parent) : QDialog(parent)
     heading->setObjectName(u"Label7"_qs);
     placeTwips(heading, 60, 60, 6600, 420);
     const InputMode K = InputMode::Kana, O = InputMode::Off;
-    m_fields = fieldRows(this, {u"会社名"_qs, u"住所"_qs, u"TEL"_qs, u"FAX"_qs, u"E-MAIL"_qs, u"URL"_qs},
-                         {K, K, O, O, O, O}, 60, 600, 6600);
+    m_fields =
+        fieldRows(this, {u"会社名"_qs, u"住所"_qs, u"TEL"_qs, u"FAX"_qs, u"E-MAIL"_qs, u"URL"_qs},
+                  {K, K, O, O, O, O}, 60, 600, 6600);
 
     auto* save = new QPushButton(u"変更"_qs, this);
     save->setObjectName(u"Command1"_qs);

@@ -7,7 +7,8 @@ namespace horunea {
 
 QString RepairListQuery::initialRepairSelect()
 {
-    return u"SELECT 修理ID,判定,受付日,お客様名,会社名,会社TEL,自宅TEL,メーカー名,型番,シリアル,担当者 "
+    return u"SELECT "
+           u"修理ID,判定,受付日,お客様名,会社名,会社TEL,自宅TEL,メーカー名,型番,シリアル,担当者 "
            u"FROM 修理"_qs;
 }
 
@@ -74,7 +75,7 @@ void RepairListQuery::showLogsOf(const QString& repairId)
 
 QStringList repairListHeaders()
 {
-    return {u"修理ID"_qs,  u"判定"_qs,    u"受付日"_qs, u"お客様"_qs, u"会社"_qs,   u"会社TEL"_qs,
+    return {u"修理ID"_qs,  u"判定"_qs, u"受付日"_qs, u"お客様"_qs, u"会社"_qs,  u"会社TEL"_qs,
             u"自宅TEL"_qs, u"ﾒｰｶｰ"_qs, u"型番"_qs,   u"ｼﾘｱﾙNo"_qs, u"担当者"_qs};
 }
 

@@ -57,10 +57,31 @@ struct RepairListQuery
 
 // The columns of the repair window's lists, left to right.
 enum class RepairColumn {
-    Id, State, Accepted, Customer, Company, CompanyTel, HomeTel, Maker, Model, Serial, Person
+    Id,
+    State,
+    Accepted,
+    Customer,
+    Company,
+    CompanyTel,
+    HomeTel,
+    Maker,
+    Model,
+    Serial,
+    Person
 };
 enum class UnpaidColumn {
-    Id, State, Accepted, Customer, Company, CompanyTel, HomeTel, Person, Paid, Cost, Price, Payment
+    Id,
+    State,
+    Accepted,
+    Customer,
+    Company,
+    CompanyTel,
+    HomeTel,
+    Person,
+    Paid,
+    Cost,
+    Price,
+    Payment
 };
 enum class RepairLogColumn { Id, RepairId, Date, Recorder, Text };
 

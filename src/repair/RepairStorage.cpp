@@ -27,12 +27,28 @@ Fields repairFields(const RepairRecord& repair, bool adding)
 
 QStringList repairTextFields()
 {
-    return {u"お客様名"_qs,   u"会社名"_qs,   u"会社TEL"_qs,          u"会社住所"_qs,
-            u"自宅TEL"_qs,    u"自宅住所"_qs, u"メーカー名"_qs,       u"型番"_qs,
-            u"シリアル"_qs,   u"付属品"_qs,   u"担当者"_qs,           u"故障内容"_qs,
-            u"メーカー受付番号"_qs, u"修理処置内容"_qs, u"交換部品"_qs, u"有償無償"_qs,
-            u"仕切"_qs,       u"売値"_qs,     u"入金"_qs,             u"自由項目01"_qs,
-            u"自由項目02"_qs, u"自由項目03"_qs};
+    return {u"お客様名"_qs,
+            u"会社名"_qs,
+            u"会社TEL"_qs,
+            u"会社住所"_qs,
+            u"自宅TEL"_qs,
+            u"自宅住所"_qs,
+            u"メーカー名"_qs,
+            u"型番"_qs,
+            u"シリアル"_qs,
+            u"付属品"_qs,
+            u"担当者"_qs,
+            u"故障内容"_qs,
+            u"メーカー受付番号"_qs,
+            u"修理処置内容"_qs,
+            u"交換部品"_qs,
+            u"有償無償"_qs,
+            u"仕切"_qs,
+            u"売値"_qs,
+            u"入金"_qs,
+            u"自由項目01"_qs,
+            u"自由項目02"_qs,
+            u"自由項目03"_qs};
 }
 
 QString flagsText(bool estimate, bool delivery)
@@ -106,24 +122,25 @@ bool DeleteRepairLog(Database& db, const QString& repairLogId)
 ListRows LoadRepairRows(Database& db, const SqlStatement& statement)
 {
     return db.textRows(statement.sql,
-                    {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
-                     u"会社TEL"_qs, u"自宅TEL"_qs, u"メーカー名"_qs, u"型番"_qs, u"シリアル"_qs,
-                     u"担当者"_qs},
+                       {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
+                        u"会社TEL"_qs, u"自宅TEL"_qs, u"メーカー名"_qs, u"型番"_qs, u"シリアル"_qs,
+                        u"担当者"_qs},
                        statement.params);
 }
 
 ListRows LoadUnpaidRows(Database& db, const SqlStatement& statement)
 {
     return db.textRows(statement.sql,
-                    {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
-                     u"会社TEL"_qs, u"自宅TEL"_qs, u"担当者"_qs, u"有償無償"_qs, u"仕切"_qs,
-                     u"売値"_qs, u"入金"_qs},
+                       {u"修理ID"_qs, u"判定"_qs, u"受付日"_qs, u"お客様名"_qs, u"会社名"_qs,
+                        u"会社TEL"_qs, u"自宅TEL"_qs, u"担当者"_qs, u"有償無償"_qs, u"仕切"_qs,
+                        u"売値"_qs, u"入金"_qs},
                        statement.params);
 }
 
 ListRows LoadRepairLogRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(statement.sql, {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs},
+    return db.textRows(statement.sql,
+                       {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs},
                        statement.params);
 }
 

@@ -20,11 +20,11 @@ QStringList repairTextFields();
 // A repair as the editor holds it.
 struct RepairRecord
 {
-    bool finished = false; // 判定: 完了 when set, else 続行
-    QDate accepted;        // 受付日
-    bool estimate = false; // 見積必要: first flag of 見積納期
-    bool delivery = false; // 納期必要: last flag of 見積納期
-    QStringList texts;     // repairTextFields() order
+    bool finished = false;     // 判定: 完了 when set, else 続行
+    QDate accepted;            // 受付日
+    bool estimate = false;     // 見積必要: first flag of 見積納期
+    bool delivery = false;     // 納期必要: last flag of 見積納期
+    QStringList texts;         // repairTextFields() order
     bool keepAccepted = false; // a change leaves 受付日 as it is stored
 };
 
@@ -37,9 +37,9 @@ bool deliveryFlag(const QString& stored);
 // A repair log as the editor holds it.
 struct RepairLogRecord
 {
-    QDate date;       // 記録日
-    QString recorder; // 記録者
-    QString text;     // ログ
+    QDate date;            // 記録日
+    QString recorder;      // 記録者
+    QString text;          // ログ
     bool keepDate = false; // a change leaves 記録日 as it is stored
 };
 

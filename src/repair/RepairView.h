@@ -76,8 +76,8 @@ public:
     int selectedRepairRow() const { return m_repairRow; }
 
     QString repairHeading() const { return m_repairHeading; } // Label23
-    QString repairLogHeading() const;                          // Label24
-    bool canAddRepairLog() const;                              // button 14, F11
+    QString repairLogHeading() const;                         // Label24
+    bool canAddRepairLog() const;                             // button 14, F11
 
 signals:
     void repairListChanged();
@@ -100,7 +100,7 @@ private:
     QString m_repairHeading;
     QString m_logsOf = u"0"_qs; // the repair whose logs the log list shows
     bool m_unpaidShown = false;
-    bool m_logButton = false;   // button 14 shown
+    bool m_logButton = false; // button 14 shown
     int m_repairRow = -1, m_logRow = -1;
 };
 

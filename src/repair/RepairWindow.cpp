@@ -399,9 +399,18 @@ QStringList itemsOf(const QComboBox* combo)
 }
 } // namespace
 
-QStringList RepairWindow::operatorNames() const { return itemsOf(m_combo2); }
-QStringList RepairWindow::makerNames() const { return itemsOf(m_combo1); }
-QStringList RepairWindow::freeFieldCaptions() const { return textsOf(m_freeCaptions); }
+QStringList RepairWindow::operatorNames() const
+{
+    return itemsOf(m_combo2);
+}
+QStringList RepairWindow::makerNames() const
+{
+    return itemsOf(m_combo1);
+}
+QStringList RepairWindow::freeFieldCaptions() const
+{
+    return textsOf(m_freeCaptions);
+}
 
 QString RepairWindow::panelText(const QString& field) const
 {
@@ -411,9 +420,18 @@ QString RepairWindow::panelText(const QString& field) const
     return QString();
 }
 
-bool RepairWindow::panelFinished() const { return m_check1->isChecked(); }
-bool RepairWindow::panelEstimate() const { return m_check2->isChecked(); }
-bool RepairWindow::panelDelivery() const { return m_check3->isChecked(); }
+bool RepairWindow::panelFinished() const
+{
+    return m_check1->isChecked();
+}
+bool RepairWindow::panelEstimate() const
+{
+    return m_check2->isChecked();
+}
+bool RepairWindow::panelDelivery() const
+{
+    return m_check3->isChecked();
+}
 
 // ---------------------------------------------------------------- closing
 

@@ -32,20 +32,20 @@ QStringList fieldCaptions(Database& db, int count)
 QString userOrderClause(const QString& stored)
 {
     return sortChoice(stored, {u" ORDER BY 表示ふりがな"_qs, u" ORDER BY 会社ＴＥＬ"_qs,
-                           u" ORDER BY 自宅ＴＥＬ"_qs, u" ORDER BY [E-MAIL]"_qs});
+                               u" ORDER BY 自宅ＴＥＬ"_qs, u" ORDER BY [E-MAIL]"_qs});
 }
 
 QString subjectOrderClause(const QString& stored)
 {
     return sortChoice(stored, {u" ORDER BY 件名.登録日"_qs, u" ORDER BY ユーザー.表示名"_qs,
-                           u" ORDER BY 件名.件名"_qs, u" ORDER BY 件名.備考"_qs,
-                           u" ORDER BY 件名.判定"_qs});
+                               u" ORDER BY 件名.件名"_qs, u" ORDER BY 件名.備考"_qs,
+                               u" ORDER BY 件名.判定"_qs});
 }
 
 QString logOrderClause(const QString& stored)
 {
     return sortChoice(stored,
-                  {u" ORDER BY 登録日"_qs, u" ORDER BY 記録者"_qs, u" ORDER BY ログ"_qs});
+                      {u" ORDER BY 登録日"_qs, u" ORDER BY 記録者"_qs, u" ORDER BY ログ"_qs});
 }
 
 QString orderDirection(const QString& stored)
@@ -59,7 +59,9 @@ std::array<QString, 6> sortPieces(Database& db, const std::array<OrderClause, 3>
     const Row row = result.first();
     std::array<QString, 6> pieces;
     for (int i = 0; i < 3; ++i) {
-        const auto field = [&](int n) { return QStringLiteral("並べ%1").arg(n, 2, 10, QLatin1Char('0')); };
+        const auto field = [&](int n) {
+            return QStringLiteral("並べ%1").arg(n, 2, 10, QLatin1Char('0'));
+        };
         pieces[size_t(2 * i)] = lists[size_t(i)](row.text(field(2 * i + 1)));
         pieces[size_t(2 * i + 1)] = orderDirection(row.text(field(2 * i + 2)));
     }

@@ -19,17 +19,17 @@ QStringList orderBy(std::initializer_list<const char16_t*> columns)
 
 QString repairOrderClause(const QString& stored)
 {
-    static const QStringList clauses = orderBy({u"受付日", u"お客様名", u"会社名", u"会社TEL",
-                                                u"自宅TEL", u"ﾒｰｶｰ名", u"型番", u"ｼﾘｱﾙ",
-                                                u"担当者"});
+    static const QStringList clauses =
+        orderBy({u"受付日", u"お客様名", u"会社名", u"会社TEL", u"自宅TEL", u"ﾒｰｶｰ名", u"型番",
+                 u"ｼﾘｱﾙ", u"担当者"});
     return sortChoice(stored, clauses);
 }
 
 QString unpaidOrderClause(const QString& stored)
 {
     static const QStringList clauses =
-        orderBy({u"受付日", u"お客様名", u"会社名", u"会社TEL", u"自宅TEL", u"担当者",
-                 u"有償無償", u"仕切", u"売値", u"入金"});
+        orderBy({u"受付日", u"お客様名", u"会社名", u"会社TEL", u"自宅TEL", u"担当者", u"有償無償",
+                 u"仕切", u"売値", u"入金"});
     return sortChoice(stored, clauses);
 }
 

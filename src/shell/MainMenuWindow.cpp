@@ -11,9 +11,9 @@
 #include "ui/Twips.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QDir>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,8 +95,7 @@ void MainMenuWindow::createMenuFrame()
     }
 
     connect(m_convert, &QPushButton::clicked, this, &MainMenuWindow::convertRequested);
-    connect(m_administrator, &QPushButton::clicked, this,
-            &MainMenuWindow::administratorRequested);
+    connect(m_administrator, &QPushButton::clicked, this, &MainMenuWindow::administratorRequested);
     connect(m_version, &QPushButton::clicked, this, &MainMenuWindow::showVersion);
     connect(m_help, &QPushButton::clicked, this, &MainMenuWindow::openHelp);
     connect(m_quit, &QPushButton::clicked, this, &MainMenuWindow::quitRequested);
@@ -112,7 +111,8 @@ void MainMenuWindow::createDataFrame()
     m_dataHeading->setAlignment(Qt::AlignCenter);
 
     m_customerLabel = label(u"Label3"_qs, u"顧客管理　"_qs, m_dataFrame);
-    m_operatorList = new ReportListView(u"ListView1"_qs, {u"使用者No"_qs, u"使用者"_qs}, m_dataFrame);
+    m_operatorList =
+        new ReportListView(u"ListView1"_qs, {u"使用者No"_qs, u"使用者"_qs}, m_dataFrame);
     m_operatorList->setColumnHidden(0, true);
     m_customerPasswordLabel = label(u"Label4"_qs, u"パ　ス　ワ　ー　ド"_qs, m_dataFrame);
     m_customerPassword = new QLineEdit(m_dataFrame);
@@ -198,14 +198,15 @@ void MainMenuWindow::setMenuLayout(Layout layout)
     const bool repair = layout != Layout::CustomerOnlyMenu;
 
     m_menuFrame->setVisible(full);
-    for (QWidget* w : {static_cast<QWidget*>(m_customerLabel), static_cast<QWidget*>(m_operatorList),
-                       static_cast<QWidget*>(m_customerPasswordLabel),
-                       static_cast<QWidget*>(m_customerPassword),
-                       static_cast<QWidget*>(m_openCustomer)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_customerLabel), static_cast<QWidget*>(m_operatorList),
+          static_cast<QWidget*>(m_customerPasswordLabel), static_cast<QWidget*>(m_customerPassword),
+          static_cast<QWidget*>(m_openCustomer)})
         w->setVisible(customer);
-    for (QWidget* w : {static_cast<QWidget*>(m_repairLabel), static_cast<QWidget*>(m_repairList),
-                       static_cast<QWidget*>(m_repairPasswordLabel),
-                       static_cast<QWidget*>(m_repairPassword), static_cast<QWidget*>(m_openRepair)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_repairLabel), static_cast<QWidget*>(m_repairList),
+          static_cast<QWidget*>(m_repairPasswordLabel), static_cast<QWidget*>(m_repairPassword),
+          static_cast<QWidget*>(m_openRepair)})
         w->setVisible(repair);
     m_compactCustomer->setVisible(full);
     m_compactRepair->setVisible(full);
@@ -278,10 +279,22 @@ QString MainMenuWindow::selectedRepairName() const
     return m_repairList->text(m_repairList->currentRow(), 1);
 }
 
-QString MainMenuWindow::operatorNumber() const { return m_label8->text(); }
-QString MainMenuWindow::repairNumber() const { return m_label9->text(); }
-QString MainMenuWindow::operatorPassword() const { return m_customerPassword->text(); }
-QString MainMenuWindow::repairPassword() const { return m_repairPassword->text(); }
+QString MainMenuWindow::operatorNumber() const
+{
+    return m_label8->text();
+}
+QString MainMenuWindow::repairNumber() const
+{
+    return m_label9->text();
+}
+QString MainMenuWindow::operatorPassword() const
+{
+    return m_customerPassword->text();
+}
+QString MainMenuWindow::repairPassword() const
+{
+    return m_repairPassword->text();
+}
 
 QStringList MainMenuWindow::operatorNames() const
 {

@@ -9,8 +9,8 @@
 #include "shell/MainMenuWindow.h"
 #include "shell/SessionState.h"
 #include "shell/SplashWindow.h"
-#include "store/DataFolder.h"
 #include "store/Connections.h"
+#include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/ShippedFiles.h"
 #include "ui/Dialogs.h"
@@ -42,8 +42,7 @@ ShellController::StartResult ShellController::start(bool withSplash)
 {
     Dialogs& dialogs = Dialogs::instance();
     if (!QDir().mkpath(DataFolder::path())) {
-        dialogs.message(nullptr,
-                        u"データフォルダーを作成できません。\n"_qs + DataFolder::path(),
+        dialogs.message(nullptr, u"データフォルダーを作成できません。\n"_qs + DataFolder::path(),
                         Dialogs::Icon::Critical);
         return StartResult::Failed;
     }
@@ -161,8 +160,9 @@ void ShellController::openData(MainMenuWindow* menu, bool repair)
     try {
         Database::open(path).close();
     } catch (const StoreError& e) {
-        dialogs.message(menu, QStringLiteral("%1「%2」のデータベースを開けません。\n%3")
-                                  .arg(account, name, e.message()),
+        dialogs.message(menu,
+                        QStringLiteral("%1「%2」のデータベースを開けません。\n%3")
+                            .arg(account, name, e.message()),
                         Dialogs::Icon::Critical);
         return;
     }
@@ -231,11 +231,9 @@ void ShellController::bringBack(QMainWindow* window, Qt::WindowStates state)
 
 void ShellController::wireRepairWindow(RepairWindow* window)
 {
-    connect(window, &RepairWindow::switchRequested, this,
-            &ShellController::SwitchToCustomerWindow);
-    connect(window, &RepairWindow::changeAccountRequested, this, [this, window] {
-        showReducedMenu(MainMenuWindow::Layout::RepairOnlyMenu, window);
-    });
+    connect(window, &RepairWindow::switchRequested, this, &ShellController::SwitchToCustomerWindow);
+    connect(window, &RepairWindow::changeAccountRequested, this,
+            [this, window] { showReducedMenu(MainMenuWindow::Layout::RepairOnlyMenu, window); });
     connect(window, &RepairWindow::unloading, this, [this] {
         if (SessionState::instance().CustomerAccountName.isEmpty())
             showMainMenu();
@@ -277,9 +275,8 @@ void ShellController::SwitchToCustomerWindow()
 void ShellController::wireCustomerWindow(CustomerWindow* window)
 {
     connect(window, &CustomerWindow::switchRequested, this, &ShellController::SwitchToRepairWindow);
-    connect(window, &CustomerWindow::changeAccountRequested, this, [this, window] {
-        showReducedMenu(MainMenuWindow::Layout::CustomerOnlyMenu, window);
-    });
+    connect(window, &CustomerWindow::changeAccountRequested, this,
+            [this, window] { showReducedMenu(MainMenuWindow::Layout::CustomerOnlyMenu, window); });
     connect(window, &CustomerWindow::unloading, this, &ShellController::customerWindowUnloading);
     connect(window, &CustomerWindow::editorRequested, window, [window](EditKind kind, bool isNew) {
         if (window->view())

@@ -15,7 +15,6 @@ namespace horunea {
 
 class CustomerWindow;
 
-
 // Runs the program's windows: start-up with the single-instance test and the
 // splash, and the main menu.
 class ShellController : public QObject

@@ -36,12 +36,12 @@ VersionWindow::VersionWindow(QWidget* parent) : QDialog(parent)
     version->setObjectName(u"Label2"_qs);
     placeTwips(version, 360, 900, 5400, 300);
 
-    auto* description = new QLabel(
-        u"顧客（ユーザー）と件名・ログ、修理の受付と修理ログ、修理先と自社の情報を"
-        u"管理する、営業担当者と小さなお店のためのソフトウェアです。"
-        u"使用者ごとにパスワードで守られたデータベースを持ち、"
-        u"一覧表や情報シートを印刷できます。"_qs,
-        this);
+    auto* description =
+        new QLabel(u"顧客（ユーザー）と件名・ログ、修理の受付と修理ログ、修理先と自社の情報を"
+                   u"管理する、営業担当者と小さなお店のためのソフトウェアです。"
+                   u"使用者ごとにパスワードで守られたデータベースを持ち、"
+                   u"一覧表や情報シートを印刷できます。"_qs,
+                   this);
     description->setObjectName(u"Label3"_qs);
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignLeft | Qt::AlignTop);

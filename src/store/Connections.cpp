@@ -52,9 +52,18 @@ Database& opened(std::optional<Database>& db, const char16_t* what)
 }
 } // namespace
 
-Database& Connections::master() { return opened(m_master, u"マスターデータベース"); }
-Database& Connections::customer() { return opened(m_customer, u"顧客データベース"); }
-Database& Connections::repair() { return opened(m_repair, u"修理データベース"); }
+Database& Connections::master()
+{
+    return opened(m_master, u"マスターデータベース");
+}
+Database& Connections::customer()
+{
+    return opened(m_customer, u"顧客データベース");
+}
+Database& Connections::repair()
+{
+    return opened(m_repair, u"修理データベース");
+}
 
 void Connections::reset()
 {

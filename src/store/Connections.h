@@ -43,8 +43,17 @@ private:
 };
 
 // Shorthands for the connections of the running program.
-inline Database& MasterConnection() { return Connections::instance().master(); }
-inline Database& CustomerConnection() { return Connections::instance().customer(); }
-inline Database& RepairConnection() { return Connections::instance().repair(); }
+inline Database& MasterConnection()
+{
+    return Connections::instance().master();
+}
+inline Database& CustomerConnection()
+{
+    return Connections::instance().customer();
+}
+inline Database& RepairConnection()
+{
+    return Connections::instance().repair();
+}
 
 } // namespace horunea

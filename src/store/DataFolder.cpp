@@ -30,12 +30,30 @@ QString in(const QString& folder, const QString& name)
 }
 } // namespace
 
-QString DataFolder::masterPath() { return in(path(), u"main.mdb"_qs); }
-QString DataFolder::customerTemplatePath() { return in(path(), u"kelvo.mdb"_qs); }
-QString DataFolder::repairTemplatePath() { return in(path(), u"care.mdb"_qs); }
-QString DataFolder::customerFolder() { return in(path(), u"kelvo"_qs); }
-QString DataFolder::repairFolder() { return in(path(), u"care"_qs); }
-QString DataFolder::lockPath() { return in(path(), u"horunea.lock"_qs); }
+QString DataFolder::masterPath()
+{
+    return in(path(), u"main.mdb"_qs);
+}
+QString DataFolder::customerTemplatePath()
+{
+    return in(path(), u"kelvo.mdb"_qs);
+}
+QString DataFolder::repairTemplatePath()
+{
+    return in(path(), u"care.mdb"_qs);
+}
+QString DataFolder::customerFolder()
+{
+    return in(path(), u"kelvo"_qs);
+}
+QString DataFolder::repairFolder()
+{
+    return in(path(), u"care"_qs);
+}
+QString DataFolder::lockPath()
+{
+    return in(path(), u"horunea.lock"_qs);
+}
 
 QString DataFolder::customerPath(const QString& operatorName)
 {

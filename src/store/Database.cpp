@@ -49,8 +49,7 @@ qint64 Row::integer(const QString& name) const
 
 ResultSet::ResultSet(std::shared_ptr<const Columns> columns, std::vector<QVariantList> rows)
     : m_columns(std::move(columns)), m_rows(std::move(rows))
-{
-}
+{}
 
 // ---------------------------------------------------------------- statements
 
@@ -193,8 +192,7 @@ Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
       m_names(std::move(other.m_names)), m_tables(std::move(other.m_tables)),
       m_savepoints(std::exchange(other.m_savepoints, 0))
-{
-}
+{}
 
 Database& Database::operator=(Database&& other) noexcept
 {
@@ -299,8 +297,8 @@ void Database::refreshNames()
     QStringList names;
     m_tables.clear();
     {
-        Statement list(m_db, QStringLiteral(
-                                 "SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+        Statement list(
+            m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
                                  "NOT LIKE 'sqlite_%' ORDER BY rowid"));
         if (!list.ok())
             fail(errorText(m_db));
@@ -365,7 +363,8 @@ ResultSet Database::query(const QString& sql, const QVariantList& params)
 {
     QStringList names;
     std::vector<QVariantList> rows;
-    forEachRow(sql, params, [&rows](const Row& row) { rows.push_back(row.values()); }, &names);
+    forEachRow(
+        sql, params, [&rows](const Row& row) { rows.push_back(row.values()); }, &names);
     return ResultSet(std::make_shared<Columns>(names), std::move(rows));
 }
 
@@ -409,9 +408,9 @@ qint64 Database::insert(const QString& table, const Fields& fields)
         values << value;
     }
     QString sql = QStringLiteral("INSERT INTO %1").arg(quoted(resolvedName(table)));
-    sql += names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
-                           : QStringLiteral(" (%1) VALUES (%2)")
-                                 .arg(names.join(u','), marks.join(u','));
+    sql += names.isEmpty()
+               ? QStringLiteral(" DEFAULT VALUES")
+               : QStringLiteral(" (%1) VALUES (%2)").arg(names.join(u','), marks.join(u','));
     exec(sql, values);
     return sqlite3_last_insert_rowid(m_db);
 }

@@ -44,7 +44,8 @@ private:
 class Row
 {
 public:
-    Row(const Columns* columns, const QVariantList* values) : m_columns(columns), m_values(values) {}
+    Row(const Columns* columns, const QVariantList* values) : m_columns(columns), m_values(values)
+    {}
     QVariant value(const QString& name) const;
     QVariant value(int column) const { return m_values->value(column); }
     QString text(const QString& name) const;

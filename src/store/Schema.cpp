@@ -6,10 +6,22 @@ namespace horunea {
 
 namespace {
 
-ColumnDef counter(const QString& name) { return {name, ColumnType::Counter}; }
-ColumnDef oneRowKey(const QString& name) { return {name, ColumnType::OneRowKey}; }
-ColumnDef integer(const QString& name) { return {name, ColumnType::Integer}; }
-ColumnDef text(const QString& name) { return {name, ColumnType::Text}; }
+ColumnDef counter(const QString& name)
+{
+    return {name, ColumnType::Counter};
+}
+ColumnDef oneRowKey(const QString& name)
+{
+    return {name, ColumnType::OneRowKey};
+}
+ColumnDef integer(const QString& name)
+{
+    return {name, ColumnType::Integer};
+}
+ColumnDef text(const QString& name)
+{
+    return {name, ColumnType::Text};
+}
 
 QList<ColumnDef> texts(std::initializer_list<const char16_t*> names)
 {
@@ -67,10 +79,12 @@ QList<TableDef> customerTables()
 QList<TableDef> repairTables()
 {
     TableDef repairs{u"修理"_qs, {counter(u"修理ID"_qs)}};
-    repairs.columns << texts({u"判定", u"受付日", u"お客様名", u"会社名", u"会社TEL", u"会社住所",
-                              u"自宅TEL", u"自宅住所", u"メーカー名", u"型番", u"シリアル",
-                              u"付属品", u"担当者", u"見積納期", u"故障内容", u"メーカー受付番号",
-                              u"修理処置内容", u"交換部品", u"有償無償", u"仕切", u"売値", u"入金"});
+    repairs.columns << texts({u"判定",         u"受付日",   u"お客様名", u"会社名",
+                              u"会社TEL",      u"会社住所", u"自宅TEL",  u"自宅住所",
+                              u"メーカー名",   u"型番",     u"シリアル", u"付属品",
+                              u"担当者",       u"見積納期", u"故障内容", u"メーカー受付番号",
+                              u"修理処置内容", u"交換部品", u"有償無償", u"仕切",
+                              u"売値",         u"入金"});
     repairs.columns << numbered(u"自由項目"_qs, 3, ColumnType::Text);
 
     TableDef repairLogs{u"修理ログ"_qs, {counter(u"修理ログID"_qs), integer(u"修理ID"_qs)}};
@@ -81,8 +95,8 @@ QList<TableDef> repairTables()
                              u"処理方法", u"決済方法", u"備考"});
 
     TableDef company{u"自社"_qs, {oneRowKey(u"自社ID"_qs)}};
-    company.columns << texts({u"自社名", u"自社住所", u"自社TEL", u"自社FAX", u"自社MAIL",
-                              u"自社URL"});
+    company.columns << texts(
+        {u"自社名", u"自社住所", u"自社TEL", u"自社FAX", u"自社MAIL", u"自社URL"});
 
     return {repairs, repairLogs, makers, company, settingsTable(3)};
 }

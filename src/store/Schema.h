@@ -10,7 +10,7 @@ class Database;
 enum class DatabaseKind { Master, Customer, Repair };
 
 enum class ColumnType {
-    Counter, // key assigned by the store, rising, never reused
+    Counter,   // key assigned by the store, rising, never reused
     OneRowKey, // key of a one-row table; its row holds 1
     Integer,
     Text,

@@ -20,13 +20,10 @@ struct SqlPiece
     SqlPiece() = default;
     SqlPiece(QString sqlText, QVariantList values = {})
         : text(std::move(sqlText)), params(std::move(values))
-    {
-    }
+    {}
     SqlPiece(const char16_t* sqlText) : text(QString::fromUtf16(sqlText)) {}
-    template <typename A, typename B>
-    SqlPiece(const QStringBuilder<A, B>& sqlText) : text(sqlText)
-    {
-    }
+    template <typename A, typename B> SqlPiece(const QStringBuilder<A, B>& sqlText) : text(sqlText)
+    {}
 
     bool isEmpty() const { return text.isEmpty(); }
     void clear()

@@ -10,7 +10,8 @@ const QHash<QChar, QString>& katakanaTable()
 {
     static const QHash<QChar, QString> table = [] {
         QHash<QChar, QString> t;
-        const QString plain = u"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲンァィゥェォャュョッー。「」、・"_qs;
+        const QString plain =
+            u"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲンァィゥェォャュョッー。「」、・"_qs;
         const QString half = u"ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝｧｨｩｪｫｬｭｮｯｰ｡｢｣､･"_qs;
         for (qsizetype i = 0; i < plain.size(); ++i)
             t.insert(plain[i], QString(half[i]));

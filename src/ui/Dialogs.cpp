@@ -27,8 +27,7 @@ QString Dialogs::title()
     return u"ホルネア"_qs;
 }
 
-std::unique_ptr<QMessageBox> QtDialogs::messageBox(QWidget* parent, const QString& text,
-                                                   Icon icon)
+std::unique_ptr<QMessageBox> QtDialogs::messageBox(QWidget* parent, const QString& text, Icon icon)
 {
     QMessageBox::Icon boxIcon = QMessageBox::Information;
     if (icon == Icon::Exclamation)

@@ -57,7 +57,8 @@ void EnterNavigation::onKey(QWidget* box, int key, std::function<void()> action)
 
 bool EnterNavigation::eventFilter(QObject* watched, QEvent* event)
 {
-    if (QAbstractButton* button = m_buttons.value(watched); button && event->type() == QEvent::KeyPress) {
+    if (QAbstractButton* button = m_buttons.value(watched);
+        button && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {

@@ -10,8 +10,8 @@ std::optional<FunctionKey> functionKeyOf(const QKeyEvent* event)
     if (key < Qt::Key_F1 || key > Qt::Key_F12)
         return std::nullopt;
     const Qt::KeyboardModifiers held =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
-                              Qt::MetaModifier);
+        event->modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     return FunctionKey{key - Qt::Key_F1 + 1, held == Qt::ShiftModifier};
 }
 

@@ -4,8 +4,7 @@ namespace horunea {
 
 TextTableModel::TextTableModel(QStringList headers, QObject* parent)
     : QAbstractTableModel(parent), m_headers(std::move(headers))
-{
-}
+{}
 
 int TextTableModel::rowCount(const QModelIndex& parent) const
 {

@@ -22,7 +22,8 @@ QIcon glyphIcon(const QString& glyph, const QColor& tile, const QColor& ink)
                           size / 6.0);
         QFont font = programFont();
         font.setBold(true);
-        font.setPixelSize(glyph.size() > 2 ? size * 5 / 16 : (glyph.size() > 1 ? size * 7 / 16 : size * 5 / 8));
+        font.setPixelSize(glyph.size() > 2 ? size * 5 / 16
+                                           : (glyph.size() > 1 ? size * 7 / 16 : size * 5 / 8));
         p.setFont(font);
         p.setPen(ink);
         p.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, glyph);

@@ -5,8 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 using namespace horunea;
@@ -65,12 +65,12 @@ void TstCli::sqlPrintsTabSeparatedRowsWithHeader()
     TempDataFolder folder;
     {
         Database master = Database::open(DataFolder::masterPath());
-        master.insert(u"使用者"_qs, {{u"使用者名"_qs, u"営業\t一課"_qs}, {u"パスワード"_qs, QVariant()}});
+        master.insert(u"使用者"_qs,
+                      {{u"使用者名"_qs, u"営業\t一課"_qs}, {u"パスワード"_qs, QVariant()}});
         master.insert(u"使用者"_qs, {{u"使用者名"_qs, u"二課"_qs}, {u"パスワード"_qs, u"Ab"_qs}});
     }
-    const CliResult r =
-        run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
-             u"select * from 使用者 order by 使用者No"_qs});
+    const CliResult r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
+                             u"select * from 使用者 order by 使用者No"_qs});
     QCOMPARE(r.status, 0);
     QCOMPARE(r.out, u"使用者No\t使用者名\tパスワード\n1\t営業\\t一課\t\n2\t二課\tAb\n"_qs);
     const CliResult empty = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
@@ -108,7 +108,8 @@ void TstCli::sqlWithoutRowsPrintsNothing()
 void TstCli::theProgramItselfSeparatesRowsAndErrors()
 {
     TempDataFolder folder(false);
-    const QString program = QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs);
+    const QString program =
+        QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs);
     QVERIFY(QFile::exists(program));
     QProcess cli;
     cli.start(program, {u"--data-dir"_qs, folder.path(), u"init"_qs});
@@ -119,7 +120,8 @@ void TstCli::theProgramItselfSeparatesRowsAndErrors()
     QVERIFY(cli.waitForFinished(30000));
     QCOMPARE(cli.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()), u"管理者名\nadmin\n"_qs);
-    cli.start(program, {u"--data-dir"_qs, folder.path(), u"sql"_qs, u"customer:いない"_qs, u"select 1"_qs});
+    cli.start(program,
+              {u"--data-dir"_qs, folder.path(), u"sql"_qs, u"customer:いない"_qs, u"select 1"_qs});
     QVERIFY(cli.waitForFinished(30000));
     QCOMPARE(cli.exitCode(), 1);
     QVERIFY(cli.readAllStandardOutput().isEmpty());
@@ -133,8 +135,9 @@ void TstCli::errorsGoToStderrWithNonZeroStatus_data()
     QTest::newRow("no command") << QStringList{} << u"コマンドを指定してください"_qs;
     QTest::newRow("unknown command") << QStringList{u"frobnicate"_qs} << u"知らないコマンド"_qs;
     QTest::newRow("sql missing SQL") << QStringList{u"sql"_qs, u"master"_qs} << u"SQL"_qs;
-    QTest::newRow("missing account") << QStringList{u"sql"_qs, u"customer:いない"_qs, u"select 1"_qs}
-                                     << u"ファイルがありません"_qs;
+    QTest::newRow("missing account")
+        << QStringList{u"sql"_qs, u"customer:いない"_qs, u"select 1"_qs}
+        << u"ファイルがありません"_qs;
     QTest::newRow("bad SQL") << QStringList{u"sql"_qs, u"master"_qs, u"selec * from 使用者"_qs}
                              << u"失敗しました"_qs;
 }

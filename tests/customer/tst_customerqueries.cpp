@@ -33,11 +33,14 @@ private slots:
 void TstCustomerQueries::initialPiecesAreExact()
 {
     const CustomerListQuery q;
-    QCOMPARE(q.userSql(), u"SELECT ユーザーID,表示名,会社ＴＥＬ,自宅ＴＥＬ,[E-MAIL] FROM ユーザー WHERE ユーザー.ユーザーID = 0"_qs);
+    QCOMPARE(
+        q.userSql(),
+        u"SELECT ユーザーID,表示名,会社ＴＥＬ,自宅ＴＥＬ,[E-MAIL] FROM ユーザー WHERE ユーザー.ユーザーID = 0"_qs);
     QCOMPARE(q.logSql(), u"SELECT * FROM ログ WHERE 件名ID = 0"_qs);
     QCOMPARE(kanaRowCondition(KanaRow::Ka), u" WHERE 表示ふりがな Like '[ｶ-ｺ]%'"_qs);
-    QCOMPARE(kanaRowCondition(KanaRow::A),
-             u" WHERE 表示ふりがな Like '[あ-お]%' or 表示ふりがな Like '[ぁ-ぉ]%' or 表示ふりがな Like '[ｱ-ｵ]%' or 表示ふりがな Like '[ｧ-ｫ]%'"_qs);
+    QCOMPARE(
+        kanaRowCondition(KanaRow::A),
+        u" WHERE 表示ふりがな Like '[あ-お]%' or 表示ふりがな Like '[ぁ-ぉ]%' or 表示ふりがな Like '[ｱ-ｵ]%' or 表示ふりがな Like '[ｧ-ｫ]%'"_qs);
     QVERIFY(kanaRowCondition(KanaRow::Other).endsWith(u"and 表示ふりがな Like '[!A-Z]%'"_qs));
     QCOMPARE(kanaRowCondition(KanaRow::Other).count(u"Like"_qs), 11);
     QCOMPARE(kanaRowHeading(KanaRow::Abc), u"ABC―ユーザー表示"_qs);
@@ -51,10 +54,10 @@ void TstCustomerQueries::subjectFilterConditions_data()
     QTest::addColumn<QString>("condition");
     QTest::addColumn<QString>("heading");
     QTest::newRow("全て, all users") << u"全て"_qs << false << QString() << u"全ての件名"_qs;
-    QTest::newRow("続行, all users") << u"続行"_qs << false << u" WHERE 件名.判定 = '続行'"_qs
-                                     << u"続行中の件名"_qs;
-    QTest::newRow("完了, all users") << u"完了"_qs << false << u" WHERE 件名.判定 = '完了'"_qs
-                                     << u"完了済の件名"_qs;
+    QTest::newRow("続行, all users")
+        << u"続行"_qs << false << u" WHERE 件名.判定 = '続行'"_qs << u"続行中の件名"_qs;
+    QTest::newRow("完了, all users")
+        << u"完了"_qs << false << u" WHERE 件名.判定 = '完了'"_qs << u"完了済の件名"_qs;
     QTest::newRow("全て, user 7") << u"全て"_qs << true << u" WHERE ユーザー.ユーザーID = 7"_qs
                                   << u"全ての件名"_qs;
     QTest::newRow("完了, user 7") << u"完了"_qs << true
@@ -83,12 +86,16 @@ void TstCustomerQueries::sortClausesFromStoredValues_data()
     QTest::addColumn<QString>("userClause");
     QTest::addColumn<QVariant>("direction");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("0 ascending") << QVariant(0) << u" ORDER BY 表示ふりがな"_qs << QVariant(0) << QString();
+    QTest::newRow("0 ascending") << QVariant(0) << u" ORDER BY 表示ふりがな"_qs << QVariant(0)
+                                 << QString();
     QTest::newRow("1") << QVariant(1) << u" ORDER BY 会社ＴＥＬ"_qs << QVariant(1) << u" DESC"_qs;
     QTest::newRow("2") << QVariant(2) << u" ORDER BY 自宅ＴＥＬ"_qs << QVariant(2) << QString();
-    QTest::newRow("3 e-mail") << QVariant(3) << u" ORDER BY [E-MAIL]"_qs << QVariant(1) << u" DESC"_qs;
-    QTest::newRow("7 is entry 0") << QVariant(7) << u" ORDER BY 表示ふりがな"_qs << QVariant(-1) << QString();
-    QTest::newRow("Null is entry 0") << QVariant() << u" ORDER BY 表示ふりがな"_qs << QVariant() << QString();
+    QTest::newRow("3 e-mail") << QVariant(3) << u" ORDER BY [E-MAIL]"_qs << QVariant(1)
+                              << u" DESC"_qs;
+    QTest::newRow("7 is entry 0") << QVariant(7) << u" ORDER BY 表示ふりがな"_qs << QVariant(-1)
+                                  << QString();
+    QTest::newRow("Null is entry 0")
+        << QVariant() << u" ORDER BY 表示ふりがな"_qs << QVariant() << QString();
 }
 
 void TstCustomerQueries::sortClausesFromStoredValues()
@@ -163,16 +170,18 @@ void TstCustomerQueries::listsReadNullAsEmptyAndJoinTheUserName()
 {
     TempDataFolder folder;
     Database db = Database::open(DataFolder::customerTemplatePath());
-    const qint64 user = addUser(db, u"ｲﾄｳ"_qs, u"伊藤商店"_qs, {{u"E-MAIL"_qs, u"ito@example.jp"_qs}});
-    const qint64 subject = db.insert(u"件名"_qs, {{u"ユーザーID"_qs, user}, {u"件名"_qs, u"見積"_qs},
-                                                 {u"判定"_qs, u"続行"_qs}});
+    const qint64 user =
+        addUser(db, u"ｲﾄｳ"_qs, u"伊藤商店"_qs, {{u"E-MAIL"_qs, u"ito@example.jp"_qs}});
+    const qint64 subject = db.insert(
+        u"件名"_qs, {{u"ユーザーID"_qs, user}, {u"件名"_qs, u"見積"_qs}, {u"判定"_qs, u"続行"_qs}});
     addLog(db, subject, user, u"電話あり"_qs);
     CustomerListQuery q;
     q.setSortClauses(BuildCustomerSortClauses(db));
     q.UserWhere = kanaRowCondition(KanaRow::A);
     const ListRows users = LoadUserRows(db, q.userSql());
     QCOMPARE(users.size(), size_t(1));
-    QCOMPARE(users[0], (QStringList{u"1"_qs, u"伊藤商店"_qs, QString(), QString(), u"ito@example.jp"_qs}));
+    QCOMPARE(users[0],
+             (QStringList{u"1"_qs, u"伊藤商店"_qs, QString(), QString(), u"ito@example.jp"_qs}));
     q.ApplySubjectFilter(false, u"0"_qs);
     const ListRows subjects = LoadSubjectRows(db, q.subjectSql());
     QCOMPARE(subjects.size(), size_t(1));
@@ -191,9 +200,10 @@ void TstCustomerQueries::fieldCaptionsFromSettingsRow()
     TempDataFolder folder;
     Database db = Database::open(DataFolder::customerTemplatePath());
     QCOMPARE(CustomerFieldCaptions(db).first(), u"自由項目01"_qs);
-    db.update(u"設定"_qs, {{u"項目02"_qs, u"誕生日"_qs}, {u"項目03"_qs, QVariant()}}, u"設定ID = 1"_qs);
-    QCOMPARE(CustomerFieldCaptions(db),
-             (QStringList{u"自由項目01"_qs, u"誕生日"_qs, QString(), u"自由項目04"_qs, u"自由項目05"_qs}));
+    db.update(u"設定"_qs, {{u"項目02"_qs, u"誕生日"_qs}, {u"項目03"_qs, QVariant()}},
+              u"設定ID = 1"_qs);
+    QCOMPARE(CustomerFieldCaptions(db), (QStringList{u"自由項目01"_qs, u"誕生日"_qs, QString(),
+                                                     u"自由項目04"_qs, u"自由項目05"_qs}));
 }
 
 namespace {
@@ -227,7 +237,9 @@ void TstCustomerQueries::commandLineListsFollowTheWindow()
     }
     Run r = cli({u"users"_qs, u"山田"_qs, u"--row"_qs, u"か"_qs, u"--password"_qs, u"Pass"_qs});
     QCOMPARE(r.status, 0);
-    QCOMPARE(r.out, u"ユーザーＩＤ\t表示名\t自宅ＴＥＬ\t会社ＴＥＬ\te-mail\n1\t加藤\t\t\t\n2\t河合\t\t\t\n"_qs);
+    QCOMPARE(
+        r.out,
+        u"ユーザーＩＤ\t表示名\t自宅ＴＥＬ\t会社ＴＥＬ\te-mail\n1\t加藤\t\t\t\n2\t河合\t\t\t\n"_qs);
     r = cli({u"subjects"_qs, u"山田"_qs, u"--password"_qs, u"Pass"_qs});
     QCOMPARE(r.out.count(u'\n'), 2);
     QVERIFY(r.out.contains(u"修理"_qs));
@@ -238,7 +250,8 @@ void TstCustomerQueries::commandLineListsFollowTheWindow()
     r = cli({u"logs"_qs, u"山田"_qs, u"--subject"_qs, u"1"_qs, u"--password"_qs, u"Pass"_qs});
     QVERIFY(r.out.startsWith(u"ﾛｸﾞID\t件名ID\tﾕｰｻﾞｰID\t登録日\t記録者\tログ\n"_qs));
     QVERIFY(r.out.contains(u"一行目\\n二行目"_qs));
-    r = cli({u"logs"_qs, u"山田"_qs, u"--subject"_qs, u"1 or 1=1"_qs, u"--password"_qs, u"Pass"_qs});
+    r = cli(
+        {u"logs"_qs, u"山田"_qs, u"--subject"_qs, u"1 or 1=1"_qs, u"--password"_qs, u"Pass"_qs});
     QVERIFY(r.status != 0);
 }
 
@@ -247,13 +260,18 @@ void TstCustomerQueries::commandLineRefusesWrongPassword_data()
     QTest::addColumn<QVariant>("stored");
     QTest::addColumn<QStringList>("given");
     QTest::addColumn<bool>("opens");
-    QTest::newRow("right") << QVariant(u"Pass"_qs) << QStringList{u"--password"_qs, u"Pass"_qs} << true;
-    QTest::newRow("lower case") << QVariant(u"Pass"_qs) << QStringList{u"--password"_qs, u"pass"_qs} << false;
-    QTest::newRow("trailing blank") << QVariant(u"Pass"_qs) << QStringList{u"--password"_qs, u"Pass "_qs} << false;
+    QTest::newRow("right") << QVariant(u"Pass"_qs) << QStringList{u"--password"_qs, u"Pass"_qs}
+                           << true;
+    QTest::newRow("lower case") << QVariant(u"Pass"_qs) << QStringList{u"--password"_qs, u"pass"_qs}
+                                << false;
+    QTest::newRow("trailing blank")
+        << QVariant(u"Pass"_qs) << QStringList{u"--password"_qs, u"Pass "_qs} << false;
     QTest::newRow("none given") << QVariant(u"Pass"_qs) << QStringList{} << false;
     QTest::newRow("Null, none given") << QVariant() << QStringList{} << true;
-    QTest::newRow("Null, text given") << QVariant() << QStringList{u"--password"_qs, u"x"_qs} << false;
-    QTest::newRow("empty, empty given") << QVariant(u""_qs) << QStringList{u"--password"_qs, u""_qs} << true;
+    QTest::newRow("Null, text given")
+        << QVariant() << QStringList{u"--password"_qs, u"x"_qs} << false;
+    QTest::newRow("empty, empty given")
+        << QVariant(u""_qs) << QStringList{u"--password"_qs, u""_qs} << true;
 }
 
 void TstCustomerQueries::commandLineRefusesWrongPassword()

@@ -257,7 +257,8 @@ void TstCustomerStorage::deleteIsAllOrNothing()
     const qint64 subject = addSubject(db, user, u"件名"_qs);
     addLog(db, subject, user, u"ログ"_qs);
     // Deleting subjects fails once the logs are already gone.
-    db.execRaw(u"CREATE TRIGGER stop BEFORE DELETE ON \"件名\" BEGIN SELECT RAISE(ABORT, 'stopped'); END"_qs);
+    db.execRaw(
+        u"CREATE TRIGGER stop BEFORE DELETE ON \"件名\" BEGIN SELECT RAISE(ABORT, 'stopped'); END"_qs);
     QVERIFY_THROWS_EXCEPTION(StoreError, DeleteUser(db, QString::number(user)));
     QVERIFY_THROWS_EXCEPTION(StoreError, DeleteSubject(db, QString::number(subject)));
     QCOMPARE(count(db, u"ログ"_qs), 1);
@@ -282,12 +283,24 @@ void TstCustomerStorage::vanishedRecordsReportFalse()
     const QString missing = u"99"_qs;
     bool result = true;
     switch (operation) {
-    case 0: result = UpdateUser(db, missing, userValues(u"ｲ"_qs, u"x"_qs)); break;
-    case 1: result = DeleteUser(db, missing); break;
-    case 2: result = UpdateSubject(db, missing, {QDate(2003, 8, 19), u"x"_qs, {}, u"続行"_qs}); break;
-    case 3: result = DeleteSubject(db, missing); break;
-    case 4: result = UpdateLog(db, missing, {QDate(2003, 8, 19), {}, u"x"_qs}); break;
-    case 5: result = DeleteLog(db, missing); break;
+    case 0:
+        result = UpdateUser(db, missing, userValues(u"ｲ"_qs, u"x"_qs));
+        break;
+    case 1:
+        result = DeleteUser(db, missing);
+        break;
+    case 2:
+        result = UpdateSubject(db, missing, {QDate(2003, 8, 19), u"x"_qs, {}, u"続行"_qs});
+        break;
+    case 3:
+        result = DeleteSubject(db, missing);
+        break;
+    case 4:
+        result = UpdateLog(db, missing, {QDate(2003, 8, 19), {}, u"x"_qs});
+        break;
+    case 5:
+        result = DeleteLog(db, missing);
+        break;
     }
     QVERIFY(!result);
     QCOMPARE(count(db, u"ユーザー"_qs), 1);

@@ -138,8 +138,7 @@ void TstViews::individualLimitsSubjectsAndNamesTheUser()
     v.setIndividual(true);
     QCOMPARE(v.query().subjectSql(), CustomerListQuery::initialSubjectSelect() +
                                          u" WHERE ユーザー.ユーザーID = "_qs +
-                                         QString::number(m_kato) +
-                                         v.query().SubjectOrderBy.text +
+                                         QString::number(m_kato) + v.query().SubjectOrderBy.text +
                                          v.query().SubjectOrderDesc.text);
     QCOMPARE(columnOf(v.subjectRows(), 4), (QStringList{u"複合機"_qs, u"保守"_qs}));
     QCOMPARE(v.subjectHeading(), u"　加藤 の件名表示"_qs);
@@ -257,7 +256,8 @@ void TstViews::repairLogButtonFollowsTheShownRepair()
     QCOMPARE(v.SelectedRepairId, u"2"_qs); // stays current
     QVERIFY(!v.canAddRepairLog());
     QCOMPARE(v.repairLogHeading(), u"ログを表示します"_qs);
-    QCOMPARE(v.query().repairSql(), RepairListQuery::initialRepairSelect() + v.query().RepairOrderBy.text +
+    QCOMPARE(v.query().repairSql(), RepairListQuery::initialRepairSelect() +
+                                        v.query().RepairOrderBy.text +
                                         v.query().RepairOrderDesc.text);
     v.ToggleUnpaidList();
     v.selectRepair(true, 0);

@@ -16,8 +16,7 @@
 
 namespace horunea::test {
 
-template <typename T = QWidget>
-T* child(QWidget* parent, const QString& name)
+template <typename T = QWidget> T* child(QWidget* parent, const QString& name)
 {
     T* found = parent->findChild<T*>(name);
     if (!found)

@@ -208,7 +208,9 @@ void TstAccountChange::customerAccountChangeStartsClean()
                   child<QPushButton>(e, u"Command1"_qs)->click();
               });
     const QString sato = DataFolder::customerPath(u"佐藤"_qs);
-    QCOMPARE(count(sato, u"SELECT COUNT(*) FROM 件名 WHERE ユーザーID = 1 AND 件名 = '新しい件名'"_qs), 1);
+    QCOMPARE(
+        count(sato, u"SELECT COUNT(*) FROM 件名 WHERE ユーザーID = 1 AND 件名 = '新しい件名'"_qs),
+        1);
     QCOMPARE(count(DataFolder::customerPath(u"田中"_qs), u"SELECT COUNT(*) FROM 件名"_qs), 3);
 }
 

@@ -34,8 +34,10 @@ Sample fillSample()
     Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
     Sample s;
     s.kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs,
-                     {{u"E-MAIL"_qs, u"kato@example.jp"_qs}, {u"URL"_qs, u"https://kato.example.jp/a b"_qs},
-                      {u"会社名"_qs, u"加藤工業"_qs}, {u"自由項目03"_qs, u"三"_qs}});
+                     {{u"E-MAIL"_qs, u"kato@example.jp"_qs},
+                      {u"URL"_qs, u"https://kato.example.jp/a b"_qs},
+                      {u"会社名"_qs, u"加藤工業"_qs},
+                      {u"自由項目03"_qs, u"三"_qs}});
     s.kawai = addUser(db, u"ｶﾜｲ"_qs, u"河合"_qs);
     s.aoki = addUser(db, u"ｱｵｷ"_qs, u"青木"_qs);
     s.katoOpen = addSubject(db, s.kato, u"複合機"_qs, u"続行"_qs, u"2003/08/19(火)"_qs);
@@ -45,7 +47,6 @@ Sample fillSample()
     addLog(db, s.katoOpen, s.kato, u"電話した"_qs);
     return s;
 }
-
 
 int rowOf(ReportListView* list, int c, const QString& text)
 {
@@ -198,7 +199,8 @@ void TstCustomerWindow::openShowsWindowAsLoaded()
     QCOMPARE(w->operatorNames(), (QStringList{u"山田"_qs, u"佐藤"_qs}));
     QCOMPARE(w->freeFieldCaptions().first(), u"自由項目01"_qs);
     QCOMPARE(w->userList()->listModel()->headers(),
-             (QStringList{u"ユーザーＩＤ"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"e-mail"_qs}));
+             (QStringList{u"ユーザーＩＤ"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs,
+                          u"e-mail"_qs}));
 }
 
 void TstCustomerWindow::kanaRowsByButtonAndShiftKey_data()
@@ -243,20 +245,20 @@ void TstCustomerWindow::subjectFilterAndIndividual_data()
     QTest::addColumn<bool>("individual");
     QTest::addColumn<QStringList>("subjects");
     QTest::addColumn<QString>("heading");
-    QTest::newRow("F10 all users") << int(Qt::Key_F10) << false
-                                   << QStringList{u"複合機"_qs, u"見積"_qs} << u"続行中の件名"_qs;
-    QTest::newRow("F11 all users") << int(Qt::Key_F11) << false << QStringList{u"保守契約"_qs}
-                                   << u"完了済の件名"_qs;
-    QTest::newRow("F12 all users") << int(Qt::Key_F12) << false
-                                   << QStringList{u"複合機"_qs, u"保守契約"_qs, u"見積"_qs}
-                                   << u"全ての件名"_qs;
-    QTest::newRow("F10 individual") << int(Qt::Key_F10) << true << QStringList{u"複合機"_qs}
-                                    << u"続行中の件名"_qs;
-    QTest::newRow("F11 individual") << int(Qt::Key_F11) << true << QStringList{u"保守契約"_qs}
-                                    << u"完了済の件名"_qs;
-    QTest::newRow("F12 individual") << int(Qt::Key_F12) << true
-                                    << QStringList{u"複合機"_qs, u"保守契約"_qs}
-                                    << u"全ての件名"_qs;
+    QTest::newRow("F10 all users")
+        << int(Qt::Key_F10) << false << QStringList{u"複合機"_qs, u"見積"_qs} << u"続行中の件名"_qs;
+    QTest::newRow("F11 all users")
+        << int(Qt::Key_F11) << false << QStringList{u"保守契約"_qs} << u"完了済の件名"_qs;
+    QTest::newRow("F12 all users")
+        << int(Qt::Key_F12) << false << QStringList{u"複合機"_qs, u"保守契約"_qs, u"見積"_qs}
+        << u"全ての件名"_qs;
+    QTest::newRow("F10 individual")
+        << int(Qt::Key_F10) << true << QStringList{u"複合機"_qs} << u"続行中の件名"_qs;
+    QTest::newRow("F11 individual")
+        << int(Qt::Key_F11) << true << QStringList{u"保守契約"_qs} << u"完了済の件名"_qs;
+    QTest::newRow("F12 individual")
+        << int(Qt::Key_F12) << true << QStringList{u"複合機"_qs, u"保守契約"_qs}
+        << u"全ての件名"_qs;
 }
 
 void TstCustomerWindow::subjectFilterAndIndividual()
@@ -346,7 +348,8 @@ void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()
     QCOMPARE(w->panelValues().at(1), u"河合"_qs);
     QCOMPARE(child<QLabel>(w, u"Label23"_qs)->text(), u"　河合 の件名表示"_qs);
     QCOMPARE(child<QLabel>(w, u"Label25"_qs)->text(), u"　見積 のログ(メモ)表示"_qs);
-    QCOMPARE(w->view()->query().LogWhere.text, u" WHERE 件名ID ="_qs + QString::number(s.kawaiOpen));
+    QCOMPARE(w->view()->query().LogWhere.text,
+             u" WHERE 件名ID ="_qs + QString::number(s.kawaiOpen));
     QVERIFY(w->toolbarButton(11)->isVisible());
     clickRow(w->subjectList(), rowOf(w->subjectList(), 4, u"複合機"_qs));
     QCOMPARE(column(w->logList(), 5), (QStringList{u"訪問した"_qs, u"電話した"_qs}));
@@ -423,8 +426,8 @@ void TstCustomerWindow::mailAndUrlGoToTheShellAsOneUrl_data()
     QTest::newRow("mailto lower") << u"mailto:a@b.jp"_qs << u"mailto:a@b.jp"_qs;
     // Not prefixed twice; the URL writes its scheme in lower case.
     QTest::newRow("MAILTO upper") << u"MAILTO:a@b.jp"_qs << u"mailto:a@b.jp"_qs;
-    QTest::newRow("shell characters") << u"a@b.jp;rm -rf ~ & calc"_qs
-                                      << u"mailto:a@b.jp;rm -rf ~ & calc"_qs;
+    QTest::newRow("shell characters")
+        << u"a@b.jp;rm -rf ~ & calc"_qs << u"mailto:a@b.jp;rm -rf ~ & calc"_qs;
     QTest::newRow("empty") << QString() << QString();
 }
 
@@ -436,7 +439,8 @@ void TstCustomerWindow::mailAndUrlGoToTheShellAsOneUrl()
     {
         Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
         addUser(db, u"ｱ"_qs, u"青木"_qs,
-                {{u"E-MAIL"_qs, mail}, {u"URL"_qs, mail.isEmpty() ? QString() : u"https://example.jp/a?b=1&c"_qs}});
+                {{u"E-MAIL"_qs, mail},
+                 {u"URL"_qs, mail.isEmpty() ? QString() : u"https://example.jp/a?b=1&c"_qs}});
     }
     CustomerWindow* w = openAs(u"山田"_qs, QString());
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -472,10 +476,10 @@ void TstCustomerWindow::toolbarHasItsButtonsAndPrintMenu()
     QStringList keys;
     for (QAction* a : menu->actions())
         keys << a->objectName();
-    QCOMPARE(keys, (QStringList{u"agyou"_qs, u"kagyou"_qs, u"sagyou"_qs, u"tagyou"_qs,
-                                u"nagyou"_qs, u"hagyou"_qs, u"magyou"_qs, u"yagyou"_qs,
-                                u"ragyou"_qs, u"wagyou"_qs, u"abc"_qs, u"sonota"_qs,
-                                u"zokkou"_qs, u"kanryou"_qs}));
+    QCOMPARE(keys,
+             (QStringList{u"agyou"_qs, u"kagyou"_qs, u"sagyou"_qs, u"tagyou"_qs, u"nagyou"_qs,
+                          u"hagyou"_qs, u"magyou"_qs, u"yagyou"_qs, u"ragyou"_qs, u"wagyou"_qs,
+                          u"abc"_qs, u"sonota"_qs, u"zokkou"_qs, u"kanryou"_qs}));
     QCOMPARE(menu->actions().at(11)->text(), u"他行"_qs);
 }
 

@@ -147,23 +147,24 @@ void TstMainMenu::layouts_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("openWidth");
 
-    const QStringList all{u"Frame3"_qs, u"ListView1"_qs, u"Text3"_qs, u"Command12"_qs,
-                          u"Command4"_qs, u"ListView2"_qs, u"Text4"_qs, u"Command13"_qs,
-                          u"Command5"_qs, u"Command2"_qs, u"Command3"_qs};
+    const QStringList all{u"Frame3"_qs,   u"ListView1"_qs, u"Text3"_qs,   u"Command12"_qs,
+                          u"Command4"_qs, u"ListView2"_qs, u"Text4"_qs,   u"Command13"_qs,
+                          u"Command5"_qs, u"Command2"_qs,  u"Command3"_qs};
     QTest::newRow("full") << int(MainMenuWindow::Layout::Full) << all << QStringList{} << 13020
                           << 2300;
     QTest::newRow("customer only")
         << int(MainMenuWindow::Layout::CustomerOnlyMenu)
         << QStringList{u"ListView1"_qs, u"Text3"_qs, u"Command12"_qs, u"Command2"_qs}
-        << QStringList{u"Frame3"_qs, u"ListView2"_qs, u"Text4"_qs, u"Command13"_qs,
-                       u"Command4"_qs, u"Command5"_qs, u"Command3"_qs}
+        << QStringList{u"Frame3"_qs,   u"ListView2"_qs, u"Text4"_qs,   u"Command13"_qs,
+                       u"Command4"_qs, u"Command5"_qs,  u"Command3"_qs}
         << 4900 << 4690;
-    QTest::newRow("repair only")
-        << int(MainMenuWindow::Layout::RepairOnlyMenu)
-        << QStringList{u"ListView2"_qs, u"Text4"_qs, u"Command13"_qs, u"Command2"_qs}
-        << QStringList{u"Frame3"_qs, u"ListView1"_qs, u"Text3"_qs, u"Command12"_qs,
-                       u"Command4"_qs, u"Command5"_qs, u"Command3"_qs}
-        << 4900 << 4690;
+    QTest::newRow("repair only") << int(MainMenuWindow::Layout::RepairOnlyMenu)
+                                 << QStringList{u"ListView2"_qs, u"Text4"_qs, u"Command13"_qs,
+                                                u"Command2"_qs}
+                                 << QStringList{u"Frame3"_qs,    u"ListView1"_qs, u"Text3"_qs,
+                                                u"Command12"_qs, u"Command4"_qs,  u"Command5"_qs,
+                                                u"Command3"_qs}
+                                 << 4900 << 4690;
 }
 
 void TstMainMenu::layouts()
@@ -295,8 +296,9 @@ void TstMainMenu::helpHandsDocumentToShell()
     QVERIFY(menu->load());
     child<QPushButton>(menu, u"Command9"_qs)->click();
     QCOMPARE(dialogs.urls.size(), 1);
-    QCOMPARE(dialogs.urls.first(),
-             QUrl::fromLocalFile(QDir(DataFolder::programFolder()).filePath(u"ホルネア2.0.0.doc"_qs)));
+    QCOMPARE(
+        dialogs.urls.first(),
+        QUrl::fromLocalFile(QDir(DataFolder::programFolder()).filePath(u"ホルネア2.0.0.doc"_qs)));
     QVERIFY(dialogs.messages.isEmpty());
     // The document ships beside the program.
     QVERIFY(QFile::exists(dialogs.urls.first().toLocalFile()));

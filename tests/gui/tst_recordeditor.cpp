@@ -4,10 +4,10 @@
 #include "customer/CustomerLists.h"
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
-#include "ui/MultiLineBox.h"
 #include "shell/SessionState.h"
 #include "shell/ShellController.h"
 #include "store/DateText.h"
+#include "ui/MultiLineBox.h"
 #include "ui/ReportListView.h"
 #include "ui/Twips.h"
 
@@ -23,9 +23,8 @@ using namespace horunea::test;
 
 namespace {
 
-
-
-void withEditor(const std::function<void()>& open, const std::function<void(RecordEditorDialog*)>& drive)
+void withEditor(const std::function<void()>& open,
+                const std::function<void(RecordEditorDialog*)>& drive)
 {
     withModal(open, [&](QDialog* dialog) {
         auto* editor = qobject_cast<RecordEditorDialog*>(dialog);
@@ -270,7 +269,8 @@ void TstRecordEditor::subjectAddChangeDelete()
     // Change: the fields come from the selected item.
     withEditor([w] { clickRow(w->subjectList(), 1, true); },
                [](RecordEditorDialog* e) {
-                   QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(), u"加藤 の件名を変更・削除します"_qs);
+                   QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(),
+                            u"加藤 の件名を変更・削除します"_qs);
                    QCOMPARE(child<QDateEdit>(e, u"DTPicker1"_qs)->date(), QDate(2003, 12, 31));
                    QCOMPARE(box(e, 22)->text(), u"保守契約"_qs);
                    child<QComboBox>(e, u"Combo1"_qs)->setCurrentIndex(1);
@@ -316,7 +316,8 @@ void TstRecordEditor::logAddChangeDeleteAndReset()
     clickRow(w->logList(), 1);
     withEditor([w] { clickRow(w->logList(), 1, true); },
                [](RecordEditorDialog* e) {
-                   QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(), u"複合機 のログを変更・削除します"_qs);
+                   QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(),
+                            u"複合機 のログを変更・削除します"_qs);
                    QCOMPARE(lines(e, 24)->text(), u"納品した"_qs);
                    child<QComboBox>(e, u"Combo2"_qs)->setEditText(QString());
                    lines(e, 24)->setText(u"納品済み"_qs);

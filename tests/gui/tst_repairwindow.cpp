@@ -3,7 +3,6 @@
 
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
-#include "ui/MultiLineBox.h"
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
 #include "repair/RepairStorage.h"
@@ -12,6 +11,7 @@
 #include "shell/SessionState.h"
 #include "shell/ShellController.h"
 #include "store/DateText.h"
+#include "ui/MultiLineBox.h"
 #include "ui/ReportListView.h"
 #include "ui/Twips.h"
 
@@ -26,8 +26,6 @@ using namespace horunea;
 using namespace horunea::test;
 
 namespace {
-
-
 
 QString labelText(QWidget* w, int n)
 {
@@ -76,8 +74,10 @@ void TstRepairWindow::init()
     makeRepairAccount(u"修理係"_qs);
     Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
     m_open = addRepair(db, u"加藤"_qs, u"加藤工業"_qs, u"続行"_qs,
-                       {{u"見積納期"_qs, u"10"_qs}, {u"メーカー名"_qs, u"A社"_qs},
-                        {u"有償無償"_qs, u"有償"_qs}, {u"入金"_qs, u"未入"_qs},
+                       {{u"見積納期"_qs, u"10"_qs},
+                        {u"メーカー名"_qs, u"A社"_qs},
+                        {u"有償無償"_qs, u"有償"_qs},
+                        {u"入金"_qs, u"未入"_qs},
                         {u"自由項目02"_qs, u"二"_qs}});
     m_done = addRepair(db, u"河合"_qs, QString(), u"完了"_qs, {{u"見積納期"_qs, u"01"_qs}});
     m_companyOnly = addRepair(db, QString(), u"北村商店"_qs);
@@ -119,7 +119,8 @@ void TstRepairWindow::openShowsUnfinishedRepairs()
     QCOMPARE(w->objectName(), u"Form2"_qs);
     QCOMPARE(w->windowTitle(), u"修理係"_qs);
     QCOMPARE(SessionState::instance().RepairAccountName, u"修理係"_qs);
-    QCOMPARE(column(w->repairList(), 0), (QStringList{QString::number(m_open), QString::number(m_companyOnly)}));
+    QCOMPARE(column(w->repairList(), 0),
+             (QStringList{QString::number(m_open), QString::number(m_companyOnly)}));
     QCOMPARE(w->repairLogList()->rowCount(), 0);
     QCOMPARE(w->view()->SelectedRepairId, u"0"_qs);
     QCOMPARE(labelText(w, 26), u"0"_qs);
@@ -137,9 +138,9 @@ void TstRepairWindow::filtersByShiftKeysEmptyTheLogList()
     RepairWindow* w = openRepair();
     clickRow(w->repairList(), 0);
     QCOMPARE(w->repairLogList()->rowCount(), 2);
-    const QList<std::tuple<int, QString, int>> cases = {
-        {Qt::Key_F2, u"終了した修理"_qs, 1}, {Qt::Key_F3, u"全ての修理"_qs, 3},
-        {Qt::Key_F1, u"終了していない修理"_qs, 2}};
+    const QList<std::tuple<int, QString, int>> cases = {{Qt::Key_F2, u"終了した修理"_qs, 1},
+                                                        {Qt::Key_F3, u"全ての修理"_qs, 3},
+                                                        {Qt::Key_F1, u"終了していない修理"_qs, 2}};
     for (const auto& [key, heading, rows] : cases) {
         QTest::keyClick(w->repairList(), Qt::Key(key), Qt::ShiftModifier);
         QCOMPARE(labelText(w, 23), heading);
@@ -175,7 +176,10 @@ void TstRepairWindow::unpaidToggleHidesButtonsWhoseKeysStillAct()
     QCOMPARE(w->view()->SelectedRepairId, QString::number(m_open));
     QString opened;
     withModal([w] { QTest::keyClick(w->unpaidList(), Qt::Key_F11); },
-              [&](QDialog* d) { opened = QString::number(int(static_cast<RecordEditorDialog*>(d)->mode().EditKind)); });
+              [&](QDialog* d) {
+                  opened =
+                      QString::number(int(static_cast<RecordEditorDialog*>(d)->mode().EditKind));
+              });
     QCOMPARE(opened, u"5"_qs);
     QTest::keyClick(w->unpaidList(), Qt::Key_F7);
     QVERIFY(!w->unpaidShown());
@@ -231,7 +235,8 @@ void TstRepairWindow::editorAddsRepairAndKeepsEntriesOnMissingName()
                   QCOMPARE(makers->count(), 2);
                   child<QLineEdit>(e, u"Text67"_qs)->setText(u"XJ-100"_qs);
                   child<QPushButton>(e, u"Command1"_qs)->click();
-                  QCOMPARE(m_dialogs->lastMessage(), u"お客様名・会社名はどちらか入力必要です。"_qs);
+                  QCOMPARE(m_dialogs->lastMessage(),
+                           u"お客様名・会社名はどちらか入力必要です。"_qs);
                   QVERIFY(e->isVisible());
                   QCOMPARE(child<QLineEdit>(e, u"Text67"_qs)->text(), u"XJ-100"_qs);
                   QVERIFY(child<QLineEdit>(e, u"Text61"_qs)->hasFocus());
@@ -277,7 +282,9 @@ void TstRepairWindow::editorChangesFromPanelAndDeletes()
     QVERIFY(child<QCheckBox>(w, u"Check1"_qs)->isChecked());
     QCOMPARE(labelText(w, 3), QString());
     Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
-    QVERIFY(!db.query(u"Select * From 修理 Where 修理ID ="_qs + QString::number(m_open)).first().isNull(u"会社名"_qs));
+    QVERIFY(!db.query(u"Select * From 修理 Where 修理ID ="_qs + QString::number(m_open))
+                 .first()
+                 .isNull(u"会社名"_qs));
 
     QTest::keyClick(w->repairList(), Qt::Key_F3, Qt::ShiftModifier);
     clickRow(w->repairList(), 0);
@@ -311,11 +318,13 @@ void TstRepairWindow::editorAddsAndChangesRepairLogs()
                   child<QPushButton>(e, u"Command1"_qs)->click();
               });
     // Listed by date: today's entry (the 19th) comes first.
-    QCOMPARE(column(w->repairLogList(), 4), (QStringList{u"修理完了"_qs, u"部品発注"_qs, u"部品入荷"_qs}));
+    QCOMPARE(column(w->repairLogList(), 4),
+             (QStringList{u"修理完了"_qs, u"部品発注"_qs, u"部品入荷"_qs}));
     clickRow(w->repairLogList(), 0);
     withModal([w] { clickRow(w->repairLogList(), 0, true); },
               [&](QDialog* e) {
-                  QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(), u"加藤 の修理ログを変更・削除します"_qs);
+                  QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(),
+                           u"加藤 の修理ログを変更・削除します"_qs);
                   QCOMPARE(child<MultiLineBox>(e, u"Text19"_qs)->text(), u"修理完了"_qs);
                   child<MultiLineBox>(e, u"Text19"_qs)->setText(u"修理完了・納品"_qs);
                   child<QPushButton>(e, u"Command1"_qs)->click();
@@ -358,7 +367,8 @@ void TstRepairWindow::makersStates()
                   QVERIFY(child<QLineEdit>(d, u"Text2"_qs)->hasFocus());
                   add->click();
                   QVERIFY(!add->isVisible());
-                  QCOMPARE(column(makers->makerList(), 1), (QStringList{u"A社"_qs, u"B社"_qs, u"C社"_qs}));
+                  QCOMPARE(column(makers->makerList(), 1),
+                           (QStringList{u"A社"_qs, u"B社"_qs, u"C社"_qs}));
                   clickRow(makers->makerList(), 2);
                   QVERIFY(change->isVisible() && remove->isVisible() && !add->isVisible());
                   QCOMPARE(child<QLineEdit>(d, u"Text3"_qs)->text(), u"03-0000-1111"_qs);

@@ -164,9 +164,12 @@ void TstScreenshots::repairWindows()
         addRepair(db, QString(), u"北村商店"_qs, u"続行"_qs, {{u"メーカー名"_qs, u"リコー"_qs}});
         addRepairLog(db, r, u"メーカーへ発送"_qs);
         addRepairLog(db, r, u"部品入荷、修理完了"_qs, u"2003/08/25(月)"_qs);
-        db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"キヤノン"_qs}, {u"TEL"_qs, u"03-0000-0000"_qs}});
+        db.insert(u"修理先"_qs,
+                  {{u"メーカー名"_qs, u"キヤノン"_qs}, {u"TEL"_qs, u"03-0000-0000"_qs}});
         db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"リコー"_qs}});
-        db.update(u"自社"_qs, {{u"自社名"_qs, u"ホルネア事務機"_qs}, {u"自社TEL"_qs, u"03-1111-2222"_qs}}, u"自社ID =1"_qs);
+        db.update(u"自社"_qs,
+                  {{u"自社名"_qs, u"ホルネア事務機"_qs}, {u"自社TEL"_qs, u"03-1111-2222"_qs}},
+                  u"自社ID =1"_qs);
     }
     Connections::instance().RepairDatabasePath = DataFolder::repairPath(u"修理受付"_qs);
     Connections::instance().OpenRepairDatabase();

@@ -134,7 +134,8 @@ void TstRepairStorage::deleteRepairRemovesItsLogsAllOrNothing()
     const qint64 gone = addRepair(db, u"消える"_qs, QString());
     for (int i = 0; i < 3; ++i)
         addRepairLog(db, gone, QStringLiteral("ログ%1").arg(i));
-    db.execRaw(u"CREATE TRIGGER stop BEFORE DELETE ON \"修理\" BEGIN SELECT RAISE(ABORT, 'x'); END"_qs);
+    db.execRaw(
+        u"CREATE TRIGGER stop BEFORE DELETE ON \"修理\" BEGIN SELECT RAISE(ABORT, 'x'); END"_qs);
     QVERIFY_THROWS_EXCEPTION(StoreError, DeleteRepair(db, QString::number(gone)));
     QCOMPARE(count(db, u"修理ログ"_qs), 4);
     db.execRaw(u"DROP TRIGGER stop"_qs);
@@ -202,15 +203,19 @@ void TstRepairStorage::filterConditions()
     q.RepairFilter = filter;
     q.RepairOrderBy = u" ORDER BY 受付日"_qs;
     QCOMPARE(q.ApplyRepairFilter(), heading);
-    QCOMPARE(q.repairSql(), RepairListQuery::initialRepairSelect() + condition + u" ORDER BY 受付日"_qs);
-    QCOMPARE(q.unpaidSql(), u"SELECT 修理ID,判定,受付日,お客様名,会社名,会社TEL,自宅TEL,担当者 ,有償無償,仕切,売値,入金 FROM 修理 WHERE 入金='未入'"_qs);
+    QCOMPARE(q.repairSql(),
+             RepairListQuery::initialRepairSelect() + condition + u" ORDER BY 受付日"_qs);
+    QCOMPARE(
+        q.unpaidSql(),
+        u"SELECT 修理ID,判定,受付日,お客様名,会社名,会社TEL,自宅TEL,担当者 ,有償無償,仕切,売値,入金 FROM 修理 WHERE 入金='未入'"_qs);
 }
 
 void TstRepairStorage::unpaidListTakesOnlyExactlyUnpaid()
 {
     TempDataFolder folder;
     Database db = freshRepairDatabase();
-    addRepair(db, u"未入の人"_qs, QString(), u"続行"_qs, {{u"入金"_qs, u"未入"_qs}, {u"売値"_qs, u"1,000"_qs}});
+    addRepair(db, u"未入の人"_qs, QString(), u"続行"_qs,
+              {{u"入金"_qs, u"未入"_qs}, {u"売値"_qs, u"1,000"_qs}});
     addRepair(db, u"空の人"_qs, QString(), u"続行"_qs, {{u"入金"_qs, u""_qs}});
     addRepair(db, u"Nullの人"_qs, QString());
     addRepair(db, u"済みの人"_qs, QString(), u"完了"_qs, {{u"入金"_qs, u"済み"_qs}});
@@ -230,7 +235,8 @@ void TstRepairStorage::sortClausesResolveHalfWidthNames_data()
     QTest::addColumn<QStringList>("order");
     QTest::newRow("ﾒｰｶｰ名") << 5 << u" ORDER BY ﾒｰｶｰ名"_qs << QStringList{u"A社"_qs, u"B社"_qs};
     QTest::newRow("ｼﾘｱﾙ") << 7 << u" ORDER BY ｼﾘｱﾙ"_qs << QStringList{u"B社"_qs, u"A社"_qs};
-    QTest::newRow("out of range") << 42 << u" ORDER BY 受付日"_qs << QStringList{u"A社"_qs, u"B社"_qs};
+    QTest::newRow("out of range") << 42 << u" ORDER BY 受付日"_qs
+                                  << QStringList{u"A社"_qs, u"B社"_qs};
 }
 
 void TstRepairStorage::sortClausesResolveHalfWidthNames()
@@ -240,8 +246,10 @@ void TstRepairStorage::sortClausesResolveHalfWidthNames()
     QFETCH(QStringList, order);
     TempDataFolder folder;
     Database db = freshRepairDatabase();
-    addRepair(db, u"一"_qs, QString(), u"続行"_qs, {{u"メーカー名"_qs, u"A社"_qs}, {u"シリアル"_qs, u"2"_qs}});
-    addRepair(db, u"二"_qs, QString(), u"続行"_qs, {{u"メーカー名"_qs, u"B社"_qs}, {u"シリアル"_qs, u"1"_qs}});
+    addRepair(db, u"一"_qs, QString(), u"続行"_qs,
+              {{u"メーカー名"_qs, u"A社"_qs}, {u"シリアル"_qs, u"2"_qs}});
+    addRepair(db, u"二"_qs, QString(), u"続行"_qs,
+              {{u"メーカー名"_qs, u"B社"_qs}, {u"シリアル"_qs, u"1"_qs}});
     db.update(u"設定"_qs, {{u"並べ01"_qs, key}}, u"設定ID = 1"_qs);
     RepairListQuery q;
     q.setSortClauses(BuildRepairSortClauses(db));
@@ -264,7 +272,8 @@ void TstRepairStorage::makersKeepEmptiedFieldsEmpty()
     values[0] = u"A社"_qs;
     values[2] = u"03-1111-2222"_qs;
     const qint64 a = AddMaker(db, values);
-    const ResultSet row = db.query(u"Select * From 修理先 Where 修理先ID ="_qs + QString::number(b));
+    const ResultSet row =
+        db.query(u"Select * From 修理先 Where 修理先ID ="_qs + QString::number(b));
     QVERIFY(row.first().isNull(u"住所"_qs));
     const ListRows list = LoadMakerList(db);
     QCOMPARE(list.size(), size_t(2));
@@ -284,7 +293,8 @@ void TstRepairStorage::ownCompanyRow()
     TempDataFolder folder;
     Database db = freshRepairDatabase();
     QCOMPARE(LoadOwnCompany(db), QStringList(6));
-    SaveOwnCompany(db, {u"ホルネア商会"_qs, u"東京都"_qs, u"03"_qs, QString(), u"a@b.jp"_qs, QString()});
+    SaveOwnCompany(
+        db, {u"ホルネア商会"_qs, u"東京都"_qs, u"03"_qs, QString(), u"a@b.jp"_qs, QString()});
     QCOMPARE(LoadOwnCompany(db).first(), u"ホルネア商会"_qs);
     SaveOwnCompany(db, QStringList(6));
     const ResultSet r = db.query(u"Select * From 自社 Where 自社ID =1"_qs);
@@ -298,7 +308,8 @@ void TstRepairStorage::commandLineRepairLists()
     makeRepairAccount(u"修理係"_qs, u"pw"_qs);
     {
         Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
-        const qint64 r = addRepair(db, u"佐藤"_qs, QString(), u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
+        const qint64 r =
+            addRepair(db, u"佐藤"_qs, QString(), u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
         addRepair(db, u"鈴木"_qs, QString(), u"完了"_qs);
         addRepairLog(db, r, u"部品発注"_qs);
     }
@@ -320,7 +331,8 @@ void TstRepairStorage::commandLineRepairLists()
     out = run({u"repairs"_qs, u"修理係"_qs, u"--unpaid"_qs, u"--password"_qs, u"pw"_qs});
     QVERIFY(out.startsWith(unpaidListHeaders().join(u'\t')));
     QCOMPARE(out.count(u'\n'), 2);
-    out = run({u"repair-logs"_qs, u"修理係"_qs, u"--repair"_qs, u"1"_qs, u"--password"_qs, u"pw"_qs});
+    out =
+        run({u"repair-logs"_qs, u"修理係"_qs, u"--repair"_qs, u"1"_qs, u"--password"_qs, u"pw"_qs});
     QVERIFY(out.contains(u"部品発注"_qs));
     int status = 0;
     run({u"repairs"_qs, u"修理係"_qs, u"--password"_qs, u"PW"_qs}, &status);

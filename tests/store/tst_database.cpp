@@ -12,8 +12,8 @@
 #include "store/ShippedFiles.h"
 
 #include <QFile>
-#include <unistd.h>
 #include <QTest>
+#include <unistd.h>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -147,7 +147,9 @@ void TstDatabase::everyWrittenFormReachesItsField()
     QFETCH(QString, written);
     TempDataFolder folder;
     Database db = customerCopy(folder);
-    const qint64 id = db.insert(u"ﾕｰｻﾞｰ"_qs, {{u"表示ふりがな"_qs, u"ｱ"_qs}, {QString(written).remove(u'[').remove(u']'), u"値"_qs}});
+    const qint64 id =
+        db.insert(u"ﾕｰｻﾞｰ"_qs, {{u"表示ふりがな"_qs, u"ｱ"_qs},
+                                {QString(written).remove(u'[').remove(u']'), u"値"_qs}});
     const ResultSet r =
         db.query(u"SELECT "_qs + written + u" FROM ﾕｰｻﾞｰ WHERE ﾕｰｻﾞｰID ="_qs + QString::number(id));
     QCOMPARE(r.size(), 1);
@@ -271,7 +273,8 @@ void TstDatabase::innerTransactionIsASavepoint()
     // A storage operation inside an open transaction keeps its own all-or-nothing.
     Transaction outer(db);
     db.insert(u"件名"_qs, {{u"ユーザーID"_qs, 1}, {u"件名"_qs, u"件"_qs}});
-    db.execRaw(u"CREATE TEMP TRIGGER stop BEFORE DELETE ON \"件名\" BEGIN SELECT RAISE(ABORT, 'stop'); END"_qs);
+    db.execRaw(
+        u"CREATE TEMP TRIGGER stop BEFORE DELETE ON \"件名\" BEGIN SELECT RAISE(ABORT, 'stop'); END"_qs);
     QVERIFY_THROWS_EXCEPTION(StoreError, DeleteUser(db, u"1"_qs));
     QCOMPARE(users(), 1);
     db.execRaw(u"DROP TRIGGER stop"_qs);
@@ -312,8 +315,8 @@ void TstDatabase::updateAndRemoveReportRowsTouched()
     QCOMPARE(db.remove(u"ユーザー"_qs, u"ユーザーID =9"_qs), 0);
     db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"a"_qs}});
     QCOMPARE(db.update(u"ユーザー"_qs, {{u"表示名"_qs, u"b"_qs}}, u"ユーザーID =1"_qs), 1);
-    QVERIFY_THROWS_EXCEPTION(StoreError,
-                             db.update(u"ユーザー"_qs, {{u"ない列"_qs, u"b"_qs}}, u"ユーザーID =1"_qs));
+    QVERIFY_THROWS_EXCEPTION(
+        StoreError, db.update(u"ユーザー"_qs, {{u"ない列"_qs, u"b"_qs}}, u"ユーザーID =1"_qs));
 }
 
 void TstDatabase::readingKeyZeroReadsNoRow()
@@ -369,8 +372,8 @@ void TstDatabase::shippedOneRowTables()
         QCOMPARE(master.scalar(u"SELECT count(*) as ma1 FROM 使用者"_qs), 0);
         QCOMPARE(master.scalar(u"SELECT count(*) as ma1 FROM 修理"_qs), 0);
     }
-    for (const auto& [path, freeFields] :
-         {std::pair{DataFolder::customerTemplatePath(), 5}, {DataFolder::repairTemplatePath(), 3}}) {
+    for (const auto& [path, freeFields] : {std::pair{DataFolder::customerTemplatePath(), 5},
+                                           {DataFolder::repairTemplatePath(), 3}}) {
         Database db = Database::open(path);
         const ResultSet r = db.query(u"SELECT * FROM 設定 WHERE 設定ID = 1"_qs);
         QCOMPARE(r.size(), 1);
@@ -451,7 +454,8 @@ void TstDatabase::orderByDateTextIsChronological()
     QStringList order;
     db.forEachRow(u"SELECT * FROM 件名 ORDER BY 登録日"_qs, {},
                   [&](const Row& r) { order << r.text(u"登録日"_qs); });
-    QCOMPARE(order, (QStringList{u"2003/08/19(火)"_qs, u"2003/12/31(水)"_qs, u"2004/01/01(木)"_qs}));
+    QCOMPARE(order,
+             (QStringList{u"2003/08/19(火)"_qs, u"2003/12/31(水)"_qs, u"2004/01/01(木)"_qs}));
 }
 
 QTEST_GUILESS_MAIN(TstDatabase)

@@ -33,8 +33,8 @@ void TstDateText::storedForm_data()
                                << u"2003年12月31日 水曜日"_qs;
     QTest::newRow("thursday") << QDate(2004, 1, 1) << u"2004/01/01(木)"_qs
                               << u"2004年01月01日 木曜日"_qs;
-    QTest::newRow("leap day friday") << QDate(2008, 2, 29) << u"2008/02/29(金)"_qs
-                                     << u"2008年02月29日 金曜日"_qs;
+    QTest::newRow("leap day friday")
+        << QDate(2008, 2, 29) << u"2008/02/29(金)"_qs << u"2008年02月29日 金曜日"_qs;
     QTest::newRow("saturday") << QDate(2026, 12, 5) << u"2026/12/05(土)"_qs
                               << u"2026年12月05日 土曜日"_qs;
     QTest::newRow("sunday") << QDate(2026, 12, 6) << u"2026/12/06(日)"_qs

@@ -30,9 +30,8 @@ QList<KanaRow> kanaRows()
         {"わ", {u"[ﾜ-ﾝ]%"_qs}, false},
         {"ABC", {u"[A-Z]%"_qs}, false},
         {"その他",
-         {u"[!ｱ-ｵ]%"_qs, u"[!ｶ-ｺ]%"_qs, u"[!ｻ-ｿ]%"_qs, u"[!ﾀ-ﾄ]%"_qs, u"[!ﾅ-ﾉ]%"_qs,
-          u"[!ﾊ-ﾎ]%"_qs, u"[!ﾏ-ﾓ]%"_qs, u"[!ﾔ-ﾖ]%"_qs, u"[!ﾗ-ﾛ]%"_qs, u"[!ﾜ-ﾝ]%"_qs,
-          u"[!A-Z]%"_qs},
+         {u"[!ｱ-ｵ]%"_qs, u"[!ｶ-ｺ]%"_qs, u"[!ｻ-ｿ]%"_qs, u"[!ﾀ-ﾄ]%"_qs, u"[!ﾅ-ﾉ]%"_qs, u"[!ﾊ-ﾎ]%"_qs,
+          u"[!ﾏ-ﾓ]%"_qs, u"[!ﾔ-ﾖ]%"_qs, u"[!ﾗ-ﾛ]%"_qs, u"[!ﾜ-ﾝ]%"_qs, u"[!A-Z]%"_qs},
          true},
     };
 }
@@ -177,15 +176,13 @@ void TstJetDialect::translationResolvesNamesButNotLiterals_data()
     QTest::newRow("bare and qualified names")
         << u"SELECT 件名.*, ﾕｰｻﾞｰ.表示名 FROM 件名 INNER JOIN ﾕｰｻﾞｰ ON ﾕｰｻﾞｰ.ﾕｰｻﾞｰID = 件名.ユーザーID"_qs
         << u"SELECT \"件名\".*, \"ユーザー\".\"表示名\" FROM \"件名\" INNER JOIN \"ユーザー\" ON \"ユーザー\".\"ユーザーID\" = \"件名\".\"ユーザーID\""_qs;
-    QTest::newRow("brackets")
-        << u"SELECT [E-mail] FROM ユーザー ORDER BY [E-MAIL] DESC"_qs
-        << u"SELECT \"E-MAIL\" FROM \"ユーザー\" ORDER BY \"E-MAIL\" DESC"_qs;
+    QTest::newRow("brackets") << u"SELECT [E-mail] FROM ユーザー ORDER BY [E-MAIL] DESC"_qs
+                              << u"SELECT \"E-MAIL\" FROM \"ユーザー\" ORDER BY \"E-MAIL\" DESC"_qs;
     QTest::newRow("literal untouched")
         << u"SELECT * FROM ユーザー WHERE 表示名 = 'ユーザー[1]' and 自宅tel = 'it''s'"_qs
         << u"SELECT * FROM \"ユーザー\" WHERE \"表示名\" = 'ユーザー[1]' and \"自宅ＴＥＬ\" = 'it''s'"_qs;
-    QTest::newRow("key after equals")
-        << u"Select * From 件名 Where 件名ID =12"_qs
-        << u"Select * From \"件名\" Where \"件名ID\" =12"_qs;
+    QTest::newRow("key after equals") << u"Select * From 件名 Where 件名ID =12"_qs
+                                      << u"Select * From \"件名\" Where \"件名ID\" =12"_qs;
     QTest::newRow("alias and function kept")
         << u"Select max(ﾕｰｻﾞｰID) as ma1 From ﾕｰｻﾞｰ"_qs
         << u"Select max(\"ユーザーID\") as ma1 From \"ユーザー\""_qs;
@@ -198,9 +195,8 @@ void TstJetDialect::translationResolvesNamesButNotLiterals()
 {
     QFETCH(QString, jet);
     QFETCH(QString, translated);
-    const NameMap names = buildNameMap({u"ユーザー"_qs, u"ユーザーID"_qs, u"表示名"_qs,
-                                        u"件名"_qs, u"件名ID"_qs, u"自宅ＴＥＬ"_qs,
-                                        u"E-MAIL"_qs});
+    const NameMap names = buildNameMap({u"ユーザー"_qs, u"ユーザーID"_qs, u"表示名"_qs, u"件名"_qs,
+                                        u"件名ID"_qs, u"自宅ＴＥＬ"_qs, u"E-MAIL"_qs});
     QCOMPARE(translateJetSql(jet, names), translated);
 }
 
