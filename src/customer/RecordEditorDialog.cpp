@@ -32,6 +32,7 @@ namespace {
 constexpr int DialogWidth = 8090;
 constexpr int RowHeight = 300;
 constexpr int BoxHeight = 285;
+constexpr int LogExtra = 570; // a log box shows three lines
 
 QFrame* group(QWidget* parent, const QString& name)
 {
@@ -325,7 +326,7 @@ void RecordEditorDialog::buildSubjectGroup()
 void RecordEditorDialog::buildLogGroup()
 {
     m_logGroup = group(this, u"Frame3"_qs);
-    placeTwips(m_logGroup, 60, 420, DialogWidth - 120, 1080);
+    placeTwips(m_logGroup, 60, 420, DialogWidth - 120, 1080 + LogExtra);
     const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
     m_dtPicker2 = datePicker(m_logGroup, u"DTPicker2"_qs);
     m_combo2 = new QComboBox(m_logGroup);
@@ -341,7 +342,8 @@ void RecordEditorDialog::buildLogGroup()
     for (int i = 0; i < 3; ++i) {
         const int top = 60 + i * 330;
         caption(m_logGroup, captions[i], 60, top);
-        placeTwips(boxes[i], 60 + box, top, i == 2 ? boxWidth : 2400, BoxHeight);
+        placeTwips(boxes[i], 60 + box, top, i == 2 ? boxWidth : 2400,
+                   i == 2 ? BoxHeight + LogExtra : BoxHeight);
     }
     m_navigation->chain(m_dtPicker2, m_combo2);
     m_navigation->dropsDownOnEntry(m_combo2);
@@ -349,8 +351,8 @@ void RecordEditorDialog::buildLogGroup()
     m_navigation->chain(m_text24, m_command1);
 
     m_logGroup->show();
-    placeButtons(1590, DialogWidth - 120);
-    setFixedSize(twips(DialogWidth), twips(2600));
+    placeButtons(1590 + LogExtra, DialogWidth - 120);
+    setFixedSize(twips(DialogWidth), twips(2600 + LogExtra));
     if (m_mode.EditIsNew) {
         ResetLogFields();
         m_title->setText((m_customer ? m_customer->SelectedSubjectTitle : QString()) +
@@ -480,7 +482,7 @@ void RecordEditorDialog::buildRepairGroup()
 void RecordEditorDialog::buildRepairLogGroup()
 {
     m_repairLogGroup = group(this, u"Frame5"_qs);
-    placeTwips(m_repairLogGroup, 60, 420, DialogWidth - 120, 1080);
+    placeTwips(m_repairLogGroup, 60, 420, DialogWidth - 120, 1080 + LogExtra);
     const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
     m_dtPicker3 = datePicker(m_repairLogGroup, u"DTPicker3"_qs);
     m_combo4 = new QComboBox(m_repairLogGroup);
@@ -496,7 +498,8 @@ void RecordEditorDialog::buildRepairLogGroup()
     for (int i = 0; i < 3; ++i) {
         const int top = 60 + i * 330;
         caption(m_repairLogGroup, captions[i], 60, top);
-        placeTwips(boxes[i], 60 + box, top, i == 2 ? boxWidth : 2400, BoxHeight);
+        placeTwips(boxes[i], 60 + box, top, i == 2 ? boxWidth : 2400,
+                   i == 2 ? BoxHeight + LogExtra : BoxHeight);
     }
     m_navigation->chain(m_dtPicker3, m_combo4);
     m_navigation->dropsDownOnEntry(m_combo4);
@@ -504,8 +507,8 @@ void RecordEditorDialog::buildRepairLogGroup()
     m_navigation->chain(m_text19, m_command1);
 
     m_repairLogGroup->show();
-    placeButtons(1590, DialogWidth - 120);
-    setFixedSize(twips(DialogWidth), twips(2600));
+    placeButtons(1590 + LogExtra, DialogWidth - 120);
+    setFixedSize(twips(DialogWidth), twips(2600 + LogExtra));
     if (m_mode.EditIsNew) {
         ResetRepairLogFields();
         m_title->setText((m_repair ? m_repair->SelectedRepairName : QString()) +
