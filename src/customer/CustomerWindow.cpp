@@ -345,28 +345,10 @@ void CustomerWindow::drawDetail()
 
 void CustomerWindow::command(int index)
 {
-    if (!m_view)
+    if (!m_view || sharedCommand(index))
         return;
     CustomerView& v = *m_view;
     switch (index) {
-    case 1:
-        emit switchRequested();
-        break;
-    case 3:
-        close();
-        break;
-    case 4:
-        emit changeAccountRequested();
-        break;
-    case 5:
-        emit printRequested();
-        break;
-    case 6:
-        emit settingsRequested();
-        break;
-    case 7:
-        emit searchRequested();
-        break;
     case 9:
         emit editorRequested(EditKind::User, true);
         break;
@@ -436,10 +418,7 @@ void CustomerWindow::setOperatorNames(const QStringList& names)
 
 QStringList CustomerWindow::operatorNames() const
 {
-    QStringList names;
-    for (int i = 0; i < m_combo1->count(); ++i)
-        names << m_combo1->itemText(i);
-    return names;
+    return itemsOf(m_combo1);
 }
 
 QStringList CustomerWindow::panelValues() const

@@ -321,27 +321,9 @@ void RepairWindow::drawDetail()
 
 void RepairWindow::command(int index)
 {
-    if (!m_view)
+    if (!m_view || sharedCommand(index))
         return;
     switch (index) {
-    case 1:
-        emit switchRequested();
-        break;
-    case 3:
-        close();
-        break;
-    case 4:
-        emit changeAccountRequested();
-        break;
-    case 5:
-        emit printRequested();
-        break;
-    case 6:
-        emit settingsRequested();
-        break;
-    case 7:
-        emit searchRequested();
-        break;
     case 9:
         m_view->ToggleUnpaidList();
         break;
@@ -388,16 +370,6 @@ void RepairWindow::setOperatorNames(const QStringList& names)
     if (m_view)
         m_view->setOperatorNames(names);
 }
-
-namespace {
-QStringList itemsOf(const QComboBox* combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-} // namespace
 
 QStringList RepairWindow::operatorNames() const
 {

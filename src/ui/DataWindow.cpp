@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -50,6 +51,39 @@ QAction* DataWindow::toolbarButton(int index) const
 void DataWindow::triggerButton(int index)
 {
     runGuarded(this, [&] { command(index); });
+}
+
+bool DataWindow::sharedCommand(int index)
+{
+    switch (index) {
+    case 1:
+        emit switchRequested();
+        return true;
+    case 3:
+        close();
+        return true;
+    case 4:
+        emit changeAccountRequested();
+        return true;
+    case 5:
+        emit printRequested();
+        return true;
+    case 6:
+        emit settingsRequested();
+        return true;
+    case 7:
+        emit searchRequested();
+        return true;
+    }
+    return false;
+}
+
+QStringList DataWindow::itemsOf(const QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
 }
 
 QLabel* DataWindow::valueLabel(const QString& name, QWidget* parent)

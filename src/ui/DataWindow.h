@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class QAction;
+class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QMenu;
@@ -50,6 +51,9 @@ protected:
 
     // What button n does.
     virtual void command(int index) = 0;
+    // Buttons 1 to 7, the same in both windows: the other kind of data,
+    // close, another account, print, settings, search. False for any other.
+    bool sharedCommand(int index);
     // The button a function key presses; 0 for none.
     virtual int buttonForKey(const FunctionKey& key) const = 0;
     // Buttons whose key acts only while the button is shown.
@@ -66,6 +70,7 @@ protected:
     static QLabel* valueLabel(const QString& name, QWidget* parent);
     static void setTexts(const QList<QLabel*>& labels, const QStringList& texts);
     static QStringList textsOf(const QList<QLabel*>& labels);
+    static QStringList itemsOf(const QComboBox* combo);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
