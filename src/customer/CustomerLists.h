@@ -28,18 +28,6 @@ template <typename Column> QString cell(const QStringList& row, Column column)
 ListRows LoadUserRows(Database& db, const SqlStatement& statement);
 ListRows LoadSubjectRows(Database& db, const SqlStatement& statement);
 ListRows LoadLogRows(Database& db, const SqlStatement& statement);
-inline ListRows LoadUserRows(Database& db, const QString& sql)
-{
-    return LoadUserRows(db, SqlStatement{sql, {}});
-}
-inline ListRows LoadSubjectRows(Database& db, const QString& sql)
-{
-    return LoadSubjectRows(db, SqlStatement{sql, {}});
-}
-inline ListRows LoadLogRows(Database& db, const QString& sql)
-{
-    return LoadLogRows(db, SqlStatement{sql, {}});
-}
 
 // The fields of a user as the detail panel shows them, in panel order.
 QStringList userDetailFields();

@@ -612,8 +612,8 @@ void RecordEditorDialog::storeRepairRecord()
         RepairLogRecord log{m_dtPicker3->date(), m_combo4->currentText(), m_text19->text()};
         log.keepDate = keepsStoredDate(m_dtPicker3);
         if (m_mode.EditIsNew) {
-            // Only to the repair whose logs are shown, and only while it exists.
-            if (!v.canAddRepairLog() || AddRepairLog(db, v.SelectedRepairId, log) == 0) {
+            // OpenEditor let this through only for the shown repair; it may be gone since.
+            if (AddRepairLog(db, v.SelectedRepairId, log) == 0) {
                 recordVanished();
                 return;
             }
@@ -860,7 +860,7 @@ void RecordEditorDialog::storeCustomerRecord()
                               m_combo1->currentText()};
         subject.keepDate = keepsStoredDate(m_dtPicker1);
         if (isNew) {
-            if (!v.canAddSubject() || AddSubject(db, v.SelectedUserId, subject) == 0) {
+            if (AddSubject(db, v.SelectedUserId, subject) == 0) {
                 recordVanished();
                 return;
             }
@@ -879,8 +879,8 @@ void RecordEditorDialog::storeCustomerRecord()
         LogRecord log{m_dtPicker2->date(), m_combo2->currentText(), m_text24->text()};
         log.keepDate = keepsStoredDate(m_dtPicker2);
         if (isNew) {
-            // Only to the subject whose logs are shown, and only while it exists.
-            if (!v.canAddLog() || AddLog(db, v.SelectedSubjectId, v.SelectedUserId, log) == 0) {
+            // OpenEditor let this through only for the shown subject; it may be gone since.
+            if (AddLog(db, v.SelectedSubjectId, v.SelectedUserId, log) == 0) {
                 recordVanished();
                 return;
             }

@@ -58,18 +58,6 @@ bool DeleteRepairLog(Database& db, const QString& repairLogId);
 ListRows LoadRepairRows(Database& db, const SqlStatement& statement);
 ListRows LoadUnpaidRows(Database& db, const SqlStatement& statement);
 ListRows LoadRepairLogRows(Database& db, const SqlStatement& statement);
-inline ListRows LoadRepairRows(Database& db, const QString& sql)
-{
-    return LoadRepairRows(db, SqlStatement{sql, {}});
-}
-inline ListRows LoadUnpaidRows(Database& db, const QString& sql)
-{
-    return LoadUnpaidRows(db, SqlStatement{sql, {}});
-}
-inline ListRows LoadRepairLogRows(Database& db, const QString& sql)
-{
-    return LoadRepairLogRows(db, SqlStatement{sql, {}});
-}
 // "Select * From 修理先" in table order: the maker names the editor offers.
 QStringList LoadMakerNames(Database& db);
 

@@ -40,6 +40,12 @@ struct SqlStatement
 {
     QString sql;
     QVariantList params;
+
+    SqlStatement() = default;
+    // A statement of fixed text alone.
+    SqlStatement(QString text, QVariantList values = {})
+        : sql(std::move(text)), params(std::move(values))
+    {}
 };
 
 inline SqlStatement joinPieces(std::initializer_list<const SqlPiece*> pieces)

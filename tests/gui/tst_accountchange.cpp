@@ -91,6 +91,7 @@ private slots:
     void logsKeepTheirLineBreaks();
 
 private:
+    QMainWindow* openAccount(bool repair, const QString& name);
     CustomerWindow* openCustomer(const QString& name);
     RepairWindow* openRepair(const QString& name);
 
@@ -139,26 +140,26 @@ void TstAccountChange::cleanup()
     SessionState::instance().reset();
 }
 
-CustomerWindow* TstAccountChange::openCustomer(const QString& name)
+QMainWindow* TstAccountChange::openAccount(bool repair, const QString& name)
 {
     if (!m_shell->mainMenu())
         m_shell->start(false);
-    openFrom(m_shell->mainMenu(), false, name);
-    CustomerWindow* w = m_shell->customerWindow();
+    openFrom(m_shell->mainMenu(), repair, name);
+    QMainWindow* w = repair ? static_cast<QMainWindow*>(m_shell->repairWindow())
+                            : static_cast<QMainWindow*>(m_shell->customerWindow());
     if (w)
         QTest::qWaitForWindowExposed(w);
     return w;
 }
 
+CustomerWindow* TstAccountChange::openCustomer(const QString& name)
+{
+    return static_cast<CustomerWindow*>(openAccount(false, name));
+}
+
 RepairWindow* TstAccountChange::openRepair(const QString& name)
 {
-    if (!m_shell->mainMenu())
-        m_shell->start(false);
-    openFrom(m_shell->mainMenu(), true, name);
-    RepairWindow* w = m_shell->repairWindow();
-    if (w)
-        QTest::qWaitForWindowExposed(w);
-    return w;
+    return static_cast<RepairWindow*>(openAccount(true, name));
 }
 
 void TstAccountChange::customerAccountChangeStartsClean()
