@@ -30,6 +30,8 @@ void CustomerView::OpenCustomerWindow()
     SelectedSubjectTitle.clear();
     m_detail = emptyDetail();
     m_userHeading = u"ユーザー表示"_qs;
+    m_subjectSearchHeading.clear();
+    m_logSearchHeading.clear();
     m_individual = m_individualEnabled = false;
     m_query.SubjectFilter = u"続行"_qs;
     ApplySubjectFilter();
@@ -74,6 +76,7 @@ void CustomerView::ShowUserDetail()
 
 void CustomerView::ApplySubjectFilter()
 {
+    m_subjectSearchHeading.clear();
     m_filterHeading = m_query.ApplySubjectFilter(m_individual, SelectedUserId);
     emit stateChanged();
 }
@@ -131,6 +134,8 @@ void CustomerView::selectSubject(int row)
     SelectedSubjectId = subjectId;
     SelectedLogId = NoKey;
     m_subjectRow = row;
+    m_subjectSearchHeading.clear();
+    m_logSearchHeading.clear();
     ShowUserDetail();
     m_query.showLogsOf(SelectedSubjectId);
     LoadLogList();
@@ -151,6 +156,7 @@ void CustomerView::showNoLogs()
 {
     SelectedSubjectId = SelectedLogId = NoKey;
     SelectedSubjectTitle.clear();
+    m_logSearchHeading.clear();
     m_query.resetLogQuery();
     LoadLogList();
     emit stateChanged();
@@ -193,6 +199,47 @@ void CustomerView::renameSubject(const QString& title)
     emit stateChanged();
 }
 
+void CustomerView::Search(const SearchRequest& request)
+{
+    const SqlPiece clause = searchClause(request);
+    const QString heading = searchHeading(request);
+    switch (request.kind) {
+    case SearchKind::Users:
+        m_query.UserWhere = clause;
+        LoadUserList();
+        m_userHeading = heading;
+        break;
+    case SearchKind::Subjects:
+        m_query.SubjectUserClause = clause;
+        m_query.SubjectJoiner.clear();
+        m_query.SubjectStateClause.clear();
+        LoadSubjectList();
+        m_subjectSearchHeading = heading;
+        break;
+    case SearchKind::Logs:
+        m_query.LogWhere = clause;
+        LoadLogList();
+        m_logSearchHeading = heading;
+        break;
+    default:
+        throw StoreError(u"顧客データでは修理を検索できません。"_qs);
+    }
+    emit stateChanged();
+}
+
+void CustomerView::applySortOrder()
+{
+    m_query.setSortClauses(BuildCustomerSortClauses(*m_db));
+    LoadUserList();
+    LoadSubjectList();
+    LoadLogList();
+}
+
+void CustomerView::applyFieldCaptions()
+{
+    setFreeFieldCaptions(CustomerFieldCaptions(*m_db));
+}
+
 void CustomerView::setSortClauses(const CustomerSortClauses& sort)
 {
     m_query.setSortClauses(sort);
@@ -221,6 +268,8 @@ QStringList CustomerView::selectedLog() const
 
 QString CustomerView::subjectHeading() const
 {
+    if (!m_subjectSearchHeading.isEmpty())
+        return m_subjectSearchHeading;
     // The heading names the user while the list is about that user: one of
     // its subjects is current, or 個々で表示 limits the list to it.
     if (SelectedUserId != NoKey && (SelectedSubjectId != NoKey || m_individual))
@@ -230,6 +279,8 @@ QString CustomerView::subjectHeading() const
 
 QString CustomerView::logHeading() const
 {
+    if (!m_logSearchHeading.isEmpty())
+        return m_logSearchHeading;
     if (SelectedSubjectId != NoKey)
         return u"　"_qs + SelectedSubjectTitle + u" のログ(メモ)表示"_qs;
     return u"　ログ（メモ）表示"_qs;

@@ -2,6 +2,7 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "search/SearchConditions.h"
 
 #include <QObject>
 #include <QStringList>
@@ -16,8 +17,8 @@ class Database;
 // from them. The window draws it; the record editor, the search, the settings
 // and the print commands work on it. Each opened account gets a new view.
 //
-// The log list always shows the logs of SelectedSubjectId, or none while it
-// is "0"; so a log can only be added to the subject whose logs are shown.
+// The log list shows the logs of SelectedSubjectId, none while it is "0", or
+// the result of a log search; a log is only ever added to SelectedSubjectId.
 class CustomerView : public QObject
 {
     Q_OBJECT
@@ -53,6 +54,17 @@ public:
     // After the current user or subject was changed: its name follows.
     void renameUser(const QString& name);
     void renameSubject(const QString& title);
+
+    // A search of the search window: the searched list's condition replaced
+    // (a subject search shows both states of every user), the list
+    // reloaded in its settings order, its heading naming the words. The next
+    // kana row, filter or click rebuilds the pieces as usual.
+    void Search(const SearchRequest& request);
+    // After the sort order was stored: the sort pieces from the settings row
+    // and the three lists reloaded in the new order.
+    void applySortOrder();
+    // After the captions were stored: the free-field captions follow.
+    void applyFieldCaptions();
 
     void setSortClauses(const CustomerSortClauses& sort);
     void setFreeFieldCaptions(const QStringList& captions);
@@ -113,6 +125,9 @@ private:
     QStringList m_operatorNames;
     QString m_userHeading;
     QString m_filterHeading;
+    // Headings a search put on the subject and log lists, until they are
+    // rebuilt.
+    QString m_subjectSearchHeading, m_logSearchHeading;
     bool m_individual = false;
     bool m_individualEnabled = false;
     int m_userRow = -1, m_subjectRow = -1, m_logRow = -1;

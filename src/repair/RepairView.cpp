@@ -25,6 +25,8 @@ void RepairView::OpenRepairWindow()
     m_unpaidShown = false;
     m_logButton = false;
     m_logsOf = NoKey;
+    m_unpaidSearchHeading.clear();
+    m_logSearchHeading.clear();
     m_query.RepairFilter = u"続行"_qs;
     ApplyRepairFilter();
     m_query.RepairLogWhere = u" WHERE 修理ログID = 0";
@@ -91,6 +93,7 @@ void RepairView::ToggleUnpaidList()
 {
     if (!m_unpaidShown) {
         m_query.UnpaidSearchClause.clear();
+        m_unpaidSearchHeading.clear();
         m_unpaidShown = true;
         m_logButton = false;
         LoadUnpaidList();
@@ -122,6 +125,7 @@ void RepairView::selectRepair(bool fromUnpaidList, int row)
     SelectedRepairLogId = NoKey;
     m_repairRow = row;
     ShowRepairDetail();
+    m_logSearchHeading.clear();
     m_query.showLogsOf(SelectedRepairId);
     m_logsOf = SelectedRepairId;
     LoadRepairLogList();
@@ -171,10 +175,52 @@ void RepairView::showNoRepairLogs()
 void RepairView::setLogsOf(const QString& repairId)
 {
     m_logsOf = repairId;
+    m_logSearchHeading.clear();
     if (repairId == NoKey)
         m_logButton = false;
     SelectedRepairLogId = NoKey;
     emit stateChanged();
+}
+
+void RepairView::Search(const SearchRequest& request)
+{
+    const SqlPiece clause = searchClause(request);
+    const QString heading = searchHeading(request);
+    switch (request.kind) {
+    case SearchKind::Repairs:
+        m_query.RepairSearchClause = clause;
+        m_query.RepairWhereWord.clear();
+        m_query.RepairFilterClause.clear();
+        LoadRepairList();
+        m_repairHeading = heading;
+        break;
+    case SearchKind::Unpaid:
+        m_query.UnpaidSearchClause = clause;
+        LoadUnpaidList();
+        m_unpaidSearchHeading = heading;
+        break;
+    case SearchKind::RepairLogs:
+        m_query.RepairLogWhere = clause;
+        LoadRepairLogList();
+        m_logSearchHeading = heading;
+        break;
+    default:
+        throw StoreError(u"修理データではユーザー・件名・ログを検索できません。"_qs);
+    }
+    emit stateChanged();
+}
+
+void RepairView::applySortOrder()
+{
+    m_query.setSortClauses(BuildRepairSortClauses(*m_db));
+    LoadRepairList();
+    LoadUnpaidList();
+    LoadRepairLogList();
+}
+
+void RepairView::applyFieldCaptions()
+{
+    setFreeFieldCaptions(RepairFieldCaptions(*m_db));
 }
 
 void RepairView::setSortClauses(const RepairSortClauses& sort)
@@ -198,8 +244,16 @@ QStringList RepairView::selectedRepairLog() const
     return m_logRow < 0 ? QStringList() : m_logs[size_t(m_logRow)];
 }
 
+QString RepairView::unpaidHeading() const
+{
+    return m_unpaidSearchHeading.isEmpty() ? u"未集金リスト（集金リストが未入）"_qs
+                                           : m_unpaidSearchHeading;
+}
+
 QString RepairView::repairLogHeading() const
 {
+    if (!m_logSearchHeading.isEmpty())
+        return m_logSearchHeading;
     if (m_logsOf == NoKey)
         return u"ログを表示します"_qs;
     return SelectedRepairName + u"　の　修理ログ"_qs;

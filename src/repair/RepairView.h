@@ -2,6 +2,7 @@
 
 #include "customer/CustomerLists.h"
 #include "repair/RepairQueries.h"
+#include "search/SearchConditions.h"
 
 #include <QHash>
 #include <QObject>
@@ -49,6 +50,16 @@ public:
     // After a new repair: the log list shows no repair's logs.
     void showNoRepairLogs();
 
+    // A search of the search window: the searched list's condition replaced
+    // (a repair search shows every state), the list reloaded in its settings
+    // order, its heading naming the words.
+    void Search(const SearchRequest& request);
+    // After the sort order was stored: the sort pieces from the settings row
+    // and the three lists reloaded in the new order.
+    void applySortOrder();
+    // After the captions were stored: the free-field captions follow.
+    void applyFieldCaptions();
+
     void setSortClauses(const RepairSortClauses& sort);
     void setFreeFieldCaptions(const QStringList& captions);
     void setOperatorNames(const QStringList& names);
@@ -76,6 +87,7 @@ public:
     int selectedRepairRow() const { return m_repairRow; }
 
     QString repairHeading() const { return m_repairHeading; } // Label23
+    QString unpaidHeading() const;                            // Label35
     QString repairLogHeading() const;                         // Label24
     bool canAddRepairLog() const;                             // button 14, F11
 
@@ -98,6 +110,9 @@ private:
     QHash<QString, QString> m_detail;
     QStringList m_operatorNames, m_makerNames, m_freeCaptions;
     QString m_repairHeading;
+    // Headings a search put on the unpaid and repair-log lists, until they
+    // are rebuilt.
+    QString m_unpaidSearchHeading, m_logSearchHeading;
     QString m_logsOf = u"0"_qs; // the repair whose logs the log list shows
     bool m_unpaidShown = false;
     bool m_logButton = false; // button 14 shown

@@ -282,6 +282,7 @@ void RepairWindow::drawState()
         return;
     const RepairView& v = *m_view;
     m_label23->setText(v.repairHeading());
+    m_label35->setText(v.unpaidHeading());
     m_label24->setText(v.repairLogHeading());
     m_label26->setText(v.SelectedRepairId);
     m_label27->setText(v.SelectedRepairLogId);

@@ -5,6 +5,8 @@
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
 #include "repair/RepairWindow.h"
+#include "search/SearchWindow.h"
+#include "settings/SettingsWindow.h"
 #include "shell/Accounts.h"
 #include "shell/MainMenuWindow.h"
 #include "shell/SessionState.h"
@@ -256,6 +258,18 @@ void ShellController::wireRepairWindow(RepairWindow* window)
         OwnCompanyWindow company(window);
         company.exec();
     });
+    connect(window, &RepairWindow::settingsRequested, window, [window] {
+        if (window->view()) {
+            SettingsWindow settings(*window->view(), window);
+            settings.exec();
+        }
+    });
+    connect(window, &RepairWindow::searchRequested, window, [window] {
+        if (window->view()) {
+            SearchWindow search(*window->view(), window);
+            search.exec();
+        }
+    });
 }
 
 void ShellController::SwitchToCustomerWindow()
@@ -281,6 +295,18 @@ void ShellController::wireCustomerWindow(CustomerWindow* window)
     connect(window, &CustomerWindow::editorRequested, window, [window](EditKind kind, bool isNew) {
         if (window->view())
             RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
+    });
+    connect(window, &CustomerWindow::settingsRequested, window, [window] {
+        if (window->view()) {
+            SettingsWindow settings(*window->view(), window);
+            settings.exec();
+        }
+    });
+    connect(window, &CustomerWindow::searchRequested, window, [window] {
+        if (window->view()) {
+            SearchWindow search(*window->view(), window);
+            search.exec();
+        }
     });
 }
 

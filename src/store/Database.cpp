@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <memory>
+#include <string_view>
+
 #include <sqlcipher/sqlite3.h>
 
 namespace horunea {
@@ -55,7 +58,14 @@ ResultSet::ResultSet(std::shared_ptr<const Columns> columns, std::vector<QVarian
 
 namespace {
 
-// Jet's Like, registered under the name the store's LIKE operator calls.
+std::string_view utf8Of(sqlite3_value* v)
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return data ? std::string_view(data, size_t(sqlite3_value_bytes(v))) : std::string_view();
+}
+
+// Jet's Like, registered under the name the store's LIKE operator calls;
+// it reads the stored UTF-8 as it is.
 void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     Q_UNUSED(argc);
@@ -63,22 +73,46 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
         sqlite3_result_null(context);
         return;
     }
-    auto view = [](sqlite3_value* v) {
-        const auto* data = static_cast<const char16_t*>(sqlite3_value_text16(v));
-        return QStringView(data, sqlite3_value_bytes16(v) / 2);
+    const auto compiled = [&] {
+        const std::string_view text = utf8Of(argv[0]);
+        return new JetPattern(QString::fromUtf8(text.data(), qsizetype(text.size())));
     };
     // The pattern is the same for every row of a statement: prepare it once.
     auto* pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
     if (!pattern) {
-        pattern = new JetPattern(view(argv[0]).toString());
-        sqlite3_set_auxdata(context, 0, pattern,
+        sqlite3_set_auxdata(context, 0, compiled(),
                             [](void* p) { delete static_cast<JetPattern*>(p); });
         // set_auxdata may have deleted it at once when it cannot keep it.
         pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
     }
-    const bool hit = pattern ? pattern->matches(view(argv[1]))
-                             : jetLike(view(argv[0]).toString(), view(argv[1]).toString());
+    std::unique_ptr<JetPattern> once(pattern ? nullptr : compiled());
+    const bool hit = (pattern ? pattern : once.get())->matchesUtf8(utf8Of(argv[1]));
     sqlite3_result_int(context, hit ? 1 : 0);
+}
+
+// SearchFold(text): the text as the search that does not tell widths and
+// kana apart compares it; Null stays Null.
+void searchFoldFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    Q_UNUSED(argc);
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const std::string_view text = utf8Of(argv[0]);
+    bool plain = true; // ASCII without capitals folds to itself
+    for (const char c : text) {
+        if ((c & 0x80) || (c >= 'A' && c <= 'Z')) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
+        sqlite3_result_text(context, text.data(), int(text.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    const std::string folded = searchFoldedUtf8(text);
+    sqlite3_result_text(context, folded.data(), int(folded.size()), SQLITE_TRANSIENT);
 }
 
 QString errorText(sqlite3* db)
@@ -239,8 +273,10 @@ sqlite3* openKeyed(const QString& path, int flags)
     // Pages are decrypted as they are read; keeping up to 32 MB of them spares
     // a list that is filled again and again the decryption of its whole table.
     sqlite3_exec(db, "PRAGMA cache_size = -32768;", nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
+    sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                likeFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "searchfold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               searchFoldFunction, nullptr, nullptr, nullptr);
     return db;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringView>
 
 #include <string>
+#include <string_view>
 
 namespace horunea {
 
@@ -27,15 +28,32 @@ QString translateJetSql(const QString& sql, const NameMap& names);
 bool jetLike(const QString& pattern, const QString& text);
 
 // A Like pattern prepared once for many texts (the store keeps one per
-// statement).
+// statement). A pattern that only asks for a fixed text somewhere ("%山田%")
+// or at the start ("山田%") is matched by comparing bytes, the rest by the
+// general matcher.
 class JetPattern
 {
 public:
     explicit JetPattern(const QString& pattern);
     bool matches(QStringView text) const;
+    bool matchesUtf8(std::string_view text) const;
 
 private:
+    enum class Form { General, Contains, Prefix };
     std::u32string m_pattern;
+    Form m_form = Form::General;
+    std::string m_literal; // UTF-8, ASCII letters in lower case
 };
+
+// The text a Like pattern must hold to find exactly the given text, however
+// it is written: % _ and [ are put in brackets.
+QString likeLiteral(const QString& text);
+
+// The form under which the search finds text regardless of width, kana and
+// letter case: full-width Latin letters, digits and signs become ASCII,
+// letters lower case, half-width katakana full-width (with their voicing
+// marks), katakana hiragana, and the ideographic space a space.
+QString searchFolded(QStringView text);
+std::string searchFoldedUtf8(std::string_view text);
 
 } // namespace horunea

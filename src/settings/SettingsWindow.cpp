@@ -1,0 +1,316 @@
+#include "settings/SettingsWindow.h"
+
+#include "customer/CustomerView.h"
+#include "repair/RepairView.h"
+#include "settings/SettingsRecord.h"
+#include "ui/Dialogs.h"
+#include "ui/EnterNavigation.h"
+#include "ui/Fonts.h"
+#include "ui/InputMode.h"
+#include "ui/Twips.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+namespace horunea {
+
+namespace {
+
+constexpr int WindowWidth = 6900;
+constexpr int WindowHeight = 4800;
+constexpr int RowHeight = 330;
+
+QLabel* label(const QString& text, QWidget* parent, int left, int top, int width,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* l = new QLabel(text, parent);
+    l->setAlignment(align);
+    placeTwips(l, left, top, width, RowHeight);
+    return l;
+}
+
+QPushButton* button(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QString numberedName(const QString& stem, int n)
+{
+    return stem + QString::number(n);
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(u"Form5"_qs);
+    setWindowTitle(u"ホルネア→各設定"_qs);
+    setFont(programFont());
+    setFixedSize(twips(WindowWidth), twips(WindowHeight));
+    m_close = button(u"Command4"_qs, u"閉じる"_qs, this);
+    placeTwips(m_close, WindowWidth - 1600, WindowHeight - 640, 1400, 420);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+SettingsWindow::SettingsWindow(CustomerView& view, QWidget* parent) : SettingsWindow(parent)
+{
+    m_customer = &view;
+    buildCustomerTabs();
+    buildRepairTabs();
+    load();
+}
+
+SettingsWindow::SettingsWindow(RepairView& view, QWidget* parent) : SettingsWindow(parent)
+{
+    m_repair = &view;
+    buildCustomerTabs();
+    buildRepairTabs();
+    load();
+}
+
+Database& SettingsWindow::database() const
+{
+    return m_customer ? m_customer->database() : m_repair->database();
+}
+
+void SettingsWindow::buildCustomerTabs()
+{
+    m_customerTabs = buildTabs(u"SSTab1"_qs, {u"ﾕｰｻﾞｰは"_qs, u"件名は"_qs, u"ログは"_qs},
+                               customerSortKeyChoices(), 5, 1, 1, 1, 1);
+}
+
+void SettingsWindow::buildRepairTabs()
+{
+    m_repairTabs = buildTabs(u"SSTab2"_qs, {u"修理は"_qs, u"集金は"_qs, u"ログは"_qs},
+                             repairSortKeyChoices(), 3, 7, 6, 3, 5);
+}
+
+SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStringList& leads,
+                                               const std::array<QStringList, 3>& keyChoices,
+                                               int captionCount, int firstCombo, int firstText,
+                                               int firstScroll, int firstCommand)
+{
+    Tabs t;
+    t.tabs = new QTabWidget(this);
+    t.tabs->setObjectName(name);
+    placeTwips(t.tabs, 120, 120, WindowWidth - 240, WindowHeight - 900);
+    t.tabs->hide();
+    auto* navigation = new EnterNavigation(this);
+
+    // 並べ替え: three sentences "ﾕｰｻﾞｰは [key] の [direction] です".
+    auto* sortPage = new QWidget;
+    for (int row = 0; row < 3; ++row) {
+        const int top = 300 + row * 600;
+        label(leads[row], sortPage, 240, top, 1000, Qt::AlignRight | Qt::AlignVCenter);
+        auto* key = new QComboBox(sortPage);
+        key->setObjectName(numberedName(u"Combo"_qs, firstCombo + 2 * row));
+        key->addItems(keyChoices[size_t(row)]);
+        placeTwips(key, 1300, top, 1900, RowHeight);
+        label(u"の"_qs, sortPage, 3260, top, 300, Qt::AlignCenter);
+        auto* direction = new QComboBox(sortPage);
+        direction->setObjectName(numberedName(u"Combo"_qs, firstCombo + 2 * row + 1));
+        direction->addItems(sortDirectionChoices());
+        placeTwips(direction, 3620, top, 1100, RowHeight);
+        label(u"です"_qs, sortPage, 4780, top, 600);
+        t.sortChoices << key << direction;
+    }
+    t.sortButton = button(numberedName(u"Command"_qs, firstCommand), u"並べ替え変更"_qs, sortPage);
+    placeTwips(t.sortButton, 3620, 2300, 1900, 450);
+    for (int i = 0; i < t.sortChoices.size(); ++i) {
+        QWidget* next = i + 1 < t.sortChoices.size() ? static_cast<QWidget*>(t.sortChoices[i + 1])
+                                                     : t.sortButton;
+        navigation->chain(t.sortChoices[i], next);
+    }
+    t.tabs->addTab(sortPage, u"並べ替え"_qs);
+
+    // 自由項目: a caption box per free field.
+    auto* captionPage = new QWidget;
+    for (int i = 0; i < captionCount; ++i) {
+        const int top = 200 + i * 450;
+        label(QStringLiteral("自由項目%1").arg(i + 1, 2, 10, QLatin1Char('0')), captionPage, 300,
+              top, 1200);
+        auto* box = new QLineEdit(captionPage);
+        box->setObjectName(numberedName(u"Text"_qs, firstText + i));
+        setInputMode(box, InputMode::Kana);
+        placeTwips(box, 1550, top, 3800, RowHeight);
+        t.captions << box;
+    }
+    t.captionButton =
+        button(numberedName(u"Command"_qs, firstCommand + 1), u"自由項目変更"_qs, captionPage);
+    placeTwips(t.captionButton, 3450, 200 + captionCount * 450 + 100, 1900, 450);
+    for (int i = 0; i < t.captions.size(); ++i) {
+        QWidget* next =
+            i + 1 < t.captions.size() ? static_cast<QWidget*>(t.captions[i + 1]) : t.captionButton;
+        navigation->chain(t.captions[i], next);
+    }
+    t.tabs->addTab(captionPage, u"自由項目"_qs);
+
+    // 余白設定: four boxes laid out like a page, each with its scroll bar.
+    auto* marginPage = new QWidget;
+    auto* page = new QFrame(marginPage);
+    page->setFrameShape(QFrame::Box);
+    page->setStyleSheet(u"QFrame { background: white; border: 1px solid #9aa3ad; }"_qs);
+    placeTwips(page, 1900, 780, 1900, 1260);
+    struct Side
+    {
+        const char16_t* caption;
+        int boxLeft, boxTop;
+        int labelLeft, labelTop;
+        bool vertical;
+        int barLeft, barTop;
+        const char16_t* barStem;
+        int barNumber;
+    };
+    const int v = firstScroll, h = firstScroll;
+    const Side sides[4] = {
+        {u"上", 2350, 330, 2350, 0, true, 3370, 170, u"VScroll", v},
+        {u"左", 700, 1240, 250, 1240, false, 700, 1600, u"HScroll", h},
+        {u"右", 4100, 1240, 5120, 1240, false, 4100, 1600, u"HScroll", h + 1},
+        {u"下", 2350, 2250, 2350, 2590, true, 3370, 2090, u"VScroll", v + 1},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const Side& s = sides[i];
+        label(QString::fromUtf16(s.caption), marginPage, s.labelLeft, s.labelTop,
+              i == 1 || i == 2 ? 400 : 1000, Qt::AlignCenter);
+        auto* box = new QLineEdit(marginPage);
+        box->setObjectName(numberedName(u"Text"_qs, firstText + captionCount + i));
+        box->setAlignment(Qt::AlignRight);
+        setInputMode(box, InputMode::Off);
+        placeTwips(box, s.boxLeft, s.boxTop, 1000, RowHeight);
+        auto* bar = new QScrollBar(s.vertical ? Qt::Vertical : Qt::Horizontal, marginPage);
+        bar->setObjectName(QString::fromUtf16(s.barStem) + QString::number(s.barNumber));
+        bar->setRange(0, MaxMargin);
+        bar->setSingleStep(10);
+        bar->setPageStep(100);
+        if (s.vertical)
+            placeTwips(bar, s.barLeft, s.barTop, 255, 660);
+        else
+            placeTwips(bar, s.barLeft, s.barTop, 1000, 255);
+        // The bar writes its box; typing into the box does not move the bar.
+        connect(bar, &QScrollBar::valueChanged, box,
+                [box](int value) { box->setText(QString::number(value)); });
+        t.margins[size_t(i)] = box;
+        t.bars[size_t(i)] = bar;
+    }
+    auto* note = new QLabel(u"プリンターによって余白がずれる場合があります、ご了承下さい"_qs,
+                            marginPage);
+    placeTwips(note, 250, 3000, 5000, RowHeight);
+    t.marginButton =
+        button(numberedName(u"Command"_qs, firstCommand + 2), u"余白変更"_qs, marginPage);
+    placeTwips(t.marginButton, 4500, 2350, 1500, 450);
+    for (int i = 0; i < 4; ++i)
+        navigation->chain(t.margins[size_t(i)], i < 3 ? static_cast<QWidget*>(t.margins[size_t(i + 1)])
+                                                      : t.marginButton);
+    t.tabs->addTab(marginPage, u"余白設定"_qs);
+
+    connect(t.sortButton, &QPushButton::clicked, this, &SettingsWindow::saveSortOrder);
+    connect(t.captionButton, &QPushButton::clicked, this, &SettingsWindow::saveCaptions);
+    connect(t.marginButton, &QPushButton::clicked, this, &SettingsWindow::saveMargins);
+    return t;
+}
+
+void SettingsWindow::load()
+{
+    Tabs& t = m_customer ? m_customerTabs : m_repairTabs;
+    t.tabs->show();
+    runGuarded(this, [&] {
+        const SettingsRecord record =
+            m_customer ? LoadCustomerSettings(database()) : LoadRepairSettings(database());
+        for (int i = 0; i < t.captions.size(); ++i) {
+            t.captions[i]->setText(record.captions.value(i));
+            // An emptied box keeps what is stored: the box shows which.
+            t.captions[i]->setPlaceholderText(record.captions.value(i));
+        }
+        for (int i = 0; i < 6; ++i)
+            t.sortChoices[i]->setCurrentIndex(record.sortPositions[size_t(i)]);
+        for (size_t i = 0; i < 4; ++i) {
+            t.margins[i]->setText(record.margins[i]);
+            t.margins[i]->setPlaceholderText(record.margins[i]);
+            // A bar takes its box's number; text that is none leaves it at 0.
+            const QSignalBlocker quiet(t.bars[i]);
+            t.bars[i]->setValue(marginValue(record.margins[i]).value_or(0));
+        }
+    });
+}
+
+void SettingsWindow::saveSortOrder()
+{
+    const Tabs& t = m_customer ? m_customerTabs : m_repairTabs;
+    std::array<int, 6> positions{};
+    for (int i = 0; i < 6; ++i)
+        positions[size_t(i)] = t.sortChoices[i]->currentIndex();
+    const bool saved = runGuarded(this, [&] {
+        if (m_customer) {
+            SaveCustomerSortOrder(database(), positions);
+            m_customer->applySortOrder();
+        } else {
+            SaveRepairSortOrder(database(), positions);
+            m_repair->applySortOrder();
+        }
+    });
+    if (saved)
+        accept();
+}
+
+void SettingsWindow::saveCaptions()
+{
+    QGuiApplication::inputMethod()->commit();
+    const Tabs& t = m_customer ? m_customerTabs : m_repairTabs;
+    QStringList boxes;
+    for (const QLineEdit* box : t.captions)
+        boxes << box->text();
+    const bool saved = runGuarded(this, [&] {
+        if (m_customer) {
+            SaveCustomerFreeFields(database(), boxes);
+            m_customer->applyFieldCaptions();
+        } else {
+            SaveRepairFreeFields(database(), boxes);
+            m_repair->applyFieldCaptions();
+        }
+    });
+    if (saved)
+        accept();
+}
+
+void SettingsWindow::saveMargins()
+{
+    const Tabs& t = m_customer ? m_customerTabs : m_repairTabs;
+    std::array<QString, 4> boxes;
+    for (size_t i = 0; i < 4; ++i)
+        boxes[i] = t.margins[i]->text();
+    // A box that holds no whole number is named, and the window stays open
+    // for it to be put right.
+    const QString problem = marginProblem(boxes);
+    if (!problem.isEmpty()) {
+        Dialogs::instance().message(this, problem, Dialogs::Icon::Exclamation);
+        for (size_t i = 0; i < 4; ++i) {
+            if (!boxes[i].trimmed().isEmpty() && !marginValue(boxes[i])) {
+                t.margins[i]->setFocus();
+                t.margins[i]->selectAll();
+                break;
+            }
+        }
+        return;
+    }
+    const bool saved = runGuarded(this, [&] {
+        if (m_customer)
+            SaveCustomerMargins(database(), boxes);
+        else
+            SaveRepairMargins(database(), boxes);
+    });
+    if (saved)
+        accept();
+}
+
+} // namespace horunea
