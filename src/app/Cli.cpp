@@ -4,6 +4,7 @@
 #include "customer/CustomerQueries.h"
 #include "repair/RepairQueries.h"
 #include "repair/RepairStorage.h"
+#include "search/SearchConditions.h"
 #include "settings/CustomerSettings.h"
 #include "settings/RepairSettings.h"
 #include "shell/Accounts.h"
@@ -37,7 +38,12 @@ const char* const Usage =
     "  repairs 修理名 [--state 続行|完了|全て | --unpaid]\n"
     "                               修理一覧 (既定は続行) または未集金リスト\n"
     "  repair-logs 修理名 --repair 修理ID  その修理の修理ログ一覧\n"
-    "  users, subjects, logs, repairs, repair-logs は --password パスワード を取ります。\n"
+    "  search 名前 --in 一覧 文字 [--or 文字2 | --and 文字2] [--exact]\n"
+    "                               検索した一覧 (一覧: users subjects logs は使用者名、\n"
+    "                               repairs unpaid repair-logs は修理名で)\n"
+    "                               --exact で全角・半角、ひらがな・カタカナを区別します\n"
+    "  users, subjects, logs, repairs, repair-logs, search は --password パスワード を\n"
+    "  取ります。一覧は設定の並べ替え順です。\n"
     "\n"
     "値の中のタブ・改行・\\ は \\t \\n \\\\ と表示します。Null は空です。\n";
 
@@ -81,10 +87,10 @@ QString targetPath(const QString& target)
     return QFileInfo(target).absoluteFilePath();
 }
 
-// Splits NAME --key value … into the name and the options; only the keys
-// given are allowed.
-QHash<QString, QString> parseOptions(const QStringList& args, const QStringList& allowed,
-                                     QString* name)
+// Splits NAME [more words] --key value … into the words and the options;
+// only the keys given are allowed, and exactly `words` words.
+QHash<QString, QString> parseArguments(const QStringList& args, const QStringList& allowed,
+                                       QStringList* words, int wordCount)
 {
     QHash<QString, QString> options;
     for (int i = 0; i < args.size(); ++i) {
@@ -95,15 +101,26 @@ QHash<QString, QString> parseOptions(const QStringList& args, const QStringList&
                 throw UsageError(u"知らないオプションです: "_qs + a);
             if (i + 1 >= args.size())
                 throw UsageError(a + u" には値を指定してください。"_qs);
+            if (options.contains(key))
+                throw UsageError(a + u" が二度指定されています。"_qs);
             options.insert(key, args[++i]);
-        } else if (name->isNull()) {
-            *name = a;
+        } else if (words->size() < wordCount) {
+            *words << a;
         } else {
             throw UsageError(u"余分な引数です: "_qs + a);
         }
     }
-    if (name->isNull())
+    if (words->isEmpty())
         throw UsageError(u"アカウント名を指定してください。"_qs);
+    return options;
+}
+
+QHash<QString, QString> parseOptions(const QStringList& args, const QStringList& allowed,
+                                     QString* name)
+{
+    QStringList words;
+    const auto options = parseArguments(args, allowed, &words, 1);
+    *name = words.first();
     return options;
 }
 
@@ -255,6 +272,70 @@ int commandLogs(Invocation& call)
     return 0;
 }
 
+SearchKind searchKindOption(const QString& value)
+{
+    static const QHash<QString, SearchKind> kinds = {
+        {u"users"_qs, SearchKind::Users},   {u"subjects"_qs, SearchKind::Subjects},
+        {u"logs"_qs, SearchKind::Logs},     {u"repairs"_qs, SearchKind::Repairs},
+        {u"unpaid"_qs, SearchKind::Unpaid}, {u"repair-logs"_qs, SearchKind::RepairLogs},
+    };
+    const auto it = kinds.constFind(value);
+    if (it == kinds.cend())
+        throw UsageError(u"--in には users subjects logs repairs unpaid repair-logs "
+                         u"のどれかを指定してください。"_qs);
+    return *it;
+}
+
+int commandSearch(Invocation& call)
+{
+    QStringList args = call.args;
+    SearchRequest request;
+    request.folded = args.removeAll(u"--exact"_qs) == 0;
+    QStringList words;
+    const auto options =
+        parseArguments(args, {u"in"_qs, u"or"_qs, u"and"_qs, u"password"_qs}, &words, 2);
+    if (!options.contains(u"in"_qs))
+        throw UsageError(u"--in で検索する一覧を指定してください。"_qs);
+    if (words.size() < 2)
+        throw UsageError(u"検索する文字を指定してください。"_qs);
+    if (options.contains(u"or"_qs) && options.contains(u"and"_qs))
+        throw UsageError(u"--or と --and は一緒に使えません。"_qs);
+    request.kind = searchKindOption(options.value(u"in"_qs));
+    request.word1 = words[1];
+    if (options.contains(u"or"_qs)) {
+        request.join = SearchJoin::Or;
+        request.word2 = options.value(u"or"_qs);
+    } else if (options.contains(u"and"_qs)) {
+        request.join = SearchJoin::And;
+        request.word2 = options.value(u"and"_qs);
+    }
+    const bool customer = searchesCustomerData(request.kind);
+    Database db = openAccountData(words[0], options.value(u"password"_qs), !customer);
+    if (customer) {
+        CustomerListQuery query = customerQuery(db);
+        applySearch(query, request);
+        if (request.kind == SearchKind::Users)
+            printRows(call.out, userListHeaders(), LoadUserRows(db, query.userStatement()));
+        else if (request.kind == SearchKind::Subjects)
+            printRows(call.out, subjectListHeaders(),
+                      LoadSubjectRows(db, query.subjectStatement()));
+        else
+            printRows(call.out, logListHeaders(), LoadLogRows(db, query.logStatement()));
+        return 0;
+    }
+    RepairListQuery query;
+    query.setSortClauses(BuildRepairSortClauses(db));
+    applySearch(query, request);
+    if (request.kind == SearchKind::Repairs)
+        printRows(call.out, repairListHeaders(), LoadRepairRows(db, query.repairStatement()));
+    else if (request.kind == SearchKind::Unpaid)
+        printRows(call.out, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidStatement()));
+    else
+        printRows(call.out, repairLogListHeaders(),
+                  LoadRepairLogRows(db, query.repairLogStatement()));
+    return 0;
+}
+
 int commandInit(Invocation& call)
 {
     if (!call.args.isEmpty())
@@ -324,6 +405,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             {u"logs"_qs, commandLogs},
             {u"repairs"_qs, commandRepairs},
             {u"repair-logs"_qs, commandRepairLogs},
+            {u"search"_qs, commandSearch},
         };
         auto it = commands.find(command);
         if (it == commands.end())

@@ -201,28 +201,21 @@ void CustomerView::renameSubject(const QString& title)
 
 void CustomerView::Search(const SearchRequest& request)
 {
-    const SqlPiece clause = searchClause(request);
+    applySearch(m_query, request);
     const QString heading = searchHeading(request);
     switch (request.kind) {
     case SearchKind::Users:
-        m_query.UserWhere = clause;
         LoadUserList();
         m_userHeading = heading;
         break;
     case SearchKind::Subjects:
-        m_query.SubjectUserClause = clause;
-        m_query.SubjectJoiner.clear();
-        m_query.SubjectStateClause.clear();
         LoadSubjectList();
         m_subjectSearchHeading = heading;
         break;
-    case SearchKind::Logs:
-        m_query.LogWhere = clause;
+    default:
         LoadLogList();
         m_logSearchHeading = heading;
         break;
-    default:
-        throw StoreError(u"顧客データでは修理を検索できません。"_qs);
     }
     emit stateChanged();
 }

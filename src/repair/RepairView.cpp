@@ -184,28 +184,21 @@ void RepairView::setLogsOf(const QString& repairId)
 
 void RepairView::Search(const SearchRequest& request)
 {
-    const SqlPiece clause = searchClause(request);
+    applySearch(m_query, request);
     const QString heading = searchHeading(request);
     switch (request.kind) {
     case SearchKind::Repairs:
-        m_query.RepairSearchClause = clause;
-        m_query.RepairWhereWord.clear();
-        m_query.RepairFilterClause.clear();
         LoadRepairList();
         m_repairHeading = heading;
         break;
     case SearchKind::Unpaid:
-        m_query.UnpaidSearchClause = clause;
         LoadUnpaidList();
         m_unpaidSearchHeading = heading;
         break;
-    case SearchKind::RepairLogs:
-        m_query.RepairLogWhere = clause;
+    default:
         LoadRepairLogList();
         m_logSearchHeading = heading;
         break;
-    default:
-        throw StoreError(u"修理データではユーザー・件名・ログを検索できません。"_qs);
     }
     emit stateChanged();
 }

@@ -1,5 +1,8 @@
 #include "search/SearchConditions.h"
 
+#include "customer/CustomerQueries.h"
+#include "repair/RepairQueries.h"
+#include "store/Database.h"
 #include "store/JetDialect.h"
 
 namespace horunea {
@@ -8,13 +11,13 @@ QStringList searchFields(SearchKind kind)
 {
     switch (kind) {
     case SearchKind::Users:
-        return {u"表示ふりがな"_qs, u"表示名"_qs,     u"ユーザー名ふりがな"_qs,
-                u"ユーザー名"_qs,   u"自宅ＴＥＬ"_qs, u"自宅ＦＡＸ"_qs,
+        return {u"表示ふりがな"_qs, u"表示名"_qs,         u"ユーザー名ふりがな"_qs,
+                u"ユーザー名"_qs,   u"自宅ＴＥＬ"_qs,     u"自宅ＦＡＸ"_qs,
                 u"自宅住所"_qs,     u"会社名ふりがな"_qs, u"会社名"_qs,
-                u"部署"_qs,         u"会社ＴＥＬ"_qs, u"会社ＦＡＸ"_qs,
-                u"会社住所"_qs,     u"[E-MAIL]"_qs,   u"[URL]"_qs,
-                u"備考"_qs,         u"自由項目01"_qs, u"自由項目02"_qs,
-                u"自由項目03"_qs,   u"自由項目04"_qs, u"自由項目05"_qs};
+                u"部署"_qs,         u"会社ＴＥＬ"_qs,     u"会社ＦＡＸ"_qs,
+                u"会社住所"_qs,     u"[E-MAIL]"_qs,       u"[URL]"_qs,
+                u"備考"_qs,         u"自由項目01"_qs,     u"自由項目02"_qs,
+                u"自由項目03"_qs,   u"自由項目04"_qs,     u"自由項目05"_qs};
     case SearchKind::Subjects:
         return {u"件名.登録日"_qs, u"ユーザー.表示名"_qs, u"件名.件名"_qs, u"件名.備考"_qs,
                 u"件名.判定"_qs};
@@ -22,12 +25,14 @@ QStringList searchFields(SearchKind kind)
         return {u"登録日"_qs, u"記録者"_qs, u"ログ"_qs};
     case SearchKind::Repairs:
     case SearchKind::Unpaid:
-        return {u"判定"_qs,       u"受付日"_qs,         u"お客様名"_qs,     u"会社名"_qs,
-                u"会社TEL"_qs,    u"会社住所"_qs,       u"自宅TEL"_qs,      u"自宅住所"_qs,
-                u"メーカー名"_qs, u"型番"_qs,           u"シリアル"_qs,     u"付属品"_qs,
-                u"担当者"_qs,     u"故障内容"_qs,       u"メーカー受付番号"_qs, u"修理処置内容"_qs,
-                u"交換部品"_qs,   u"有償無償"_qs,       u"仕切"_qs,         u"売値"_qs,
-                u"入金"_qs,       u"自由項目01"_qs,     u"自由項目02"_qs,   u"自由項目03"_qs};
+        return {u"判定"_qs,         u"受付日"_qs,     u"お客様名"_qs,
+                u"会社名"_qs,       u"会社TEL"_qs,    u"会社住所"_qs,
+                u"自宅TEL"_qs,      u"自宅住所"_qs,   u"メーカー名"_qs,
+                u"型番"_qs,         u"シリアル"_qs,   u"付属品"_qs,
+                u"担当者"_qs,       u"故障内容"_qs,   u"メーカー受付番号"_qs,
+                u"修理処置内容"_qs, u"交換部品"_qs,   u"有償無償"_qs,
+                u"仕切"_qs,         u"売値"_qs,       u"入金"_qs,
+                u"自由項目01"_qs,   u"自由項目02"_qs, u"自由項目03"_qs};
     case SearchKind::RepairLogs:
         return {u"記録日"_qs, u"記録者"_qs, u"ログ"_qs};
     }
@@ -36,8 +41,7 @@ QStringList searchFields(SearchKind kind)
 
 SqlPiece searchCondition(SearchKind kind, const QString& word, bool folded)
 {
-    const QString pattern =
-        u'%' + likeLiteral(folded ? searchFolded(word) : word) + u'%';
+    const QString pattern = u'%' + likeLiteral(folded ? searchFolded(word) : word) + u'%';
     SqlPiece condition;
     const QStringList fields = searchFields(kind);
     condition.text = u"("_qs;
@@ -84,6 +88,51 @@ QString searchHeading(const SearchRequest& request)
     const bool second = request.join != SearchJoin::None;
     return u"'"_qs + request.word1 + u"'"_qs + searchJoiner(request.join) + u" '"_qs +
            (second ? request.word2 : QString()) + u"' の検索結果"_qs;
+}
+
+bool searchesCustomerData(SearchKind kind)
+{
+    return kind == SearchKind::Users || kind == SearchKind::Subjects || kind == SearchKind::Logs;
+}
+
+void applySearch(CustomerListQuery& query, const SearchRequest& request)
+{
+    const SqlPiece clause = searchClause(request);
+    switch (request.kind) {
+    case SearchKind::Users:
+        query.UserWhere = clause;
+        return;
+    case SearchKind::Subjects:
+        query.SubjectUserClause = clause;
+        query.SubjectJoiner.clear();
+        query.SubjectStateClause.clear();
+        return;
+    case SearchKind::Logs:
+        query.LogWhere = clause;
+        return;
+    default:
+        throw StoreError(u"顧客データでは修理を検索できません。"_qs);
+    }
+}
+
+void applySearch(RepairListQuery& query, const SearchRequest& request)
+{
+    const SqlPiece clause = searchClause(request);
+    switch (request.kind) {
+    case SearchKind::Repairs:
+        query.RepairSearchClause = clause;
+        query.RepairWhereWord.clear();
+        query.RepairFilterClause.clear();
+        return;
+    case SearchKind::Unpaid:
+        query.UnpaidSearchClause = clause;
+        return;
+    case SearchKind::RepairLogs:
+        query.RepairLogWhere = clause;
+        return;
+    default:
+        throw StoreError(u"修理データではユーザー・件名・ログを検索できません。"_qs);
+    }
 }
 
 QStringList searchJoinChoices()

@@ -7,6 +7,9 @@
 
 namespace horunea {
 
+struct CustomerListQuery;
+struct RepairListQuery;
+
 // What the search window can search: the three lists of the customer window
 // or the three of the repair window.
 enum class SearchKind { Users, Subjects, Logs, Repairs, Unpaid, RepairLogs };
@@ -44,6 +47,15 @@ SqlPiece searchClause(const SearchRequest& request);
 // "'" + w1 + "'" + joiner + " '" + w2 + "' の検索結果"; with なし the second
 // word is dropped and stands empty.
 QString searchHeading(const SearchRequest& request);
+
+// Users, subjects and logs live in customer data; the rest in repair data.
+bool searchesCustomerData(SearchKind kind);
+
+// Puts the search into the pieces of the list it searches: a subject search
+// drops the user and state conditions, a repair search the state filter.
+// The other kind of database refuses with a StoreError.
+void applySearch(CustomerListQuery& query, const SearchRequest& request);
+void applySearch(RepairListQuery& query, const SearchRequest& request);
 
 // The choice box entries, and the join an entry stands for.
 QStringList searchJoinChoices();
