@@ -31,9 +31,10 @@ SettingsRecord loadSettings(Database& db, int captionCount,
     for (int i = 1; i <= captionCount; ++i)
         record.captions << row.text(numbered(u"項目"_qs, i));
     for (int i = 0; i < 6; ++i) {
-        const int count = i % 2 == 0 ? int(keyChoices[size_t(i / 2)].size())
-                                     : int(sortDirectionChoices().size());
-        record.sortPositions[size_t(i)] = storedPosition(row.text(numbered(u"並べ"_qs, i + 1)), count);
+        const int count =
+            i % 2 == 0 ? int(keyChoices[size_t(i / 2)].size()) : int(sortDirectionChoices().size());
+        record.sortPositions[size_t(i)] =
+            storedPosition(row.text(numbered(u"並べ"_qs, i + 1)), count);
     }
     const QStringList sides = marginFields();
     for (int i = 0; i < 4; ++i)
@@ -66,8 +67,8 @@ void saveSortOrder(Database& db, const std::array<int, 6>& positions,
 {
     Fields fields;
     for (int i = 0; i < 6; ++i) {
-        const int count = i % 2 == 0 ? int(keyChoices[size_t(i / 2)].size())
-                                     : int(sortDirectionChoices().size());
+        const int count =
+            i % 2 == 0 ? int(keyChoices[size_t(i / 2)].size()) : int(sortDirectionChoices().size());
         const int position = positions[size_t(i)];
         if (position < 0 || position >= count)
             throw StoreError(QStringLiteral("並べ替えの選択が正しくありません (%1)。")

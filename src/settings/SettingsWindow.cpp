@@ -87,19 +87,20 @@ Database& SettingsWindow::database() const
 void SettingsWindow::buildCustomerTabs()
 {
     m_customerTabs = buildTabs(u"SSTab1"_qs, {u"ﾕｰｻﾞｰは"_qs, u"件名は"_qs, u"ログは"_qs},
-                               customerSortKeyChoices(), 5, 1, 1, 1, 1);
+                               customerSortKeyChoices(), 5, 1, 1, 9, 1, 1);
 }
 
 void SettingsWindow::buildRepairTabs()
 {
     m_repairTabs = buildTabs(u"SSTab2"_qs, {u"修理は"_qs, u"集金は"_qs, u"ログは"_qs},
-                             repairSortKeyChoices(), 3, 7, 6, 3, 5);
+                             repairSortKeyChoices(), 3, 7, 6, 13, 3, 5);
 }
 
 SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStringList& leads,
                                                const std::array<QStringList, 3>& keyChoices,
                                                int captionCount, int firstCombo, int firstText,
-                                               int firstScroll, int firstCommand)
+                                               int firstMarginText, int firstScroll,
+                                               int firstCommand)
 {
     Tabs t;
     t.tabs = new QTabWidget(this);
@@ -184,7 +185,7 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
         label(QString::fromUtf16(s.caption), marginPage, s.labelLeft, s.labelTop,
               i == 1 || i == 2 ? 400 : 1000, Qt::AlignCenter);
         auto* box = new QLineEdit(marginPage);
-        box->setObjectName(numberedName(u"Text"_qs, firstText + captionCount + i));
+        box->setObjectName(numberedName(u"Text"_qs, firstMarginText + i));
         box->setAlignment(Qt::AlignRight);
         setInputMode(box, InputMode::Off);
         placeTwips(box, s.boxLeft, s.boxTop, 1000, RowHeight);
@@ -203,15 +204,15 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
         t.margins[size_t(i)] = box;
         t.bars[size_t(i)] = bar;
     }
-    auto* note = new QLabel(u"プリンターによって余白がずれる場合があります、ご了承下さい"_qs,
-                            marginPage);
+    auto* note =
+        new QLabel(u"プリンターによって余白がずれる場合があります、ご了承下さい"_qs, marginPage);
     placeTwips(note, 250, 3000, 5000, RowHeight);
     t.marginButton =
         button(numberedName(u"Command"_qs, firstCommand + 2), u"余白変更"_qs, marginPage);
     placeTwips(t.marginButton, 4500, 2350, 1500, 450);
     for (int i = 0; i < 4; ++i)
-        navigation->chain(t.margins[size_t(i)], i < 3 ? static_cast<QWidget*>(t.margins[size_t(i + 1)])
-                                                      : t.marginButton);
+        navigation->chain(t.margins[size_t(i)],
+                          i < 3 ? static_cast<QWidget*>(t.margins[size_t(i + 1)]) : t.marginButton);
     t.tabs->addTab(marginPage, u"余白設定"_qs);
 
     connect(t.sortButton, &QPushButton::clicked, this, &SettingsWindow::saveSortOrder);

@@ -56,7 +56,7 @@ private:
     void buildRepairTabs();
     Tabs buildTabs(const QString& name, const QStringList& leads,
                    const std::array<QStringList, 3>& keyChoices, int captionCount, int firstCombo,
-                   int firstText, int firstScroll, int firstCommand);
+                   int firstText, int firstMarginText, int firstScroll, int firstCommand);
     void load();
     void saveSortOrder();
     void saveCaptions();
