@@ -1,3 +1,4 @@
+#include "Fixtures.h"
 #include "TestSupport.h"
 
 #include "app/Cli.h"
@@ -44,7 +45,39 @@ private slots:
     void theProgramItselfSeparatesRowsAndErrors();
     void errorsGoToStderrWithNonZeroStatus_data();
     void errorsGoToStderrWithNonZeroStatus();
+    void searchPrintsTheSearchedList_data();
+    void searchPrintsTheSearchedList();
+    void searchRefusesBadArguments_data();
+    void searchRefusesBadArguments();
+    void listVerbsApplyTheStoredSortOrder();
+    void helpNamesEveryVerb();
 };
+
+namespace {
+
+// 山田 (password "pw") with three users, subjects and logs; 修理係 with
+// repairs, one of them paid.
+void fillSearchSample()
+{
+    test::makeOperator(u"山田"_qs, u"pw"_qs);
+    test::makeRepairAccount(u"修理係"_qs);
+    Database c = Database::open(DataFolder::customerPath(u"山田"_qs));
+    const qint64 kato =
+        test::addUser(c, u"ｶﾄｳ"_qs, u"加藤"_qs, {{u"会社ＦＡＸ"_qs, u"03-5555"_qs}});
+    const qint64 aoki = test::addUser(c, u"ｱｵｷ"_qs, u"青木"_qs, {{u"自宅住所"_qs, u"東京都"_qs}});
+    test::addUser(c, u"ﾔﾏﾀﾞ"_qs, u"ヤマダ電気"_qs);
+    const qint64 s1 = test::addSubject(c, kato, u"複合機"_qs);
+    test::addSubject(c, aoki, u"複合機の保守"_qs, u"完了"_qs);
+    test::addLog(c, s1, kato, u"100%の出来"_qs);
+    test::addLog(c, s1, kato, u"1000円"_qs);
+    Database r = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    test::addRepair(r, u"加藤"_qs, u"北村商店"_qs, u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
+    test::addRepair(r, u"青木"_qs, u"東京電機"_qs, u"完了"_qs, {{u"入金"_qs, u"済"_qs}});
+    test::addRepair(r, u"佐藤"_qs, u"東京電機"_qs, u"完了"_qs, {{u"入金"_qs, u"未入"_qs}});
+    test::addRepairLog(r, 1, u"部品を発注"_qs);
+}
+
+} // namespace
 
 void TstCli::initCreatesMissingShippedFiles()
 {
@@ -152,6 +185,145 @@ void TstCli::errorsGoToStderrWithNonZeroStatus()
     QVERIFY2(r.err.contains(error), qPrintable(r.err));
     QVERIFY(r.out.isEmpty());
     QVERIFY(!QFile::exists(DataFolder::customerPath(u"いない"_qs)));
+}
+
+void TstCli::searchPrintsTheSearchedList_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QStringList>("firstCells");
+    const QString users = u"ユーザーＩＤ\t表示名\t自宅ＴＥＬ\t会社ＴＥＬ\te-mail"_qs;
+    const QString repairs = u"修理ID"_qs;
+    QTest::newRow("a company fax finds the user")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"users"_qs, u"03-5555"_qs} << users
+        << QStringList{u"1"_qs};
+    QTest::newRow("half-width kana finds katakana")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"users"_qs, u"ﾔﾏﾀﾞ"_qs} << users
+        << QStringList{u"3"_qs};
+    QTest::newRow("--exact keeps widths apart")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"users"_qs, u"ヤマダ"_qs, u"--exact"_qs} << users
+        << QStringList{u"3"_qs};
+    QTest::newRow("hiragana finds half-width kana")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"users"_qs, u"やまだ"_qs} << users
+        << QStringList{u"3"_qs};
+    QTest::newRow("--exact finds no other kana")
+        << QStringList{u"山田"_qs, u"--exact"_qs, u"--in"_qs, u"users"_qs, u"やまだ"_qs} << users
+        << QStringList{};
+    QTest::newRow("or, in the settings order")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"users"_qs, u"加藤"_qs, u"--or"_qs, u"東京"_qs}
+        << users << QStringList{u"2"_qs, u"1"_qs};
+    QTest::newRow("and") << QStringList{u"山田"_qs, u"--in"_qs,  u"users"_qs,
+                                        u"加藤"_qs, u"--and"_qs, u"東京"_qs}
+                         << users << QStringList{};
+    QTest::newRow("subjects of every user and state")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"subjects"_qs, u"複合機"_qs}
+        << u"件名ID\tﾕｰｻﾞｰID\t登録日\t表示名\t件名\t備考\t判定"_qs << QStringList{u"1"_qs, u"2"_qs};
+    QTest::newRow("a percent sign is found literally")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"logs"_qs, u"100%"_qs}
+        << u"ﾛｸﾞID\t件名ID\tﾕｰｻﾞｰID\t登録日\t記録者\tログ"_qs << QStringList{u"1"_qs};
+    QTest::newRow("repairs of both states")
+        << QStringList{u"修理係"_qs, u"--in"_qs, u"repairs"_qs, u"東京"_qs} << repairs
+        << QStringList{u"2"_qs, u"3"_qs};
+    QTest::newRow("unpaid or lists unpaid repairs only")
+        << QStringList{u"修理係"_qs, u"--in"_qs, u"unpaid"_qs, u"北村"_qs, u"--or"_qs, u"東京"_qs}
+        << repairs << QStringList{u"1"_qs, u"3"_qs};
+    QTest::newRow("repair logs") << QStringList{u"修理係"_qs, u"--in"_qs, u"repair-logs"_qs,
+                                                u"発注"_qs}
+                                 << u"修理ログID"_qs << QStringList{u"1"_qs};
+}
+
+void TstCli::searchPrintsTheSearchedList()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, header);
+    QFETCH(QStringList, firstCells);
+    TempDataFolder folder;
+    fillSearchSample();
+    QStringList call{u"--data-dir"_qs, folder.path(), u"search"_qs};
+    call << args;
+    if (args.first() == u"山田")
+        call << u"--password"_qs << u"pw"_qs;
+    const CliResult r = run(call);
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    QStringList lines = r.out.split(u'\n');
+    QCOMPARE(lines.takeLast(), QString());
+    QVERIFY2(lines.first().startsWith(header), qPrintable(lines.first()));
+    QStringList cells;
+    for (const QString& line : lines.mid(1))
+        cells << line.section(u'\t', 0, 0);
+    QCOMPARE(cells, firstCells);
+}
+
+void TstCli::searchRefusesBadArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("no --in") << QStringList{u"修理係"_qs, u"a"_qs} << u"--in"_qs;
+    QTest::newRow("unknown list") << QStringList{u"修理係"_qs, u"--in"_qs, u"makers"_qs, u"a"_qs}
+                                  << u"--in"_qs;
+    QTest::newRow("no word") << QStringList{u"修理係"_qs, u"--in"_qs, u"repairs"_qs}
+                             << u"検索する文字"_qs;
+    QTest::newRow("or and and") << QStringList{u"修理係"_qs, u"--in"_qs, u"repairs"_qs, u"a"_qs,
+                                               u"--or"_qs,   u"b"_qs,    u"--and"_qs,   u"c"_qs}
+                                << u"一緒に使えません"_qs;
+    QTest::newRow("a repair list of an operator")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"repairs"_qs, u"a"_qs} << u"修理アカウント"_qs;
+    QTest::newRow("wrong password")
+        << QStringList{u"山田"_qs, u"--in"_qs, u"users"_qs, u"a"_qs, u"--password"_qs, u"x"_qs}
+        << u"パスワードが違います"_qs;
+    QTest::newRow("three words") << QStringList{u"修理係"_qs, u"--in"_qs, u"repairs"_qs, u"a"_qs,
+                                                u"b"_qs}
+                                 << u"余分な引数"_qs;
+}
+
+void TstCli::searchRefusesBadArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, error);
+    TempDataFolder folder;
+    fillSearchSample();
+    const CliResult r = run(QStringList{u"--data-dir"_qs, folder.path(), u"search"_qs} + args);
+    QVERIFY(r.status != 0);
+    QVERIFY2(r.err.contains(error), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+}
+
+void TstCli::listVerbsApplyTheStoredSortOrder()
+{
+    TempDataFolder folder;
+    fillSearchSample();
+    {
+        Database c = Database::open(DataFolder::customerPath(u"山田"_qs));
+        test::addUser(c, u"ｶﾜｲ"_qs, u"河合"_qs);
+        c.exec(u"Update 設定 Set 並べ01 =0, 並べ02 =1 Where 設定ID =1"_qs); // 降順
+        Database r = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        r.exec(u"Update 設定 Set 並べ01 =1, 並べ02 =0 Where 設定ID =1"_qs); // お客様名
+    }
+    CliResult r = run({u"--data-dir"_qs, folder.path(), u"users"_qs, u"山田"_qs, u"--row"_qs,
+                       u"か"_qs, u"--password"_qs, u"pw"_qs});
+    QCOMPARE(r.status, 0);
+    QStringList lines = r.out.split(u'\n');
+    QCOMPARE(lines.value(1).section(u'\t', 1, 1), u"河合"_qs);
+    QCOMPARE(lines.value(2).section(u'\t', 1, 1), u"加藤"_qs);
+    r = run(
+        {u"--data-dir"_qs, folder.path(), u"repairs"_qs, u"修理係"_qs, u"--state"_qs, u"全て"_qs});
+    QCOMPARE(r.status, 0);
+    lines = r.out.split(u'\n');
+    QStringList customers;
+    for (const QString& line : lines.mid(1, 3))
+        customers << line.section(u'\t', 3, 3);
+    QStringList sorted = customers;
+    sorted.sort();
+    QCOMPARE(customers, sorted);
+}
+
+void TstCli::helpNamesEveryVerb()
+{
+    const CliResult r = run({u"--help"_qs});
+    QCOMPARE(r.status, 0);
+    for (const char* verb : {"init", "sql", "users", "subjects", "logs", "repairs", "repair-logs",
+                             "search", "--in", "--or", "--and", "--exact"})
+        QVERIFY2(r.out.contains(QString::fromUtf8(verb)), verb);
 }
 
 QTEST_GUILESS_MAIN(TstCli)

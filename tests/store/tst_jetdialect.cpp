@@ -59,6 +59,10 @@ class TstJetDialect : public QObject
 private slots:
     void likeFollowsJet_data();
     void likeFollowsJet();
+    void literalsFindThemselves_data();
+    void literalsFindThemselves();
+    void searchFoldingIgnoresWidthKanaAndCase_data();
+    void searchFoldingIgnoresWidthKanaAndCase();
     void kanaRowsByFirstCharacter_data();
     void kanaRowsByFirstCharacter();
     void namesFoldAcrossWidthAndCase_data();
@@ -96,6 +100,24 @@ void TstJetDialect::likeFollowsJet_data()
     QTest::newRow("unclosed bracket is literal") << u"[abc"_qs << u"[abc"_qs << true;
     QTest::newRow("exact") << u"山田"_qs << u"山田"_qs << true;
     QTest::newRow("exact too long") << u"山田"_qs << u"山田太郎"_qs << false;
+    // The forms compared byte by byte.
+    QTest::newRow("contains") << u"%山田%"_qs << u"東京の山田商店"_qs << true;
+    QTest::newRow("contains miss") << u"%山田%"_qs << u"東京の山口商店"_qs << false;
+    QTest::newRow("contains at the end") << u"%商店%"_qs << u"山田商店"_qs << true;
+    QTest::newRow("contains case") << u"%TANAKA%"_qs << u"tanaka co."_qs << true;
+    QTest::newRow("contains the empty text") << u"%%"_qs << u""_qs << true;
+    QTest::newRow("contains a bracketed percent") << u"%100[%]%"_qs << u"100%還元"_qs << true;
+    QTest::newRow("bracketed percent is no wildcard") << u"%100[%]%"_qs << u"1000"_qs << false;
+    QTest::newRow("bracketed underscore") << u"%a[_]b%"_qs << u"axb"_qs << false;
+    QTest::newRow("bracketed bracket") << u"%[[]株]%"_qs << u"[株]北村"_qs << true;
+    QTest::newRow("prefix") << u"山田%"_qs << u"山田太郎"_qs << true;
+    QTest::newRow("prefix miss") << u"山田%"_qs << u"小山田"_qs << false;
+    QTest::newRow("prefix case") << u"ab%"_qs << u"ABC"_qs << true;
+    QTest::newRow("prefix longer than the text") << u"山田太郎%"_qs << u"山田"_qs << false;
+    QTest::newRow("supplementary character") << u"%𠮷%"_qs << u"𠮷野家"_qs << true;
+    QTest::newRow("underscore over a supplementary character")
+        << u"_野家"_qs << u"𠮷野家"_qs << true;
+    QTest::newRow("trailing percent after a range") << u"[ｶ-ｺ]%"_qs << u"ｶﾄｳ"_qs << true;
 }
 
 void TstJetDialect::likeFollowsJet()
@@ -104,6 +126,58 @@ void TstJetDialect::likeFollowsJet()
     QFETCH(QString, text);
     QFETCH(bool, match);
     QCOMPARE(jetLike(pattern, text), match);
+    const JetPattern prepared(pattern);
+    QCOMPARE(prepared.matches(text), match);
+    QCOMPARE(prepared.matchesUtf8(text.toStdString()), match);
+}
+
+void TstJetDialect::literalsFindThemselves_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("literal");
+    QTest::newRow("plain") << u"山田"_qs << u"山田"_qs;
+    QTest::newRow("percent") << u"100%"_qs << u"100[%]"_qs;
+    QTest::newRow("underscore") << u"a_b"_qs << u"a[_]b"_qs;
+    QTest::newRow("brackets") << u"[株]"_qs << u"[[]株]"_qs;
+    QTest::newRow("apostrophe") << u"O'Neil"_qs << u"O'Neil"_qs;
+    QTest::newRow("exclamation") << u"!"_qs << u"!"_qs;
+}
+
+void TstJetDialect::literalsFindThemselves()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, literal);
+    QCOMPARE(likeLiteral(word), literal);
+    const JetPattern pattern(u'%' + likeLiteral(word) + u'%');
+    const QString text = u"前"_qs + word + u"後"_qs;
+    QVERIFY(pattern.matches(text));
+    QVERIFY(pattern.matchesUtf8(text.toStdString()));
+}
+
+void TstJetDialect::searchFoldingIgnoresWidthKanaAndCase_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("folded");
+    QTest::newRow("ascii") << u"Yamada 03-1234"_qs << u"yamada 03-1234"_qs;
+    QTest::newRow("full-width latin") << u"ＡＢＣ１２３－＠"_qs << u"abc123-@"_qs;
+    QTest::newRow("ideographic space") << u"東京　都"_qs << u"東京 都"_qs;
+    QTest::newRow("katakana") << u"ヤマダ"_qs << u"やまだ"_qs;
+    QTest::newRow("half-width kana") << u"ﾔﾏﾀﾞ"_qs << u"やまだ"_qs;
+    QTest::newRow("half-width handakuten") << u"ﾊﾟﾝ"_qs << u"ぱん"_qs;
+    QTest::newRow("half-width small kana") << u"ｷｬｯﾁ"_qs << u"きゃっち"_qs;
+    QTest::newRow("half-width long mark") << u"ｺｰﾋｰ"_qs << u"こーひー"_qs;
+    QTest::newRow("voiced u") << u"ｳﾞｧ"_qs << u"ゔぁ"_qs;
+    QTest::newRow("lone voicing mark stays") << u"ﾞ"_qs << u"゛"_qs;
+    QTest::newRow("kanji stays") << u"山田商店"_qs << u"山田商店"_qs;
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TstJetDialect::searchFoldingIgnoresWidthKanaAndCase()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, folded);
+    QCOMPARE(searchFolded(text), folded);
+    QCOMPARE(QString::fromStdString(searchFoldedUtf8(text.toStdString())), folded);
 }
 
 void TstJetDialect::kanaRowsByFirstCharacter_data()
