@@ -175,7 +175,7 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
     };
     const int v = firstScroll, h = firstScroll;
     const Side sides[4] = {
-        {u"上", 2350, 330, 2350, 0, true, 3370, 170, u"VScroll", v},
+        {u"上", 2350, 330, 2350, 0, true, 3370, 100, u"VScroll", v},
         {u"左", 700, 1240, 250, 1240, false, 700, 1600, u"HScroll", h},
         {u"右", 4100, 1240, 5120, 1240, false, 4100, 1600, u"HScroll", h + 1},
         {u"下", 2350, 2250, 2350, 2590, true, 3370, 2090, u"VScroll", v + 1},
@@ -195,7 +195,7 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
         bar->setSingleStep(10);
         bar->setPageStep(100);
         if (s.vertical)
-            placeTwips(bar, s.barLeft, s.barTop, 255, 660);
+            placeTwips(bar, s.barLeft, s.barTop, 255, 640);
         else
             placeTwips(bar, s.barLeft, s.barTop, 1000, 255);
         // The bar writes its box; typing into the box does not move the bar.

@@ -8,6 +8,8 @@
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
 #include "repair/RepairWindow.h"
+#include "search/SearchWindow.h"
+#include "settings/SettingsWindow.h"
 #include "shell/SessionState.h"
 #include "ui/ReportListView.h"
 
@@ -17,8 +19,11 @@
 #include "store/Database.h"
 #include "ui/Fonts.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QTabWidget>
 
 using namespace horunea;
 using namespace horunea::test;
@@ -136,6 +141,20 @@ void TstScreenshots::customerWindow()
         RecordEditorDialog editor(EditMode{EditKind(kind), isNew}, window->view(), window);
         save(&editor, name);
     }
+    for (int tab = 0; tab < 3; ++tab) {
+        SettingsWindow settings(*window->view(), window);
+        child<QTabWidget>(&settings, u"SSTab1"_qs)->setCurrentIndex(tab);
+        save(&settings, QStringLiteral("Form5-settings-%1").arg(tab + 1));
+    }
+    {
+        SearchWindow search(*window->view(), window);
+        child<QLineEdit>(&search, u"Text1"_qs)->setText(u"ﾔﾏﾀﾞ"_qs);
+        child<QComboBox>(&search, u"Combo1"_qs)->setCurrentIndex(2);
+        child<QLineEdit>(&search, u"Text2"_qs)->setText(u"東京"_qs);
+        save(&search, u"Form6-search"_qs);
+    }
+    window->view()->Search(SearchRequest{SearchKind::Users, u"東京"_qs});
+    save(window, u"Form1-customer-searched"_qs);
     window->close();
     repairWindows();
 }
@@ -196,6 +215,15 @@ void TstScreenshots::repairWindows()
     {
         OwnCompanyWindow company(window);
         save(&company, u"Form12-own-company"_qs);
+    }
+    {
+        SettingsWindow settings(*window->view(), window);
+        child<QTabWidget>(&settings, u"SSTab2"_qs)->setCurrentIndex(0);
+        save(&settings, u"Form5-repair-settings"_qs);
+    }
+    {
+        SearchWindow search(*window->view(), window);
+        save(&search, u"Form6-repair-search"_qs);
     }
     window->close();
 }
