@@ -52,8 +52,8 @@ void fillUsers(Database& db, int count)
     const QStringList fields = searchFields(SearchKind::Users);
     const QStringList names{u"加藤"_qs, u"佐藤"_qs, u"鈴木"_qs, u"高橋"_qs, u"田中"_qs,
                             u"伊藤"_qs, u"渡辺"_qs, u"中村"_qs, u"小林"_qs, u"吉田"_qs};
-    const QStringList readings{u"ｶﾄｳ"_qs,   u"ｻﾄｳ"_qs,  u"ｽｽﾞｷ"_qs, u"ﾀｶﾊｼ"_qs, u"ﾀﾅｶ"_qs,
-                               u"ｲﾄｳ"_qs,   u"ﾜﾀﾅﾍﾞ"_qs, u"ﾅｶﾑﾗ"_qs, u"ｺﾊﾞﾔｼ"_qs, u"ﾖｼﾀﾞ"_qs};
+    const QStringList readings{u"ｶﾄｳ"_qs, u"ｻﾄｳ"_qs,   u"ｽｽﾞｷ"_qs, u"ﾀｶﾊｼ"_qs,  u"ﾀﾅｶ"_qs,
+                               u"ｲﾄｳ"_qs, u"ﾜﾀﾅﾍﾞ"_qs, u"ﾅｶﾑﾗ"_qs, u"ｺﾊﾞﾔｼ"_qs, u"ﾖｼﾀﾞ"_qs};
     QRandomGenerator random(7);
     QStringList columns;
     for (const QString& f : fields) {
@@ -113,7 +113,8 @@ struct Floor
 
     size_t search(const QByteArray& word) const
     {
-        QByteArray sql = "SELECT ユーザーID,表示名,自宅ＴＥＬ,会社ＴＥＬ,[E-MAIL] FROM ユーザー WHERE (";
+        QByteArray sql =
+            "SELECT ユーザーID,表示名,自宅ＴＥＬ,会社ＴＥＬ,[E-MAIL] FROM ユーザー WHERE (";
         const QStringList fields = searchFields(SearchKind::Users);
         for (int i = 0; i < fields.size(); ++i) {
             if (i > 0)
@@ -174,12 +175,12 @@ int main(int argc, char* argv[])
     // One untimed pass each warms the page cache of both connections.
     floor.search("山田");
     project(false)();
-    const double floorMs = medianMs(runs, [&] { return floor.search("山田"); }, &floorRows);
+    const double floorMs = medianMs(
+        runs, [&] { return floor.search("山田"); }, &floorRows);
     const double exactMs = medianMs(runs, project(false), &exactRows);
     const double foldedMs = medianMs(runs, project(true), &foldedRows);
 
-    out << "user search over 21 fields of " << count << " users (median of " << runs
-        << " runs)\n";
+    out << "user search over 21 fields of " << count << " users (median of " << runs << " runs)\n";
     out << QStringLiteral("  floor (C API, instr)   %1 ms  %2 rows\n")
                .arg(floorMs, 8, 'f', 1)
                .arg(floorRows);
