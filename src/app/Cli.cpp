@@ -10,6 +10,7 @@
 #include "shell/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
+#include "store/JetDialect.h"
 #include "store/ShippedFiles.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace horunea {
 
@@ -27,7 +29,8 @@ const char* const Usage =
     "\n"
     "コマンド:\n"
     "  init                 足りない main.mdb, kelvo.mdb, care.mdb を作成します\n"
-    "  sql 対象 \"SQL\"       SQL を実行し、行をタブ区切りで表示します\n"
+    "  sql 対象 \"SQL\"       SQL を実行し、行をタブ区切りで表示します (; で区切った\n"
+    "                       複数の文は一つのトランザクションで、全部か何もなしか)\n"
     "                       対象: master, customer:使用者名, repair:修理名,\n"
     "                             またはデータベースファイルのパス\n"
     "  users 使用者名 --row 行      その行のユーザー一覧 (行: あ か さ た な は ま や ら わ\n"
@@ -346,31 +349,50 @@ int commandInit(Invocation& call)
     return 0;
 }
 
+// Every statement of the text runs, in one transaction: either all of them
+// take effect and their rows are printed, or none does and nothing is.
 int commandSql(Invocation& call)
 {
     if (call.args.size() != 2)
         throw UsageError(u"sql には対象と SQL を指定してください。"_qs);
+    const QStringList statements = splitJetStatements(call.args[1]);
+    if (statements.isEmpty())
+        throw UsageError(u"SQL が空です。"_qs);
     Database db = Database::open(targetPath(call.args[0]));
-    QStringList header;
-    bool headerPrinted = false;
-    auto printHeader = [&] {
-        if (!headerPrinted && !header.isEmpty()) {
-            call.out << header.join(u'\t') << '\n';
-            headerPrinted = true;
-        }
-    };
-    db.forEachRow(
-        call.args[1], {},
-        [&](const Row& row) {
-            header = row.columns().names();
+    QString printed;
+    QTextStream out(&printed);
+    {
+        // One statement alone needs none (and VACUUM cannot run in one).
+        std::optional<Transaction> transaction;
+        if (statements.size() > 1)
+            transaction.emplace(db);
+        for (const QString& statement : statements) {
+            QStringList header;
+            bool headerPrinted = false;
+            auto printHeader = [&] {
+                if (!headerPrinted && !header.isEmpty()) {
+                    out << header.join(u'\t') << '\n';
+                    headerPrinted = true;
+                }
+            };
+            db.forEachRow(
+                statement, {},
+                [&](const Row& row) {
+                    header = row.columns().names();
+                    printHeader();
+                    QStringList cells;
+                    for (const QVariant& v : row.values())
+                        cells << cellText(v);
+                    out << cells.join(u'\t') << '\n';
+                },
+                &header);
             printHeader();
-            QStringList cells;
-            for (const QVariant& v : row.values())
-                cells << cellText(v);
-            call.out << cells.join(u'\t') << '\n';
-        },
-        &header);
-    printHeader();
+        }
+        if (transaction)
+            transaction->commit();
+    }
+    out.flush();
+    call.out << printed;
     return 0;
 }
 

@@ -151,7 +151,11 @@ void ShellController::openData(MainMenuWindow* menu, bool repair)
     // The account's file is checked before anything is released, so that a
     // missing or unreadable file leaves the menu and any open data as they were.
     const QString account = repair ? u"修理アカウント"_qs : u"使用者"_qs;
-    const QString path = repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
+    QString path;
+    if (!runGuarded(menu, [&] {
+            path = repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
+        }))
+        return;
     if (!QFileInfo(path).isFile()) {
         dialogs.message(menu,
                         QStringLiteral("%1「%2」のデータベースファイルがありません。\n%3")

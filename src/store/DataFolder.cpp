@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include "store/StoreError.h"
+
 namespace horunea {
 
 QString DataFolder::s_folder;
@@ -55,14 +57,71 @@ QString DataFolder::lockPath()
     return in(path(), u"horunea.lock"_qs);
 }
 
+QString DataFolder::forbiddenNameCharacters()
+{
+    return u"|*\",/:;<>?\\"_qs;
+}
+
+QString DataFolder::accountNameProblem(const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        return u"名前がありません。"_qs;
+    for (const QChar c : name) {
+        if (forbiddenNameCharacters().contains(c))
+            return QStringLiteral("「%1」は使えません。").arg(c);
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return u"制御文字は使えません。"_qs;
+    }
+    if (name.startsWith(u'.'))
+        return u"先頭に「.」は使えません。"_qs;
+    if (name.endsWith(u'.') || name.endsWith(u' ') || name.endsWith(u'　'))
+        return u"末尾に「.」や空白は使えません。"_qs;
+    if (!name.isValidUtf16())
+        return u"文字が壊れています。"_qs;
+    // Most file systems hold 255 bytes in a name.
+    if ((name + u".mdb"_qs).toUtf8().size() > 255)
+        return u"長すぎます。"_qs;
+    // Names some file systems keep for devices.
+    static const QStringList devices{u"CON"_qs, u"PRN"_qs, u"AUX"_qs, u"NUL"_qs};
+    const QString stem = name.section(u'.', 0, 0).toUpper();
+    if (devices.contains(stem) ||
+        (stem.size() == 4 && (stem.startsWith(u"COM") || stem.startsWith(u"LPT")) &&
+         stem[3] >= u'1' && stem[3] <= u'9'))
+        return u"装置の名前は使えません。"_qs;
+    return QString();
+}
+
+namespace {
+
+QString accountPath(const QString& folder, const QString& name)
+{
+    const QString problem = DataFolder::accountNameProblem(name);
+    if (!problem.isEmpty())
+        throw StoreError(
+            QStringLiteral("アカウント名「%1」はファイル名にできません。%2").arg(name, problem));
+    const QString file = name + u".mdb"_qs;
+    // On a file system that ignores letter case two such names would share
+    // one file; on any other they would be told apart by case alone.
+    const QStringList present = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& other : present) {
+        if (other != file && other.compare(file, Qt::CaseInsensitive) == 0)
+            throw StoreError(QStringLiteral("アカウント名「%1」は、大文字・小文字だけが違う"
+                                            "「%2」のファイルと区別できません。")
+                                 .arg(name, other.chopped(4)));
+    }
+    return in(folder, file);
+}
+
+} // namespace
+
 QString DataFolder::customerPath(const QString& operatorName)
 {
-    return in(customerFolder(), operatorName + u".mdb"_qs);
+    return accountPath(customerFolder(), operatorName);
 }
 
 QString DataFolder::repairPath(const QString& repairAccountName)
 {
-    return in(repairFolder(), repairAccountName + u".mdb"_qs);
+    return accountPath(repairFolder(), repairAccountName);
 }
 
 } // namespace horunea

@@ -17,8 +17,16 @@ public:
     static QString repairTemplatePath();   // care.mdb
     static QString customerFolder();       // kelvo
     static QString repairFolder();         // care
+    // The file of an account, <folder>/<name>.mdb. A name that would leave
+    // the folder, that the file system cannot hold, or that differs only in
+    // letter case from a file already there is refused with a StoreError.
     static QString customerPath(const QString& operatorName);
     static QString repairPath(const QString& repairAccountName);
+    // Why a name cannot be an account's file name ("「/」は使えません"), or
+    // empty when it can.
+    static QString accountNameProblem(const QString& name);
+    // The characters no account name may hold.
+    static QString forbiddenNameCharacters();
     static QString lockPath();
 
     // The folder holding the executable (help document, version window).

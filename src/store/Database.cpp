@@ -73,10 +73,7 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
         sqlite3_result_null(context);
         return;
     }
-    const auto compiled = [&] {
-        const std::string_view text = utf8Of(argv[0]);
-        return new JetPattern(QString::fromUtf8(text.data(), qsizetype(text.size())));
-    };
+    const auto compiled = [&] { return new JetPattern(JetPattern::fromUtf8(utf8Of(argv[0]))); };
     // The pattern is the same for every row of a statement: prepare it once.
     auto* pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
     if (!pattern) {

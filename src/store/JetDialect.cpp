@@ -42,6 +42,83 @@ QString resolved(const QString& name, const NameMap& names)
 
 } // namespace
 
+namespace {
+
+// Where a comment that starts at i ends (past its last character), or -1
+// when none starts there: "-- … end of line" and "/* … */".
+qsizetype commentEnd(const QString& sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    if (i + 1 >= n)
+        return -1;
+    if (sql[i] == u'-' && sql[i + 1] == u'-') {
+        const qsizetype eol = sql.indexOf(u'\n', i + 2);
+        return eol < 0 ? n : eol;
+    }
+    if (sql[i] == u'/' && sql[i + 1] == u'*') {
+        const qsizetype close = sql.indexOf(u"*/"_qs, i + 2);
+        return close < 0 ? n : close + 2;
+    }
+    return -1;
+}
+
+// Where the quoted text that starts at i with ' or " ends (at its closing
+// quote, or n); a doubled quote stays inside.
+qsizetype quotedEnd(const QString& sql, qsizetype i)
+{
+    const QChar quote = sql[i];
+    const qsizetype n = sql.size();
+    qsizetype j = i + 1;
+    while (j < n) {
+        if (sql[j] == quote) {
+            if (j + 1 < n && sql[j + 1] == quote) {
+                j += 2;
+                continue;
+            }
+            break;
+        }
+        ++j;
+    }
+    return j;
+}
+
+} // namespace
+
+QStringList splitJetStatements(const QString& sql)
+{
+    QStringList statements;
+    const qsizetype n = sql.size();
+    qsizetype start = 0;
+    bool meaningful = false; // the piece holds more than blanks and comments
+    auto finish = [&](qsizetype end) {
+        if (meaningful)
+            statements << sql.mid(start, end - start).trimmed();
+        start = end + 1;
+        meaningful = false;
+    };
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = sql[i];
+        if (const qsizetype end = commentEnd(sql, i); end >= 0) {
+            i = end;
+        } else if (c == u'\'' || c == u'"') {
+            meaningful = true;
+            i = quotedEnd(sql, i) + 1;
+        } else if (c == u'[') {
+            meaningful = true;
+            const qsizetype close = sql.indexOf(u']', i + 1);
+            i = close < 0 ? n : close + 1;
+        } else if (c == u';') {
+            finish(i);
+            ++i;
+        } else {
+            meaningful |= !c.isSpace();
+            ++i;
+        }
+    }
+    finish(n);
+    return statements;
+}
+
 QString translateJetSql(const QString& sql, const NameMap& names)
 {
     QString out;
@@ -50,19 +127,13 @@ QString translateJetSql(const QString& sql, const NameMap& names)
     qsizetype i = 0;
     while (i < n) {
         const QChar c = sql[i];
-        if (c == u'\'') {
+        if (const qsizetype end = commentEnd(sql, i); end >= 0) {
+            // Comments stay as they are: nothing in them is a name.
+            out += sql.mid(i, end - i);
+            i = end;
+        } else if (c == u'\'') {
             // Copy the literal as it stands, '' included.
-            qsizetype j = i + 1;
-            while (j < n) {
-                if (sql[j] == u'\'') {
-                    if (j + 1 < n && sql[j + 1] == u'\'') {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
+            const qsizetype j = quotedEnd(sql, i);
             out += sql.mid(i, j - i + 1);
             i = j + 1;
         } else if (c == u'"') {
@@ -114,96 +185,34 @@ char32_t foldAscii(char32_t c)
     return (c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c;
 }
 
-// One bracket class, already folded; returns whether c is accepted.
-bool matchClass(const std::u32string& cls, char32_t c)
+bool isAsciiLetter(char32_t c)
 {
-    bool negate = false;
-    size_t k = 0;
-    if (!cls.empty() && cls[0] == U'!') {
-        negate = true;
-        k = 1;
-    }
-    bool hit = false;
-    while (k < cls.size()) {
-        if (k + 2 < cls.size() && cls[k + 1] == U'-') {
-            if (c >= cls[k] && c <= cls[k + 2])
-                hit = true;
-            k += 3;
-        } else {
-            if (c == cls[k])
-                hit = true;
-            ++k;
-        }
-    }
-    return hit != negate;
+    return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z');
 }
 
-// One pattern element at p[pi] against the character c; sets the element's
-// length. Returns whether it accepts c.
-bool matchOne(const std::u32string& p, size_t pi, char32_t c, size_t& length)
+// A malformed UTF-8 byte b stands for U+DC00 + b, apart from every
+// well-formed character.
+constexpr char32_t MalformedByte = 0xDC00;
+
+// ---------------------------------------------------------------- decoding
+
+// The characters of UTF-16 text; a surrogate without its partner stands for
+// itself, as the store's UTF-8 keeps it.
+void decodeUtf16(QStringView text, std::u32string& out)
 {
-    const char32_t pc = p[pi];
-    if (pc == U'_') {
-        length = 1;
-        return true;
-    }
-    if (pc == U'[') {
-        const size_t close = p.find(U']', pi + 1);
-        if (close != std::u32string::npos) {
-            length = close - pi + 1;
-            return matchClass(p.substr(pi + 1, close - pi - 1), c);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(char16_t(c), text[i + 1].unicode());
+            ++i;
         }
-        // An unclosed bracket stands for itself.
+        out.push_back(c);
     }
-    length = 1;
-    return pc == c;
 }
 
-// Wildcard matching with backtracking to the last %: linear in practice,
-// never exponential.
-bool likeMatch(const std::u32string& p, std::u32string_view t)
-{
-    size_t pi = 0, ti = 0;
-    size_t starP = std::u32string::npos, starT = 0;
-    while (ti < t.size()) {
-        if (pi < p.size() && p[pi] == U'%') {
-            while (pi < p.size() && p[pi] == U'%')
-                ++pi;
-            if (pi == p.size())
-                return true; // a trailing % takes whatever is left
-            starP = pi;
-            starT = ti;
-            continue;
-        }
-        size_t length = 0;
-        if (pi < p.size() && matchOne(p, pi, t[ti], length)) {
-            pi += length;
-            ++ti;
-            continue;
-        }
-        if (starP == std::u32string::npos)
-            return false;
-        pi = starP;
-        ti = ++starT;
-    }
-    while (pi < p.size() && p[pi] == U'%')
-        ++pi;
-    return pi == p.size();
-}
-
-std::u32string folded(const QString& s)
-{
-    std::u32string out;
-    out.reserve(s.size());
-    for (char32_t c : s.toUcs4())
-        out.push_back(foldAscii(c));
-    return out;
-}
-
-// ---------------------------------------------------------------- UTF-8
-
-// Appends the characters of UTF-8 text, ASCII letters in lower case. A
-// malformed byte stands for itself.
+// The characters of UTF-8 text. A lead byte without its continuation bytes,
+// or a stray continuation byte, is a malformed byte.
 void decodeUtf8(std::string_view text, std::u32string& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -211,26 +220,30 @@ void decodeUtf8(std::string_view text, std::u32string& out)
     while (p < end) {
         const unsigned char b = *p;
         char32_t c = b;
-        int extra = 0;
-        if (b >= 0xF0 && b < 0xF8) {
-            c = b & 0x07;
-            extra = 3;
-        } else if (b >= 0xE0) {
-            c = b & 0x0F;
-            extra = 2;
-        } else if (b >= 0xC0) {
-            c = b & 0x1F;
-            extra = 1;
+        int extra = -1;
+        if (b < 0x80)
+            extra = 0;
+        else if (b >= 0xC2 && b < 0xE0)
+            extra = 1, c = b & 0x1F;
+        else if (b >= 0xE0 && b < 0xF0)
+            extra = 2, c = b & 0x0F;
+        else if (b >= 0xF0 && b < 0xF5)
+            extra = 3, c = b & 0x07;
+        bool ok = extra >= 0 && end - p > extra;
+        for (int k = 1; ok && k <= extra; ++k) {
+            ok = (p[k] & 0xC0) == 0x80;
+            c = (c << 6) | (p[k] & 0x3F);
         }
-        if (extra > 0 && end - p > extra) {
-            for (int k = 1; k <= extra; ++k)
-                c = (c << 6) | (p[k] & 0x3F);
+        // Overlong forms and code points past U+10FFFF are malformed too.
+        if (ok && ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF))))
+            ok = false;
+        if (ok) {
+            out.push_back(c);
             p += extra + 1;
         } else {
-            c = b;
+            out.push_back(MalformedByte + b);
             ++p;
         }
-        out.push_back(foldAscii(c));
     }
 }
 
@@ -354,53 +367,146 @@ bool jetLike(const QString& pattern, const QString& text)
     return JetPattern(pattern).matches(text);
 }
 
-JetPattern::JetPattern(const QString& pattern) : m_pattern(folded(pattern))
+JetPattern::JetPattern(const QString& pattern)
 {
-    // "%text%" or "text%", where text holds no wildcard (a bracketed single
-    // character stands for itself), is compared as bytes.
-    const std::u32string& p = m_pattern;
-    if (p.empty() || p.back() != U'%')
-        return;
-    const bool leading = p.size() > 1 && p.front() == U'%';
-    const size_t begin = leading ? 1 : 0;
-    const size_t end = p.size() - 1;
-    std::u32string literal;
-    for (size_t i = begin; i < end; ++i) {
+    std::u32string chars;
+    decodeUtf16(pattern, chars);
+    compile(chars);
+}
+
+JetPattern JetPattern::fromUtf8(std::string_view pattern)
+{
+    std::u32string chars;
+    decodeUtf8(pattern, chars);
+    JetPattern compiled;
+    compiled.compile(chars);
+    return compiled;
+}
+
+void JetPattern::compile(std::u32string_view p)
+{
+    for (size_t i = 0; i < p.size(); ++i) {
         const char32_t c = p[i];
-        if (c == U'%' || c == U'_')
+        if (c == U'%') {
+            if (m_elements.empty() || m_elements.back().kind != Kind::Any)
+                m_elements.push_back({Kind::Any});
+        } else if (c == U'_') {
+            m_elements.push_back({Kind::One});
+        } else if (const size_t close = c == U'[' ? p.find(U']', i + 1) : p.npos; close != p.npos) {
+            const std::u32string_view inner = p.substr(i + 1, close - i - 1);
+            CharClass cls;
+            size_t k = 0;
+            if (!inner.empty() && inner[0] == U'!') {
+                cls.negate = true;
+                k = 1;
+            }
+            while (k < inner.size()) {
+                if (k + 2 < inner.size() && inner[k + 1] == U'-') {
+                    cls.ranges.push_back({inner[k], inner[k + 2]});
+                    k += 3;
+                } else {
+                    cls.ranges.push_back({inner[k], inner[k]});
+                    ++k;
+                }
+            }
+            // A bracketed single character is that character.
+            if (!cls.negate && cls.ranges.size() == 1 && cls.ranges[0].low == cls.ranges[0].high) {
+                m_elements.push_back({Kind::Char, cls.ranges[0].low});
+            } else {
+                m_elements.push_back({Kind::Class, 0, unsigned(m_classes.size())});
+                m_classes.push_back(std::move(cls));
+            }
+            i = close;
+        } else {
+            // An unclosed bracket stands for itself.
+            m_elements.push_back({Kind::Char, c});
+        }
+    }
+
+    // "%text%" and "text%" with a text of plain characters are compared as
+    // bytes (a character of the store's own UTF-8; no malformed bytes).
+    if (m_elements.empty() || m_elements.back().kind != Kind::Any)
+        return;
+    const bool leading = m_elements.size() > 1 && m_elements.front().kind == Kind::Any;
+    const size_t begin = leading ? 1 : 0;
+    std::string literal;
+    bool letters = false;
+    for (size_t i = begin; i + 1 < m_elements.size(); ++i) {
+        const Element& e = m_elements[i];
+        if (e.kind != Kind::Char || (e.c >= 0xD800 && e.c <= 0xDFFF) || e.c > 0x10FFFF)
             return;
-        if (c == U'[') {
-            if (i + 2 >= end || p[i + 2] != U']' || p[i + 1] == U'!' || p[i + 1] == U']')
-                return;
-            literal.push_back(p[i + 1]);
-            i += 2;
+        letters |= isAsciiLetter(e.c);
+        appendUtf8(foldAscii(e.c), literal);
+    }
+    m_literal = std::move(literal);
+    m_literalHasLetters = letters;
+    m_form = m_elements.size() == 1 || leading ? Form::Contains : Form::Prefix;
+}
+
+bool JetPattern::inClass(const CharClass& cls, char32_t c)
+{
+    for (const Range& r : cls.ranges)
+        if (c >= r.low && c <= r.high)
+            return true;
+    return false;
+}
+
+// A letter matches when either of its cases does; ranges compare codes.
+bool JetPattern::accepts(const Element& e, char32_t c) const
+{
+    switch (e.kind) {
+    case Kind::One:
+        return true;
+    case Kind::Char:
+        return c == e.c || (isAsciiLetter(c) && (c ^ 0x20) == e.c);
+    case Kind::Class: {
+        const CharClass& cls = m_classes[e.cls];
+        const bool hit = inClass(cls, c) || (isAsciiLetter(c) && inClass(cls, c ^ 0x20));
+        return hit != cls.negate;
+    }
+    case Kind::Any:
+        break;
+    }
+    return false;
+}
+
+// Wildcard matching with backtracking to the last %: never exponential.
+bool JetPattern::matchDecoded(std::u32string_view t) const
+{
+    const size_t n = m_elements.size();
+    size_t pi = 0, ti = 0;
+    size_t starP = n, starT = 0;
+    while (ti < t.size()) {
+        if (pi < n && m_elements[pi].kind == Kind::Any) {
+            if (++pi == n)
+                return true; // a trailing % takes whatever is left
+            starP = pi;
+            starT = ti;
             continue;
         }
-        literal.push_back(c);
+        if (pi < n && accepts(m_elements[pi], t[ti])) {
+            ++pi;
+            ++ti;
+            continue;
+        }
+        if (starP == n)
+            return false;
+        pi = starP;
+        ti = ++starT;
     }
-    for (char32_t c : literal)
-        appendUtf8(c, m_literal);
-    m_form = leading ? Form::Contains : Form::Prefix;
+    while (pi < n && m_elements[pi].kind == Kind::Any)
+        ++pi;
+    return pi == n;
 }
 
 bool JetPattern::matches(QStringView text) const
 {
-    if (m_form != Form::General)
-        return matchesUtf8(text.toUtf8().toStdString());
     // Decoded into a buffer kept between calls: a list query calls this for
     // every row, several times.
     thread_local std::u32string buffer;
     buffer.clear();
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(char16_t(c), text[i + 1].unicode());
-            ++i;
-        }
-        buffer.push_back(foldAscii(c));
-    }
-    return likeMatch(m_pattern, buffer);
+    decodeUtf16(text, buffer);
+    return matchDecoded(buffer);
 }
 
 bool JetPattern::matchesUtf8(std::string_view text) const
@@ -410,8 +516,8 @@ bool JetPattern::matchesUtf8(std::string_view text) const
     case Form::Prefix:
         return text.size() >= m && sameFolded(text.data(), m_literal);
     case Form::Contains:
-        if (text.size() < m)
-            return false;
+        if (!m_literalHasLetters)
+            return text.find(m_literal) != std::string_view::npos;
         for (size_t at = 0; at + m <= text.size(); ++at)
             if (sameFolded(text.data() + at, m_literal))
                 return true;
@@ -422,7 +528,7 @@ bool JetPattern::matchesUtf8(std::string_view text) const
     thread_local std::u32string buffer;
     buffer.clear();
     decodeUtf8(text, buffer);
-    return likeMatch(m_pattern, buffer);
+    return matchDecoded(buffer);
 }
 
 QString likeLiteral(const QString& text)
@@ -443,8 +549,8 @@ QString likeLiteral(const QString& text)
 
 QString searchFolded(QStringView text)
 {
-    const QList<uint> ucs = text.toUcs4();
-    const std::u32string in(ucs.begin(), ucs.end());
+    std::u32string in;
+    decodeUtf16(text, in);
     std::u32string out;
     foldChars(in, out);
     return QString::fromUcs4(out.data(), qsizetype(out.size()));

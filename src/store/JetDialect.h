@@ -3,10 +3,12 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
 #include <QStringView>
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace horunea {
 
@@ -23,6 +25,11 @@ NameMap buildNameMap(const QStringList& schemaNames);
 // strings become single-quoted. String literals are never touched.
 QString translateJetSql(const QString& sql, const NameMap& names);
 
+// The statements of a text of several separated by ";", each trimmed; a ";"
+// inside a literal, a bracketed name or a comment separates nothing, and a
+// piece of blanks and comments alone is no statement.
+QStringList splitJetStatements(const QString& sql);
+
 // Jet's Like: % any run, _ one character, [a-z] a range, [!a-z] an exclusion,
 // ranges by character code, ASCII letters matched regardless of case.
 bool jetLike(const QString& pattern, const QString& text);
@@ -35,14 +42,42 @@ class JetPattern
 {
 public:
     explicit JetPattern(const QString& pattern);
+    // A pattern as the store holds it; malformed bytes stand for themselves.
+    static JetPattern fromUtf8(std::string_view pattern);
+
     bool matches(QStringView text) const;
     bool matchesUtf8(std::string_view text) const;
 
 private:
+    enum class Kind : unsigned char { Any, One, Char, Class };
+    struct Element
+    {
+        Kind kind;
+        char32_t c = 0;   // Char
+        unsigned cls = 0; // Class: index into m_classes
+    };
+    struct Range
+    {
+        char32_t low, high;
+    };
+    struct CharClass
+    {
+        bool negate = false;
+        std::vector<Range> ranges;
+    };
     enum class Form { General, Contains, Prefix };
-    std::u32string m_pattern;
+
+    JetPattern() = default;
+    void compile(std::u32string_view pattern);
+    static bool inClass(const CharClass& cls, char32_t c);
+    bool accepts(const Element& e, char32_t c) const;
+    bool matchDecoded(std::u32string_view text) const;
+
+    std::vector<Element> m_elements;
+    std::vector<CharClass> m_classes;
     Form m_form = Form::General;
     std::string m_literal; // UTF-8, ASCII letters in lower case
+    bool m_literalHasLetters = false;
 };
 
 // The text a Like pattern must hold to find exactly the given text, however

@@ -51,6 +51,36 @@ QStringList rowsOf(const QString& reading)
     return rows;
 }
 
+// Text as the store keeps it: UTF-8, with a surrogate that has no partner
+// written as its own three bytes.
+std::string storedUtf8(const QString& text)
+{
+    std::string out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 class TstJetDialect : public QObject
@@ -69,6 +99,9 @@ private slots:
     void namesFoldAcrossWidthAndCase();
     void translationResolvesNamesButNotLiterals_data();
     void translationResolvesNamesButNotLiterals();
+    void malformedUtf8StandsForItself();
+    void statementsSplitOutsideLiteralsAndComments_data();
+    void statementsSplitOutsideLiteralsAndComments();
 };
 
 void TstJetDialect::likeFollowsJet_data()
@@ -100,6 +133,24 @@ void TstJetDialect::likeFollowsJet_data()
     QTest::newRow("unclosed bracket is literal") << u"[abc"_qs << u"[abc"_qs << true;
     QTest::newRow("exact") << u"山田"_qs << u"山田"_qs << true;
     QTest::newRow("exact too long") << u"山田"_qs << u"山田太郎"_qs << false;
+    // Ranges compare codes; a letter matches when either of its cases does.
+    QTest::newRow("capital in a range of signs") << u"[ -_]"_qs << u"A"_qs << true;
+    QTest::newRow("small letter whose capital is in range") << u"[ -_]"_qs << u"a"_qs << true;
+    QTest::newRow("sign outside the range") << u"[ -_]"_qs << u"~"_qs << false;
+    QTest::newRow("exclusion of small letters refuses a capital")
+        << u"[!a-z]"_qs << u"Q"_qs << false;
+    QTest::newRow("range of capitals takes a small letter") << u"[A-C]"_qs << u"b"_qs << true;
+    QTest::newRow("backquote is no letter") << u"[A-Z]"_qs << u"`"_qs << false;
+    QTest::newRow("lone high surrogate")
+        << u"%"_qs + QChar(0xD800) + u"%"_qs << u"a"_qs + QChar(0xD800) + u"b"_qs << true;
+    QTest::newRow("lone surrogate is not the replacement character")
+        << u"%"_qs + QChar(0xD800) + u"%"_qs << u"a\uFFFDb"_qs << false;
+    QTest::newRow("lone surrogate under underscore")
+        << u"a_b"_qs << u"a"_qs + QChar(0xDC00) + u"b"_qs << true;
+    QTest::newRow("empty class matches nothing") << u"[]a"_qs << u"a"_qs << false;
+    QTest::newRow("many unclosed brackets") << QString(1000, u'[') << QString(10000, u'x') << false;
+    QTest::newRow("unclosed brackets stand for themselves")
+        << QString(300, u'[') + u'%' << QString(300, u'[') + u"abc"_qs << true;
     // The forms compared byte by byte.
     QTest::newRow("contains") << u"%山田%"_qs << u"東京の山田商店"_qs << true;
     QTest::newRow("contains miss") << u"%山田%"_qs << u"東京の山口商店"_qs << false;
@@ -128,7 +179,51 @@ void TstJetDialect::likeFollowsJet()
     QCOMPARE(jetLike(pattern, text), match);
     const JetPattern prepared(pattern);
     QCOMPARE(prepared.matches(text), match);
-    QCOMPARE(prepared.matchesUtf8(text.toStdString()), match);
+    QCOMPARE(prepared.matchesUtf8(storedUtf8(text)), match);
+    QCOMPARE(JetPattern::fromUtf8(storedUtf8(pattern)).matchesUtf8(storedUtf8(text)), match);
+}
+
+void TstJetDialect::malformedUtf8StandsForItself()
+{
+    // A lone lead byte is one character for _, and no other character.
+    const std::string lead("a\xE3"
+                           "b",
+                           3);
+    QVERIFY(JetPattern(u"a_b"_qs).matchesUtf8(lead));
+    QVERIFY(!JetPattern(u"a__b"_qs).matchesUtf8(lead));
+    QVERIFY(JetPattern::fromUtf8(lead).matchesUtf8(lead));
+    QVERIFY(!JetPattern::fromUtf8(lead).matchesUtf8("a\xE3\x81\x82b"));
+    // An overlong slash is not a slash.
+    QVERIFY(!JetPattern(u"%/%"_qs).matchesUtf8("\xC0\xAF"));
+    QVERIFY(JetPattern(u"%b%"_qs).matchesUtf8(lead));
+}
+
+void TstJetDialect::statementsSplitOutsideLiteralsAndComments_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("one") << u"select 1"_qs << QStringList{u"select 1"_qs};
+    QTest::newRow("two") << u"select 1; select 2;"_qs
+                         << QStringList{u"select 1"_qs, u"select 2"_qs};
+    QTest::newRow("semicolon in a literal")
+        << u"select 'a;b', \"c;d\"; select 2"_qs
+        << QStringList{u"select 'a;b', \"c;d\""_qs, u"select 2"_qs};
+    QTest::newRow("doubled quote")
+        << u"select 'it''s; here'"_qs << QStringList{u"select 'it''s; here'"_qs};
+    QTest::newRow("bracketed name")
+        << u"select [a;b] from t"_qs << QStringList{u"select [a;b] from t"_qs};
+    QTest::newRow("line comment") << u"select 1 -- ; not here\n; select 2"_qs
+                                  << QStringList{u"select 1 -- ; not here"_qs, u"select 2"_qs};
+    QTest::newRow("block comment") << u"/* ; */ select 1"_qs << QStringList{u"/* ; */ select 1"_qs};
+    QTest::newRow("only comments and blanks") << u" ; -- x\n ; /* y */ ;"_qs << QStringList{};
+    QTest::newRow("unclosed literal") << u"select 'a;b"_qs << QStringList{u"select 'a;b"_qs};
+}
+
+void TstJetDialect::statementsSplitOutsideLiteralsAndComments()
+{
+    QFETCH(QString, sql);
+    QFETCH(QStringList, statements);
+    QCOMPARE(splitJetStatements(sql), statements);
 }
 
 void TstJetDialect::literalsFindThemselves_data()
@@ -263,6 +358,14 @@ void TstJetDialect::translationResolvesNamesButNotLiterals_data()
     QTest::newRow("double-quoted string")
         << u"SELECT * FROM ユーザー WHERE 表示名 = \"O'Neil\""_qs
         << u"SELECT * FROM \"ユーザー\" WHERE \"表示名\" = 'O''Neil'"_qs;
+    QTest::newRow("line comment kept as written")
+        << u"SELECT 表示名 -- 表示名 'x\nFROM ユーザー"_qs
+        << u"SELECT \"表示名\" -- 表示名 'x\nFROM \"ユーザー\""_qs;
+    QTest::newRow("block comment kept as written")
+        << u"SELECT /* 件名 \" */ 件名ID FROM 件名"_qs
+        << u"SELECT /* 件名 \" */ \"件名ID\" FROM \"件名\""_qs;
+    QTest::newRow("minus is no comment")
+        << u"SELECT 件名ID -1 FROM 件名"_qs << u"SELECT \"件名ID\" -1 FROM \"件名\""_qs;
 }
 
 void TstJetDialect::translationResolvesNamesButNotLiterals()
