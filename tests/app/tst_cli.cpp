@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <sqlcipher/sqlite3.h>
+
 using namespace horunea;
 using horunea::test::TempDataFolder;
 
@@ -51,6 +53,12 @@ private slots:
     void searchRefusesBadArguments();
     void listVerbsApplyTheStoredSortOrder();
     void helpNamesEveryVerb();
+    void accountNamesThatCannotBeFiles_data();
+    void accountNamesThatCannotBeFiles();
+    void namesDifferingOnlyInCaseAreRefused();
+    void initRefusesAnUnusableShippedFile_data();
+    void initRefusesAnUnusableShippedFile();
+    void sqlRunsEveryStatementOrNone();
 };
 
 namespace {
@@ -324,6 +332,143 @@ void TstCli::helpNamesEveryVerb()
     for (const char* verb : {"init", "sql", "users", "subjects", "logs", "repairs", "repair-logs",
                              "search", "--in", "--or", "--and", "--exact"})
         QVERIFY2(r.out.contains(QString::fromUtf8(verb)), verb);
+}
+
+void TstCli::accountNamesThatCannotBeFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("kanji") << u"山田"_qs << true;
+    QTest::newRow("blank inside") << u"営業 一課"_qs << true;
+    QTest::newRow("dots inside") << u"a..b"_qs << true;
+    QTest::newRow("apostrophe") << u"O'Neil"_qs << true;
+    QTest::newRow("longest") << QString(83, u'山') << true; // 249 + 4 bytes
+    QTest::newRow("too long") << QString(84, u'山') << false;
+    QTest::newRow("parent folder") << u".."_qs << false;
+    QTest::newRow("parent path") << u"../main"_qs << false;
+    QTest::newRow("backslash path") << u"..\\main"_qs << false;
+    QTest::newRow("absolute") << u"/tmp/x"_qs << false;
+    QTest::newRow("drive") << u"C:x"_qs << false;
+    QTest::newRow("leading dot") << u".hidden"_qs << false;
+    QTest::newRow("trailing dot") << u"name."_qs << false;
+    QTest::newRow("trailing blank") << u"name "_qs << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("blanks") << u"  "_qs << false;
+    QTest::newRow("tab") << u"a\tb"_qs << false;
+    QTest::newRow("device") << u"con"_qs << false;
+    QTest::newRow("device with extension") << u"LPT1.txt"_qs << false;
+    QTest::newRow("not a device") << u"COM10"_qs << true;
+    for (const QChar c : DataFolder::forbiddenNameCharacters())
+        QTest::addRow("character %s", qPrintable(QString(c))) << (u"a"_qs + c + u"b"_qs) << false;
+}
+
+void TstCli::accountNamesThatCannotBeFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, allowed);
+    TempDataFolder folder;
+    QCOMPARE(DataFolder::accountNameProblem(name).isEmpty(), allowed);
+    const QStringList before =
+        QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    for (const char* kind : {"customer:", "repair:"}) {
+        const CliResult r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs,
+                                 QString::fromUtf8(kind) + name, u"select 1"_qs});
+        QVERIFY(r.status != 0);
+        if (!allowed)
+            QVERIFY2(r.err.contains(u"ファイル名にできません"_qs), qPrintable(r.err));
+        else
+            QVERIFY2(r.err.contains(u"ファイルがありません"_qs), qPrintable(r.err));
+    }
+    if (!allowed)
+        QVERIFY_THROWS_EXCEPTION(StoreError, DataFolder::customerPath(name));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void TstCli::namesDifferingOnlyInCaseAreRefused()
+{
+    TempDataFolder folder;
+    test::makeOperator(u"Sato"_qs);
+    QVERIFY(QFile::exists(DataFolder::customerPath(u"Sato"_qs)));
+    QVERIFY_THROWS_EXCEPTION(StoreError, DataFolder::customerPath(u"sato"_qs));
+    QVERIFY_THROWS_EXCEPTION(StoreError, DataFolder::customerPath(u"SATO"_qs));
+    // The other kind of account has its own folder.
+    QVERIFY(!DataFolder::repairPath(u"sato"_qs).isEmpty());
+    const CliResult r =
+        run({u"--data-dir"_qs, folder.path(), u"users"_qs, u"SATO"_qs, u"--row"_qs, u"か"_qs});
+    QVERIFY(r.status != 0);
+}
+
+void TstCli::initRefusesAnUnusableShippedFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("kind");
+    for (const char* file : {"main.mdb", "kelvo.mdb", "care.mdb"})
+        for (const char* kind : {"folder", "empty", "garbage", "other key", "other kind"})
+            QTest::addRow("%s %s", file, kind)
+                << QString::fromUtf8(file) << QString::fromUtf8(kind);
+}
+
+void TstCli::initRefusesAnUnusableShippedFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, kind);
+    TempDataFolder folder(false);
+    const QString path = QDir(folder.path()).filePath(file);
+    if (kind == u"folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == u"other kind") {
+        // A shipped file of another kind: its tables are not these.
+        QVERIFY(run({u"--data-dir"_qs, folder.path(), u"init"_qs}).status == 0);
+        const QString other = file == u"main.mdb" ? u"care.mdb"_qs : u"main.mdb"_qs;
+        QFile::remove(path);
+        QVERIFY(QFile::copy(QDir(folder.path()).filePath(other), path));
+        for (const QString& f : {u"main.mdb"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs})
+            if (f != file && f != other)
+                QFile::remove(QDir(folder.path()).filePath(f));
+    } else {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (kind == u"garbage")
+            f.write(QByteArray(4096, 'x'));
+        f.close();
+        if (kind == u"other key") {
+            QFile::remove(path);
+            sqlite3* db = nullptr;
+            sqlite3_open(QFile::encodeName(path).constData(), &db);
+            sqlite3_exec(db, "PRAGMA key = 'another'; CREATE TABLE t(a);", nullptr, nullptr,
+                         nullptr);
+            sqlite3_close(db);
+        }
+    }
+    const QStringList before =
+        QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const CliResult r = run({u"--data-dir"_qs, folder.path(), u"init"_qs});
+    QVERIFY(r.status != 0);
+    QVERIFY2(r.err.contains(file), qPrintable(r.err));
+    QVERIFY(!r.err.contains(u"作成しました"_qs));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void TstCli::sqlRunsEveryStatementOrNone()
+{
+    TempDataFolder folder;
+    CliResult r =
+        run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
+             u"insert into 使用者 (使用者名) values ('a;1'); insert into 使用者 "
+             u"(使用者名) values ('b'); select 使用者名 from 使用者 order by 使用者No"_qs});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, u"使用者名\na;1\nb\n"_qs);
+    r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
+             u"select count(*) as n from 使用者; insert into 使用者 (使用者名) values ('c'); "
+             u"insert into ないテーブル values (1)"_qs});
+    QVERIFY(r.status != 0);
+    QVERIFY(r.out.isEmpty());
+    r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
+             u"select 使用者名 from 使用者 -- ; the end"_qs});
+    QCOMPARE(r.out, u"使用者名\na;1\nb\n"_qs);
+    r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs, u" ; -- nothing"_qs});
+    QVERIFY(r.status != 0);
+    QVERIFY(r.err.contains(u"SQL が空です"_qs));
 }
 
 QTEST_GUILESS_MAIN(TstCli)
