@@ -1,5 +1,7 @@
 #include "store/Database.h"
 
+#include "store/Schema.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -117,6 +119,8 @@ QString errorText(sqlite3* db)
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("メモリ不足");
 }
 
+} // namespace
+
 class Statement
 {
 public:
@@ -125,8 +129,26 @@ public:
         const QByteArray utf8 = sql.toUtf8();
         m_rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    // A statement of the cache, lent for one use: reset and handed back at
+    // the end instead of being finalized.
+    Statement(sqlite3* db, sqlite3_stmt* lent, std::function<void()> giveBack)
+        : m_db(db), m_stmt(lent), m_rc(SQLITE_OK), m_giveBack(std::move(giveBack))
+    {}
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement()
+    {
+        if (m_giveBack) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+            m_giveBack();
+        } else {
+            sqlite3_finalize(m_stmt);
+        }
+    }
     bool ok() const { return m_rc == SQLITE_OK && m_stmt; }
+    // Gives the handle to another owner: this one no longer finalizes it.
+    void handOver() { m_stmt = nullptr; }
     sqlite3_stmt* get() const { return m_stmt; }
 
     bool bind(const QVariantList& params)
@@ -153,9 +175,9 @@ public:
                     rc = sqlite3_bind_double(m_stmt, at, v.toDouble());
                     break;
                 default: {
-                    const QString s = v.toString();
-                    rc = sqlite3_bind_text16(m_stmt, at, s.utf16(), int(s.size() * 2),
-                                             SQLITE_TRANSIENT);
+                    const QByteArray utf8 = v.toString().toUtf8();
+                    rc = sqlite3_bind_text(m_stmt, at, utf8.constData(), int(utf8.size()),
+                                           SQLITE_TRANSIENT);
                 }
                 }
             }
@@ -194,11 +216,21 @@ public:
         }
     }
 
+    // The column as text, without a QVariant between.
+    QString text(int i) const
+    {
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+        return data ? QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, i)) : QString();
+    }
+
 private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc = SQLITE_ERROR;
+    std::function<void()> m_giveBack;
 };
+
+namespace {
 
 QString quoted(const QString& name)
 {
@@ -209,6 +241,55 @@ QString quoted(const QString& name)
 
 } // namespace
 
+// Prepared statements by their Jet text, so that a statement run again and
+// again (an insert of a bulk write, a list filled anew) is translated and
+// prepared once. A statement in use is not lent twice: a nested use of the
+// same text gets one of its own.
+class StatementCache
+{
+public:
+    struct Entry
+    {
+        sqlite3_stmt* stmt = nullptr;
+        bool busy = false;
+        quint64 used = 0;
+    };
+    static constexpr int Capacity = 48;
+
+    ~StatementCache() { clear(); }
+    void clear()
+    {
+        for (const Entry& e : std::as_const(m_entries))
+            sqlite3_finalize(e.stmt);
+        m_entries.clear();
+    }
+    Entry* find(const QString& sql)
+    {
+        auto it = m_entries.find(sql);
+        return it == m_entries.end() ? nullptr : &it.value();
+    }
+    // Keeps a new statement; false when the cache is full of busy ones.
+    Entry* keep(const QString& sql, sqlite3_stmt* stmt)
+    {
+        if (m_entries.size() >= Capacity) {
+            auto oldest = m_entries.end();
+            for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+                if (!it->busy && (oldest == m_entries.end() || it->used < oldest->used))
+                    oldest = it;
+            if (oldest == m_entries.end())
+                return nullptr;
+            sqlite3_finalize(oldest->stmt);
+            m_entries.erase(oldest);
+        }
+        return &m_entries.insert(sql, Entry{stmt, false, 0}).value();
+    }
+    quint64 tick() { return ++m_clock; }
+
+private:
+    QHash<QString, Entry> m_entries;
+    quint64 m_clock = 0;
+};
+
 // ---------------------------------------------------------------- Database
 
 const QString& Database::password()
@@ -217,12 +298,15 @@ const QString& Database::password()
     return key;
 }
 
-Database::Database(sqlite3* db, QString path) : m_db(db), m_path(std::move(path)) {}
+Database::Database(sqlite3* db, QString path)
+    : m_db(db), m_path(std::move(path)), m_cache(std::make_unique<StatementCache>())
+{}
 
 Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
       m_names(std::move(other.m_names)), m_tables(std::move(other.m_tables)),
-      m_savepoints(std::exchange(other.m_savepoints, 0))
+      m_savepoints(std::exchange(other.m_savepoints, 0)), m_cache(std::move(other.m_cache)),
+      m_insertSql(std::move(other.m_insertSql))
 {}
 
 Database& Database::operator=(Database&& other) noexcept
@@ -234,6 +318,8 @@ Database& Database::operator=(Database&& other) noexcept
         m_names = std::move(other.m_names);
         m_tables = std::move(other.m_tables);
         m_savepoints = std::exchange(other.m_savepoints, 0);
+        m_cache = std::move(other.m_cache);
+        m_insertSql = std::move(other.m_insertSql);
     }
     return *this;
 }
@@ -245,6 +331,9 @@ Database::~Database()
 
 void Database::close()
 {
+    if (m_cache)
+        m_cache->clear();
+    m_insertSql.clear();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -304,6 +393,12 @@ Database Database::open(const QString& path)
     }
     Database db(handle, path);
     db.refreshNames();
+    // A file made before the indexes gets them now; one that cannot be
+    // written to is read without them.
+    try {
+        createIndexes(db);
+    } catch (const StoreError&) {
+    }
     return db;
 }
 
@@ -327,6 +422,9 @@ void Database::fail(const QString& what, const QString& sql) const
 
 void Database::refreshNames()
 {
+    if (m_cache)
+        m_cache->clear();
+    m_insertSql.clear();
     QStringList names;
     m_tables.clear();
     {
@@ -365,14 +463,44 @@ QString Database::resolvedName(const QString& name) const
     return it.value();
 }
 
-void Database::forEachRow(const QString& sql, const QVariantList& params,
-                          const std::function<void(const Row&)>& visit, QStringList* columnNames)
+namespace {
+
+// The cached statement of a Jet text, translated and prepared on first use.
+std::unique_ptr<Statement> preparedStatement(sqlite3* db, StatementCache& cache, const QString& sql,
+                                             const std::function<QString()>& translated)
+{
+    StatementCache::Entry* entry = cache.find(sql);
+    if (!entry || entry->busy) {
+        auto fresh = std::make_unique<Statement>(db, translated());
+        if (!fresh->ok() || entry)
+            return fresh; // failed, or the cached one is in use
+        entry = cache.keep(sql, fresh->get());
+        if (!entry)
+            return fresh;  // every cached statement is in use
+        fresh->handOver(); // the cache owns it now
+    }
+    entry->busy = true;
+    entry->used = cache.tick();
+    return std::make_unique<Statement>(db, entry->stmt, [entry] { entry->busy = false; });
+}
+
+} // namespace
+
+std::unique_ptr<Statement> Database::prepare(const QString& sql)
 {
     if (!m_db)
         fail(QStringLiteral("データベースが開かれていません。"), sql);
-    Statement stmt(m_db, translate(sql));
-    if (!stmt.ok())
+    auto stmt = preparedStatement(m_db, *m_cache, sql, [&] { return translate(sql); });
+    if (!stmt->ok())
         fail(errorText(m_db), sql);
+    return stmt;
+}
+
+void Database::forEachRow(const QString& sql, const QVariantList& params,
+                          const std::function<void(const Row&)>& visit, QStringList* columnNames)
+{
+    const std::unique_ptr<Statement> prepared = prepare(sql);
+    Statement& stmt = *prepared;
     if (!stmt.bind(params))
         fail(QStringLiteral("値の数が合いません。"), sql);
     const Columns columns(stmt.columnNames());
@@ -403,11 +531,8 @@ ResultSet Database::query(const QString& sql, const QVariantList& params)
 
 int Database::exec(const QString& sql, const QVariantList& params)
 {
-    if (!m_db)
-        fail(QStringLiteral("データベースが開かれていません。"), sql);
-    Statement stmt(m_db, translate(sql));
-    if (!stmt.ok())
-        fail(errorText(m_db), sql);
+    const std::unique_ptr<Statement> prepared = prepare(sql);
+    Statement& stmt = *prepared;
     if (!stmt.bind(params))
         fail(QStringLiteral("値の数が合いません。"), sql);
     int rc;
@@ -431,20 +556,35 @@ void Database::execRaw(const QString& sql)
 
 qint64 Database::insert(const QString& table, const Fields& fields)
 {
-    QStringList names, marks;
+    // The INSERT of a table and field list is built once: a bulk write
+    // adds the same fields row after row.
+    QString key = table;
     QVariantList values;
+    values.reserve(fields.size());
     for (const auto& [name, value] : fields) {
-        if (names.contains(quoted(resolvedName(name))))
-            fail(QStringLiteral("「%1」が二度指定されています。").arg(name));
-        names << quoted(resolvedName(name));
-        marks << QStringLiteral("?");
+        key += u'\x1f';
+        key += name;
         values << value;
     }
-    QString sql = QStringLiteral("INSERT INTO %1").arg(quoted(resolvedName(table)));
-    sql += names.isEmpty()
-               ? QStringLiteral(" DEFAULT VALUES")
-               : QStringLiteral(" (%1) VALUES (%2)").arg(names.join(u','), marks.join(u','));
-    exec(sql, values);
+    auto it = m_insertSql.constFind(key);
+    if (it == m_insertSql.constEnd()) {
+        QStringList names, marks;
+        for (const auto& field : fields) {
+            const QString name = quoted(resolvedName(field.first));
+            if (names.contains(name))
+                fail(QStringLiteral("「%1」が二度指定されています。").arg(field.first));
+            names << name;
+            marks << QStringLiteral("?");
+        }
+        QString sql = QStringLiteral("INSERT INTO %1").arg(quoted(resolvedName(table)));
+        sql += names.isEmpty()
+                   ? QStringLiteral(" DEFAULT VALUES")
+                   : QStringLiteral(" (%1) VALUES (%2)").arg(names.join(u','), marks.join(u','));
+        if (m_insertSql.size() > 64)
+            m_insertSql.clear();
+        it = m_insertSql.insert(key, sql);
+    }
+    exec(*it, values);
     return sqlite3_last_insert_rowid(m_db);
 }
 
@@ -472,18 +612,28 @@ int Database::remove(const QString& table, const QString& condition)
 ListRows Database::textRows(const QString& sql, const QStringList& fields,
                             const QVariantList& params)
 {
+    const std::unique_ptr<Statement> prepared = prepare(sql);
+    Statement& stmt = *prepared;
+    if (!stmt.bind(params))
+        fail(QStringLiteral("値の数が合いません。"), sql);
+    // The columns are found once; each cell goes from the row straight into
+    // its text.
+    const Columns columns(stmt.columnNames());
+    std::vector<int> at;
+    at.reserve(size_t(fields.size()));
+    for (const QString& f : fields)
+        at.push_back(columns.indexOf(f));
     ListRows rows;
-    QList<int> columns;
-    forEachRow(sql, params, [&](const Row& row) {
-        if (columns.isEmpty())
-            for (const QString& f : fields)
-                columns << row.columns().indexOf(f);
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         QStringList cells;
-        cells.reserve(columns.size());
-        for (int c : columns)
-            cells << (c < 0 ? QString() : row.text(c));
+        cells.reserve(qsizetype(at.size()));
+        for (int c : at)
+            cells << (c < 0 ? QString() : stmt.text(c));
         rows.push_back(std::move(cells));
-    });
+    }
+    if (rc != SQLITE_DONE)
+        fail(errorText(m_db), sql);
     return rows;
 }
 

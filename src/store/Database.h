@@ -3,6 +3,7 @@
 #include "store/JetDialect.h"
 #include "store/StoreError.h"
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -80,6 +81,9 @@ private:
 
 // One open, keyed database file. Every statement is written in Jet SQL and
 // translated before it is prepared; values are always bound, never spliced.
+class Statement;
+class StatementCache;
+
 class Database
 {
 public:
@@ -139,6 +143,7 @@ public:
 
 private:
     explicit Database(sqlite3* db, QString path);
+    std::unique_ptr<Statement> prepare(const QString& sql);
     [[noreturn]] void fail(const QString& what, const QString& sql = QString()) const;
     QString resolvedName(const QString& name) const;
 
@@ -147,6 +152,8 @@ private:
     NameMap m_names;
     QStringList m_tables;
     int m_savepoints = 0;
+    std::unique_ptr<StatementCache> m_cache;
+    QHash<QString, QString> m_insertSql; // table and fields → INSERT
     friend class Transaction;
 };
 

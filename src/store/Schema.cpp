@@ -189,7 +189,34 @@ void createSchema(Database& db, DatabaseKind kind)
         db.insert(u"設定"_qs, shippedSettings(3));
         break;
     }
+    createIndexes(db);
     transaction.commit();
+}
+
+const QList<IndexDef>& storeIndexes()
+{
+    static const QList<IndexDef> indexes{
+        {u"索引_件名_ユーザーID"_qs, u"件名"_qs, u"ユーザーID"_qs},
+        {u"索引_ログ_件名ID"_qs, u"ログ"_qs, u"件名ID"_qs},
+        {u"索引_ログ_ユーザーID"_qs, u"ログ"_qs, u"ユーザーID"_qs},
+        {u"索引_修理ログ_修理ID"_qs, u"修理ログ"_qs, u"修理ID"_qs},
+        {u"索引_ユーザー_表示ふりがな"_qs, u"ユーザー"_qs, u"表示ふりがな"_qs},
+    };
+    return indexes;
+}
+
+void createIndexes(Database& db)
+{
+    const QStringList tables = db.tableNames();
+    QStringList present;
+    db.forEachRow(u"SELECT name FROM sqlite_master WHERE type = 'index'"_qs, {},
+                  [&](const Row& row) { present << row.text(0); });
+    for (const IndexDef& index : storeIndexes()) {
+        if (!tables.contains(index.table) || present.contains(index.name))
+            continue;
+        db.execRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\" ON \"%2\" (\"%3\")")
+                       .arg(index.name, index.table, index.column));
+    }
 }
 
 } // namespace horunea

@@ -38,6 +38,17 @@ const QList<TableDef>& tablesOf(DatabaseKind kind);
 // tables with their shipped content, in one transaction.
 void createSchema(Database& db, DatabaseKind kind);
 
+// The indexes the lists are read by: made in new files, and added to older
+// files when they are opened (a file with them still opens in a build that
+// does not know them).
+struct IndexDef
+{
+    QString name, table, column;
+};
+const QList<IndexDef>& storeIndexes();
+// Makes the indexes whose table the file holds and that it lacks.
+void createIndexes(Database& db);
+
 // The shipped administrator name.
 QString shippedAdministratorName();
 
