@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/SqlPiece.h"
+#include "store/TextRow.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,7 +11,6 @@
 namespace horunea {
 
 class Database;
-using ListRows = std::vector<QStringList>;
 
 // The columns of the three customer lists, left to right.
 enum class UserColumn { Id, Name, HomeTel, CompanyTel, Mail };

@@ -251,12 +251,12 @@ void CustomerView::setOperatorNames(const QStringList& names)
 
 QStringList CustomerView::selectedSubject() const
 {
-    return m_subjectRow < 0 ? QStringList() : m_subjects[size_t(m_subjectRow)];
+    return m_subjectRow < 0 ? QStringList() : m_subjects[size_t(m_subjectRow)].toList();
 }
 
 QStringList CustomerView::selectedLog() const
 {
-    return m_logRow < 0 ? QStringList() : m_logs[size_t(m_logRow)];
+    return m_logRow < 0 ? QStringList() : m_logs[size_t(m_logRow)].toList();
 }
 
 QString CustomerView::subjectHeading() const

@@ -234,7 +234,7 @@ void RepairView::setOperatorNames(const QStringList& names)
 
 QStringList RepairView::selectedRepairLog() const
 {
-    return m_logRow < 0 ? QStringList() : m_logs[size_t(m_logRow)];
+    return m_logRow < 0 ? QStringList() : m_logs[size_t(m_logRow)].toList();
 }
 
 QString RepairView::unpaidHeading() const

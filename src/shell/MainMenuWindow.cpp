@@ -45,9 +45,9 @@ QLabel* label(const QString& name, const QString& caption, QWidget* parent)
     return l;
 }
 
-std::vector<QStringList> accountRows(const QList<Account>& accounts)
+ListRows accountRows(const QList<Account>& accounts)
 {
-    std::vector<QStringList> rows;
+    ListRows rows;
     rows.reserve(size_t(accounts.size()));
     for (const Account& a : accounts)
         rows.push_back({a.number, a.name});

@@ -626,10 +626,16 @@ ListRows Database::textRows(const QString& sql, const QStringList& fields,
     ListRows rows;
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        QStringList cells;
-        cells.reserve(qsizetype(at.size()));
+        TextRow cells;
+        qsizetype bytes = 0;
         for (int c : at)
-            cells << (c < 0 ? QString() : stmt.text(c));
+            bytes += c < 0 ? 0 : sqlite3_column_bytes(stmt.get(), c);
+        cells.reserve(qsizetype(at.size()), bytes);
+        for (int c : at) {
+            const auto* text =
+                c < 0 ? nullptr : reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c));
+            cells.appendUtf8(text ? text : "", text ? sqlite3_column_bytes(stmt.get(), c) : 0);
+        }
         rows.push_back(std::move(cells));
     }
     if (rc != SQLITE_DONE)

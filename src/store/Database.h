@@ -2,6 +2,7 @@
 
 #include "store/JetDialect.h"
 #include "store/StoreError.h"
+#include "store/TextRow.h"
 
 #include <QHash>
 #include <QList>
@@ -17,9 +18,6 @@
 struct sqlite3;
 
 namespace horunea {
-
-// Rows of text, as a list shows them.
-using ListRows = std::vector<QStringList>;
 
 // Field name -> value, in the order the fields are written. A null QVariant
 // writes Null; a QString writes text (the empty string included).

@@ -1,5 +1,7 @@
 #include "store/JetDialect.h"
 
+#include <algorithm>
+
 namespace horunea {
 
 QString foldName(const QString& name)
@@ -213,11 +215,11 @@ void decodeUtf16(QStringView text, std::u32string& out)
 
 // The characters of UTF-8 text. A lead byte without its continuation bytes,
 // or a stray continuation byte, is a malformed byte.
-void decodeUtf8(std::string_view text, std::u32string& out)
+void decodeUtf8(std::string_view text, std::u32string& out, size_t limit = size_t(-1))
 {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
-    while (p < end) {
+    for (size_t count = 0; p < end && count < limit; ++count) {
         const unsigned char b = *p;
         char32_t c = b;
         int extra = -1;
@@ -427,6 +429,11 @@ void JetPattern::compile(std::u32string_view p)
     // bytes (a character of the store's own UTF-8; no malformed bytes).
     if (m_elements.empty() || m_elements.back().kind != Kind::Any)
         return;
+    // With no other %, only the first characters of a text can matter
+    // ("[ｶ-ｺ]%" reads one).
+    if (std::none_of(m_elements.begin(), m_elements.end() - 1,
+                     [](const Element& e) { return e.kind == Kind::Any; }))
+        m_anchoredLength = m_elements.size() - 1;
     const bool leading = m_elements.size() > 1 && m_elements.front().kind == Kind::Any;
     const size_t begin = leading ? 1 : 0;
     std::string literal;
@@ -527,7 +534,7 @@ bool JetPattern::matchesUtf8(std::string_view text) const
     }
     thread_local std::u32string buffer;
     buffer.clear();
-    decodeUtf8(text, buffer);
+    decodeUtf8(text, buffer, m_anchoredLength);
     return matchDecoded(buffer);
 }
 

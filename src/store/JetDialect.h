@@ -78,6 +78,9 @@ private:
     Form m_form = Form::General;
     std::string m_literal; // UTF-8, ASCII letters in lower case
     bool m_literalHasLetters = false;
+    // Characters of a text the match can read: all, unless the only % ends
+    // the pattern.
+    size_t m_anchoredLength = size_t(-1);
 };
 
 // The text a Like pattern must hold to find exactly the given text, however

@@ -27,7 +27,7 @@ ReportListView::ReportListView(const QString& objectName, const QStringList& hea
             [this](const QModelIndex& index) { emit itemClicked(index.row()); });
 }
 
-void ReportListView::setRows(std::vector<QStringList> rows)
+void ReportListView::setRows(ListRows rows)
 {
     m_model->setRows(std::move(rows));
 }

@@ -17,7 +17,7 @@ public:
                    QWidget* parent = nullptr);
 
     TextTableModel* listModel() const { return m_model; }
-    void setRows(std::vector<QStringList> rows);
+    void setRows(ListRows rows);
     void clearRows() { setRows({}); }
     int rowCount() const { return m_model->rowCount(); }
     QString text(int row, int column) const { return m_model->text(row, column); }

@@ -35,7 +35,7 @@ QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, in
     return QVariant();
 }
 
-void TextTableModel::setRows(std::vector<QStringList> rows)
+void TextTableModel::setRows(ListRows rows)
 {
     beginResetModel();
     m_rows = std::move(rows);

@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include "store/TextRow.h"
+
 #include <vector>
 
 namespace horunea {
@@ -20,15 +22,15 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    void setRows(std::vector<QStringList> rows);
+    void setRows(ListRows rows);
     void clear() { setRows({}); }
-    const QStringList& row(int i) const { return m_rows[size_t(i)]; }
+    const TextRow& row(int i) const { return m_rows[size_t(i)]; }
     QString text(int row, int column) const;
     const QStringList& headers() const { return m_headers; }
 
 private:
     QStringList m_headers;
-    std::vector<QStringList> m_rows;
+    ListRows m_rows;
 };
 
 } // namespace horunea

@@ -24,7 +24,7 @@ QStringList settingsRow(Database& db)
                                       {u"項目01"_qs, u"項目02"_qs, u"項目03"_qs, u"並べ01"_qs,
                                        u"並べ02"_qs, u"並べ03"_qs, u"並べ04"_qs, u"並べ05"_qs,
                                        u"並べ06"_qs, u"上"_qs, u"左"_qs, u"右"_qs, u"下"_qs});
-    return rows.empty() ? QStringList() : rows.front();
+    return rows.empty() ? QStringList() : rows.front().toList();
 }
 
 QStringList column(const ListRows& rows, int c)
