@@ -175,6 +175,9 @@ public:
                     rc = sqlite3_bind_double(m_stmt, at, v.toDouble());
                     break;
                 default: {
+                    // As UTF-8 made by Qt: the store's own UTF-16 conversion
+                    // would take a surrogate without its partner together
+                    // with the next character, and lose that character.
                     const QByteArray utf8 = v.toString().toUtf8();
                     rc = sqlite3_bind_text(m_stmt, at, utf8.constData(), int(utf8.size()),
                                            SQLITE_TRANSIENT);

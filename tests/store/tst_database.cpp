@@ -65,6 +65,16 @@ private slots:
     void unwritableFolderCreatesNothing();
     void connectionsOpenAndClose();
     void orderByDateTextIsChronological();
+    void aStatementRunAgainWhileInUseGetsItsOwn();
+    void manyDistinctStatementsStayCorrect();
+    void newTablesAreSeenByCachedWork();
+    void insertsOfOtherFieldListsAreBuiltAnew();
+    void indexesAreInNewFilesAndAddedToOldOnes_data();
+    void indexesAreInNewFilesAndAddedToOldOnes();
+    void aReadOnlyFileWithoutIndexesStillOpens();
+    void listRowsKeepEveryCellAsStored_data();
+    void listRowsKeepEveryCellAsStored();
+    void likeInTheStoreFindsWhatTheMatcherFinds();
 };
 
 void TstDatabase::filesAreEncrypted()
@@ -456,6 +466,205 @@ void TstDatabase::orderByDateTextIsChronological()
                   [&](const Row& r) { order << r.text(u"登録日"_qs); });
     QCOMPARE(order,
              (QStringList{u"2003/08/19(火)"_qs, u"2003/12/31(水)"_qs, u"2004/01/01(木)"_qs}));
+}
+
+void TstDatabase::aStatementRunAgainWhileInUseGetsItsOwn()
+{
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    for (int i = 0; i < 3; ++i)
+        db.insert(u"ユーザー"_qs, {{u"表示名"_qs, QString::number(i)}});
+    const QString sql = u"Select 表示名 From ユーザー Order By ユーザーID"_qs;
+    QStringList pairs;
+    db.forEachRow(sql, {}, [&](const Row& outer) {
+        db.forEachRow(sql, {}, [&](const Row& inner) { pairs << outer.text(0) + inner.text(0); });
+    });
+    QCOMPARE(pairs, (QStringList{u"00"_qs, u"01"_qs, u"02"_qs, u"10"_qs, u"11"_qs, u"12"_qs,
+                                 u"20"_qs, u"21"_qs, u"22"_qs}));
+    // A statement left by an error is reset before its next use.
+    QVERIFY_THROWS_EXCEPTION(
+        StoreError, db.forEachRow(sql, {}, [](const Row&) { throw StoreError(u"stop"_qs); }));
+    QCOMPARE(db.textRows(sql, {u"表示名"_qs}).size(), size_t(3));
+}
+
+void TstDatabase::manyDistinctStatementsStayCorrect()
+{
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    for (int i = 0; i < 200; ++i)
+        db.insert(u"ユーザー"_qs, {{u"表示名"_qs, QString::number(i)}});
+    // More texts than the store keeps prepared, each asked twice.
+    for (int round = 0; round < 2; ++round)
+        for (int i = 1; i <= 200; ++i)
+            QCOMPARE(db.textRows(u"Select 表示名 From ユーザー Where ユーザーID ="_qs +
+                                     QString::number(i),
+                                 {u"表示名"_qs})
+                         .front()
+                         .value(0),
+                     QString::number(i - 1));
+}
+
+void TstDatabase::newTablesAreSeenByCachedWork()
+{
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    const QString sql = u"Select count(*) From 追加"_qs;
+    QVERIFY_THROWS_EXCEPTION(StoreError, db.scalar(sql));
+    db.execRaw(u"CREATE TABLE \"追加\" (\"番号\" INTEGER)"_qs);
+    db.refreshNames();
+    db.insert(u"追加"_qs, {{u"番号"_qs, 1}});
+    QCOMPARE(db.scalar(sql), 1);
+    db.execRaw(u"ALTER TABLE \"追加\" ADD COLUMN \"名前\" TEXT"_qs);
+    db.refreshNames();
+    db.insert(u"追加"_qs, {{u"番号"_qs, 2}, {u"名前"_qs, u"二"_qs}});
+    QCOMPARE(db.scalar(u"Select 番号 From 追加 Where 名前 = '二'"_qs), 2);
+}
+
+void TstDatabase::insertsOfOtherFieldListsAreBuiltAnew()
+{
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"甲"_qs}});
+    db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"乙"_qs}, {u"備考"_qs, u"乙の備考"_qs}});
+    db.insert(u"ユーザー"_qs, {{u"備考"_qs, u"丙の備考"_qs}, {u"表示名"_qs, u"丙"_qs}});
+    db.insert(u"ユーザー"_qs, {});
+    const ListRows rows =
+        db.textRows(u"Select * From ユーザー Order By ユーザーID"_qs, {u"表示名"_qs, u"備考"_qs});
+    QCOMPARE(rows.size(), size_t(4));
+    QCOMPARE(rows[0], (QStringList{u"甲"_qs, QString()}));
+    QCOMPARE(rows[1], (QStringList{u"乙"_qs, u"乙の備考"_qs}));
+    QCOMPARE(rows[2], (QStringList{u"丙"_qs, u"丙の備考"_qs}));
+    QCOMPARE(rows[3], (QStringList{QString(), QString()}));
+    QVERIFY_THROWS_EXCEPTION(
+        StoreError, db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"a"_qs}, {u"ﾋｮｳｼﾞﾒｲ"_qs, u"b"_qs}}));
+}
+
+void TstDatabase::indexesAreInNewFilesAndAddedToOldOnes_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("master") << int(DatabaseKind::Master) << QStringList{};
+    QTest::newRow("customer") << int(DatabaseKind::Customer)
+                              << QStringList{u"索引_ユーザー_表示ふりがな"_qs,
+                                             u"索引_ログ_ユーザーID"_qs, u"索引_ログ_件名ID"_qs,
+                                             u"索引_件名_ユーザーID"_qs};
+    QTest::newRow("repair") << int(DatabaseKind::Repair) << QStringList{u"索引_修理ログ_修理ID"_qs};
+}
+
+void TstDatabase::indexesAreInNewFilesAndAddedToOldOnes()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, expected);
+    TempDataFolder folder;
+    const QString path = folder.file(u"new.mdb"_qs);
+    createDatabaseFile(path, DatabaseKind(kind));
+    auto indexes = [&] {
+        Database db = Database::open(path);
+        QStringList names;
+        db.forEachRow(u"SELECT name FROM sqlite_master WHERE type = 'index' AND name NOT LIKE "
+                      u"'sqlite%' ORDER BY name"_qs,
+                      {}, [&](const Row& row) { names << row.text(0); });
+        return names;
+    };
+    QStringList sorted = expected;
+    sorted.sort();
+    QCOMPARE(indexes(), sorted);
+    // A file from before the indexes: they are added when it is opened, and
+    // the data stays.
+    {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &raw);
+        const QByteArray key = "PRAGMA key = '" + Database::password().toUtf8() + "';";
+        sqlite3_exec(raw, key.constData(), nullptr, nullptr, nullptr);
+        for (const QString& name : expected)
+            sqlite3_exec(raw, QByteArray("DROP INDEX \"" + name.toUtf8() + "\"").constData(),
+                         nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+    }
+    QCOMPARE(indexes(), sorted);
+}
+
+void TstDatabase::aReadOnlyFileWithoutIndexesStillOpens()
+{
+    TempDataFolder folder;
+    const QString path = folder.file(u"old.mdb"_qs);
+    createDatabaseFile(path, DatabaseKind::Customer);
+    {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &raw);
+        const QByteArray key = "PRAGMA key = '" + Database::password().toUtf8() + "';";
+        sqlite3_exec(raw, key.constData(), nullptr, nullptr, nullptr);
+        sqlite3_exec(raw, "DROP INDEX \"索引_ログ_件名ID\"", nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+    }
+    QFile::setPermissions(path, QFile::ReadOwner);
+    if (::geteuid() == 0)
+        QSKIP("root writes to any file");
+    Database db = Database::open(path);
+    QCOMPARE(db.scalar(u"Select count(*) From ログ"_qs), 0);
+}
+
+void TstDatabase::listRowsKeepEveryCellAsStored_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("kanji") << u"山田商店"_qs;
+    QTest::newRow("empty") << u""_qs;
+    QTest::newRow("byte order mark first") << u"\uFEFFa"_qs;
+    QTest::newRow("supplementary") << u"𠮷野家"_qs;
+    QTest::newRow("half-width kana") << u"ﾔﾏﾀﾞ ﾀﾛｳ"_qs;
+    QTest::newRow("long") << QString(5000, u'長');
+    QTest::newRow("line breaks") << u"一行目\n二行目\r\n"_qs;
+}
+
+void TstDatabase::listRowsKeepEveryCellAsStored()
+{
+    QFETCH(QString, text);
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    db.insert(u"ユーザー"_qs, {{u"表示名"_qs, text}, {u"備考"_qs, u"後"_qs}});
+    const ListRows rows = db.textRows(u"Select ユーザーID, 表示名, 備考 From ユーザー"_qs,
+                                      {u"ユーザーID"_qs, u"表示名"_qs, u"ない項目"_qs, u"備考"_qs});
+    QCOMPARE(rows.size(), size_t(1));
+    const TextRow& row = rows.front();
+    QCOMPARE(row.size(), 4);
+    QCOMPARE(row.value(0), u"1"_qs);
+    QCOMPARE(row.value(1), text);
+    QCOMPARE(row.value(2), QString());
+    QCOMPARE(row.value(3), u"後"_qs);
+    QCOMPARE(row.value(4), QString());
+    QCOMPARE(row.value(-1), QString());
+}
+
+void TstDatabase::likeInTheStoreFindsWhatTheMatcherFinds()
+{
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    const QStringList texts{u"ABC"_qs,    u"abc"_qs,   u"ｶﾄｳ"_qs,
+                            u"かとう"_qs, u"100%"_qs,  u"a"_qs + QChar(0xD800) + u"b"_qs,
+                            u"[株]"_qs,   u"𠮷野家"_qs};
+    for (const QString& t : texts)
+        db.insert(u"ユーザー"_qs, {{u"表示名"_qs, t}});
+    // A surrogate without its partner does not take the next character along.
+    const QString odd =
+        db.textRows(u"Select 表示名 From ユーザー Where ユーザーID =6"_qs, {u"表示名"_qs})
+            .front()
+            .value(0);
+    QCOMPARE(odd.size(), 3);
+    QVERIFY(odd.startsWith(u'a') && odd.endsWith(u'b'));
+    const QStringList patterns{u"[A-C]%"_qs, u"[ -_]%"_qs, u"[ｶ-ｺ]%"_qs, u"%と%"_qs, u"%[%]"_qs,
+                               u"a_b"_qs,    u"[[]%"_qs,   u"_野%"_qs,   u"%"_qs};
+    for (const QString& p : patterns) {
+        QStringList expected;
+        for (int i = 0; i < texts.size(); ++i)
+            if (jetLike(p, i == 5 ? odd : texts[i]))
+                expected << QString::number(i + 1);
+        QStringList found;
+        for (const TextRow& row : db.textRows(
+                 u"Select ユーザーID From ユーザー Where 表示名 Like ? Order By ユーザーID"_qs,
+                 {u"ユーザーID"_qs}, {p}))
+            found << row.value(0);
+        QVERIFY2(found == expected, qPrintable(p + u": "_qs + found.join(u',')));
+    }
 }
 
 QTEST_GUILESS_MAIN(TstDatabase)
