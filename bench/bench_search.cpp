@@ -5,6 +5,8 @@
 // reading every column as text.
 //
 //   bench_search [N=100000] [runs=5]
+#include "BareConnection.h"
+
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
 #include "search/SearchConditions.h"
@@ -102,13 +104,7 @@ struct Floor
 {
     sqlite3* db = nullptr;
     mutable size_t textBytes = 0;
-    explicit Floor(const QString& path)
-    {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        const QByteArray key = "PRAGMA key = '" + Database::password().toUtf8() + "';";
-        sqlite3_exec(db, key.constData(), nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "PRAGMA cache_size = -32768;", nullptr, nullptr, nullptr);
-    }
+    explicit Floor(const QString& path) : db(bench::openBare(path)) {}
     ~Floor() { sqlite3_close_v2(db); }
 
     size_t search(const QByteArray& word) const

@@ -14,6 +14,8 @@
 //
 // The data set (N users, 3N subjects, 10N logs; N/3 repairs with 10 repair
 // logs each) is built once into DIR (default /tmp/horunea-bench) and reused.
+#include "BareConnection.h"
+
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
 #include "repair/RepairQueries.h"
@@ -124,12 +126,8 @@ struct Bare
 {
     sqlite3* db = nullptr;
     mutable size_t m_bytes = 0;
-    explicit Bare(const QString& path)
+    explicit Bare(const QString& path) : db(bench::openBare(path))
     {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        const QByteArray key = "PRAGMA key = '" + Database::password().toUtf8() + "';";
-        sqlite3_exec(db, key.constData(), nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "PRAGMA cache_size = -32768;", nullptr, nullptr, nullptr);
         sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    floorLike, nullptr, nullptr, nullptr);
     }
