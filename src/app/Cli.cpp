@@ -150,10 +150,10 @@ public:
 void printRows(QTextStream& out, const QStringList& headers, const ListRows& rows)
 {
     out << headers.join(u'\t') << '\n';
-    for (const QStringList& row : rows) {
+    for (const TextRow& row : rows) {
         QStringList cells;
-        for (const QString& cell : row)
-            cells << cellText(cell);
+        for (qsizetype i = 0; i < row.size(); ++i)
+            cells << cellText(row.value(i));
         out << cells.join(u'\t') << '\n';
     }
 }

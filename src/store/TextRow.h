@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QVarLengthArray>
@@ -10,9 +12,9 @@
 
 namespace horunea {
 
-// One row of a list: the texts of its cells kept in one buffer, so that a
-// list of a hundred thousand rows costs one allocation a row. A cell is
-// copied out when it is asked for.
+// One row of a list: the cells kept as the store hands them over, UTF-8 in
+// one buffer, so that a list of a hundred thousand rows costs one allocation
+// a row and no decoding until a cell is shown.
 class TextRow
 {
 public:
@@ -29,42 +31,42 @@ public:
             append(c);
     }
 
-    void reserve(qsizetype cells, qsizetype characters)
+    void reserve(qsizetype cells, qsizetype bytes)
     {
         m_ends.reserve(cells);
-        m_text.reserve(characters);
+        m_utf8.reserve(bytes);
     }
     void append(QStringView cell)
     {
-        m_text += cell;
-        m_ends.append(int(m_text.size()));
+        const QByteArray utf8 = cell.toUtf8();
+        appendUtf8(utf8.constData(), utf8.size());
     }
-    // Appends UTF-8 text, decoded straight into the row's buffer.
     void appendUtf8(const char* data, qsizetype size)
     {
-        static thread_local QStringDecoder decoder(QStringDecoder::Utf8,
-                                                   QStringDecoder::Flag::Stateless |
-                                                       QStringDecoder::Flag::ConvertInitialBom);
-        const qsizetype at = m_text.size();
-        m_text.resize(at + size); // UTF-16 never needs more units than UTF-8 bytes
-        QChar* begin = m_text.data() + at;
-        QChar* end = decoder.appendToBuffer(begin, QByteArrayView(data, size));
-        m_text.resize(at + (end - begin));
-        m_ends.append(int(m_text.size()));
+        m_utf8.append(data, size);
+        m_ends.append(int(m_utf8.size()));
     }
 
     qsizetype size() const { return m_ends.size(); }
     qsizetype count() const { return size(); }
     bool isEmpty() const { return m_ends.isEmpty(); }
-    QStringView view(qsizetype i) const
+    // The cell's bytes, or nothing past the last one.
+    QByteArrayView utf8(qsizetype i) const
     {
         if (i < 0 || i >= size())
             return {};
         const int begin = i == 0 ? 0 : m_ends[i - 1];
-        return QStringView(m_text).mid(begin, m_ends[i] - begin);
+        return QByteArrayView(m_utf8).sliced(begin, m_ends[i] - begin);
     }
     // The cell, or an empty text past the last one (as QStringList::value).
-    QString value(qsizetype i) const { return view(i).toString(); }
+    // A byte order mark that begins a cell is part of its text.
+    QString value(qsizetype i) const
+    {
+        static thread_local QStringDecoder decoder(QStringDecoder::Utf8,
+                                                   QStringDecoder::Flag::Stateless |
+                                                       QStringDecoder::Flag::ConvertInitialBom);
+        return decoder.decode(utf8(i));
+    }
     QString operator[](qsizetype i) const { return value(i); }
     QString first() const { return value(0); }
     QString last() const { return value(size() - 1); }
@@ -81,7 +83,7 @@ public:
 
     friend bool operator==(const TextRow& a, const TextRow& b)
     {
-        return a.m_text == b.m_text && a.m_ends == b.m_ends;
+        return a.m_utf8 == b.m_utf8 && a.m_ends == b.m_ends;
     }
     friend bool operator!=(const TextRow& a, const TextRow& b) { return !(a == b); }
     friend bool operator==(const TextRow& a, const QStringList& b) { return a.toList() == b; }
@@ -90,7 +92,7 @@ public:
     friend bool operator!=(const QStringList& a, const TextRow& b) { return !(a == b); }
 
 private:
-    QString m_text;
+    QByteArray m_utf8;
     QVarLengthArray<int, 8> m_ends;
 };
 

@@ -1,0 +1,247 @@
+#include "admin/AccountAdmin.h"
+
+#include "store/Compaction.h"
+#include "store/DataFolder.h"
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+
+namespace horunea {
+
+namespace {
+
+struct KindInfo
+{
+    QString table, key, nameField;
+};
+
+const KindInfo& info(AccountKind kind)
+{
+    static const KindInfo operators{u"使用者"_qs, u"使用者No"_qs, u"使用者名"_qs};
+    static const KindInfo repairs{u"修理"_qs, u"修理No"_qs, u"修理名"_qs};
+    return kind == AccountKind::Operator ? operators : repairs;
+}
+
+QString folderOf(AccountKind kind)
+{
+    return kind == AccountKind::Operator ? DataFolder::customerFolder()
+                                         : DataFolder::repairFolder();
+}
+
+QString templateOf(AccountKind kind)
+{
+    return kind == AccountKind::Operator ? DataFolder::customerTemplatePath()
+                                         : DataFolder::repairTemplatePath();
+}
+
+QVariant passwordValue(const QString& password)
+{
+    return password.isEmpty() ? QVariant() : QVariant(password);
+}
+
+// The checks a new name passes, for a new account and for a rename; returns
+// the file the name stands for.
+QString checkedNewName(Database& master, AccountKind kind, const QString& name,
+                       const QString& renamedFrom = QString())
+{
+    if (name.isEmpty())
+        throw StoreError(u"空白はいけません。"_qs);
+    for (const Account& a : LoadAdminAccounts(master, kind))
+        if (a.name == name && name != renamedFrom)
+            throw StoreError(u"同じ名前が存在します。登録できません。"_qs);
+    const QString path = accountFilePath(kind, name, renamedFrom);
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+        throw StoreError(
+            QStringLiteral("同じ名前のファイルがすでにあります。登録できません。\n%1").arg(path));
+    return path;
+}
+
+// Copies the template to a hidden file of the folder, then gives it its name
+// without ever replacing a file that is there.
+void copyTemplate(const QString& from, const QString& to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        throw StoreError(QStringLiteral("ひな形のファイルが読めません。\n%1\n(%2)")
+                             .arg(from, source.errorString()));
+    QTemporaryFile copy(QFileInfo(to).dir().filePath(u".作成中-XXXXXX"_qs));
+    if (!copy.open())
+        throw StoreError(QStringLiteral("ファイルを作成できません。\n%1\n(%2)")
+                             .arg(to, copy.errorString()));
+    while (!source.atEnd()) {
+        const QByteArray block = source.read(1 << 20);
+        if (block.isEmpty() && source.error() != QFile::NoError)
+            throw StoreError(QStringLiteral("ひな形のファイルが読めません。\n%1").arg(from));
+        if (copy.write(block) != block.size())
+            throw StoreError(QStringLiteral("ファイルを書き込めません。\n%1\n(%2)")
+                                 .arg(to, copy.errorString()));
+    }
+    if (!copy.flush())
+        throw StoreError(QStringLiteral("ファイルを書き込めません。\n%1").arg(to));
+    copy.close();
+    syncToDisk(copy.fileName());
+    renameWithoutReplacing(copy.fileName(), to);
+    copy.setAutoRemove(false);
+}
+
+} // namespace
+
+bool CheckAdministratorLogin(Database& master, const QString& name, const QString& password)
+{
+    const ResultSet result = master.query(u"Select * From 管理者 Where 管理者ID =1"_qs);
+    if (result.isEmpty())
+        return false;
+    const Row& row = result.first();
+    if (row.value(u"管理者名"_qs).toString() != name || row.value(u"管理者名"_qs).isNull())
+        return false;
+    return PasswordMatches(password, row.value(u"パスワード"_qs));
+}
+
+AdministratorCredentials LoadAdministrator(Database& master)
+{
+    const ResultSet result = master.query(u"select * from 管理者 where 管理者ID=1"_qs);
+    if (result.isEmpty())
+        return {};
+    return {result.first().text(u"管理者名"_qs), result.first().text(u"パスワード"_qs)};
+}
+
+void SaveAdministrator(Database& master, const QString& name, const QString& password)
+{
+    if (name.isEmpty())
+        throw StoreError(u"管理者名は空白禁止です。"_qs);
+    Transaction transaction(master);
+    const int changed =
+        master.update(u"管理者"_qs,
+                      {{u"管理者名"_qs, name}, {u"パスワード"_qs, passwordValue(password)}},
+                      u"管理者ID =1"_qs);
+    if (changed != 1)
+        throw StoreError(u"管理者の記録がありません。"_qs);
+    transaction.commit();
+}
+
+bool isRefusedNameCharacter(QChar c)
+{
+    return DataFolder::forbiddenNameCharacters().contains(c);
+}
+
+QList<Account> LoadAdminAccounts(Database& master, AccountKind kind)
+{
+    return kind == AccountKind::Operator ? LoadOperatorAccounts(master)
+                                         : LoadRepairAccounts(master);
+}
+
+QString accountFilePath(AccountKind kind, const QString& name, const QString& renamedFrom)
+{
+    return kind == AccountKind::Operator ? DataFolder::customerPath(name, renamedFrom)
+                                         : DataFolder::repairPath(name, renamedFrom);
+}
+
+void CreateAccount(Database& master, AccountKind kind, const QString& name,
+                   const QString& password)
+{
+    const QString folder = folderOf(kind);
+    if (!QDir().mkpath(folder))
+        throw StoreError(QStringLiteral("フォルダーを作成できません。\n%1").arg(folder));
+    const QString path = checkedNewName(master, kind, name);
+    const KindInfo& k = info(kind);
+    Transaction transaction(master);
+    master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, passwordValue(password)}});
+    copyTemplate(templateOf(kind), path);
+    try {
+        transaction.commit();
+    } catch (const StoreError&) {
+        QFile::remove(path);
+        throw;
+    }
+}
+
+QString accountName(Database& master, AccountKind kind, const QString& number)
+{
+    const KindInfo& k = info(kind);
+    const ResultSet result =
+        master.query(u"Select * From "_qs + k.table + u" Where "_qs + keyCondition(k.key, number));
+    return result.isEmpty() ? QString() : result.first().text(k.nameField);
+}
+
+void checkOldPassword(Database& master, AccountKind kind, const QString& number,
+                      const QString& oldPassword)
+{
+    const bool right = kind == AccountKind::Operator
+                           ? CheckOperatorPassword(master, oldPassword, number)
+                           : CheckRepairPassword(master, oldPassword, number);
+    if (!right)
+        throw StoreError(u"旧パスワードが違います。"_qs);
+}
+
+void ChangeAccount(Database& master, AccountKind kind, const QString& number,
+                   const QString& newName, const QString& oldPassword,
+                   const QString& newPassword)
+{
+    checkOldPassword(master, kind, number, oldPassword);
+    const QString oldName = accountName(master, kind, number);
+    const KindInfo& k = info(kind);
+    const bool renamed = newName != oldName;
+    QString oldPath, newPath;
+    if (renamed) {
+        newPath = checkedNewName(master, kind, newName, oldName);
+        oldPath = accountFilePath(kind, oldName);
+        if (!QFileInfo(oldPath).isFile())
+            throw StoreError(QStringLiteral("アカウントのファイルがありません。名前を変更できません。\n%1")
+                                 .arg(oldPath));
+    }
+    Transaction transaction(master);
+    master.update(k.table,
+                  {{k.nameField, newName}, {u"パスワード"_qs, passwordValue(newPassword)}},
+                  keyCondition(k.key, number));
+    if (renamed)
+        renameWithoutReplacing(oldPath, newPath);
+    try {
+        transaction.commit();
+    } catch (const StoreError&) {
+        if (renamed)
+            std::rename(QFile::encodeName(newPath).constData(),
+                        QFile::encodeName(oldPath).constData());
+        throw;
+    }
+}
+
+void RemoveAccount(Database& master, AccountKind kind, const QString& number,
+                   const QString& oldPassword)
+{
+    checkOldPassword(master, kind, number, oldPassword);
+    const KindInfo& k = info(kind);
+    const QString name = accountName(master, kind, number);
+    QString path;
+    try {
+        path = accountFilePath(kind, name);
+    } catch (const StoreError&) {
+        // A name that is no file name has no file to remove.
+    }
+    // The file is moved aside first, so that it can come back if the row
+    // cannot be deleted.
+    QString aside;
+    if (!path.isEmpty() && QFileInfo(path).isFile()) {
+        aside = QFileInfo(path).dir().filePath(u".削除中-"_qs + QFileInfo(path).fileName());
+        QFile::remove(aside);
+        renameWithoutReplacing(path, aside);
+    }
+    try {
+        Transaction transaction(master);
+        master.remove(k.table, keyCondition(k.key, number));
+        transaction.commit();
+    } catch (const StoreError&) {
+        if (!aside.isEmpty())
+            std::rename(QFile::encodeName(aside).constData(), QFile::encodeName(path).constData());
+        throw;
+    }
+    if (!aside.isEmpty())
+        QFile::remove(aside);
+}
+
+} // namespace horunea

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "shell/Accounts.h"
+
+#include <QString>
+
+namespace horunea {
+
+class Database;
+
+enum class AccountKind { Operator, Repair };
+
+// The administrator, the one row of 管理者.
+struct AdministratorCredentials
+{
+    QString name;
+    QString password; // empty for a Null password
+};
+
+// The name equals 管理者名 exactly (case counts, nothing trimmed) and the
+// password equals パスワード, or is empty while パスワード is Null.
+bool CheckAdministratorLogin(Database& master, const QString& name, const QString& password);
+AdministratorCredentials LoadAdministrator(Database& master);
+// Rewrites the row: an empty password stores Null. An empty name is refused
+// ("管理者名は空白禁止です。") and nothing is written.
+void SaveAdministrator(Database& master, const QString& name, const QString& password);
+
+// The characters the name boxes drop as they are typed.
+bool isRefusedNameCharacter(QChar c);
+
+// "select * from 使用者" or "select * from 修理".
+QList<Account> LoadAdminAccounts(Database& master, AccountKind kind);
+QString accountFilePath(AccountKind kind, const QString& name,
+                        const QString& renamedFrom = QString());
+
+// The operations of the administrator menu. Each one is whole or not at all
+// across the master row and the account's file: a refusal or failure throws
+// StoreError with the message to show, and master and files are as before.
+
+// A new account: its row and a copy of the template under its name. Refused
+// when the name is empty ("空白はいけません。"), already listed
+// ("同じ名前が存在します。登録できません。"), cannot be a file name, or its file
+// exists already.
+void CreateAccount(Database& master, AccountKind kind, const QString& name,
+                   const QString& password);
+
+// The stored name of an account, or empty when there is no such account.
+QString accountName(Database& master, AccountKind kind, const QString& number);
+
+// Throws "旧パスワードが違います。" unless the old password is right.
+void checkOldPassword(Database& master, AccountKind kind, const QString& number,
+                      const QString& oldPassword);
+
+// Renames the account (and its file) and sets its password: an empty new
+// password removes it. The new name passes the checks of CreateAccount.
+void ChangeAccount(Database& master, AccountKind kind, const QString& number,
+                   const QString& newName, const QString& oldPassword,
+                   const QString& newPassword);
+
+// Deletes the account's row and its file; a file already missing is no error.
+// The old password must be right.
+void RemoveAccount(Database& master, AccountKind kind, const QString& number,
+                   const QString& oldPassword);
+
+} // namespace horunea

@@ -1,0 +1,158 @@
+#include "store/Compaction.h"
+
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace horunea {
+
+namespace {
+
+QString sqlLiteral(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(u'\'', u"''"_qs);
+    return u'\'' + quoted + u'\'';
+}
+
+// The rows of every table, by table name.
+QList<QPair<QString, qint64>> rowCounts(Database& db)
+{
+    QList<QPair<QString, qint64>> counts;
+    for (const QString& table : db.tableNames())
+        counts.append({table, db.scalar(u"SELECT count(*) FROM \""_qs +
+                                        QString(table).replace(u'"', u"\"\""_qs) + u'"')});
+    return counts;
+}
+
+void removeWithJournal(const QString& path)
+{
+    QFile::remove(path);
+    QFile::remove(path + u"-journal"_qs);
+}
+
+} // namespace
+
+bool syncToDisk(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+void renameWithoutReplacing(const QString& from, const QString& to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int rc = int(::syscall(SYS_renameat2, AT_FDCWD, source.constData(), AT_FDCWD,
+                           target.constData(), RENAME_NOREPLACE));
+    // A file system that cannot refuse by itself is asked first.
+    if (rc != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
+        if (QFileInfo::exists(to) || QFileInfo(to).isSymLink()) {
+            errno = EEXIST;
+        } else {
+            rc = std::rename(source.constData(), target.constData());
+        }
+    }
+    if (rc != 0) {
+        const QString why = errno == EEXIST ? u"同じ名前のファイルがすでにあります。"_qs
+                                            : QString::fromLocal8Bit(std::strerror(errno));
+        throw StoreError(QStringLiteral("ファイルの名前を変更できません。\n%1\n→ %2\n(%3)")
+                             .arg(from, to, why));
+    }
+}
+
+void exportCheckedCopy(const QString& source, const QString& destination)
+{
+    if (QFileInfo::exists(destination))
+        throw StoreError(QStringLiteral("ファイルがすでにあります。\n%1").arg(destination));
+    try {
+        Database from = Database::open(source);
+        const auto before = rowCounts(from);
+        from.execRaw(u"ATTACH DATABASE "_qs + sqlLiteral(destination) + u" AS compacted KEY "_qs +
+                     sqlLiteral(Database::password()));
+        try {
+            from.execRaw(u"SELECT sqlcipher_export('compacted')"_qs);
+        } catch (const StoreError&) {
+            from.execRaw(u"DETACH DATABASE compacted"_qs);
+            throw;
+        }
+        from.execRaw(u"DETACH DATABASE compacted"_qs);
+        from.close();
+
+        Database copy = Database::open(destination);
+        const ResultSet check = copy.query(u"PRAGMA quick_check"_qs);
+        const QString verdict = check.isEmpty() ? QString() : check.first().value(0).toString();
+        if (verdict != u"ok")
+            throw StoreError(QStringLiteral("書き出したファイルが壊れています: %1").arg(verdict));
+        const auto after = rowCounts(copy);
+        if (after != before)
+            throw StoreError(u"書き出したファイルの行数が元のファイルと合いません。"_qs);
+        copy.close();
+        if (!syncToDisk(destination))
+            throw StoreError(QStringLiteral("ファイルを書き切れません。\n%1").arg(destination));
+    } catch (const StoreError&) {
+        removeWithJournal(destination);
+        throw;
+    }
+}
+
+QString compactionOutputPath(const QString& accountPath)
+{
+    const QFileInfo info(accountPath);
+    return info.dir().filePath(info.completeBaseName() + u"最適化.mdb"_qs);
+}
+
+CompactionSizes compactFile(const QString& path, const QString& output)
+{
+    auto failed = [](const QString& why) {
+        return StoreError(u"最適化できませんでした。\n"_qs + why);
+    };
+    const QFileInfo original(path);
+    if (!original.isFile())
+        throw failed(QStringLiteral("データベースのファイルがありません。\n%1").arg(path));
+    CompactionSizes sizes;
+    sizes.before = original.size();
+    const QFileInfo leftover(output);
+    if (leftover.exists() || leftover.isSymLink()) {
+        if (leftover.isDir() && !leftover.isSymLink())
+            throw failed(QStringLiteral("出力先がフォルダーです。\n%1").arg(output));
+        removeWithJournal(output);
+        if (QFileInfo::exists(output))
+            throw failed(QStringLiteral("前回の出力を消せません。\n%1").arg(output));
+    }
+    try {
+        exportCheckedCopy(path, output);
+    } catch (const StoreError& e) {
+        throw failed(e.message());
+    }
+    // rename(2) replaces the original in one step.
+    if (std::rename(QFile::encodeName(output).constData(), QFile::encodeName(path).constData()) !=
+        0) {
+        removeWithJournal(output);
+        throw failed(QStringLiteral("ファイルを置き換えられません。\n%1").arg(path));
+    }
+    syncToDisk(original.absolutePath());
+    sizes.after = QFileInfo(path).size();
+    return sizes;
+}
+
+} // namespace horunea
