@@ -245,3 +245,79 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
 }
 
 } // namespace horunea
+
+namespace horunea {
+
+CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
+{
+    QString path;
+    try {
+        path = accountFilePath(kind, name);
+    } catch (const StoreError& e) {
+        throw StoreError(u"最適化できませんでした。\n"_qs + e.message());
+    }
+    return compactFile(path, compactionOutputPath(path));
+}
+
+} // namespace horunea
+
+#include <QTemporaryDir>
+
+namespace horunea {
+
+QStringList BackupDataFolder(const QString& destination,
+                             const std::function<void(int, int, const QString&)>& progress)
+{
+    const QFileInfo target(destination);
+    if (target.exists() || target.isSymLink())
+        throw StoreError(QStringLiteral("バックアップ先がすでにあります。\n%1").arg(destination));
+    const QDir parent = target.absoluteDir();
+    if (!parent.exists())
+        throw StoreError(
+            QStringLiteral("バックアップ先の親フォルダーがありません。\n%1").arg(parent.path()));
+
+    // The files to copy, by their place in the folder.
+    QList<QPair<QString, QString>> files{{DataFolder::masterPath(), u"main.mdb"_qs},
+                                         {DataFolder::customerTemplatePath(), u"kelvo.mdb"_qs},
+                                         {DataFolder::repairTemplatePath(), u"care.mdb"_qs}};
+    QStringList missing;
+    {
+        Database master = Database::open(DataFolder::masterPath());
+        for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
+            const QString folder = kind == AccountKind::Operator ? u"kelvo"_qs : u"care"_qs;
+            for (const Account& a : LoadAdminAccounts(master, kind)) {
+                QString path;
+                try {
+                    path = accountFilePath(kind, a.name);
+                } catch (const StoreError&) {
+                }
+                if (path.isEmpty() || !QFileInfo(path).isFile()) {
+                    missing << folder + u'/' + a.name + u".mdb"_qs;
+                    continue;
+                }
+                files.append({path, folder + u'/' + QFileInfo(path).fileName()});
+            }
+        }
+    }
+
+    QTemporaryDir staging(parent.filePath(u"."_qs + target.fileName() + u"-作成中-XXXXXX"_qs));
+    if (!staging.isValid())
+        throw StoreError(QStringLiteral("バックアップ先に書き込めません。\n%1\n(%2)")
+                             .arg(parent.path(), staging.errorString()));
+    const QDir into(staging.path());
+    into.mkpath(u"kelvo"_qs);
+    into.mkpath(u"care"_qs);
+    int done = 0;
+    for (const auto& [source, relative] : std::as_const(files)) {
+        if (progress)
+            progress(++done, int(files.size()), relative);
+        exportCheckedCopy(source, into.filePath(relative));
+    }
+    syncToDisk(staging.path());
+    renameWithoutReplacing(staging.path(), target.absoluteFilePath());
+    staging.setAutoRemove(false);
+    syncToDisk(parent.path());
+    return missing;
+}
+
+} // namespace horunea

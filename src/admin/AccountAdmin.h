@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/Accounts.h"
+#include "store/Compaction.h"
 
 #include <QString>
 
@@ -61,5 +62,29 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
 // The old password must be right.
 void RemoveAccount(Database& master, AccountKind kind, const QString& number,
                    const QString& oldPassword);
+
+} // namespace horunea
+
+namespace horunea {
+
+// Compacts an account's file (CompactCustomerDatabase / CompactRepairDatabase);
+// needs no password. Throws StoreError starting "最適化できませんでした。".
+CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name);
+
+} // namespace horunea
+
+#include <functional>
+
+namespace horunea {
+
+// A consistent copy of the data folder in a new folder: main.mdb, the two
+// templates and every account's file, each through a checked export. The
+// folder is assembled under a hidden name beside it and appears only when
+// complete; on failure nothing is left. progress is told before each file
+// (its number from 1, the count, the file). Returns the account files listed
+// in main.mdb that were missing and so not copied.
+QStringList BackupDataFolder(
+    const QString& destination,
+    const std::function<void(int, int, const QString&)>& progress = {});
 
 } // namespace horunea

@@ -1,5 +1,6 @@
 #include "app/Cli.h"
 
+#include "admin/AccountAdmin.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
 #include "repair/RepairQueries.h"
@@ -45,6 +46,21 @@ const char* const Usage =
     "                               検索した一覧 (一覧: users subjects logs は使用者名、\n"
     "                               repairs unpaid repair-logs は修理名で)\n"
     "                               --exact で全角・半角、ひらがな・カタカナを区別します\n"
+    "  account list         アカウントの一覧 (種類・番号・名前。パスワードは表示しません)\n"
+    "  account add 種類 名前 [--password パスワード]\n"
+    "                       アカウントを作成します (種類: customer または repair)\n"
+    "  account rename 種類 旧名前 新名前 --old-password 旧 [--new-password 新]\n"
+    "  account passwd 種類 名前 --old-password 旧 [--new-password 新]\n"
+    "                       名前・パスワードを変更します (新パスワードなしはパスワードなし)\n"
+    "  account delete 種類 名前 --old-password 旧 --yes\n"
+    "                       アカウントとそのファイルを削除します\n"
+    "  admin login 管理者名 パスワード  管理者としてログインできるか (終了コード 0 か 1)\n"
+    "  admin set 管理者名 [--password パスワード]  管理者名・パスワードを変更します\n"
+    "  compact 種類 名前    アカウントのファイルを最適化し、前後の大きさを表示します\n"
+    "  backup フォルダー     main.mdb、ひな形、全アカウントのファイルを新しいフォルダーに\n"
+    "                       写します (途中経過は標準エラーに)\n"
+    "  旧パスワードが空なら、パスワードなしのアカウントに合います。\n"
+    "\n"
     "  users, subjects, logs, repairs, repair-logs, search は --password パスワード を\n"
     "  取ります。一覧は設定の並べ替え順です。\n"
     "\n"
@@ -349,6 +365,155 @@ int commandInit(Invocation& call)
     return 0;
 }
 
+AccountKind kindArgument(const QString& word)
+{
+    if (word == u"customer")
+        return AccountKind::Operator;
+    if (word == u"repair")
+        return AccountKind::Repair;
+    throw UsageError(u"customer か repair を指定してください: "_qs + word);
+}
+
+// The number of the account of that kind with exactly that name.
+QString accountNumber(Database& master, AccountKind kind, const QString& name)
+{
+    for (const Account& a : LoadAdminAccounts(master, kind))
+        if (a.name == name)
+            return a.number;
+    throw RefusedError(u"アカウントが見つかりません: "_qs + name);
+}
+
+QString requiredOption(const QHash<QString, QString>& options, const QString& key)
+{
+    if (!options.contains(key))
+        throw UsageError(QStringLiteral("--%1 を指定してください。").arg(key));
+    return options.value(key);
+}
+
+// Takes a flag without a value out of the arguments; true when it was there.
+bool takeFlag(QStringList& args, const QString& flag)
+{
+    return args.removeAll(flag) > 0;
+}
+
+int commandAccount(Invocation& call)
+{
+    QStringList args = call.args;
+    if (args.isEmpty())
+        throw UsageError(u"account には list, add, rename, passwd, delete を続けてください。"_qs);
+    const QString action = args.takeFirst();
+    EnsureShippedFiles();
+    Database master = Database::open(DataFolder::masterPath());
+    if (action == u"list") {
+        if (!args.isEmpty())
+            throw UsageError(u"account list は引数を取りません。"_qs);
+        call.out << u"種類\t番号\t名前\n"_qs;
+        for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
+            for (const Account& a : LoadAdminAccounts(master, kind))
+                call.out << (kind == AccountKind::Operator ? u"customer"_qs : u"repair"_qs)
+                         << '\t' << a.number << '\t' << cellText(a.name) << '\n';
+        return 0;
+    }
+    const bool yes = takeFlag(args, u"--yes"_qs);
+    if (yes && action != u"delete")
+        throw UsageError(u"--yes は account delete だけのオプションです。"_qs);
+    QStringList words;
+    const int wordCount = action == u"rename" ? 3 : 2;
+    QHash<QString, QString> options;
+    if (action == u"add")
+        options = parseArguments(args, {u"password"_qs}, &words, wordCount);
+    else if (action == u"rename" || action == u"passwd")
+        options = parseArguments(args, {u"old-password"_qs, u"new-password"_qs}, &words,
+                                 wordCount);
+    else if (action == u"delete")
+        options = parseArguments(args, {u"old-password"_qs}, &words, wordCount);
+    else
+        throw UsageError(u"知らない account の操作です: "_qs + action);
+    if (words.size() != wordCount)
+        throw UsageError(u"種類 (customer か repair) と名前を指定してください。"_qs);
+    const AccountKind kind = kindArgument(words[0]);
+    const QString name = words[1];
+    if (action == u"add") {
+        CreateAccount(master, kind, name, options.value(u"password"_qs));
+        call.err << u"作成しました: "_qs << QDir::toNativeSeparators(accountFilePath(kind, name))
+                 << '\n';
+        return 0;
+    }
+    const QString oldPassword = requiredOption(options, u"old-password"_qs);
+    const QString number = accountNumber(master, kind, name);
+    if (action == u"delete") {
+        if (!yes)
+            throw UsageError(u"削除するには --yes を指定してください。"_qs);
+        RemoveAccount(master, kind, number, oldPassword);
+        call.err << name << u" を削除しました。\n"_qs;
+        return 0;
+    }
+    const QString newName = action == u"rename" ? words[2] : name;
+    ChangeAccount(master, kind, number, newName, oldPassword,
+                  options.value(u"new-password"_qs));
+    call.err << u"変更しました。\n"_qs;
+    return 0;
+}
+
+int commandAdmin(Invocation& call)
+{
+    QStringList args = call.args;
+    if (args.isEmpty())
+        throw UsageError(u"admin には login か set を続けてください。"_qs);
+    const QString action = args.takeFirst();
+    EnsureShippedFiles();
+    Database master = Database::open(DataFolder::masterPath());
+    if (action == u"login") {
+        if (args.size() != 2)
+            throw UsageError(u"admin login には管理者名とパスワードを指定してください。"_qs);
+        if (!CheckAdministratorLogin(master, args[0], args[1]))
+            throw RefusedError(u"管理者名 または パスワードが違います。"_qs);
+        call.out << u"ログインできます。\n"_qs;
+        return 0;
+    }
+    if (action == u"set") {
+        QString name;
+        const auto options = parseOptions(args, {u"password"_qs}, &name);
+        for (const QChar c : std::as_const(name))
+            if (isRefusedNameCharacter(c))
+                throw RefusedError(QStringLiteral("管理者名に「%1」は使えません。").arg(c));
+        SaveAdministrator(master, name, options.value(u"password"_qs));
+        call.err << u"管理者名を変更しました。\n"_qs;
+        return 0;
+    }
+    throw UsageError(u"知らない admin の操作です: "_qs + action);
+}
+
+int commandCompact(Invocation& call)
+{
+    if (call.args.size() != 2)
+        throw UsageError(u"compact には種類 (customer か repair) と名前を指定してください。"_qs);
+    const AccountKind kind = kindArgument(call.args[0]);
+    call.err << u"最適化しています…\n"_qs;
+    call.err.flush();
+    const CompactionSizes sizes = CompactAccountDatabase(kind, call.args[1]);
+    call.out << QStringLiteral("最適化が終了しました。 %1 バイト → %2 バイト\n")
+                    .arg(sizes.before)
+                    .arg(sizes.after);
+    return 0;
+}
+
+int commandBackup(Invocation& call)
+{
+    if (call.args.size() != 1)
+        throw UsageError(u"backup にはバックアップ先のフォルダーを指定してください。"_qs);
+    const QStringList missing =
+        BackupDataFolder(QFileInfo(call.args[0]).absoluteFilePath(),
+                         [&](int done, int total, const QString& file) {
+                             call.err << QStringLiteral("(%1/%2) %3\n").arg(done).arg(total).arg(file);
+                             call.err.flush();
+                         });
+    for (const QString& file : missing)
+        call.err << u"ファイルがないため写せませんでした: "_qs << file << '\n';
+    call.out << u"バックアップしました: "_qs << QDir::toNativeSeparators(call.args[0]) << '\n';
+    return 0;
+}
+
 // Every statement of the text runs, in one transaction: either all of them
 // take effect and their rows are printed, or none does and nothing is.
 int commandSql(Invocation& call)
@@ -428,6 +593,10 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             {u"repairs"_qs, commandRepairs},
             {u"repair-logs"_qs, commandRepairLogs},
             {u"search"_qs, commandSearch},
+            {u"account"_qs, commandAccount},
+            {u"admin"_qs, commandAdmin},
+            {u"compact"_qs, commandCompact},
+            {u"backup"_qs, commandBackup},
         };
         auto it = commands.find(command);
         if (it == commands.end())

@@ -1,5 +1,7 @@
 #include "shell/ShellController.h"
 
+#include "admin/AdministratorWindows.h"
+
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
 #include "repair/MakerWindow.h"
@@ -18,6 +20,7 @@
 #include "ui/Dialogs.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -106,6 +109,51 @@ void ShellController::wireMainMenu(MainMenuWindow* menu)
             [this, menu] { OpenCustomerData(menu); });
     connect(menu, &MainMenuWindow::openRepairRequested, this,
             [this, menu] { OpenRepairData(menu); });
+    connect(menu, &MainMenuWindow::administratorRequested, this,
+            [this, menu] { showAdministratorMenu(menu); });
+    connect(menu, &MainMenuWindow::compactCustomerRequested, this,
+            [this, menu] { compact(menu, AccountKind::Operator); });
+    connect(menu, &MainMenuWindow::compactRepairRequested, this,
+            [this, menu] { compact(menu, AccountKind::Repair); });
+}
+
+void ShellController::showAdministratorMenu(MainMenuWindow* menu)
+{
+    AdministratorLoginWindow login(menu);
+    if (login.exec() != QDialog::Accepted) {
+        menu->raise();
+        menu->activateWindow();
+        return;
+    }
+    {
+        AdministratorMenuWindow administration(menu);
+        administration.exec();
+    }
+    // The menu shows the accounts as they now are.
+    runGuarded(menu, [menu] {
+        menu->LoadMenuOperatorList();
+        menu->LoadMenuRepairList();
+    });
+}
+
+void ShellController::compact(MainMenuWindow* menu, AccountKind kind)
+{
+    const QString name = kind == AccountKind::Operator ? menu->selectedOperatorName()
+                                                       : menu->selectedRepairName();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    bool done = false;
+    QString failure;
+    try {
+        CompactAccountDatabase(kind, name);
+        done = true;
+    } catch (const StoreError& e) {
+        failure = e.message();
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (done)
+        Dialogs::instance().message(menu, u"最適化が終了しました。"_qs, Dialogs::Icon::Information);
+    else
+        Dialogs::instance().message(menu, failure, Dialogs::Icon::Critical);
 }
 
 void ShellController::showReducedMenu(MainMenuWindow::Layout layout, QWidget* over)

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "admin/AccountAdmin.h"
 #include "customer/CustomerWindow.h"
 #include "repair/RepairWindow.h"
 #include "shell/MainMenuWindow.h"
@@ -52,6 +53,11 @@ signals:
 
 private:
     void wireMainMenu(MainMenuWindow* menu);
+    // 管理者メニュー: the login, then the administrator menu; the main menu's
+    // lists are filled again when it closes.
+    void showAdministratorMenu(MainMenuWindow* menu);
+    // 最適化 of either side, for the account chosen in its list.
+    void compact(MainMenuWindow* menu, AccountKind kind);
     void openData(MainMenuWindow* menu, bool repair);
     void wireCustomerWindow(CustomerWindow* window);
     void wireRepairWindow(RepairWindow* window);

@@ -87,6 +87,13 @@ void exportCheckedCopy(const QString& source, const QString& destination)
     try {
         Database from = Database::open(source);
         const auto before = rowCounts(from);
+        // The connection may not create files: the export goes into an empty
+        // one made here (an empty file is an empty database).
+        QFile empty(destination);
+        if (!empty.open(QIODevice::NewOnly | QIODevice::WriteOnly))
+            throw StoreError(QStringLiteral("ファイルを作成できません。\n%1\n(%2)")
+                                 .arg(destination, empty.errorString()));
+        empty.close();
         from.execRaw(u"ATTACH DATABASE "_qs + sqlLiteral(destination) + u" AS compacted KEY "_qs +
                      sqlLiteral(Database::password()));
         try {

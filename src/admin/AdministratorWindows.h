@@ -1,0 +1,76 @@
+#pragma once
+
+#include "admin/AccountAdmin.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace horunea {
+
+class ReportListView;
+
+// Form13: the administrator's login. Accepted when the name and password
+// are right.
+class AdministratorLoginWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit AdministratorLoginWindow(QWidget* parent = nullptr);
+
+private:
+    void logIn();
+
+    QLineEdit* m_name;
+    QLineEdit* m_password;
+};
+
+// Form10: the administrator's credentials and the accounts of both kinds.
+class AdministratorMenuWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit AdministratorMenuWindow(QWidget* parent = nullptr);
+
+    void LoadAdminOperatorList();
+    void LoadAdminRepairList();
+
+private:
+    // The controls of one account band.
+    struct Band
+    {
+        AccountKind kind;
+        ReportListView* list;
+        QLineEdit* newName;
+        QLineEdit* newPassword;
+        QPushButton* create;
+        QLineEdit* editName;
+        QLineEdit* oldPassword;
+        QLineEdit* changedPassword;
+        QPushButton* change;
+        QPushButton* remove;
+        QLabel* number;
+    };
+
+    void createCredentials();
+    Band createBand(AccountKind kind, int left);
+    void loadList(Band& band);
+    void accountClicked(Band& band, int row);
+    void createAccount(Band& band);
+    void changeAccount(Band& band);
+    void removeAccount(Band& band);
+    void saveAdministrator();
+
+    QLineEdit* m_administratorName;
+    QLineEdit* m_administratorPassword;
+    Band m_operators;
+    Band m_repairs;
+};
+
+// Drops the characters an account or administrator name may not hold, as
+// they are typed (and from pasted text).
+void refuseNameCharacters(QLineEdit* box);
+
+} // namespace horunea
