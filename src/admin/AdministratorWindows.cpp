@@ -183,7 +183,7 @@ void AdministratorMenuWindow::createCredentials()
     refuseNameCharacters(m_administratorName);
     label(u"Label4"_qs, u"ﾊﾟｽﾜｰﾄﾞ"_qs, frame, 4320, 420, 900);
     m_administratorPassword = box(u"Text12"_qs, frame, InputMode::Off, false, 5220, 390, 2600);
-    QPushButton* save = button(u"Command8"_qs, u"変更"_qs, frame, 7980, 360, 1800, 390);
+    QPushButton* save = button(u"Command8"_qs, u"変更"_qs, frame, 7980, 360, 1620, 390);
     save->setToolTip(u"管理者名とﾊﾟｽﾜｰﾄﾞを変更します"_qs);
     auto* navigation = new EnterNavigation(this);
     navigation->chain(m_administratorName, m_administratorPassword);

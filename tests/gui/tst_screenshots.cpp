@@ -3,6 +3,7 @@
 #include "Fixtures.h"
 #include "gui/GuiTestSupport.h"
 
+#include "admin/AdministratorWindows.h"
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
 #include "repair/MakerWindow.h"
@@ -90,6 +91,15 @@ void TstScreenshots::windows()
 
     VersionWindow version;
     save(&version, u"Form9-version"_qs);
+
+    Connections::instance().OpenMasterDatabase();
+    {
+        AdministratorLoginWindow login;
+        save(&login, u"Form13-administrator-login"_qs);
+        AdministratorMenuWindow administration;
+        save(&administration, u"Form10-administrator-menu"_qs);
+    }
+    Connections::instance().CloseMasterDatabase();
 
     customerWindow();
 }
