@@ -23,6 +23,7 @@
 #include "settings/CustomerSettings.h"
 #include "settings/RepairSettings.h"
 #include "store/DataFolder.h"
+#include "store/Compaction.h"
 #include "store/Database.h"
 #include "store/JetDialect.h"
 #include "store/ShippedFiles.h"
@@ -380,6 +381,34 @@ long childPeak(const QString& dir, const QString& side)
     return QString::fromUtf8(child.readAllStandardOutput()).section(u' ', 0, 0).toLong();
 }
 
+// A compaction of the customer file through the store (export, check,
+// rename) beside a bare sqlcipher_export of the same file.
+void compareCompaction(const QString& dir, int runs)
+{
+    const QString original = QDir(dir).filePath(u"customer.mdb"_qs);
+    const QString work = QDir(dir).filePath(u"compact-work.mdb"_qs);
+    const QString floorOut = QDir(dir).filePath(u"compact-floor.mdb"_qs);
+    QFile::remove(work);
+    QFile::copy(original, work);
+    auto floorExport = [&] {
+        QFile::remove(floorOut);
+        QFile(floorOut).open(QIODevice::WriteOnly);
+        sqlite3* db = bench::openBare(work);
+        const QByteArray sql = "ATTACH DATABASE '" + QFile::encodeName(floorOut) +
+                               "' AS compacted KEY '" + Database::password().toUtf8() +
+                               "'; SELECT sqlcipher_export('compacted'); DETACH DATABASE compacted;";
+        sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+    };
+    floorExport();
+    const double floor = medianMs(runs, floorExport);
+    const double project =
+        medianMs(runs, [&] { compactFile(work, compactionOutputPath(work)); });
+    line(u"compaction of the customer file"_qs, project, floor, 1.3, "ms");
+    QFile::remove(work);
+    QFile::remove(floorOut);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -387,6 +416,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QString dir = u"/tmp/horunea-bench"_qs, memorySide;
     int users = 100000, runs = 5;
+    bool compactionOnly = false;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == u"--data")
@@ -395,6 +425,8 @@ int main(int argc, char* argv[])
             users = args[i + 1].toInt();
         else if (args[i] == u"--runs")
             runs = args[i + 1].toInt();
+        else if (args[i] == u"--compaction")
+            compactionOnly = args[i + 1] == u"only";
         else if (args[i] == u"--memory")
             memorySide = args[i + 1];
     }
@@ -406,6 +438,10 @@ int main(int argc, char* argv[])
     EnsureShippedFiles();
     buildDataSet(dir, users);
 
+    if (compactionOnly) {
+        compareCompaction(dir, std::min(runs, 3));
+        return 0;
+    }
     const QString customer = QDir(dir).filePath(u"customer.mdb"_qs);
     const QString repair = QDir(dir).filePath(u"repair.mdb"_qs);
     out() << "store beside the bare SQLCipher C API (" << users << " users, " << 3 * users
@@ -494,6 +530,8 @@ int main(int argc, char* argv[])
         QFile::remove(storeFile);
         QFile::remove(floorFile);
     }
+
+    compareCompaction(dir, std::min(runs, 3));
 
     const long floorPeak = childPeak(dir, u"floor"_qs);
     const long projectPeak = childPeak(dir, u"project"_qs);

@@ -96,6 +96,9 @@ void exportCheckedCopy(const QString& source, const QString& destination)
         empty.close();
         from.execRaw(u"ATTACH DATABASE "_qs + sqlLiteral(destination) + u" AS compacted KEY "_qs +
                      sqlLiteral(Database::password()));
+        // The copy counts only once it has been checked and synced: until
+        // then it needs neither a journal nor a sync of its own.
+        from.execRaw(u"PRAGMA compacted.journal_mode = OFF; PRAGMA compacted.synchronous = OFF"_qs);
         try {
             from.execRaw(u"SELECT sqlcipher_export('compacted')"_qs);
         } catch (const StoreError&) {
