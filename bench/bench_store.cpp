@@ -22,8 +22,8 @@
 #include "repair/RepairStorage.h"
 #include "settings/CustomerSettings.h"
 #include "settings/RepairSettings.h"
-#include "store/DataFolder.h"
 #include "store/Compaction.h"
+#include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/JetDialect.h"
 #include "store/ShippedFiles.h"
@@ -394,16 +394,16 @@ void compareCompaction(const QString& dir, int runs)
         QFile::remove(floorOut);
         QFile(floorOut).open(QIODevice::WriteOnly);
         sqlite3* db = bench::openBare(work);
-        const QByteArray sql = "ATTACH DATABASE '" + QFile::encodeName(floorOut) +
-                               "' AS compacted KEY '" + Database::password().toUtf8() +
-                               "'; SELECT sqlcipher_export('compacted'); DETACH DATABASE compacted;";
+        const QByteArray sql =
+            "ATTACH DATABASE '" + QFile::encodeName(floorOut) + "' AS compacted KEY '" +
+            Database::password().toUtf8() +
+            "'; SELECT sqlcipher_export('compacted'); DETACH DATABASE compacted;";
         sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
         sqlite3_close_v2(db);
     };
     floorExport();
     const double floor = medianMs(runs, floorExport);
-    const double project =
-        medianMs(runs, [&] { compactFile(work, compactionOutputPath(work)); });
+    const double project = medianMs(runs, [&] { compactFile(work, compactionOutputPath(work)); });
     line(u"compaction of the customer file"_qs, project, floor, 1.3, "ms");
     QFile::remove(work);
     QFile::remove(floorOut);

@@ -72,15 +72,15 @@ void copyTemplate(const QString& from, const QString& to)
                              .arg(from, source.errorString()));
     QTemporaryFile copy(QFileInfo(to).dir().filePath(u".作成中-XXXXXX"_qs));
     if (!copy.open())
-        throw StoreError(QStringLiteral("ファイルを作成できません。\n%1\n(%2)")
-                             .arg(to, copy.errorString()));
+        throw StoreError(
+            QStringLiteral("ファイルを作成できません。\n%1\n(%2)").arg(to, copy.errorString()));
     while (!source.atEnd()) {
         const QByteArray block = source.read(1 << 20);
         if (block.isEmpty() && source.error() != QFile::NoError)
             throw StoreError(QStringLiteral("ひな形のファイルが読めません。\n%1").arg(from));
         if (copy.write(block) != block.size())
-            throw StoreError(QStringLiteral("ファイルを書き込めません。\n%1\n(%2)")
-                                 .arg(to, copy.errorString()));
+            throw StoreError(
+                QStringLiteral("ファイルを書き込めません。\n%1\n(%2)").arg(to, copy.errorString()));
     }
     if (!copy.flush())
         throw StoreError(QStringLiteral("ファイルを書き込めません。\n%1").arg(to));
@@ -116,10 +116,9 @@ void SaveAdministrator(Database& master, const QString& name, const QString& pas
     if (name.isEmpty())
         throw StoreError(u"管理者名は空白禁止です。"_qs);
     Transaction transaction(master);
-    const int changed =
-        master.update(u"管理者"_qs,
-                      {{u"管理者名"_qs, name}, {u"パスワード"_qs, passwordValue(password)}},
-                      u"管理者ID =1"_qs);
+    const int changed = master.update(
+        u"管理者"_qs, {{u"管理者名"_qs, name}, {u"パスワード"_qs, passwordValue(password)}},
+        u"管理者ID =1"_qs);
     if (changed != 1)
         throw StoreError(u"管理者の記録がありません。"_qs);
     transaction.commit();
@@ -142,8 +141,7 @@ QString accountFilePath(AccountKind kind, const QString& name, const QString& re
                                          : DataFolder::repairPath(name, renamedFrom);
 }
 
-void CreateAccount(Database& master, AccountKind kind, const QString& name,
-                   const QString& password)
+void CreateAccount(Database& master, AccountKind kind, const QString& name, const QString& password)
 {
     const QString folder = folderOf(kind);
     if (!QDir().mkpath(folder))
@@ -180,8 +178,7 @@ void checkOldPassword(Database& master, AccountKind kind, const QString& number,
 }
 
 void ChangeAccount(Database& master, AccountKind kind, const QString& number,
-                   const QString& newName, const QString& oldPassword,
-                   const QString& newPassword)
+                   const QString& newName, const QString& oldPassword, const QString& newPassword)
 {
     checkOldPassword(master, kind, number, oldPassword);
     const QString oldName = accountName(master, kind, number);
@@ -192,12 +189,12 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
         newPath = checkedNewName(master, kind, newName, oldName);
         oldPath = accountFilePath(kind, oldName);
         if (!QFileInfo(oldPath).isFile())
-            throw StoreError(QStringLiteral("アカウントのファイルがありません。名前を変更できません。\n%1")
-                                 .arg(oldPath));
+            throw StoreError(
+                QStringLiteral("アカウントのファイルがありません。名前を変更できません。\n%1")
+                    .arg(oldPath));
     }
     Transaction transaction(master);
-    master.update(k.table,
-                  {{k.nameField, newName}, {u"パスワード"_qs, passwordValue(newPassword)}},
+    master.update(k.table, {{k.nameField, newName}, {u"パスワード"_qs, passwordValue(newPassword)}},
                   keyCondition(k.key, number));
     if (renamed)
         renameWithoutReplacing(oldPath, newPath);

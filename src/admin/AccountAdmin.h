@@ -55,8 +55,7 @@ void checkOldPassword(Database& master, AccountKind kind, const QString& number,
 // Renames the account (and its file) and sets its password: an empty new
 // password removes it. The new name passes the checks of CreateAccount.
 void ChangeAccount(Database& master, AccountKind kind, const QString& number,
-                   const QString& newName, const QString& oldPassword,
-                   const QString& newPassword);
+                   const QString& newName, const QString& oldPassword, const QString& newPassword);
 
 // Deletes the account's row and its file; a file already missing is no error.
 // The old password must be right.
@@ -83,8 +82,7 @@ namespace horunea {
 // complete; on failure nothing is left. progress is told before each file
 // (its number from 1, the count, the file). Returns the account files listed
 // in main.mdb that were missing and so not copied.
-QStringList BackupDataFolder(
-    const QString& destination,
-    const std::function<void(int, int, const QString&)>& progress = {});
+QStringList BackupDataFolder(const QString& destination,
+                             const std::function<void(int, int, const QString&)>& progress = {});
 
 } // namespace horunea

@@ -33,8 +33,8 @@ QLabel* label(const QString& name, const QString& caption, QWidget* parent, int 
     return l;
 }
 
-QLineEdit* box(const QString& name, QWidget* parent, InputMode mode, bool masked, int left,
-               int top, int width)
+QLineEdit* box(const QString& name, QWidget* parent, InputMode mode, bool masked, int left, int top,
+               int width)
 {
     auto* b = new QLineEdit(parent);
     b->setObjectName(name);
@@ -48,8 +48,8 @@ QLineEdit* box(const QString& name, QWidget* parent, InputMode mode, bool masked
     return b;
 }
 
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent, int left,
-                    int top, int width, int height = 420)
+QPushButton* button(const QString& name, const QString& caption, QWidget* parent, int left, int top,
+                    int width, int height = 420)
 {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
@@ -126,8 +126,7 @@ void AdministratorLoginWindow::logIn()
     QGuiApplication::inputMethod()->commit();
     bool right = false;
     if (!runGuarded(this, [&] {
-            right =
-                CheckAdministratorLogin(MasterConnection(), m_name->text(), m_password->text());
+            right = CheckAdministratorLogin(MasterConnection(), m_name->text(), m_password->text());
         }))
         return;
     if (!right) {
@@ -199,7 +198,9 @@ AdministratorMenuWindow::Band AdministratorMenuWindow::createBand(AccountKind ki
     frame->setFrameShape(QFrame::StyledPanel);
     placeTwips(frame, left, BandTop, BandWidth, 5880 - 480);
     const QString nameCaption = op ? u"使用者"_qs : u"修理名"_qs;
-    auto n = [op](int customer, int repair) { return QStringLiteral("%1").arg(op ? customer : repair); };
+    auto n = [op](int customer, int repair) {
+        return QStringLiteral("%1").arg(op ? customer : repair);
+    };
 
     QLabel* bandHeading = headingLabel(
         op ? u"顧　客　管　理　メ　ニ　ュ　ー"_qs : u"修　理　管　理　メ　ニ　ュ　ー"_qs, frame);
@@ -308,9 +309,8 @@ void AdministratorMenuWindow::changeAccount(Band& band)
 {
     QGuiApplication::inputMethod()->commit();
     if (!runGuarded(this, [&] {
-            ChangeAccount(MasterConnection(), band.kind, band.number->text(),
-                          band.editName->text(), band.oldPassword->text(),
-                          band.changedPassword->text());
+            ChangeAccount(MasterConnection(), band.kind, band.number->text(), band.editName->text(),
+                          band.oldPassword->text(), band.changedPassword->text());
         }))
         return;
     runGuarded(this, [&] { loadList(band); });
@@ -334,7 +334,8 @@ void AdministratorMenuWindow::removeAccount(Band& band)
     } catch (const StoreError&) {
     }
     if (path.isEmpty() || !QFileInfo(path).isFile())
-        question += u"\n(この使用者のデータベースファイルはすでにありません。登録だけを削除します。)"_qs;
+        question +=
+            u"\n(この使用者のデータベースファイルはすでにありません。登録だけを削除します。)"_qs;
     if (band.kind == AccountKind::Repair)
         question.replace(u"この使用者の"_qs, u"この修理の"_qs);
     if (!Dialogs::instance().confirm(this, question))

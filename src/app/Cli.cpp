@@ -410,8 +410,8 @@ int commandAccount(Invocation& call)
         call.out << u"種類\t番号\t名前\n"_qs;
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
             for (const Account& a : LoadAdminAccounts(master, kind))
-                call.out << (kind == AccountKind::Operator ? u"customer"_qs : u"repair"_qs)
-                         << '\t' << a.number << '\t' << cellText(a.name) << '\n';
+                call.out << (kind == AccountKind::Operator ? u"customer"_qs : u"repair"_qs) << '\t'
+                         << a.number << '\t' << cellText(a.name) << '\n';
         return 0;
     }
     const bool yes = takeFlag(args, u"--yes"_qs);
@@ -423,8 +423,7 @@ int commandAccount(Invocation& call)
     if (action == u"add")
         options = parseArguments(args, {u"password"_qs}, &words, wordCount);
     else if (action == u"rename" || action == u"passwd")
-        options = parseArguments(args, {u"old-password"_qs, u"new-password"_qs}, &words,
-                                 wordCount);
+        options = parseArguments(args, {u"old-password"_qs, u"new-password"_qs}, &words, wordCount);
     else if (action == u"delete")
         options = parseArguments(args, {u"old-password"_qs}, &words, wordCount);
     else
@@ -449,8 +448,7 @@ int commandAccount(Invocation& call)
         return 0;
     }
     const QString newName = action == u"rename" ? words[2] : name;
-    ChangeAccount(master, kind, number, newName, oldPassword,
-                  options.value(u"new-password"_qs));
+    ChangeAccount(master, kind, number, newName, oldPassword, options.value(u"new-password"_qs));
     call.err << u"変更しました。\n"_qs;
     return 0;
 }
@@ -502,12 +500,11 @@ int commandBackup(Invocation& call)
 {
     if (call.args.size() != 1)
         throw UsageError(u"backup にはバックアップ先のフォルダーを指定してください。"_qs);
-    const QStringList missing =
-        BackupDataFolder(QFileInfo(call.args[0]).absoluteFilePath(),
-                         [&](int done, int total, const QString& file) {
-                             call.err << QStringLiteral("(%1/%2) %3\n").arg(done).arg(total).arg(file);
-                             call.err.flush();
-                         });
+    const QStringList missing = BackupDataFolder(
+        QFileInfo(call.args[0]).absoluteFilePath(), [&](int done, int total, const QString& file) {
+            call.err << QStringLiteral("(%1/%2) %3\n").arg(done).arg(total).arg(file);
+            call.err.flush();
+        });
     for (const QString& file : missing)
         call.err << u"ファイルがないため写せませんでした: "_qs << file << '\n';
     call.out << u"バックアップしました: "_qs << QDir::toNativeSeparators(call.args[0]) << '\n';

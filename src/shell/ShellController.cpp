@@ -20,9 +20,9 @@
 #include "ui/Dialogs.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLockFile>
 
 namespace horunea {
@@ -138,8 +138,8 @@ void ShellController::showAdministratorMenu(MainMenuWindow* menu)
 
 void ShellController::compact(MainMenuWindow* menu, AccountKind kind)
 {
-    const QString name = kind == AccountKind::Operator ? menu->selectedOperatorName()
-                                                       : menu->selectedRepairName();
+    const QString name =
+        kind == AccountKind::Operator ? menu->selectedOperatorName() : menu->selectedRepairName();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     bool done = false;
     QString failure;

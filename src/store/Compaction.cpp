@@ -75,8 +75,8 @@ void renameWithoutReplacing(const QString& from, const QString& to)
     if (rc != 0) {
         const QString why = errno == EEXIST ? u"同じ名前のファイルがすでにあります。"_qs
                                             : QString::fromLocal8Bit(std::strerror(errno));
-        throw StoreError(QStringLiteral("ファイルの名前を変更できません。\n%1\n→ %2\n(%3)")
-                             .arg(from, to, why));
+        throw StoreError(
+            QStringLiteral("ファイルの名前を変更できません。\n%1\n→ %2\n(%3)").arg(from, to, why));
     }
 }
 

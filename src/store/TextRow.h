@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QVarLengthArray>

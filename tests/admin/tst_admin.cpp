@@ -47,7 +47,8 @@ QString snapshot(Database& master)
 QVariant storedPassword(Database& master, const QString& table, const QString& number)
 {
     const QString key = table == u"使用者" ? u"使用者No"_qs : u"修理No"_qs;
-    return master.query(u"select パスワード from "_qs + table + u" where "_qs + key + u" =" + number)
+    return master
+        .query(u"select パスワード from "_qs + table + u" where "_qs + key + u" =" + number)
         .first()
         .value(0);
 }
@@ -100,15 +101,33 @@ private slots:
         QTest::addColumn<QString>("name");     // typed; "*" for the shipped name
         QTest::addColumn<QString>("password"); // typed
         QTest::addColumn<bool>("right");
-        QTest::newRow("shipped name, empty box") << "<null>" << "*" << "" << true;
-        QTest::newRow("shipped name, a password typed") << "<null>" << "*" << "x" << false;
-        QTest::newRow("name in the other case") << "<null>" << "upper" << "" << false;
-        QTest::newRow("trailing space") << "<null>" << "* " << "" << false;
-        QTest::newRow("empty name") << "<null>" << "" << "" << false;
-        QTest::newRow("right password") << "秘密" << "*" << "秘密" << true;
-        QTest::newRow("password in the other case") << "Abc" << "*" << "abc" << false;
-        QTest::newRow("empty box, stored password") << "Abc" << "*" << "" << false;
-        QTest::newRow("stored empty text, empty box") << "" << "*" << "" << true;
+        QTest::newRow("shipped name, empty box") << "<null>"
+                                                 << "*"
+                                                 << "" << true;
+        QTest::newRow("shipped name, a password typed") << "<null>"
+                                                        << "*"
+                                                        << "x" << false;
+        QTest::newRow("name in the other case") << "<null>"
+                                                << "upper"
+                                                << "" << false;
+        QTest::newRow("trailing space") << "<null>"
+                                        << "* "
+                                        << "" << false;
+        QTest::newRow("empty name") << "<null>"
+                                    << ""
+                                    << "" << false;
+        QTest::newRow("right password") << "秘密"
+                                        << "*"
+                                        << "秘密" << true;
+        QTest::newRow("password in the other case") << "Abc"
+                                                    << "*"
+                                                    << "abc" << false;
+        QTest::newRow("empty box, stored password") << "Abc"
+                                                    << "*"
+                                                    << "" << false;
+        QTest::newRow("stored empty text, empty box") << ""
+                                                      << "*"
+                                                      << "" << true;
     }
     void administratorLogin()
     {
@@ -169,14 +188,15 @@ private slots:
         CreateAccount(master, k, u"営業一課"_qs, QString());
         const QString file = mdb(op ? u"kelvo"_qs : u"care"_qs, u"営業一課"_qs);
         QVERIFY(QFileInfo(file).isFile());
-        QFile copy(file), original(op ? DataFolder::customerTemplatePath()
-                                      : DataFolder::repairTemplatePath());
+        QFile copy(file),
+            original(op ? DataFolder::customerTemplatePath() : DataFolder::repairTemplatePath());
         QVERIFY(copy.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), original.readAll());
         const QList<Account> accounts = LoadAdminAccounts(master, k);
         QCOMPARE(accounts.size(), 1);
         QCOMPARE(accounts[0].name, u"営業一課"_qs);
-        QVERIFY(storedPassword(master, op ? u"使用者"_qs : u"修理"_qs, accounts[0].number).isNull());
+        QVERIFY(
+            storedPassword(master, op ? u"使用者"_qs : u"修理"_qs, accounts[0].number).isNull());
         // No hidden working file stays behind.
         QCOMPARE(QFileInfo(file).dir().entryList(QDir::Files | QDir::Hidden).size(), 1);
 
@@ -191,12 +211,18 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty") << "" << "空白はいけません。";
-        QTest::newRow("listed") << "営業一課" << "同じ名前が存在します。登録できません。";
-        QTest::newRow("case only") << "abc" << "大文字・小文字だけが違う";
-        QTest::newRow("slash") << "a/b" << "「/」は使えません";
-        QTest::newRow("parent") << ".." << "先頭に「.」";
-        QTest::newRow("file already there") << "残り" << "同じ名前のファイルがすでにあります";
+        QTest::newRow("empty") << ""
+                               << "空白はいけません。";
+        QTest::newRow("listed") << "営業一課"
+                                << "同じ名前が存在します。登録できません。";
+        QTest::newRow("case only") << "abc"
+                                   << "大文字・小文字だけが違う";
+        QTest::newRow("slash") << "a/b"
+                               << "「/」は使えません";
+        QTest::newRow("parent") << ".."
+                                << "先頭に「.」";
+        QTest::newRow("file already there") << "残り"
+                                            << "同じ名前のファイルがすでにあります";
     }
     void refusedCreationsChangeNothing()
     {
@@ -236,8 +262,8 @@ private slots:
         ReadOnlyFolder locked(DataFolder::customerFolder());
         if (QFileInfo(DataFolder::customerFolder()).isWritable())
             QSKIP("running as a user who writes everywhere");
-        QVERIFY_THROWS_EXCEPTION(StoreError, CreateAccount(master, AccountKind::Operator,
-                                                           u"営業一課"_qs, QString()));
+        QVERIFY_THROWS_EXCEPTION(
+            StoreError, CreateAccount(master, AccountKind::Operator, u"営業一課"_qs, QString()));
         QCOMPARE(snapshot(master), before);
     }
 
@@ -274,12 +300,18 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty") << "" << "空白はいけません。";
-        QTest::newRow("another account") << "二課" << "同じ名前が存在します。";
-        QTest::newRow("another account, other case") << "XYZ" << "大文字・小文字だけが違う";
-        QTest::newRow("colon") << "a:b" << "「:」は使えません";
-        QTest::newRow("unowned file") << "残り" << "同じ名前のファイルがすでにあります";
-        QTest::newRow("file missing") << "*" << "ファイルがありません";
+        QTest::newRow("empty") << ""
+                               << "空白はいけません。";
+        QTest::newRow("another account") << "二課"
+                                         << "同じ名前が存在します。";
+        QTest::newRow("another account, other case") << "XYZ"
+                                                     << "大文字・小文字だけが違う";
+        QTest::newRow("colon") << "a:b"
+                               << "「:」は使えません";
+        QTest::newRow("unowned file") << "残り"
+                                      << "同じ名前のファイルがすでにあります";
+        QTest::newRow("file missing") << "*"
+                                      << "ファイルがありません";
     }
     void refusedRenamesChangeNothing()
     {
@@ -383,12 +415,18 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << "missing" << "ありません";
-        QTest::newRow("garbage") << "garbage" << "開けません";
-        QTest::newRow("read-only folder") << "read-only" << "作成できません";
-        QTest::newRow("output is a folder") << "folder" << "フォルダー";
-        QTest::newRow("bad name") << "name" << "ファイル名にできません";
-        QTest::newRow("disk full during the export") << "full" << "失敗しました";
+        QTest::newRow("missing") << "missing"
+                                 << "ありません";
+        QTest::newRow("garbage") << "garbage"
+                                 << "開けません";
+        QTest::newRow("read-only folder") << "read-only"
+                                          << "作成できません";
+        QTest::newRow("output is a folder") << "folder"
+                                            << "フォルダー";
+        QTest::newRow("bad name") << "name"
+                                  << "ファイル名にできません";
+        QTest::newRow("disk full during the export") << "full"
+                                                     << "失敗しました";
     }
     void failedCompactionsKeepTheOriginal()
     {
@@ -436,7 +474,8 @@ private slots:
             CompactAccountDatabase(AccountKind::Repair, name);
             QFAIL("compacted");
         } catch (const StoreError& e) {
-            QVERIFY2(e.message().startsWith(u"最適化できませんでした。"_qs), qPrintable(e.message()));
+            QVERIFY2(e.message().startsWith(u"最適化できませんでした。"_qs),
+                     qPrintable(e.message()));
             QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
         }
         full.reset();

@@ -3,6 +3,7 @@
 
 #include "app/Cli.h"
 #include "store/Database.h"
+#include "store/Schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -59,6 +60,10 @@ private slots:
     void initRefusesAnUnusableShippedFile_data();
     void initRefusesAnUnusableShippedFile();
     void sqlRunsEveryStatementOrNone();
+    void accountVerbs();
+    void accountVerbsRefuse_data();
+    void accountVerbsRefuse();
+    void adminCompactAndBackup();
 };
 
 namespace {
@@ -329,8 +334,18 @@ void TstCli::helpNamesEveryVerb()
 {
     const CliResult r = run({u"--help"_qs});
     QCOMPARE(r.status, 0);
-    for (const char* verb : {"init", "sql", "users", "subjects", "logs", "repairs", "repair-logs",
-                             "search", "--in", "--or", "--and", "--exact"})
+    for (const char* verb : {"init",           "sql",
+                             "users",          "subjects",
+                             "logs",           "repairs",
+                             "repair-logs",    "search",
+                             "--in",           "--or",
+                             "--and",          "--exact",
+                             "account list",   "account add",
+                             "account rename", "account passwd",
+                             "account delete", "--old-password",
+                             "--new-password", "--yes",
+                             "admin login",    "admin set",
+                             "compact",        "backup"})
         QVERIFY2(r.out.contains(QString::fromUtf8(verb)), verb);
 }
 
@@ -469,6 +484,124 @@ void TstCli::sqlRunsEveryStatementOrNone()
     r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs, u" ; -- nothing"_qs});
     QVERIFY(r.status != 0);
     QVERIFY(r.err.contains(u"SQL が空です"_qs));
+}
+
+void TstCli::accountVerbs()
+{
+    TempDataFolder folder;
+    const QStringList dir{u"--data-dir"_qs, folder.path()};
+    CliResult r = run(dir + QStringList{u"account"_qs, u"add"_qs, u"customer"_qs, u"営業一課"_qs,
+                                        u"--password"_qs, u"秘密の言葉"_qs});
+    QCOMPARE(r.status, 0);
+    QVERIFY(QFileInfo(folder.file(u"kelvo/営業一課.mdb"_qs)).isFile());
+    run(dir + QStringList{u"account"_qs, u"add"_qs, u"repair"_qs, u"修理部"_qs});
+    r = run(dir + QStringList{u"account"_qs, u"list"_qs});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, u"種類\t番号\t名前\ncustomer\t1\t営業一課\nrepair\t1\t修理部\n"_qs);
+    QVERIFY(!r.out.contains(u"秘密"_qs));
+
+    r = run(dir + QStringList{u"account"_qs, u"rename"_qs, u"customer"_qs, u"営業一課"_qs,
+                              u"営業二課"_qs, u"--old-password"_qs, u"秘密の言葉"_qs});
+    QCOMPARE(r.status, 0);
+    QVERIFY(QFileInfo(folder.file(u"kelvo/営業二課.mdb"_qs)).isFile());
+    QVERIFY(!QFileInfo::exists(folder.file(u"kelvo/営業一課.mdb"_qs)));
+    // Renamed without --new-password: no password any more.
+    r = run(dir + QStringList{u"account"_qs, u"passwd"_qs, u"customer"_qs, u"営業二課"_qs,
+                              u"--old-password"_qs, QString(), u"--new-password"_qs, u"x"_qs});
+    QCOMPARE(r.status, 0);
+    r = run(dir + QStringList{u"users"_qs, u"営業二課"_qs, u"--row"_qs, u"あ"_qs, u"--password"_qs,
+                              u"x"_qs});
+    QCOMPARE(r.status, 0);
+    r = run(dir + QStringList{u"account"_qs, u"delete"_qs, u"customer"_qs, u"営業二課"_qs,
+                              u"--old-password"_qs, u"x"_qs, u"--yes"_qs});
+    QCOMPARE(r.status, 0);
+    QVERIFY(!QFileInfo::exists(folder.file(u"kelvo/営業二課.mdb"_qs)));
+    r = run(dir + QStringList{u"account"_qs, u"list"_qs});
+    QCOMPARE(r.out, u"種類\t番号\t名前\nrepair\t1\t修理部\n"_qs);
+}
+
+void TstCli::accountVerbsRefuse_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QString op = u"customer"_qs;
+    QTest::newRow("duplicate") << QStringList{"add", op, "一課"} << 1
+                               << u"同じ名前が存在します。登録できません。"_qs;
+    QTest::newRow("slash") << QStringList{"add", op, "a/b"} << 1 << u"「/」は使えません"_qs;
+    QTest::newRow("kind") << QStringList{"add", "other", "x"} << 2 << u"customer か repair"_qs;
+    QTest::newRow("wrong old password")
+        << QStringList{"rename", op, "一課", "二課", "--old-password", "bad"} << 1
+        << u"旧パスワードが違います。"_qs;
+    QTest::newRow("old password missing")
+        << QStringList{"passwd", op, "一課"} << 2 << u"--old-password を指定してください。"_qs;
+    QTest::newRow("rename to another")
+        << QStringList{"rename", op, "一課", "三課", "--old-password", "pw"} << 1
+        << u"同じ名前が存在します。"_qs;
+    QTest::newRow("rename to empty")
+        << QStringList{"rename", op, "一課", "", "--old-password", "pw"} << 1
+        << u"空白はいけません。"_qs;
+    QTest::newRow("no such account")
+        << QStringList{"delete", op, "無い", "--old-password", "", "--yes"} << 1
+        << u"アカウントが見つかりません"_qs;
+    QTest::newRow("delete without --yes")
+        << QStringList{"delete", op, "一課", "--old-password", "pw"} << 2 << u"--yes"_qs;
+}
+
+void TstCli::accountVerbsRefuse()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    TempDataFolder folder;
+    const QStringList dir{u"--data-dir"_qs, folder.path()};
+    run(dir + QStringList{u"account"_qs, u"add"_qs, u"customer"_qs, u"一課"_qs, u"--password"_qs,
+                          u"pw"_qs});
+    run(dir + QStringList{u"account"_qs, u"add"_qs, u"customer"_qs, u"三課"_qs});
+    const QString before = run(dir + QStringList{u"account"_qs, u"list"_qs}).out;
+    const QStringList files = QDir(folder.file(u"kelvo"_qs)).entryList(QDir::Files);
+    const CliResult r = run(dir + QStringList{u"account"_qs} + args);
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(run(dir + QStringList{u"account"_qs, u"list"_qs}).out, before);
+    QCOMPARE(QDir(folder.file(u"kelvo"_qs)).entryList(QDir::Files), files);
+}
+
+void TstCli::adminCompactAndBackup()
+{
+    TempDataFolder folder;
+    const QStringList dir{u"--data-dir"_qs, folder.path()};
+    const QString shipped = shippedAdministratorName();
+    QCOMPARE(run(dir + QStringList{u"admin"_qs, u"login"_qs, shipped, QString()}).status, 0);
+    CliResult r = run(dir + QStringList{u"admin"_qs, u"login"_qs, shipped, u"x"_qs});
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.err.trimmed(), u"管理者名 または パスワードが違います。"_qs);
+    QCOMPARE(run(dir + QStringList{u"admin"_qs, u"set"_qs, u"店長"_qs, u"--password"_qs, u"pw"_qs})
+                 .status,
+             0);
+    QCOMPARE(run(dir + QStringList{u"admin"_qs, u"login"_qs, u"店長"_qs, u"pw"_qs}).status, 0);
+    r = run(dir + QStringList{u"admin"_qs, u"set"_qs, u"店:長"_qs});
+    QCOMPARE(r.status, 1);
+    QCOMPARE(run(dir + QStringList{u"admin"_qs, u"login"_qs, u"店長"_qs, u"pw"_qs}).status, 0);
+
+    run(dir + QStringList{u"account"_qs, u"add"_qs, u"repair"_qs, u"修理部"_qs});
+    r = run(dir + QStringList{u"compact"_qs, u"repair"_qs, u"修理部"_qs});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.out.startsWith(u"最適化が終了しました。"_qs), qPrintable(r.out));
+    QVERIFY(r.out.contains(u"バイト → "_qs));
+    r = run(dir + QStringList{u"compact"_qs, u"customer"_qs, u"無い"_qs});
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.err.contains(u"最適化できませんでした。"_qs));
+
+    QTemporaryDir out;
+    const QString target = out.filePath(u"控え"_qs);
+    r = run(dir + QStringList{u"backup"_qs, target});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.contains(u"(4/4) care/修理部.mdb"_qs));
+    QVERIFY(QFileInfo(QDir(target).filePath(u"care/修理部.mdb"_qs)).isFile());
+    r = run(dir + QStringList{u"backup"_qs, target});
+    QCOMPARE(r.status, 1);
 }
 
 QTEST_GUILESS_MAIN(TstCli)

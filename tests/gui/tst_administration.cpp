@@ -144,11 +144,11 @@ private slots:
                                                    // old, new, change, remove, number
         QTest::addColumn<QString>("folder");
         QTest::newRow("customer") << "ListView1"
-                                  << QStringList{"Text1", "Text5", "Command1", "Text3", "Text4",
+                                  << QStringList{"Text1", "Text5",    "Command1", "Text3",  "Text4",
                                                  "Text7", "Command4", "Command5", "Label16"}
                                   << "kelvo";
         QTest::newRow("repair") << "ListView2"
-                                << QStringList{"Text2", "Text6", "Command3", "Text8", "Text9",
+                                << QStringList{"Text2",  "Text6",    "Command3", "Text8",  "Text9",
                                                "Text10", "Command6", "Command7", "Label17"}
                                 << "care";
     }
