@@ -6,8 +6,10 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <csignal>
@@ -485,6 +487,41 @@ private slots:
             QCOMPARE(f.readAll(), content);
         if (how != u"folder")
             QVERIFY(!QFileInfo::exists(compactionOutputPath(file)));
+    }
+
+    void aKilledCompactionLeavesTheAccount()
+    {
+        const QString program =
+            QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs);
+        QVERIFY(QFile::exists(program));
+        Database master = Database::open(DataFolder::masterPath());
+        CreateAccount(master, AccountKind::Operator, u"一課"_qs, QString());
+        const QString file = mdb(u"kelvo"_qs, u"一課"_qs);
+        {
+            Database db = Database::open(file);
+            Transaction t(db);
+            for (int i = 0; i < 4000; ++i)
+                addLog(db, addSubject(db, addUser(db, u"ｷｬｸ"_qs, u"客"_qs), u"件名"_qs), 1,
+                       QString(300, u'長'));
+            t.commit();
+        }
+        // Killed at any moment, the account's file is the original or the
+        // complete copy; a later compaction clears what was left.
+        for (int delay : {0, 10, 30, 60, 100, 150, 250, 400}) {
+            QProcess cli;
+            cli.start(program, {u"--data-dir"_qs, DataFolder::path(), u"compact"_qs, u"customer"_qs,
+                                u"一課"_qs});
+            QVERIFY(cli.waitForStarted());
+            QTest::qSleep(delay);
+            cli.kill();
+            cli.waitForFinished();
+            Database db = Database::open(file);
+            QCOMPARE(db.scalar(u"select count(*) from ログ"_qs), 4000);
+            QCOMPARE(db.scalar(u"select count(*) from ユーザー"_qs), 4000);
+        }
+        CompactAccountDatabase(AccountKind::Operator, u"一課"_qs);
+        QCOMPARE(QDir(DataFolder::customerFolder()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"一課.mdb"_qs});
     }
 
     void backupCopiesEveryFile()
