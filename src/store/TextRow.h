@@ -5,22 +5,24 @@
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
-#include <QVarLengthArray>
 
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
 namespace horunea {
 
-// One row of a list: the cells kept as the store hands them over, UTF-8 in
-// one buffer, so that a list of a hundred thousand rows costs one allocation
-// a row and no decoding until a cell is shown.
+// One row of a list: the cells kept as the store hands them over, UTF-8,
+// in one buffer that also holds where each cell ends. A list of a hundred
+// thousand rows costs one allocation a row, a row moves as one pointer, and
+// no cell is decoded until it is shown.
 class TextRow
 {
 public:
     TextRow() = default;
     TextRow(std::initializer_list<QString> cells)
     {
+        reserve(qsizetype(cells.size()), 0);
         for (const QString& c : cells)
             append(c);
     }
@@ -33,8 +35,10 @@ public:
 
     void reserve(qsizetype cells, qsizetype bytes)
     {
-        m_ends.reserve(cells);
-        m_utf8.reserve(bytes);
+        if (m_data.isEmpty())
+            start(int(qMax<qsizetype>(cells, 1)), bytes);
+        else
+            m_data.reserve(m_data.size() + bytes);
     }
     void append(QStringView cell)
     {
@@ -43,20 +47,29 @@ public:
     }
     void appendUtf8(const char* data, qsizetype size)
     {
-        m_utf8.append(data, size);
-        m_ends.append(int(m_utf8.size()));
+        if (m_data.isEmpty())
+            start(4, size);
+        if (header(Count) == header(Capacity)) {
+            const int capacity = header(Capacity);
+            m_data.insert(textStart(), QByteArray(capacity * int(sizeof(int)), '\0'));
+            setHeader(Capacity, 2 * capacity);
+        }
+        m_data.append(data, size);
+        const int count = header(Count);
+        setHeader(Ends + count, int(m_data.size() - textStart()));
+        setHeader(Count, count + 1);
     }
 
-    qsizetype size() const { return m_ends.size(); }
+    qsizetype size() const { return m_data.isEmpty() ? 0 : header(Count); }
     qsizetype count() const { return size(); }
-    bool isEmpty() const { return m_ends.isEmpty(); }
+    bool isEmpty() const { return size() == 0; }
     // The cell's bytes, or nothing past the last one.
     QByteArrayView utf8(qsizetype i) const
     {
         if (i < 0 || i >= size())
             return {};
-        const int begin = i == 0 ? 0 : m_ends[i - 1];
-        return QByteArrayView(m_utf8).sliced(begin, m_ends[i] - begin);
+        const int begin = i == 0 ? 0 : header(Ends + int(i) - 1);
+        return QByteArrayView(m_data).sliced(textStart() + begin, header(Ends + int(i)) - begin);
     }
     // The cell, or an empty text past the last one (as QStringList::value).
     // A byte order mark that begins a cell is part of its text.
@@ -83,7 +96,12 @@ public:
 
     friend bool operator==(const TextRow& a, const TextRow& b)
     {
-        return a.m_utf8 == b.m_utf8 && a.m_ends == b.m_ends;
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i)
+            if (a.utf8(i) != b.utf8(i))
+                return false;
+        return true;
     }
     friend bool operator!=(const TextRow& a, const TextRow& b) { return !(a == b); }
     friend bool operator==(const TextRow& a, const QStringList& b) { return a.toList() == b; }
@@ -92,8 +110,30 @@ public:
     friend bool operator!=(const QStringList& a, const TextRow& b) { return !(a == b); }
 
 private:
-    QByteArray m_utf8;
-    QVarLengthArray<int, 8> m_ends;
+    // The buffer begins with ints: the slots for cell ends, the cells held,
+    // then the end of each cell within the text that follows.
+    enum { Capacity = 0, Count = 1, Ends = 2 };
+    void start(int capacity, qsizetype bytes)
+    {
+        const qsizetype headerBytes = (Ends + capacity) * qsizetype(sizeof(int));
+        m_data.reserve(headerBytes + bytes);
+        m_data.resize(headerBytes);
+        std::memset(m_data.data(), 0, size_t(headerBytes));
+        setHeader(Capacity, capacity);
+    }
+    int header(int slot) const
+    {
+        int value;
+        std::memcpy(&value, m_data.constData() + slot * sizeof(int), sizeof(int));
+        return value;
+    }
+    void setHeader(int slot, int value)
+    {
+        std::memcpy(m_data.data() + slot * sizeof(int), &value, sizeof(int));
+    }
+    qsizetype textStart() const { return (Ends + header(Capacity)) * qsizetype(sizeof(int)); }
+
+    QByteArray m_data;
 };
 
 // Rows of text, as a list shows them.
