@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QVarLengthArray>
 
 #include <memory>
 #include <string_view>
@@ -627,18 +628,25 @@ ListRows Database::textRows(const QString& sql, const QStringList& fields,
     for (const QString& f : fields)
         at.push_back(columns.indexOf(f));
     ListRows rows;
+    const qsizetype cellCount = qsizetype(at.size());
+    QVarLengthArray<const char*, 16> texts(cellCount);
+    QVarLengthArray<int, 16> sizes(cellCount);
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        TextRow cells;
+        // Each cell is asked for once: its text first, then its length.
         qsizetype bytes = 0;
-        for (int c : at)
-            bytes += c < 0 ? 0 : sqlite3_column_bytes(stmt.get(), c);
-        cells.reserve(qsizetype(at.size()), bytes);
-        for (int c : at) {
+        for (qsizetype k = 0; k < cellCount; ++k) {
+            const int c = at[size_t(k)];
             const auto* text =
                 c < 0 ? nullptr : reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c));
-            cells.appendUtf8(text ? text : "", text ? sqlite3_column_bytes(stmt.get(), c) : 0);
+            texts[k] = text ? text : "";
+            sizes[k] = text ? sqlite3_column_bytes(stmt.get(), c) : 0;
+            bytes += sizes[k];
         }
+        TextRow cells;
+        cells.reserve(cellCount, bytes);
+        for (qsizetype k = 0; k < cellCount; ++k)
+            cells.appendUtf8(texts[k], sizes[k]);
         rows.push_back(std::move(cells));
     }
     if (rc != SQLITE_DONE)
