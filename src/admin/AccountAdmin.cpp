@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -159,6 +160,16 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name, cons
     }
 }
 
+QString existingAccountFile(AccountKind kind, const QString& name)
+{
+    try {
+        const QString path = accountFilePath(kind, name);
+        return QFileInfo(path).isFile() ? path : QString();
+    } catch (const StoreError&) {
+        return QString();
+    }
+}
+
 QString accountName(Database& master, AccountKind kind, const QString& number)
 {
     const KindInfo& k = info(kind);
@@ -214,16 +225,11 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
     checkOldPassword(master, kind, number, oldPassword);
     const KindInfo& k = info(kind);
     const QString name = accountName(master, kind, number);
-    QString path;
-    try {
-        path = accountFilePath(kind, name);
-    } catch (const StoreError&) {
-        // A name that is no file name has no file to remove.
-    }
+    const QString path = existingAccountFile(kind, name);
     // The file is moved aside first, so that it can come back if the row
     // cannot be deleted.
     QString aside;
-    if (!path.isEmpty() && QFileInfo(path).isFile()) {
+    if (!path.isEmpty()) {
         aside = QFileInfo(path).dir().filePath(u".削除中-"_qs + QFileInfo(path).fileName());
         QFile::remove(aside);
         renameWithoutReplacing(path, aside);
@@ -241,10 +247,6 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
         QFile::remove(aside);
 }
 
-} // namespace horunea
-
-namespace horunea {
-
 CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
 {
     QString path;
@@ -255,12 +257,6 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
     }
     return compactFile(path, compactionOutputPath(path));
 }
-
-} // namespace horunea
-
-#include <QTemporaryDir>
-
-namespace horunea {
 
 QStringList BackupDataFolder(const QString& destination,
                              const std::function<void(int, int, const QString&)>& progress)
@@ -283,12 +279,8 @@ QStringList BackupDataFolder(const QString& destination,
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
             const QString folder = kind == AccountKind::Operator ? u"kelvo"_qs : u"care"_qs;
             for (const Account& a : LoadAdminAccounts(master, kind)) {
-                QString path;
-                try {
-                    path = accountFilePath(kind, a.name);
-                } catch (const StoreError&) {
-                }
-                if (path.isEmpty() || !QFileInfo(path).isFile()) {
+                const QString path = existingAccountFile(kind, a.name);
+                if (path.isEmpty()) {
                     missing << folder + u'/' + a.name + u".mdb"_qs;
                     continue;
                 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace horunea {
 
 class Database;
@@ -45,6 +47,10 @@ QString accountFilePath(AccountKind kind, const QString& name,
 void CreateAccount(Database& master, AccountKind kind, const QString& name,
                    const QString& password);
 
+// The account's file when it is there; empty when the name can be no file
+// name or the file is gone.
+QString existingAccountFile(AccountKind kind, const QString& name);
+
 // The stored name of an account, or empty when there is no such account.
 QString accountName(Database& master, AccountKind kind, const QString& number);
 
@@ -62,19 +68,9 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
 void RemoveAccount(Database& master, AccountKind kind, const QString& number,
                    const QString& oldPassword);
 
-} // namespace horunea
-
-namespace horunea {
-
 // Compacts an account's file (CompactCustomerDatabase / CompactRepairDatabase);
 // needs no password. Throws StoreError starting "最適化できませんでした。".
 CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name);
-
-} // namespace horunea
-
-#include <functional>
-
-namespace horunea {
 
 // A consistent copy of the data folder in a new folder: main.mdb, the two
 // templates and every account's file, each through a checked export. The

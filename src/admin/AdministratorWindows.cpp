@@ -11,7 +11,6 @@
 #include "ui/ReportListView.h"
 #include "ui/Twips.h"
 
-#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -48,12 +47,10 @@ QLineEdit* box(const QString& name, QWidget* parent, InputMode mode, bool masked
     return b;
 }
 
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent, int left, int top,
-                    int width, int height = 420)
+QPushButton* placedButton(const QString& name, const QString& caption, QWidget* parent, int left,
+                          int top, int width, int height = 420)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
+    QPushButton* b = commandButton(name, caption, parent);
     placeTwips(b, left, top, width, height);
     return b;
 }
@@ -107,8 +104,8 @@ AdministratorLoginWindow::AdministratorLoginWindow(QWidget* parent) : QDialog(pa
                              u"』、ﾊﾟｽﾜｰﾄﾞは『空白』です。"_qs,
                          this, 120, 1620, 4800, 540);
     hint->setWordWrap(true);
-    QPushButton* login = button(u"Command1"_qs, u"ログイン"_qs, this, 120, 2280, 2340);
-    QPushButton* cancel = button(u"Command2"_qs, u"キャンセル"_qs, this, 2580, 2280, 2340);
+    QPushButton* login = placedButton(u"Command1"_qs, u"ログイン"_qs, this, 120, 2280, 2340);
+    QPushButton* cancel = placedButton(u"Command2"_qs, u"キャンセル"_qs, this, 2580, 2280, 2340);
     login->setToolTip(u"管理者メニューを開きます"_qs);
 
     auto* navigation = new EnterNavigation(this);
@@ -156,8 +153,8 @@ AdministratorMenuWindow::AdministratorMenuWindow(QWidget* parent) : QDialog(pare
     createCredentials();
     m_operators = createBand(AccountKind::Operator, 120);
     m_repairs = createBand(AccountKind::Repair, 240 + BandWidth);
-    QPushButton* close =
-        button(u"Command2"_qs, u"閉　じ　る"_qs, this, 120, BandTop + 5460, 2 * BandWidth + 120);
+    QPushButton* close = placedButton(u"Command2"_qs, u"閉　じ　る"_qs, this, 120, BandTop + 5460,
+                                      2 * BandWidth + 120);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     setFixedSize(twips(2 * BandWidth + 360), twips(BandTop + 6000));
 
@@ -182,7 +179,7 @@ void AdministratorMenuWindow::createCredentials()
     refuseNameCharacters(m_administratorName);
     label(u"Label4"_qs, u"ﾊﾟｽﾜｰﾄﾞ"_qs, frame, 4320, 420, 900);
     m_administratorPassword = box(u"Text12"_qs, frame, InputMode::Off, false, 5220, 390, 2600);
-    QPushButton* save = button(u"Command8"_qs, u"変更"_qs, frame, 7980, 360, 1620, 390);
+    QPushButton* save = placedButton(u"Command8"_qs, u"変更"_qs, frame, 7980, 360, 1620, 390);
     save->setToolTip(u"管理者名とﾊﾟｽﾜｰﾄﾞを変更します"_qs);
     auto* navigation = new EnterNavigation(this);
     navigation->chain(m_administratorName, m_administratorPassword);
@@ -222,7 +219,7 @@ AdministratorMenuWindow::Band AdministratorMenuWindow::createBand(AccountKind ki
     refuseNameCharacters(band.newName);
     label(u"Label"_qs + n(11, 12), u"ﾊﾟｽﾜｰﾄﾞ"_qs, frame, x, 1440, w);
     band.newPassword = box(u"Text"_qs + n(5, 6), frame, InputMode::Off, false, x, 1740, w);
-    band.create = button(u"Command"_qs + n(1, 3), u"新規作成"_qs, frame, x, 2130, w, 390);
+    band.create = placedButton(u"Command"_qs + n(1, 3), u"新規作成"_qs, frame, x, 2130, w, 390);
 
     label(u"Label"_qs + n(13, 14), u"編集"_qs, frame, x, 2640, w);
     label(u"Label"_qs + n(18, 19), nameCaption, frame, x, 2940, w);
@@ -232,9 +229,10 @@ AdministratorMenuWindow::Band AdministratorMenuWindow::createBand(AccountKind ki
     band.oldPassword = box(u"Text"_qs + n(4, 9), frame, InputMode::Off, true, x, 3840, w);
     label(u"Label"_qs + n(22, 23), u"新ﾊﾟｽﾜｰﾄﾞ"_qs, frame, x, 4200, w);
     band.changedPassword = box(u"Text"_qs + n(7, 10), frame, InputMode::Off, true, x, 4470, w);
-    band.change = button(u"Command"_qs + n(4, 6), u"変更"_qs, frame, x, 4890, w / 2 - 30, 390);
-    band.remove =
-        button(u"Command"_qs + n(5, 7), u"削除"_qs, frame, x + w / 2 + 30, 4890, w / 2 - 30, 390);
+    band.change =
+        placedButton(u"Command"_qs + n(4, 6), u"変更"_qs, frame, x, 4890, w / 2 - 30, 390);
+    band.remove = placedButton(u"Command"_qs + n(5, 7), u"削除"_qs, frame, x + w / 2 + 30, 4890,
+                               w / 2 - 30, 390);
     band.change->setEnabled(false);
     band.remove->setEnabled(false);
     band.number = new QLabel(frame);
@@ -328,16 +326,8 @@ void AdministratorMenuWindow::removeAccount(Band& band)
         }))
         return;
     question = name + u" を削除しますか？"_qs;
-    QString path;
-    try {
-        path = accountFilePath(band.kind, name);
-    } catch (const StoreError&) {
-    }
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        question +=
-            u"\n(この使用者のデータベースファイルはすでにありません。登録だけを削除します。)"_qs;
-    if (band.kind == AccountKind::Repair)
-        question.replace(u"この使用者の"_qs, u"この修理の"_qs);
+    if (existingAccountFile(band.kind, name).isEmpty())
+        question += u"\n(データベースファイルはすでにありません。登録だけを削除します。)"_qs;
     if (!Dialogs::instance().confirm(this, question))
         return;
     if (!runGuarded(this, [&] {

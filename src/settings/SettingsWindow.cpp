@@ -6,6 +6,7 @@
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/InputMode.h"
 #include "ui/Twips.h"
 
@@ -37,14 +38,6 @@ QLabel* label(const QString& text, QWidget* parent, int left, int top, int width
     return l;
 }
 
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 QString numberedName(const QString& stem, int n)
 {
     return stem + QString::number(n);
@@ -58,7 +51,7 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent)
     setWindowTitle(u"ホルネア→各設定"_qs);
     setFont(programFont());
     setFixedSize(twips(WindowWidth), twips(WindowHeight));
-    m_close = button(u"Command4"_qs, u"閉じる"_qs, this);
+    m_close = commandButton(u"Command4"_qs, u"閉じる"_qs, this);
     placeTwips(m_close, WindowWidth - 1600, WindowHeight - 640, 1400, 420);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -126,7 +119,8 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
         label(u"です"_qs, sortPage, 4780, top, 600);
         t.sortChoices << key << direction;
     }
-    t.sortButton = button(numberedName(u"Command"_qs, firstCommand), u"並べ替え変更"_qs, sortPage);
+    t.sortButton =
+        commandButton(numberedName(u"Command"_qs, firstCommand), u"並べ替え変更"_qs, sortPage);
     placeTwips(t.sortButton, 3620, 2300, 1900, 450);
     for (int i = 0; i < t.sortChoices.size(); ++i) {
         QWidget* next = i + 1 < t.sortChoices.size() ? static_cast<QWidget*>(t.sortChoices[i + 1])
@@ -147,8 +141,8 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
         placeTwips(box, 1550, top, 3800, RowHeight);
         t.captions << box;
     }
-    t.captionButton =
-        button(numberedName(u"Command"_qs, firstCommand + 1), u"自由項目変更"_qs, captionPage);
+    t.captionButton = commandButton(numberedName(u"Command"_qs, firstCommand + 1),
+                                    u"自由項目変更"_qs, captionPage);
     placeTwips(t.captionButton, 3450, 200 + captionCount * 450 + 100, 1900, 450);
     for (int i = 0; i < t.captions.size(); ++i) {
         QWidget* next =
@@ -208,7 +202,7 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
         new QLabel(u"プリンターによって余白がずれる場合があります、ご了承下さい"_qs, marginPage);
     placeTwips(note, 250, 3000, 5000, RowHeight);
     t.marginButton =
-        button(numberedName(u"Command"_qs, firstCommand + 2), u"余白変更"_qs, marginPage);
+        commandButton(numberedName(u"Command"_qs, firstCommand + 2), u"余白変更"_qs, marginPage);
     placeTwips(t.marginButton, 4500, 2350, 1500, 450);
     for (int i = 0; i < 4; ++i)
         navigation->chain(t.margins[size_t(i)],

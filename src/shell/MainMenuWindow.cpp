@@ -6,6 +6,7 @@
 #include "store/DataFolder.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/InputMode.h"
 #include "ui/ReportListView.h"
 #include "ui/Twips.h"
@@ -29,14 +30,6 @@ constexpr int ReducedWidth = 4900;
 constexpr int SideWidth = 4690;
 constexpr int CustomerSideLeft = 60;
 constexpr int RepairSideLeft = 5030;
-
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLabel* label(const QString& name, const QString& caption, QWidget* parent)
 {
@@ -83,11 +76,11 @@ void MainMenuWindow::createMenuFrame()
     m_menuHeading->setAlignment(Qt::AlignCenter);
     placeTwips(m_menuHeading, 120, 240, 2520, 300);
 
-    m_convert = button(u"Command3"_qs, u"コンバート"_qs, m_menuFrame);
-    m_administrator = button(u"Command1"_qs, u"管理者メニュー"_qs, m_menuFrame);
-    m_version = button(u"Command10"_qs, u"バージョン情報"_qs, m_menuFrame);
-    m_help = button(u"Command9"_qs, u"ヘルプ"_qs, m_menuFrame);
-    m_quit = button(u"Command8"_qs, u"終　　　　了"_qs, m_menuFrame);
+    m_convert = commandButton(u"Command3"_qs, u"コンバート"_qs, m_menuFrame);
+    m_administrator = commandButton(u"Command1"_qs, u"管理者メニュー"_qs, m_menuFrame);
+    m_version = commandButton(u"Command10"_qs, u"バージョン情報"_qs, m_menuFrame);
+    m_help = commandButton(u"Command9"_qs, u"ヘルプ"_qs, m_menuFrame);
+    m_quit = commandButton(u"Command8"_qs, u"終　　　　了"_qs, m_menuFrame);
     int top = 780;
     for (QPushButton* b : {m_convert, m_administrator, m_version, m_help, m_quit}) {
         placeTwips(b, 120, top, 2520, 660);
@@ -118,8 +111,8 @@ void MainMenuWindow::createDataFrame()
     m_customerPassword = new QLineEdit(m_dataFrame);
     m_customerPassword->setObjectName(u"Text3"_qs);
     setInputMode(m_customerPassword, InputMode::Off);
-    m_openCustomer = button(u"Command12"_qs, u"開く"_qs, m_dataFrame);
-    m_compactCustomer = button(u"Command4"_qs, u"最適化"_qs, m_dataFrame);
+    m_openCustomer = commandButton(u"Command12"_qs, u"開く"_qs, m_dataFrame);
+    m_compactCustomer = commandButton(u"Command4"_qs, u"最適化"_qs, m_dataFrame);
 
     m_repairLabel = label(u"Label5"_qs, u"修理管理　"_qs, m_dataFrame);
     m_repairList = new ReportListView(u"ListView2"_qs, {u"修理No"_qs, u"修理"_qs}, m_dataFrame);
@@ -128,10 +121,10 @@ void MainMenuWindow::createDataFrame()
     m_repairPassword = new QLineEdit(m_dataFrame);
     m_repairPassword->setObjectName(u"Text4"_qs);
     setInputMode(m_repairPassword, InputMode::Off);
-    m_openRepair = button(u"Command13"_qs, u"開く"_qs, m_dataFrame);
-    m_compactRepair = button(u"Command5"_qs, u"最適化"_qs, m_dataFrame);
+    m_openRepair = commandButton(u"Command13"_qs, u"開く"_qs, m_dataFrame);
+    m_compactRepair = commandButton(u"Command5"_qs, u"最適化"_qs, m_dataFrame);
 
-    m_close = button(u"Command2"_qs, u"閉じる"_qs, m_dataFrame);
+    m_close = commandButton(u"Command2"_qs, u"閉じる"_qs, m_dataFrame);
 
     m_label8 = label(u"Label8"_qs, QString(), this);
     m_label8->hide();

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace horunea {
 
@@ -17,6 +18,14 @@ QLabel* headingLabel(const QString& text, QWidget* parent)
     label->setFont(font);
     label->setStyleSheet(u"background: #1d4e89; color: white;"_qs);
     return label;
+}
+
+QPushButton* commandButton(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
 }
 
 QList<QLineEdit*> fieldRows(QWidget* parent, const QStringList& captions,

@@ -7,12 +7,17 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace horunea {
 
 // The banner heading of the small record windows (makers, own company).
 QLabel* headingLabel(const QString& text, QWidget* parent);
+
+// A command button with its object name that Enter does not press by
+// default (the windows say which buttons Enter presses).
+QPushButton* commandButton(const QString& name, const QString& caption, QWidget* parent);
 
 // Caption and box rows from the top given (boxes Text1, Text2, …), each box
 // in its input mode; returns the boxes in order.
