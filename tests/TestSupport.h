@@ -45,6 +45,18 @@ public:
     {
         return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
     }
+    QString saveFile(QWidget*, const QString& caption, const QString& suggested,
+                     const QString&) override
+    {
+        saveCaptions << caption;
+        saveSuggestions << suggested;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+    }
+    bool choosePrinter(QWidget*, QPrinter&) override
+    {
+        ++printDialogs;
+        return false;
+    }
     bool openUrl(const QUrl& url) override
     {
         urls << url;
@@ -60,6 +72,9 @@ public:
     QQueue<bool> confirmAnswers;
     QQueue<std::optional<QString>> inputAnswers;
     QQueue<QString> fileAnswers;
+    QQueue<QString> saveAnswers;
+    QStringList saveCaptions, saveSuggestions;
+    int printDialogs = 0;
 };
 
 // A fresh data folder with the shipped files, made the program's data folder

@@ -3,6 +3,8 @@
 #include "admin/AccountAdmin.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "print/ReportRenderer.h"
+#include "print/Reports.h"
 #include "repair/RepairQueries.h"
 #include "repair/RepairStorage.h"
 #include "search/SearchConditions.h"
@@ -12,9 +14,11 @@
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/JetDialect.h"
+#include "store/Cp932.h"
 #include "store/ShippedFiles.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QFileInfo>
 
 #include <functional>
@@ -59,10 +63,21 @@ const char* const Usage =
     "  compact 種類 名前    アカウントのファイルを最適化し、前後の大きさを表示します\n"
     "  backup フォルダー     main.mdb、ひな形、全アカウントのファイルを新しいフォルダーに\n"
     "                       写します (途中経過は標準エラーに)\n"
+    "  report 種類 名前 [条件] --pdf ファイル\n"
+    "                       帳票を印刷と同じページで PDF に書き出します。種類と条件:\n"
+    "                         customer-list --row 行     顧客一覧 (使用者名で)\n"
+    "                         user-sheet --user ユーザーID  ﾕｰｻﾞｰ情報\n"
+    "                         subject-list [--state 続行|完了]  件名一覧\n"
+    "                         repair-list [--state 続行|完了|全て]  修理一覧 (修理名で)\n"
+    "                         unpaid-list                未集金リスト\n"
+    "                         maker-list                 メーカー一覧\n"
+    "                         repair-report --repair 修理ID  修理レポート\n"
     "  旧パスワードが空なら、パスワードなしのアカウントに合います。\n"
     "\n"
     "  users, subjects, logs, repairs, repair-logs, search は --password パスワード を\n"
-    "  取ります。一覧は設定の並べ替え順です。\n"
+    "  取ります。一覧は設定の並べ替え順です。report も --password を取ります。\n"
+    "  一覧のコマンドは --csv ファイル で、表示する代わりに CSV (シフトJIS、CR LF、\n"
+    "  全項目を \" で囲む) に書き出します。シフトJIS にない文字があれば書きません。\n"
     "\n"
     "値の中のタブ・改行・\\ は \\t \\n \\\\ と表示します。Null は空です。\n";
 
@@ -174,6 +189,27 @@ void printRows(QTextStream& out, const QStringList& headers, const ListRows& row
     }
 }
 
+// A list verb's rows: on stdout, or with --csv into a CSV file for Excel.
+void showRows(Invocation& call, const QHash<QString, QString>& options, const QStringList& headers,
+              const ListRows& rows)
+{
+    if (!options.contains(u"csv"_qs)) {
+        printRows(call.out, headers, rows);
+        return;
+    }
+    std::vector<QStringList> cells;
+    cells.reserve(rows.size());
+    for (const TextRow& row : rows) {
+        QStringList line;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line << row.value(i);
+        cells.push_back(std::move(line));
+    }
+    writeCsvFile(options.value(u"csv"_qs), headers, cells);
+    call.err << QStringLiteral("%1 行を %2 に書きました。").arg(rows.size()).arg(options.value(u"csv"_qs))
+             << '\n';
+}
+
 // Opens an account's database after checking the password as the main menu does.
 Database openAccountData(const QString& name, const QString& password, bool repair)
 {
@@ -204,7 +240,7 @@ int commandRepairs(Invocation& call)
     QString name;
     QStringList args = call.args;
     const bool unpaid = args.removeAll(u"--unpaid"_qs) > 0;
-    const auto options = parseOptions(args, {u"state"_qs, u"password"_qs}, &name);
+    const auto options = parseOptions(args, {u"state"_qs, u"password"_qs, u"csv"_qs}, &name);
     if (unpaid && options.contains(u"state"_qs))
         throw UsageError(u"--state と --unpaid は一緒に使えません。"_qs);
     const QString state = options.value(u"state"_qs, u"続行"_qs);
@@ -214,11 +250,11 @@ int commandRepairs(Invocation& call)
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     if (unpaid) {
-        printRows(call.out, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidSql()));
+        showRows(call, options, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidSql()));
     } else {
         query.RepairFilter = state;
         query.ApplyRepairFilter();
-        printRows(call.out, repairListHeaders(), LoadRepairRows(db, query.repairSql()));
+        showRows(call, options, repairListHeaders(), LoadRepairRows(db, query.repairSql()));
     }
     return 0;
 }
@@ -226,7 +262,7 @@ int commandRepairs(Invocation& call)
 int commandRepairLogs(Invocation& call)
 {
     QString name;
-    const auto options = parseOptions(call.args, {u"repair"_qs, u"password"_qs}, &name);
+    const auto options = parseOptions(call.args, {u"repair"_qs, u"password"_qs, u"csv"_qs}, &name);
     if (!options.contains(u"repair"_qs))
         throw UsageError(u"--repair で修理IDを指定してください。"_qs);
     const QString repair = keyOption(options, u"repair"_qs);
@@ -234,7 +270,7 @@ int commandRepairLogs(Invocation& call)
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     query.RepairLogWhere = u" WHERE 修理ID ="_qs + repair;
-    printRows(call.out, repairLogListHeaders(), LoadRepairLogRows(db, query.repairLogSql()));
+    showRows(call, options, repairLogListHeaders(), LoadRepairLogRows(db, query.repairLogSql()));
     return 0;
 }
 
@@ -248,7 +284,7 @@ CustomerListQuery customerQuery(Database& db)
 int commandUsers(Invocation& call)
 {
     QString name;
-    const auto options = parseOptions(call.args, {u"row"_qs, u"password"_qs}, &name);
+    const auto options = parseOptions(call.args, {u"row"_qs, u"password"_qs, u"csv"_qs}, &name);
     KanaRow row;
     if (!kanaRowFromName(options.value(u"row"_qs), &row))
         throw UsageError(
@@ -256,14 +292,14 @@ int commandUsers(Invocation& call)
     Database db = openOperatorData(name, options.value(u"password"_qs));
     CustomerListQuery query = customerQuery(db);
     query.UserWhere = kanaRowCondition(row);
-    printRows(call.out, userListHeaders(), LoadUserRows(db, query.userSql()));
+    showRows(call, options, userListHeaders(), LoadUserRows(db, query.userSql()));
     return 0;
 }
 
 int commandSubjects(Invocation& call)
 {
     QString name;
-    const auto options = parseOptions(call.args, {u"state"_qs, u"user"_qs, u"password"_qs}, &name);
+    const auto options = parseOptions(call.args, {u"state"_qs, u"user"_qs, u"password"_qs, u"csv"_qs}, &name);
     const QString state = options.value(u"state"_qs, u"続行"_qs);
     if (state != u"続行" && state != u"完了" && state != u"全て")
         throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
@@ -273,21 +309,21 @@ int commandSubjects(Invocation& call)
     CustomerListQuery query = customerQuery(db);
     query.SubjectFilter = state;
     query.ApplySubjectFilter(individual, user);
-    printRows(call.out, subjectListHeaders(), LoadSubjectRows(db, query.subjectSql()));
+    showRows(call, options, subjectListHeaders(), LoadSubjectRows(db, query.subjectSql()));
     return 0;
 }
 
 int commandLogs(Invocation& call)
 {
     QString name;
-    const auto options = parseOptions(call.args, {u"subject"_qs, u"password"_qs}, &name);
+    const auto options = parseOptions(call.args, {u"subject"_qs, u"password"_qs, u"csv"_qs}, &name);
     if (!options.contains(u"subject"_qs))
         throw UsageError(u"--subject で件名IDを指定してください。"_qs);
     const QString subject = keyOption(options, u"subject"_qs);
     Database db = openOperatorData(name, options.value(u"password"_qs));
     CustomerListQuery query = customerQuery(db);
     query.LogWhere = u" WHERE 件名ID ="_qs + subject;
-    printRows(call.out, logListHeaders(), LoadLogRows(db, query.logSql()));
+    showRows(call, options, logListHeaders(), LoadLogRows(db, query.logSql()));
     return 0;
 }
 
@@ -312,7 +348,7 @@ int commandSearch(Invocation& call)
     request.folded = args.removeAll(u"--exact"_qs) == 0;
     QStringList words;
     const auto options =
-        parseArguments(args, {u"in"_qs, u"or"_qs, u"and"_qs, u"password"_qs}, &words, 2);
+        parseArguments(args, {u"in"_qs, u"or"_qs, u"and"_qs, u"password"_qs, u"csv"_qs}, &words, 2);
     if (!options.contains(u"in"_qs))
         throw UsageError(u"--in で検索する一覧を指定してください。"_qs);
     if (words.size() < 2)
@@ -334,24 +370,102 @@ int commandSearch(Invocation& call)
         CustomerListQuery query = customerQuery(db);
         applySearch(query, request);
         if (request.kind == SearchKind::Users)
-            printRows(call.out, userListHeaders(), LoadUserRows(db, query.userStatement()));
+            showRows(call, options, userListHeaders(), LoadUserRows(db, query.userStatement()));
         else if (request.kind == SearchKind::Subjects)
-            printRows(call.out, subjectListHeaders(),
+            showRows(call, options, subjectListHeaders(),
                       LoadSubjectRows(db, query.subjectStatement()));
         else
-            printRows(call.out, logListHeaders(), LoadLogRows(db, query.logStatement()));
+            showRows(call, options, logListHeaders(), LoadLogRows(db, query.logStatement()));
         return 0;
     }
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     applySearch(query, request);
     if (request.kind == SearchKind::Repairs)
-        printRows(call.out, repairListHeaders(), LoadRepairRows(db, query.repairStatement()));
+        showRows(call, options, repairListHeaders(), LoadRepairRows(db, query.repairStatement()));
     else if (request.kind == SearchKind::Unpaid)
-        printRows(call.out, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidStatement()));
+        showRows(call, options, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidStatement()));
     else
-        printRows(call.out, repairLogListHeaders(),
+        showRows(call, options, repairLogListHeaders(),
                   LoadRepairLogRows(db, query.repairLogStatement()));
+    return 0;
+}
+
+// report KIND NAME [--row|--user|--state|--repair] --pdf FILE [--password PW]
+int commandReport(Invocation& call)
+{
+    if (call.args.isEmpty())
+        throw UsageError(u"帳票の種類を指定してください。"_qs);
+    const QString kind = call.args.first();
+    static const QHash<QString, QStringList> kindOptions = {
+        {u"customer-list"_qs, {u"row"_qs}},   {u"user-sheet"_qs, {u"user"_qs}},
+        {u"subject-list"_qs, {u"state"_qs}},  {u"repair-list"_qs, {u"state"_qs}},
+        {u"unpaid-list"_qs, {}},              {u"maker-list"_qs, {}},
+        {u"repair-report"_qs, {u"repair"_qs}},
+    };
+    if (!kindOptions.contains(kind))
+        throw UsageError(u"帳票の種類は customer-list user-sheet subject-list repair-list "
+                         u"unpaid-list maker-list repair-report のどれかです: "_qs + kind);
+    QString name;
+    const auto options = parseOptions(call.args.mid(1),
+                                      kindOptions.value(kind) + QStringList{u"pdf"_qs, u"password"_qs},
+                                      &name);
+    if (!options.contains(u"pdf"_qs))
+        throw UsageError(u"--pdf で書き出す PDF ファイルを指定してください。"_qs);
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw RefusedError(u"PDF を書くには画面描画の準備が要ります (horunea-cli から実行してください)。"_qs);
+
+    const bool customer = kind == u"customer-list" || kind == u"user-sheet" || kind == u"subject-list";
+    std::optional<Report> report;
+    auto makeReport = [&](Database& db) {
+        if (kind == u"customer-list") {
+            KanaRow row;
+            if (!kanaRowFromName(options.value(u"row"_qs), &row))
+                throw UsageError(u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを"_qs
+                                 u"指定してください。");
+            const CustomerSortClauses sort = BuildCustomerSortClauses(db);
+            report = ListReport(db, *customerListPrint(customerListKey(kanaRowName(row)),
+                                                       sort.UserOrderBy, sort.UserOrderDesc));
+        } else if (kind == u"user-sheet") {
+            if (!options.contains(u"user"_qs))
+                throw UsageError(u"--user でユーザーIDを指定してください。"_qs);
+            report = UserSheetReport(db, keyOption(options, u"user"_qs));
+        } else if (kind == u"subject-list") {
+            const QString state = options.value(u"state"_qs, u"続行"_qs);
+            if (state != u"続行" && state != u"完了")
+                throw UsageError(u"--state には 続行 完了 のどちらかを指定してください。"_qs);
+            report = SubjectListReport(db, state, subjectListTitle(state));
+        } else if (kind == u"repair-report") {
+            if (!options.contains(u"repair"_qs))
+                throw UsageError(u"--repair で修理IDを指定してください。"_qs);
+            report = RepairSheetReport(db, keyOption(options, u"repair"_qs));
+        } else {
+            QString key = u"meka"_qs;
+            if (kind == u"unpaid-list") {
+                key = u"minyu"_qs;
+            } else if (kind == u"repair-list") {
+                const QString state = options.value(u"state"_qs, u"続行"_qs);
+                static const QHash<QString, QString> keys = {
+                    {u"続行"_qs, u"zokou"_qs}, {u"完了"_qs, u"kanryou"_qs}, {u"全て"_qs, u"subete"_qs}};
+                if (!keys.contains(state))
+                    throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
+                key = keys.value(state);
+            }
+            const RepairSortClauses sort = BuildRepairSortClauses(db);
+            report = ListReport(db, *repairListPrint(key, {sort.RepairOrderBy, sort.RepairOrderDesc,
+                                                           sort.UnpaidOrderBy, sort.UnpaidOrderDesc}));
+        }
+    };
+    Database db = openAccountData(name, options.value(u"password"_qs), !customer);
+    makeReport(db);
+    db.close();
+    const QString path = options.value(u"pdf"_qs);
+    writeReportPdf(*report, path, [&call](int page, int pages) {
+        if (page % 200 == 0 || (page == pages && pages >= 200))
+            call.err << QStringLiteral("%1 / %2 ページ").arg(page).arg(pages) << '\n' << Qt::flush;
+    });
+    call.out << QStringLiteral("%1\t%2 ページ").arg(path).arg(ReportRenderer(*report).pageCount())
+             << '\n';
     return 0;
 }
 
@@ -560,6 +674,19 @@ int commandSql(Invocation& call)
 
 } // namespace
 
+bool cliNeedsPainting(const QStringList& arguments)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == u"--data-dir") {
+            ++i;
+            continue;
+        }
+        if (!arguments[i].startsWith(u"--"))
+            return arguments[i] == u"report";
+    }
+    return false;
+}
+
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     QStringList args = arguments;
@@ -594,6 +721,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             {u"admin"_qs, commandAdmin},
             {u"compact"_qs, commandCompact},
             {u"backup"_qs, commandBackup},
+            {u"report"_qs, commandReport},
         };
         auto it = commands.find(command);
         if (it == commands.end())

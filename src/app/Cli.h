@@ -10,4 +10,7 @@ namespace horunea {
 // status.
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
+// Whether the verb paints (a report to PDF) and so needs a QGuiApplication.
+bool cliNeedsPainting(const QStringList& arguments);
+
 } // namespace horunea

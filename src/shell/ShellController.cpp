@@ -4,6 +4,7 @@
 
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
+#include "print/PrintCommands.h"
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
 #include "repair/RepairWindow.h"
@@ -316,6 +317,14 @@ void ShellController::wireRepairWindow(RepairWindow* window)
             settings.exec();
         }
     });
+    connect(window, &RepairWindow::printListRequested, window, [window](const QString& key) {
+        if (window->view())
+            PrintRepairItem(window, *window->view(), key);
+    });
+    connect(window, &RepairWindow::printRequested, window, [window] {
+        if (window->view())
+            PrintRepairReport(window, *window->view());
+    });
     connect(window, &RepairWindow::searchRequested, window, [window] {
         if (window->view()) {
             SearchWindow search(*window->view(), window);
@@ -353,6 +362,14 @@ void ShellController::wireCustomerWindow(CustomerWindow* window)
             SettingsWindow settings(*window->view(), window);
             settings.exec();
         }
+    });
+    connect(window, &CustomerWindow::printListRequested, window, [window](const QString& key) {
+        if (window->view())
+            PrintCustomerItem(window, *window->view(), key);
+    });
+    connect(window, &CustomerWindow::printRequested, window, [window] {
+        if (window->view())
+            PrintUserSheet(window, *window->view());
     });
     connect(window, &CustomerWindow::searchRequested, window, [window] {
         if (window->view()) {

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace horunea {
 
@@ -71,6 +73,19 @@ QString QtDialogs::openFile(QWidget* parent, const QString& caption, const QStri
                             const QString& filter)
 {
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString QtDialogs::saveFile(QWidget* parent, const QString& caption, const QString& suggested,
+                            const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
+bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(u"印刷"_qs);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtDialogs::openUrl(const QUrl& url)

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QMessageBox;
+class QPrinter;
 class QWidget;
 
 namespace horunea {
@@ -29,6 +30,11 @@ public:
     // A file-open dialog; empty when cancelled.
     virtual QString openFile(QWidget* parent, const QString& caption, const QString& folder,
                              const QString& filter) = 0;
+    // A file-save dialog that asks before replacing a file; empty when cancelled.
+    virtual QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,
+                             const QString& filter) = 0;
+    // The system's print dialog on the printer; false when cancelled.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
     // Hands a document, mailto: address or web address to the desktop's
     // default program. Returns what the desktop said; callers may ignore it.
     virtual bool openUrl(const QUrl& url) = 0;
@@ -55,6 +61,9 @@ public:
                                  const QString& initial) override;
     QString openFile(QWidget* parent, const QString& caption, const QString& folder,
                      const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,
+                     const QString& filter) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
     bool openUrl(const QUrl& url) override;
 };
 

@@ -1,6 +1,13 @@
 #include "ui/ReportListView.h"
 
+#include "store/Cp932.h"
+#include "ui/Dialogs.h"
 #include "ui/Twips.h"
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -79,6 +86,54 @@ void ReportListView::keyPressEvent(QKeyEvent* event)
                event->modifiers() == Qt::NoModifier) {
         emit itemDoubleClicked(after);
     }
+}
+
+QStringList ReportListView::shownHeaders() const
+{
+    QStringList headers;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        if (!isColumnHidden(c))
+            headers << m_model->headers().value(c);
+    return headers;
+}
+
+std::vector<QStringList> ReportListView::shownRows() const
+{
+    std::vector<QStringList> rows;
+    rows.reserve(size_t(m_model->rowCount()));
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < m_model->columnCount(); ++c)
+            if (!isColumnHidden(c))
+                cells << m_model->text(r, c);
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+void ReportListView::saveCsv()
+{
+    QString path = Dialogs::instance().saveFile(this, u"CSVで保存"_qs,
+                                                QDir::home().filePath(u"一覧.csv"_qs),
+                                                u"CSV (*.csv);;All(*.*)"_qs);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += u".csv"_qs;
+    const bool saved = runGuarded(this, [&] { writeCsvFile(path, shownHeaders(), shownRows()); });
+    if (saved)
+        Dialogs::instance().message(
+            this, QStringLiteral("%1 行を CSV に保存しました。\n%2").arg(rowCount()).arg(path),
+            Dialogs::Icon::Information);
+}
+
+void ReportListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QAction* save = menu.addAction(u"CSVで保存…"_qs);
+    save->setObjectName(u"SaveCsvAction"_qs);
+    connect(save, &QAction::triggered, this, &ReportListView::saveCsv);
+    menu.exec(event->globalPos());
 }
 
 } // namespace horunea

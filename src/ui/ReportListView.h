@@ -25,6 +25,12 @@ public:
     // Makes a row current without counting as a click.
     void selectRow(int row);
     void setColumnWidthsTwips(const QList<int>& widths);
+    // Writes the shown columns of every row, under their headers, to a CSV
+    // file the user chooses (the right-click menu's "CSVで保存…").
+    void saveCsv();
+    // The shown columns' headers and the rows' cells under them.
+    QStringList shownHeaders() const;
+    std::vector<QStringList> shownRows() const;
 
 signals:
     void itemClicked(int row);
@@ -33,6 +39,7 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     TextTableModel* m_model;

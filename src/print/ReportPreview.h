@@ -1,0 +1,89 @@
+#pragma once
+
+#include "print/Report.h"
+
+#include <QAbstractScrollArea>
+#include <QCache>
+#include <QDialog>
+#include <QImage>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
+
+namespace horunea {
+
+class ReportRenderer;
+
+// The pages of a report stacked one under the other; only the pages in
+// sight are painted, each once for its zoom.
+class ReportPageView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    ReportPageView(const ReportRenderer& renderer, QWidget* parent = nullptr);
+
+    // Pixels per dot: 1.0 is the page as large as the renderer lays it out.
+    qreal scale() const { return m_scale; }
+    void setScale(qreal scale);
+    void fitWidth();
+    // The page whose top is nearest the top of the view.
+    int currentPage() const;
+    void showPage(int index);
+    // How many pages were painted so far (the preview paints lazily).
+    int paintedPages() const { return m_painted; }
+
+signals:
+    void currentPageChanged(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    QSize pagePixels() const;
+    int pageStride() const;
+    void updateScrollBars();
+    const QImage& pageImage(int index);
+
+    const ReportRenderer& m_renderer;
+    qreal m_scale = 0.1;
+    bool m_fitWidth = true;
+    QCache<int, QImage> m_images;
+    int m_painted = 0;
+};
+
+// The modal print preview: the report's pages, page by page, with printing
+// through the system's print dialog and saving as PDF.
+class ReportPreview : public QDialog
+{
+    Q_OBJECT
+public:
+    ReportPreview(Report report, QWidget* parent = nullptr);
+    ~ReportPreview() override;
+
+    const Report& report() const { return m_report; }
+    const ReportRenderer& renderer() const { return *m_renderer; }
+    ReportPageView* pageView() const { return m_view; }
+
+    void printReport();
+    void savePdf();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void showPageNumber(int index);
+
+    Report m_report;
+    std::unique_ptr<ReportRenderer> m_renderer;
+    ReportPageView* m_view = nullptr;
+    QLabel* m_pageLabel = nullptr;
+};
+
+// Opens a report in its preview and waits until it is closed.
+void showReportPreview(QWidget* parent, Report report);
+
+} // namespace horunea

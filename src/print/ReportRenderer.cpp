@@ -1,0 +1,521 @@
+#include "print/ReportRenderer.h"
+
+#include "store/StoreError.h"
+#include "ui/Fonts.h"
+
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QTextLayout>
+
+#include <cmath>
+#include <numeric>
+
+namespace horunea {
+
+namespace {
+
+constexpr qreal Dpi = ReportRenderer::DotsPerInch;
+constexpr qreal DotsPerMm = Dpi / 25.4;
+constexpr qreal DotsPerTwip = Dpi / 1440.0;
+// The smallest body a margin may leave, so that a report always prints.
+constexpr qreal MinBodyWidth = 60 * DotsPerMm;
+constexpr qreal MinBodyHeight = 80 * DotsPerMm;
+
+const QColor RuleColor(0x70, 0x70, 0x70);
+const QColor CaptionColor(0x40, 0x40, 0x40);
+const QColor GroupShade(0xEE, 0xEE, 0xEE);
+const QColor HeadShade(0xDD, 0xDD, 0xDD);
+
+QFont dotsFont(qreal pointSize, bool bold = false)
+{
+    QFont font = programFont(pointSize);
+    font.setPixelSize(qRound(pointSize * Dpi / 72));
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+// Line breaks of a stored value (CR LF, CR or LF) as the layout wants them.
+QString layoutText(QString text)
+{
+    text.replace(u"\r\n"_qs, u"\n"_qs);
+    text.replace(u'\r', u'\n');
+    text.replace(u'\n', QChar::LineSeparator);
+    text.replace(u'\t', u' ');
+    return text;
+}
+
+bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width)
+{
+    if (text.contains(u'\n') || text.contains(u'\r'))
+        return false;
+    if (text.size() * metrics.maxWidth() <= width)
+        return true;
+    return metrics.horizontalAdvance(text) <= width;
+}
+
+// Breaks text into lines of at most `width`, at word boundaries where there
+// are any and anywhere else (Japanese has no spaces).
+void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(qMax<qreal>(width, 1));
+        line.setPosition(QPointF(0, y));
+        y += lineSpacing;
+    }
+    layout.endLayout();
+}
+
+int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width)
+{
+    if (text.isEmpty() || fitsOneLine(text, metrics, width))
+        return 1;
+    QTextLayout layout(layoutText(text), font);
+    breakLines(layout, width, metrics.lineSpacing());
+    return qMax(1, layout.lineCount());
+}
+
+void drawText(QPainter& painter, const QString& text, const QFont& font,
+              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width)
+{
+    if (text.isEmpty())
+        return;
+    painter.setFont(font);
+    if (fitsOneLine(text, metrics, width)) {
+        painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+        return;
+    }
+    QTextLayout layout(layoutText(text), font);
+    breakLines(layout, width, metrics.lineSpacing());
+    layout.draw(&painter, topLeft);
+}
+
+} // namespace
+
+struct ReportRenderer::Layout
+{
+    struct Position
+    {
+        int block = 0;
+        int line = 0;
+        qreal offset = 0; // into a line taller than a page
+        bool operator==(const Position&) const = default;
+    };
+    struct BoxGeometry
+    {
+        qreal x = 0, width = 0, captionWidth = 0;
+        int captionLines = 1;
+        QString caption;
+        int field = -1;
+    };
+    struct LineGeometry
+    {
+        int group = 0;
+        bool firstOfGroup = false;
+        std::vector<BoxGeometry> boxes;
+    };
+    struct BlockGeometry
+    {
+        qreal left = 0, width = 0, groupWidth = 0;
+        QStringList groupCaptions;
+        std::vector<LineGeometry> lines;
+    };
+
+    const Report& report;
+    QFont valueFont, captionFont, titleFont, headingFont, headFont;
+    QFontMetricsF value, caption, title, head;
+    qreal pad, gap, rule;
+    QRectF page, frame, body;
+    qreal headerBottom = 0;
+    std::vector<BlockGeometry> blocks;
+    std::optional<LineGeometry> tableHead;
+    qreal tableHeadHeight = 0;
+    std::vector<Position> pageStarts;
+
+    explicit Layout(const Report& r)
+        : report(r), valueFont(dotsFont(r.pointSize)), captionFont(dotsFont(r.pointSize * 0.85)),
+          titleFont(dotsFont(r.pointSize * 1.6, true)), headingFont(dotsFont(r.pointSize * 1.3, true)),
+          headFont(dotsFont(r.pointSize * 0.9, true)), value(valueFont), caption(captionFont),
+          title(titleFont), head(headFont)
+    {
+        pad = value.height() * 0.18;
+        gap = report.tableHead ? 0 : value.lineSpacing() * 0.6;
+        rule = 0.1 * DotsPerMm;
+        page = QRectF(QPointF(0, 0), pageSize());
+        frame = marginFrame();
+        headerBottom = frame.top() + title.lineSpacing() + value.lineSpacing() + pad;
+        if (report.tableHead) {
+            BlockLayout headLayout;
+            headLayout.groups.append(ReportGroup{QString(), {*report.tableHead}});
+            const BlockGeometry g = geometry(headLayout, headFont, head);
+            tableHead = g.lines.front();
+            int lines = 1;
+            for (const BoxGeometry& b : tableHead->boxes)
+                lines = qMax(lines, b.captionLines);
+            tableHeadHeight = lines * head.lineSpacing() + 2 * pad;
+        }
+        body = QRectF(QPointF(frame.left(), headerBottom + tableHeadHeight + pad * 2),
+                      QPointF(frame.right(), frame.bottom()));
+        for (const BlockLayout& l : report.layouts)
+            blocks.push_back(geometry(l, captionFont, caption));
+        paginate();
+    }
+
+    QRectF marginFrame() const
+    {
+        qreal top = report.margins[0] * DotsPerTwip, left = report.margins[1] * DotsPerTwip;
+        qreal right = report.margins[2] * DotsPerTwip, bottom = report.margins[3] * DotsPerTwip;
+        // Margins that leave no room are shrunk in proportion.
+        const qreal across = page.width() - MinBodyWidth;
+        if (left + right > across) {
+            const qreal f = across / (left + right);
+            left *= f;
+            right *= f;
+        }
+        const qreal down = page.height() - MinBodyHeight;
+        if (top + bottom > down) {
+            const qreal f = down / (top + bottom);
+            top *= f;
+            bottom *= f;
+        }
+        return QRectF(QPointF(left, top), QPointF(page.width() - right, page.height() - bottom));
+    }
+
+    BlockGeometry geometry(const BlockLayout& layout, const QFont& captionFace,
+                           const QFontMetricsF& captionMetrics) const
+    {
+        BlockGeometry g;
+        g.left = frame.left() + layout.indent * frame.width() * 0.06;
+        g.width = frame.right() - g.left;
+        qreal widest = 0;
+        for (const ReportGroup& group : layout.groups) {
+            g.groupCaptions << group.caption;
+            if (!group.caption.isEmpty())
+                widest = qMax(widest, caption.horizontalAdvance(group.caption));
+        }
+        if (widest > 0)
+            g.groupWidth = qBound(g.width * 0.08, widest + 2 * pad, g.width * 0.18);
+        const qreal content = g.width - g.groupWidth;
+        for (int gi = 0; gi < layout.groups.size(); ++gi) {
+            const ReportGroup& group = layout.groups[gi];
+            for (int li = 0; li < group.lines.size(); ++li) {
+                const ReportLine& line = group.lines[li];
+                LineGeometry lg;
+                lg.group = gi;
+                lg.firstOfGroup = li == 0;
+                int shares = 0;
+                for (const ReportBox& b : line.boxes)
+                    shares += qMax(1, b.width);
+                qreal x = 0;
+                for (const ReportBox& b : line.boxes) {
+                    BoxGeometry bg;
+                    bg.x = x;
+                    bg.width = content * qMax(1, b.width) / qMax(1, shares);
+                    bg.caption = b.caption;
+                    bg.field = b.field;
+                    const qreal room = bg.width - 2 * pad;
+                    if (!b.caption.isEmpty()) {
+                        const qreal want = captionMetrics.horizontalAdvance(b.caption) + pad;
+                        bg.captionWidth = b.field < 0 ? room : qMin(want, room * 0.45);
+                        bg.captionLines = lineCount(b.caption, captionFace, captionMetrics,
+                                                    bg.captionWidth);
+                    }
+                    x += bg.width;
+                    lg.boxes.push_back(std::move(bg));
+                }
+                g.lines.push_back(std::move(lg));
+            }
+        }
+        return g;
+    }
+
+    qreal valueWidth(const BoxGeometry& b) const
+    {
+        return b.width - 2 * pad - b.captionWidth;
+    }
+
+    std::vector<qreal> lineHeights(const ReportBlock& block) const
+    {
+        const BlockGeometry& g = blocks[size_t(block.layout)];
+        std::vector<qreal> heights;
+        heights.reserve(g.lines.size());
+        for (const LineGeometry& line : g.lines) {
+            qreal h = value.lineSpacing();
+            for (const BoxGeometry& b : line.boxes) {
+                h = qMax(h, b.captionLines * caption.lineSpacing());
+                if (b.field >= 0) {
+                    const int lines =
+                        lineCount(block.values.value(b.field), valueFont, value, valueWidth(b));
+                    h = qMax(h, lines * value.lineSpacing());
+                }
+            }
+            heights.push_back(h + 2 * pad);
+        }
+        return heights;
+    }
+
+    void paginate()
+    {
+        Position pos;
+        const int count = int(report.blocks.size());
+        do {
+            pageStarts.push_back(pos);
+            Position next = walk(pos, nullptr);
+            if (next == pos) // cannot happen with the smallest body; never loop
+                next = Position{pos.block + 1, 0, 0};
+            pos = next;
+        } while (pos.block < count);
+    }
+
+    // Lays out (and, given a painter, paints) the body of the page that
+    // starts at pos; returns where the next page starts.
+    Position walk(Position pos, QPainter* painter) const
+    {
+        qreal y = body.top();
+        const qreal bottom = body.bottom() + 0.01;
+        bool pageEmpty = true;
+        const int count = int(report.blocks.size());
+        while (pos.block < count) {
+            const ReportBlock& block = report.blocks[size_t(pos.block)];
+            const BlockGeometry& g = blocks[size_t(block.layout)];
+            const std::vector<qreal> heights = lineHeights(block);
+            if (pos.line == 0 && pos.offset == 0) {
+                const qreal total = std::accumulate(heights.begin(), heights.end(), qreal(0));
+                const qreal before = pageEmpty ? 0 : gap;
+                if (!pageEmpty && y + before + total > bottom && total <= body.height())
+                    break;
+                y += before;
+            }
+            const qreal blockTop = y;
+            const int firstLine = pos.line;
+            bool full = false;
+            while (pos.line < int(heights.size())) {
+                const qreal whole = heights[size_t(pos.line)];
+                const qreal rest = whole - pos.offset;
+                qreal take = rest;
+                if (y + rest > bottom) {
+                    if (whole <= body.height()) {
+                        full = true;
+                        break;
+                    }
+                    // A line taller than a page goes on between two lines of text.
+                    const qreal lead = pos.offset == 0 ? pad : 0;
+                    const int lines = int(std::floor((bottom - y - lead) / value.lineSpacing()));
+                    if (lines <= 0) {
+                        full = true;
+                        break;
+                    }
+                    take = lead + lines * value.lineSpacing();
+                }
+                if (painter)
+                    paintLine(*painter, block, g, pos.line, y, pos.offset, take,
+                              pos.line == firstLine);
+                y += take;
+                pageEmpty = false;
+                if (take < rest) {
+                    pos.offset += take;
+                    full = true;
+                    break;
+                }
+                ++pos.line;
+                pos.offset = 0;
+            }
+            if (painter && y > blockTop)
+                paintFrame(*painter, g, blockTop, y);
+            if (full)
+                break;
+            ++pos.block;
+            pos.line = 0;
+            pos.offset = 0;
+        }
+        return pos;
+    }
+
+    void paintLine(QPainter& p, const ReportBlock& block, const BlockGeometry& g, int index,
+                   qreal y, qreal offset, qreal height, bool firstOnPage) const
+    {
+        const LineGeometry& line = g.lines[size_t(index)];
+        const QRectF area(g.left, y, g.width, height);
+        p.save();
+        p.setClipRect(area);
+        const qreal top = y - offset;
+        if (g.groupWidth > 0) {
+            p.fillRect(QRectF(g.left, y, g.groupWidth, height), GroupShade);
+            if (line.firstOfGroup || firstOnPage) {
+                p.setPen(Qt::black);
+                drawText(p, g.groupCaptions.value(line.group), captionFont, caption,
+                         QPointF(g.left + pad, y + pad), g.groupWidth - 2 * pad);
+            }
+        }
+        p.setPen(QPen(RuleColor, rule));
+        if (index > 0 && offset == 0) {
+            const qreal from = line.firstOfGroup ? g.left : g.left + g.groupWidth;
+            p.drawLine(QPointF(from, y), QPointF(g.left + g.width, y));
+        }
+        const qreal contentLeft = g.left + g.groupWidth;
+        for (size_t i = 0; i < line.boxes.size(); ++i) {
+            const BoxGeometry& b = line.boxes[i];
+            const qreal x = contentLeft + b.x;
+            if (i > 0 || g.groupWidth > 0) {
+                p.setPen(QPen(RuleColor, rule));
+                p.drawLine(QPointF(x, y), QPointF(x, y + height));
+            }
+            if (!b.caption.isEmpty()) {
+                p.setPen(CaptionColor);
+                drawText(p, b.caption, captionFont, caption,
+                         QPointF(x + pad, top + pad + (value.ascent() - caption.ascent())),
+                         b.captionWidth);
+            }
+            if (b.field >= 0) {
+                p.setPen(Qt::black);
+                drawText(p, block.values.value(b.field), valueFont, value,
+                         QPointF(x + pad + b.captionWidth, top + pad), valueWidth(b));
+            }
+        }
+        p.restore();
+    }
+
+    void paintFrame(QPainter& p, const BlockGeometry& g, qreal top, qreal bottom) const
+    {
+        p.save();
+        p.setPen(QPen(Qt::black, rule * 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(g.left, top, g.width, bottom - top));
+        p.restore();
+    }
+
+    void paintHeader(QPainter& p, int index) const
+    {
+        const QString pageText = pageNumberText(index + 1, int(pageStarts.size()));
+        const qreal top = frame.top();
+        const QRectF line1(frame.left(), top, frame.width(), title.lineSpacing());
+        const QRectF line2(frame.left(), top + title.lineSpacing(), frame.width(),
+                           value.lineSpacing());
+        p.setPen(Qt::black);
+        if (report.headingOnly) {
+            p.setFont(titleFont);
+            p.drawText(line1, Qt::AlignHCenter | Qt::AlignVCenter, report.heading);
+            p.setFont(valueFont);
+            p.drawText(line2, Qt::AlignRight | Qt::AlignVCenter, pageText);
+        } else {
+            p.setFont(titleFont);
+            p.drawText(line1, Qt::AlignLeft | Qt::AlignVCenter, report.title);
+            if (!report.heading.isEmpty()) {
+                p.setFont(headingFont);
+                p.drawText(line1, Qt::AlignHCenter | Qt::AlignVCenter, report.heading);
+            }
+            p.setFont(valueFont);
+            p.drawText(line1, Qt::AlignRight | Qt::AlignVCenter, printedAtText(report.printedAt));
+            p.drawText(line2, Qt::AlignRight | Qt::AlignVCenter, pageText);
+        }
+        p.setPen(QPen(Qt::black, rule * 2));
+        p.drawLine(QPointF(frame.left(), headerBottom), QPointF(frame.right(), headerBottom));
+        if (tableHead) {
+            const qreal y = headerBottom + pad;
+            const QRectF area(frame.left(), y, frame.width(), tableHeadHeight);
+            p.fillRect(area, HeadShade);
+            p.setPen(QPen(RuleColor, rule));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(area);
+            for (const BoxGeometry& b : tableHead->boxes) {
+                const qreal x = frame.left() + b.x;
+                p.setPen(QPen(RuleColor, rule));
+                if (b.x > 0)
+                    p.drawLine(QPointF(x, y), QPointF(x, y + tableHeadHeight));
+                p.setPen(Qt::black);
+                drawText(p, b.caption, headFont, head, QPointF(x + pad, y + pad), b.width - 2 * pad);
+            }
+        }
+    }
+
+    void paintPage(QPainter& p, int index) const
+    {
+        if (index < 0 || index >= int(pageStarts.size()))
+            return;
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        paintHeader(p, index);
+        if (report.blocks.empty()) {
+            p.setPen(Qt::black);
+            drawText(p, noDataText(), valueFont, value, body.topLeft(), body.width());
+        } else {
+            walk(pageStarts[size_t(index)], &p);
+        }
+        p.restore();
+    }
+};
+
+ReportRenderer::ReportRenderer(const Report& report)
+    : m_layout(std::make_unique<Layout>(report)), m_report(&report)
+{}
+
+ReportRenderer::~ReportRenderer() = default;
+
+QSizeF ReportRenderer::pageSize()
+{
+    return QSizeF(210 * DotsPerMm, 297 * DotsPerMm);
+}
+
+int ReportRenderer::pageCount() const
+{
+    return int(m_layout->pageStarts.size());
+}
+
+void ReportRenderer::paintPage(QPainter& painter, int index) const
+{
+    m_layout->paintPage(painter, index);
+}
+
+void ReportRenderer::scaleToDots(QPainter& painter, qreal deviceDpi)
+{
+    painter.scale(deviceDpi / Dpi, deviceDpi / Dpi);
+}
+
+void preparePageDevice(QPagedPaintDevice& device)
+{
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+}
+
+void writeReportPdf(const Report& report, const QString& path,
+                    const std::function<void(int, int)>& progress)
+{
+    const ReportRenderer renderer(report);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
+    {
+        QPdfWriter pdf(&file);
+        pdf.setResolution(int(Dpi));
+        pdf.setTitle(report.name);
+        pdf.setCreator(u"ホルネア"_qs);
+        preparePageDevice(pdf);
+        QPainter painter(&pdf);
+        const int pages = renderer.pageCount();
+        for (int i = 0; i < pages; ++i) {
+            if (i > 0)
+                pdf.newPage();
+            renderer.paintPage(painter, i);
+            if (progress)
+                progress(i + 1, pages);
+        }
+        painter.end();
+    }
+    if (!file.commit())
+        throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
+}
+
+} // namespace horunea

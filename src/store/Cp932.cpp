@@ -1,0 +1,97 @@
+#include "store/Cp932.h"
+
+#include "store/StoreError.h"
+
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace horunea {
+
+namespace {
+
+const char* const CodePage = "windows-31j";
+
+QString characterAt(const QString& text, qsizetype i)
+{
+    if (text[i].isHighSurrogate() && i + 1 < text.size())
+        return text.mid(i, 2);
+    return text.mid(i, 1);
+}
+
+// "U+1F600 😀": a character named so that the user finds it, even when the
+// font shows it as a box.
+QString describe(const QString& character)
+{
+    const char32_t code = character.toUcs4().value(0);
+    return QStringLiteral("「%1」(U+%2)").arg(character).arg(uint(code), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+QByteArray encodeCp932(const QString& text, QString* refused)
+{
+    QStringEncoder encoder(CodePage);
+    QByteArray bytes = encoder.encode(text);
+    QStringDecoder decoder(CodePage);
+    const QString back = decoder.decode(bytes);
+    if (!encoder.hasError() && !decoder.hasError() && back == text)
+        return bytes;
+    // Find the first character that does not come back.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QString c = characterAt(text, i);
+        QStringEncoder one(CodePage);
+        QStringDecoder oneBack(CodePage);
+        const QByteArray encoded = one.encode(c);
+        if (one.hasError() || QString(oneBack.decode(encoded)) != c) {
+            if (refused)
+                *refused = c;
+            return {};
+        }
+        i += c.size() - 1;
+    }
+    if (refused)
+        *refused = text.left(1);
+    return {};
+}
+
+QString decodeCp932(const QByteArray& bytes)
+{
+    QStringDecoder decoder(CodePage);
+    return decoder.decode(bytes);
+}
+
+QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& rows)
+{
+    QString text;
+    auto line = [&text](const QStringList& fields) {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                text += u',';
+            QString field = fields[i];
+            field.replace(u'"', u"\"\""_qs);
+            text += u'"' + field + u'"';
+        }
+        text += u"\r\n";
+    };
+    line(headers);
+    for (const QStringList& row : rows)
+        line(row);
+    QString refused;
+    QByteArray bytes = encodeCp932(text, &refused);
+    if (bytes.isEmpty() && !text.isEmpty())
+        throw StoreError(describe(refused) + u" は CSV (シフトJIS) に書けない文字です。"_qs
+                         + u"その文字を直してから保存してください。"_qs);
+    return bytes;
+}
+
+void writeCsvFile(const QString& path, const QStringList& headers,
+                  const std::vector<QStringList>& rows)
+{
+    const QByteArray bytes = csvBytes(headers, rows);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
+}
+
+} // namespace horunea

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace horunea {
+
+// The Windows Japanese code page (windows-31j), in which files meant for
+// Windows programs are written: ①, ㈱, ～ and the NEC and IBM extensions
+// included.
+
+// The text in CP932. A character that would not come back unchanged (an
+// emoji, a letter of another script) is never written as "?": encoding
+// stops, *refused receives that character, and the result is empty.
+QByteArray encodeCp932(const QString& text, QString* refused);
+QString decodeCp932(const QByteArray& bytes);
+
+// Comma-separated values as Excel on a Japanese desktop opens them: CP932,
+// CR LF, every field quoted (a quote doubled). StoreError when a character
+// cannot be written ("… は CSV に書けない文字です"), and nothing is written;
+// the file is replaced whole or not at all.
+void writeCsvFile(const QString& path, const QStringList& headers,
+                  const std::vector<QStringList>& rows);
+QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& rows);
+
+} // namespace horunea
