@@ -11,15 +11,15 @@
 #include "settings/CustomerSettings.h"
 #include "settings/RepairSettings.h"
 #include "shell/Accounts.h"
+#include "store/Cp932.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/JetDialect.h"
-#include "store/Cp932.h"
 #include "store/ShippedFiles.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <functional>
 #include <map>
@@ -206,7 +206,9 @@ void showRows(Invocation& call, const QHash<QString, QString>& options, const QS
         cells.push_back(std::move(line));
     }
     writeCsvFile(options.value(u"csv"_qs), headers, cells);
-    call.err << QStringLiteral("%1 行を %2 に書きました。").arg(rows.size()).arg(options.value(u"csv"_qs))
+    call.err << QStringLiteral("%1 行を %2 に書きました。")
+                    .arg(rows.size())
+                    .arg(options.value(u"csv"_qs))
              << '\n';
 }
 
@@ -299,7 +301,8 @@ int commandUsers(Invocation& call)
 int commandSubjects(Invocation& call)
 {
     QString name;
-    const auto options = parseOptions(call.args, {u"state"_qs, u"user"_qs, u"password"_qs, u"csv"_qs}, &name);
+    const auto options =
+        parseOptions(call.args, {u"state"_qs, u"user"_qs, u"password"_qs, u"csv"_qs}, &name);
     const QString state = options.value(u"state"_qs, u"続行"_qs);
     if (state != u"続行" && state != u"完了" && state != u"全て")
         throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
@@ -373,7 +376,7 @@ int commandSearch(Invocation& call)
             showRows(call, options, userListHeaders(), LoadUserRows(db, query.userStatement()));
         else if (request.kind == SearchKind::Subjects)
             showRows(call, options, subjectListHeaders(),
-                      LoadSubjectRows(db, query.subjectStatement()));
+                     LoadSubjectRows(db, query.subjectStatement()));
         else
             showRows(call, options, logListHeaders(), LoadLogRows(db, query.logStatement()));
         return 0;
@@ -387,7 +390,7 @@ int commandSearch(Invocation& call)
         showRows(call, options, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidStatement()));
     else
         showRows(call, options, repairLogListHeaders(),
-                  LoadRepairLogRows(db, query.repairLogStatement()));
+                 LoadRepairLogRows(db, query.repairLogStatement()));
     return 0;
 }
 
@@ -398,31 +401,37 @@ int commandReport(Invocation& call)
         throw UsageError(u"帳票の種類を指定してください。"_qs);
     const QString kind = call.args.first();
     static const QHash<QString, QStringList> kindOptions = {
-        {u"customer-list"_qs, {u"row"_qs}},   {u"user-sheet"_qs, {u"user"_qs}},
-        {u"subject-list"_qs, {u"state"_qs}},  {u"repair-list"_qs, {u"state"_qs}},
-        {u"unpaid-list"_qs, {}},              {u"maker-list"_qs, {}},
+        {u"customer-list"_qs, {u"row"_qs}},
+        {u"user-sheet"_qs, {u"user"_qs}},
+        {u"subject-list"_qs, {u"state"_qs}},
+        {u"repair-list"_qs, {u"state"_qs}},
+        {u"unpaid-list"_qs, {}},
+        {u"maker-list"_qs, {}},
         {u"repair-report"_qs, {u"repair"_qs}},
     };
     if (!kindOptions.contains(kind))
         throw UsageError(u"帳票の種類は customer-list user-sheet subject-list repair-list "
-                         u"unpaid-list maker-list repair-report のどれかです: "_qs + kind);
+                         u"unpaid-list maker-list repair-report のどれかです: "_qs +
+                         kind);
     QString name;
-    const auto options = parseOptions(call.args.mid(1),
-                                      kindOptions.value(kind) + QStringList{u"pdf"_qs, u"password"_qs},
-                                      &name);
+    const auto options = parseOptions(
+        call.args.mid(1), kindOptions.value(kind) + QStringList{u"pdf"_qs, u"password"_qs}, &name);
     if (!options.contains(u"pdf"_qs))
         throw UsageError(u"--pdf で書き出す PDF ファイルを指定してください。"_qs);
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        throw RefusedError(u"PDF を書くには画面描画の準備が要ります (horunea-cli から実行してください)。"_qs);
+        throw RefusedError(
+            u"PDF を書くには画面描画の準備が要ります (horunea-cli から実行してください)。"_qs);
 
-    const bool customer = kind == u"customer-list" || kind == u"user-sheet" || kind == u"subject-list";
+    const bool customer =
+        kind == u"customer-list" || kind == u"user-sheet" || kind == u"subject-list";
     std::optional<Report> report;
     auto makeReport = [&](Database& db) {
         if (kind == u"customer-list") {
             KanaRow row;
             if (!kanaRowFromName(options.value(u"row"_qs), &row))
-                throw UsageError(u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを"_qs
-                                 u"指定してください。");
+                throw UsageError(
+                    u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを"_qs
+                    u"指定してください。");
             const CustomerSortClauses sort = BuildCustomerSortClauses(db);
             report = ListReport(db, *customerListPrint(customerListKey(kanaRowName(row)),
                                                        sort.UserOrderBy, sort.UserOrderDesc));
@@ -445,15 +454,18 @@ int commandReport(Invocation& call)
                 key = u"minyu"_qs;
             } else if (kind == u"repair-list") {
                 const QString state = options.value(u"state"_qs, u"続行"_qs);
-                static const QHash<QString, QString> keys = {
-                    {u"続行"_qs, u"zokou"_qs}, {u"完了"_qs, u"kanryou"_qs}, {u"全て"_qs, u"subete"_qs}};
+                static const QHash<QString, QString> keys = {{u"続行"_qs, u"zokou"_qs},
+                                                             {u"完了"_qs, u"kanryou"_qs},
+                                                             {u"全て"_qs, u"subete"_qs}};
                 if (!keys.contains(state))
-                    throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
+                    throw UsageError(
+                        u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
                 key = keys.value(state);
             }
             const RepairSortClauses sort = BuildRepairSortClauses(db);
-            report = ListReport(db, *repairListPrint(key, {sort.RepairOrderBy, sort.RepairOrderDesc,
-                                                           sort.UnpaidOrderBy, sort.UnpaidOrderDesc}));
+            report =
+                ListReport(db, *repairListPrint(key, {sort.RepairOrderBy, sort.RepairOrderDesc,
+                                                      sort.UnpaidOrderBy, sort.UnpaidOrderDesc}));
         }
     };
     Database db = openAccountData(name, options.value(u"password"_qs), !customer);

@@ -12,7 +12,8 @@ namespace {
 // program's output: stderr carries errors and progress only.
 void quietQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIsSet("HORUNEA_QT_DEBUG"))
+    if (type == QtCriticalMsg || type == QtFatalMsg ||
+        qEnvironmentVariableIsSet("HORUNEA_QT_DEBUG"))
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 

@@ -28,13 +28,12 @@ template <typename Build> void preview(QWidget* parent, Build build)
 void PrintCustomerItem(QWidget* parent, CustomerView& view, const QString& key)
 {
     if (const QString state = subjectListState(key); !state.isEmpty()) {
-        preview(parent, [&] {
-            return SubjectListReport(view.database(), state, subjectListTitle(state));
-        });
+        preview(parent,
+                [&] { return SubjectListReport(view.database(), state, subjectListTitle(state)); });
         return;
     }
-    const auto request = customerListPrint(key, view.query().UserOrderBy.text,
-                                           view.query().UserOrderDesc.text);
+    const auto request =
+        customerListPrint(key, view.query().UserOrderBy.text, view.query().UserOrderDesc.text);
     if (request)
         preview(parent, [&] { return ListReport(view.database(), *request); });
 }

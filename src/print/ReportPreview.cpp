@@ -136,8 +136,8 @@ void ReportPageView::paintEvent(QPaintEvent*)
     const QSize page = pagePixels();
     const int stride = pageStride();
     const int top = verticalScrollBar()->value();
-    const int x = qMax(PageGap, (viewport()->width() - page.width()) / 2) -
-                  horizontalScrollBar()->value();
+    const int x =
+        qMax(PageGap, (viewport()->width() - page.width()) / 2) - horizontalScrollBar()->value();
     const int first = qMax(0, (top - PageGap) / stride);
     for (int i = first; i < m_renderer.pageCount(); ++i) {
         const int y = PageGap + i * stride - top;
@@ -173,7 +173,8 @@ ReportPreview::ReportPreview(Report report, QWidget* parent)
 
     auto* print = toolButton(u"PrintButton"_qs, u"印刷(&P)…"_qs, u"印刷 (Ctrl+P)"_qs, this);
     auto* pdf = toolButton(u"PdfButton"_qs, u"PDFに保存"_qs, u"PDFに保存 (Ctrl+S)"_qs, this);
-    auto* previous = toolButton(u"PreviousPage"_qs, u"◀ 前のページ"_qs, u"前のページ (PageUp)"_qs, this);
+    auto* previous =
+        toolButton(u"PreviousPage"_qs, u"◀ 前のページ"_qs, u"前のページ (PageUp)"_qs, this);
     auto* next = toolButton(u"NextPage"_qs, u"次のページ ▶"_qs, u"次のページ (PageDown)"_qs, this);
     auto* smaller = toolButton(u"ZoomOut"_qs, u"縮小"_qs, u"縮小 (-)"_qs, this);
     auto* larger = toolButton(u"ZoomIn"_qs, u"拡大"_qs, u"拡大 (+)"_qs, this);
@@ -208,8 +209,10 @@ ReportPreview::ReportPreview(Report report, QWidget* parent)
             [this] { m_view->showPage(m_view->currentPage() - 1); });
     connect(next, &QPushButton::clicked, this,
             [this] { m_view->showPage(m_view->currentPage() + 1); });
-    connect(smaller, &QPushButton::clicked, this, [this] { m_view->setScale(m_view->scale() / ZoomStep); });
-    connect(larger, &QPushButton::clicked, this, [this] { m_view->setScale(m_view->scale() * ZoomStep); });
+    connect(smaller, &QPushButton::clicked, this,
+            [this] { m_view->setScale(m_view->scale() / ZoomStep); });
+    connect(larger, &QPushButton::clicked, this,
+            [this] { m_view->setScale(m_view->scale() * ZoomStep); });
     connect(fit, &QPushButton::clicked, m_view, &ReportPageView::fitWidth);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_view, &ReportPageView::currentPageChanged, this, &ReportPreview::showPageNumber);
@@ -276,8 +279,9 @@ void ReportPreview::printReport()
     }
     QPainter painter;
     if (!painter.begin(&printer)) {
-        Dialogs::instance().message(this, u"印刷を始められませんでした。プリンターを確かめてください。"_qs,
-                                    Dialogs::Icon::Exclamation);
+        Dialogs::instance().message(
+            this, u"印刷を始められませんでした。プリンターを確かめてください。"_qs,
+            Dialogs::Icon::Exclamation);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -87,19 +87,32 @@ int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metri
     return qMax(1, layout.lineCount());
 }
 
+// The lines of text that lie wholly between top and bottom: a line taller
+// than a page prints each line of its text on one page only.
+struct Band
+{
+    qreal top = -1e12, bottom = 1e12;
+    bool holds(qreal y, qreal height) const { return y >= top - 0.5 && y + height <= bottom + 0.5; }
+};
+
 void drawText(QPainter& painter, const QString& text, const QFont& font,
-              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width)
+              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width, Band band = {})
 {
     if (text.isEmpty())
         return;
     painter.setFont(font);
     if (fitsOneLine(text, metrics, width)) {
-        painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+        if (band.holds(topLeft.y(), metrics.lineSpacing()))
+            painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
         return;
     }
     QTextLayout layout(layoutText(text), font);
     breakLines(layout, width, metrics.lineSpacing());
-    layout.draw(&painter, topLeft);
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        if (band.holds(topLeft.y() + line.y(), metrics.lineSpacing()))
+            line.draw(&painter, topLeft);
+    }
 }
 
 } // namespace
@@ -146,7 +159,8 @@ struct ReportRenderer::Layout
 
     explicit Layout(const Report& r)
         : report(r), valueFont(dotsFont(r.pointSize)), captionFont(dotsFont(r.pointSize * 0.85)),
-          titleFont(dotsFont(r.pointSize * 1.6, true)), headingFont(dotsFont(r.pointSize * 1.3, true)),
+          titleFont(dotsFont(r.pointSize * 1.6, true)),
+          headingFont(dotsFont(r.pointSize * 1.3, true)),
           headFont(dotsFont(r.pointSize * 0.9, true)), value(valueFont), caption(captionFont),
           title(titleFont), head(headFont)
     {
@@ -229,8 +243,8 @@ struct ReportRenderer::Layout
                     if (!b.caption.isEmpty()) {
                         const qreal want = captionMetrics.horizontalAdvance(b.caption) + pad;
                         bg.captionWidth = b.field < 0 ? room : qMin(want, room * 0.45);
-                        bg.captionLines = lineCount(b.caption, captionFace, captionMetrics,
-                                                    bg.captionWidth);
+                        bg.captionLines =
+                            lineCount(b.caption, captionFace, captionMetrics, bg.captionWidth);
                     }
                     x += bg.width;
                     lg.boxes.push_back(std::move(bg));
@@ -241,10 +255,7 @@ struct ReportRenderer::Layout
         return g;
     }
 
-    qreal valueWidth(const BoxGeometry& b) const
-    {
-        return b.width - 2 * pad - b.captionWidth;
-    }
+    qreal valueWidth(const BoxGeometry& b) const { return b.width - 2 * pad - b.captionWidth; }
 
     std::vector<qreal> lineHeights(const ReportBlock& block) const
     {
@@ -347,16 +358,14 @@ struct ReportRenderer::Layout
                    qreal y, qreal offset, qreal height, bool firstOnPage) const
     {
         const LineGeometry& line = g.lines[size_t(index)];
-        const QRectF area(g.left, y, g.width, height);
-        p.save();
-        p.setClipRect(area);
+        const Band band{y, y + height};
         const qreal top = y - offset;
         if (g.groupWidth > 0) {
             p.fillRect(QRectF(g.left, y, g.groupWidth, height), GroupShade);
             if (line.firstOfGroup || firstOnPage) {
                 p.setPen(Qt::black);
                 drawText(p, g.groupCaptions.value(line.group), captionFont, caption,
-                         QPointF(g.left + pad, y + pad), g.groupWidth - 2 * pad);
+                         QPointF(g.left + pad, y + pad), g.groupWidth - 2 * pad, band);
             }
         }
         p.setPen(QPen(RuleColor, rule));
@@ -376,15 +385,14 @@ struct ReportRenderer::Layout
                 p.setPen(CaptionColor);
                 drawText(p, b.caption, captionFont, caption,
                          QPointF(x + pad, top + pad + (value.ascent() - caption.ascent())),
-                         b.captionWidth);
+                         b.captionWidth, band);
             }
             if (b.field >= 0) {
                 p.setPen(Qt::black);
                 drawText(p, block.values.value(b.field), valueFont, value,
-                         QPointF(x + pad + b.captionWidth, top + pad), valueWidth(b));
+                         QPointF(x + pad + b.captionWidth, top + pad), valueWidth(b), band);
             }
         }
-        p.restore();
     }
 
     void paintFrame(QPainter& p, const BlockGeometry& g, qreal top, qreal bottom) const
@@ -435,7 +443,8 @@ struct ReportRenderer::Layout
                 if (b.x > 0)
                     p.drawLine(QPointF(x, y), QPointF(x, y + tableHeadHeight));
                 p.setPen(Qt::black);
-                drawText(p, b.caption, headFont, head, QPointF(x + pad, y + pad), b.width - 2 * pad);
+                drawText(p, b.caption, headFont, head, QPointF(x + pad, y + pad),
+                         b.width - 2 * pad);
             }
         }
     }

@@ -197,8 +197,10 @@ QString otherRowsQuery()
 {
     return u"SELECT * FROM ユーザー,設定 WHERE 表示ふりがな Like '[!ｱ-ｵ]%' and 表示ふりがな Like '[!ｶ-ｺ]%' "_qs
            u"and 表示ふりがな Like '[!ｻ-ｿ]%' "
-           u"and 表示ふりがな Like '[!ﾀ-ﾄ]%' and 表示ふりがな Like '[!ﾅ-ﾉ]%' and 表示ふりがな Like '[!ﾊ-ﾎ]%' "
-           u"and 表示ふりがな Like '[!ﾏ-ﾓ]%' and 表示ふりがな Like '[!ﾔ-ﾖ]%' and 表示ふりがな Like '[!ﾗ-ﾛ]%' "
+           u"and 表示ふりがな Like '[!ﾀ-ﾄ]%' and 表示ふりがな Like '[!ﾅ-ﾉ]%' and 表示ふりがな Like "
+           u"'[!ﾊ-ﾎ]%' "
+           u"and 表示ふりがな Like '[!ﾏ-ﾓ]%' and 表示ふりがな Like '[!ﾔ-ﾖ]%' and 表示ふりがな Like "
+           u"'[!ﾗ-ﾛ]%' "
            u"and 表示ふりがな Like '[!ﾜ-ﾝ]%' and 表示ふりがな Like '[!A-Z]%'";
 }
 
@@ -321,9 +323,9 @@ std::optional<PrintRequest> customerListPrint(const QString& key, const QString&
         PrintRequest request;
         request.kind = ReportKind::CustomerList;
         request.title = QString::fromUtf16(k.title);
-        const QString select = k.condition
-                                   ? u"SELECT * FROM ユーザー,設定 "_qs + QString::fromUtf16(k.condition)
-                                   : otherRowsQuery();
+        const QString select =
+            k.condition ? u"SELECT * FROM ユーザー,設定 "_qs + QString::fromUtf16(k.condition)
+                        : otherRowsQuery();
         request.query = SqlStatement(select + userOrderBy + userOrderDesc);
         return request;
     }
@@ -424,7 +426,8 @@ Report UserSheetReport(Database& db, const QString& userId)
 
     const SqlStatement userQuery(
         u"SELECT ユーザー.*, 設定.項目01 AS 項目01, 設定.項目02 AS 項目02, 設定.項目03 AS 項目03, "_qs
-        u"設定.項目04 AS 項目04, 設定.項目05 AS 項目05 FROM ユーザー, 設定 WHERE (ユーザー.ユーザーID = ?)",
+        u"設定.項目04 AS 項目04, 設定.項目05 AS 項目05 FROM ユーザー, 設定 WHERE "
+        u"(ユーザー.ユーザーID = ?)",
         {userId.toLongLong()});
     addBlocks(db, report, userLayout(fieldCaptions(db, 5), true), userQuery);
     if (report.blocks.empty())
@@ -472,10 +475,12 @@ Report SubjectListReport(Database& db, const QString& state, const QString& titl
         .box(u"ログ"_qs, u"ログ"_qs, 6);
     addSubjectsWithLogs(
         db, report, subjects,
-        SqlStatement(u"SELECT ユーザー.表示名, 件名.登録日, 件名.件名, 件名.備考, 件名.判定, 件名.件名ID, "_qs
-                     u"ユーザー.会社ＴＥＬ, ユーザー.自宅ＴＥＬ FROM ユーザー, 件名 WHERE ユーザー.ユーザーID = "
-                     u"件名.ユーザーID AND (件名.判定 = ?) ORDER BY 件名.登録日 DESC, 件名.件名ID DESC",
-                     {state}),
+        SqlStatement(
+            u"SELECT ユーザー.表示名, 件名.登録日, 件名.件名, 件名.備考, 件名.判定, 件名.件名ID, "_qs
+            u"ユーザー.会社ＴＥＬ, ユーザー.自宅ＴＥＬ FROM ユーザー, 件名 WHERE "
+            u"ユーザー.ユーザーID = "
+            u"件名.ユーザーID AND (件名.判定 = ?) ORDER BY 件名.登録日 DESC, 件名.件名ID DESC",
+            {state}),
         logs,
         SqlStatement(u"SELECT ログ.ログ, ログ.登録日, ログ.記録者, ログ.件名ID FROM ログ, 件名 "_qs
                      u"WHERE ログ.件名ID = 件名.件名ID AND (件名.判定 = ?) "

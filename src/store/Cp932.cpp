@@ -24,7 +24,10 @@ QString characterAt(const QString& text, qsizetype i)
 QString describe(const QString& character)
 {
     const char32_t code = character.toUcs4().value(0);
-    return QStringLiteral("「%1」(U+%2)").arg(character).arg(uint(code), 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("「%1」(U+%2)")
+        .arg(character)
+        .arg(uint(code), 4, 16, QLatin1Char('0'))
+        .toUpper();
 }
 
 } // namespace
@@ -80,8 +83,8 @@ QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& 
     QString refused;
     QByteArray bytes = encodeCp932(text, &refused);
     if (bytes.isEmpty() && !text.isEmpty())
-        throw StoreError(describe(refused) + u" は CSV (シフトJIS) に書けない文字です。"_qs
-                         + u"その文字を直してから保存してください。"_qs);
+        throw StoreError(describe(refused) + u" は CSV (シフトJIS) に書けない文字です。"_qs +
+                         u"その文字を直してから保存してください。"_qs);
     return bytes;
 }
 

@@ -113,9 +113,8 @@ std::vector<QStringList> ReportListView::shownRows() const
 
 void ReportListView::saveCsv()
 {
-    QString path = Dialogs::instance().saveFile(this, u"CSVで保存"_qs,
-                                                QDir::home().filePath(u"一覧.csv"_qs),
-                                                u"CSV (*.csv);;All(*.*)"_qs);
+    QString path = Dialogs::instance().saveFile(
+        this, u"CSVで保存"_qs, QDir::home().filePath(u"一覧.csv"_qs), u"CSV (*.csv);;All(*.*)"_qs);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

@@ -345,7 +345,12 @@ void TstCli::helpNamesEveryVerb()
                              "account delete", "--old-password",
                              "--new-password", "--yes",
                              "admin login",    "admin set",
-                             "compact",        "backup"})
+                             "compact",        "backup",
+                             "report",         "customer-list",
+                             "user-sheet",     "subject-list",
+                             "repair-list",    "unpaid-list",
+                             "maker-list",     "repair-report",
+                             "--pdf",          "--csv"})
         QVERIFY2(r.out.contains(QString::fromUtf8(verb)), verb);
 }
 
