@@ -173,9 +173,8 @@ ReportPreview::ReportPreview(Report report, QWidget* parent)
 
     auto* print = toolButton(u"PrintButton"_qs, u"印刷(&P)…"_qs, u"印刷 (Ctrl+P)"_qs, this);
     auto* pdf = toolButton(u"PdfButton"_qs, u"PDFに保存"_qs, u"PDFに保存 (Ctrl+S)"_qs, this);
-    auto* previous =
-        toolButton(u"PreviousPage"_qs, u"◀ 前のページ"_qs, u"前のページ (PageUp)"_qs, this);
-    auto* next = toolButton(u"NextPage"_qs, u"次のページ ▶"_qs, u"次のページ (PageDown)"_qs, this);
+    auto* previous = toolButton(u"PreviousPage"_qs, u"◀ 前"_qs, u"前のページ (PageUp)"_qs, this);
+    auto* next = toolButton(u"NextPage"_qs, u"次 ▶"_qs, u"次のページ (PageDown)"_qs, this);
     auto* smaller = toolButton(u"ZoomOut"_qs, u"縮小"_qs, u"縮小 (-)"_qs, this);
     auto* larger = toolButton(u"ZoomIn"_qs, u"拡大"_qs, u"拡大 (+)"_qs, this);
     auto* fit = toolButton(u"FitWidth"_qs, u"幅に合わせる"_qs, u"幅に合わせる (0)"_qs, this);
@@ -186,11 +185,11 @@ ReportPreview::ReportPreview(Report report, QWidget* parent)
     auto* bar = new QHBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(print), static_cast<QWidget*>(pdf)})
         bar->addWidget(w);
-    bar->addSpacing(16);
+    bar->addSpacing(8);
     bar->addWidget(previous);
     bar->addWidget(m_pageLabel);
     bar->addWidget(next);
-    bar->addSpacing(16);
+    bar->addSpacing(8);
     bar->addWidget(smaller);
     bar->addWidget(larger);
     bar->addWidget(fit);

@@ -6,10 +6,13 @@
 #include "admin/AdministratorWindows.h"
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
+#include "print/ReportPreview.h"
+#include "print/Reports.h"
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
 #include "repair/RepairWindow.h"
 #include "search/SearchWindow.h"
+#include "settings/CustomerSettings.h"
 #include "settings/SettingsWindow.h"
 #include "shell/SessionState.h"
 #include "ui/ReportListView.h"
@@ -162,6 +165,17 @@ void TstScreenshots::customerWindow()
         child<QComboBox>(&search, u"Combo1"_qs)->setCurrentIndex(2);
         child<QLineEdit>(&search, u"Text2"_qs)->setText(u"東京"_qs);
         save(&search, u"Form6-search"_qs);
+    }
+    {
+        const CustomerSortClauses sort = BuildCustomerSortClauses(window->view()->database());
+        ReportPreview preview(
+            ListReport(window->view()->database(),
+                       *customerListPrint(u"agyou"_qs, sort.UserOrderBy, sort.UserOrderDesc)),
+            window);
+        preview.resize(1000, 700);
+        preview.show();
+        QTest::qWait(50);
+        save(&preview, u"ReportPreview-customer-list"_qs);
     }
     window->view()->Search(SearchRequest{SearchKind::Users, u"東京"_qs});
     save(window, u"Form1-customer-searched"_qs);

@@ -1,0 +1,376 @@
+// Printing as a user meets it: the print drop-downs and F4 of both data
+// windows open the preview of the right report, the preview pages through
+// it, prints through the print dialog and saves PDF; lists save as CSV.
+#include "Fixtures.h"
+#include "gui/GuiTestSupport.h"
+
+#include "customer/CustomerView.h"
+#include "customer/CustomerWindow.h"
+#include "print/ReportPreview.h"
+#include "print/ReportRenderer.h"
+#include "repair/RepairView.h"
+#include "repair/RepairWindow.h"
+#include "shell/MainMenuWindow.h"
+#include "shell/SessionState.h"
+#include "shell/ShellController.h"
+#include "store/Cp932.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace horunea;
+using namespace horunea::test;
+
+class TstPrinting : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void customerDropDownOpensEachReport_data();
+    void customerDropDownOpensEachReport();
+    void f4PrintsTheCurrentUser();
+    void repairDropDownOpensEachReport_data();
+    void repairDropDownOpensEachReport();
+    void aRepairSearchDoesNotApplyToPrints();
+    void f4PrintsTheCurrentRepair();
+    void previewPaintsOnlyThePagesShown();
+    void previewSavesPdfAndPrintsThroughTheDialogs();
+    void aListSavesWhatItShowsAsCsv();
+
+private:
+    CustomerWindow* openCustomer();
+    RepairWindow* openRepair();
+    // Opens the preview by `open`, hands it to `check`, and closes it.
+    void inPreview(const std::function<void()>& open,
+                   const std::function<void(ReportPreview*)>& check);
+
+    TempDataFolder* m_folder = nullptr;
+    FakeDialogs* m_dialogs = nullptr;
+    ShellController* m_shell = nullptr;
+};
+
+void TstPrinting::init()
+{
+    m_folder = new TempDataFolder();
+    m_dialogs = new FakeDialogs();
+    SessionState::instance().reset();
+    m_shell = new ShellController();
+    makeOperator(u"山田"_qs);
+    makeRepairAccount(u"修理係"_qs);
+    {
+        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        const qint64 kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs);
+        addUser(db, u"ｱｵｷ"_qs, u"青木"_qs);
+        addSubject(db, kato, u"複合機"_qs);
+        addSubject(db, kato, u"納品済み"_qs, u"完了"_qs);
+    }
+    {
+        Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        addRepair(db, u"加藤"_qs, u"北村商店"_qs, u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
+        addRepair(db, u"青木"_qs, u"南商会"_qs, u"完了"_qs, {{u"入金"_qs, u"済"_qs}});
+        db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"日立"_qs}});
+    }
+}
+
+void TstPrinting::cleanup()
+{
+    delete m_shell;
+    delete m_dialogs;
+    delete m_folder;
+    SessionState::instance().reset();
+}
+
+CustomerWindow* TstPrinting::openCustomer()
+{
+    if (!m_shell->mainMenu())
+        m_shell->start(false);
+    MainMenuWindow* menu = m_shell->mainMenu();
+    clickRow(child<QTreeView>(menu, u"ListView1"_qs), 0);
+    child<QPushButton>(menu, u"Command12"_qs)->click();
+    CustomerWindow* w = m_shell->customerWindow();
+    if (w && !QTest::qWaitForWindowExposed(w))
+        return nullptr;
+    return w;
+}
+
+RepairWindow* TstPrinting::openRepair()
+{
+    if (!m_shell->mainMenu())
+        m_shell->start(false);
+    MainMenuWindow* menu = m_shell->mainMenu();
+    clickRow(child<QTreeView>(menu, u"ListView2"_qs), 0);
+    child<QPushButton>(menu, u"Command13"_qs)->click();
+    RepairWindow* w = m_shell->repairWindow();
+    if (w && !QTest::qWaitForWindowExposed(w))
+        return nullptr;
+    return w;
+}
+
+void TstPrinting::inPreview(const std::function<void()>& open,
+                            const std::function<void(ReportPreview*)>& check)
+{
+    withModal(open, [&](QDialog* d) {
+        auto* preview = qobject_cast<ReportPreview*>(d);
+        QVERIFY2(preview, "the preview did not open");
+        QCOMPARE(preview->objectName(), u"ReportPreview"_qs);
+        check(preview);
+    });
+}
+
+namespace {
+
+QAction* printItem(QWidget* window, const QString& key)
+{
+    auto* menu = child<QMenu>(window, u"PrintMenu"_qs);
+    return menu ? menu->findChild<QAction*>(key) : nullptr;
+}
+
+QStringList firstValues(const Report& report, int field)
+{
+    QStringList values;
+    for (const ReportBlock& b : report.blocks)
+        values << b.values.value(field);
+    return values;
+}
+
+} // namespace
+
+void TstPrinting::customerDropDownOpensEachReport_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("blocks");
+    const QList<std::tuple<const char*, const char16_t*, int>> rows = {
+        {"agyou", u"あ　行", 1},  {"kagyou", u"か　行", 1},      {"sagyou", u"さ　行", 0},
+        {"tagyou", u"た　行", 0}, {"nagyou", u"な　行", 0},      {"hagyou", u"は　行", 0},
+        {"magyou", u"ま　行", 0}, {"yagyou", u"や　行", 0},      {"ragyou", u"ら　行", 0},
+        {"wagyou", u"わ　行", 0}, {"abc", u"アルファベット", 0}, {"sonota", u"そ　の　他", 0},
+    };
+    for (const auto& [key, title, blocks] : rows)
+        QTest::newRow(key) << QString::fromLatin1(key) << u"顧客一覧"_qs
+                           << QString::fromUtf16(title) << blocks;
+    QTest::newRow("zokkou") << u"zokkou"_qs << u"件名一覧"_qs << u"続行中の件名"_qs << 1;
+    QTest::newRow("kanryou") << u"kanryou"_qs << u"件名一覧"_qs << u"完了の件名"_qs << 1;
+}
+
+void TstPrinting::customerDropDownOpensEachReport()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(int, blocks);
+    CustomerWindow* w = openCustomer();
+    QVERIFY(w);
+    const int users = w->userList()->rowCount();
+    QAction* item = printItem(w, key);
+    QVERIFY(item);
+    inPreview([&] { item->trigger(); },
+              [&](ReportPreview* p) {
+                  QCOMPARE(p->windowTitle(), name);
+                  QCOMPARE(p->report().title, title);
+                  QCOMPARE(int(p->report().blocks.size()), blocks);
+                  QCOMPARE(child<QLabel>(p, u"PageLabel"_qs)->text(), u"1 / 1 ページ"_qs);
+                  // The width of the screen, 400 twips less than its height.
+                  const QRect screen = w->screen()->geometry();
+                  QCOMPARE(p->width(), screen.width());
+                  QCOMPARE(p->height(), screen.height() - 400 / 15);
+              });
+    // The window's lists stay as they were.
+    QCOMPARE(w->userList()->rowCount(), users);
+    QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TstPrinting::f4PrintsTheCurrentUser()
+{
+    CustomerWindow* w = openCustomer();
+    QVERIFY(w);
+    // Nobody chosen: the sheet of user 0 is empty.
+    inPreview([&] { QTest::keyClick(w->userList(), Qt::Key_F4); },
+              [&](ReportPreview* p) {
+                  QCOMPARE(p->windowTitle(), u"ﾕｰｻﾞｰ情報"_qs);
+                  QVERIFY(p->report().blocks.empty());
+              });
+    w->view()->selectKanaRow(KanaRow::Ka);
+    QCOMPARE(w->userList()->rowCount(), 1);
+    clickRow(w->userList(), 0);
+    QCOMPARE(w->view()->SelectedUserName, u"加藤"_qs);
+    inPreview([&] { QTest::keyClick(w->userList(), Qt::Key_F4); },
+              [&](ReportPreview* p) {
+                  QCOMPARE(p->windowTitle(), u"ﾕｰｻﾞｰ情報"_qs);
+                  // The user, then both of his subjects.
+                  QCOMPARE(int(p->report().blocks.size()), 3);
+                  QCOMPARE(p->report().blocks.front().values.value(0), u"加藤"_qs);
+              });
+}
+
+void TstPrinting::repairDropDownOpensEachReport_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("blocks");
+    QTest::newRow("zokou") << u"zokou"_qs << u"修理一覧"_qs << u"続行分"_qs << 1;
+    QTest::newRow("kanryou") << u"kanryou"_qs << u"修理一覧"_qs << u"完了分"_qs << 1;
+    QTest::newRow("subete") << u"subete"_qs << u"修理一覧"_qs << u"全ての修理"_qs << 2;
+    QTest::newRow("minyu") << u"minyu"_qs << u"未集金リスト"_qs
+                           << u"未集金リスト（入金項目が未入のもの）"_qs << 1;
+    QTest::newRow("meka") << u"meka"_qs << u"メーカー一覧"_qs << u"メーカー一覧"_qs << 1;
+}
+
+void TstPrinting::repairDropDownOpensEachReport()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(int, blocks);
+    RepairWindow* w = openRepair();
+    QVERIFY(w);
+    QAction* item = printItem(w, key);
+    QVERIFY(item);
+    inPreview([&] { item->trigger(); },
+              [&](ReportPreview* p) {
+                  QCOMPARE(p->windowTitle(), name);
+                  QCOMPARE(p->report().title, title);
+                  QCOMPARE(int(p->report().blocks.size()), blocks);
+              });
+}
+
+void TstPrinting::aRepairSearchDoesNotApplyToPrints()
+{
+    RepairWindow* w = openRepair();
+    QVERIFY(w);
+    {
+        Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        addRepair(db, u"佐藤"_qs, u"佐藤電機"_qs);
+    }
+    SearchRequest search;
+    search.kind = SearchKind::Repairs;
+    search.word1 = u"北村"_qs;
+    w->view()->Search(search);
+    QCOMPARE(w->repairList()->rowCount(), 1);
+    inPreview([&] { printItem(w, u"zokou"_qs)->trigger(); },
+              [&](ReportPreview* p) {
+                  QCOMPARE(firstValues(p->report(), 1).size(), 2);
+                  QVERIFY(firstValues(p->report(), 1).contains(u"佐藤"_qs));
+              });
+    QCOMPARE(w->repairList()->rowCount(), 1);
+}
+
+void TstPrinting::f4PrintsTheCurrentRepair()
+{
+    RepairWindow* w = openRepair();
+    QVERIFY(w);
+    inPreview([&] { QTest::keyClick(w->repairList(), Qt::Key_F4); },
+              [&](ReportPreview* p) {
+                  QCOMPARE(p->windowTitle(), u"修理レポート"_qs);
+                  QVERIFY(p->report().blocks.empty());
+              });
+    clickRow(w->repairList(), 0);
+    QVERIFY(w->view()->SelectedRepairId != u"0");
+    inPreview([&] { QTest::keyClick(w->repairList(), Qt::Key_F4); },
+              [&](ReportPreview* p) {
+                  QCOMPARE(p->windowTitle(), u"修理レポート"_qs);
+                  QCOMPARE(p->report().title, u"修理レポート"_qs);
+                  QCOMPARE(int(p->report().blocks.size()), 1);
+              });
+}
+
+void TstPrinting::previewPaintsOnlyThePagesShown()
+{
+    {
+        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        for (int i = 0; i < 120; ++i)
+            addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')),
+                    QStringLiteral("利用者%1").arg(i));
+    }
+    CustomerWindow* w = openCustomer();
+    QVERIFY(w);
+    inPreview([&] { printItem(w, u"agyou"_qs)->trigger(); },
+              [&](ReportPreview* p) {
+                  const int pages = p->renderer().pageCount();
+                  QVERIFY(pages >= 10);
+                  QTRY_VERIFY(p->pageView()->paintedPages() >= 1);
+                  QVERIFY(p->pageView()->paintedPages() <= 3);
+                  auto* label = child<QLabel>(p, u"PageLabel"_qs);
+                  QCOMPARE(label->text(), QStringLiteral("1 / %1 ページ").arg(pages));
+                  QTest::keyClick(p, Qt::Key_PageDown);
+                  QCOMPARE(p->pageView()->currentPage(), 1);
+                  QCOMPARE(label->text(), QStringLiteral("2 / %1 ページ").arg(pages));
+                  QTest::keyClick(p, Qt::Key_End, Qt::ControlModifier);
+                  QCOMPARE(p->pageView()->currentPage(), pages - 1);
+                  QTest::keyClick(p, Qt::Key_Home, Qt::ControlModifier);
+                  QCOMPARE(p->pageView()->currentPage(), 0);
+                  QVERIFY(p->pageView()->paintedPages() < pages);
+                  QTest::keyClick(p, Qt::Key_Escape);
+                  QVERIFY(!p->isVisible());
+              });
+}
+
+void TstPrinting::previewSavesPdfAndPrintsThroughTheDialogs()
+{
+    CustomerWindow* w = openCustomer();
+    QVERIFY(w);
+    const QString pdf = m_folder->file(u"保存先"_qs);
+    inPreview([&] { printItem(w, u"kagyou"_qs)->trigger(); },
+              [&](ReportPreview* p) {
+                  // Cancelled: nothing written, nothing said.
+                  child<QPushButton>(p, u"PdfButton"_qs)->click();
+                  QCOMPARE(m_dialogs->saveCaptions, QStringList{u"PDFに保存"_qs});
+                  QVERIFY(m_dialogs->saveSuggestions.first().endsWith(u"顧客一覧_か行.pdf"_qs));
+                  QVERIFY(m_dialogs->messages.isEmpty());
+                  m_dialogs->saveAnswers.enqueue(pdf);
+                  QTest::keyClick(p, Qt::Key_S, Qt::ControlModifier);
+                  QFile file(pdf + u".pdf"_qs);
+                  QVERIFY(file.open(QIODevice::ReadOnly));
+                  QCOMPARE(file.read(5), QByteArray("%PDF-"));
+                  QCOMPARE(m_dialogs->messages.size(), 1);
+                  QVERIFY(m_dialogs->lastMessage().startsWith(u"PDFに保存しました。"_qs));
+                  child<QPushButton>(p, u"PrintButton"_qs)->click();
+                  QCOMPARE(m_dialogs->printDialogs, 1);
+                  QVERIFY(
+                      child<QPushButton>(p, u"PrintButton"_qs)->toolTip().contains(u"Ctrl+P"_qs));
+              });
+}
+
+void TstPrinting::aListSavesWhatItShowsAsCsv()
+{
+    CustomerWindow* w = openCustomer();
+    QVERIFY(w);
+    w->view()->selectKanaRow(KanaRow::Ka);
+    ReportListView* list = w->userList();
+    QCOMPARE(list->rowCount(), 1);
+    const QString csv = m_folder->file(u"users.csv"_qs);
+    m_dialogs->saveAnswers.enqueue(csv);
+    // The right-click menu offers the save.
+    QTimer::singleShot(0, [] {
+        QWidget* popup = QApplication::activePopupWidget();
+        QVERIFY(popup);
+        auto* action = popup->findChild<QAction*>(u"SaveCsvAction"_qs);
+        QVERIFY(action);
+        QCOMPARE(action->text(), u"CSVで保存…"_qs);
+        action->trigger();
+        popup->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            list->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(list->viewport(), &event);
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = decodeCp932(file.readAll());
+    const QStringList lines = text.split(u"\r\n"_qs);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], u"\"" + list->shownHeaders().join(u"\",\""_qs) + u"\""_qs);
+    QVERIFY2(lines[1].contains(u"\"加藤\""_qs), qPrintable(lines[1]));
+    QVERIFY(m_dialogs->lastMessage().contains(u"1 行を CSV に保存しました。"_qs));
+}
+
+QTEST_MAIN(TstPrinting)
+#include "tst_printing.moc"
