@@ -258,7 +258,7 @@ Report unpaidList(Database& db, const PrintRequest& request)
         {u"売値", u"売値"},
         {u"入金", u"入金"},
     }};
-    const std::array<int, 11> widths = {3, 6, 6, 6, 5, 5, 4, 4, 3, 3, 3};
+    const std::array<int, 11> widths = {2, 6, 5, 6, 6, 6, 3, 4, 3, 3, 2};
     LayoutBuilder b;
     ReportLine head;
     for (size_t i = 0; i < columns.size(); ++i) {
