@@ -3,6 +3,7 @@
 #include "admin/AccountAdmin.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "import/Transfers.h"
 #include "print/ReportRenderer.h"
 #include "print/Reports.h"
 #include "repair/RepairQueries.h"
@@ -72,6 +73,12 @@ const char* const Usage =
     "                         unpaid-list                未集金リスト\n"
     "                         maker-list                 メーカー一覧\n"
     "                         repair-report --repair 修理ID  修理レポート\n"
+    "  transfer customer 取込元 取込先 [--password 取込元のパスワード] [--keep-files フォルダー]\n"
+    "                       使用者のユーザー・件名・ログを別の使用者に追加します\n"
+    "  transfer repair 取込元 取込先 [--company] [--makers] [--repairs] [--password …]\n"
+    "                       自社情報・メーカー・修理と修理ログを別の修理アカウントに追加します\n"
+    "                       全部か何もなしか。途中経過は標準エラーに、追加した件数は標準出力に。\n"
+    "                       --keep-files で転送ファイルをそのフォルダーに残します\n"
     "  旧パスワードが空なら、パスワードなしのアカウントに合います。\n"
     "\n"
     "  users, subjects, logs, repairs, repair-logs, search は --password パスワード を\n"
@@ -481,6 +488,46 @@ int commandReport(Invocation& call)
     return 0;
 }
 
+// transfer customer|repair SOURCE DEST [--company] [--makers] [--repairs]
+//          [--password SOURCE_PW] [--keep-files DIR]
+int commandTransfer(Invocation& call)
+{
+    QStringList args = call.args;
+    if (args.isEmpty() || (args.first() != u"customer" && args.first() != u"repair"))
+        throw UsageError(u"transfer の後に customer か repair を指定してください。"_qs);
+    const bool repair = args.takeFirst() == u"repair";
+    RepairParts parts;
+    if (repair) {
+        parts.company = args.removeAll(u"--company"_qs) > 0;
+        parts.makers = args.removeAll(u"--makers"_qs) > 0;
+        parts.repairs = args.removeAll(u"--repairs"_qs) > 0;
+    }
+    QStringList words;
+    const auto options = parseArguments(args, {u"password"_qs, u"keep-files"_qs}, &words, 2);
+    if (words.size() < 2)
+        throw UsageError(u"取り込み元と取り込み先を指定してください。"_qs);
+    // The source's password, as the import window asks it.
+    openAccountData(words[0], options.value(u"password"_qs), repair).close();
+    int shown = -1;
+    QString shownText;
+    ImportProgress progress;
+    progress.progress = [&](const QString& text, qint64 done, qint64 total) {
+        const int percent = importPercent(done, total);
+        if (percent == shown && text == shownText)
+            return;
+        shown = percent;
+        shownText = text;
+        call.err << importProgressText(text, done, total) << '\n' << Qt::flush;
+    };
+    progress.status = [&](const QString& text) { call.err << text << '\n' << Qt::flush; };
+    const TransferResult result = repair ? TransferRepairData(words[0], words[1], parts, progress,
+                                                              options.value(u"keep-files"_qs))
+                                         : TransferCustomerData(words[0], words[1], progress,
+                                                                options.value(u"keep-files"_qs));
+    call.out << result.summary() << '\n';
+    return 0;
+}
+
 int commandInit(Invocation& call)
 {
     if (!call.args.isEmpty())
@@ -734,6 +781,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             {u"compact"_qs, commandCompact},
             {u"backup"_qs, commandBackup},
             {u"report"_qs, commandReport},
+            {u"transfer"_qs, commandTransfer},
         };
         auto it = commands.find(command);
         if (it == commands.end())

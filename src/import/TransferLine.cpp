@@ -1,0 +1,172 @@
+#include "import/TransferLine.h"
+
+#include "store/Cp932.h"
+#include "store/StoreError.h"
+
+namespace horunea {
+
+namespace {
+
+bool inCp932(const QString& character)
+{
+    QString refused;
+    return !encodeCp932(character, &refused).isEmpty();
+}
+
+QString escaped(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    bool plain = true; // whether every character is known to be in CP932
+    {
+        QString refused;
+        plain = text.isEmpty() || !encodeCp932(text, &refused).isEmpty();
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        switch (c.unicode()) {
+        case u'\\':
+            out += u"\\\\";
+            continue;
+        case u'"':
+            out += u"\\\"";
+            continue;
+        case u'\r':
+            out += u"\\r";
+            continue;
+        case u'\n':
+            out += u"\\n";
+            continue;
+        default:
+            break;
+        }
+        if (plain || c.unicode() < 0x80) {
+            out += c;
+            continue;
+        }
+        const qsizetype width = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, width);
+        if (inCp932(character))
+            out += character;
+        else
+            out += QStringLiteral("\\u{%1}").arg(uint(character.toUcs4().value(0)), 0, 16);
+        i += width - 1;
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray transferLine(const QVariantList& values)
+{
+    QString text;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            text += u',';
+        const QVariant& v = values[i];
+        const int type = v.typeId();
+        if (type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::UInt ||
+            type == QMetaType::ULongLong)
+            text += QString::number(v.toLongLong());
+        else
+            text += u'"' + escaped(v.isNull() ? QString() : v.toString()) + u'"';
+    }
+    QString refused;
+    QByteArray bytes = encodeCp932(text, &refused);
+    if (bytes.isEmpty() && !text.isEmpty())
+        throw StoreError(u"転送ファイルに書けない文字があります: "_qs + refused);
+    bytes += "\r\n";
+    return bytes;
+}
+
+QStringList parseTransferLine(const QByteArray& line)
+{
+    const QString text = decodeCp932(line);
+    QStringList values;
+    QString current;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"') {
+                quoted = false;
+            } else if (c == u'\\' && i + 1 < text.size()) {
+                const QChar e = text[++i];
+                if (e == u'r') {
+                    current += u'\r';
+                } else if (e == u'n') {
+                    current += u'\n';
+                } else if (e == u'u' && i + 1 < text.size() && text[i + 1] == u'{') {
+                    const qsizetype end = text.indexOf(u'}', i + 2);
+                    bool ok = false;
+                    const uint code = end > 0 ? text.mid(i + 2, end - i - 2).toUInt(&ok, 16) : 0;
+                    if (ok) {
+                        const char32_t ucs = code;
+                        current += QString::fromUcs4(&ucs, 1);
+                        i = end;
+                    } else {
+                        current += e;
+                    }
+                } else {
+                    current += e;
+                }
+            } else {
+                current += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            values << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    values << current;
+    return values;
+}
+
+TransferWriter::TransferWriter(const QString& path) : m_file(path)
+{
+    // A new file only: never one planted there before, never through a link.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw StoreError(u"ファイルを作れません: "_qs + path + u"\n"_qs + m_file.errorString());
+}
+
+void TransferWriter::write(const QVariantList& values)
+{
+    const QByteArray bytes = transferLine(values);
+    if (m_file.write(bytes) != bytes.size())
+        throw StoreError(u"ファイルに書き込めません: "_qs + m_file.fileName() + u"\n"_qs +
+                         m_file.errorString());
+    ++m_lines;
+}
+
+void TransferWriter::close()
+{
+    if (!m_file.flush())
+        throw StoreError(u"ファイルに書き込めません: "_qs + m_file.fileName());
+    m_file.close();
+}
+
+TransferReader::TransferReader(const QString& path) : m_file(path)
+{
+    if (!m_file.open(QIODevice::ReadOnly))
+        throw StoreError(u"ファイルが読めません: "_qs + path);
+}
+
+bool TransferReader::next(QStringList* values)
+{
+    if (m_file.atEnd())
+        return false;
+    QByteArray line = m_file.readLine();
+    if (line.endsWith('\n'))
+        line.chop(1);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    ++m_line;
+    *values = parseTransferLine(line);
+    return true;
+}
+
+} // namespace horunea

@@ -1,0 +1,493 @@
+#include "import/Transfers.h"
+
+#include "import/TransferLine.h"
+#include "store/DataFolder.h"
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <memory>
+
+namespace horunea {
+
+namespace {
+
+const QStringList& userFields()
+{
+    static const QStringList fields = {
+        u"表示ふりがな"_qs, u"表示名"_qs,         u"ユーザー名ふりがな"_qs,
+        u"ユーザー名"_qs,   u"自宅TEL"_qs,        u"自宅FAX"_qs,
+        u"自宅住所"_qs,     u"会社名ふりがな"_qs, u"会社名"_qs,
+        u"部署"_qs,         u"会社TEL"_qs,        u"会社FAX"_qs,
+        u"会社住所"_qs,     u"E-MAIL"_qs,         u"URL"_qs,
+        u"備考"_qs,         u"自由項目01"_qs,     u"自由項目02"_qs,
+        u"自由項目03"_qs,   u"自由項目04"_qs,     u"自由項目05"_qs};
+    return fields;
+}
+
+const QStringList& repairFields()
+{
+    static const QStringList fields = {
+        u"判定"_qs,         u"受付日"_qs,   u"お客様名"_qs,   u"会社名"_qs,
+        u"会社TEL"_qs,      u"会社住所"_qs, u"自宅TEL"_qs,    u"自宅住所"_qs,
+        u"メーカー名"_qs,   u"型番"_qs,     u"シリアル"_qs,   u"付属品"_qs,
+        u"担当者"_qs,       u"見積納期"_qs, u"故障内容"_qs,   u"メーカー受付番号"_qs,
+        u"修理処置内容"_qs, u"交換部品"_qs, u"有償無償"_qs,   u"仕切"_qs,
+        u"売値"_qs,         u"入金"_qs,     u"自由項目01"_qs, u"自由項目02"_qs,
+        u"自由項目03"_qs};
+    return fields;
+}
+
+const QStringList& companyFields()
+{
+    static const QStringList fields = {u"自社名"_qs,  u"自社住所"_qs, u"自社TEL"_qs,
+                                       u"自社FAX"_qs, u"自社MAIL"_qs, u"自社URL"_qs};
+    return fields;
+}
+
+const QStringList& makerFields()
+{
+    static const QStringList fields = {u"メーカー名"_qs, u"住所"_qs,     u"TEL"_qs,
+                                       u"FAX"_qs,        u"E-MAIL"_qs,   u"担当者"_qs,
+                                       u"処理方法"_qs,   u"決済方法"_qs, u"備考"_qs};
+    return fields;
+}
+
+// The folder of the transfer files: a private one made for the run and
+// removed with it, or the one the caller keeps.
+class TransferFolder
+{
+public:
+    explicit TransferFolder(const QString& keep)
+    {
+        if (keep.isEmpty()) {
+            m_temporary = std::make_unique<QTemporaryDir>();
+            if (!m_temporary->isValid())
+                throw StoreError(u"一時フォルダーを作れません: "_qs + m_temporary->errorString());
+            m_path = m_temporary->path();
+        } else {
+            if (!QDir().mkpath(keep))
+                throw StoreError(u"フォルダーを作れません: "_qs + keep);
+            m_path = keep;
+        }
+    }
+    // A file of the run; one left there by an earlier kept run is replaced.
+    QString file(const QString& name) const
+    {
+        const QString path = QDir(m_path).filePath(name);
+        if (!m_temporary && QFileInfo(path).isFile())
+            QFile::remove(path);
+        return path;
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    QString m_path;
+};
+
+QString accountFile(const QString& name, bool repair)
+{
+    if (name.isEmpty())
+        throw StoreError(u"選択して下さい。"_qs);
+    const QString path = repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
+    if (!QFileInfo(path).isFile())
+        throw StoreError(u"ファイルがありません: "_qs + path);
+    return path;
+}
+
+void checkAccounts(const QString& source, const QString& destination, bool repair)
+{
+    if (source.isEmpty() || destination.isEmpty())
+        throw StoreError(u"選択して下さい。"_qs);
+    if (QFileInfo(accountFile(source, repair)).canonicalFilePath() ==
+        QFileInfo(accountFile(destination, repair)).canonicalFilePath())
+        throw StoreError(u"取り込み元と取り込み先が同じです。別のアカウントを選んでください。"_qs);
+}
+
+QVariantList textValues(const Row& row, const QStringList& fields)
+{
+    QVariantList values;
+    values.reserve(fields.size());
+    for (const QString& f : fields)
+        values << row.text(f);
+    return values;
+}
+
+// Adds the records one after the other and checks that the destination
+// gave them consecutive keys, which the translation of parents relies on.
+class KeyRun
+{
+public:
+    void added(qint64 key)
+    {
+        if (m_count > 0 && key != m_first + m_count)
+            throw StoreError(u"取り込み先のキーが連続していません。"_qs);
+        if (m_count == 0)
+            m_first = key;
+        ++m_count;
+    }
+    // The destination key of running number k (from 1).
+    qint64 key(qint64 running) const { return m_first + running - 1; }
+    qint64 count() const { return m_count; }
+
+private:
+    qint64 m_first = 0, m_count = 0;
+};
+
+qint64 number(const QString& text)
+{
+    bool ok = false;
+    const qint64 n = text.toLongLong(&ok);
+    if (!ok)
+        throw StoreError(u"転送ファイルの番号が読めません: "_qs + text);
+    return n;
+}
+
+QVariant textOrEmpty(const QString& value)
+{
+    return value;
+}
+
+void failed(const StoreError& e)
+{
+    throw StoreError(u"取り込みに失敗しました。\n"_qs + e.message());
+}
+
+} // namespace
+
+int importPercent(qint64 done, qint64 total)
+{
+    if (total <= 0)
+        return 0;
+    return int(std::lround(double(done) / double(total) * 100));
+}
+
+QString importProgressText(const QString& text, qint64 done, qint64 total)
+{
+    return text + QString::number(importPercent(done, total)) + u"%完了"_qs;
+}
+
+QString TransferResult::summary() const
+{
+    QStringList parts;
+    auto part = [&parts](const QString& name, qint64 n) {
+        parts << QStringLiteral("%1 %2 件").arg(name).arg(n);
+    };
+    if (users || subjects || logs || (!company && !makers && !repairs && !repairLogs)) {
+        part(u"ユーザー"_qs, users);
+        part(u"件名"_qs, subjects);
+        part(u"ログ"_qs, logs);
+    }
+    if (company || makers || repairs || repairLogs) {
+        part(u"自社"_qs, company);
+        part(u"メーカー"_qs, makers);
+        part(u"修理"_qs, repairs);
+        part(u"修理ログ"_qs, repairLogs);
+    }
+    QString text = parts.join(u"、"_qs) + u"を追加しました。"_qs;
+    if (orphans > 0)
+        text += QStringLiteral("親の見つからない %1 件は取り込めませんでした。").arg(orphans);
+    return text;
+}
+
+TransferResult TransferCustomerData(const QString& source, const QString& destination,
+                                    const ImportProgress& progress, const QString& keepFolder)
+{
+    checkAccounts(source, destination, false);
+    TransferResult result;
+    try {
+        TransferFolder folder(keepFolder);
+        const QString usersFile = folder.file(u"ﾕｰｻﾞｰ.dat"_qs);
+        const QString subjectsFile = folder.file(u"件名.dat"_qs);
+        const QString logsFile = folder.file(u"ログ.dat"_qs);
+        qint64 U = 0, S = 0, L = 0, Uw = 0, Sw = 0;
+        {
+            Database src = Database::open(accountFile(source, false));
+            U = src.scalar(u"Select count(*) as ma1 From ﾕｰｻﾞｰ"_qs);
+            S = src.scalar(u"Select count(*) as ma1 From 件名"_qs);
+            L = src.scalar(u"Select count(*) as ma1 From ログ"_qs);
+            Transaction reading(src); // one consistent view of the source
+            if (U > 0) {
+                TransferWriter out(usersFile);
+                src.forEachRow(
+                    u"Select * From ユーザー ORDER BY ﾕｰｻﾞｰID"_qs, {}, [&](const Row& row) {
+                        ++Uw;
+                        out.write(QVariantList{QString::number(Uw), row.integer(u"ユーザーID"_qs)} +
+                                  textValues(row, userFields()));
+                        progress.show(u"ﾕｰｻﾞｰ情報を一時ファイルに取り込み中"_qs, Uw, U);
+                    });
+                out.close();
+            }
+            if (S > 0 && Uw > 0) {
+                TransferWriter out(subjectsFile);
+                TransferReader users(usersFile);
+                QStringList user;
+                bool haveUser = users.next(&user);
+                src.forEachRow(
+                    u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs, {}, [&](const Row& row) {
+                        const qint64 owner = row.integer(u"ユーザーID"_qs);
+                        while (haveUser && number(user.value(1)) < owner)
+                            haveUser = users.next(&user);
+                        if (!haveUser || number(user.value(1)) != owner) {
+                            ++result.orphans;
+                            return;
+                        }
+                        ++Sw;
+                        out.write(
+                            QVariantList{QString::number(Sw), user.value(0),
+                                         row.integer(u"件名ID"_qs), owner} +
+                            textValues(row, {u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs}));
+                        progress.show(u"件名情報を一時ファイルに取り込み中"_qs, Sw, S);
+                    });
+                out.close();
+            } else {
+                result.orphans += S;
+            }
+            if (L > 0 && Sw > 0) {
+                TransferWriter out(logsFile);
+                TransferReader subjects(subjectsFile);
+                QStringList subject;
+                bool haveSubject = subjects.next(&subject);
+                qint64 written = 0;
+                src.forEachRow(
+                    u"Select * From ログ ORDER BY ﾕｰｻﾞｰID,件名ID,ログID"_qs, {},
+                    [&](const Row& row) {
+                        const qint64 owner = row.integer(u"ユーザーID"_qs);
+                        const qint64 parent = row.integer(u"件名ID"_qs);
+                        auto before = [&] {
+                            const qint64 u = number(subject.value(3));
+                            return u < owner || (u == owner && number(subject.value(2)) < parent);
+                        };
+                        while (haveSubject && before())
+                            haveSubject = subjects.next(&subject);
+                        if (!haveSubject || number(subject.value(3)) != owner ||
+                            number(subject.value(2)) != parent) {
+                            ++result.orphans;
+                            return;
+                        }
+                        ++written;
+                        out.write(QVariantList{QString::number(written), subject.value(0),
+                                               subject.value(1), row.integer(u"ログID"_qs), parent,
+                                               owner} +
+                                  textValues(row, {u"登録日"_qs, u"記録者"_qs, u"ログ"_qs}));
+                        progress.show(u"ログ情報を一時ファイルに取り込み中"_qs, written, L);
+                    });
+                out.close();
+            } else {
+                result.orphans += L;
+            }
+        }
+
+        Database dst = Database::open(accountFile(destination, false));
+        Transaction adding(dst);
+        KeyRun users, subjects;
+        if (Uw > 0) {
+            TransferReader in(usersFile);
+            QStringList v;
+            while (in.next(&v)) {
+                if (v.size() < 23)
+                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
+                                         .arg(in.path())
+                                         .arg(in.lineNumber()));
+                Fields fields;
+                for (int i = 0; i < 21; ++i)
+                    fields << qMakePair(userFields()[i], textOrEmpty(v[i + 2]));
+                users.added(dst.insert(u"ユーザー"_qs, fields));
+                progress.show(u"ﾕｰｻﾞｰ情報追加"_qs, users.count(), U);
+            }
+            progress.say(u"ﾕｰｻﾞｰ情報取り込み完了"_qs);
+        }
+        if (Sw > 0) {
+            TransferReader in(subjectsFile);
+            QStringList v;
+            while (in.next(&v)) {
+                if (v.size() < 8)
+                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
+                                         .arg(in.path())
+                                         .arg(in.lineNumber()));
+                subjects.added(dst.insert(u"件名"_qs, {{u"ユーザーID"_qs, users.key(number(v[1]))},
+                                                       {u"登録日"_qs, v[4]},
+                                                       {u"件名"_qs, v[5]},
+                                                       {u"備考"_qs, v[6]},
+                                                       {u"判定"_qs, v[7]}}));
+                progress.show(u"件名情報追加"_qs, subjects.count(), S);
+            }
+            progress.say(u"件名情報取り込み完了"_qs);
+        }
+        qint64 logs = 0;
+        if (QFileInfo(logsFile).isFile() && Sw > 0) {
+            TransferReader in(logsFile);
+            QStringList v;
+            while (in.next(&v)) {
+                if (v.size() < 9)
+                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
+                                         .arg(in.path())
+                                         .arg(in.lineNumber()));
+                dst.insert(u"ログ"_qs, {{u"件名ID"_qs, subjects.key(number(v[1]))},
+                                        {u"ユーザーID"_qs, users.key(number(v[2]))},
+                                        {u"登録日"_qs, v[6]},
+                                        {u"記録者"_qs, v[7]},
+                                        {u"ログ"_qs, v[8]}});
+                ++logs;
+                progress.show(u"ログ情報追加"_qs, logs, L);
+            }
+        }
+        adding.commit();
+        result.users = users.count();
+        result.subjects = subjects.count();
+        result.logs = logs;
+    } catch (const StoreError& e) {
+        failed(e);
+    }
+    progress.say(u"取り込み完了"_qs);
+    return result;
+}
+
+TransferResult TransferRepairData(const QString& source, const QString& destination,
+                                  RepairParts parts, const ImportProgress& progress,
+                                  const QString& keepFolder)
+{
+    checkAccounts(source, destination, true);
+    TransferResult result;
+    try {
+        progress.say(u"修理情報を取り込みます"_qs);
+        TransferFolder folder(keepFolder);
+        const QString companyFile = folder.file(u"自社.dat"_qs);
+        const QString makersFile = folder.file(u"ﾒｰｶｰ.dat"_qs);
+        const QString repairsFile = folder.file(u"修理.dat"_qs);
+        const QString logsFile = folder.file(u"修理ログ.dat"_qs);
+        qint64 R = 0, RL = 0, Rw = 0, RLw = 0;
+        {
+            Database src = Database::open(accountFile(source, true));
+            R = src.scalar(u"Select count(*) as ma1 From 修理"_qs);
+            RL = src.scalar(u"Select count(*) as ma1 From 修理ログ"_qs);
+            Transaction reading(src);
+            if (parts.company) {
+                progress.say(u"自社情報を一時ファイルに追加中"_qs);
+                TransferWriter out(companyFile);
+                src.forEachRow(u"Select * From 自社 Where 自社ID =1"_qs, {}, [&](const Row& row) {
+                    out.write(textValues(row, companyFields()));
+                });
+                out.close();
+            }
+            if (parts.makers) {
+                progress.say(u"ﾒｰｶｰ情報を一時ファイルに追加中"_qs);
+                TransferWriter out(makersFile);
+                src.forEachRow(u"SELECT * FROM 修理先"_qs, {},
+                               [&](const Row& row) { out.write(textValues(row, makerFields())); });
+                out.close();
+            }
+            // One repair or one repair log is copied like any number.
+            if (parts.repairs && R > 0) {
+                progress.say(u"修理情報一時ファイルに追加中"_qs);
+                TransferWriter out(repairsFile);
+                src.forEachRow(u"SELECT * FROM 修理 ORDER BY 修理ID"_qs, {}, [&](const Row& row) {
+                    ++Rw;
+                    out.write(QVariantList{QString::number(Rw), row.integer(u"修理ID"_qs)} +
+                              textValues(row, repairFields()));
+                    progress.show(u"修理情報を一時ファイルに取り込み中"_qs, Rw, R);
+                });
+                out.close();
+            }
+            if (parts.repairs && RL > 0 && Rw > 0) {
+                progress.say(u"修理ログ情報一時ファイルに追加中"_qs);
+                TransferWriter out(logsFile);
+                TransferReader repairs(repairsFile);
+                QStringList repair;
+                bool haveRepair = repairs.next(&repair);
+                src.forEachRow(
+                    u"SELECT * FROM 修理ログ ORDER BY 修理ID,修理ログID"_qs, {},
+                    [&](const Row& row) {
+                        const qint64 parent = row.integer(u"修理ID"_qs);
+                        while (haveRepair && number(repair.value(1)) < parent)
+                            haveRepair = repairs.next(&repair);
+                        if (!haveRepair || number(repair.value(1)) != parent) {
+                            ++result.orphans;
+                            return;
+                        }
+                        ++RLw;
+                        out.write(QVariantList{QString::number(RLw), repair.value(0),
+                                               row.integer(u"修理ログID"_qs), parent} +
+                                  textValues(row, {u"記録日"_qs, u"記録者"_qs, u"ログ"_qs}));
+                        progress.show(u"修理ログ情報を一時ファイルに取り込み中"_qs, RLw, RL);
+                    });
+                out.close();
+            } else if (parts.repairs) {
+                result.orphans += RL;
+            }
+        }
+
+        Database dst = Database::open(accountFile(destination, true));
+        Transaction adding(dst);
+        if (parts.company && QFileInfo(companyFile).isFile()) {
+            progress.say(u"自社情報追加中"_qs);
+            TransferReader in(companyFile);
+            QStringList v;
+            if (in.next(&v)) {
+                Fields fields;
+                for (int i = 0; i < companyFields().size(); ++i)
+                    fields << qMakePair(companyFields()[i],
+                                        v.value(i).isEmpty() ? QVariant() : QVariant(v.value(i)));
+                dst.update(u"自社"_qs, fields, u"自社ID =1"_qs);
+                result.company = 1;
+            }
+        }
+        if (parts.makers) {
+            progress.say(u"ﾒｰｶｰ情報追加中"_qs);
+            TransferReader in(makersFile);
+            QStringList v;
+            while (in.next(&v)) {
+                Fields fields;
+                for (int i = 0; i < makerFields().size(); ++i)
+                    fields << qMakePair(makerFields()[i], QVariant(v.value(i)));
+                dst.insert(u"修理先"_qs, fields);
+                ++result.makers;
+            }
+        }
+        KeyRun repairs;
+        if (Rw > 0) {
+            TransferReader in(repairsFile);
+            QStringList v;
+            while (in.next(&v)) {
+                if (v.size() < 27)
+                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
+                                         .arg(in.path())
+                                         .arg(in.lineNumber()));
+                Fields fields;
+                for (int i = 0; i < 25; ++i)
+                    fields << qMakePair(repairFields()[i], QVariant(v[i + 2]));
+                repairs.added(dst.insert(u"修理"_qs, fields));
+                progress.show(u"修理情報追加"_qs, repairs.count(), R);
+            }
+            progress.say(u"修理情報取り込み完了"_qs);
+        }
+        if (RLw > 0) {
+            TransferReader in(logsFile);
+            QStringList v;
+            while (in.next(&v)) {
+                if (v.size() < 7)
+                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
+                                         .arg(in.path())
+                                         .arg(in.lineNumber()));
+                dst.insert(u"修理ログ"_qs, {{u"修理ID"_qs, repairs.key(number(v[1]))},
+                                            {u"記録日"_qs, v[4]},
+                                            {u"記録者"_qs, v[5]},
+                                            {u"ログ"_qs, v[6]}});
+                ++result.repairLogs;
+                progress.show(u"修理ログ情報追加"_qs, result.repairLogs, RL);
+            }
+        }
+        adding.commit();
+        result.repairs = repairs.count();
+    } catch (const StoreError& e) {
+        failed(e);
+    }
+    progress.say(u"取り込み完了"_qs);
+    return result;
+}
+
+} // namespace horunea
