@@ -177,12 +177,11 @@ QString TransferResult::summary() const
     auto part = [&parts](const QString& name, qint64 n) {
         parts << QStringLiteral("%1 %2 件").arg(name).arg(n);
     };
-    if (users || subjects || logs || (!company && !makers && !repairs && !repairLogs)) {
+    if (!repair) {
         part(u"ユーザー"_qs, users);
         part(u"件名"_qs, subjects);
         part(u"ログ"_qs, logs);
-    }
-    if (company || makers || repairs || repairLogs) {
+    } else {
         part(u"自社"_qs, company);
         part(u"メーカー"_qs, makers);
         part(u"修理"_qs, repairs);
@@ -353,6 +352,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
 {
     checkAccounts(source, destination, true);
     TransferResult result;
+    result.repair = true;
     try {
         progress.say(u"修理情報を取り込みます"_qs);
         TransferFolder folder(keepFolder);
