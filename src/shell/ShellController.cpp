@@ -4,6 +4,7 @@
 
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
+#include "import/ImportWindow.h"
 #include "print/PrintCommands.h"
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
@@ -110,6 +111,10 @@ void ShellController::wireMainMenu(MainMenuWindow* menu)
             [this, menu] { OpenCustomerData(menu); });
     connect(menu, &MainMenuWindow::openRepairRequested, this,
             [this, menu] { OpenRepairData(menu); });
+    connect(menu, &MainMenuWindow::convertRequested, this, [menu] {
+        ImportWindow import(menu);
+        import.exec();
+    });
     connect(menu, &MainMenuWindow::administratorRequested, this,
             [this, menu] { showAdministratorMenu(menu); });
     connect(menu, &MainMenuWindow::compactCustomerRequested, this,

@@ -1,0 +1,371 @@
+#include "import/ImportWindow.h"
+
+#include "import/Transfers.h"
+#include "store/DataFolder.h"
+#include "store/Database.h"
+#include "store/StoreError.h"
+#include "ui/Dialogs.h"
+#include "ui/FormParts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace horunea {
+
+namespace {
+
+const QString StartCaption = u"取　込　開　始"_qs;
+
+QComboBox* chooser(const QString& name, QWidget* parent)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setMinimumWidth(220);
+    return combo;
+}
+
+QLabel* caption(const QString& text, QWidget* parent)
+{
+    return new QLabel(text, parent);
+}
+
+} // namespace
+
+ImportWindow::ImportWindow(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(u"Form8"_qs);
+    setWindowTitle(u"外部ﾃﾞｰﾀ読込"_qs);
+    setModal(true);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(u"SSTab1"_qs);
+    auto* note = new QWidget(m_tabs);
+    auto* noteLayout = new QVBoxLayout(note);
+    auto* version = caption(u"＊＊＊前ﾊﾞｰｼﾞｮﾝは1.0.3です＊＊＊"_qs, note);
+    version->setAlignment(Qt::AlignCenter);
+    noteLayout->addWidget(version);
+    m_tabs->addTab(note, u"コンバート"_qs);
+    m_tabs->addTab(accountTab(0), u"顧客管理"_qs);
+    m_tabs->addTab(accountTab(1), u"修理管理"_qs);
+    m_tabs->addTab(previousVersionTab(true), u"前ﾊﾞｰｼﾞｮﾝ→顧客管理"_qs);
+    m_tabs->addTab(previousVersionTab(false), u"前ﾊﾞｰｼﾞｮﾝ→修理管理"_qs);
+
+    // The passwords of the listed accounts, at the same positions: never shown.
+    m_combo8 = chooser(u"Combo8"_qs, this);
+    m_combo9 = chooser(u"Combo9"_qs, this);
+    m_combo8->hide();
+    m_combo9->hide();
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(u"ProgressBar1"_qs);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(u"StatusBar1"_qs);
+    m_statusBar->setSizeGripEnabled(false);
+    m_panel = new QLabel(m_statusBar);
+    m_panel->setObjectName(u"Panel1"_qs);
+    m_statusBar->addWidget(m_panel, 1);
+    auto* close = commandButton(u"Command4"_qs, u"閉　じ　る"_qs, this);
+
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(caption(u"0%"_qs, this));
+    progressRow->addWidget(m_progress, 1);
+    progressRow->addWidget(caption(u"100%"_qs, this));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(caption(u"進行状態"_qs, this));
+    layout->addLayout(progressRow);
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addStretch();
+    closeRow->addWidget(close);
+    layout->addLayout(closeRow);
+    layout->addWidget(m_statusBar);
+
+    connect(m_tabs, &QTabWidget::currentChanged, this,
+            [this] { runGuarded(this, [this] { FillImportAccountLists(); }); });
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    resize(560, 360);
+}
+
+QWidget* ImportWindow::accountTab(int kind)
+{
+    auto* tab = new QWidget(m_tabs);
+    auto* grid = new QGridLayout(tab);
+    const bool repair = kind == 1;
+    QComboBox* source = chooser(repair ? u"Combo2"_qs : u"Combo1"_qs, tab);
+    QComboBox* destination = chooser(repair ? u"Combo4"_qs : u"Combo3"_qs, tab);
+    QPushButton* start = commandButton(repair ? u"Command2"_qs : u"Command1"_qs, StartCaption, tab);
+    grid->addWidget(caption(u"取込元"_qs, tab), 0, 0);
+    grid->addWidget(source, 0, 1);
+    grid->addWidget(caption(u"取込先"_qs, tab), 1, 0);
+    grid->addWidget(destination, 1, 1);
+    int row = 2;
+    if (repair) {
+        const QStringList captions = {u"自社情報取り込み"_qs, u"メーカー取り込み"_qs,
+                                      u"修理取り込み"_qs};
+        for (int i = 0; i < 3; ++i) {
+            m_check2[i] = new QCheckBox(captions[i], tab);
+            m_check2[i]->setObjectName(QStringLiteral("Check2_%1").arg(i));
+            grid->addWidget(m_check2[i], row++, 1);
+        }
+    }
+    grid->addWidget(start, row, 1, Qt::AlignRight);
+    grid->setRowStretch(row + 1, 1);
+    source->installEventFilter(this);
+    destination->installEventFilter(this);
+    if (repair) {
+        m_combo2 = source;
+        m_combo4 = destination;
+        m_command2 = start;
+        connect(source, &QComboBox::activated, this, &ImportWindow::ChooseRepairSource);
+        connect(start, &QPushButton::clicked, this, &ImportWindow::TransferRepairData);
+    } else {
+        m_combo1 = source;
+        m_combo3 = destination;
+        m_command1 = start;
+        connect(source, &QComboBox::activated, this, &ImportWindow::ChooseCustomerSource);
+        connect(start, &QPushButton::clicked, this, &ImportWindow::TransferCustomerData);
+    }
+    return tab;
+}
+
+QWidget* ImportWindow::previousVersionTab(bool customer)
+{
+    auto* tab = new QWidget(m_tabs);
+    auto* grid = new QGridLayout(tab);
+    auto* folder = new QLabel(tab);
+    folder->setObjectName(customer ? u"Label19"_qs : u"Label20"_qs);
+    folder->setFrameShape(QFrame::Panel);
+    folder->setFrameShadow(QFrame::Sunken);
+    folder->setMinimumWidth(300);
+    auto* browse = commandButton(customer ? u"Command6"_qs : u"Command7"_qs, u"参照"_qs, tab);
+    grid->addWidget(caption(u"場所"_qs, tab), 0, 0);
+    grid->addWidget(folder, 0, 1);
+    grid->addWidget(browse, 0, 2);
+    int row = 1;
+    QComboBox* destination = nullptr;
+    if (customer) {
+        m_label19 = folder;
+        m_combo7 = chooser(u"Combo7"_qs, tab);
+        grid->addWidget(caption(u"取込元"_qs, tab), row, 0);
+        grid->addWidget(m_combo7, row++, 1);
+        m_combo5 = destination = chooser(u"Combo5"_qs, tab);
+    } else {
+        m_label20 = folder;
+        m_combo6 = destination = chooser(u"Combo6"_qs, tab);
+    }
+    grid->addWidget(caption(u"取込先"_qs, tab), row, 0);
+    grid->addWidget(destination, row++, 1);
+    auto* start = commandButton(customer ? u"Command3"_qs : u"Command5"_qs, StartCaption, tab);
+    grid->addWidget(start, row, 1, Qt::AlignRight);
+    grid->setRowStretch(row + 1, 1);
+    connect(browse, &QPushButton::clicked, this, [this, folder] { browsePrevious(folder); });
+    connect(start, &QPushButton::clicked, this, [this, customer] {
+        const bool chosen =
+            customer ? !m_combo7->currentText().isEmpty() && !m_combo5->currentText().isEmpty()
+                     : !m_combo6->currentText().isEmpty();
+        if (!chosen) {
+            Dialogs::instance().message(this,
+                                        customer ? u"取り込み元・取り込み先を指定してください。"_qs
+                                                 : u"取り込み先を指定してください。"_qs,
+                                        Dialogs::Icon::Critical);
+            return;
+        }
+        Dialogs::instance().message(
+            this, u"前バージョンのファイルの変換は、この版ではまだ使えません。"_qs,
+            Dialogs::Icon::Exclamation);
+    });
+    return tab;
+}
+
+void ImportWindow::browsePrevious(QLabel* folder)
+{
+    const QString chosen =
+        Dialogs::instance().openFile(this, u"前バージョンの場所"_qs, folder->text(),
+                                     u"ホルネア.exe (ホルネア.exe);;All(*.*) (*)"_qs);
+    if (chosen.isEmpty())
+        return;
+    // The folder of the chosen file, whatever the file is called.
+    folder->setText(QFileInfo(chosen).absolutePath() + u'/');
+}
+
+void ImportWindow::FillImportAccountLists()
+{
+    const int tab = m_tabs->currentIndex();
+    if (tab == 0)
+        return;
+    Database master = Database::open(DataFolder::masterPath());
+    const bool customers = tab == 1 || tab == 3;
+    const ResultSet rows =
+        master.query(customers ? u"Select * From 使用者"_qs : u"Select * From 修理"_qs);
+    const QString nameField = customers ? u"使用者名"_qs : u"修理名"_qs;
+    if (tab == 1 || tab == 2) {
+        QComboBox* source = tab == 1 ? m_combo1 : m_combo2;
+        QComboBox* passwords = tab == 1 ? m_combo8 : m_combo9;
+        source->clear();
+        passwords->clear();
+        source->addItem(QString());
+        passwords->addItem(QString());
+        for (int i = 0; i < rows.size(); ++i) {
+            source->addItem(rows.row(i).text(nameField));
+            passwords->addItem(rows.row(i).text(u"パスワード"_qs));
+        }
+        return;
+    }
+    QComboBox* list = tab == 3 ? m_combo5 : m_combo6;
+    list->clear();
+    for (int i = 0; i < rows.size(); ++i)
+        list->addItem(rows.row(i).text(nameField));
+}
+
+void ImportWindow::ChooseCustomerSource(int index)
+{
+    chooseSource(m_combo1, m_combo8, m_combo3, index);
+}
+
+void ImportWindow::ChooseRepairSource(int index)
+{
+    chooseSource(m_combo2, m_combo9, m_combo4, index);
+}
+
+void ImportWindow::chooseSource(QComboBox* source, QComboBox* passwords, QComboBox* destination,
+                                int index)
+{
+    const QString stored = passwords->itemText(index);
+    if (!stored.isEmpty()) {
+        const auto typed =
+            Dialogs::instance().input(this, u"ﾊﾟｽﾜｰﾄﾞﾛｯｸされています,ﾊﾟｽﾜｰﾄﾞを入力して下さい。"_qs);
+        if (!typed || *typed != stored) {
+            if (typed)
+                Dialogs::instance().message(this, u"ﾊﾟｽﾜｰﾄﾞが違います。"_qs,
+                                            Dialogs::Icon::Critical);
+            source->setCurrentIndex(0);
+            chooseSource(source, passwords, destination, 0);
+            return;
+        }
+    }
+    destination->clear();
+    for (int i = 0; i < source->count(); ++i)
+        if (source->itemText(i) != source->currentText())
+            destination->addItem(source->itemText(i));
+}
+
+bool ImportWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier) {
+            QWidget* next = nullptr;
+            if (watched == m_combo1)
+                next = m_combo3;
+            else if (watched == m_combo3)
+                next = m_command1;
+            else if (watched == m_combo2)
+                next = m_combo4;
+            else if (watched == m_combo4)
+                next = m_command2;
+            if (next) {
+                next->setFocus();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ImportWindow::ShowImportProgress(const QString& text, qint64 done, qint64 total)
+{
+    m_panel->setText(importProgressText(text, done, total));
+    m_progress->setValue(importPercent(done, total));
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void ImportWindow::ShowImportStatus(const QString& text)
+{
+    m_panel->setText(text);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString ImportWindow::statusText() const
+{
+    return m_panel->text();
+}
+
+ImportProgress ImportWindow::progress()
+{
+    ImportProgress p;
+    int shown = -1;
+    QString shownText;
+    p.progress = [this, shown, shownText](const QString& text, qint64 done, qint64 total) mutable {
+        // The panel follows whole percents: a million rows are not a million repaints.
+        const int percent = importPercent(done, total);
+        if (percent == shown && text == shownText)
+            return;
+        shown = percent;
+        shownText = text;
+        ShowImportProgress(text, done, total);
+    };
+    p.status = [this](const QString& text) { ShowImportStatus(text); };
+    return p;
+}
+
+void ImportWindow::TransferCustomerData()
+{
+    if (m_combo1->currentText().isEmpty() || m_combo3->currentText().isEmpty()) {
+        Dialogs::instance().message(this, u"取り込み元・取り込み先を指定してください。"_qs,
+                                    Dialogs::Icon::Critical);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TransferResult result;
+    const bool done = runGuarded(this, [&] {
+        result = horunea::TransferCustomerData(m_combo1->currentText(), m_combo3->currentText(),
+                                               progress());
+    });
+    QApplication::restoreOverrideCursor();
+    m_progress->setValue(0);
+    if (done)
+        Dialogs::instance().message(this, result.summary(), Dialogs::Icon::Information);
+    else
+        ShowImportStatus(u"取り込みに失敗しました。"_qs);
+}
+
+void ImportWindow::TransferRepairData()
+{
+    if (m_combo2->currentText().isEmpty() || m_combo4->currentText().isEmpty()) {
+        Dialogs::instance().message(this, u"取り込み元・取り込み先を指定してください。"_qs,
+                                    Dialogs::Icon::Critical);
+        return;
+    }
+    const RepairParts parts{m_check2[0]->isChecked(), m_check2[1]->isChecked(),
+                            m_check2[2]->isChecked()};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TransferResult result;
+    const bool done = runGuarded(this, [&] {
+        result = horunea::TransferRepairData(m_combo2->currentText(), m_combo4->currentText(),
+                                             parts, progress());
+    });
+    QApplication::restoreOverrideCursor();
+    m_progress->setValue(0);
+    if (done)
+        Dialogs::instance().message(this, result.summary(), Dialogs::Icon::Information);
+    else
+        ShowImportStatus(u"取り込みに失敗しました。"_qs);
+}
+
+} // namespace horunea

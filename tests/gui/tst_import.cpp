@@ -1,0 +1,232 @@
+// The import window as a user meets it: opened from the main menu, the
+// choosers filled per tab, the source password, the start checks, and a
+// transfer with its progress and summary.
+#include "Fixtures.h"
+#include "gui/GuiTestSupport.h"
+
+#include "import/ImportWindow.h"
+#include "shell/MainMenuWindow.h"
+#include "shell/SessionState.h"
+#include "shell/ShellController.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+using namespace horunea;
+using namespace horunea::test;
+
+namespace {
+
+QStringList items(QComboBox* combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+// Chooses an entry as the user does (the activated signal).
+void choose(QComboBox* combo, int index)
+{
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+} // namespace
+
+class TstImport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void theMainMenuOpensTheWindowOnItsFirstTab();
+    void choosersFollowTheTabAndTheSourcePassword();
+    void enterMovesAndStartChecks();
+    void aCustomerTransferRunsFromTheWindow();
+    void aRepairTransferCopiesTheTickedGroups();
+
+private:
+    FakeDialogs* m_dialogs = nullptr;
+    TempDataFolder* m_folder = nullptr;
+};
+
+void TstImport::init()
+{
+    m_folder = new TempDataFolder();
+    m_dialogs = new FakeDialogs();
+    SessionState::instance().reset();
+    makeOperator(u"青木"_qs);
+    makeOperator(u"加藤"_qs, u"pw"_qs);
+    makeOperator(u"佐藤"_qs);
+    makeRepairAccount(u"本店"_qs);
+    makeRepairAccount(u"支店"_qs);
+}
+
+void TstImport::cleanup()
+{
+    delete m_dialogs;
+    delete m_folder;
+    SessionState::instance().reset();
+}
+
+void TstImport::theMainMenuOpensTheWindowOnItsFirstTab()
+{
+    ShellController shell;
+    shell.start(false);
+    MainMenuWindow* menu = shell.mainMenu();
+    QVERIFY(menu);
+    withModal([&] { child<QPushButton>(menu, u"Command3"_qs)->click(); },
+              [&](QDialog* d) {
+                  QCOMPARE(d->objectName(), u"Form8"_qs);
+                  QCOMPARE(d->windowTitle(), u"外部ﾃﾞｰﾀ読込"_qs);
+                  auto* tabs = child<QTabWidget>(d, u"SSTab1"_qs);
+                  QStringList captions;
+                  for (int i = 0; i < tabs->count(); ++i)
+                      captions << tabs->tabText(i);
+                  QCOMPARE(captions,
+                           (QStringList{u"コンバート"_qs, u"顧客管理"_qs, u"修理管理"_qs,
+                                        u"前ﾊﾞｰｼﾞｮﾝ→顧客管理"_qs, u"前ﾊﾞｰｼﾞｮﾝ→修理管理"_qs}));
+                  QCOMPARE(tabs->currentIndex(), 0);
+                  QVERIFY(!child<QComboBox>(d, u"Combo8"_qs)->isVisible());
+                  QVERIFY(!child<QComboBox>(d, u"Combo9"_qs)->isVisible());
+                  QCOMPARE(child<QComboBox>(d, u"Combo1"_qs)->count(), 0);
+                  QCOMPARE(child<QPushButton>(d, u"Command4"_qs)->text(), u"閉　じ　る"_qs);
+                  child<QPushButton>(d, u"Command4"_qs)->click();
+                  QVERIFY(!d->isVisible());
+              });
+}
+
+void TstImport::choosersFollowTheTabAndTheSourcePassword()
+{
+    ImportWindow w;
+    w.show();
+    auto* tabs = child<QTabWidget>(&w, u"SSTab1"_qs);
+    auto* combo1 = child<QComboBox>(&w, u"Combo1"_qs);
+    auto* combo3 = child<QComboBox>(&w, u"Combo3"_qs);
+    tabs->setCurrentIndex(1);
+    QCOMPARE(items(combo1), (QStringList{QString(), u"青木"_qs, u"加藤"_qs, u"佐藤"_qs}));
+    QCOMPARE(combo3->count(), 0);
+
+    // No password: no prompt, the others offered.
+    choose(combo1, 1);
+    QVERIFY(m_dialogs->prompts.isEmpty());
+    QCOMPARE(items(combo3), (QStringList{QString(), u"加藤"_qs, u"佐藤"_qs}));
+
+    // Cancelled prompt: back on the empty entry, every operator offered.
+    choose(combo1, 2);
+    QCOMPARE(m_dialogs->prompts,
+             QStringList{u"ﾊﾟｽﾜｰﾄﾞﾛｯｸされています,ﾊﾟｽﾜｰﾄﾞを入力して下さい。"_qs});
+    QCOMPARE(combo1->currentIndex(), 0);
+    QCOMPARE(items(combo3), (QStringList{u"青木"_qs, u"加藤"_qs, u"佐藤"_qs}));
+
+    // Wrong (or empty) answer: the error, then as cancelled.
+    for (const QString& wrong : {u"PW"_qs, QString()}) {
+        m_dialogs->inputAnswers.enqueue(wrong);
+        choose(combo1, 2);
+        QCOMPARE(m_dialogs->lastMessage(), u"ﾊﾟｽﾜｰﾄﾞが違います。"_qs);
+        QCOMPARE(combo1->currentIndex(), 0);
+    }
+    m_dialogs->inputAnswers.enqueue(u"pw"_qs);
+    choose(combo1, 2);
+    QCOMPARE(combo1->currentText(), u"加藤"_qs);
+    QCOMPARE(items(combo3), (QStringList{QString(), u"青木"_qs, u"佐藤"_qs}));
+
+    // Leaving the tab and coming back refills the source, keeps the destination.
+    combo3->setCurrentIndex(1);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(items(child<QComboBox>(&w, u"Combo2"_qs)),
+             (QStringList{QString(), u"本店"_qs, u"支店"_qs}));
+    tabs->setCurrentIndex(1);
+    QCOMPARE(combo1->currentIndex(), 0);
+    QCOMPARE(combo1->count(), 4);
+    QCOMPARE(combo3->currentText(), u"青木"_qs);
+    tabs->setCurrentIndex(3);
+    QCOMPARE(items(child<QComboBox>(&w, u"Combo5"_qs)),
+             (QStringList{u"青木"_qs, u"加藤"_qs, u"佐藤"_qs}));
+    tabs->setCurrentIndex(4);
+    QCOMPARE(items(child<QComboBox>(&w, u"Combo6"_qs)), (QStringList{u"本店"_qs, u"支店"_qs}));
+}
+
+void TstImport::enterMovesAndStartChecks()
+{
+    ImportWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* tabs = child<QTabWidget>(&w, u"SSTab1"_qs);
+    tabs->setCurrentIndex(1);
+    auto* combo1 = child<QComboBox>(&w, u"Combo1"_qs);
+    combo1->setFocus();
+    QTest::keyClick(combo1, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), child<QComboBox>(&w, u"Combo3"_qs));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&w, u"Command1"_qs));
+
+    choose(combo1, 1);
+    child<QPushButton>(&w, u"Command1"_qs)->click(); // destination still empty
+    QCOMPARE(m_dialogs->lastMessage(), u"取り込み元・取り込み先を指定してください。"_qs);
+    tabs->setCurrentIndex(2);
+    child<QPushButton>(&w, u"Command2"_qs)->click();
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    tabs->setCurrentIndex(4);
+    child<QComboBox>(&w, u"Combo6"_qs)->clear();
+    child<QPushButton>(&w, u"Command5"_qs)->click();
+    QCOMPARE(m_dialogs->lastMessage(), u"取り込み先を指定してください。"_qs);
+    tabs->setCurrentIndex(3);
+    child<QPushButton>(&w, u"Command3"_qs)->click();
+    QCOMPARE(m_dialogs->lastMessage(), u"取り込み元・取り込み先を指定してください。"_qs);
+    // 参照 takes the folder of the chosen file, whatever it is called.
+    m_dialogs->fileAnswers.enqueue(u"/srv/old/horunea/ホルネア.exe"_qs);
+    child<QPushButton>(&w, u"Command6"_qs)->click();
+    QCOMPARE(child<QLabel>(&w, u"Label19"_qs)->text(), u"/srv/old/horunea/"_qs);
+}
+
+void TstImport::aCustomerTransferRunsFromTheWindow()
+{
+    {
+        Database src = Database::open(DataFolder::customerPath(u"青木"_qs));
+        const qint64 u = addUser(src, u"ｱ"_qs, u"顧客一"_qs);
+        addLog(src, addSubject(src, u, u"件名一"_qs), u, u"ログ一"_qs);
+    }
+    ImportWindow w;
+    w.show();
+    child<QTabWidget>(&w, u"SSTab1"_qs)->setCurrentIndex(1);
+    choose(child<QComboBox>(&w, u"Combo1"_qs), 1);
+    child<QComboBox>(&w, u"Combo3"_qs)->setCurrentIndex(2); // 佐藤
+    child<QPushButton>(&w, u"Command1"_qs)->click();
+    QCOMPARE(m_dialogs->lastMessage(), u"ユーザー 1 件、件名 1 件、ログ 1 件を追加しました。"_qs);
+    QCOMPARE(w.statusText(), u"取り込み完了"_qs);
+    QCOMPARE(child<QProgressBar>(&w, u"ProgressBar1"_qs)->value(), 0);
+    Database dst = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+    QCOMPARE(dst.scalar(u"select count(*) from ログ"_qs), 1);
+    Database other = Database::open(DataFolder::customerPath(u"加藤"_qs));
+    QCOMPARE(other.scalar(u"select count(*) from ユーザー"_qs), 0);
+}
+
+void TstImport::aRepairTransferCopiesTheTickedGroups()
+{
+    {
+        Database src = Database::open(DataFolder::repairPath(u"本店"_qs));
+        src.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"日立"_qs}});
+        addRepair(src, u"伊藤"_qs, u"伊藤商会"_qs);
+    }
+    ImportWindow w;
+    w.show();
+    child<QTabWidget>(&w, u"SSTab1"_qs)->setCurrentIndex(2);
+    choose(child<QComboBox>(&w, u"Combo2"_qs), 1);
+    child<QComboBox>(&w, u"Combo4"_qs)->setCurrentIndex(1); // 支店
+    child<QCheckBox>(&w, u"Check2_1"_qs)->setChecked(true);
+    child<QPushButton>(&w, u"Command2"_qs)->click();
+    QVERIFY2(m_dialogs->lastMessage().contains(u"メーカー 1 件"_qs),
+             qPrintable(m_dialogs->lastMessage()));
+    Database dst = Database::open(DataFolder::repairPath(u"支店"_qs));
+    QCOMPARE(dst.scalar(u"select count(*) from 修理先"_qs), 1);
+    QCOMPARE(dst.scalar(u"select count(*) from 修理"_qs), 0);
+}
+
+QTEST_MAIN(TstImport)
+#include "tst_import.moc"
