@@ -125,6 +125,7 @@ QWidget* ImportWindow::accountTab(int kind)
     }
     grid->addWidget(start, row, 1, Qt::AlignRight);
     grid->setRowStretch(row + 1, 1);
+    grid->setColumnStretch(1, 1);
     source->installEventFilter(this);
     destination->installEventFilter(this);
     if (repair) {
@@ -173,6 +174,7 @@ QWidget* ImportWindow::previousVersionTab(bool customer)
     auto* start = commandButton(customer ? u"Command3"_qs : u"Command5"_qs, StartCaption, tab);
     grid->addWidget(start, row, 1, Qt::AlignRight);
     grid->setRowStretch(row + 1, 1);
+    grid->setColumnStretch(1, 1);
     connect(browse, &QPushButton::clicked, this, [this, folder] { browsePrevious(folder); });
     connect(start, &QPushButton::clicked, this, [this, customer] {
         const bool chosen =

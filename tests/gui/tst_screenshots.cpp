@@ -6,6 +6,7 @@
 #include "admin/AdministratorWindows.h"
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
+#include "import/ImportWindow.h"
 #include "print/ReportPreview.h"
 #include "print/Reports.h"
 #include "repair/MakerWindow.h"
@@ -101,6 +102,16 @@ void TstScreenshots::windows()
         save(&login, u"Form13-administrator-login"_qs);
         AdministratorMenuWindow administration;
         save(&administration, u"Form10-administrator-menu"_qs);
+    }
+    {
+        ImportWindow import;
+        auto* tabs = child<QTabWidget>(&import, u"SSTab1"_qs);
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            if (tab == 1)
+                import.ShowImportProgress(u"ﾕｰｻﾞｰ情報追加"_qs, 42, 100);
+            save(&import, QStringLiteral("Form8-import-%1").arg(tab + 1));
+        }
     }
     Connections::instance().CloseMasterDatabase();
 
