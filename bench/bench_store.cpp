@@ -18,6 +18,7 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "import/Transfers.h"
 #include "repair/RepairQueries.h"
 #include "repair/RepairStorage.h"
 #include "settings/CustomerSettings.h"
@@ -409,6 +410,75 @@ void compareCompaction(const QString& dir, int runs)
     QFile::remove(floorOut);
 }
 
+// A customer transfer of the whole data set (every user, subject and log)
+// into an empty operator beside the floor: one prepared INSERT per table of
+// the same rows in one transaction. Run in a process of its own so that its
+// peak memory is its own.
+int transferChild(const QString& dir, const QString& side)
+{
+    const QString customer = QDir(dir).filePath(u"customer.mdb"_qs);
+    Database source = Database::open(customer);
+    const qint64 users = source.scalar(u"select count(*) from ユーザー"_qs);
+    const qint64 subjects = source.scalar(u"select count(*) from 件名"_qs);
+    const qint64 logs = source.scalar(u"select count(*) from ログ"_qs);
+    source.close();
+    const qint64 rows = users + subjects + logs;
+    QDir folder(dir);
+    folder.mkpath(u"kelvo"_qs);
+    const QString from = DataFolder::customerPath(u"bench元"_qs);
+    const QString to = DataFolder::customerPath(u"bench先"_qs);
+    QFile::remove(to);
+    QFile::copy(DataFolder::customerTemplatePath(), to);
+    if (!QFile::exists(from))
+        QFile::copy(customer, from);
+    Database::open(to).close();
+    const long before = currentKb();
+    double seconds = 0;
+    if (side == u"floor") {
+        Bare bare(to);
+        const int u = int(users), s = int(subjects), l = int(logs);
+        seconds += floorInsert(bare, u"ユーザー"_qs, names(UserColumns), u, userValues);
+        seconds += floorInsert(bare, u"件名"_qs, names(SubjectColumns), s,
+                               [&](int j) { return subjectValues(j, u); });
+        seconds += floorInsert(bare, u"ログ"_qs, names(LogColumns), l,
+                               [&](int k) { return logValues(k, s, u); });
+    } else {
+        QElapsedTimer timer;
+        timer.start();
+        TransferCustomerData(u"bench元"_qs, u"bench先"_qs);
+        seconds = double(timer.nsecsElapsed()) / 1e9;
+    }
+    std::printf("%f %lld %ld\n", seconds, qlonglong(rows), peakKb() - before);
+    QFile::remove(to);
+    return 0;
+}
+
+void compareTransfer(const QString& dir)
+{
+    auto child = [&](const QString& side) {
+        QProcess p;
+        p.start(QCoreApplication::applicationFilePath(),
+                {u"--data"_qs, dir, u"--transfer-child"_qs, side});
+        p.waitForFinished(3600000);
+        return QString::fromUtf8(p.readAllStandardOutput()).simplified().split(u' ');
+    };
+    const QStringList floor = child(u"floor"_qs);
+    const QStringList store = child(u"store"_qs);
+    const double rows = floor.value(1).toDouble();
+    const double floorRate = rows / floor.value(0).toDouble();
+    const double storeRate = rows / store.value(0).toDouble();
+    out() << QStringLiteral("  customer transfer of %1 rows        %2 rows/s  floor %3 rows/s  "
+                            "%4%  (goal ≥ 60%)\n")
+                 .arg(qlonglong(rows))
+                 .arg(storeRate, 0, 'f', 0)
+                 .arg(floorRate, 0, 'f', 0)
+                 .arg(storeRate / floorRate * 100, 0, 'f', 0);
+    out() << QStringLiteral("  peak memory added                  transfer %1 MB  floor %2 MB\n")
+                 .arg(store.value(2).toLong() / 1024)
+                 .arg(floor.value(2).toLong() / 1024);
+    out().flush();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -416,7 +486,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QString dir = u"/tmp/horunea-bench"_qs, memorySide;
     int users = 100000, runs = 5;
-    bool compactionOnly = false;
+    bool compactionOnly = false, transferOnly = false;
+    QString transferSide;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == u"--data")
@@ -427,6 +498,10 @@ int main(int argc, char* argv[])
             runs = args[i + 1].toInt();
         else if (args[i] == u"--compaction")
             compactionOnly = args[i + 1] == u"only";
+        else if (args[i] == u"--transfer")
+            transferOnly = args[i + 1] == u"only";
+        else if (args[i] == u"--transfer-child")
+            transferSide = args[i + 1];
         else if (args[i] == u"--memory")
             memorySide = args[i + 1];
     }
@@ -438,6 +513,12 @@ int main(int argc, char* argv[])
     EnsureShippedFiles();
     buildDataSet(dir, users);
 
+    if (!transferSide.isEmpty())
+        return transferChild(dir, transferSide);
+    if (transferOnly) {
+        compareTransfer(dir);
+        return 0;
+    }
     if (compactionOnly) {
         compareCompaction(dir, std::min(runs, 3));
         return 0;
