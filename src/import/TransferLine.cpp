@@ -13,15 +13,12 @@ bool inCp932(const QString& character)
     return !encodeCp932(character, &refused).isEmpty();
 }
 
-QString escaped(const QString& text)
+// The escapes of a value inside its quotes; `checkEach` also escapes the
+// characters CP932 cannot hold (only needed when the line did not encode).
+QString escaped(const QString& text, bool checkEach)
 {
     QString out;
     out.reserve(text.size() + 2);
-    bool plain = true; // whether every character is known to be in CP932
-    {
-        QString refused;
-        plain = text.isEmpty() || !encodeCp932(text, &refused).isEmpty();
-    }
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         switch (c.unicode()) {
@@ -40,7 +37,7 @@ QString escaped(const QString& text)
         default:
             break;
         }
-        if (plain || c.unicode() < 0x80) {
+        if (!checkEach || c.unicode() < 0x80) {
             out += c;
             continue;
         }
@@ -55,9 +52,7 @@ QString escaped(const QString& text)
     return out;
 }
 
-} // namespace
-
-QByteArray transferLine(const QVariantList& values)
+QString lineText(const QVariantList& values, bool checkEach)
 {
     QString text;
     for (qsizetype i = 0; i < values.size(); ++i) {
@@ -69,12 +64,23 @@ QByteArray transferLine(const QVariantList& values)
             type == QMetaType::ULongLong)
             text += QString::number(v.toLongLong());
         else
-            text += u'"' + escaped(v.isNull() ? QString() : v.toString()) + u'"';
+            text += u'"' + escaped(v.isNull() ? QString() : v.toString(), checkEach) + u'"';
     }
+    return text;
+}
+
+} // namespace
+
+QByteArray transferLine(const QVariantList& values)
+{
     QString refused;
-    QByteArray bytes = encodeCp932(text, &refused);
-    if (bytes.isEmpty() && !text.isEmpty())
-        throw StoreError(u"転送ファイルに書けない文字があります: "_qs + refused);
+    QByteArray bytes = encodeCp932(lineText(values, false), &refused);
+    if (!refused.isEmpty()) {
+        refused.clear();
+        bytes = encodeCp932(lineText(values, true), &refused);
+        if (!refused.isEmpty())
+            throw StoreError(u"転送ファイルに書けない文字があります: "_qs + refused);
+    }
     bytes += "\r\n";
     return bytes;
 }

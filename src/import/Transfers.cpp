@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -108,14 +109,40 @@ void checkAccounts(const QString& source, const QString& destination, bool repai
         throw StoreError(u"取り込み元と取り込み先が同じです。別のアカウントを選んでください。"_qs);
 }
 
-QVariantList textValues(const Row& row, const QStringList& fields)
+// The fields of a query's rows by position: each name is looked up once
+// per query, not once per row (a lookup folds the name).
+class FieldCache
 {
-    QVariantList values;
-    values.reserve(fields.size());
-    for (const QString& f : fields)
-        values << row.text(f);
-    return values;
-}
+public:
+    QVariantList texts(const Row& row, const QStringList& fields)
+    {
+        QVariantList values;
+        values.reserve(fields.size());
+        for (const QString& f : fields)
+            values << row.text(index(row, f));
+        return values;
+    }
+    qint64 integer(const Row& row, const QString& field)
+    {
+        return row.value(index(row, field)).toLongLong();
+    }
+
+private:
+    int index(const Row& row, const QString& field)
+    {
+        if (m_columns != &row.columns()) {
+            m_columns = &row.columns();
+            m_index.clear();
+        }
+        auto it = m_index.constFind(field);
+        if (it == m_index.constEnd())
+            it = m_index.insert(field, row.columns().indexOf(field));
+        return *it;
+    }
+
+    const Columns* m_columns = nullptr;
+    QHash<QString, int> m_index;
+};
 
 // Adds the records one after the other and checks that the destination
 // gave them consecutive keys, which the translation of parents relies on.
@@ -212,23 +239,26 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             Transaction reading(src); // one consistent view of the source
             if (U > 0) {
                 TransferWriter out(usersFile);
-                src.forEachRow(
-                    u"Select * From ユーザー ORDER BY ﾕｰｻﾞｰID"_qs, {}, [&](const Row& row) {
-                        ++Uw;
-                        out.write(QVariantList{QString::number(Uw), row.integer(u"ユーザーID"_qs)} +
-                                  textValues(row, userFields()));
-                        progress.show(u"ﾕｰｻﾞｰ情報を一時ファイルに取り込み中"_qs, Uw, U);
-                    });
+                FieldCache cache; // one per query: a new query may reuse the old one\'s address
+                src.forEachRow(u"Select * From ユーザー ORDER BY ﾕｰｻﾞｰID"_qs, {},
+                               [&](const Row& row) {
+                                   ++Uw;
+                                   out.write(QVariantList{QString::number(Uw),
+                                                          cache.integer(row, u"ユーザーID"_qs)} +
+                                             cache.texts(row, userFields()));
+                                   progress.show(u"ﾕｰｻﾞｰ情報を一時ファイルに取り込み中"_qs, Uw, U);
+                               });
                 out.close();
             }
             if (S > 0 && Uw > 0) {
                 TransferWriter out(subjectsFile);
+                FieldCache cache; // one per query: a new query may reuse the old one\'s address
                 TransferReader users(usersFile);
                 QStringList user;
                 bool haveUser = users.next(&user);
                 src.forEachRow(
                     u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs, {}, [&](const Row& row) {
-                        const qint64 owner = row.integer(u"ユーザーID"_qs);
+                        const qint64 owner = cache.integer(row, u"ユーザーID"_qs);
                         while (haveUser && number(user.value(1)) < owner)
                             haveUser = users.next(&user);
                         if (!haveUser || number(user.value(1)) != owner) {
@@ -238,8 +268,8 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
                         ++Sw;
                         out.write(
                             QVariantList{QString::number(Sw), user.value(0),
-                                         row.integer(u"件名ID"_qs), owner} +
-                            textValues(row, {u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs}));
+                                         cache.integer(row, u"件名ID"_qs), owner} +
+                            cache.texts(row, {u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs}));
                         progress.show(u"件名情報を一時ファイルに取り込み中"_qs, Sw, S);
                     });
                 out.close();
@@ -248,6 +278,7 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             }
             if (L > 0 && Sw > 0) {
                 TransferWriter out(logsFile);
+                FieldCache cache; // one per query: a new query may reuse the old one\'s address
                 TransferReader subjects(subjectsFile);
                 QStringList subject;
                 bool haveSubject = subjects.next(&subject);
@@ -255,8 +286,8 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
                 src.forEachRow(
                     u"Select * From ログ ORDER BY ﾕｰｻﾞｰID,件名ID,ログID"_qs, {},
                     [&](const Row& row) {
-                        const qint64 owner = row.integer(u"ユーザーID"_qs);
-                        const qint64 parent = row.integer(u"件名ID"_qs);
+                        const qint64 owner = cache.integer(row, u"ユーザーID"_qs);
+                        const qint64 parent = cache.integer(row, u"件名ID"_qs);
                         auto before = [&] {
                             const qint64 u = number(subject.value(3));
                             return u < owner || (u == owner && number(subject.value(2)) < parent);
@@ -270,9 +301,9 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
                         }
                         ++written;
                         out.write(QVariantList{QString::number(written), subject.value(0),
-                                               subject.value(1), row.integer(u"ログID"_qs), parent,
-                                               owner} +
-                                  textValues(row, {u"登録日"_qs, u"記録者"_qs, u"ログ"_qs}));
+                                               subject.value(1), cache.integer(row, u"ログID"_qs),
+                                               parent, owner} +
+                                  cache.texts(row, {u"登録日"_qs, u"記録者"_qs, u"ログ"_qs}));
                         progress.show(u"ログ情報を一時ファイルに取り込み中"_qs, written, L);
                     });
                 out.close();
@@ -369,26 +400,29 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             if (parts.company) {
                 progress.say(u"自社情報を一時ファイルに追加中"_qs);
                 TransferWriter out(companyFile);
+                FieldCache cache; // one per query: a new query may reuse the old one\'s address
                 src.forEachRow(u"Select * From 自社 Where 自社ID =1"_qs, {}, [&](const Row& row) {
-                    out.write(textValues(row, companyFields()));
+                    out.write(cache.texts(row, companyFields()));
                 });
                 out.close();
             }
             if (parts.makers) {
                 progress.say(u"ﾒｰｶｰ情報を一時ファイルに追加中"_qs);
                 TransferWriter out(makersFile);
+                FieldCache cache; // one per query: a new query may reuse the old one\'s address
                 src.forEachRow(u"SELECT * FROM 修理先"_qs, {},
-                               [&](const Row& row) { out.write(textValues(row, makerFields())); });
+                               [&](const Row& row) { out.write(cache.texts(row, makerFields())); });
                 out.close();
             }
             // One repair or one repair log is copied like any number.
             if (parts.repairs && R > 0) {
                 progress.say(u"修理情報一時ファイルに追加中"_qs);
                 TransferWriter out(repairsFile);
+                FieldCache cache; // one per query: a new query may reuse the old one\'s address
                 src.forEachRow(u"SELECT * FROM 修理 ORDER BY 修理ID"_qs, {}, [&](const Row& row) {
                     ++Rw;
-                    out.write(QVariantList{QString::number(Rw), row.integer(u"修理ID"_qs)} +
-                              textValues(row, repairFields()));
+                    out.write(QVariantList{QString::number(Rw), cache.integer(row, u"修理ID"_qs)} +
+                              cache.texts(row, repairFields()));
                     progress.show(u"修理情報を一時ファイルに取り込み中"_qs, Rw, R);
                 });
                 out.close();
@@ -396,13 +430,14 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             if (parts.repairs && RL > 0 && Rw > 0) {
                 progress.say(u"修理ログ情報一時ファイルに追加中"_qs);
                 TransferWriter out(logsFile);
+                FieldCache cache; // one per query: a new query may reuse the old one\'s address
                 TransferReader repairs(repairsFile);
                 QStringList repair;
                 bool haveRepair = repairs.next(&repair);
                 src.forEachRow(
                     u"SELECT * FROM 修理ログ ORDER BY 修理ID,修理ログID"_qs, {},
                     [&](const Row& row) {
-                        const qint64 parent = row.integer(u"修理ID"_qs);
+                        const qint64 parent = cache.integer(row, u"修理ID"_qs);
                         while (haveRepair && number(repair.value(1)) < parent)
                             haveRepair = repairs.next(&repair);
                         if (!haveRepair || number(repair.value(1)) != parent) {
@@ -411,8 +446,8 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
                         }
                         ++RLw;
                         out.write(QVariantList{QString::number(RLw), repair.value(0),
-                                               row.integer(u"修理ログID"_qs), parent} +
-                                  textValues(row, {u"記録日"_qs, u"記録者"_qs, u"ログ"_qs}));
+                                               cache.integer(row, u"修理ログID"_qs), parent} +
+                                  cache.texts(row, {u"記録日"_qs, u"記録者"_qs, u"ログ"_qs}));
                         progress.show(u"修理ログ情報を一時ファイルに取り込み中"_qs, RLw, RL);
                     });
                 out.close();

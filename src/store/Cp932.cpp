@@ -25,28 +25,66 @@ QString describe(const QString& character)
 {
     const char32_t code = character.toUcs4().value(0);
     return QStringLiteral("「%1」(U+%2)")
-        .arg(character)
-        .arg(uint(code), 4, 16, QLatin1Char('0'))
-        .toUpper();
+        .arg(character, QString::number(uint(code), 16).rightJustified(4, u'0').toUpper());
+}
+
+// One converter each per thread: opening the code page costs far more than
+// converting a line.
+QStringEncoder& encoder()
+{
+    static thread_local QStringEncoder e(CodePage, QStringConverter::Flag::Stateless);
+    return e;
+}
+QStringDecoder& decoder()
+{
+    static thread_local QStringDecoder d(CodePage, QStringConverter::Flag::Stateless);
+    return d;
+}
+
+} // namespace
+
+namespace {
+
+// Whether the text comes back unchanged through CP932; its bytes if so. A
+// converter that met an error is made anew: its error would stay.
+bool roundTrips(const QString& text, QByteArray* bytes)
+{
+    QStringEncoder& e = encoder();
+    e.resetState();
+    QByteArray encoded = e.encode(text);
+    if (e.hasError())
+        e = QStringEncoder(CodePage, QStringConverter::Flag::Stateless);
+    QStringDecoder& d = decoder();
+    d.resetState();
+    const QString back = d.decode(encoded);
+    if (d.hasError())
+        d = QStringDecoder(CodePage, QStringConverter::Flag::Stateless);
+    if (back != text)
+        return false;
+    *bytes = std::move(encoded);
+    return true;
 }
 
 } // namespace
 
 QByteArray encodeCp932(const QString& text, QString* refused)
 {
-    QStringEncoder encoder(CodePage);
-    QByteArray bytes = encoder.encode(text);
-    QStringDecoder decoder(CodePage);
-    const QString back = decoder.decode(bytes);
-    if (!encoder.hasError() && !decoder.hasError() && back == text)
+    bool ascii = true;
+    for (QChar c : text)
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii)
+        return text.toLatin1();
+    QByteArray bytes;
+    if (roundTrips(text, &bytes))
         return bytes;
     // Find the first character that does not come back.
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QString c = characterAt(text, i);
-        QStringEncoder one(CodePage);
-        QStringDecoder oneBack(CodePage);
-        const QByteArray encoded = one.encode(c);
-        if (one.hasError() || QString(oneBack.decode(encoded)) != c) {
+        QByteArray one;
+        if (c[0].unicode() >= 0x80 && !roundTrips(c, &one)) {
             if (refused)
                 *refused = c;
             return {};
@@ -60,8 +98,12 @@ QByteArray encodeCp932(const QString& text, QString* refused)
 
 QString decodeCp932(const QByteArray& bytes)
 {
-    QStringDecoder decoder(CodePage);
-    return decoder.decode(bytes);
+    QStringDecoder& d = decoder();
+    d.resetState();
+    const QString text = d.decode(bytes);
+    if (d.hasError())
+        d = QStringDecoder(CodePage, QStringConverter::Flag::Stateless);
+    return text;
 }
 
 QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& rows)
