@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -109,39 +108,44 @@ void checkAccounts(const QString& source, const QString& destination, bool repai
         throw StoreError(u"取り込み元と取り込み先が同じです。別のアカウントを選んでください。"_qs);
 }
 
+const QStringList subjectTexts = {u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs};
+const QStringList logTexts = {u"登録日"_qs, u"記録者"_qs, u"ログ"_qs};
+const QStringList repairLogTexts = {u"記録日"_qs, u"記録者"_qs, u"ログ"_qs};
+
 // The fields of a query's rows by position: each name is looked up once
-// per query, not once per row (a lookup folds the name).
+// per query, not once per row (a lookup folds the name). The names are the
+// program's fixed texts, known by where their characters lie.
 class FieldCache
 {
 public:
     QVariantList texts(const Row& row, const QStringList& fields)
     {
+        const std::vector<int>& at = positions(row, fields.constData(), fields);
         QVariantList values;
-        values.reserve(fields.size());
-        for (const QString& f : fields)
-            values << row.text(index(row, f));
+        values.reserve(qsizetype(at.size()));
+        for (int i : at)
+            values << row.text(i);
         return values;
     }
     qint64 integer(const Row& row, const QString& field)
     {
-        return row.value(index(row, field)).toLongLong();
+        return row.value(positions(row, field.constData(), {field}).front()).toLongLong();
     }
 
 private:
-    int index(const Row& row, const QString& field)
+    const std::vector<int>& positions(const Row& row, const void* key, const QStringList& fields)
     {
-        if (m_columns != &row.columns()) {
-            m_columns = &row.columns();
-            m_index.clear();
-        }
-        auto it = m_index.constFind(field);
-        if (it == m_index.constEnd())
-            it = m_index.insert(field, row.columns().indexOf(field));
-        return *it;
+        for (const auto& [k, at] : m_known)
+            if (k == key)
+                return at;
+        std::vector<int> at;
+        for (const QString& f : fields)
+            at.push_back(row.columns().indexOf(f));
+        m_known.emplace_back(key, std::move(at));
+        return m_known.back().second;
     }
 
-    const Columns* m_columns = nullptr;
-    QHash<QString, int> m_index;
+    std::vector<std::pair<const void*, std::vector<int>>> m_known;
 };
 
 // Adds the records one after the other and checks that the destination
@@ -174,9 +178,25 @@ qint64 number(const QString& text)
     return n;
 }
 
-QVariant textOrEmpty(const QString& value)
+// The next line of a transfer file, which must hold `count` values.
+bool nextLine(TransferReader& in, QStringList* values, int count)
 {
-    return value;
+    if (!in.next(values))
+        return false;
+    if (values->size() < count)
+        throw StoreError(
+            QStringLiteral("%1 の %2 行目の値が足りません。").arg(in.path()).arg(in.lineNumber()));
+    return true;
+}
+
+// Values `from` … of a line, in order.
+QVariantList lineValues(const QStringList& v, int from, int count)
+{
+    QVariantList values;
+    values.reserve(count);
+    for (int i = 0; i < count; ++i)
+        values << v.value(from + i);
+    return values;
 }
 
 void failed(const StoreError& e)
@@ -256,22 +276,21 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
                 TransferReader users(usersFile);
                 QStringList user;
                 bool haveUser = users.next(&user);
-                src.forEachRow(
-                    u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs, {}, [&](const Row& row) {
-                        const qint64 owner = cache.integer(row, u"ユーザーID"_qs);
-                        while (haveUser && number(user.value(1)) < owner)
-                            haveUser = users.next(&user);
-                        if (!haveUser || number(user.value(1)) != owner) {
-                            ++result.orphans;
-                            return;
-                        }
-                        ++Sw;
-                        out.write(
-                            QVariantList{QString::number(Sw), user.value(0),
-                                         cache.integer(row, u"件名ID"_qs), owner} +
-                            cache.texts(row, {u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs}));
-                        progress.show(u"件名情報を一時ファイルに取り込み中"_qs, Sw, S);
-                    });
+                src.forEachRow(u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs, {},
+                               [&](const Row& row) {
+                                   const qint64 owner = cache.integer(row, u"ユーザーID"_qs);
+                                   while (haveUser && number(user.value(1)) < owner)
+                                       haveUser = users.next(&user);
+                                   if (!haveUser || number(user.value(1)) != owner) {
+                                       ++result.orphans;
+                                       return;
+                                   }
+                                   ++Sw;
+                                   out.write(QVariantList{QString::number(Sw), user.value(0),
+                                                          cache.integer(row, u"件名ID"_qs), owner} +
+                                             cache.texts(row, subjectTexts));
+                                   progress.show(u"件名情報を一時ファイルに取り込み中"_qs, Sw, S);
+                               });
                 out.close();
             } else {
                 result.orphans += S;
@@ -303,7 +322,7 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
                         out.write(QVariantList{QString::number(written), subject.value(0),
                                                subject.value(1), cache.integer(row, u"ログID"_qs),
                                                parent, owner} +
-                                  cache.texts(row, {u"登録日"_qs, u"記録者"_qs, u"ログ"_qs}));
+                                  cache.texts(row, logTexts));
                         progress.show(u"ログ情報を一時ファイルに取り込み中"_qs, written, L);
                     });
                 out.close();
@@ -317,33 +336,22 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
         KeyRun users, subjects;
         if (Uw > 0) {
             TransferReader in(usersFile);
+            BulkInsert insert(dst, u"ユーザー"_qs, userFields());
             QStringList v;
-            while (in.next(&v)) {
-                if (v.size() < 23)
-                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
-                                         .arg(in.path())
-                                         .arg(in.lineNumber()));
-                Fields fields;
-                for (int i = 0; i < 21; ++i)
-                    fields << qMakePair(userFields()[i], textOrEmpty(v[i + 2]));
-                users.added(dst.insert(u"ユーザー"_qs, fields));
+            while (nextLine(in, &v, 23)) {
+                users.added(insert.add(lineValues(v, 2, 21)));
                 progress.show(u"ﾕｰｻﾞｰ情報追加"_qs, users.count(), U);
             }
             progress.say(u"ﾕｰｻﾞｰ情報取り込み完了"_qs);
         }
         if (Sw > 0) {
             TransferReader in(subjectsFile);
+            BulkInsert insert(dst, u"件名"_qs,
+                              {u"ユーザーID"_qs, u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs});
             QStringList v;
-            while (in.next(&v)) {
-                if (v.size() < 8)
-                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
-                                         .arg(in.path())
-                                         .arg(in.lineNumber()));
-                subjects.added(dst.insert(u"件名"_qs, {{u"ユーザーID"_qs, users.key(number(v[1]))},
-                                                       {u"登録日"_qs, v[4]},
-                                                       {u"件名"_qs, v[5]},
-                                                       {u"備考"_qs, v[6]},
-                                                       {u"判定"_qs, v[7]}}));
+            while (nextLine(in, &v, 8)) {
+                subjects.added(
+                    insert.add(QVariantList{users.key(number(v[1]))} + lineValues(v, 4, 4)));
                 progress.show(u"件名情報追加"_qs, subjects.count(), S);
             }
             progress.say(u"件名情報取り込み完了"_qs);
@@ -351,17 +359,13 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
         qint64 logs = 0;
         if (QFileInfo(logsFile).isFile() && Sw > 0) {
             TransferReader in(logsFile);
+            BulkInsert insert(
+                dst, u"ログ"_qs,
+                {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs});
             QStringList v;
-            while (in.next(&v)) {
-                if (v.size() < 9)
-                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
-                                         .arg(in.path())
-                                         .arg(in.lineNumber()));
-                dst.insert(u"ログ"_qs, {{u"件名ID"_qs, subjects.key(number(v[1]))},
-                                        {u"ユーザーID"_qs, users.key(number(v[2]))},
-                                        {u"登録日"_qs, v[6]},
-                                        {u"記録者"_qs, v[7]},
-                                        {u"ログ"_qs, v[8]}});
+            while (nextLine(in, &v, 9)) {
+                insert.add(QVariantList{subjects.key(number(v[1])), users.key(number(v[2]))} +
+                           lineValues(v, 6, 3));
                 ++logs;
                 progress.show(u"ログ情報追加"_qs, logs, L);
             }
@@ -447,7 +451,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
                         ++RLw;
                         out.write(QVariantList{QString::number(RLw), repair.value(0),
                                                cache.integer(row, u"修理ログID"_qs), parent} +
-                                  cache.texts(row, {u"記録日"_qs, u"記録者"_qs, u"ログ"_qs}));
+                                  cache.texts(row, repairLogTexts));
                         progress.show(u"修理ログ情報を一時ファイルに取り込み中"_qs, RLw, RL);
                     });
                 out.close();
@@ -474,44 +478,31 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
         if (parts.makers) {
             progress.say(u"ﾒｰｶｰ情報追加中"_qs);
             TransferReader in(makersFile);
+            BulkInsert insert(dst, u"修理先"_qs, makerFields());
             QStringList v;
-            while (in.next(&v)) {
-                Fields fields;
-                for (int i = 0; i < makerFields().size(); ++i)
-                    fields << qMakePair(makerFields()[i], QVariant(v.value(i)));
-                dst.insert(u"修理先"_qs, fields);
+            while (nextLine(in, &v, 9)) {
+                insert.add(lineValues(v, 0, 9));
                 ++result.makers;
             }
         }
         KeyRun repairs;
         if (Rw > 0) {
             TransferReader in(repairsFile);
+            BulkInsert insert(dst, u"修理"_qs, repairFields());
             QStringList v;
-            while (in.next(&v)) {
-                if (v.size() < 27)
-                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
-                                         .arg(in.path())
-                                         .arg(in.lineNumber()));
-                Fields fields;
-                for (int i = 0; i < 25; ++i)
-                    fields << qMakePair(repairFields()[i], QVariant(v[i + 2]));
-                repairs.added(dst.insert(u"修理"_qs, fields));
+            while (nextLine(in, &v, 27)) {
+                repairs.added(insert.add(lineValues(v, 2, 25)));
                 progress.show(u"修理情報追加"_qs, repairs.count(), R);
             }
             progress.say(u"修理情報取り込み完了"_qs);
         }
         if (RLw > 0) {
             TransferReader in(logsFile);
+            BulkInsert insert(dst, u"修理ログ"_qs,
+                              {u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs});
             QStringList v;
-            while (in.next(&v)) {
-                if (v.size() < 7)
-                    throw StoreError(QStringLiteral("%1 の %2 行目の値が足りません。")
-                                         .arg(in.path())
-                                         .arg(in.lineNumber()));
-                dst.insert(u"修理ログ"_qs, {{u"修理ID"_qs, repairs.key(number(v[1]))},
-                                            {u"記録日"_qs, v[4]},
-                                            {u"記録者"_qs, v[5]},
-                                            {u"ログ"_qs, v[6]}});
+            while (nextLine(in, &v, 7)) {
+                insert.add(QVariantList{repairs.key(number(v[1]))} + lineValues(v, 4, 3));
                 ++result.repairLogs;
                 progress.show(u"修理ログ情報追加"_qs, result.repairLogs, RL);
             }

@@ -592,6 +592,31 @@ qint64 Database::insert(const QString& table, const Fields& fields)
     return sqlite3_last_insert_rowid(m_db);
 }
 
+BulkInsert::BulkInsert(Database& db, const QString& table, const QStringList& fields) : m_db(&db)
+{
+    QStringList names, marks;
+    for (const QString& field : fields) {
+        names << quoted(db.resolvedName(field));
+        marks << QStringLiteral("?");
+    }
+    m_sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(quoted(db.resolvedName(table)), names.join(u','), marks.join(u','));
+    m_stmt = db.prepare(m_sql);
+}
+
+BulkInsert::~BulkInsert() = default;
+
+qint64 BulkInsert::add(const QVariantList& values)
+{
+    sqlite3_stmt* stmt = m_stmt->get();
+    sqlite3_reset(stmt);
+    if (!m_stmt->bind(values))
+        m_db->fail(QStringLiteral("値の数が合いません。"), m_sql);
+    if (sqlite3_step(stmt) != SQLITE_DONE)
+        m_db->fail(errorText(m_db->m_db), m_sql);
+    return sqlite3_last_insert_rowid(m_db->m_db);
+}
+
 int Database::update(const QString& table, const Fields& fields, const QString& condition)
 {
     if (fields.isEmpty())

@@ -153,6 +153,7 @@ private:
     std::unique_ptr<StatementCache> m_cache;
     QHash<QString, QString> m_insertSql; // table and fields → INSERT
     friend class Transaction;
+    friend class BulkInsert;
 };
 
 // Keys travel as text and are appended to SQL text after "="; only digits
@@ -161,6 +162,24 @@ bool isKeyText(const QString& key);
 // The key itself when it may go into SQL text; throws StoreError otherwise.
 const QString& checkedKey(const QString& key);
 QString keyCondition(const QString& field, const QString& key);
+
+// Adds many rows of one table with the same fields through one prepared
+// statement: the bulk path of transfers and conversions.
+class BulkInsert
+{
+public:
+    BulkInsert(Database& db, const QString& table, const QStringList& fields);
+    ~BulkInsert();
+    BulkInsert(const BulkInsert&) = delete;
+    BulkInsert& operator=(const BulkInsert&) = delete;
+    // Adds one row, its values in the order of the fields; returns its key.
+    qint64 add(const QVariantList& values);
+
+private:
+    Database* m_db;
+    QString m_sql;
+    std::unique_ptr<Statement> m_stmt;
+};
 
 // Groups writes: rolls back unless commit() ran. Inside a transaction that
 // is already open (an import running storage operations, say) it is a
