@@ -473,13 +473,16 @@ void compareTransfer(const QString& dir)
         p.waitForFinished(3600000);
         return QString::fromUtf8(p.readAllStandardOutput()).simplified().split(u' ');
     };
-    const QStringList floor = child(u"floor"_qs);
+    QStringList floor = child(u"floor"_qs);
+    // "read S" comes first: the floor's read of the source.
+    const int readAt = int(floor.indexOf(u"read"_qs));
+    const double readSeconds = readAt >= 0 ? floor.value(readAt + 1).toDouble() : 0;
+    if (readAt >= 0)
+        floor.remove(readAt, 2);
     const QStringList store = child(u"store"_qs);
     const double rows = floor.value(1).toDouble();
     const double floorRate = rows / floor.value(0).toDouble();
     const double storeRate = rows / store.value(0).toDouble();
-    // "read S" follows the floor's figures.
-    const double readSeconds = floor.value(floor.indexOf(u"read"_qs) + 1).toDouble();
     const double bothRate = rows / (floor.value(0).toDouble() + readSeconds);
     out() << QStringLiteral("  customer transfer of %1 rows        %2 rows/s  floor %3 rows/s  "
                             "%4%  (goal ≥ 60%)\n")
