@@ -88,44 +88,67 @@ QByteArray transferLine(const QVariantList& values)
 QStringList parseTransferLine(const QByteArray& line)
 {
     const QString text = decodeCp932(line);
+    const QChar* p = text.constData();
+    const qsizetype n = text.size();
     QStringList values;
     QString current;
     bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"') {
-                quoted = false;
-            } else if (c == u'\\' && i + 1 < text.size()) {
-                const QChar e = text[++i];
-                if (e == u'r') {
-                    current += u'\r';
-                } else if (e == u'n') {
-                    current += u'\n';
-                } else if (e == u'u' && i + 1 < text.size() && text[i + 1] == u'{') {
-                    const qsizetype end = text.indexOf(u'}', i + 2);
-                    bool ok = false;
-                    const uint code = end > 0 ? text.mid(i + 2, end - i - 2).toUInt(&ok, 16) : 0;
-                    if (ok) {
-                        const char32_t ucs = code;
-                        current += QString::fromUcs4(&ucs, 1);
-                        i = end;
-                    } else {
-                        current += e;
-                    }
-                } else {
-                    current += e;
-                }
+    qsizetype i = 0;
+    // Runs of plain characters are taken whole; only quotes, commas and
+    // escapes are looked at one by one.
+    auto runUntil = [&](char16_t a, char16_t b) {
+        qsizetype j = i;
+        while (j < n && p[j] != a && p[j] != b)
+            ++j;
+        current.append(p + i, j - i);
+        i = j;
+    };
+    while (i < n) {
+        if (!quoted) {
+            runUntil(u'"', u',');
+            if (i >= n)
+                break;
+            if (p[i] == u'"') {
+                quoted = true;
             } else {
-                current += c;
+                values << current;
+                current.clear();
             }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            values << current;
-            current.clear();
+            ++i;
+            continue;
+        }
+        runUntil(u'"', u'\\');
+        if (i >= n)
+            break;
+        if (p[i] == u'"') {
+            quoted = false;
+            ++i;
+            continue;
+        }
+        // A backslash: the escape that follows it.
+        if (i + 1 >= n) {
+            current += p[i++];
+            continue;
+        }
+        const QChar e = p[i + 1];
+        i += 2;
+        if (e == u'r') {
+            current += u'\r';
+        } else if (e == u'n') {
+            current += u'\n';
+        } else if (e == u'u' && i < n && p[i] == u'{') {
+            const qsizetype close = text.indexOf(u'}', i + 1);
+            bool ok = false;
+            const uint code = close > 0 ? text.mid(i + 1, close - i - 1).toUInt(&ok, 16) : 0;
+            if (ok) {
+                const char32_t ucs = code;
+                current += QString::fromUcs4(&ucs, 1);
+                i = close + 1;
+            } else {
+                current += e;
+            }
         } else {
-            current += c;
+            current += e;
         }
     }
     values << current;

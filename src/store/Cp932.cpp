@@ -6,6 +6,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <vector>
+
 namespace horunea {
 
 namespace {
@@ -67,6 +69,30 @@ bool roundTrips(const QString& text, QByteArray* bytes)
 
 } // namespace
 
+namespace {
+
+// Which characters of the basic plane come back unchanged through CP932,
+// found once: a text is then checked by lookup and converted only one way.
+const std::vector<bool>& cp932Characters()
+{
+    static const std::vector<bool> table = [] {
+        std::vector<bool> known(0x10000, false);
+        for (char32_t c = 0; c < 0x80; ++c)
+            known[c] = true;
+        for (char32_t c = 0x80; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c < 0xE000)
+                continue;
+            const QChar ch{char16_t(c)};
+            QByteArray bytes;
+            known[c] = roundTrips(QString(ch), &bytes);
+        }
+        return known;
+    }();
+    return table;
+}
+
+} // namespace
+
 QByteArray encodeCp932(const QString& text, QString* refused)
 {
     bool ascii = true;
@@ -77,23 +103,21 @@ QByteArray encodeCp932(const QString& text, QString* refused)
         }
     if (ascii)
         return text.toLatin1();
-    QByteArray bytes;
-    if (roundTrips(text, &bytes))
-        return bytes;
-    // Find the first character that does not come back.
+    const std::vector<bool>& known = cp932Characters();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QString c = characterAt(text, i);
-        QByteArray one;
-        if (c[0].unicode() >= 0x80 && !roundTrips(c, &one)) {
-            if (refused)
-                *refused = c;
-            return {};
-        }
-        i += c.size() - 1;
+        const QChar c = text[i];
+        if (!c.isSurrogate() && known[c.unicode()])
+            continue;
+        if (refused)
+            *refused = characterAt(text, i);
+        return {};
     }
-    if (refused)
-        *refused = text.left(1);
-    return {};
+    QStringEncoder& e = encoder();
+    e.resetState();
+    QByteArray bytes = e.encode(text);
+    if (e.hasError())
+        e = QStringEncoder(CodePage, QStringConverter::Flag::Stateless);
+    return bytes;
 }
 
 QString decodeCp932(const QByteArray& bytes)
