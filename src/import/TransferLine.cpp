@@ -17,6 +17,18 @@ bool inCp932(const QString& character)
 // characters CP932 cannot hold (only needed when the line did not encode).
 QString escaped(const QString& text, bool checkEach)
 {
+    if (!checkEach) {
+        bool plain = true;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u == u'\\' || u == u'"' || u == u'\r' || u == u'\n') {
+                plain = false;
+                break;
+            }
+        }
+        if (plain)
+            return text;
+    }
     QString out;
     out.reserve(text.size() + 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -55,6 +67,7 @@ QString escaped(const QString& text, bool checkEach)
 QString lineText(const QVariantList& values, bool checkEach)
 {
     QString text;
+    text.reserve(256);
     for (qsizetype i = 0; i < values.size(); ++i) {
         if (i > 0)
             text += u',';
@@ -63,8 +76,11 @@ QString lineText(const QVariantList& values, bool checkEach)
         if (type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::UInt ||
             type == QMetaType::ULongLong)
             text += QString::number(v.toLongLong());
-        else
-            text += u'"' + escaped(v.isNull() ? QString() : v.toString(), checkEach) + u'"';
+        else {
+            text += u'"';
+            text += escaped(v.isNull() ? QString() : v.toString(), checkEach);
+            text += u'"';
+        }
     }
     return text;
 }
