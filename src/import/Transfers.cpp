@@ -148,6 +148,32 @@ private:
     std::vector<std::pair<const void*, std::vector<int>>> m_known;
 };
 
+// Walks the lines of a parent file (in key order) beside child rows in the
+// same order: the merge that gives each child its parent's running number.
+// A child whose parent is not there finds none and is left out.
+class ParentCursor
+{
+public:
+    using Key = std::pair<qint64, qint64>;
+    ParentCursor(const QString& path, Key (*keyOf)(const QStringList&)) : m_in(path), m_keyOf(keyOf)
+    {
+        m_have = m_in.next(&m_line);
+    }
+    // The parent line of a child with that key, or nullptr.
+    const QStringList* find(const Key& key)
+    {
+        while (m_have && m_keyOf(m_line) < key)
+            m_have = m_in.next(&m_line);
+        return m_have && m_keyOf(m_line) == key ? &m_line : nullptr;
+    }
+
+private:
+    TransferReader m_in;
+    Key (*m_keyOf)(const QStringList&);
+    QStringList m_line;
+    bool m_have = false;
+};
+
 // Adds the records one after the other and checks that the destination
 // gave them consecutive keys, which the translation of parents relies on.
 class KeyRun
@@ -259,7 +285,7 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             Transaction reading(src); // one consistent view of the source
             if (U > 0) {
                 TransferWriter out(usersFile);
-                FieldCache cache; // one per query: a new query may reuse the old one\'s address
+                FieldCache cache; // one per query: a new query may reuse the old one's address
                 src.forEachRow(u"Select * From ユーザー ORDER BY ﾕｰｻﾞｰID"_qs, {},
                                [&](const Row& row) {
                                    ++Uw;
@@ -272,21 +298,21 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             }
             if (S > 0 && Uw > 0) {
                 TransferWriter out(subjectsFile);
-                FieldCache cache; // one per query: a new query may reuse the old one\'s address
-                TransferReader users(usersFile);
-                QStringList user;
-                bool haveUser = users.next(&user);
+                FieldCache cache; // one per query: a new query may reuse the old one's address
+                // A user line: running number, source ユーザーID, …
+                ParentCursor users(usersFile, [](const QStringList& line) {
+                    return ParentCursor::Key{number(line.value(1)), 0};
+                });
                 src.forEachRow(u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs, {},
                                [&](const Row& row) {
                                    const qint64 owner = cache.integer(row, u"ユーザーID"_qs);
-                                   while (haveUser && number(user.value(1)) < owner)
-                                       haveUser = users.next(&user);
-                                   if (!haveUser || number(user.value(1)) != owner) {
+                                   const QStringList* user = users.find({owner, 0});
+                                   if (!user) {
                                        ++result.orphans;
                                        return;
                                    }
                                    ++Sw;
-                                   out.write(QVariantList{QString::number(Sw), user.value(0),
+                                   out.write(QVariantList{QString::number(Sw), user->value(0),
                                                           cache.integer(row, u"件名ID"_qs), owner} +
                                              cache.texts(row, subjectTexts));
                                    progress.show(u"件名情報を一時ファイルに取り込み中"_qs, Sw, S);
@@ -297,30 +323,26 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             }
             if (L > 0 && Sw > 0) {
                 TransferWriter out(logsFile);
-                FieldCache cache; // one per query: a new query may reuse the old one\'s address
-                TransferReader subjects(subjectsFile);
-                QStringList subject;
-                bool haveSubject = subjects.next(&subject);
+                FieldCache cache; // one per query: a new query may reuse the old one's address
+                // A subject line: running numbers of the subject and its user, source
+                // 件名ID, source ユーザーID, …; in the order of user, then subject.
+                ParentCursor subjects(subjectsFile, [](const QStringList& line) {
+                    return ParentCursor::Key{number(line.value(3)), number(line.value(2))};
+                });
                 qint64 written = 0;
                 src.forEachRow(
                     u"Select * From ログ ORDER BY ﾕｰｻﾞｰID,件名ID,ログID"_qs, {},
                     [&](const Row& row) {
                         const qint64 owner = cache.integer(row, u"ユーザーID"_qs);
                         const qint64 parent = cache.integer(row, u"件名ID"_qs);
-                        auto before = [&] {
-                            const qint64 u = number(subject.value(3));
-                            return u < owner || (u == owner && number(subject.value(2)) < parent);
-                        };
-                        while (haveSubject && before())
-                            haveSubject = subjects.next(&subject);
-                        if (!haveSubject || number(subject.value(3)) != owner ||
-                            number(subject.value(2)) != parent) {
+                        const QStringList* subject = subjects.find({owner, parent});
+                        if (!subject) {
                             ++result.orphans;
                             return;
                         }
                         ++written;
-                        out.write(QVariantList{QString::number(written), subject.value(0),
-                                               subject.value(1), cache.integer(row, u"ログID"_qs),
+                        out.write(QVariantList{QString::number(written), subject->value(0),
+                                               subject->value(1), cache.integer(row, u"ログID"_qs),
                                                parent, owner} +
                                   cache.texts(row, logTexts));
                         progress.show(u"ログ情報を一時ファイルに取り込み中"_qs, written, L);
@@ -404,7 +426,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             if (parts.company) {
                 progress.say(u"自社情報を一時ファイルに追加中"_qs);
                 TransferWriter out(companyFile);
-                FieldCache cache; // one per query: a new query may reuse the old one\'s address
+                FieldCache cache; // one per query: a new query may reuse the old one's address
                 src.forEachRow(u"Select * From 自社 Where 自社ID =1"_qs, {}, [&](const Row& row) {
                     out.write(cache.texts(row, companyFields()));
                 });
@@ -413,7 +435,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             if (parts.makers) {
                 progress.say(u"ﾒｰｶｰ情報を一時ファイルに追加中"_qs);
                 TransferWriter out(makersFile);
-                FieldCache cache; // one per query: a new query may reuse the old one\'s address
+                FieldCache cache; // one per query: a new query may reuse the old one's address
                 src.forEachRow(u"SELECT * FROM 修理先"_qs, {},
                                [&](const Row& row) { out.write(cache.texts(row, makerFields())); });
                 out.close();
@@ -422,7 +444,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             if (parts.repairs && R > 0) {
                 progress.say(u"修理情報一時ファイルに追加中"_qs);
                 TransferWriter out(repairsFile);
-                FieldCache cache; // one per query: a new query may reuse the old one\'s address
+                FieldCache cache; // one per query: a new query may reuse the old one's address
                 src.forEachRow(u"SELECT * FROM 修理 ORDER BY 修理ID"_qs, {}, [&](const Row& row) {
                     ++Rw;
                     out.write(QVariantList{QString::number(Rw), cache.integer(row, u"修理ID"_qs)} +
@@ -434,22 +456,22 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             if (parts.repairs && RL > 0 && Rw > 0) {
                 progress.say(u"修理ログ情報一時ファイルに追加中"_qs);
                 TransferWriter out(logsFile);
-                FieldCache cache; // one per query: a new query may reuse the old one\'s address
-                TransferReader repairs(repairsFile);
-                QStringList repair;
-                bool haveRepair = repairs.next(&repair);
+                FieldCache cache; // one per query: a new query may reuse the old one's address
+                // A repair line: running number, source 修理ID, …
+                ParentCursor repairs(repairsFile, [](const QStringList& line) {
+                    return ParentCursor::Key{number(line.value(1)), 0};
+                });
                 src.forEachRow(
                     u"SELECT * FROM 修理ログ ORDER BY 修理ID,修理ログID"_qs, {},
                     [&](const Row& row) {
                         const qint64 parent = cache.integer(row, u"修理ID"_qs);
-                        while (haveRepair && number(repair.value(1)) < parent)
-                            haveRepair = repairs.next(&repair);
-                        if (!haveRepair || number(repair.value(1)) != parent) {
+                        const QStringList* repair = repairs.find({parent, 0});
+                        if (!repair) {
                             ++result.orphans;
                             return;
                         }
                         ++RLw;
-                        out.write(QVariantList{QString::number(RLw), repair.value(0),
+                        out.write(QVariantList{QString::number(RLw), repair->value(0),
                                                cache.integer(row, u"修理ログID"_qs), parent} +
                                   cache.texts(row, repairLogTexts));
                         progress.show(u"修理ログ情報を一時ファイルに取り込み中"_qs, RLw, RL);

@@ -1,3 +1,4 @@
+#include "CliSupport.h"
 #include "Fixtures.h"
 #include "TestSupport.h"
 
@@ -18,21 +19,11 @@ using horunea::test::TempDataFolder;
 
 namespace {
 
-struct CliResult
-{
-    int status;
-    QString out;
-    QString err;
-};
+using CliResult = test::CliRun;
 
 CliResult run(const QStringList& args)
 {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
+    return test::runCliCaptured(args);
 }
 
 } // namespace

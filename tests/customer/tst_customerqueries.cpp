@@ -1,3 +1,4 @@
+#include "CliSupport.h"
 #include "Fixtures.h"
 #include "TestSupport.h"
 
@@ -207,19 +208,9 @@ void TstCustomerQueries::fieldCaptionsFromSettingsRow()
 }
 
 namespace {
-struct Run
+CliRun cli(const QStringList& args)
 {
-    int status;
-    QString out, err;
-};
-Run cli(const QStringList& args)
-{
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(QStringList{u"--data-dir"_qs, DataFolder::path()} + args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
+    return runCliHere(args);
 }
 } // namespace
 
@@ -235,7 +226,7 @@ void TstCustomerQueries::commandLineListsFollowTheWindow()
         addSubject(db, b, u"納品"_qs, u"完了"_qs);
         addLog(db, s1, a, u"一行目\n二行目"_qs);
     }
-    Run r = cli({u"users"_qs, u"山田"_qs, u"--row"_qs, u"か"_qs, u"--password"_qs, u"Pass"_qs});
+    CliRun r = cli({u"users"_qs, u"山田"_qs, u"--row"_qs, u"か"_qs, u"--password"_qs, u"Pass"_qs});
     QCOMPARE(r.status, 0);
     QCOMPARE(
         r.out,
@@ -281,7 +272,7 @@ void TstCustomerQueries::commandLineRefusesWrongPassword()
     QFETCH(bool, opens);
     TempDataFolder folder;
     makeOperator(u"営業"_qs, stored);
-    const Run r = cli(QStringList{u"users"_qs, u"営業"_qs, u"--row"_qs, u"あ"_qs} + given);
+    const CliRun r = cli(QStringList{u"users"_qs, u"営業"_qs, u"--row"_qs, u"あ"_qs} + given);
     QCOMPARE(r.status == 0, opens);
     if (!opens)
         QCOMPARE(r.err, u"パスワードが違います。\n"_qs);

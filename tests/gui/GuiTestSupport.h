@@ -2,12 +2,17 @@
 
 #include "TestSupport.h"
 
+#include "customer/CustomerWindow.h"
+#include "repair/RepairWindow.h"
+#include "shell/MainMenuWindow.h"
+#include "shell/ShellController.h"
 #include "ui/ReportListView.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -79,6 +84,31 @@ inline void withModal(const std::function<void()>& open, const std::function<voi
     });
     open();
     QVERIFY(driven);
+}
+
+// Opens the first account of the main menu's list (ListView1 operators with
+// Command12, ListView2 repair accounts with Command13) as a user does, and
+// returns its data window once it is on screen; nullptr if it did not open.
+inline QWidget* openFirstAccount(ShellController& shell, bool repair)
+{
+    if (!shell.mainMenu())
+        shell.start(false);
+    MainMenuWindow* menu = shell.mainMenu();
+    clickRow(child<QTreeView>(menu, repair ? u"ListView2"_qs : u"ListView1"_qs), 0);
+    child<QPushButton>(menu, repair ? u"Command13"_qs : u"Command12"_qs)->click();
+    QWidget* window = repair ? static_cast<QWidget*>(shell.repairWindow())
+                             : static_cast<QWidget*>(shell.customerWindow());
+    if (window && !QTest::qWaitForWindowExposed(window))
+        return nullptr;
+    return window;
+}
+inline CustomerWindow* openCustomerWindow(ShellController& shell)
+{
+    return static_cast<CustomerWindow*>(openFirstAccount(shell, false));
+}
+inline RepairWindow* openRepairWindow(ShellController& shell)
+{
+    return static_cast<RepairWindow*>(openFirstAccount(shell, true));
 }
 
 } // namespace horunea::test

@@ -104,28 +104,12 @@ void TstSettingsSearch::cleanup()
 
 CustomerWindow* TstSettingsSearch::openCustomer()
 {
-    if (!m_shell->mainMenu())
-        m_shell->start(false);
-    MainMenuWindow* menu = m_shell->mainMenu();
-    clickRow(child<QTreeView>(menu, u"ListView1"_qs), 0);
-    child<QPushButton>(menu, u"Command12"_qs)->click();
-    CustomerWindow* w = m_shell->customerWindow();
-    if (w)
-        QTest::qWaitForWindowExposed(w);
-    return w;
+    return openCustomerWindow(*m_shell);
 }
 
 RepairWindow* TstSettingsSearch::openRepair()
 {
-    if (!m_shell->mainMenu())
-        m_shell->start(false);
-    MainMenuWindow* menu = m_shell->mainMenu();
-    clickRow(child<QTreeView>(menu, u"ListView2"_qs), 0);
-    child<QPushButton>(menu, u"Command13"_qs)->click();
-    RepairWindow* w = m_shell->repairWindow();
-    if (w)
-        QTest::qWaitForWindowExposed(w);
-    return w;
+    return openRepairWindow(*m_shell);
 }
 
 void TstSettingsSearch::settingsShowTheCustomerTabsWithStoredValues()

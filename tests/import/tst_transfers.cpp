@@ -1,3 +1,4 @@
+#include "CliSupport.h"
 #include "Fixtures.h"
 #include "TestSupport.h"
 
@@ -336,20 +337,9 @@ void TstTransfers::companyIsReplacedAndMakersAdded()
 
 namespace {
 
-struct CliResult
+CliRun cli(const QStringList& args)
 {
-    int status;
-    QString out, err;
-};
-
-CliResult cli(const QStringList& args)
-{
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(QStringList{u"--data-dir"_qs, DataFolder::path()} + args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
+    return runCliHere(args);
 }
 
 } // namespace
@@ -365,7 +355,7 @@ void TstTransfers::cliTransfersAndRefuses()
         addLog(src, addSubject(src, u, u"件名"_qs), u, u"ログ"_qs);
     }
     const QString before = contents(customerFile(u"先"_qs));
-    CliResult r =
+    CliRun r =
         cli({u"transfer"_qs, u"customer"_qs, u"元"_qs, u"先"_qs, u"--password"_qs, u"違う"_qs});
     QCOMPARE(r.status, 1);
     QVERIFY(r.err.contains(u"パスワードが違います"_qs));

@@ -1,3 +1,4 @@
+#include "CliSupport.h"
 #include "Fixtures.h"
 #include "TestSupport.h"
 
@@ -690,20 +691,9 @@ void TstReports::csvRefusesCharactersOutsideCp932()
 
 namespace {
 
-struct CliResult
+CliRun cli(const QStringList& args)
 {
-    int status;
-    QString out, err;
-};
-
-CliResult cli(const QStringList& args)
-{
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(QStringList{u"--data-dir"_qs, DataFolder::path()} + args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
+    return runCliHere(args);
 }
 
 void fillCliSample()
@@ -751,7 +741,7 @@ void TstReports::cliWritesEveryReportKind()
     TempDataFolder folder;
     fillCliSample();
     const QString pdf = folder.file(u"out.pdf"_qs);
-    const CliResult r = cli(QStringList{u"report"_qs} + args + QStringList{u"--pdf"_qs, pdf});
+    const CliRun r = cli(QStringList{u"report"_qs} + args + QStringList{u"--pdf"_qs, pdf});
     QVERIFY2(r.status == 0, qPrintable(r.err));
     QCOMPARE(r.out, pdf + u"\t1 ページ\n"_qs);
     QVERIFY(QFile::exists(pdf));
@@ -800,7 +790,7 @@ void TstReports::cliRefusesBadReportArguments()
     QStringList all = QStringList{u"report"_qs} + args;
     if (QTest::currentDataTag() != QByteArray("no pdf"))
         all << u"--pdf"_qs << pdf;
-    const CliResult r = cli(all);
+    const CliRun r = cli(all);
     QCOMPARE(r.status, status);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
     QVERIFY(r.out.isEmpty());
@@ -814,8 +804,8 @@ void TstReports::cliWritesListsAsCsv()
     Database c = Database::open(DataFolder::customerPath(u"山田"_qs));
     addUser(c, u"ｱｻﾀﾞ"_qs, u"朝田\"ｶﾝﾊﾟﾆｰ\""_qs, {{u"自宅ＴＥＬ"_qs, u"03-①"_qs}});
     const QString csv = folder.file(u"users.csv"_qs);
-    CliResult r = cli({u"users"_qs, u"山田"_qs, u"--row"_qs, u"あ"_qs, u"--password"_qs, u"pw"_qs,
-                       u"--csv"_qs, csv});
+    CliRun r = cli({u"users"_qs, u"山田"_qs, u"--row"_qs, u"あ"_qs, u"--password"_qs, u"pw"_qs,
+                    u"--csv"_qs, csv});
     QVERIFY2(r.status == 0, qPrintable(r.err));
     QVERIFY(r.out.isEmpty());
     QFile file(csv);
