@@ -110,3 +110,32 @@ inline qint64 addRepairLog(Database& db, qint64 repair, const QString& text,
 }
 
 } // namespace horunea::test
+
+namespace horunea::test {
+
+// Every row of every table of a database file, as text: what a failed
+// import must leave exactly as it was.
+inline QString databaseContents(const QString& path)
+{
+    Database db = Database::open(path);
+    QString s;
+    for (const QString& table : db.tableNames()) {
+        s += table + u'\n';
+        db.forEachRow(u"select * from \""_qs + table + u"\""_qs, {}, [&](const Row& row) {
+            for (const QVariant& v : row.values())
+                s += (v.isNull() ? u"<null>"_qs : v.toString()) + u'|';
+            s += u'\n';
+        });
+    }
+    return s;
+}
+
+// The first column of a query's rows, as text.
+inline QStringList columnOf(Database& db, const QString& sql)
+{
+    QStringList values;
+    db.forEachRow(sql, {}, [&](const Row& row) { values << row.text(0); });
+    return values;
+}
+
+} // namespace horunea::test

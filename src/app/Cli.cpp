@@ -3,6 +3,7 @@
 #include "admin/AccountAdmin.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "import/PreviousVersion.h"
 #include "import/Transfers.h"
 #include "print/ReportRenderer.h"
 #include "print/Reports.h"
@@ -79,6 +80,13 @@ const char* const Usage =
     "                       自社情報・メーカー・修理と修理ログを別の修理アカウントに追加します\n"
     "                       全部か何もなしか。途中経過は標準エラーに、追加した件数は標準出力に。\n"
     "                       --keep-files で転送ファイルをそのフォルダーに残します\n"
+    "  convert users フォルダー  前バージョンのユーザーを ユーザー.ssk の番号と共に表示します\n"
+    "  convert customer フォルダー --user 番号 取込先 [--keep-files フォルダー]\n"
+    "                       前バージョンのそのユーザーの顧客・件名・ログを使用者に追加します\n"
+    "  convert repair フォルダー 取込先 [--keep-files フォルダー]\n"
+    "                       前バージョンの修理と修理ログを修理アカウントに追加します\n"
+    "                       フォルダーは前バージョンのプログラムのフォルダー。全部か何もなしか。\n"
+    "                       --keep-files で中間ファイル (.csv) をそのフォルダーに残します\n"
     "  旧パスワードが空なら、パスワードなしのアカウントに合います。\n"
     "\n"
     "  users, subjects, logs, repairs, repair-logs, search は --password パスワード を\n"
@@ -488,6 +496,23 @@ int commandReport(Invocation& call)
     return 0;
 }
 
+// The status texts of an import on stderr, each percentage once.
+ImportProgress importProgress(Invocation& call)
+{
+    ImportProgress progress;
+    progress.progress = [&call, shown = -1, shownText = QString()](
+                            const QString& text, qint64 done, qint64 total) mutable {
+        const int percent = importPercent(done, total);
+        if (percent == shown && text == shownText)
+            return;
+        shown = percent;
+        shownText = text;
+        call.err << importProgressText(text, done, total) << '\n' << Qt::flush;
+    };
+    progress.status = [&call](const QString& text) { call.err << text << '\n' << Qt::flush; };
+    return progress;
+}
+
 // transfer customer|repair SOURCE DEST [--company] [--makers] [--repairs]
 //          [--password SOURCE_PW] [--keep-files DIR]
 int commandTransfer(Invocation& call)
@@ -508,18 +533,7 @@ int commandTransfer(Invocation& call)
         throw UsageError(u"取り込み元と取り込み先を指定してください。"_qs);
     // The source's password, as the import window asks it.
     openAccountData(words[0], options.value(u"password"_qs), repair).close();
-    int shown = -1;
-    QString shownText;
-    ImportProgress progress;
-    progress.progress = [&](const QString& text, qint64 done, qint64 total) {
-        const int percent = importPercent(done, total);
-        if (percent == shown && text == shownText)
-            return;
-        shown = percent;
-        shownText = text;
-        call.err << importProgressText(text, done, total) << '\n' << Qt::flush;
-    };
-    progress.status = [&](const QString& text) { call.err << text << '\n' << Qt::flush; };
+    const ImportProgress progress = importProgress(call);
     const TransferResult result = repair ? TransferRepairData(words[0], words[1], parts, progress,
                                                               options.value(u"keep-files"_qs))
                                          : TransferCustomerData(words[0], words[1], progress,
@@ -561,6 +575,54 @@ QString requiredOption(const QHash<QString, QString>& options, const QString& ke
     if (!options.contains(key))
         throw UsageError(QStringLiteral("--%1 を指定してください。").arg(key));
     return options.value(key);
+}
+
+// convert users FOLDER
+// convert customer FOLDER --user N DEST [--keep-files DIR]
+// convert repair FOLDER DEST [--keep-files DIR]
+int commandConvert(Invocation& call)
+{
+    QStringList args = call.args;
+    const QString what = args.isEmpty() ? QString() : args.takeFirst();
+    if (what == u"users") {
+        QStringList words;
+        parseArguments(args, {}, &words, 1);
+        if (words.isEmpty())
+            throw UsageError(u"前バージョンのフォルダーを指定してください。"_qs);
+        const QStringList users = PreviousVersionUsers(words[0]);
+        for (int i = 0; i < users.size(); ++i)
+            call.out << (i + 1) << '\t' << users[i] << '\n';
+        return 0;
+    }
+    if (what != u"customer" && what != u"repair")
+        throw UsageError(u"convert の後に users、customer か repair を指定してください。"_qs);
+    const bool customer = what == u"customer";
+    QStringList words;
+    const auto options = parseArguments(
+        args, customer ? QStringList{u"user"_qs, u"keep-files"_qs} : QStringList{u"keep-files"_qs},
+        &words, 2);
+    if (words.size() < 2)
+        throw UsageError(u"前バージョンのフォルダーと取り込み先を指定してください。"_qs);
+    const QString keep = options.value(u"keep-files"_qs);
+    TransferResult result;
+    if (customer) {
+        bool ok = false;
+        const int user = requiredOption(options, u"user"_qs).toInt(&ok);
+        if (!ok || user < 1)
+            throw UsageError(u"--user には ユーザー.ssk での番号 (1 から) を指定してください。"_qs);
+        // Only an old user that ユーザー.ssk lists has a folder to convert.
+        const QStringList users = PreviousVersionUsers(words[0]);
+        if (user > users.size())
+            throw RefusedError(QStringLiteral("前バージョンのユーザーは %1 人です: --user %2")
+                                   .arg(users.size())
+                                   .arg(user));
+        result =
+            ConvertPreviousCustomerData(words[0], user, words[1], importProgress(call), keep);
+    } else {
+        result = ConvertPreviousRepairData(words[0], words[1], importProgress(call), keep);
+    }
+    call.out << result.summary() << '\n';
+    return 0;
 }
 
 // Takes a flag without a value out of the arguments; true when it was there.
@@ -782,6 +844,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             {u"backup"_qs, commandBackup},
             {u"report"_qs, commandReport},
             {u"transfer"_qs, commandTransfer},
+            {u"convert"_qs, commandConvert},
         };
         auto it = commands.find(command);
         if (it == commands.end())

@@ -1,5 +1,6 @@
 #include "import/ImportWindow.h"
 
+#include "import/PreviousVersion.h"
 #include "import/Transfers.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -176,21 +177,13 @@ QWidget* ImportWindow::previousVersionTab(bool customer)
     grid->setRowStretch(row + 1, 1);
     grid->setColumnStretch(1, 1);
     connect(browse, &QPushButton::clicked, this, [this, folder] { browsePrevious(folder); });
-    connect(start, &QPushButton::clicked, this, [this, customer] {
-        const bool chosen =
-            customer ? !m_combo7->currentText().isEmpty() && !m_combo5->currentText().isEmpty()
-                     : !m_combo6->currentText().isEmpty();
-        if (!chosen) {
-            Dialogs::instance().message(this,
-                                        customer ? u"取り込み元・取り込み先を指定してください。"_qs
-                                                 : u"取り込み先を指定してください。"_qs,
-                                        Dialogs::Icon::Critical);
-            return;
-        }
-        Dialogs::instance().message(
-            this, u"前バージョンのファイルの変換は、この版ではまだ使えません。"_qs,
-            Dialogs::Icon::Exclamation);
-    });
+    if (customer) {
+        m_command3 = start;
+        connect(start, &QPushButton::clicked, this, &ImportWindow::ConvertPreviousCustomerData);
+    } else {
+        m_command5 = start;
+        connect(start, &QPushButton::clicked, this, &ImportWindow::ConvertPreviousRepairData);
+    }
     return tab;
 }
 
@@ -203,6 +196,59 @@ void ImportWindow::browsePrevious(QLabel* folder)
         return;
     // The folder of the chosen file, whatever the file is called.
     folder->setText(QFileInfo(chosen).absolutePath() + u'/');
+    if (folder != m_label19)
+        return;
+    m_combo7->clear();
+    QStringList users;
+    try {
+        users = PreviousVersionUsers(folder->text());
+    } catch (const StoreError& e) {
+        Dialogs::instance().message(this, e.message(), Dialogs::Icon::Plain);
+        return;
+    }
+    m_combo7->addItems(users);
+}
+
+void ImportWindow::finishImport(bool done, const TransferResult& result)
+{
+    QApplication::restoreOverrideCursor();
+    m_progress->setValue(0);
+    if (done)
+        Dialogs::instance().message(this, result.summary(), Dialogs::Icon::Information);
+    else
+        ShowImportStatus(u"取り込みに失敗しました。"_qs);
+}
+
+void ImportWindow::ConvertPreviousCustomerData()
+{
+    if (m_combo7->currentText().isEmpty() || m_combo5->currentText().isEmpty()) {
+        Dialogs::instance().message(this, u"取り込み元・取り込み先を指定してください。"_qs,
+                                    Dialogs::Icon::Critical);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TransferResult result;
+    const bool done = runGuarded(this, [&] {
+        result = horunea::ConvertPreviousCustomerData(
+            m_label19->text(), m_combo7->currentIndex() + 1, m_combo5->currentText(), progress());
+    });
+    finishImport(done, result);
+}
+
+void ImportWindow::ConvertPreviousRepairData()
+{
+    if (m_combo6->currentText().isEmpty()) {
+        Dialogs::instance().message(this, u"取り込み先を指定してください。"_qs,
+                                    Dialogs::Icon::Critical);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TransferResult result;
+    const bool done = runGuarded(this, [&] {
+        result = horunea::ConvertPreviousRepairData(m_label20->text(), m_combo6->currentText(),
+                                                    progress());
+    });
+    finishImport(done, result);
 }
 
 void ImportWindow::FillImportAccountLists()
@@ -339,12 +385,7 @@ void ImportWindow::TransferCustomerData()
         result = horunea::TransferCustomerData(m_combo1->currentText(), m_combo3->currentText(),
                                                progress());
     });
-    QApplication::restoreOverrideCursor();
-    m_progress->setValue(0);
-    if (done)
-        Dialogs::instance().message(this, result.summary(), Dialogs::Icon::Information);
-    else
-        ShowImportStatus(u"取り込みに失敗しました。"_qs);
+    finishImport(done, result);
 }
 
 void ImportWindow::TransferRepairData()
@@ -362,12 +403,7 @@ void ImportWindow::TransferRepairData()
         result = horunea::TransferRepairData(m_combo2->currentText(), m_combo4->currentText(),
                                              parts, progress());
     });
-    QApplication::restoreOverrideCursor();
-    m_progress->setValue(0);
-    if (done)
-        Dialogs::instance().message(this, result.summary(), Dialogs::Icon::Information);
-    else
-        ShowImportStatus(u"取り込みに失敗しました。"_qs);
+    finishImport(done, result);
 }
 
 } // namespace horunea

@@ -29,6 +29,8 @@ public:
     void ChooseRepairSource(int index);
     void TransferCustomerData();
     void TransferRepairData();
+    void ConvertPreviousCustomerData();
+    void ConvertPreviousRepairData();
     void ShowImportProgress(const QString& text, qint64 done, qint64 total);
     void ShowImportStatus(const QString& text);
     // The text of the status bar's first panel.
@@ -43,6 +45,7 @@ private:
     void chooseSource(QComboBox* source, QComboBox* passwords, QComboBox* destination, int index);
     void browsePrevious(QLabel* folder);
     ImportProgress progress();
+    void finishImport(bool done, const struct TransferResult& result);
 
     QTabWidget* m_tabs = nullptr;
     QComboBox *m_combo1 = nullptr, *m_combo2 = nullptr, *m_combo3 = nullptr, *m_combo4 = nullptr;
@@ -50,6 +53,7 @@ private:
     QComboBox *m_combo8 = nullptr, *m_combo9 = nullptr;
     QCheckBox* m_check2[3] = {};
     QPushButton *m_command1 = nullptr, *m_command2 = nullptr;
+    QPushButton *m_command3 = nullptr, *m_command5 = nullptr;
     QLabel *m_label19 = nullptr, *m_label20 = nullptr;
     QProgressBar* m_progress = nullptr;
     QStatusBar* m_statusBar = nullptr;

@@ -1,46 +1,20 @@
 #include "import/Transfers.h"
 
 #include "import/TransferLine.h"
-#include "store/DataFolder.h"
+#include "import/TransferSupport.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <cmath>
-#include <memory>
 
 namespace horunea {
 
+using namespace transfer;
+
 namespace {
-
-const QStringList& userFields()
-{
-    static const QStringList fields = {
-        u"表示ふりがな"_qs, u"表示名"_qs,         u"ユーザー名ふりがな"_qs,
-        u"ユーザー名"_qs,   u"自宅TEL"_qs,        u"自宅FAX"_qs,
-        u"自宅住所"_qs,     u"会社名ふりがな"_qs, u"会社名"_qs,
-        u"部署"_qs,         u"会社TEL"_qs,        u"会社FAX"_qs,
-        u"会社住所"_qs,     u"E-MAIL"_qs,         u"URL"_qs,
-        u"備考"_qs,         u"自由項目01"_qs,     u"自由項目02"_qs,
-        u"自由項目03"_qs,   u"自由項目04"_qs,     u"自由項目05"_qs};
-    return fields;
-}
-
-const QStringList& repairFields()
-{
-    static const QStringList fields = {
-        u"判定"_qs,         u"受付日"_qs,   u"お客様名"_qs,   u"会社名"_qs,
-        u"会社TEL"_qs,      u"会社住所"_qs, u"自宅TEL"_qs,    u"自宅住所"_qs,
-        u"メーカー名"_qs,   u"型番"_qs,     u"シリアル"_qs,   u"付属品"_qs,
-        u"担当者"_qs,       u"見積納期"_qs, u"故障内容"_qs,   u"メーカー受付番号"_qs,
-        u"修理処置内容"_qs, u"交換部品"_qs, u"有償無償"_qs,   u"仕切"_qs,
-        u"売値"_qs,         u"入金"_qs,     u"自由項目01"_qs, u"自由項目02"_qs,
-        u"自由項目03"_qs};
-    return fields;
-}
 
 const QStringList& companyFields()
 {
@@ -55,48 +29,6 @@ const QStringList& makerFields()
                                        u"FAX"_qs,        u"E-MAIL"_qs,   u"担当者"_qs,
                                        u"処理方法"_qs,   u"決済方法"_qs, u"備考"_qs};
     return fields;
-}
-
-// The folder of the transfer files: a private one made for the run and
-// removed with it, or the one the caller keeps.
-class TransferFolder
-{
-public:
-    explicit TransferFolder(const QString& keep)
-    {
-        if (keep.isEmpty()) {
-            m_temporary = std::make_unique<QTemporaryDir>();
-            if (!m_temporary->isValid())
-                throw StoreError(u"一時フォルダーを作れません: "_qs + m_temporary->errorString());
-            m_path = m_temporary->path();
-        } else {
-            if (!QDir().mkpath(keep))
-                throw StoreError(u"フォルダーを作れません: "_qs + keep);
-            m_path = keep;
-        }
-    }
-    // A file of the run; one left there by an earlier kept run is replaced.
-    QString file(const QString& name) const
-    {
-        const QString path = QDir(m_path).filePath(name);
-        if (!m_temporary && QFileInfo(path).isFile())
-            QFile::remove(path);
-        return path;
-    }
-
-private:
-    std::unique_ptr<QTemporaryDir> m_temporary;
-    QString m_path;
-};
-
-QString accountFile(const QString& name, bool repair)
-{
-    if (name.isEmpty())
-        throw StoreError(u"選択して下さい。"_qs);
-    const QString path = repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
-    if (!QFileInfo(path).isFile())
-        throw StoreError(u"ファイルがありません: "_qs + path);
-    return path;
 }
 
 void checkAccounts(const QString& source, const QString& destination, bool repair)
@@ -174,62 +106,6 @@ private:
     bool m_have = false;
 };
 
-// Adds the records one after the other and checks that the destination
-// gave them consecutive keys, which the translation of parents relies on.
-class KeyRun
-{
-public:
-    void added(qint64 key)
-    {
-        if (m_count > 0 && key != m_first + m_count)
-            throw StoreError(u"取り込み先のキーが連続していません。"_qs);
-        if (m_count == 0)
-            m_first = key;
-        ++m_count;
-    }
-    // The destination key of running number k (from 1).
-    qint64 key(qint64 running) const { return m_first + running - 1; }
-    qint64 count() const { return m_count; }
-
-private:
-    qint64 m_first = 0, m_count = 0;
-};
-
-qint64 number(const QString& text)
-{
-    bool ok = false;
-    const qint64 n = text.toLongLong(&ok);
-    if (!ok)
-        throw StoreError(u"転送ファイルの番号が読めません: "_qs + text);
-    return n;
-}
-
-// The next line of a transfer file, which must hold `count` values.
-bool nextLine(TransferReader& in, QStringList* values, int count)
-{
-    if (!in.next(values))
-        return false;
-    if (values->size() < count)
-        throw StoreError(
-            QStringLiteral("%1 の %2 行目の値が足りません。").arg(in.path()).arg(in.lineNumber()));
-    return true;
-}
-
-// Values `from` … of a line, in order.
-QVariantList lineValues(const QStringList& v, int from, int count)
-{
-    QVariantList values;
-    values.reserve(count);
-    for (int i = 0; i < count; ++i)
-        values << v.value(from + i);
-    return values;
-}
-
-void failed(const StoreError& e)
-{
-    throw StoreError(u"取り込みに失敗しました。\n"_qs + e.message());
-}
-
 } // namespace
 
 int importPercent(qint64 done, qint64 total)
@@ -255,8 +131,10 @@ QString TransferResult::summary() const
         part(u"件名"_qs, subjects);
         part(u"ログ"_qs, logs);
     } else {
-        part(u"自社"_qs, company);
-        part(u"メーカー"_qs, makers);
+        if (companyAndMakers) {
+            part(u"自社"_qs, company);
+            part(u"メーカー"_qs, makers);
+        }
         part(u"修理"_qs, repairs);
         part(u"修理ログ"_qs, repairLogs);
     }

@@ -36,6 +36,8 @@ std::unique_ptr<QMessageBox> QtDialogs::messageBox(QWidget* parent, const QStrin
         boxIcon = QMessageBox::Warning;
     else if (icon == Icon::Critical)
         boxIcon = QMessageBox::Critical;
+    else if (icon == Icon::Plain)
+        boxIcon = QMessageBox::NoIcon;
     return std::make_unique<QMessageBox>(boxIcon, title(), text, QMessageBox::Ok, parent);
 }
 

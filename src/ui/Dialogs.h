@@ -17,7 +17,7 @@ namespace horunea {
 class Dialogs
 {
 public:
-    enum class Icon { Information, Exclamation, Critical };
+    enum class Icon { Information, Exclamation, Critical, Plain };
 
     virtual ~Dialogs() = default;
 

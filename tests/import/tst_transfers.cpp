@@ -21,33 +21,9 @@ using namespace horunea::test;
 
 namespace {
 
-// Every row of every table of an account file, as text: what a failed
-// transfer must leave exactly as it was.
-QString contents(const QString& path)
-{
-    Database db = Database::open(path);
-    QString s;
-    for (const QString& table : db.tableNames()) {
-        s += table + u'\n';
-        db.forEachRow(u"select * from \""_qs + table + u"\""_qs, {}, [&](const Row& row) {
-            for (const QVariant& v : row.values())
-                s += (v.isNull() ? u"<null>"_qs : v.toString()) + u'|';
-            s += u'\n';
-        });
-    }
-    return s;
-}
-
 QString customerFile(const QString& name)
 {
     return DataFolder::customerPath(name);
-}
-
-QStringList column(Database& db, const QString& sql)
-{
-    QStringList values;
-    db.forEachRow(sql, {}, [&](const Row& row) { values << row.text(0); });
-    return values;
 }
 
 } // namespace
@@ -128,7 +104,7 @@ void TstTransfers::newKeysFollowTheDestinationsCounter()
     QCOMPARE(r.logs, 6);
     QCOMPARE(r.orphans, 0);
     Database dst = Database::open(customerFile(u"先"_qs));
-    QCOMPARE(column(dst, u"select ユーザーID from ユーザー where ユーザーID > 8 order by 1"_qs),
+    QCOMPARE(columnOf(dst, u"select ユーザーID from ユーザー where ユーザーID > 8 order by 1"_qs),
              (QStringList{u"13"_qs, u"14"_qs, u"15"_qs}));
     // Each subject and log refers to the new keys of its own parents.
     const ResultSet rows = dst.query(
@@ -168,7 +144,7 @@ void TstTransfers::usersWithoutSubjectsAreCopiedAlone()
     QVERIFY(!texts.join(QString()).contains(u"件名情報"_qs));
     QCOMPARE(texts.last(), u"取り込み完了"_qs);
     Database dst = Database::open(customerFile(u"先"_qs));
-    QCOMPARE(column(dst, u"select 自由項目05 from ユーザー order by ユーザーID"_qs),
+    QCOMPARE(columnOf(dst, u"select 自由項目05 from ユーザー order by ユーザーID"_qs),
              (QStringList{u"⑤"_qs, QString()}));
 }
 
@@ -198,9 +174,9 @@ void TstTransfers::recordsWithoutTheirParentAreCountedAndTheRestCopied()
     QCOMPARE(r.orphans, 4);
     QVERIFY(r.summary().contains(u"4 件は取り込めませんでした"_qs));
     Database dst = Database::open(customerFile(u"先"_qs));
-    QCOMPARE(column(dst, u"select 件名 from 件名 order by 件名ID"_qs),
+    QCOMPARE(columnOf(dst, u"select 件名 from 件名 order by 件名ID"_qs),
              (QStringList{u"青木の件名"_qs, u"加藤の件名"_qs, u"佐藤の件名"_qs}));
-    QCOMPARE(column(dst, u"select ログ from ログ"_qs), QStringList{u"加藤のログ"_qs});
+    QCOMPARE(columnOf(dst, u"select ログ from ログ"_qs), QStringList{u"加藤のログ"_qs});
 }
 
 void TstTransfers::aFailureHalfWayAddsNothing()
@@ -224,14 +200,14 @@ void TstTransfers::aFailureHalfWayAddsNothing()
             u"CREATE TRIGGER stop BEFORE INSERT ON \"ログ\" WHEN "
             u"(SELECT count(*) FROM \"ログ\") >= 4 BEGIN SELECT RAISE(ABORT, '書けません'); END"_qs);
     }
-    const QString before = contents(customerFile(u"先"_qs));
+    const QString before = databaseContents(customerFile(u"先"_qs));
     try {
         TransferCustomerData(u"元"_qs, u"先"_qs);
         QFAIL("the transfer reported success");
     } catch (const StoreError& e) {
         QVERIFY2(e.message().startsWith(u"取り込みに失敗しました。"_qs), qPrintable(e.message()));
     }
-    QCOMPARE(contents(customerFile(u"先"_qs)), before);
+    QCOMPARE(databaseContents(customerFile(u"先"_qs)), before);
     QVERIFY(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     qputenv("TMPDIR", oldTmp);
 }
@@ -300,9 +276,9 @@ void TstTransfers::oneRepairAndOneRepairLogAreCopied()
     QCOMPARE(r.orphans, 1);
     Database dst = Database::open(DataFolder::repairPath(u"先"_qs));
     QCOMPARE(
-        column(dst, u"select お客様名 || 見積納期 || 自由項目03 from 修理 where 修理ID = 2"_qs),
+        columnOf(dst, u"select お客様名 || 見積納期 || 自由項目03 from 修理 where 修理ID = 2"_qs),
         QStringList{u"伊藤05箱"_qs});
-    QCOMPARE(column(dst, u"select 修理ID || ログ from 修理ログ"_qs), QStringList{u"2受付"_qs});
+    QCOMPARE(columnOf(dst, u"select 修理ID || ログ from 修理ログ"_qs), QStringList{u"2受付"_qs});
 }
 
 void TstTransfers::companyIsReplacedAndMakersAdded()
@@ -330,7 +306,7 @@ void TstTransfers::companyIsReplacedAndMakersAdded()
     QCOMPARE(company.size(), 1);
     QCOMPARE(company.first().text(u"自社名"_qs), u"新社名"_qs);
     QVERIFY(company.first().isNull(u"自社TEL"_qs));
-    QCOMPARE(column(dst, u"select メーカー名 || ifnull(備考, '') from 修理先 order by 修理先ID"_qs),
+    QCOMPARE(columnOf(dst, u"select メーカー名 || ifnull(備考, '') from 修理先 order by 修理先ID"_qs),
              (QStringList{u"日立"_qs, u"日立①"_qs}));
     QCOMPARE(dst.scalar(u"select count(*) from 修理"_qs), 0);
 }
@@ -354,12 +330,12 @@ void TstTransfers::cliTransfersAndRefuses()
         const qint64 u = addUser(src, u"ｱ"_qs, u"青木"_qs);
         addLog(src, addSubject(src, u, u"件名"_qs), u, u"ログ"_qs);
     }
-    const QString before = contents(customerFile(u"先"_qs));
+    const QString before = databaseContents(customerFile(u"先"_qs));
     CliRun r =
         cli({u"transfer"_qs, u"customer"_qs, u"元"_qs, u"先"_qs, u"--password"_qs, u"違う"_qs});
     QCOMPARE(r.status, 1);
     QVERIFY(r.err.contains(u"パスワードが違います"_qs));
-    QCOMPARE(contents(customerFile(u"先"_qs)), before);
+    QCOMPARE(databaseContents(customerFile(u"先"_qs)), before);
     r = cli({u"transfer"_qs, u"customer"_qs, u"元"_qs, u"元"_qs, u"--password"_qs, u"秘密"_qs});
     QCOMPARE(r.status, 1);
     QVERIFY(r.err.contains(u"同じ"_qs));
@@ -393,7 +369,7 @@ void TstTransfers::killedMidTransferLeavesTheDestination()
         }
         t.commit();
     }
-    const QString before = contents(customerFile(u"先"_qs));
+    const QString before = databaseContents(customerFile(u"先"_qs));
     QProcess p;
     p.setProgram(QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs));
     p.setArguments(
@@ -410,7 +386,7 @@ void TstTransfers::killedMidTransferLeavesTheDestination()
     QVERIFY2(p.state() == QProcess::Running, "the transfer ended before it could be killed");
     ::kill(pid_t(p.processId()), SIGKILL);
     QVERIFY(p.waitForFinished(10000));
-    QCOMPARE(contents(customerFile(u"先"_qs)), before);
+    QCOMPARE(databaseContents(customerFile(u"先"_qs)), before);
 }
 
 QTEST_GUILESS_MAIN(TstTransfers)

@@ -1,0 +1,119 @@
+#include "import/TransferSupport.h"
+
+#include "import/TransferLine.h"
+#include "store/DataFolder.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace horunea::transfer {
+
+const QStringList& userFields()
+{
+    static const QStringList fields = {
+        u"表示ふりがな"_qs, u"表示名"_qs,         u"ユーザー名ふりがな"_qs,
+        u"ユーザー名"_qs,   u"自宅TEL"_qs,        u"自宅FAX"_qs,
+        u"自宅住所"_qs,     u"会社名ふりがな"_qs, u"会社名"_qs,
+        u"部署"_qs,         u"会社TEL"_qs,        u"会社FAX"_qs,
+        u"会社住所"_qs,     u"E-MAIL"_qs,         u"URL"_qs,
+        u"備考"_qs,         u"自由項目01"_qs,     u"自由項目02"_qs,
+        u"自由項目03"_qs,   u"自由項目04"_qs,     u"自由項目05"_qs};
+    return fields;
+}
+
+const QStringList& repairFields()
+{
+    static const QStringList fields = {
+        u"判定"_qs,         u"受付日"_qs,   u"お客様名"_qs,   u"会社名"_qs,
+        u"会社TEL"_qs,      u"会社住所"_qs, u"自宅TEL"_qs,    u"自宅住所"_qs,
+        u"メーカー名"_qs,   u"型番"_qs,     u"シリアル"_qs,   u"付属品"_qs,
+        u"担当者"_qs,       u"見積納期"_qs, u"故障内容"_qs,   u"メーカー受付番号"_qs,
+        u"修理処置内容"_qs, u"交換部品"_qs, u"有償無償"_qs,   u"仕切"_qs,
+        u"売値"_qs,         u"入金"_qs,     u"自由項目01"_qs, u"自由項目02"_qs,
+        u"自由項目03"_qs};
+    return fields;
+}
+
+TransferFolder::TransferFolder(const QString& keep)
+{
+    if (keep.isEmpty()) {
+        m_temporary = std::make_unique<QTemporaryDir>();
+        if (!m_temporary->isValid())
+            throw StoreError(u"一時フォルダーを作れません: "_qs + m_temporary->errorString());
+        m_path = m_temporary->path();
+    } else {
+        if (!QDir().mkpath(keep))
+            throw StoreError(u"フォルダーを作れません: "_qs + keep);
+        m_path = keep;
+    }
+}
+
+QString TransferFolder::file(const QString& name) const
+{
+    const QString path = QDir(m_path).filePath(name);
+    if (!m_temporary && QFileInfo(path).isFile())
+        QFile::remove(path);
+    return path;
+}
+
+QString accountFile(const QString& name, bool repair)
+{
+    if (name.isEmpty())
+        throw StoreError(u"選択して下さい。"_qs);
+    const QString path = repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
+    if (!QFileInfo(path).isFile())
+        throw StoreError(u"ファイルがありません: "_qs + path);
+    return path;
+}
+
+void KeyRun::added(qint64 key)
+{
+    if (m_count > 0 && key != m_first + m_count)
+        throw StoreError(u"取り込み先のキーが連続していません。"_qs);
+    if (m_count == 0)
+        m_first = key;
+    ++m_count;
+}
+
+qint64 KeyRun::key(qint64 running) const
+{
+    if (running < 1 || running > m_count)
+        throw StoreError(QStringLiteral("転送ファイルの番号 %1 に当たるレコードがありません。").arg(running));
+    return m_first + running - 1;
+}
+
+qint64 number(const QString& text)
+{
+    bool ok = false;
+    const qint64 n = text.toLongLong(&ok);
+    if (!ok)
+        throw StoreError(u"転送ファイルの番号が読めません: "_qs + text);
+    return n;
+}
+
+bool nextLine(TransferReader& in, QStringList* values, int count)
+{
+    if (!in.next(values))
+        return false;
+    if (values->size() < count)
+        throw StoreError(
+            QStringLiteral("%1 の %2 行目の値が足りません。").arg(in.path()).arg(in.lineNumber()));
+    return true;
+}
+
+QVariantList lineValues(const QStringList& v, int from, int count)
+{
+    QVariantList values;
+    values.reserve(count);
+    for (int i = 0; i < count; ++i)
+        values << v.value(from + i);
+    return values;
+}
+
+void failed(const StoreError& e)
+{
+    throw StoreError(u"取り込みに失敗しました。\n"_qs + e.message());
+}
+
+} // namespace horunea::transfer

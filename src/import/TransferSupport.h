@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+#include <memory>
+
+namespace horunea {
+
+class StoreError;
+class TransferReader;
+
+// The parts the transfers and the conversions of the previous version share.
+namespace transfer {
+
+// The columns of ユーザー and of 修理, in the order of their transfer lines.
+const QStringList& userFields();
+const QStringList& repairFields();
+
+// The folder of the transfer files: a private one made for the run and
+// removed with it, or the one the caller keeps.
+class TransferFolder
+{
+public:
+    explicit TransferFolder(const QString& keep);
+    // A file of the run; one left there by an earlier kept run is replaced.
+    QString file(const QString& name) const;
+    QString path() const { return m_path; }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    QString m_path;
+};
+
+// The database file of the account with that name, which must exist.
+QString accountFile(const QString& name, bool repair);
+
+// Adds the records one after the other and checks that the destination
+// gave them consecutive keys, which the translation of parents relies on.
+class KeyRun
+{
+public:
+    void added(qint64 key);
+    // The destination key of running number k (from 1 to count()).
+    qint64 key(qint64 running) const;
+    qint64 count() const { return m_count; }
+
+private:
+    qint64 m_first = 0, m_count = 0;
+};
+
+// A running number of a transfer file.
+qint64 number(const QString& text);
+// The next line of a transfer file, which must hold `count` values.
+bool nextLine(TransferReader& in, QStringList* values, int count);
+// Values `from` … of a line, in order.
+QVariantList lineValues(const QStringList& v, int from, int count);
+// Rethrows a failure as "取り込みに失敗しました。" with its reason.
+[[noreturn]] void failed(const StoreError& e);
+
+} // namespace transfer
+} // namespace horunea
