@@ -101,7 +101,8 @@ public:
         const QString path = file(relative);
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile out(path);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            out.write(bytes) != bytes.size())
             throw std::runtime_error("cannot write a fixture file");
     }
     QByteArray readRaw(const QString& relative) const
@@ -145,8 +146,8 @@ private:
     {
         QByteArray subjects = customerLine(c); // the header the old version wrote
         for (const Subject& s : c.subjects) {
-            const QStringList values = {QString::number(s.key), s.date, s.third, s.fourth,
-                                        s.title, s.state, u"x"_qs};
+            const QStringList values = {
+                QString::number(s.key), s.date, s.third, s.fourth, s.title, s.state, u"x"_qs};
             subjects += line(values, 1);
             QByteArray logs = line(values.mid(0, 6), 1);
             for (const Log& l : s.logs)

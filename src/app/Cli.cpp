@@ -500,8 +500,8 @@ int commandReport(Invocation& call)
 ImportProgress importProgress(Invocation& call)
 {
     ImportProgress progress;
-    progress.progress = [&call, shown = -1, shownText = QString()](
-                            const QString& text, qint64 done, qint64 total) mutable {
+    progress.progress = [&call, shown = -1, shownText = QString()](const QString& text, qint64 done,
+                                                                   qint64 total) mutable {
         const int percent = importPercent(done, total);
         if (percent == shown && text == shownText)
             return;
@@ -616,8 +616,7 @@ int commandConvert(Invocation& call)
             throw RefusedError(QStringLiteral("前バージョンのユーザーは %1 人です: --user %2")
                                    .arg(users.size())
                                    .arg(user));
-        result =
-            ConvertPreviousCustomerData(words[0], user, words[1], importProgress(call), keep);
+        result = ConvertPreviousCustomerData(words[0], user, words[1], importProgress(call), keep);
     } else {
         result = ConvertPreviousRepairData(words[0], words[1], importProgress(call), keep);
     }

@@ -122,10 +122,11 @@ QStringList previousUsersFrom(const QByteArray& bytes, const QString& file)
             wanted = value.trimmed().toLongLong(&ok);
             countLine = record.line;
             if (!ok || wanted < 0)
-                throw StoreError(QStringLiteral("%1 の %2 行目: 人数のはずの値が数ではありません: %3")
-                                     .arg(file)
-                                     .arg(record.line)
-                                     .arg(value));
+                throw StoreError(
+                    QStringLiteral("%1 の %2 行目: 人数のはずの値が数ではありません: %3")
+                        .arg(file)
+                        .arg(record.line)
+                        .arg(value));
         }
     }
     if (wanted > 0)

@@ -99,23 +99,23 @@ QVariantList customerLine(qint64 number, const QStringList& v)
 {
     const bool person = !v[2].isEmpty();
     return {number,
-            v[1],                   // 表示ふりがな
-            person ? v[2] : v[3],   // 表示名
-            ifTrue(person, v[1]),   // ユーザー名ふりがな
-            v[2],                   // ユーザー名
-            ifTrue(person, v[6]),   // 自宅TEL
-            ifTrue(person, v[7]),   // 自宅FAX
-            QString(),              // 自宅住所
-            ifTrue(!person, v[1]),  // 会社名ふりがな
-            v[3],                   // 会社名
-            v[4],                   // 部署
-            ifTrue(!person, v[6]),  // 会社TEL
-            ifTrue(!person, v[7]),  // 会社FAX
-            QString(),              // 会社住所
-            v[8],                   // E-MAIL
-            QString(),              // URL
-            v[9],                   // 備考
-            v[5],                   // 自由項目01
+            v[1],                  // 表示ふりがな
+            person ? v[2] : v[3],  // 表示名
+            ifTrue(person, v[1]),  // ユーザー名ふりがな
+            v[2],                  // ユーザー名
+            ifTrue(person, v[6]),  // 自宅TEL
+            ifTrue(person, v[7]),  // 自宅FAX
+            QString(),             // 自宅住所
+            ifTrue(!person, v[1]), // 会社名ふりがな
+            v[3],                  // 会社名
+            v[4],                  // 部署
+            ifTrue(!person, v[6]), // 会社TEL
+            ifTrue(!person, v[7]), // 会社FAX
+            QString(),             // 会社住所
+            v[8],                  // E-MAIL
+            QString(),             // URL
+            v[9],                  // 備考
+            v[5],                  // 自由項目01
             QString(),
             QString(),
             QString(),
@@ -200,8 +200,7 @@ TransferResult ConvertPreviousCustomerData(const QString& folder, int user,
                 SskRecord subject;
                 while (subjectFile.next(&subject, 7)) {
                     subjects.write(subjectLine(s, u, subject.values));
-                    OldFile logFile(
-                        old.filePath(k + u'_' + subjectFile.key(subject) + u".ssk"_qs));
+                    OldFile logFile(old.filePath(k + u'_' + subjectFile.key(subject) + u".ssk"_qs));
                     logFile.skipHeader(6);
                     SskRecord log;
                     while (logFile.next(&log, 4)) {
@@ -247,8 +246,7 @@ TransferResult LoadConvertedCustomerData(const QString& files, const QString& de
             BulkInsert insert(dst, u"件名"_qs,
                               {u"ユーザーID"_qs, u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs});
             while (nextLine(in, &v, 7)) {
-                subjects.added(
-                    insert.add({users.key(number(v[1])), v[2], v[4], v[5], v[6]}));
+                subjects.added(insert.add({users.key(number(v[1])), v[2], v[4], v[5], v[6]}));
                 progress.show(u"件名情報追加"_qs, subjects.count(), S);
             }
             progress.say(u"件名情報取り込み完了"_qs);
@@ -259,8 +257,7 @@ TransferResult LoadConvertedCustomerData(const QString& files, const QString& de
                 dst, u"ログ"_qs,
                 {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs});
             while (nextLine(in, &v, 6)) {
-                insert.add({subjects.key(number(v[1])), users.key(number(v[2])), v[3], v[4],
-                            v[5]});
+                insert.add({subjects.key(number(v[1])), users.key(number(v[2])), v[3], v[4], v[5]});
                 ++result.logs;
                 progress.show(u"ログ情報追加"_qs, result.logs, L);
             }
@@ -274,8 +271,7 @@ TransferResult LoadConvertedCustomerData(const QString& files, const QString& de
 }
 
 TransferResult ConvertPreviousRepairData(const QString& folder, const QString& destination,
-                                         const ImportProgress& progress,
-                                         const QString& keepFolder)
+                                         const ImportProgress& progress, const QString& keepFolder)
 {
     accountFile(destination, true);
     std::unique_ptr<TransferFolder> files;
@@ -295,8 +291,8 @@ TransferResult ConvertPreviousRepairData(const QString& folder, const QString& d
                 logFile.skipHeader(15);
                 SskRecord log;
                 while (logFile.next(&log, 4)) {
-                    logs.write({l, r, previousDateText(log.values[1]), log.values[2],
-                                log.values[3]});
+                    logs.write(
+                        {l, r, previousDateText(log.values[1]), log.values[2], log.values[3]});
                     ++l;
                 }
                 ++r;

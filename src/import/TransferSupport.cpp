@@ -79,7 +79,8 @@ void KeyRun::added(qint64 key)
 qint64 KeyRun::key(qint64 running) const
 {
     if (running < 1 || running > m_count)
-        throw StoreError(QStringLiteral("転送ファイルの番号 %1 に当たるレコードがありません。").arg(running));
+        throw StoreError(
+            QStringLiteral("転送ファイルの番号 %1 に当たるレコードがありません。").arg(running));
     return m_first + running - 1;
 }
 

@@ -37,7 +37,7 @@ struct TransferResult
     // Subjects without their user, logs without their subject (or whose
     // subject belongs to another user), repair logs without their repair.
     qint64 orphans = 0;
-    bool repair = false; // a repair transfer: its groups are summed up
+    bool repair = false;          // a repair transfer: its groups are summed up
     bool companyAndMakers = true; // a repair summary names 自社 and メーカー
     // "ユーザー 3 件、件名 5 件、ログ 9 件を追加しました。"
     QString summary() const;

@@ -2,6 +2,7 @@
 // choosers filled per tab, the source password, the start checks, and a
 // transfer with its progress and summary.
 #include "Fixtures.h"
+#include "PreviousVersionFixture.h"
 #include "gui/GuiTestSupport.h"
 
 #include "import/ImportWindow.h"
@@ -15,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 using namespace horunea;
 using namespace horunea::test;
@@ -49,6 +51,7 @@ private slots:
     void enterMovesAndStartChecks();
     void aCustomerTransferRunsFromTheWindow();
     void aRepairTransferCopiesTheTickedGroups();
+    void thePreviousVersionIsConvertedFromTheWindow();
 
 private:
     FakeDialogs* m_dialogs = nullptr;
@@ -183,6 +186,8 @@ void TstImport::enterMovesAndStartChecks()
     m_dialogs->fileAnswers.enqueue(u"/srv/old/horunea/ホルネア.exe"_qs);
     child<QPushButton>(&w, u"Command6"_qs)->click();
     QCOMPARE(child<QLabel>(&w, u"Label19"_qs)->text(), u"/srv/old/horunea/"_qs);
+    QCOMPARE(m_dialogs->lastMessage(), u"ファイルが読めません: /srv/old/horunea/ユーザー.ssk"_qs);
+    QCOMPARE(m_dialogs->messages.last().icon, Dialogs::Icon::Plain);
 }
 
 void TstImport::aCustomerTransferRunsFromTheWindow()
@@ -226,6 +231,88 @@ void TstImport::aRepairTransferCopiesTheTickedGroups()
     Database dst = Database::open(DataFolder::repairPath(u"支店"_qs));
     QCOMPARE(dst.scalar(u"select count(*) from 修理先"_qs), 1);
     QCOMPARE(dst.scalar(u"select count(*) from 修理"_qs), 0);
+}
+
+void TstImport::thePreviousVersionIsConvertedFromTheWindow()
+{
+    QTemporaryDir oldDir;
+    PreviousFolder old(oldDir.path());
+    old.setUsers({{u"旧一"_qs, u"旧二"_qs}});
+    old.addCustomer(2, u"か行"_qs,
+                    {1,
+                     u"かとう"_qs,
+                     u"加藤①"_qs,
+                     QString(),
+                     QString(),
+                     QString(),
+                     QString(),
+                     QString(),
+                     QString(),
+                     QString(),
+                     {}});
+    old.addRepair(true, {3,
+                         u"2002/1/2"_qs,
+                         u"田中"_qs,
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         u"10"_qs,
+                         QString(),
+                         u"終"_qs,
+                         {}});
+    old.write();
+
+    ImportWindow w;
+    w.show();
+    auto* tabs = child<QTabWidget>(&w, u"SSTab1"_qs);
+    tabs->setCurrentIndex(3);
+    // The program file of the old version, as the user picks it.
+    m_dialogs->fileAnswers.enqueue(old.file(u"ホルネア.exe"_qs));
+    child<QPushButton>(&w, u"Command6"_qs)->click();
+    QCOMPARE(child<QLabel>(&w, u"Label19"_qs)->text(), old.path());
+    auto* combo7 = child<QComboBox>(&w, u"Combo7"_qs);
+    QCOMPARE(items(combo7), (QStringList{u"旧一"_qs, u"旧二"_qs}));
+    combo7->setCurrentIndex(1);
+    auto* combo5 = child<QComboBox>(&w, u"Combo5"_qs);
+    combo5->setCurrentIndex(combo5->findText(u"佐藤"_qs));
+    child<QPushButton>(&w, u"Command3"_qs)->click();
+    QCOMPARE(m_dialogs->lastMessage(), u"ユーザー 1 件、件名 0 件、ログ 0 件を追加しました。"_qs);
+    QCOMPARE(w.statusText(), u"取り込み完了"_qs);
+    QCOMPARE(child<QProgressBar>(&w, u"ProgressBar1"_qs)->value(), 0);
+    {
+        Database dst = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+        QCOMPARE(columnOf(dst, u"select 表示名 from ユーザー"_qs), QStringList{u"加藤①"_qs});
+    }
+
+    // A file gone: the error names it and nothing more is added.
+    QFile::remove(old.file(u"2/その他.ssk"_qs));
+    child<QPushButton>(&w, u"Command3"_qs)->click();
+    QCOMPARE(m_dialogs->lastMessage(),
+             u"取り込みに失敗しました。\nファイルが読めません: "_qs + old.file(u"2/その他.ssk"_qs));
+    QCOMPARE(w.statusText(), u"取り込みに失敗しました。"_qs);
+    {
+        Database dst = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+        QCOMPARE(dst.scalar(u"select count(*) from ユーザー"_qs), 1);
+    }
+
+    // The repair tab takes its own folder and leaves the old users alone.
+    tabs->setCurrentIndex(4);
+    m_dialogs->fileAnswers.enqueue(old.file(u"別の名前.exe"_qs));
+    child<QPushButton>(&w, u"Command7"_qs)->click();
+    QCOMPARE(child<QLabel>(&w, u"Label20"_qs)->text(), old.path());
+    QCOMPARE(combo7->count(), 2);
+    auto* combo6 = child<QComboBox>(&w, u"Combo6"_qs);
+    combo6->setCurrentIndex(combo6->findText(u"支店"_qs));
+    child<QPushButton>(&w, u"Command5"_qs)->click();
+    QCOMPARE(m_dialogs->lastMessage(), u"修理 1 件、修理ログ 0 件を追加しました。"_qs);
+    Database repairs = Database::open(DataFolder::repairPath(u"支店"_qs));
+    QCOMPARE(columnOf(repairs, u"select 見積納期 from 修理"_qs), QStringList{u"10"_qs});
 }
 
 QTEST_MAIN(TstImport)

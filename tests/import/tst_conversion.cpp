@@ -69,13 +69,12 @@ void writeCustomers(Old& old)
                                u"終"_qs,
                                {{u"2001/4/6"_qs, u"記録者①"_qs, u"一行目\r\n二行目"_qs},
                                 {u"H13.4.7"_qs, u"記録者"_qs, u"ログ二"_qs}}});
-    person.subjects.push_back(
-        {2, u"未定"_qs, u"三"_qs, QString(), u"続く件名"_qs, u"続"_qs, {}});
+    person.subjects.push_back({2, u"未定"_qs, u"三"_qs, QString(), u"続く件名"_qs, u"続"_qs, {}});
     old.addCustomer(1, u"あ行"_qs, person);
-    Old::Customer company{2,          u"かぶしきがいしゃ"_qs, QString(),
-                          u"㈱加藤商会"_qs, u"総務"_qs,      QString(),
-                          u"06-3333"_qs,   u"06-4444"_qs,    u"kato@example.jp"_qs,
-                          QString(),       {}};
+    Old::Customer company{
+        2,         u"かぶしきがいしゃ"_qs, QString(),     u"㈱加藤商会"_qs,      u"総務"_qs,
+        QString(), u"06-3333"_qs,          u"06-4444"_qs, u"kato@example.jp"_qs, QString(),
+        {}};
     company.subjects.push_back({7,
                                 u"#2003-08-19#"_qs,
                                 QString(),
@@ -87,12 +86,30 @@ void writeCustomers(Old& old)
     for (int i = 2; i < Old::kanaRows().size(); ++i) {
         const QString row = Old::kanaRows()[i];
         old.addCustomer(1, row,
-                        {i + 1, row, u"客"_qs + row, QString(), QString(), QString(), QString(),
-                         QString(), QString(), QString(), {}});
+                        {i + 1,
+                         row,
+                         u"客"_qs + row,
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         QString(),
+                         {}});
     }
     old.addCustomer(2, u"は行"_qs,
-                    {1, u"ほかのひと"_qs, u"他の人"_qs, QString(), QString(), QString(), QString(),
-                     QString(), QString(), QString(), {}});
+                    {1,
+                     u"ほかのひと"_qs,
+                     u"他の人"_qs,
+                     QString(),
+                     QString(),
+                     QString(),
+                     QString(),
+                     QString(),
+                     QString(),
+                     QString(),
+                     {}});
 }
 
 void writeRepairs(Old& old)
@@ -265,8 +282,8 @@ void TstConversion::sskRecords_data()
         << QByteArray("\r\n\"a\"\r\n  \r\n\r\n\"b\"\r\n\r\n")
         << QList<QStringList>{{u"a"_qs}, {u"b"_qs}} << QList<qint64>{2, 5};
     QTest::newRow("backslash is the yen sign")
-        << QByteArray("\"\\1000\",\"C:\\\"\r\n")
-        << QList<QStringList>{{u"\\1000"_qs, u"C:\\"_qs}} << QList<qint64>{1};
+        << QByteArray("\"\\1000\",\"C:\\\"\r\n") << QList<QStringList>{{u"\\1000"_qs, u"C:\\"_qs}}
+        << QList<qint64>{1};
     QTest::newRow("quote inside text")
         << QByteArray("\"say \"hi\" now\",x\r\n")
         << QList<QStringList>{{u"say \"hi\" now"_qs, u"x"_qs}} << QList<qint64>{1};
@@ -315,22 +332,22 @@ void TstConversion::previousUsers_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QString>("error");
-    QTest::newRow("groups on lines")
-        << QByteArray("2\r\n\"a\",\"b\"\r\n1\r\n\"c\"\r\n")
-        << QStringList{u"a"_qs, u"b"_qs, u"c"_qs} << QString();
-    QTest::newRow("one value a line")
-        << QByteArray("1\r\n\"a\"\r\n2\r\n\"b\"\r\n\"c\"\r\n")
-        << QStringList{u"a"_qs, u"b"_qs, u"c"_qs} << QString();
-    QTest::newRow("all on one line") << QByteArray("1,\"a\",0,1,\"b\"\r\n")
-                                     << QStringList{u"a"_qs, u"b"_qs} << QString();
+    QTest::newRow("groups on lines") << QByteArray("2\r\n\"a\",\"b\"\r\n1\r\n\"c\"\r\n")
+                                     << QStringList{u"a"_qs, u"b"_qs, u"c"_qs} << QString();
+    QTest::newRow("one value a line") << QByteArray("1\r\n\"a\"\r\n2\r\n\"b\"\r\n\"c\"\r\n")
+                                      << QStringList{u"a"_qs, u"b"_qs, u"c"_qs} << QString();
+    QTest::newRow("all on one line")
+        << QByteArray("1,\"a\",0,1,\"b\"\r\n") << QStringList{u"a"_qs, u"b"_qs} << QString();
     QTest::newRow("empty file") << QByteArray() << QStringList{} << QString();
-    QTest::newRow("names missing") << QByteArray("1\r\n\"a\"\r\n3\r\n\"b\"\r\n") << QStringList{}
-                                   << u"ユーザー.ssk の 3 行目の人数だけ名前がありません（あと 2 人）。"_qs;
+    QTest::newRow("names missing")
+        << QByteArray("1\r\n\"a\"\r\n3\r\n\"b\"\r\n") << QStringList{}
+        << u"ユーザー.ssk の 3 行目の人数だけ名前がありません（あと 2 人）。"_qs;
     QTest::newRow("count not a number")
         << QByteArray("1\r\n\"a\"\r\n\"b\"\r\n") << QStringList{}
         << u"ユーザー.ssk の 3 行目: 人数のはずの値が数ではありません: b"_qs;
-    QTest::newRow("negative count") << QByteArray("-1\r\n") << QStringList{}
-                                    << u"ユーザー.ssk の 1 行目: 人数のはずの値が数ではありません: -1"_qs;
+    QTest::newRow("negative count")
+        << QByteArray("-1\r\n") << QStringList{}
+        << u"ユーザー.ssk の 1 行目: 人数のはずの値が数ではありません: -1"_qs;
 }
 
 void TstConversion::previousUsers()
@@ -371,8 +388,7 @@ void TstConversion::customersAreConvertedRowByRow()
         said << importProgressText(text, done, total);
     };
     progress.status = [&said](const QString& text) { said << text; };
-    const TransferResult result =
-        ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs, progress);
+    const TransferResult result = ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs, progress);
     QCOMPARE(result.summary(), u"ユーザー 12 件、件名 3 件、ログ 3 件を追加しました。"_qs);
     QVERIFY(said.contains(u"ﾕｰｻﾞｰ情報追加100%完了"_qs));
     QVERIFY(said.contains(u"ﾕｰｻﾞｰ情報取り込み完了"_qs));
@@ -385,18 +401,53 @@ void TstConversion::customersAreConvertedRowByRow()
         u"表示ふりがな, 表示名, ユーザー名ふりがな, ユーザー名, 自宅TEL, 自宅FAX, 自宅住所, "
         u"会社名ふりがな, 会社名, 部署, 会社TEL, 会社FAX, 会社住所, [E-MAIL], URL, 備考, "
         u"自由項目01, 自由項目02, 自由項目03, 自由項目04, 自由項目05"_qs;
-    const QList<QStringList> users = rowsOf(
-        dst, u"SELECT "_qs + userColumns + u" FROM ユーザー WHERE ユーザーID > 16 ORDER BY ユーザーID"_qs);
+    const QList<QStringList> users =
+        rowsOf(dst, u"SELECT "_qs + userColumns +
+                        u" FROM ユーザー WHERE ユーザーID > 16 ORDER BY ユーザーID"_qs);
     QCOMPARE(users.size(), 12);
     const QString e;
-    QCOMPARE(users[0], (QStringList{u"あおき①"_qs, u"青木 髙﨑"_qs, u"あおき①"_qs, u"青木 髙﨑"_qs,
-                                    u"03-1111-1111"_qs, u"03-2222-2222"_qs, e, e, u"㈱青木"_qs,
-                                    u"営業部"_qs, e, e, e, u"aoki@example.jp"_qs, e,
-                                    u"備考, \"引用\" C:\\ﾌｫﾙﾀﾞ"_qs, u"自由～値"_qs, e, e, e, e}));
-    QCOMPARE(users[1], (QStringList{u"かぶしきがいしゃ"_qs, u"㈱加藤商会"_qs, e, e, e, e, e,
-                                    u"かぶしきがいしゃ"_qs, u"㈱加藤商会"_qs, u"総務"_qs,
-                                    u"06-3333"_qs, u"06-4444"_qs, e, u"kato@example.jp"_qs, e, e,
-                                    e, e, e, e, e}));
+    QCOMPARE(users[0], (QStringList{u"あおき①"_qs,
+                                    u"青木 髙﨑"_qs,
+                                    u"あおき①"_qs,
+                                    u"青木 髙﨑"_qs,
+                                    u"03-1111-1111"_qs,
+                                    u"03-2222-2222"_qs,
+                                    e,
+                                    e,
+                                    u"㈱青木"_qs,
+                                    u"営業部"_qs,
+                                    e,
+                                    e,
+                                    e,
+                                    u"aoki@example.jp"_qs,
+                                    e,
+                                    u"備考, \"引用\" C:\\ﾌｫﾙﾀﾞ"_qs,
+                                    u"自由～値"_qs,
+                                    e,
+                                    e,
+                                    e,
+                                    e}));
+    QCOMPARE(users[1], (QStringList{u"かぶしきがいしゃ"_qs,
+                                    u"㈱加藤商会"_qs,
+                                    e,
+                                    e,
+                                    e,
+                                    e,
+                                    e,
+                                    u"かぶしきがいしゃ"_qs,
+                                    u"㈱加藤商会"_qs,
+                                    u"総務"_qs,
+                                    u"06-3333"_qs,
+                                    u"06-4444"_qs,
+                                    e,
+                                    u"kato@example.jp"_qs,
+                                    e,
+                                    e,
+                                    e,
+                                    e,
+                                    e,
+                                    e,
+                                    e}));
     // One customer from each further kana-row file, in the order of the files.
     for (int i = 2; i < 12; ++i)
         QCOMPARE(users[i].value(1), u"客"_qs + Old::kanaRows()[i]);
@@ -409,10 +460,11 @@ void TstConversion::customersAreConvertedRowByRow()
                  {u"青木 髙﨑"_qs, u"未定"_qs, u"続く件名"_qs, e, u"続行"_qs},
                  {u"㈱加藤商会"_qs, u"2003/08/19(火)"_qs, u"会社の件名"_qs, e, u"続行"_qs}}));
     // Logs under their own subject and its user.
-    QCOMPARE(rowsOf(dst, u"SELECT s.件名, u.表示名, l.登録日, l.記録者, l.ログ FROM (ログ l "
-                         u"INNER JOIN 件名 s ON l.件名ID = s.件名ID) "
-                         u"INNER JOIN ユーザー u ON l.ユーザーID = u.ユーザーID "
-                         u"WHERE s.ユーザーID = l.ユーザーID AND l.ログID > 1 ORDER BY l.ログID"_qs),
+    QCOMPARE(rowsOf(dst,
+                    u"SELECT s.件名, u.表示名, l.登録日, l.記録者, l.ログ FROM (ログ l "
+                    u"INNER JOIN 件名 s ON l.件名ID = s.件名ID) "
+                    u"INNER JOIN ユーザー u ON l.ユーザーID = u.ユーザーID "
+                    u"WHERE s.ユーザーID = l.ユーザーID AND l.ログID > 1 ORDER BY l.ログID"_qs),
              (QList<QStringList>{{u"終わった件名"_qs, u"青木 髙﨑"_qs, u"2001/04/06(金)"_qs,
                                   u"記録者①"_qs, u"一行目\r\n二行目"_qs},
                                  {u"終わった件名"_qs, u"青木 髙﨑"_qs, u"2001/04/07(土)"_qs,
@@ -456,25 +508,23 @@ void TstConversion::intermediateFilesHoldTheirPositions()
                  {u"3"_qs, u"2"_qs, u"2003/08/19(火)"_qs, QString(), u"会社の件名"_qs, QString(),
                   u"続行"_qs}}));
     QCOMPARE(fileLines(keep.filePath(u"ログ.csv"_qs)),
-             (QList<QStringList>{{u"1"_qs, u"1"_qs, u"1"_qs, u"2001/04/06(金)"_qs, u"記録者①"_qs,
-                                  u"一行目\r\n二行目"_qs},
-                                 {u"2"_qs, u"1"_qs, u"1"_qs, u"2001/04/07(土)"_qs, u"記録者"_qs,
-                                  u"ログ二"_qs},
-                                 {u"3"_qs, u"3"_qs, u"2"_qs, u"2003/08/20(水)"_qs, u"加藤"_qs,
-                                  u"会社のログ"_qs}}));
+             (QList<QStringList>{
+                 {u"1"_qs, u"1"_qs, u"1"_qs, u"2001/04/06(金)"_qs, u"記録者①"_qs,
+                  u"一行目\r\n二行目"_qs},
+                 {u"2"_qs, u"1"_qs, u"1"_qs, u"2001/04/07(土)"_qs, u"記録者"_qs, u"ログ二"_qs},
+                 {u"3"_qs, u"3"_qs, u"2"_qs, u"2003/08/20(水)"_qs, u"加藤"_qs, u"会社のログ"_qs}}));
     ConvertPreviousRepairData(old.path(), u"修理"_qs, {}, keep.path());
     const QList<QStringList> repairs = fileLines(keep.filePath(u"修理.csv"_qs));
     QCOMPARE(repairs.size(), 3);
-    QCOMPARE(repairs[0],
-             (QStringList{u"1"_qs, u"完了"_qs, u"2002/01/02(水)"_qs, u"田中"_qs, u"田中工業"_qs,
-                          u"03-5555"_qs, QString(), u"03-6666"_qs, u"東京都①"_qs, u"メーカー㈱"_qs,
-                          u"AB-1"_qs, u"S-01"_qs, u"電源"_qs, u"担当"_qs, u"10"_qs,
-                          u"電源が入らない"_qs}));
-    QCOMPARE(fileLines(keep.filePath(u"修理ログ.csv"_qs)),
-             (QList<QStringList>{{u"1"_qs, u"1"_qs, u"2002/01/03(木)"_qs, u"担当"_qs, u"受付"_qs},
-                                 {u"2"_qs, u"1"_qs, u"2002/01/09(水)"_qs, u"担当"_qs, u"返却"_qs},
-                                 {u"3"_qs, u"2"_qs, u"2002/02/01(金)"_qs, u"係"_qs,
-                                  u"会社のログ"_qs}}));
+    QCOMPARE(repairs[0], (QStringList{u"1"_qs, u"完了"_qs, u"2002/01/02(水)"_qs, u"田中"_qs,
+                                      u"田中工業"_qs, u"03-5555"_qs, QString(), u"03-6666"_qs,
+                                      u"東京都①"_qs, u"メーカー㈱"_qs, u"AB-1"_qs, u"S-01"_qs,
+                                      u"電源"_qs, u"担当"_qs, u"10"_qs, u"電源が入らない"_qs}));
+    QCOMPARE(
+        fileLines(keep.filePath(u"修理ログ.csv"_qs)),
+        (QList<QStringList>{{u"1"_qs, u"1"_qs, u"2002/01/03(木)"_qs, u"担当"_qs, u"受付"_qs},
+                            {u"2"_qs, u"1"_qs, u"2002/01/09(水)"_qs, u"担当"_qs, u"返却"_qs},
+                            {u"3"_qs, u"2"_qs, u"2002/02/01(金)"_qs, u"係"_qs, u"会社のログ"_qs}}));
 }
 
 void TstConversion::repairsAreConvertedRowByRow()
@@ -509,26 +559,25 @@ void TstConversion::repairsAreConvertedRowByRow()
 
     Database dst = Database::open(DataFolder::repairPath(u"修理"_qs));
     const QString e;
-    QCOMPARE(rowsOf(dst, u"SELECT 判定, 受付日, お客様名, 会社名, 会社TEL, 会社住所, 自宅TEL, "
-                         u"自宅住所, メーカー名, 型番, シリアル, 付属品, 担当者, 見積納期, 故障内容, "
-                         u"メーカー受付番号 FROM 修理 WHERE お客様名 Is Null Or お客様名 <> '既存' "
-                         u"ORDER BY 修理ID"_qs),
-             (QList<QStringList>{
-                 {u"完了"_qs, u"2002/01/02(水)"_qs, u"田中"_qs, u"田中工業"_qs, u"03-5555"_qs, e,
-                  u"03-6666"_qs, u"東京都①"_qs, u"メーカー㈱"_qs, u"AB-1"_qs, u"S-01"_qs,
-                  u"電源"_qs, u"担当"_qs, u"10"_qs, u"電源が入らない"_qs, u"<null>"_qs},
-                 // no customer name: the address is the company's; any state but 続 is 完了
-                 {u"完了"_qs, u"不明"_qs, e, u"大阪商事"_qs, u"06-7777"_qs, u"大阪府"_qs, e, e,
-                  u"メーカー"_qs, u"CD-2"_qs, e, e, e, u"1"_qs, u"音が出ない"_qs, u"<null>"_qs},
-                 {u"続行"_qs, u"2002/03/04(月)"_qs, u"伊藤"_qs, e, e, e, u"045-888"_qs,
-                  u"横浜市"_qs, u"メーカー"_qs, u"EF-3"_qs, e, e, e, u"11"_qs, u"～割れ～"_qs,
-                  u"<null>"_qs}}));
+    QCOMPARE(
+        rowsOf(dst, u"SELECT 判定, 受付日, お客様名, 会社名, 会社TEL, 会社住所, 自宅TEL, "
+                    u"自宅住所, メーカー名, 型番, シリアル, 付属品, 担当者, 見積納期, 故障内容, "
+                    u"メーカー受付番号 FROM 修理 WHERE お客様名 Is Null Or お客様名 <> '既存' "
+                    u"ORDER BY 修理ID"_qs),
+        (QList<QStringList>{
+            {u"完了"_qs, u"2002/01/02(水)"_qs, u"田中"_qs, u"田中工業"_qs, u"03-5555"_qs, e,
+             u"03-6666"_qs, u"東京都①"_qs, u"メーカー㈱"_qs, u"AB-1"_qs, u"S-01"_qs, u"電源"_qs,
+             u"担当"_qs, u"10"_qs, u"電源が入らない"_qs, u"<null>"_qs},
+            // no customer name: the address is the company's; any state but 続 is 完了
+            {u"完了"_qs, u"不明"_qs, e, u"大阪商事"_qs, u"06-7777"_qs, u"大阪府"_qs, e, e,
+             u"メーカー"_qs, u"CD-2"_qs, e, e, e, u"1"_qs, u"音が出ない"_qs, u"<null>"_qs},
+            {u"続行"_qs, u"2002/03/04(月)"_qs, u"伊藤"_qs, e, e, e, u"045-888"_qs, u"横浜市"_qs,
+             u"メーカー"_qs, u"EF-3"_qs, e, e, e, u"11"_qs, u"～割れ～"_qs, u"<null>"_qs}}));
     QCOMPARE(rowsOf(dst, u"SELECT r.型番, l.記録日, l.記録者, l.ログ FROM 修理ログ l "
                          u"INNER JOIN 修理 r ON l.修理ID = r.修理ID ORDER BY l.修理ログID"_qs),
-             (QList<QStringList>{
-                 {u"AB-1"_qs, u"2002/01/03(木)"_qs, u"担当"_qs, u"受付"_qs},
-                 {u"AB-1"_qs, u"2002/01/09(水)"_qs, u"担当"_qs, u"返却"_qs},
-                 {u"CD-2"_qs, u"2002/02/01(金)"_qs, u"係"_qs, u"会社のログ"_qs}}));
+             (QList<QStringList>{{u"AB-1"_qs, u"2002/01/03(木)"_qs, u"担当"_qs, u"受付"_qs},
+                                 {u"AB-1"_qs, u"2002/01/09(水)"_qs, u"担当"_qs, u"返却"_qs},
+                                 {u"CD-2"_qs, u"2002/02/01(金)"_qs, u"係"_qs, u"会社のログ"_qs}}));
 }
 
 void TstConversion::exactlyOneRepairIsConverted()
@@ -536,9 +585,22 @@ void TstConversion::exactlyOneRepairIsConverted()
     TempDataFolder data;
     QTemporaryDir oldDir;
     Old old(oldDir.path());
-    old.addRepair(false, {1, u"2002/3/4"_qs, u"伊藤"_qs, QString(), QString(), QString(),
-                          QString(), QString(), QString(), QString(), QString(), QString(),
-                          u"0"_qs, QString(), u"続"_qs, {{u"2002/3/5"_qs, u"係"_qs, u"一つだけ"_qs}}});
+    old.addRepair(false, {1,
+                          u"2002/3/4"_qs,
+                          u"伊藤"_qs,
+                          QString(),
+                          QString(),
+                          QString(),
+                          QString(),
+                          QString(),
+                          QString(),
+                          QString(),
+                          QString(),
+                          QString(),
+                          u"0"_qs,
+                          QString(),
+                          u"続"_qs,
+                          {{u"2002/3/5"_qs, u"係"_qs, u"一つだけ"_qs}}});
     old.write();
     makeRepairAccount(u"修理"_qs);
     QCOMPARE(ConvertPreviousRepairData(old.path(), u"修理"_qs).summary(),
@@ -572,7 +634,7 @@ void TstConversion::aMissingFileStopsTheConversion()
     writeRepairs(old);
     old.write();
     QVERIFY(QFileInfo(old.file(file)).isDir() ? QDir(old.file(file)).removeRecursively()
-                                               : QFile::remove(old.file(file)));
+                                              : QFile::remove(old.file(file)));
     makeOperator(u"受付"_qs);
     makeRepairAccount(u"修理"_qs);
     const QString message =
@@ -589,11 +651,11 @@ void TstConversion::aBadRecordIsNamedWithItsLine_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("error");
-    const QByteArray customer = Old::line({u"1"_qs, u"あ"_qs, u"青木"_qs, u""_qs, u""_qs, u""_qs,
-                                           u""_qs, u""_qs, u""_qs, u""_qs},
-                                          1);
+    const QByteArray customer = Old::line(
+        {u"1"_qs, u"あ"_qs, u"青木"_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs}, 1);
     QTest::newRow("short last customer")
-        << u"1/あ行.ssk"_qs << customer + Old::line({u"2"_qs, u"い"_qs, u"伊藤"_qs, u""_qs, u""_qs, u""_qs, u""_qs}, 1)
+        << u"1/あ行.ssk"_qs
+        << customer + Old::line({u"2"_qs, u"い"_qs, u"伊藤"_qs, u""_qs, u""_qs, u""_qs, u""_qs}, 1)
         << u"の 2 行目の値が足りません（10 個のはずが 7 個です）。"_qs;
     QTest::newRow("truncated customer file")
         << u"1/あ行.ssk"_qs << customer.left(19)

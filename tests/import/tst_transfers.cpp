@@ -306,8 +306,9 @@ void TstTransfers::companyIsReplacedAndMakersAdded()
     QCOMPARE(company.size(), 1);
     QCOMPARE(company.first().text(u"自社名"_qs), u"新社名"_qs);
     QVERIFY(company.first().isNull(u"自社TEL"_qs));
-    QCOMPARE(columnOf(dst, u"select メーカー名 || ifnull(備考, '') from 修理先 order by 修理先ID"_qs),
-             (QStringList{u"日立"_qs, u"日立①"_qs}));
+    QCOMPARE(
+        columnOf(dst, u"select メーカー名 || ifnull(備考, '') from 修理先 order by 修理先ID"_qs),
+        (QStringList{u"日立"_qs, u"日立①"_qs}));
     QCOMPARE(dst.scalar(u"select count(*) from 修理"_qs), 0);
 }
 
