@@ -1,6 +1,7 @@
 // Writes every window built so far, filled with sample data, as PNG files into
 // the folder named by HORUNEA_SCREENSHOTS; skipped without it.
 #include "Fixtures.h"
+#include "PreviousVersionFixture.h"
 #include "gui/GuiTestSupport.h"
 
 #include "admin/AdministratorWindows.h"
@@ -28,7 +29,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 using namespace horunea;
 using namespace horunea::test;
@@ -104,12 +107,20 @@ void TstScreenshots::windows()
         save(&administration, u"Form10-administrator-menu"_qs);
     }
     {
+        QTemporaryDir oldDir;
+        PreviousFolder old(oldDir.path());
+        old.setUsers({{u"山田太郎"_qs, u"鈴木花子"_qs}});
+        old.write();
         ImportWindow import;
         auto* tabs = child<QTabWidget>(&import, u"SSTab1"_qs);
         for (int tab = 0; tab < tabs->count(); ++tab) {
             tabs->setCurrentIndex(tab);
             if (tab == 1)
                 import.ShowImportProgress(u"ﾕｰｻﾞｰ情報追加"_qs, 42, 100);
+            if (tab == 3 || tab == 4) {
+                dialogs.fileAnswers.enqueue(old.file(u"ホルネア.exe"_qs));
+                child<QPushButton>(&import, tab == 3 ? u"Command6"_qs : u"Command7"_qs)->click();
+            }
             save(&import, QStringLiteral("Form8-import-%1").arg(tab + 1));
         }
     }
