@@ -36,6 +36,10 @@ const char* const Usage =
     "\n"
     "コマンド:\n"
     "  init                 足りない main.mdb, kelvo.mdb, care.mdb を作成します\n"
+    "  where [--help-document]  データフォルダー (またはヘルプ文書) の場所を表示します\n"
+    "                       --data-dir がなければ、書き込めるプログラムのフォルダー、\n"
+    "                       インストールしたプログラムでは $XDG_DATA_HOME/horunea\n"
+    "                       (~/.local/share/horunea)\n"
     "  sql 対象 \"SQL\"       SQL を実行し、行をタブ区切りで表示します (; で区切った\n"
     "                       複数の文は一つのトランザクションで、全部か何もなしか)\n"
     "                       対象: master, customer:使用者名, repair:修理名,\n"
@@ -542,6 +546,22 @@ int commandTransfer(Invocation& call)
     return 0;
 }
 
+// where [--help-document]
+int commandWhere(Invocation& call)
+{
+    if (call.args.isEmpty()) {
+        call.out << QDir::toNativeSeparators(DataFolder::path()) << '\n';
+        return 0;
+    }
+    if (call.args != QStringList{u"--help-document"_qs})
+        throw UsageError(u"where は --help-document だけを取ります。"_qs);
+    const QString document = DataFolder::helpDocumentPath();
+    if (!QFileInfo(document).isFile())
+        throw RefusedError(u"ヘルプ文書が見つかりません: "_qs + QDir::toNativeSeparators(document));
+    call.out << QDir::toNativeSeparators(document) << '\n';
+    return 0;
+}
+
 int commandInit(Invocation& call)
 {
     if (!call.args.isEmpty())
@@ -829,21 +849,14 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         const QString command = args.takeFirst();
         Invocation call{args, out, err};
         static const std::map<QString, std::function<int(Invocation&)>> commands = {
-            {u"init"_qs, commandInit},
-            {u"sql"_qs, commandSql},
-            {u"users"_qs, commandUsers},
-            {u"subjects"_qs, commandSubjects},
-            {u"logs"_qs, commandLogs},
-            {u"repairs"_qs, commandRepairs},
-            {u"repair-logs"_qs, commandRepairLogs},
-            {u"search"_qs, commandSearch},
-            {u"account"_qs, commandAccount},
-            {u"admin"_qs, commandAdmin},
-            {u"compact"_qs, commandCompact},
-            {u"backup"_qs, commandBackup},
-            {u"report"_qs, commandReport},
-            {u"transfer"_qs, commandTransfer},
-            {u"convert"_qs, commandConvert},
+            {u"init"_qs, commandInit},         {u"where"_qs, commandWhere},
+            {u"sql"_qs, commandSql},           {u"users"_qs, commandUsers},
+            {u"subjects"_qs, commandSubjects}, {u"logs"_qs, commandLogs},
+            {u"repairs"_qs, commandRepairs},   {u"repair-logs"_qs, commandRepairLogs},
+            {u"search"_qs, commandSearch},     {u"account"_qs, commandAccount},
+            {u"admin"_qs, commandAdmin},       {u"compact"_qs, commandCompact},
+            {u"backup"_qs, commandBackup},     {u"report"_qs, commandReport},
+            {u"transfer"_qs, commandTransfer}, {u"convert"_qs, commandConvert},
         };
         auto it = commands.find(command);
         if (it == commands.end())

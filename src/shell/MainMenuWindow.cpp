@@ -299,7 +299,7 @@ QStringList MainMenuWindow::operatorNames() const
 
 void MainMenuWindow::openHelp()
 {
-    const QString document = QDir(DataFolder::programFolder()).filePath(u"ホルネア2.0.0.doc"_qs);
+    const QString document = DataFolder::helpDocumentPath();
     const QUrl url = QUrl::fromLocalFile(document);
     if (!url.isValid()) {
         Dialogs::instance().message(this, url.errorString(), Dialogs::Icon::Critical);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include "store/StoreError.h"
 
@@ -20,9 +21,52 @@ QString DataFolder::programFolder()
                                         : QDir::currentPath();
 }
 
+namespace {
+
+const QString HelpDocument = u"ホルネア2.0.0.doc"_qs;
+
+// The help document of an installed program, in <prefix>/share/horunea.
+QString installedHelpDocument()
+{
+    return QDir::cleanPath(
+        QDir(DataFolder::programFolder()).filePath(u"../share/horunea/"_qs + HelpDocument));
+}
+
+} // namespace
+
+bool DataFolder::isInstalled()
+{
+    const QDir program(programFolder());
+    return !QFileInfo::exists(program.filePath(HelpDocument)) &&
+           QFileInfo::exists(installedHelpDocument());
+}
+
+QString DataFolder::userDataFolder()
+{
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::home().filePath(u".local/share"_qs);
+    return QDir(base).filePath(u"horunea"_qs);
+}
+
 QString DataFolder::path()
 {
-    return s_folder.isEmpty() ? programFolder() : s_folder;
+    if (!s_folder.isEmpty())
+        return s_folder;
+    // A program folder of its own keeps the data beside the programs; an
+    // installed program never writes into the system's program folder.
+    const QString program = programFolder();
+    if (!isInstalled() && QFileInfo(program).isWritable())
+        return program;
+    return userDataFolder();
+}
+
+QString DataFolder::helpDocumentPath()
+{
+    const QString beside = QDir(programFolder()).filePath(HelpDocument);
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installedHelpDocument()))
+        return installedHelpDocument();
+    return beside;
 }
 
 namespace {

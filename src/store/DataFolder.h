@@ -4,8 +4,11 @@
 
 namespace horunea {
 
-// Where the database files lie: the program folder unless --data-dir names
-// another. Paths are built with the platform's separator.
+// Where the database files lie: the folder --data-dir names; without it the
+// program folder when it is writable, or $XDG_DATA_HOME/horunea
+// (~/.local/share/horunea) for an installed program (one whose help document
+// lies in <prefix>/share/horunea) or a program folder it cannot write to.
+// Paths are built with the platform's separator.
 class DataFolder
 {
 public:
@@ -32,8 +35,14 @@ public:
     static QString forbiddenNameCharacters();
     static QString lockPath();
 
-    // The folder holding the executable (help document, version window).
+    // The folder holding the executable.
     static QString programFolder();
+    // The help document: beside the program, or in <prefix>/share/horunea.
+    static QString helpDocumentPath();
+    // The program runs from an installed tree (<prefix>/bin beside
+    // <prefix>/share/horunea), not from a folder of its own.
+    static bool isInstalled();
+    static QString userDataFolder(); // $XDG_DATA_HOME/horunea
 
 private:
     static QString s_folder;

@@ -2,7 +2,7 @@
 
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
-#include "ui/ToolbarIcons.h"
+#include "ui/ProgramIcon.h"
 
 #include <QApplication>
 
@@ -14,7 +14,7 @@ void configureApplication(QApplication& app)
     QApplication::setApplicationName(u"horunea"_qs);
     installJapaneseTranslations(app);
     QApplication::setFont(programFont());
-    QApplication::setWindowIcon(glyphIcon(u"ホ"_qs, QColor(0x1d, 0x4e, 0x89)));
+    QApplication::setWindowIcon(programIcon());
 }
 
 } // namespace horunea
