@@ -162,7 +162,7 @@ void writeRepairs(Old& old)
                           u"110"_qs,
                           u"～割れ～"_qs,
                           u"続"_qs,
-                          {}});
+                          {{u"2002/3/5"_qs, u"係"_qs, u"部品待ち①"_qs}}});
 }
 
 // A conversion that must fail: its message, with the destination and the
@@ -524,7 +524,8 @@ void TstConversion::intermediateFilesHoldTheirPositions()
         fileLines(keep.filePath(u"修理ログ.csv"_qs)),
         (QList<QStringList>{{u"1"_qs, u"1"_qs, u"2002/01/03(木)"_qs, u"担当"_qs, u"受付"_qs},
                             {u"2"_qs, u"1"_qs, u"2002/01/09(水)"_qs, u"担当"_qs, u"返却"_qs},
-                            {u"3"_qs, u"2"_qs, u"2002/02/01(金)"_qs, u"係"_qs, u"会社のログ"_qs}}));
+                            {u"3"_qs, u"2"_qs, u"2002/02/01(金)"_qs, u"係"_qs, u"会社のログ"_qs},
+                            {u"4"_qs, u"3"_qs, u"2002/03/05(火)"_qs, u"係"_qs, u"部品待ち①"_qs}}));
 }
 
 void TstConversion::repairsAreConvertedRowByRow()
@@ -549,7 +550,7 @@ void TstConversion::repairsAreConvertedRowByRow()
     };
     progress.status = [&said](const QString& text) { said << text; };
     const TransferResult result = ConvertPreviousRepairData(old.path(), u"修理"_qs, progress);
-    QCOMPARE(result.summary(), u"修理 3 件、修理ログ 3 件を追加しました。"_qs);
+    QCOMPARE(result.summary(), u"修理 3 件、修理ログ 4 件を追加しました。"_qs);
     QVERIFY(said.contains(u"修理情報を取り込みます"_qs));
     QVERIFY(said.contains(u"修理情報追加100%完了"_qs));
     QVERIFY(said.contains(u"修理情報取り込み完了"_qs));
@@ -577,7 +578,8 @@ void TstConversion::repairsAreConvertedRowByRow()
                          u"INNER JOIN 修理 r ON l.修理ID = r.修理ID ORDER BY l.修理ログID"_qs),
              (QList<QStringList>{{u"AB-1"_qs, u"2002/01/03(木)"_qs, u"担当"_qs, u"受付"_qs},
                                  {u"AB-1"_qs, u"2002/01/09(水)"_qs, u"担当"_qs, u"返却"_qs},
-                                 {u"CD-2"_qs, u"2002/02/01(金)"_qs, u"係"_qs, u"会社のログ"_qs}}));
+                                 {u"CD-2"_qs, u"2002/02/01(金)"_qs, u"係"_qs, u"会社のログ"_qs},
+                                 {u"EF-3"_qs, u"2002/03/05(火)"_qs, u"係"_qs, u"部品待ち①"_qs}}));
 }
 
 void TstConversion::exactlyOneRepairIsConverted()
@@ -765,7 +767,7 @@ void TstConversion::cliConvertsAndRefuses()
     old.write();
     r = runCliHere({u"convert"_qs, u"repair"_qs, old.path(), u"修理"_qs});
     QVERIFY2(r.status == 0, qPrintable(r.err));
-    QCOMPARE(r.out, u"修理 6 件、修理ログ 6 件を追加しました。\n"_qs);
+    QCOMPARE(r.out, u"修理 6 件、修理ログ 8 件を追加しました。\n"_qs);
 }
 
 QTEST_GUILESS_MAIN(TstConversion)
