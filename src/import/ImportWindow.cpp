@@ -154,6 +154,8 @@ QWidget* ImportWindow::previousVersionTab(bool customer)
     folder->setFrameShape(QFrame::Panel);
     folder->setFrameShadow(QFrame::Sunken);
     folder->setMinimumWidth(300);
+    // A long folder does not widen the window; its tooltip shows it whole.
+    folder->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* browse = commandButton(customer ? u"Command6"_qs : u"Command7"_qs, u"参照"_qs, tab);
     grid->addWidget(caption(u"場所"_qs, tab), 0, 0);
     grid->addWidget(folder, 0, 1);
@@ -196,6 +198,7 @@ void ImportWindow::browsePrevious(QLabel* folder)
         return;
     // The folder of the chosen file, whatever the file is called.
     folder->setText(QFileInfo(chosen).absolutePath() + u'/');
+    folder->setToolTip(folder->text());
     if (folder != m_label19)
         return;
     m_combo7->clear();
