@@ -179,7 +179,9 @@ QWidget* ImportWindow::previousVersionTab(bool customer)
     grid->setRowStretch(row + 1, 1);
     grid->setColumnStretch(1, 1);
     connect(browse, &QPushButton::clicked, this, [this, folder] { browsePrevious(folder); });
+    destination->installEventFilter(this);
     if (customer) {
+        m_combo7->installEventFilter(this);
         m_command3 = start;
         connect(start, &QPushButton::clicked, this, &ImportWindow::ConvertPreviousCustomerData);
     } else {
@@ -330,6 +332,12 @@ bool ImportWindow::eventFilter(QObject* watched, QEvent* event)
                 next = m_combo4;
             else if (watched == m_combo4)
                 next = m_command2;
+            else if (watched == m_combo7)
+                next = m_combo5;
+            else if (watched == m_combo5)
+                next = m_command3;
+            else if (watched == m_combo6)
+                next = m_command5;
             if (next) {
                 next->setFocus();
                 return true;

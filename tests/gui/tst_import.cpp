@@ -182,6 +182,17 @@ void TstImport::enterMovesAndStartChecks()
     tabs->setCurrentIndex(3);
     child<QPushButton>(&w, u"Command3"_qs)->click();
     QCOMPARE(m_dialogs->lastMessage(), u"取り込み元・取り込み先を指定してください。"_qs);
+    // The previous-version tabs move on with Enter as the others do.
+    child<QComboBox>(&w, u"Combo7"_qs)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), child<QComboBox>(&w, u"Combo5"_qs));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&w, u"Command3"_qs));
+    tabs->setCurrentIndex(4);
+    child<QComboBox>(&w, u"Combo6"_qs)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&w, u"Command5"_qs));
+    tabs->setCurrentIndex(3);
     // 参照 takes the folder of the chosen file, whatever it is called.
     m_dialogs->fileAnswers.enqueue(u"/srv/old/horunea/ホルネア.exe"_qs);
     child<QPushButton>(&w, u"Command6"_qs)->click();
