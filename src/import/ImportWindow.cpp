@@ -214,8 +214,11 @@ void ImportWindow::browsePrevious(QLabel* folder)
     m_combo7->addItems(users);
 }
 
-void ImportWindow::finishImport(bool done, const TransferResult& result)
+void ImportWindow::runImport(const std::function<TransferResult()>& work)
 {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TransferResult result;
+    const bool done = runGuarded(this, [&] { result = work(); });
     QApplication::restoreOverrideCursor();
     m_progress->setValue(0);
     if (done)
@@ -231,13 +234,10 @@ void ImportWindow::ConvertPreviousCustomerData()
                                     Dialogs::Icon::Critical);
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    TransferResult result;
-    const bool done = runGuarded(this, [&] {
-        result = horunea::ConvertPreviousCustomerData(
-            m_label19->text(), m_combo7->currentIndex() + 1, m_combo5->currentText(), progress());
+    runImport([&] {
+        return horunea::ConvertPreviousCustomerData(m_label19->text(), m_combo7->currentIndex() + 1,
+                                                    m_combo5->currentText(), progress());
     });
-    finishImport(done, result);
 }
 
 void ImportWindow::ConvertPreviousRepairData()
@@ -247,13 +247,10 @@ void ImportWindow::ConvertPreviousRepairData()
                                     Dialogs::Icon::Critical);
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    TransferResult result;
-    const bool done = runGuarded(this, [&] {
-        result = horunea::ConvertPreviousRepairData(m_label20->text(), m_combo6->currentText(),
-                                                    progress());
+    runImport([&] {
+        return horunea::ConvertPreviousRepairData(m_label20->text(), m_combo6->currentText(),
+                                                  progress());
     });
-    finishImport(done, result);
 }
 
 void ImportWindow::FillImportAccountLists()
@@ -390,13 +387,10 @@ void ImportWindow::TransferCustomerData()
                                     Dialogs::Icon::Critical);
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    TransferResult result;
-    const bool done = runGuarded(this, [&] {
-        result = horunea::TransferCustomerData(m_combo1->currentText(), m_combo3->currentText(),
-                                               progress());
+    runImport([&] {
+        return horunea::TransferCustomerData(m_combo1->currentText(), m_combo3->currentText(),
+                                             progress());
     });
-    finishImport(done, result);
 }
 
 void ImportWindow::TransferRepairData()
@@ -408,13 +402,10 @@ void ImportWindow::TransferRepairData()
     }
     const RepairParts parts{m_check2[0]->isChecked(), m_check2[1]->isChecked(),
                             m_check2[2]->isChecked()};
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    TransferResult result;
-    const bool done = runGuarded(this, [&] {
-        result = horunea::TransferRepairData(m_combo2->currentText(), m_combo4->currentText(),
-                                             parts, progress());
+    runImport([&] {
+        return horunea::TransferRepairData(m_combo2->currentText(), m_combo4->currentText(), parts,
+                                           progress());
     });
-    finishImport(done, result);
 }
 
 } // namespace horunea

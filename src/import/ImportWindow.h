@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -13,6 +15,7 @@ class QTabWidget;
 namespace horunea {
 
 struct ImportProgress;
+struct TransferResult;
 
 // 外部ﾃﾞｰﾀ読込 (Form8), opened by the main menu's コンバート: copies the data of
 // one account into another of its kind, and lays out the conversion of the
@@ -45,7 +48,9 @@ private:
     void chooseSource(QComboBox* source, QComboBox* passwords, QComboBox* destination, int index);
     void browsePrevious(QLabel* folder);
     ImportProgress progress();
-    void finishImport(bool done, const struct TransferResult& result);
+    // Runs a transfer or conversion with the wait cursor, then shows its
+    // summary, or its failure in the status bar; the progress bar goes back to 0.
+    void runImport(const std::function<TransferResult()>& work);
 
     QTabWidget* m_tabs = nullptr;
     QComboBox *m_combo1 = nullptr, *m_combo2 = nullptr, *m_combo3 = nullptr, *m_combo4 = nullptr;

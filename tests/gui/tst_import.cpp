@@ -249,34 +249,12 @@ void TstImport::thePreviousVersionIsConvertedFromTheWindow()
     QTemporaryDir oldDir;
     PreviousFolder old(oldDir.path());
     old.setUsers({{u"旧一"_qs, u"旧二"_qs}});
-    old.addCustomer(2, u"か行"_qs,
-                    {1,
-                     u"かとう"_qs,
-                     u"加藤①"_qs,
-                     QString(),
-                     QString(),
-                     QString(),
-                     QString(),
-                     QString(),
-                     QString(),
-                     QString(),
-                     {}});
-    old.addRepair(true, {3,
-                         u"2002/1/2"_qs,
-                         u"田中"_qs,
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         u"10"_qs,
-                         QString(),
-                         u"終"_qs,
-                         {}});
+    old.addCustomer(2, u"か行"_qs, {.key = 1, .reading = u"かとう"_qs, .name = u"加藤①"_qs});
+    old.addRepair(true, {.key = 3,
+                         .date = u"2002/1/2"_qs,
+                         .customer = u"田中"_qs,
+                         .flags = u"10"_qs,
+                         .state = u"終"_qs});
     old.write();
 
     ImportWindow w;

@@ -69,47 +69,29 @@ void writeCustomers(Old& old)
                                u"終"_qs,
                                {{u"2001/4/6"_qs, u"記録者①"_qs, u"一行目\r\n二行目"_qs},
                                 {u"H13.4.7"_qs, u"記録者"_qs, u"ログ二"_qs}}});
-    person.subjects.push_back({2, u"未定"_qs, u"三"_qs, QString(), u"続く件名"_qs, u"続"_qs, {}});
+    person.subjects.push_back({.key = 2,
+                               .date = u"未定"_qs,
+                               .third = u"三"_qs,
+                               .title = u"続く件名"_qs,
+                               .state = u"続"_qs});
     old.addCustomer(1, u"あ行"_qs, person);
-    Old::Customer company{
-        2,         u"かぶしきがいしゃ"_qs, QString(),     u"㈱加藤商会"_qs,      u"総務"_qs,
-        QString(), u"06-3333"_qs,          u"06-4444"_qs, u"kato@example.jp"_qs, QString(),
-        {}};
-    company.subjects.push_back({7,
-                                u"#2003-08-19#"_qs,
-                                QString(),
-                                QString(),
-                                u"会社の件名"_qs,
-                                QString(),
-                                {{u"2003/08/20"_qs, u"加藤"_qs, u"会社のログ"_qs}}});
+    Old::Customer company{.key = 2,
+                          .reading = u"かぶしきがいしゃ"_qs,
+                          .company = u"㈱加藤商会"_qs,
+                          .department = u"総務"_qs,
+                          .tel = u"06-3333"_qs,
+                          .fax = u"06-4444"_qs,
+                          .mail = u"kato@example.jp"_qs};
+    company.subjects.push_back({.key = 7,
+                                .date = u"#2003-08-19#"_qs,
+                                .title = u"会社の件名"_qs,
+                                .logs = {{u"2003/08/20"_qs, u"加藤"_qs, u"会社のログ"_qs}}});
     old.addCustomer(1, u"か行"_qs, company);
     for (int i = 2; i < Old::kanaRows().size(); ++i) {
         const QString row = Old::kanaRows()[i];
-        old.addCustomer(1, row,
-                        {i + 1,
-                         row,
-                         u"客"_qs + row,
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         QString(),
-                         {}});
+        old.addCustomer(1, row, {.key = i + 1, .reading = row, .name = u"客"_qs + row});
     }
-    old.addCustomer(2, u"は行"_qs,
-                    {1,
-                     u"ほかのひと"_qs,
-                     u"他の人"_qs,
-                     QString(),
-                     QString(),
-                     QString(),
-                     QString(),
-                     QString(),
-                     QString(),
-                     QString(),
-                     {}});
+    old.addCustomer(2, u"は行"_qs, {.key = 1, .reading = u"ほかのひと"_qs, .name = u"他の人"_qs});
 }
 
 void writeRepairs(Old& old)
@@ -131,38 +113,27 @@ void writeRepairs(Old& old)
                          u"終"_qs,
                          {{u"2002/1/3"_qs, u"担当"_qs, u"受付"_qs},
                           {u"2002/1/9"_qs, u"担当"_qs, u"返却"_qs}}});
-    old.addRepair(true, {6,
-                         u"不明"_qs,
-                         QString(),
-                         u"大阪商事"_qs,
-                         u"06-7777"_qs,
-                         QString(),
-                         u"大阪府"_qs,
-                         u"メーカー"_qs,
-                         u"CD-2"_qs,
-                         QString(),
-                         QString(),
-                         QString(),
-                         u"1"_qs,
-                         u"音が出ない"_qs,
-                         QString(),
-                         {{u"2002/2/1"_qs, u"係"_qs, u"会社のログ"_qs}}});
-    old.addRepair(false, {9,
-                          u"2002/3/4"_qs,
-                          u"伊藤"_qs,
-                          QString(),
-                          QString(),
-                          u"045-888"_qs,
-                          u"横浜市"_qs,
-                          u"メーカー"_qs,
-                          u"EF-3"_qs,
-                          QString(),
-                          QString(),
-                          QString(),
-                          u"110"_qs,
-                          u"～割れ～"_qs,
-                          u"続"_qs,
-                          {{u"2002/3/5"_qs, u"係"_qs, u"部品待ち①"_qs}}});
+    old.addRepair(true, {.key = 6,
+                         .date = u"不明"_qs,
+                         .company = u"大阪商事"_qs,
+                         .companyTel = u"06-7777"_qs,
+                         .address = u"大阪府"_qs,
+                         .maker = u"メーカー"_qs,
+                         .model = u"CD-2"_qs,
+                         .flags = u"1"_qs,
+                         .fault = u"音が出ない"_qs,
+                         .logs = {{u"2002/2/1"_qs, u"係"_qs, u"会社のログ"_qs}}});
+    old.addRepair(false, {.key = 9,
+                          .date = u"2002/3/4"_qs,
+                          .customer = u"伊藤"_qs,
+                          .homeTel = u"045-888"_qs,
+                          .address = u"横浜市"_qs,
+                          .maker = u"メーカー"_qs,
+                          .model = u"EF-3"_qs,
+                          .flags = u"110"_qs,
+                          .fault = u"～割れ～"_qs,
+                          .state = u"続"_qs,
+                          .logs = {{u"2002/3/5"_qs, u"係"_qs, u"部品待ち①"_qs}}});
 }
 
 // A conversion that must fail: its message, with the destination and the
@@ -197,6 +168,28 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_old;
 };
+
+// One conversion's world: a data folder, an old folder, and the system's
+// temporary folder pointed at a folder of the test (made after the old one,
+// which is not the run's).
+struct Scene
+{
+    TempDataFolder data;
+    QTemporaryDir oldDir;
+    PrivateTemp tmp;
+    Old old{oldDir.path()};
+};
+
+// Progress that writes down every text it is shown.
+ImportProgress recording(QStringList* said)
+{
+    ImportProgress progress;
+    progress.progress = [said](const QString& text, qint64 done, qint64 total) {
+        *said << importProgressText(text, done, total);
+    };
+    progress.status = [said](const QString& text) { *said << text; };
+    return progress;
+}
 
 } // namespace
 
@@ -365,9 +358,8 @@ void TstConversion::previousUsers()
 
 void TstConversion::customersAreConvertedRowByRow()
 {
-    TempDataFolder data;
-    QTemporaryDir oldDir;
-    Old old(oldDir.path());
+    Scene scene;
+    Old& old = scene.old;
     writeCustomers(old);
     old.write();
     QCOMPARE(PreviousVersionUsers(old.path()),
@@ -383,11 +375,7 @@ void TstConversion::customersAreConvertedRowByRow()
         addLog(dst, addSubject(dst, u, u"既存の件名"_qs), u, u"既存のログ"_qs);
     }
     QStringList said;
-    ImportProgress progress;
-    progress.progress = [&said](const QString& text, qint64 done, qint64 total) {
-        said << importProgressText(text, done, total);
-    };
-    progress.status = [&said](const QString& text) { said << text; };
+    const ImportProgress progress = recording(&said);
     const TransferResult result = ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs, progress);
     QCOMPARE(result.summary(), u"ユーザー 12 件、件名 3 件、ログ 3 件を追加しました。"_qs);
     QVERIFY(said.contains(u"ﾕｰｻﾞｰ情報追加100%完了"_qs));
@@ -484,9 +472,9 @@ void TstConversion::customersAreConvertedRowByRow()
 
 void TstConversion::intermediateFilesHoldTheirPositions()
 {
-    TempDataFolder data;
-    QTemporaryDir oldDir, keep;
-    Old old(oldDir.path());
+    Scene scene;
+    Old& old = scene.old;
+    QTemporaryDir keep;
     writeCustomers(old);
     writeRepairs(old);
     old.write();
@@ -530,10 +518,8 @@ void TstConversion::intermediateFilesHoldTheirPositions()
 
 void TstConversion::repairsAreConvertedRowByRow()
 {
-    TempDataFolder data;
-    QTemporaryDir oldDir;
-    PrivateTemp tmp; // after the old folder, which is not the run's
-    Old old(oldDir.path());
+    Scene scene;
+    Old& old = scene.old;
     writeRepairs(old);
     old.write();
     makeRepairAccount(u"修理"_qs);
@@ -544,11 +530,7 @@ void TstConversion::repairsAreConvertedRowByRow()
         dst.exec(u"DELETE FROM 修理 WHERE 修理ID >= 3"_qs);
     }
     QStringList said;
-    ImportProgress progress;
-    progress.progress = [&said](const QString& text, qint64 done, qint64 total) {
-        said << importProgressText(text, done, total);
-    };
-    progress.status = [&said](const QString& text) { said << text; };
+    const ImportProgress progress = recording(&said);
     const TransferResult result = ConvertPreviousRepairData(old.path(), u"修理"_qs, progress);
     QCOMPARE(result.summary(), u"修理 3 件、修理ログ 4 件を追加しました。"_qs);
     QVERIFY(said.contains(u"修理情報を取り込みます"_qs));
@@ -556,7 +538,7 @@ void TstConversion::repairsAreConvertedRowByRow()
     QVERIFY(said.contains(u"修理情報取り込み完了"_qs));
     QVERIFY(said.contains(u"修理ログ情報追加100%完了"_qs));
     QCOMPARE(said.last(), u"取り込み完了"_qs);
-    QVERIFY(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    QVERIFY(QDir(scene.tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 
     Database dst = Database::open(DataFolder::repairPath(u"修理"_qs));
     const QString e;
@@ -584,25 +566,14 @@ void TstConversion::repairsAreConvertedRowByRow()
 
 void TstConversion::exactlyOneRepairIsConverted()
 {
-    TempDataFolder data;
-    QTemporaryDir oldDir;
-    Old old(oldDir.path());
-    old.addRepair(false, {1,
-                          u"2002/3/4"_qs,
-                          u"伊藤"_qs,
-                          QString(),
-                          QString(),
-                          QString(),
-                          QString(),
-                          QString(),
-                          QString(),
-                          QString(),
-                          QString(),
-                          QString(),
-                          u"0"_qs,
-                          QString(),
-                          u"続"_qs,
-                          {{u"2002/3/5"_qs, u"係"_qs, u"一つだけ"_qs}}});
+    Scene scene;
+    Old& old = scene.old;
+    old.addRepair(false, {.key = 1,
+                          .date = u"2002/3/4"_qs,
+                          .customer = u"伊藤"_qs,
+                          .flags = u"0"_qs,
+                          .state = u"続"_qs,
+                          .logs = {{u"2002/3/5"_qs, u"係"_qs, u"一つだけ"_qs}}});
     old.write();
     makeRepairAccount(u"修理"_qs);
     QCOMPARE(ConvertPreviousRepairData(old.path(), u"修理"_qs).summary(),
@@ -628,10 +599,8 @@ void TstConversion::aMissingFileStopsTheConversion()
 {
     QFETCH(bool, repair);
     QFETCH(QString, file);
-    TempDataFolder data;
-    QTemporaryDir oldDir;
-    PrivateTemp tmp; // after the old folder, which is not the run's
-    Old old(oldDir.path());
+    Scene scene;
+    Old& old = scene.old;
     writeCustomers(old);
     writeRepairs(old);
     old.write();
@@ -641,9 +610,9 @@ void TstConversion::aMissingFileStopsTheConversion()
     makeRepairAccount(u"修理"_qs);
     const QString message =
         repair ? failureOf([&] { ConvertPreviousRepairData(old.path(), u"修理"_qs); },
-                           DataFolder::repairPath(u"修理"_qs), tmp.path())
+                           DataFolder::repairPath(u"修理"_qs), scene.tmp.path())
                : failureOf([&] { ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs); },
-                           DataFolder::customerPath(u"受付"_qs), tmp.path());
+                           DataFolder::customerPath(u"受付"_qs), scene.tmp.path());
     const QString named = file == u"1" ? u"1/あ行.ssk"_qs : file;
     QCOMPARE(message, u"取り込みに失敗しました。\nファイルが読めません: "_qs + old.file(named));
 }
@@ -685,26 +654,22 @@ void TstConversion::aBadRecordIsNamedWithItsLine()
     QFETCH(QString, file);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, error);
-    TempDataFolder data;
-    QTemporaryDir oldDir;
-    PrivateTemp tmp; // after the old folder, which is not the run's
-    Old old(oldDir.path());
+    Scene scene;
+    Old& old = scene.old;
     writeCustomers(old);
     old.write();
     old.writeRaw(file, bytes);
     makeOperator(u"受付"_qs);
     const QString message =
         failureOf([&] { ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs); },
-                  DataFolder::customerPath(u"受付"_qs), tmp.path());
+                  DataFolder::customerPath(u"受付"_qs), scene.tmp.path());
     QCOMPARE(message, u"取り込みに失敗しました。\n"_qs + old.file(file) + u" "_qs + error);
 }
 
 void TstConversion::aFailureWhileAddingAddsNothing()
 {
-    TempDataFolder data;
-    QTemporaryDir oldDir;
-    PrivateTemp tmp; // after the old folder, which is not the run's
-    Old old(oldDir.path());
+    Scene scene;
+    Old& old = scene.old;
     writeCustomers(old);
     old.write();
     makeOperator(u"受付"_qs);
@@ -717,16 +682,15 @@ void TstConversion::aFailureWhileAddingAddsNothing()
     }
     const QString message =
         failureOf([&] { ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs); },
-                  DataFolder::customerPath(u"受付"_qs), tmp.path());
+                  DataFolder::customerPath(u"受付"_qs), scene.tmp.path());
     QVERIFY2(message.startsWith(u"取り込みに失敗しました。\n"_qs), qPrintable(message));
     QVERIFY2(message.contains(u"書けません"_qs), qPrintable(message));
 }
 
 void TstConversion::cliConvertsAndRefuses()
 {
-    TempDataFolder data;
-    QTemporaryDir oldDir;
-    Old old(oldDir.path());
+    Scene scene;
+    Old& old = scene.old;
     writeCustomers(old);
     writeRepairs(old);
     old.write();
