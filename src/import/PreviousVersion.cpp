@@ -231,7 +231,7 @@ TransferResult LoadConvertedCustomerData(const QString& files, const QString& de
         Database dst = Database::open(accountFile(destination, false));
         Transaction adding(dst);
         KeyRun users, subjects;
-        QStringList v;
+        TransferValues v;
         {
             TransferReader in(folder.filePath(UsersCsv));
             BulkInsert insert(dst, u"ユーザー"_qs, userFields());
@@ -318,7 +318,7 @@ TransferResult LoadConvertedRepairData(const QString& files, const QString& dest
         Database dst = Database::open(accountFile(destination, true));
         Transaction adding(dst);
         KeyRun repairs;
-        QStringList v;
+        TransferValues v;
         // One repair or one repair log is converted like any number.
         {
             TransferReader in(folder.filePath(RepairsCsv));

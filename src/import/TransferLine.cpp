@@ -7,168 +7,278 @@ namespace horunea {
 
 namespace {
 
-bool inCp932(const QString& character)
+// Appends one character of a text value inside its quotes.
+void appendCharacter(char32_t c, QByteArray* out)
 {
-    QString refused;
-    return !encodeCp932(character, &refused).isEmpty();
+    switch (c) {
+    case U'\\':
+        out->append("\\\\", 2);
+        return;
+    case U'"':
+        out->append("\\\"", 2);
+        return;
+    case U'\r':
+        out->append("\\r", 2);
+        return;
+    case U'\n':
+        out->append("\\n", 2);
+        return;
+    default:
+        break;
+    }
+    if (!appendCp932(c, out)) {
+        out->append("\\u{", 3);
+        out->append(QByteArray::number(uint(c), 16));
+        out->append('}');
+    }
 }
 
-// The escapes of a value inside its quotes; `checkEach` also escapes the
-// characters CP932 cannot hold (only needed when the line did not encode).
-QString escaped(const QString& text, bool checkEach)
+constexpr char32_t Invalid = 0xFFFFFFFF;
+
+// The character that starts at p[*i] of UTF-8 text, moving *i past it;
+// Invalid for a sequence that is not UTF-8.
+char32_t nextUtf8(const uchar* p, qsizetype n, qsizetype* i)
 {
-    if (!checkEach) {
-        bool plain = true;
-        for (QChar c : text) {
-            const char16_t u = c.unicode();
-            if (u == u'\\' || u == u'"' || u == u'\r' || u == u'\n') {
-                plain = false;
-                break;
-            }
-        }
-        if (plain)
-            return text;
+    const uchar b = p[*i];
+    int more = 0;
+    char32_t c = 0, least = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        more = 1, c = b & 0x1F, least = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        more = 2, c = b & 0x0F, least = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        more = 3, c = b & 0x07, least = 0x10000;
+    } else {
+        return Invalid;
     }
-    QString out;
-    out.reserve(text.size() + 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        switch (c.unicode()) {
-        case u'\\':
-            out += u"\\\\";
-            continue;
-        case u'"':
-            out += u"\\\"";
-            continue;
-        case u'\r':
-            out += u"\\r";
-            continue;
-        case u'\n':
-            out += u"\\n";
-            continue;
-        default:
-            break;
-        }
-        if (!checkEach || c.unicode() < 0x80) {
-            out += c;
-            continue;
-        }
-        const qsizetype width = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QString character = text.mid(i, width);
-        if (inCp932(character))
-            out += character;
-        else
-            out += QStringLiteral("\\u{%1}").arg(uint(character.toUcs4().value(0)), 0, 16);
-        i += width - 1;
+    if (*i + more >= n)
+        return Invalid;
+    for (int k = 1; k <= more; ++k) {
+        const uchar t = p[*i + k];
+        if ((t & 0xC0) != 0x80)
+            return Invalid;
+        c = c << 6 | (t & 0x3F);
     }
-    return out;
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
+        return Invalid;
+    *i += more + 1;
+    return c;
 }
 
-QString lineText(const QVariantList& values, bool checkEach)
+bool isHex(char c)
 {
-    QString text;
-    text.reserve(256);
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (i > 0)
-            text += u',';
-        const QVariant& v = values[i];
-        const int type = v.typeId();
-        if (type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::UInt ||
-            type == QMetaType::ULongLong)
-            text += QString::number(v.toLongLong());
-        else {
-            text += u'"';
-            text += escaped(v.isNull() ? QString() : v.toString(), checkEach);
-            text += u'"';
-        }
-    }
-    return text;
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 } // namespace
 
-QByteArray transferLine(const QVariantList& values)
+void TransferLineBuilder::separate()
 {
-    QString refused;
-    QByteArray bytes = encodeCp932(lineText(values, false), &refused);
-    if (!refused.isEmpty()) {
-        refused.clear();
-        bytes = encodeCp932(lineText(values, true), &refused);
-        if (!refused.isEmpty())
-            throw StoreError(u"転送ファイルに書けない文字があります: "_qs + refused);
+    if (m_finished) {
+        m_bytes.clear();
+        m_finished = false;
+    } else if (!m_bytes.isEmpty()) {
+        m_bytes.append(',');
     }
-    bytes += "\r\n";
-    return bytes;
 }
 
-QStringList parseTransferLine(const QByteArray& line)
+void TransferLineBuilder::addNumber(qint64 n)
 {
-    const QString text = decodeCp932(line);
-    const QChar* p = text.constData();
-    const qsizetype n = text.size();
-    QStringList values;
-    QString current;
+    separate();
+    m_bytes.append(QByteArray::number(n));
+}
+
+void TransferLineBuilder::addNumberText(qint64 n)
+{
+    separate();
+    m_bytes.append('"');
+    m_bytes.append(QByteArray::number(n));
+    m_bytes.append('"');
+}
+
+void TransferLineBuilder::addText(std::string_view utf8)
+{
+    separate();
+    const qsizetype start = m_bytes.size();
+    m_bytes.append('"');
+    const auto* p = reinterpret_cast<const uchar*>(utf8.data());
+    const qsizetype n = qsizetype(utf8.size());
+    for (qsizetype i = 0; i < n;) {
+        // A run of plain ASCII goes over whole.
+        qsizetype j = i;
+        while (j < n && p[j] < 0x80 && p[j] != '\\' && p[j] != '"' && p[j] != '\r' && p[j] != '\n')
+            ++j;
+        m_bytes.append(reinterpret_cast<const char*>(p + i), j - i);
+        i = j;
+        if (i >= n)
+            break;
+        const char32_t c = p[i] < 0x80 ? char32_t(p[i++]) : nextUtf8(p, n, &i);
+        if (c == Invalid) {
+            // Not UTF-8: the value as the text Qt makes of it.
+            m_bytes.truncate(start);
+            appendQuoted(QString::fromUtf8(utf8.data(), n));
+            return;
+        }
+        appendCharacter(c, &m_bytes);
+    }
+    m_bytes.append('"');
+}
+
+void TransferLineBuilder::addText(QStringView text)
+{
+    separate();
+    appendQuoted(text);
+}
+
+void TransferLineBuilder::appendQuoted(QStringView text)
+{
+    m_bytes.append('"');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, text[++i]);
+        else if (c.isSurrogate())
+            code = 0xFFFD;
+        appendCharacter(code, &m_bytes);
+    }
+    m_bytes.append('"');
+}
+
+void TransferLineBuilder::add(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        addNumber(value.toLongLong());
+        return;
+    default:
+        addText(value.isNull() ? QString() : value.toString());
+    }
+}
+
+const QByteArray& TransferLineBuilder::finish()
+{
+    if (!m_finished)
+        m_bytes.append("\r\n", 2);
+    m_finished = true;
+    return m_bytes;
+}
+
+QByteArray transferLine(const QVariantList& values)
+{
+    TransferLineBuilder line;
+    for (const QVariant& v : values)
+        line.add(v);
+    return line.finish();
+}
+
+void TransferValues::parse(QByteArrayView cp932)
+{
+    m_utf8.clear();
+    appendUtf8OfCp932(cp932, &m_utf8);
+    m_values.clear();
+    m_ends.clear();
+    const char* p = m_utf8.constData();
+    const qsizetype n = m_utf8.size();
     bool quoted = false;
     qsizetype i = 0;
     // Runs of plain characters are taken whole; only quotes, commas and
-    // escapes are looked at one by one.
-    auto runUntil = [&](char16_t a, char16_t b) {
+    // escapes are looked at one by one. Each of them is ASCII, which never
+    // occurs inside a longer UTF-8 character.
+    auto runUntil = [&](char a, char b) {
         qsizetype j = i;
         while (j < n && p[j] != a && p[j] != b)
             ++j;
-        current.append(p + i, j - i);
+        m_values.append(p + i, j - i);
         i = j;
     };
     while (i < n) {
         if (!quoted) {
-            runUntil(u'"', u',');
+            runUntil('"', ',');
             if (i >= n)
                 break;
-            if (p[i] == u'"') {
+            if (p[i] == '"')
                 quoted = true;
-            } else {
-                values << current;
-                current.clear();
-            }
+            else
+                m_ends.push_back(m_values.size());
             ++i;
             continue;
         }
-        runUntil(u'"', u'\\');
+        runUntil('"', '\\');
         if (i >= n)
             break;
-        if (p[i] == u'"') {
+        if (p[i] == '"') {
             quoted = false;
             ++i;
             continue;
         }
         // A backslash: the escape that follows it.
         if (i + 1 >= n) {
-            current += p[i++];
+            m_values.append('\\');
+            ++i;
             continue;
         }
-        const QChar e = p[i + 1];
+        const char e = p[i + 1];
         i += 2;
-        if (e == u'r') {
-            current += u'\r';
-        } else if (e == u'n') {
-            current += u'\n';
-        } else if (e == u'u' && i < n && p[i] == u'{') {
-            const qsizetype close = text.indexOf(u'}', i + 1);
+        if (e == 'r') {
+            m_values.append('\r');
+        } else if (e == 'n') {
+            m_values.append('\n');
+        } else if (e == 'u' && i < n && p[i] == '{') {
+            qsizetype j = i + 1;
+            while (j < n && j - i <= 6 && isHex(p[j]))
+                ++j;
             bool ok = false;
-            const uint code = close > 0 ? text.mid(i + 1, close - i - 1).toUInt(&ok, 16) : 0;
-            if (ok) {
-                const char32_t ucs = code;
-                current += QString::fromUcs4(&ucs, 1);
-                i = close + 1;
+            const char32_t code =
+                j > i + 1 && j < n && p[j] == '}'
+                    ? char32_t(QByteArrayView(p + i + 1, j - i - 1).toUInt(&ok, 16))
+                    : 0;
+            if (ok && code <= 0x10FFFF && !(code >= 0xD800 && code < 0xE000)) {
+                m_values.append(QString::fromUcs4(&code, 1).toUtf8());
+                i = j + 1;
             } else {
-                current += e;
+                m_values.append('u');
             }
+        } else if (uchar(e) >= 0x80) {
+            --i; // the backslash alone goes; the character stays as it is
         } else {
-            current += e;
+            m_values.append(e);
         }
     }
-    values << current;
-    return values;
+    m_ends.push_back(m_values.size());
+}
+
+std::string_view TransferValues::operator[](qsizetype i) const
+{
+    if (i < 0 || i >= size())
+        return {};
+    const qsizetype start = i == 0 ? 0 : m_ends[size_t(i - 1)];
+    return std::string_view(m_values.constData() + start, size_t(m_ends[size_t(i)] - start));
+}
+
+QString TransferValues::text(qsizetype i) const
+{
+    const std::string_view v = (*this)[i];
+    return QString::fromUtf8(v.data(), qsizetype(v.size()));
+}
+
+QStringList TransferValues::texts() const
+{
+    QStringList list;
+    list.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        list << text(i);
+    return list;
+}
+
+QStringList parseTransferLine(const QByteArray& line)
+{
+    TransferValues values;
+    values.parse(line);
+    return values.texts();
 }
 
 TransferWriter::TransferWriter(const QString& path) : m_file(path)
@@ -178,13 +288,21 @@ TransferWriter::TransferWriter(const QString& path) : m_file(path)
         throw StoreError(u"ファイルを作れません: "_qs + path + u"\n"_qs + m_file.errorString());
 }
 
-void TransferWriter::write(const QVariantList& values)
+void TransferWriter::write(TransferLineBuilder& line)
 {
-    const QByteArray bytes = transferLine(values);
+    const QByteArray& bytes = line.finish();
     if (m_file.write(bytes) != bytes.size())
         throw StoreError(u"ファイルに書き込めません: "_qs + m_file.fileName() + u"\n"_qs +
                          m_file.errorString());
     ++m_lines;
+}
+
+void TransferWriter::write(const QVariantList& values)
+{
+    TransferLineBuilder line;
+    for (const QVariant& v : values)
+        line.add(v);
+    write(line);
 }
 
 void TransferWriter::close()
@@ -196,21 +314,58 @@ void TransferWriter::close()
 
 TransferReader::TransferReader(const QString& path) : m_file(path)
 {
-    if (!m_file.open(QIODevice::ReadOnly))
+    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw StoreError(u"ファイルが読めません: "_qs + path);
+}
+
+bool TransferReader::nextLine(QByteArrayView* line)
+{
+    constexpr qsizetype Chunk = 256 * 1024;
+    for (;;) {
+        const qsizetype end = m_buffer.indexOf('\n', m_at);
+        if (end >= 0) {
+            *line = QByteArrayView(m_buffer.constData() + m_at, end - m_at);
+            m_at = end + 1;
+            return true;
+        }
+        if (m_end) {
+            if (m_at >= m_buffer.size())
+                return false;
+            *line = QByteArrayView(m_buffer.constData() + m_at, m_buffer.size() - m_at);
+            m_at = m_buffer.size();
+            return true;
+        }
+        // The part of a line left over moves to the front, and more is read.
+        m_buffer.remove(0, m_at);
+        m_at = 0;
+        const qsizetype have = m_buffer.size();
+        m_buffer.resize(have + Chunk);
+        const qint64 got = m_file.read(m_buffer.data() + have, Chunk);
+        if (got < 0)
+            throw StoreError(u"ファイルが読めません: "_qs + m_file.fileName() + u"\n"_qs +
+                             m_file.errorString());
+        m_buffer.resize(have + got);
+        m_end = got == 0;
+    }
+}
+
+bool TransferReader::next(TransferValues* values)
+{
+    QByteArrayView line;
+    if (!nextLine(&line))
+        return false;
+    if (line.endsWith('\r'))
+        line.chop(1);
+    ++m_line;
+    values->parse(line);
+    return true;
 }
 
 bool TransferReader::next(QStringList* values)
 {
-    if (m_file.atEnd())
+    if (!next(&m_values))
         return false;
-    QByteArray line = m_file.readLine();
-    if (line.endsWith('\n'))
-        line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    ++m_line;
-    *values = parseTransferLine(line);
+    *values = m_values.texts();
     return true;
 }
 

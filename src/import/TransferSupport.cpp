@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <charconv>
+
 namespace horunea::transfer {
 
 const QStringList& userFields()
@@ -84,16 +86,24 @@ qint64 KeyRun::key(qint64 running) const
     return m_first + running - 1;
 }
 
-qint64 number(const QString& text)
+qint64 number(std::string_view text)
 {
-    bool ok = false;
-    const qint64 n = text.toLongLong(&ok);
-    if (!ok)
-        throw StoreError(u"転送ファイルの番号が読めません: "_qs + text);
+    qint64 n = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        throw StoreError(u"転送ファイルの番号が読めません: "_qs +
+                         QString::fromUtf8(text.data(), qsizetype(text.size())));
     return n;
 }
 
-bool nextLine(TransferReader& in, QStringList* values, int count)
+qint64 cellNumber(std::string_view text)
+{
+    qint64 n = 0;
+    std::from_chars(text.data(), text.data() + text.size(), n);
+    return n;
+}
+
+bool nextLine(TransferReader& in, TransferValues* values, int count)
 {
     if (!in.next(values))
         return false;
@@ -103,12 +113,15 @@ bool nextLine(TransferReader& in, QStringList* values, int count)
     return true;
 }
 
-QVariantList lineValues(const QStringList& v, int from, int count)
+RowValues lineValues(const TransferValues& v, int from, int count,
+                     std::initializer_list<BulkInsert::Value> first)
 {
-    QVariantList values;
-    values.reserve(count);
+    RowValues values;
+    values.reserve(qsizetype(first.size()) + count);
+    for (const BulkInsert::Value& f : first)
+        values.append(f);
     for (int i = 0; i < count; ++i)
-        values << v.value(from + i);
+        values.append(v[from + i]);
     return values;
 }
 

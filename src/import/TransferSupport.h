@@ -1,16 +1,21 @@
 #pragma once
 
+#include "store/Database.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantList>
 
+#include <initializer_list>
 #include <memory>
+#include <string_view>
 
 namespace horunea {
 
 class StoreError;
 class TransferReader;
+class TransferValues;
 
 // The parts the transfers and the conversions of the previous version share.
 namespace transfer {
@@ -52,11 +57,15 @@ private:
 };
 
 // A running number of a transfer file.
-qint64 number(const QString& text);
+qint64 number(std::string_view text);
+// A key as the source's cells give it: 0 for none.
+qint64 cellNumber(std::string_view text);
 // The next line of a transfer file, which must hold `count` values.
-bool nextLine(TransferReader& in, QStringList* values, int count);
-// Values `from` … of a line, in order.
-QVariantList lineValues(const QStringList& v, int from, int count);
+bool nextLine(TransferReader& in, TransferValues* values, int count);
+// A row to add: the `first` values, then values `from` … of a line as text.
+using RowValues = QVarLengthArray<BulkInsert::Value, 32>;
+RowValues lineValues(const TransferValues& v, int from, int count,
+                     std::initializer_list<BulkInsert::Value> first = {});
 // Rethrows a failure as "取り込みに失敗しました。" with its reason.
 [[noreturn]] void failed(const StoreError& e);
 

@@ -44,42 +44,6 @@ const QStringList subjectTexts = {u"登録日"_qs, u"件名"_qs, u"備考"_qs, u
 const QStringList logTexts = {u"登録日"_qs, u"記録者"_qs, u"ログ"_qs};
 const QStringList repairLogTexts = {u"記録日"_qs, u"記録者"_qs, u"ログ"_qs};
 
-// The fields of a query's rows by position: each name is looked up once
-// per query, not once per row (a lookup folds the name). The names are the
-// program's fixed texts, known by where their characters lie.
-class FieldCache
-{
-public:
-    QVariantList texts(const Row& row, const QStringList& fields)
-    {
-        const std::vector<int>& at = positions(row, fields.constData(), fields);
-        QVariantList values;
-        values.reserve(qsizetype(at.size()));
-        for (int i : at)
-            values << row.text(i);
-        return values;
-    }
-    qint64 integer(const Row& row, const QString& field)
-    {
-        return row.value(positions(row, field.constData(), {field}).front()).toLongLong();
-    }
-
-private:
-    const std::vector<int>& positions(const Row& row, const void* key, const QStringList& fields)
-    {
-        for (const auto& [k, at] : m_known)
-            if (k == key)
-                return at;
-        std::vector<int> at;
-        for (const QString& f : fields)
-            at.push_back(row.columns().indexOf(f));
-        m_known.emplace_back(key, std::move(at));
-        return m_known.back().second;
-    }
-
-    std::vector<std::pair<const void*, std::vector<int>>> m_known;
-};
-
 // Walks the lines of a parent file (in key order) beside child rows in the
 // same order: the merge that gives each child its parent's running number.
 // A child whose parent is not there finds none and is left out.
@@ -87,12 +51,13 @@ class ParentCursor
 {
 public:
     using Key = std::pair<qint64, qint64>;
-    ParentCursor(const QString& path, Key (*keyOf)(const QStringList&)) : m_in(path), m_keyOf(keyOf)
+    ParentCursor(const QString& path, Key (*keyOf)(const TransferValues&))
+        : m_in(path), m_keyOf(keyOf)
     {
         m_have = m_in.next(&m_line);
     }
     // The parent line of a child with that key, or nullptr.
-    const QStringList* find(const Key& key)
+    const TransferValues* find(const Key& key)
     {
         while (m_have && m_keyOf(m_line) < key)
             m_have = m_in.next(&m_line);
@@ -101,8 +66,8 @@ public:
 
 private:
     TransferReader m_in;
-    Key (*m_keyOf)(const QStringList&);
-    QStringList m_line;
+    Key (*m_keyOf)(const TransferValues&);
+    TransferValues m_line;
     bool m_have = false;
 };
 
@@ -161,68 +126,82 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             S = src.scalar(u"Select count(*) as ma1 From 件名"_qs);
             L = src.scalar(u"Select count(*) as ma1 From ログ"_qs);
             Transaction reading(src); // one consistent view of the source
+            TransferLineBuilder line;
             if (U > 0) {
                 TransferWriter out(usersFile);
-                FieldCache cache; // one per query: a new query may reuse the old one's address
-                src.forEachRow(u"Select * From ユーザー ORDER BY ﾕｰｻﾞｰID"_qs, {},
-                               [&](const Row& row) {
-                                   ++Uw;
-                                   out.write(QVariantList{QString::number(Uw),
-                                                          cache.integer(row, u"ユーザーID"_qs)} +
-                                             cache.texts(row, userFields()));
-                                   progress.show(u"ﾕｰｻﾞｰ情報を一時ファイルに取り込み中"_qs, Uw, U);
-                               });
+                src.forEachTextRow(u"Select * From ユーザー ORDER BY ﾕｰｻﾞｰID"_qs,
+                                   QStringList{u"ユーザーID"_qs} + userFields(),
+                                   [&](const Database::TextCells& row) {
+                                       ++Uw;
+                                       line.addNumberText(Uw);
+                                       line.addNumber(cellNumber(row[0]));
+                                       for (qsizetype i = 1; i < row.size(); ++i)
+                                           line.addText(row[i]);
+                                       out.write(line);
+                                       progress.show(u"ﾕｰｻﾞｰ情報を一時ファイルに取り込み中"_qs, Uw,
+                                                     U);
+                                   });
                 out.close();
             }
             if (S > 0 && Uw > 0) {
                 TransferWriter out(subjectsFile);
-                FieldCache cache; // one per query: a new query may reuse the old one's address
                 // A user line: running number, source ユーザーID, …
-                ParentCursor users(usersFile, [](const QStringList& line) {
-                    return ParentCursor::Key{number(line.value(1)), 0};
+                ParentCursor users(usersFile, [](const TransferValues& line) {
+                    return ParentCursor::Key{number(line[1]), 0};
                 });
-                src.forEachRow(u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs, {},
-                               [&](const Row& row) {
-                                   const qint64 owner = cache.integer(row, u"ユーザーID"_qs);
-                                   const QStringList* user = users.find({owner, 0});
-                                   if (!user) {
-                                       ++result.orphans;
-                                       return;
-                                   }
-                                   ++Sw;
-                                   out.write(QVariantList{QString::number(Sw), user->value(0),
-                                                          cache.integer(row, u"件名ID"_qs), owner} +
-                                             cache.texts(row, subjectTexts));
-                                   progress.show(u"件名情報を一時ファイルに取り込み中"_qs, Sw, S);
-                               });
+                src.forEachTextRow(u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs,
+                                   QStringList{u"ユーザーID"_qs, u"件名ID"_qs} + subjectTexts,
+                                   [&](const Database::TextCells& row) {
+                                       const qint64 owner = cellNumber(row[0]);
+                                       const TransferValues* user = users.find({owner, 0});
+                                       if (!user) {
+                                           ++result.orphans;
+                                           return;
+                                       }
+                                       ++Sw;
+                                       line.addNumberText(Sw);
+                                       line.addText((*user)[0]);
+                                       line.addNumber(cellNumber(row[1]));
+                                       line.addNumber(owner);
+                                       for (qsizetype i = 2; i < row.size(); ++i)
+                                           line.addText(row[i]);
+                                       out.write(line);
+                                       progress.show(u"件名情報を一時ファイルに取り込み中"_qs, Sw,
+                                                     S);
+                                   });
                 out.close();
             } else {
                 result.orphans += S;
             }
             if (L > 0 && Sw > 0) {
                 TransferWriter out(logsFile);
-                FieldCache cache; // one per query: a new query may reuse the old one's address
                 // A subject line: running numbers of the subject and its user, source
                 // 件名ID, source ユーザーID, …; in the order of user, then subject.
-                ParentCursor subjects(subjectsFile, [](const QStringList& line) {
-                    return ParentCursor::Key{number(line.value(3)), number(line.value(2))};
+                ParentCursor subjects(subjectsFile, [](const TransferValues& line) {
+                    return ParentCursor::Key{number(line[3]), number(line[2])};
                 });
                 qint64 written = 0;
-                src.forEachRow(
-                    u"Select * From ログ ORDER BY ﾕｰｻﾞｰID,件名ID,ログID"_qs, {},
-                    [&](const Row& row) {
-                        const qint64 owner = cache.integer(row, u"ユーザーID"_qs);
-                        const qint64 parent = cache.integer(row, u"件名ID"_qs);
-                        const QStringList* subject = subjects.find({owner, parent});
+                src.forEachTextRow(
+                    u"Select * From ログ ORDER BY ﾕｰｻﾞｰID,件名ID,ログID"_qs,
+                    QStringList{u"ユーザーID"_qs, u"件名ID"_qs, u"ログID"_qs} + logTexts,
+                    [&](const Database::TextCells& row) {
+                        const qint64 owner = cellNumber(row[0]);
+                        const qint64 parent = cellNumber(row[1]);
+                        const TransferValues* subject = subjects.find({owner, parent});
                         if (!subject) {
                             ++result.orphans;
                             return;
                         }
                         ++written;
-                        out.write(QVariantList{QString::number(written), subject->value(0),
-                                               subject->value(1), cache.integer(row, u"ログID"_qs),
-                                               parent, owner} +
-                                  cache.texts(row, logTexts));
+                        line.addNumberText(written);
+                        line.addText((*subject)[0]);
+                        line.addText((*subject)[1]);
+                        line.addNumber(cellNumber(row[2]));
+                        line.addNumber(parent);
+                        line.addNumber(owner);
+                        for (qsizetype i = 3; i < row.size(); ++i)
+                            line.addText(row[i]);
+                        out.write(line);
                         progress.show(u"ログ情報を一時ファイルに取り込み中"_qs, written, L);
                     });
                 out.close();
@@ -234,10 +213,10 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
         Database dst = Database::open(accountFile(destination, false));
         Transaction adding(dst);
         KeyRun users, subjects;
+        TransferValues v;
         if (Uw > 0) {
             TransferReader in(usersFile);
             BulkInsert insert(dst, u"ユーザー"_qs, userFields());
-            QStringList v;
             while (nextLine(in, &v, 23)) {
                 users.added(insert.add(lineValues(v, 2, 21)));
                 progress.show(u"ﾕｰｻﾞｰ情報追加"_qs, users.count(), U);
@@ -248,10 +227,8 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             TransferReader in(subjectsFile);
             BulkInsert insert(dst, u"件名"_qs,
                               {u"ユーザーID"_qs, u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs});
-            QStringList v;
             while (nextLine(in, &v, 8)) {
-                subjects.added(
-                    insert.add(QVariantList{users.key(number(v[1]))} + lineValues(v, 4, 4)));
+                subjects.added(insert.add(lineValues(v, 4, 4, {users.key(number(v[1]))})));
                 progress.show(u"件名情報追加"_qs, subjects.count(), S);
             }
             progress.say(u"件名情報取り込み完了"_qs);
@@ -262,10 +239,9 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             BulkInsert insert(
                 dst, u"ログ"_qs,
                 {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs});
-            QStringList v;
             while (nextLine(in, &v, 9)) {
-                insert.add(QVariantList{subjects.key(number(v[1])), users.key(number(v[2]))} +
-                           lineValues(v, 6, 3));
+                insert.add(
+                    lineValues(v, 6, 3, {subjects.key(number(v[1])), users.key(number(v[2]))}));
                 ++logs;
                 progress.show(u"ログ情報追加"_qs, logs, L);
             }
@@ -301,59 +277,71 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             R = src.scalar(u"Select count(*) as ma1 From 修理"_qs);
             RL = src.scalar(u"Select count(*) as ma1 From 修理ログ"_qs);
             Transaction reading(src);
-            if (parts.company) {
-                progress.say(u"自社情報を一時ファイルに追加中"_qs);
-                TransferWriter out(companyFile);
-                FieldCache cache; // one per query: a new query may reuse the old one's address
-                src.forEachRow(u"Select * From 自社 Where 自社ID =1"_qs, {}, [&](const Row& row) {
-                    out.write(cache.texts(row, companyFields()));
+            TransferLineBuilder line;
+            // Every field of the rows as text, one line each.
+            auto copyRows = [&](const QString& sql, const QStringList& fields,
+                                const QString& path) {
+                TransferWriter out(path);
+                src.forEachTextRow(sql, fields, [&](const Database::TextCells& row) {
+                    for (const std::string_view& cell : row)
+                        line.addText(cell);
+                    out.write(line);
                 });
                 out.close();
+            };
+            if (parts.company) {
+                progress.say(u"自社情報を一時ファイルに追加中"_qs);
+                copyRows(u"Select * From 自社 Where 自社ID =1"_qs, companyFields(), companyFile);
             }
             if (parts.makers) {
                 progress.say(u"ﾒｰｶｰ情報を一時ファイルに追加中"_qs);
-                TransferWriter out(makersFile);
-                FieldCache cache; // one per query: a new query may reuse the old one's address
-                src.forEachRow(u"SELECT * FROM 修理先"_qs, {},
-                               [&](const Row& row) { out.write(cache.texts(row, makerFields())); });
-                out.close();
+                copyRows(u"SELECT * FROM 修理先"_qs, makerFields(), makersFile);
             }
             // One repair or one repair log is copied like any number.
             if (parts.repairs && R > 0) {
                 progress.say(u"修理情報一時ファイルに追加中"_qs);
                 TransferWriter out(repairsFile);
-                FieldCache cache; // one per query: a new query may reuse the old one's address
-                src.forEachRow(u"SELECT * FROM 修理 ORDER BY 修理ID"_qs, {}, [&](const Row& row) {
-                    ++Rw;
-                    out.write(QVariantList{QString::number(Rw), cache.integer(row, u"修理ID"_qs)} +
-                              cache.texts(row, repairFields()));
-                    progress.show(u"修理情報を一時ファイルに取り込み中"_qs, Rw, R);
-                });
+                src.forEachTextRow(u"SELECT * FROM 修理 ORDER BY 修理ID"_qs,
+                                   QStringList{u"修理ID"_qs} + repairFields(),
+                                   [&](const Database::TextCells& row) {
+                                       ++Rw;
+                                       line.addNumberText(Rw);
+                                       line.addNumber(cellNumber(row[0]));
+                                       for (qsizetype i = 1; i < row.size(); ++i)
+                                           line.addText(row[i]);
+                                       out.write(line);
+                                       progress.show(u"修理情報を一時ファイルに取り込み中"_qs, Rw,
+                                                     R);
+                                   });
                 out.close();
             }
             if (parts.repairs && RL > 0 && Rw > 0) {
                 progress.say(u"修理ログ情報一時ファイルに追加中"_qs);
                 TransferWriter out(logsFile);
-                FieldCache cache; // one per query: a new query may reuse the old one's address
                 // A repair line: running number, source 修理ID, …
-                ParentCursor repairs(repairsFile, [](const QStringList& line) {
-                    return ParentCursor::Key{number(line.value(1)), 0};
+                ParentCursor repairs(repairsFile, [](const TransferValues& line) {
+                    return ParentCursor::Key{number(line[1]), 0};
                 });
-                src.forEachRow(
-                    u"SELECT * FROM 修理ログ ORDER BY 修理ID,修理ログID"_qs, {},
-                    [&](const Row& row) {
-                        const qint64 parent = cache.integer(row, u"修理ID"_qs);
-                        const QStringList* repair = repairs.find({parent, 0});
-                        if (!repair) {
-                            ++result.orphans;
-                            return;
-                        }
-                        ++RLw;
-                        out.write(QVariantList{QString::number(RLw), repair->value(0),
-                                               cache.integer(row, u"修理ログID"_qs), parent} +
-                                  cache.texts(row, repairLogTexts));
-                        progress.show(u"修理ログ情報を一時ファイルに取り込み中"_qs, RLw, RL);
-                    });
+                src.forEachTextRow(u"SELECT * FROM 修理ログ ORDER BY 修理ID,修理ログID"_qs,
+                                   QStringList{u"修理ID"_qs, u"修理ログID"_qs} + repairLogTexts,
+                                   [&](const Database::TextCells& row) {
+                                       const qint64 parent = cellNumber(row[0]);
+                                       const TransferValues* repair = repairs.find({parent, 0});
+                                       if (!repair) {
+                                           ++result.orphans;
+                                           return;
+                                       }
+                                       ++RLw;
+                                       line.addNumberText(RLw);
+                                       line.addText((*repair)[0]);
+                                       line.addNumber(cellNumber(row[1]));
+                                       line.addNumber(parent);
+                                       for (qsizetype i = 2; i < row.size(); ++i)
+                                           line.addText(row[i]);
+                                       out.write(line);
+                                       progress.show(u"修理ログ情報を一時ファイルに取り込み中"_qs,
+                                                     RLw, RL);
+                                   });
                 out.close();
             } else if (parts.repairs) {
                 result.orphans += RL;
@@ -362,15 +350,15 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
 
         Database dst = Database::open(accountFile(destination, true));
         Transaction adding(dst);
+        TransferValues v;
         if (parts.company && QFileInfo(companyFile).isFile()) {
             progress.say(u"自社情報追加中"_qs);
             TransferReader in(companyFile);
-            QStringList v;
             if (in.next(&v)) {
                 Fields fields;
                 for (int i = 0; i < companyFields().size(); ++i)
                     fields << qMakePair(companyFields()[i],
-                                        v.value(i).isEmpty() ? QVariant() : QVariant(v.value(i)));
+                                        v[i].empty() ? QVariant() : QVariant(v.text(i)));
                 dst.update(u"自社"_qs, fields, u"自社ID =1"_qs);
                 result.company = 1;
             }
@@ -379,7 +367,6 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             progress.say(u"ﾒｰｶｰ情報追加中"_qs);
             TransferReader in(makersFile);
             BulkInsert insert(dst, u"修理先"_qs, makerFields());
-            QStringList v;
             while (nextLine(in, &v, 9)) {
                 insert.add(lineValues(v, 0, 9));
                 ++result.makers;
@@ -389,7 +376,6 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
         if (Rw > 0) {
             TransferReader in(repairsFile);
             BulkInsert insert(dst, u"修理"_qs, repairFields());
-            QStringList v;
             while (nextLine(in, &v, 27)) {
                 repairs.added(insert.add(lineValues(v, 2, 25)));
                 progress.show(u"修理情報追加"_qs, repairs.count(), R);
@@ -400,9 +386,8 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             TransferReader in(logsFile);
             BulkInsert insert(dst, u"修理ログ"_qs,
                               {u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs});
-            QStringList v;
             while (nextLine(in, &v, 7)) {
-                insert.add(QVariantList{repairs.key(number(v[1]))} + lineValues(v, 4, 3));
+                insert.add(lineValues(v, 4, 3, {repairs.key(number(v[1]))}));
                 ++result.repairLogs;
                 progress.show(u"修理ログ情報追加"_qs, result.repairLogs, RL);
             }

@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <array>
 #include <vector>
 
 namespace horunea {
@@ -71,63 +72,167 @@ bool roundTrips(const QString& text, QByteArray* bytes)
 
 namespace {
 
-// Which characters of the basic plane come back unchanged through CP932,
-// found once: a text is then checked by lookup and converted only one way.
-const std::vector<bool>& cp932Characters()
+constexpr char32_t NoCharacter = 0xFFFFFFFF;
+
+// The code page by table, found once through the converters: a text is then
+// converted one lookup a character. The bytes below 0x80 are ASCII, as in
+// Windows; the converter's own table would exchange some control characters
+// (0x1A, 0x1C, 0x7F), so that a Ctrl+Z in a remark came back as another one.
+struct Cp932Tables
 {
-    static const std::vector<bool> table = [] {
-        std::vector<bool> known(0x10000, false);
-        for (char32_t c = 0; c < 0x80; ++c)
-            known[c] = true;
-        for (char32_t c = 0x80; c < 0x10000; ++c) {
-            if (c >= 0xD800 && c < 0xE000)
-                continue;
-            const QChar ch{char16_t(c)};
-            QByteArray bytes;
-            known[c] = roundTrips(QString(ch), &bytes);
-        }
-        return known;
-    }();
-    return table;
-}
+    // By character of the basic plane: its code (one byte below 0x100,
+    // else lead and trail), 0 when it would not come back unchanged.
+    std::vector<quint16> codes = std::vector<quint16>(0x10000, 0);
+    // By byte: the character of a single byte; NoCharacter for a lead byte
+    // or a byte the code page does not define.
+    std::array<char32_t, 256> singles{};
+    // By lead byte, its place in `pairs`; -1 for a byte that leads nothing.
+    std::array<int, 256> leads{};
+    // By lead place × 256 + trail: the character, or NoCharacter.
+    std::vector<char32_t> pairs;
+};
 
-} // namespace
-
-QByteArray encodeCp932(const QString& text, QString* refused)
-{
-    bool ascii = true;
-    for (QChar c : text)
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        return text.toLatin1();
-    const std::vector<bool>& known = cp932Characters();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!c.isSurrogate() && known[c.unicode()])
-            continue;
-        if (refused)
-            *refused = characterAt(text, i);
-        return {};
-    }
-    QStringEncoder& e = encoder();
-    e.resetState();
-    QByteArray bytes = e.encode(text);
-    if (e.hasError())
-        e = QStringEncoder(CodePage, QStringConverter::Flag::Stateless);
-    return bytes;
-}
-
-QString decodeCp932(const QByteArray& bytes)
+// The one character a converter gives for those bytes, or NoCharacter.
+char32_t decodedCharacter(const QByteArray& bytes)
 {
     QStringDecoder& d = decoder();
     d.resetState();
     const QString text = d.decode(bytes);
     if (d.hasError())
         d = QStringDecoder(CodePage, QStringConverter::Flag::Stateless);
-    return text;
+    const QList<uint> ucs = text.toUcs4();
+    if (ucs.size() != 1 || ucs[0] == 0xFFFD)
+        return NoCharacter;
+    return ucs[0];
+}
+
+const Cp932Tables& tables()
+{
+    static const Cp932Tables t = [] {
+        Cp932Tables t;
+        for (char32_t c = 0x80; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c < 0xE000)
+                continue;
+            QByteArray bytes;
+            if (!roundTrips(QString(QChar(char16_t(c))), &bytes))
+                continue;
+            if (bytes.size() == 1 && uchar(bytes[0]) >= 0x80)
+                t.codes[c] = quint16(uchar(bytes[0]));
+            else if (bytes.size() == 2)
+                t.codes[c] = quint16(uchar(bytes[0]) << 8 | uchar(bytes[1]));
+        }
+        int lead = 0;
+        for (int b = 0; b < 256; ++b) {
+            const bool isLead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+            t.leads[size_t(b)] = isLead ? lead++ : -1;
+            t.singles[size_t(b)] = isLead     ? NoCharacter
+                                   : b < 0x80 ? char32_t(b)
+                                              : decodedCharacter(QByteArray(1, char(b)));
+        }
+        t.pairs.assign(size_t(lead) * 256, NoCharacter);
+        for (int b = 0; b < 256; ++b) {
+            if (t.leads[size_t(b)] < 0)
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                const char pair[2] = {char(b), char(trail)};
+                t.pairs[size_t(t.leads[size_t(b)]) * 256 + size_t(trail)] =
+                    decodedCharacter(QByteArray(pair, 2));
+            }
+        }
+        return t;
+    }();
+    return t;
+}
+
+void appendUtf8(char32_t c, QByteArray* out)
+{
+    if (c < 0x80) {
+        out->append(char(c));
+    } else if (c < 0x800) {
+        const char bytes[2] = {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+        out->append(bytes, 2);
+    } else if (c < 0x10000) {
+        const char bytes[3] = {char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)),
+                               char(0x80 | (c & 0x3F))};
+        out->append(bytes, 3);
+    } else {
+        const char bytes[4] = {char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)),
+                               char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
+        out->append(bytes, 4);
+    }
+}
+
+} // namespace
+
+bool appendCp932(char32_t c, QByteArray* out)
+{
+    if (c < 0x80) {
+        out->append(char(c));
+        return true;
+    }
+    if (c >= 0x10000)
+        return false;
+    const quint16 code = tables().codes[c];
+    if (code == 0)
+        return false;
+    if (code >= 0x100)
+        out->append(char(code >> 8));
+    out->append(char(code & 0xFF));
+    return true;
+}
+
+void appendUtf8OfCp932(QByteArrayView bytes, QByteArray* out)
+{
+    const Cp932Tables& t = tables();
+    const auto* p = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            qsizetype j = i + 1;
+            while (j < n && p[j] < 0x80)
+                ++j;
+            out->append(reinterpret_cast<const char*>(p + i), j - i);
+            i = j;
+            continue;
+        }
+        const uchar b = p[i];
+        char32_t c = t.singles[b];
+        qsizetype width = 1;
+        if (const int lead = t.leads[b]; lead >= 0) {
+            // A pair the code page does not define is one U+FFFD; a byte
+            // that cannot trail (or an ASCII one, which may be a quote or a
+            // comma) is read again on its own.
+            const uchar trail = i + 1 < n ? p[i + 1] : 0;
+            c = t.pairs[size_t(lead) * 256 + trail];
+            if (c != NoCharacter || (trail >= 0x80 && trail <= 0xFC))
+                width = 2;
+        }
+        appendUtf8(c == NoCharacter ? char32_t(0xFFFD) : c, out);
+        i += width;
+    }
+}
+
+QByteArray encodeCp932(const QString& text, QString* refused)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isSurrogate() || !appendCp932(c.unicode(), &bytes)) {
+            if (refused)
+                *refused = characterAt(text, i);
+            return {};
+        }
+    }
+    return bytes;
+}
+
+QString decodeCp932(const QByteArray& bytes)
+{
+    QByteArray utf8;
+    utf8.reserve(bytes.size() * 3 / 2);
+    appendUtf8OfCp932(bytes, &utf8);
+    return QString::fromUtf8(utf8);
 }
 
 QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& rows)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,13 @@ namespace horunea {
 // stops, *refused receives that character, and the result is empty.
 QByteArray encodeCp932(const QString& text, QString* refused);
 QString decodeCp932(const QByteArray& bytes);
+
+// The same conversions one character at a time, by table, for the files
+// that carry millions of values. appendCp932 appends the character's bytes,
+// or returns false when it would not come back unchanged; appendUtf8OfCp932
+// appends as UTF-8 what decodeCp932 gives for those bytes.
+bool appendCp932(char32_t c, QByteArray* out);
+void appendUtf8OfCp932(QByteArrayView bytes, QByteArray* out);
 
 // Comma-separated values as Excel on a Japanese desktop opens them: CP932,
 // CR LF, every field quoted (a quote doubled). StoreError when a character

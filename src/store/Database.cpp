@@ -617,6 +617,31 @@ qint64 BulkInsert::add(const QVariantList& values)
     return sqlite3_last_insert_rowid(m_db->m_db);
 }
 
+qint64 BulkInsert::add(std::span<const Value> values)
+{
+    sqlite3_stmt* stmt = m_stmt->get();
+    sqlite3_reset(stmt);
+    if (qsizetype(values.size()) != sqlite3_bind_parameter_count(stmt))
+        m_db->fail(QStringLiteral("値の数が合いません。"), m_sql);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Value& v = values[i];
+        const int at = int(i) + 1;
+        // The text stays where it is until the row is added.
+        const int rc = v.isText ? sqlite3_bind_text(stmt, at, v.text.empty() ? "" : v.text.data(),
+                                                    int(v.text.size()), SQLITE_STATIC)
+                                : sqlite3_bind_int64(stmt, at, v.number);
+        if (rc != SQLITE_OK)
+            m_db->fail(errorText(m_db->m_db), m_sql);
+    }
+    if (sqlite3_step(stmt) != SQLITE_DONE) {
+        const QString why = errorText(m_db->m_db);
+        sqlite3_reset(stmt);
+        m_db->fail(why, m_sql);
+    }
+    sqlite3_reset(stmt); // no binding outlives its text
+    return sqlite3_last_insert_rowid(m_db->m_db);
+}
+
 int Database::update(const QString& table, const Fields& fields, const QString& condition)
 {
     if (fields.isEmpty())
@@ -638,44 +663,56 @@ int Database::remove(const QString& table, const QString& condition)
         QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(resolvedName(table)), condition));
 }
 
-ListRows Database::textRows(const QString& sql, const QStringList& fields,
-                            const QVariantList& params)
+void Database::forEachTextRow(const QString& sql, const QStringList& fields,
+                              const std::function<void(const TextCells&)>& visit,
+                              const QVariantList& params)
 {
     const std::unique_ptr<Statement> prepared = prepare(sql);
     Statement& stmt = *prepared;
     if (!stmt.bind(params))
         fail(QStringLiteral("値の数が合いません。"), sql);
-    // The columns are found once; each cell goes from the row straight into
-    // its text.
+    // The columns are found once; each cell goes from the row straight to
+    // the visitor.
     const Columns columns(stmt.columnNames());
     std::vector<int> at;
     at.reserve(size_t(fields.size()));
     for (const QString& f : fields)
         at.push_back(columns.indexOf(f));
-    ListRows rows;
     const qsizetype cellCount = qsizetype(at.size());
-    QVarLengthArray<const char*, 16> texts(cellCount);
-    QVarLengthArray<int, 16> sizes(cellCount);
+    TextCells cells(cellCount);
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         // Each cell is asked for once: its text first, then its length.
-        qsizetype bytes = 0;
         for (qsizetype k = 0; k < cellCount; ++k) {
             const int c = at[size_t(k)];
             const auto* text =
                 c < 0 ? nullptr : reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c));
-            texts[k] = text ? text : "";
-            sizes[k] = text ? sqlite3_column_bytes(stmt.get(), c) : 0;
-            bytes += sizes[k];
+            cells[k] = text ? std::string_view(text, size_t(sqlite3_column_bytes(stmt.get(), c)))
+                            : std::string_view();
         }
-        TextRow cells;
-        cells.reserve(cellCount, bytes);
-        for (qsizetype k = 0; k < cellCount; ++k)
-            cells.appendUtf8(texts[k], sizes[k]);
-        rows.push_back(std::move(cells));
+        visit(cells);
     }
     if (rc != SQLITE_DONE)
         fail(errorText(m_db), sql);
+}
+
+ListRows Database::textRows(const QString& sql, const QStringList& fields,
+                            const QVariantList& params)
+{
+    ListRows rows;
+    forEachTextRow(
+        sql, fields,
+        [&rows](const TextCells& cells) {
+            qsizetype bytes = 0;
+            for (const std::string_view& c : cells)
+                bytes += qsizetype(c.size());
+            TextRow row;
+            row.reserve(cells.size(), bytes);
+            for (const std::string_view& c : cells)
+                row.appendUtf8(c.empty() ? "" : c.data(), qsizetype(c.size()));
+            rows.push_back(std::move(row));
+        },
+        params);
     return rows;
 }
 

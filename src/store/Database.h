@@ -9,10 +9,13 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <QVariant>
 
 #include <functional>
 #include <memory>
+#include <span>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -131,6 +134,12 @@ public:
     // field the result lacks, as empty): what a list shows.
     ListRows textRows(const QString& sql, const QStringList& fields,
                       const QVariantList& params = {});
+    // The same cells streamed: each row's named fields as the store holds
+    // them, UTF-8, valid during the visit only; for the bulk paths.
+    using TextCells = QVarLengthArray<std::string_view, 32>;
+    void forEachTextRow(const QString& sql, const QStringList& fields,
+                        const std::function<void(const TextCells&)>& visit,
+                        const QVariantList& params = {});
 
     // The first column of the first row, as a number (0 for none or Null).
     qint64 scalar(const QString& sql, const QVariantList& params = {});
@@ -174,6 +183,22 @@ public:
     BulkInsert& operator=(const BulkInsert&) = delete;
     // Adds one row, its values in the order of the fields; returns its key.
     qint64 add(const QVariantList& values);
+    // The same for values at hand: numbers, and text as UTF-8 that stays
+    // valid until add returns.
+    struct Value
+    {
+        Value() : isText(false) {}
+        Value(qint64 n) : number(n), isText(false) {}
+        Value(std::string_view utf8) : text(utf8), isText(true) {}
+        qint64 number = 0;
+        std::string_view text;
+        bool isText;
+    };
+    qint64 add(std::span<const Value> values);
+    qint64 add(std::initializer_list<Value> values)
+    {
+        return add(std::span<const Value>(values.begin(), values.size()));
+    }
 
 private:
     Database* m_db;

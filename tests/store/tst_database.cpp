@@ -75,6 +75,7 @@ private slots:
     void listRowsKeepEveryCellAsStored_data();
     void listRowsKeepEveryCellAsStored();
     void likeInTheStoreFindsWhatTheMatcherFinds();
+    void bulkRowsOfValuesAtHandAreAddedAsGiven();
 };
 
 void TstDatabase::filesAreEncrypted()
@@ -665,6 +666,39 @@ void TstDatabase::likeInTheStoreFindsWhatTheMatcherFinds()
             found << row.value(0);
         QVERIFY2(found == expected, qPrintable(p + u": "_qs + found.join(u',')));
     }
+}
+
+void TstDatabase::bulkRowsOfValuesAtHandAreAddedAsGiven()
+{
+    TempDataFolder folder;
+    Database db = customerCopy(folder);
+    const qint64 user = db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"山田"_qs}});
+    {
+        Transaction adding(db);
+        BulkInsert insert(db, u"件名"_qs, {u"ユーザーID"_qs, u"件名"_qs, u"備考"_qs});
+        // One buffer for every row, changed after each: no row keeps a
+        // pointer into it.
+        std::string buffer = "見積①";
+        const qint64 first = insert.add({user, std::string_view(buffer), std::string_view()});
+        buffer = "納品😀\r\n";
+        const qint64 second = insert.add({user, std::string_view(buffer), std::string_view("", 0)});
+        buffer = "上書き";
+        QCOMPARE(second, first + 1);
+        QVERIFY_THROWS_EXCEPTION(StoreError, insert.add({user, std::string_view(buffer)}));
+        adding.commit();
+    }
+    QStringList seen;
+    db.forEachTextRow(u"Select * From 件名 Order By 件名ID"_qs,
+                      {u"件名ID"_qs, u"ユーザーID"_qs, u"件名"_qs, u"備考"_qs, u"ない項目"_qs},
+                      [&](const Database::TextCells& row) {
+                          QStringList cells;
+                          for (std::string_view c : row)
+                              cells << QString::fromUtf8(c.data(), qsizetype(c.size()));
+                          seen << cells.join(u'|');
+                      });
+    QCOMPARE(seen, (QStringList{u"1|1|見積①||"_qs, u"2|1|納品😀\r\n||"_qs}));
+    // Empty text is stored as text, not as Null.
+    QCOMPARE(db.scalar(u"Select count(*) From 件名 Where 備考 Is Null"_qs), 0);
 }
 
 QTEST_GUILESS_MAIN(TstDatabase)
