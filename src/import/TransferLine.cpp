@@ -3,12 +3,14 @@
 #include "store/Cp932.h"
 #include "store/StoreError.h"
 
+#include <charconv>
+
 namespace horunea {
 
 namespace {
 
 // Appends one character of a text value inside its quotes.
-void appendCharacter(char32_t c, QByteArray* out)
+void appendCharacter(char32_t c, std::string* out)
 {
     switch (c) {
     case U'\\':
@@ -27,9 +29,11 @@ void appendCharacter(char32_t c, QByteArray* out)
         break;
     }
     if (!appendCp932(c, out)) {
+        char code[8];
+        const auto end = std::to_chars(code, code + sizeof code, uint(c), 16).ptr;
         out->append("\\u{", 3);
-        out->append(QByteArray::number(uint(c), 16));
-        out->append('}');
+        out->append(code, size_t(end - code));
+        out->push_back('}');
     }
 }
 
@@ -77,30 +81,33 @@ void TransferLineBuilder::separate()
     if (m_finished) {
         m_bytes.clear();
         m_finished = false;
-    } else if (!m_bytes.isEmpty()) {
-        m_bytes.append(',');
+    } else if (!m_bytes.empty()) {
+        m_bytes.push_back(',');
     }
 }
 
 void TransferLineBuilder::addNumber(qint64 n)
 {
     separate();
-    m_bytes.append(QByteArray::number(n));
+    char digits[24];
+    m_bytes.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, n).ptr - digits));
 }
 
 void TransferLineBuilder::addNumberText(qint64 n)
 {
     separate();
-    m_bytes.append('"');
-    m_bytes.append(QByteArray::number(n));
-    m_bytes.append('"');
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    m_bytes.push_back('"');
+    m_bytes.append(digits, size_t(end - digits));
+    m_bytes.push_back('"');
 }
 
 void TransferLineBuilder::addText(std::string_view utf8)
 {
     separate();
-    const qsizetype start = m_bytes.size();
-    m_bytes.append('"');
+    const size_t start = m_bytes.size();
+    m_bytes.push_back('"');
     const auto* p = reinterpret_cast<const uchar*>(utf8.data());
     const qsizetype n = qsizetype(utf8.size());
     for (qsizetype i = 0; i < n;) {
@@ -108,20 +115,20 @@ void TransferLineBuilder::addText(std::string_view utf8)
         qsizetype j = i;
         while (j < n && p[j] < 0x80 && p[j] != '\\' && p[j] != '"' && p[j] != '\r' && p[j] != '\n')
             ++j;
-        m_bytes.append(reinterpret_cast<const char*>(p + i), j - i);
+        m_bytes.append(reinterpret_cast<const char*>(p + i), size_t(j - i));
         i = j;
         if (i >= n)
             break;
         const char32_t c = p[i] < 0x80 ? char32_t(p[i++]) : nextUtf8(p, n, &i);
         if (c == Invalid) {
             // Not UTF-8: the value as the text Qt makes of it.
-            m_bytes.truncate(start);
+            m_bytes.resize(size_t(start));
             appendQuoted(QString::fromUtf8(utf8.data(), n));
             return;
         }
         appendCharacter(c, &m_bytes);
     }
-    m_bytes.append('"');
+    m_bytes.push_back('"');
 }
 
 void TransferLineBuilder::addText(QStringView text)
@@ -132,7 +139,7 @@ void TransferLineBuilder::addText(QStringView text)
 
 void TransferLineBuilder::appendQuoted(QStringView text)
 {
-    m_bytes.append('"');
+    m_bytes.push_back('"');
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         char32_t code = c.unicode();
@@ -142,7 +149,7 @@ void TransferLineBuilder::appendQuoted(QStringView text)
             code = 0xFFFD;
         appendCharacter(code, &m_bytes);
     }
-    m_bytes.append('"');
+    m_bytes.push_back('"');
 }
 
 void TransferLineBuilder::add(const QVariant& value)
@@ -159,7 +166,7 @@ void TransferLineBuilder::add(const QVariant& value)
     }
 }
 
-const QByteArray& TransferLineBuilder::finish()
+std::string_view TransferLineBuilder::finish()
 {
     if (!m_finished)
         m_bytes.append("\r\n", 2);
@@ -172,7 +179,8 @@ QByteArray transferLine(const QVariantList& values)
     TransferLineBuilder line;
     for (const QVariant& v : values)
         line.add(v);
-    return line.finish();
+    const std::string_view bytes = line.finish();
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
 void TransferValues::parse(QByteArrayView cp932)
@@ -181,8 +189,8 @@ void TransferValues::parse(QByteArrayView cp932)
     appendUtf8OfCp932(cp932, &m_utf8);
     m_values.clear();
     m_ends.clear();
-    const char* p = m_utf8.constData();
-    const qsizetype n = m_utf8.size();
+    const char* p = m_utf8.data();
+    const qsizetype n = qsizetype(m_utf8.size());
     bool quoted = false;
     qsizetype i = 0;
     // Runs of plain characters are taken whole; only quotes, commas and
@@ -192,7 +200,7 @@ void TransferValues::parse(QByteArrayView cp932)
         qsizetype j = i;
         while (j < n && p[j] != a && p[j] != b)
             ++j;
-        m_values.append(p + i, j - i);
+        m_values.append(p + i, size_t(j - i));
         i = j;
     };
     while (i < n) {
@@ -203,7 +211,7 @@ void TransferValues::parse(QByteArrayView cp932)
             if (p[i] == '"')
                 quoted = true;
             else
-                m_ends.push_back(m_values.size());
+                m_ends.push_back(qsizetype(m_values.size()));
             ++i;
             continue;
         }
@@ -217,16 +225,16 @@ void TransferValues::parse(QByteArrayView cp932)
         }
         // A backslash: the escape that follows it.
         if (i + 1 >= n) {
-            m_values.append('\\');
+            m_values.push_back('\\');
             ++i;
             continue;
         }
         const char e = p[i + 1];
         i += 2;
         if (e == 'r') {
-            m_values.append('\r');
+            m_values.push_back('\r');
         } else if (e == 'n') {
-            m_values.append('\n');
+            m_values.push_back('\n');
         } else if (e == 'u' && i < n && p[i] == '{') {
             qsizetype j = i + 1;
             while (j < n && j - i <= 6 && isHex(p[j]))
@@ -237,18 +245,19 @@ void TransferValues::parse(QByteArrayView cp932)
                     ? char32_t(QByteArrayView(p + i + 1, j - i - 1).toUInt(&ok, 16))
                     : 0;
             if (ok && code <= 0x10FFFF && !(code >= 0xD800 && code < 0xE000)) {
-                m_values.append(QString::fromUcs4(&code, 1).toUtf8());
+                const QByteArray utf8 = QString::fromUcs4(&code, 1).toUtf8();
+                m_values.append(utf8.constData(), size_t(utf8.size()));
                 i = j + 1;
             } else {
-                m_values.append('u');
+                m_values.push_back('u');
             }
         } else if (uchar(e) >= 0x80) {
             --i; // the backslash alone goes; the character stays as it is
         } else {
-            m_values.append(e);
+            m_values.push_back(e);
         }
     }
-    m_ends.push_back(m_values.size());
+    m_ends.push_back(qsizetype(m_values.size()));
 }
 
 std::string_view TransferValues::operator[](qsizetype i) const
@@ -256,7 +265,7 @@ std::string_view TransferValues::operator[](qsizetype i) const
     if (i < 0 || i >= size())
         return {};
     const qsizetype start = i == 0 ? 0 : m_ends[size_t(i - 1)];
-    return std::string_view(m_values.constData() + start, size_t(m_ends[size_t(i)] - start));
+    return std::string_view(m_values).substr(size_t(start), size_t(m_ends[size_t(i)] - start));
 }
 
 QString TransferValues::text(qsizetype i) const
@@ -290,8 +299,8 @@ TransferWriter::TransferWriter(const QString& path) : m_file(path)
 
 void TransferWriter::write(TransferLineBuilder& line)
 {
-    const QByteArray& bytes = line.finish();
-    if (m_file.write(bytes) != bytes.size())
+    const std::string_view bytes = line.finish();
+    if (m_file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
         throw StoreError(u"ファイルに書き込めません: "_qs + m_file.fileName() + u"\n"_qs +
                          m_file.errorString());
     ++m_lines;

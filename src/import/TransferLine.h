@@ -8,6 +8,7 @@
 #include <QStringView>
 #include <QVariant>
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,7 +26,7 @@ namespace horunea {
 class TransferLineBuilder
 {
 public:
-    TransferLineBuilder() { m_bytes.reserve(512); }
+    TransferLineBuilder() { m_bytes.reserve(1024); }
     void addNumber(qint64 n);
     // A number written as text, in quotes (the running numbers).
     void addNumberText(qint64 n);
@@ -34,12 +35,12 @@ public:
     // The values as text and numbers by their type.
     void add(const QVariant& value);
     // The line with its CR LF; the builder then starts the next line.
-    const QByteArray& finish();
+    std::string_view finish();
 
 private:
     void separate();
     void appendQuoted(QStringView text);
-    QByteArray m_bytes;
+    std::string m_bytes;
     bool m_finished = false;
 };
 
@@ -57,8 +58,8 @@ public:
     QStringList texts() const;
 
 private:
-    QByteArray m_utf8;   // the line decoded
-    QByteArray m_values; // the values one after the other
+    std::string m_utf8;   // the line decoded
+    std::string m_values; // the values one after the other
     std::vector<qsizetype> m_ends;
 };
 

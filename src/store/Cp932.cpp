@@ -144,10 +144,10 @@ const Cp932Tables& tables()
     return t;
 }
 
-void appendUtf8(char32_t c, QByteArray* out)
+void appendUtf8(char32_t c, std::string* out)
 {
     if (c < 0x80) {
-        out->append(char(c));
+        out->push_back(char(c));
     } else if (c < 0x800) {
         const char bytes[2] = {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
         out->append(bytes, 2);
@@ -164,10 +164,10 @@ void appendUtf8(char32_t c, QByteArray* out)
 
 } // namespace
 
-bool appendCp932(char32_t c, QByteArray* out)
+bool appendCp932(char32_t c, std::string* out)
 {
     if (c < 0x80) {
-        out->append(char(c));
+        out->push_back(char(c));
         return true;
     }
     if (c >= 0x10000)
@@ -176,12 +176,12 @@ bool appendCp932(char32_t c, QByteArray* out)
     if (code == 0)
         return false;
     if (code >= 0x100)
-        out->append(char(code >> 8));
-    out->append(char(code & 0xFF));
+        out->push_back(char(code >> 8));
+    out->push_back(char(code & 0xFF));
     return true;
 }
 
-void appendUtf8OfCp932(QByteArrayView bytes, QByteArray* out)
+void appendUtf8OfCp932(QByteArrayView bytes, std::string* out)
 {
     const Cp932Tables& t = tables();
     const auto* p = reinterpret_cast<const uchar*>(bytes.data());
@@ -214,8 +214,8 @@ void appendUtf8OfCp932(QByteArrayView bytes, QByteArray* out)
 
 QByteArray encodeCp932(const QString& text, QString* refused)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size() * 2);
+    std::string bytes;
+    bytes.reserve(size_t(text.size()) * 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.isSurrogate() || !appendCp932(c.unicode(), &bytes)) {
@@ -224,15 +224,15 @@ QByteArray encodeCp932(const QString& text, QString* refused)
             return {};
         }
     }
-    return bytes;
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
 QString decodeCp932(const QByteArray& bytes)
 {
-    QByteArray utf8;
-    utf8.reserve(bytes.size() * 3 / 2);
+    std::string utf8;
+    utf8.reserve(size_t(bytes.size()) * 3 / 2);
     appendUtf8OfCp932(bytes, &utf8);
-    return QString::fromUtf8(utf8);
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
 QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& rows)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
 #include <vector>
 
 namespace horunea {
@@ -23,8 +24,8 @@ QString decodeCp932(const QByteArray& bytes);
 // that carry millions of values. appendCp932 appends the character's bytes,
 // or returns false when it would not come back unchanged; appendUtf8OfCp932
 // appends as UTF-8 what decodeCp932 gives for those bytes.
-bool appendCp932(char32_t c, QByteArray* out);
-void appendUtf8OfCp932(QByteArrayView bytes, QByteArray* out);
+bool appendCp932(char32_t c, std::string* out);
+void appendUtf8OfCp932(QByteArrayView bytes, std::string* out);
 
 // Comma-separated values as Excel on a Japanese desktop opens them: CP932,
 // CR LF, every field quoted (a quote doubled). StoreError when a character
