@@ -364,10 +364,13 @@ void TstTransfers::killedMidTransferLeavesTheDestination()
         Transaction t(src);
         for (int i = 0; i < 3000; ++i) {
             const qint64 u = addUser(src, u"ｱ"_qs, QStringLiteral("利用者%1").arg(i));
-            const qint64 s = addSubject(src, u, u"件名"_qs);
-            for (int k = 0; k < 10; ++k)
-                addLog(src, s, u, u"ログ"_qs);
+            addSubject(src, u, u"件名"_qs);
         }
+        // Enough logs that adding them lasts far longer than a kill takes:
+        // user k has subject k.
+        src.execRaw(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                    "WHERE i < 299999) INSERT INTO ログ (件名ID, ユーザーID, ログ) "
+                    "SELECT 1 + i % 3000, 1 + i % 3000, 'ログ' || i FROM n"_qs);
         t.commit();
     }
     const QString before = databaseContents(customerFile(u"先"_qs));
@@ -387,6 +390,9 @@ void TstTransfers::killedMidTransferLeavesTheDestination()
     QVERIFY2(p.state() == QProcess::Running, "the transfer ended before it could be killed");
     ::kill(pid_t(p.processId()), SIGKILL);
     QVERIFY(p.waitForFinished(10000));
+    err += p.readAllStandardError();
+    QVERIFY2(!err.contains(QStringLiteral("\n取り込み完了").toUtf8()),
+             "the transfer committed before it could be killed");
     QCOMPARE(databaseContents(customerFile(u"先"_qs)), before);
 }
 
