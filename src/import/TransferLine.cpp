@@ -2,6 +2,7 @@
 
 #include "store/Cp932.h"
 #include "store/StoreError.h"
+#include "store/Utf8.h"
 
 #include <charconv>
 
@@ -35,38 +36,6 @@ void appendCharacter(char32_t c, std::string* out)
         out->append(code, size_t(end - code));
         out->push_back('}');
     }
-}
-
-constexpr char32_t Invalid = 0xFFFFFFFF;
-
-// The character that starts at p[*i] of UTF-8 text, moving *i past it;
-// Invalid for a sequence that is not UTF-8.
-char32_t nextUtf8(const uchar* p, qsizetype n, qsizetype* i)
-{
-    const uchar b = p[*i];
-    int more = 0;
-    char32_t c = 0, least = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-        more = 1, c = b & 0x1F, least = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        more = 2, c = b & 0x0F, least = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        more = 3, c = b & 0x07, least = 0x10000;
-    } else {
-        return Invalid;
-    }
-    if (*i + more >= n)
-        return Invalid;
-    for (int k = 1; k <= more; ++k) {
-        const uchar t = p[*i + k];
-        if ((t & 0xC0) != 0x80)
-            return Invalid;
-        c = c << 6 | (t & 0x3F);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
-        return Invalid;
-    *i += more + 1;
-    return c;
 }
 
 bool isHex(char c)
@@ -103,27 +72,27 @@ void TransferLineBuilder::addNumberText(qint64 n)
     m_bytes.push_back('"');
 }
 
-void TransferLineBuilder::addText(std::string_view utf8)
+void TransferLineBuilder::addText(std::string_view text)
 {
     separate();
     const size_t start = m_bytes.size();
     m_bytes.push_back('"');
-    const auto* p = reinterpret_cast<const uchar*>(utf8.data());
-    const qsizetype n = qsizetype(utf8.size());
-    for (qsizetype i = 0; i < n;) {
+    const auto* p = reinterpret_cast<const uchar*>(text.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
         // A run of plain ASCII goes over whole.
-        qsizetype j = i;
+        size_t j = i;
         while (j < n && p[j] < 0x80 && p[j] != '\\' && p[j] != '"' && p[j] != '\r' && p[j] != '\n')
             ++j;
-        m_bytes.append(reinterpret_cast<const char*>(p + i), size_t(j - i));
+        m_bytes.append(text.data() + i, j - i);
         i = j;
         if (i >= n)
             break;
-        const char32_t c = p[i] < 0x80 ? char32_t(p[i++]) : nextUtf8(p, n, &i);
-        if (c == Invalid) {
-            // Not UTF-8: the value as the text Qt makes of it.
-            m_bytes.resize(size_t(start));
-            appendQuoted(QString::fromUtf8(utf8.data(), n));
+        const char32_t c = utf8::next(p, n, &i);
+        if (c == utf8::Invalid || (c >= 0xD800 && c < 0xE000)) {
+            // Not UTF-8 as Qt writes it: the value as the text Qt makes of it.
+            m_bytes.resize(start);
+            appendQuoted(QString::fromUtf8(text.data(), qsizetype(n)));
             return;
         }
         appendCharacter(c, &m_bytes);
@@ -245,8 +214,7 @@ void TransferValues::parse(QByteArrayView cp932)
                     ? char32_t(QByteArrayView(p + i + 1, j - i - 1).toUInt(&ok, 16))
                     : 0;
             if (ok && code <= 0x10FFFF && !(code >= 0xD800 && code < 0xE000)) {
-                const QByteArray utf8 = QString::fromUcs4(&code, 1).toUtf8();
-                m_values.append(utf8.constData(), size_t(utf8.size()));
+                utf8::append(code, m_values);
                 i = j + 1;
             } else {
                 m_values.push_back('u');

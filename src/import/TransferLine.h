@@ -30,7 +30,7 @@ public:
     void addNumber(qint64 n);
     // A number written as text, in quotes (the running numbers).
     void addNumberText(qint64 n);
-    void addText(std::string_view utf8);
+    void addText(std::string_view text); // UTF-8
     void addText(QStringView text);
     // The values as text and numbers by their type.
     void add(const QVariant& value);

@@ -1,5 +1,6 @@
 #include "import/TransferSupport.h"
 
+#include "customer/CustomerLists.h"
 #include "import/TransferLine.h"
 #include "store/DataFolder.h"
 #include "store/StoreError.h"
@@ -13,14 +14,8 @@ namespace horunea::transfer {
 
 const QStringList& userFields()
 {
-    static const QStringList fields = {
-        u"表示ふりがな"_qs, u"表示名"_qs,         u"ユーザー名ふりがな"_qs,
-        u"ユーザー名"_qs,   u"自宅TEL"_qs,        u"自宅FAX"_qs,
-        u"自宅住所"_qs,     u"会社名ふりがな"_qs, u"会社名"_qs,
-        u"部署"_qs,         u"会社TEL"_qs,        u"会社FAX"_qs,
-        u"会社住所"_qs,     u"E-MAIL"_qs,         u"URL"_qs,
-        u"備考"_qs,         u"自由項目01"_qs,     u"自由項目02"_qs,
-        u"自由項目03"_qs,   u"自由項目04"_qs,     u"自由項目05"_qs};
+    // The 21 fields of the detail panel, in its order.
+    static const QStringList fields = userDetailFields();
     return fields;
 }
 

@@ -1,6 +1,7 @@
 #include "store/Cp932.h"
 
 #include "store/StoreError.h"
+#include "store/Utf8.h"
 
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -144,24 +145,6 @@ const Cp932Tables& tables()
     return t;
 }
 
-void appendUtf8(char32_t c, std::string* out)
-{
-    if (c < 0x80) {
-        out->push_back(char(c));
-    } else if (c < 0x800) {
-        const char bytes[2] = {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
-        out->append(bytes, 2);
-    } else if (c < 0x10000) {
-        const char bytes[3] = {char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)),
-                               char(0x80 | (c & 0x3F))};
-        out->append(bytes, 3);
-    } else {
-        const char bytes[4] = {char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)),
-                               char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
-        out->append(bytes, 4);
-    }
-}
-
 } // namespace
 
 bool appendCp932(char32_t c, std::string* out)
@@ -207,7 +190,7 @@ void appendUtf8OfCp932(QByteArrayView bytes, std::string* out)
             if (c != NoCharacter || (trail >= 0x80 && trail <= 0xFC))
                 width = 2;
         }
-        appendUtf8(c == NoCharacter ? char32_t(0xFFFD) : c, out);
+        utf8::append(c == NoCharacter ? char32_t(0xFFFD) : c, *out);
         i += width;
     }
 }

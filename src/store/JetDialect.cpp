@@ -1,5 +1,7 @@
 #include "store/JetDialect.h"
 
+#include "store/Utf8.h"
+
 #include <algorithm>
 
 namespace horunea {
@@ -218,53 +220,10 @@ void decodeUtf16(QStringView text, std::u32string& out)
 void decodeUtf8(std::string_view text, std::u32string& out, size_t limit = size_t(-1))
 {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    for (size_t count = 0; p < end && count < limit; ++count) {
-        const unsigned char b = *p;
-        char32_t c = b;
-        int extra = -1;
-        if (b < 0x80)
-            extra = 0;
-        else if (b >= 0xC2 && b < 0xE0)
-            extra = 1, c = b & 0x1F;
-        else if (b >= 0xE0 && b < 0xF0)
-            extra = 2, c = b & 0x0F;
-        else if (b >= 0xF0 && b < 0xF5)
-            extra = 3, c = b & 0x07;
-        bool ok = extra >= 0 && end - p > extra;
-        for (int k = 1; ok && k <= extra; ++k) {
-            ok = (p[k] & 0xC0) == 0x80;
-            c = (c << 6) | (p[k] & 0x3F);
-        }
-        // Overlong forms and code points past U+10FFFF are malformed too.
-        if (ok && ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF))))
-            ok = false;
-        if (ok) {
-            out.push_back(c);
-            p += extra + 1;
-        } else {
-            out.push_back(MalformedByte + b);
-            ++p;
-        }
-    }
-}
-
-void appendUtf8(char32_t c, std::string& out)
-{
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
+    size_t i = 0;
+    for (size_t count = 0; i < text.size() && count < limit; ++count) {
+        const char32_t c = utf8::next(p, text.size(), &i);
+        out.push_back(c == utf8::Invalid ? MalformedByte + p[i++] : c);
     }
 }
 
@@ -443,7 +402,7 @@ void JetPattern::compile(std::u32string_view p)
         if (e.kind != Kind::Char || (e.c >= 0xD800 && e.c <= 0xDFFF) || e.c > 0x10FFFF)
             return;
         letters |= isAsciiLetter(e.c);
-        appendUtf8(foldAscii(e.c), literal);
+        utf8::append(foldAscii(e.c), literal);
     }
     m_literal = std::move(literal);
     m_literalHasLetters = letters;
@@ -572,7 +531,7 @@ std::string searchFoldedUtf8(std::string_view text)
     std::string utf8;
     utf8.reserve(text.size());
     for (char32_t c : out)
-        appendUtf8(c, utf8);
+        utf8::append(c, utf8);
     return utf8;
 }
 

@@ -22,11 +22,7 @@ void check(bool condition)
 
 QByteArray lineOf(const QStringList& values)
 {
-    TransferLineBuilder line;
-    for (const QString& v : values)
-        line.addText(v);
-    const std::string_view finished = line.finish();
-    QByteArray bytes(finished.data(), qsizetype(finished.size()));
+    QByteArray bytes = transferLine(QVariantList(values.begin(), values.end()));
     check(bytes.endsWith("\r\n"));
     bytes.chop(2);
     check(!bytes.contains('\r') && !bytes.contains('\n'));
