@@ -26,7 +26,7 @@ namespace {
 QLabel* label(const QString& name, const QString& caption, QWidget* parent, int left, int top,
               int width, int height = 300)
 {
-    auto* l = new QLabel(caption, parent);
+    auto* l = plainLabel(caption, parent);
     l->setObjectName(name);
     placeTwips(l, left, top, width, height);
     return l;
@@ -235,7 +235,7 @@ AdministratorMenuWindow::Band AdministratorMenuWindow::createBand(AccountKind ki
                                w / 2 - 30, 390);
     band.change->setEnabled(false);
     band.remove->setEnabled(false);
-    band.number = new QLabel(frame);
+    band.number = plainLabel(frame);
     band.number->setObjectName(u"Label"_qs + n(16, 17));
     band.number->hide();
 

@@ -1,7 +1,9 @@
 #include "customer/CustomerWindow.h"
 
+#include "customer/PanelLinks.h"
 #include "shell/SessionState.h"
 #include "store/Connections.h"
+#include "ui/FormParts.h"
 #include "ui/DataWindowParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
@@ -18,6 +20,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTextDocument>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -83,7 +86,7 @@ const QList<MenuItem> PrintItems = {
 
 QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = plainLabel(text, parent);
     if (!name.isEmpty())
         label->setObjectName(name);
     return label;
@@ -224,12 +227,10 @@ void CustomerWindow::createDetailPanel()
             m_freeCaptions << caption;
         m_values << valueLabel(QStringLiteral("Label%1").arg(n), m_panel);
     }
-    m_send = new QPushButton(u"送る"_qs, m_panel);
-    m_send->setObjectName(u"Command10"_qs);
+    m_send = commandButton(u"Command10"_qs, u"送る"_qs, m_panel);
     m_send->setAutoDefault(false);
     m_send->setToolTip(u"メールソフトで新しいメッセージを開きます"_qs);
-    m_show = new QPushButton(u"表示"_qs, m_panel);
-    m_show->setObjectName(u"Command11"_qs);
+    m_show = commandButton(u"Command11"_qs, u"表示"_qs, m_panel);
     m_show->setAutoDefault(false);
     m_show->setToolTip(u"ブラウザーでURLを開きます"_qs);
     connect(m_send, &QPushButton::clicked, this, &CustomerWindow::sendMail);
@@ -338,7 +339,9 @@ void CustomerWindow::drawDetail()
     setTexts(m_values, m_view->userDetail());
     // A remark of several lines shows whole when pointed at.
     for (QLabel* value : std::as_const(m_values))
-        value->setToolTip(value->text().contains(u'\n') ? value->text() : QString());
+        value->setToolTip(value->text().contains(u'\n')
+                              ? Qt::convertFromPlainText(value->text(), Qt::WhiteSpacePre)
+                              : QString());
 }
 
 // ---------------------------------------------------------------- commands
@@ -386,24 +389,20 @@ int CustomerWindow::buttonForKey(const FunctionKey& key) const
 
 void CustomerWindow::sendMail()
 {
-    QString address = m_values[MailRow]->text();
-    if (address.isEmpty())
-        return;
-    if (address.left(7).toLower() != u"mailto:")
-        address = u"mailto:"_qs + address;
-    // Handed over whole as one URL; the desktop never sees a command line.
-    Dialogs::instance().openUrl(QUrl(address, QUrl::TolerantMode));
+    handToDesktop(MailLink(m_values[MailRow]->text()));
 }
 
 void CustomerWindow::showUrl()
 {
-    const QString text = m_values[UrlRow]->text();
-    if (text.isEmpty())
-        return;
-    QUrl url(text, QUrl::TolerantMode);
-    if (url.scheme().isEmpty())
-        url = QUrl::fromUserInput(text);
-    Dialogs::instance().openUrl(url);
+    handToDesktop(WebLink(m_values[UrlRow]->text()));
+}
+
+void CustomerWindow::handToDesktop(const PanelLink& link)
+{
+    if (!link.refusal.isEmpty())
+        Dialogs::instance().message(this, link.refusal, Dialogs::Icon::Exclamation);
+    else if (!link.url.isEmpty())
+        Dialogs::instance().openUrl(link.url); // one URL; the desktop never sees a command line
 }
 
 // ---------------------------------------------------------------- panel values

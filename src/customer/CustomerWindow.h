@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace horunea {
 
+struct PanelLink;
+
 class ReportListView;
 
 // Form1, the customer window: users by kana row, their subjects and logs, and
@@ -57,6 +59,7 @@ private:
     void drawDetail();
     void sendMail();
     void showUrl();
+    void handToDesktop(const PanelLink& link);
 
     std::unique_ptr<CustomerView> m_view;
 

@@ -11,6 +11,7 @@
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/InputMode.h"
 #include "ui/MultiLineBox.h"
 #include "ui/Twips.h"
@@ -45,7 +46,7 @@ QFrame* group(QWidget* parent, const QString& name)
 
 QLabel* heading(QWidget* parent, const QString& text, int left, int top, int width = 2700)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = plainLabel(text, parent);
     QFont bold = label->font();
     bold.setBold(true);
     label->setFont(bold);
@@ -115,20 +116,20 @@ MultiLineBox* RecordEditorDialog::multiLine(QWidget* parent, const QString& name
 QLabel* RecordEditorDialog::caption(QWidget* parent, const QString& text, int left, int top,
                                     int width)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = plainLabel(text, parent);
     placeTwips(label, left, top, width, BoxHeight);
     return label;
 }
 
 RecordEditorDialog::RecordEditorDialog(const EditMode& mode, CustomerView* customer,
                                        QWidget* parent)
-    : QDialog(parent), m_mode(mode), m_customer(customer)
+    : EditDialog(parent), m_mode(mode), m_customer(customer)
 {
     build();
 }
 
 RecordEditorDialog::RecordEditorDialog(const EditMode& mode, RepairView* repair, QWidget* parent)
-    : QDialog(parent), m_mode(mode), m_repair(repair)
+    : EditDialog(parent), m_mode(mode), m_repair(repair)
 {
     build();
 }
@@ -140,7 +141,7 @@ void RecordEditorDialog::build()
     setFont(programFont());
     m_navigation = new EnterNavigation(this);
 
-    m_title = new QLabel(this);
+    m_title = plainLabel(this);
     m_title->setObjectName(u"Label1"_qs);
     QFont titleFont = programFont(11);
     titleFont.setBold(true);
@@ -159,7 +160,7 @@ void RecordEditorDialog::build()
     }
     connect(m_command1, &QPushButton::clicked, this, &RecordEditorDialog::save);
     connect(m_command2, &QPushButton::clicked, this, &RecordEditorDialog::secondButton);
-    connect(m_command3, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_command3, &QPushButton::clicked, this, &EditDialog::closeWithoutAsking);
 
     const bool isNew = m_mode.EditIsNew;
     switch (m_mode.EditKind) {
@@ -190,6 +191,7 @@ void RecordEditorDialog::build()
         else
             fillForChange();
     }
+    markUnchanged();
 }
 
 // ---------------------------------------------------------------- groups
@@ -215,7 +217,7 @@ void RecordEditorDialog::buildUserGroup()
     // Left column: 表示名 (必須), 個人情報, then mail, URL and remarks.
     const int left = 60, right = 4020, box = 1140, boxWidth = 2700;
     heading(m_userGroup, u"表示名"_qs, left, 60, 1000);
-    auto* required = new QLabel(u"必須"_qs, m_userGroup);
+    auto* required = plainLabel(u"必須"_qs, m_userGroup);
     required->setObjectName(u"Label2"_qs);
     required->setStyleSheet(u"color: #c0392b; font-weight: bold;"_qs);
     placeTwips(required, left + 1000, 60, 800, 270);
@@ -521,8 +523,10 @@ void RecordEditorDialog::ResetRepairFields()
 {
     for (QWidget* box : std::as_const(m_repairTexts))
         setBoxText(box, QString());
-    m_combo8->setCurrentIndex(0);
-    m_combo9->setCurrentIndex(0);
+    // A new repair is free of charge and unpaid until the user says otherwise:
+    // left empty, it would never reach the unpaid list.
+    m_combo8->setCurrentIndex(m_combo8->findText(u"無償"_qs));
+    m_combo9->setCurrentIndex(m_combo9->findText(u"未入"_qs));
     for (QCheckBox* c : {m_check1, m_check2, m_check3})
         c->setChecked(false);
     m_dtPicker4->setDate(Clock::today());
@@ -719,25 +723,15 @@ void RecordEditorDialog::fillForChange()
 
 void RecordEditorDialog::RetypeReading(QLineEdit* reading, QLineEdit* target)
 {
-    const QString text = reading->text();
-    if (text.isEmpty()) {
-        target->setFocus(Qt::TabFocusReason);
+    // A name that is there is the user's: only an empty one gets the reading.
+    const QString hiragana = toHiraganaReading(reading->text());
+    focusByKeyboard(target);
+    if (!target->text().isEmpty() || hiragana.isEmpty())
         return;
-    }
-    target->clear();
-    for (QChar c : text) {
-        target->setFocus(Qt::OtherFocusReason);
-        const QString half = toHalfWidthAscii(QString(c));
-        if (half == u" ")
-            continue;
-        // Typed into the name box as keystrokes, so that it arrives as input.
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, half);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, half);
-        QApplication::sendEvent(target, &press);
-        QApplication::sendEvent(target, &release);
-        QApplication::processEvents();
-    }
-    target->setFocus(Qt::OtherFocusReason);
+    // In as hiragana and selected, so that the input method's reconversion
+    // (the 変換 key on a selection) turns it into kanji.
+    target->setText(hiragana);
+    target->selectAll();
 }
 
 // ---------------------------------------------------------------- saving

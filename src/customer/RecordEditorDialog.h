@@ -3,6 +3,8 @@
 #include "customer/EditMode.h"
 
 #include <QDate>
+#include "ui/EditDialog.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -26,7 +28,7 @@ class RepairView;
 
 // Form7, "ホルネア→ﾃﾞｰﾀ編集": adds, changes, resets or deletes one record of
 // the calling window's view and then reloads the view's lists.
-class RecordEditorDialog : public QDialog
+class RecordEditorDialog : public EditDialog
 {
     Q_OBJECT
 public:
@@ -45,7 +47,8 @@ public:
     void ResetLogFields();
     void ResetRepairFields();
     void ResetRepairLogFields();
-    // Re-types a reading into its name box so that the input method can work on it.
+    // Puts a reading into its empty name box as selected hiragana, so that the
+    // input method can reconvert it; a name box that holds text is left alone.
     void RetypeReading(QLineEdit* reading, QLineEdit* target);
 
 private:

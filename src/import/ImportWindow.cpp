@@ -5,6 +5,7 @@
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
+#include "ui/EnterNavigation.h"
 #include "ui/Dialogs.h"
 #include "ui/FormParts.h"
 
@@ -15,6 +16,7 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTextDocument>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -39,7 +41,7 @@ QComboBox* chooser(const QString& name, QWidget* parent)
 
 QLabel* caption(const QString& text, QWidget* parent)
 {
-    return new QLabel(text, parent);
+    return plainLabel(text, parent);
 }
 
 } // namespace
@@ -77,7 +79,7 @@ ImportWindow::ImportWindow(QWidget* parent) : QDialog(parent)
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(u"StatusBar1"_qs);
     m_statusBar->setSizeGripEnabled(false);
-    m_panel = new QLabel(m_statusBar);
+    m_panel = plainLabel(m_statusBar);
     m_panel->setObjectName(u"Panel1"_qs);
     m_statusBar->addWidget(m_panel, 1);
     auto* close = commandButton(u"Command4"_qs, u"閉　じ　る"_qs, this);
@@ -149,7 +151,7 @@ QWidget* ImportWindow::previousVersionTab(bool customer)
 {
     auto* tab = new QWidget(m_tabs);
     auto* grid = new QGridLayout(tab);
-    auto* folder = new QLabel(tab);
+    auto* folder = plainLabel(tab);
     folder->setObjectName(customer ? u"Label19"_qs : u"Label20"_qs);
     folder->setFrameShape(QFrame::Panel);
     folder->setFrameShadow(QFrame::Sunken);
@@ -200,7 +202,7 @@ void ImportWindow::browsePrevious(QLabel* folder)
         return;
     // The folder of the chosen file, whatever the file is called.
     folder->setText(QFileInfo(chosen).absolutePath() + u'/');
-    folder->setToolTip(folder->text());
+    folder->setToolTip(Qt::convertFromPlainText(folder->text(), Qt::WhiteSpaceNoWrap));
     if (folder != m_label19)
         return;
     m_combo7->clear();
@@ -212,6 +214,7 @@ void ImportWindow::browsePrevious(QLabel* folder)
         return;
     }
     m_combo7->addItems(users);
+    m_combo7->setCurrentIndex(-1); // which old user is the user's choice
 }
 
 void ImportWindow::runImport(const std::function<TransferResult()>& work)
@@ -242,6 +245,11 @@ void ImportWindow::ConvertPreviousCustomerData()
 
 void ImportWindow::ConvertPreviousRepairData()
 {
+    if (m_label20->text().isEmpty()) {
+        Dialogs::instance().message(this, u"前ﾊﾞｰｼﾞｮﾝの場所を指定してください。"_qs,
+                                    Dialogs::Icon::Critical);
+        return;
+    }
     if (m_combo6->currentText().isEmpty()) {
         Dialogs::instance().message(this, u"取り込み先を指定してください。"_qs,
                                     Dialogs::Icon::Critical);
@@ -280,6 +288,7 @@ void ImportWindow::FillImportAccountLists()
     list->clear();
     for (int i = 0; i < rows.size(); ++i)
         list->addItem(rows.row(i).text(nameField));
+    list->setCurrentIndex(-1); // nothing is converted into an account the user did not choose
 }
 
 void ImportWindow::ChooseCustomerSource(int index)
@@ -336,7 +345,7 @@ bool ImportWindow::eventFilter(QObject* watched, QEvent* event)
             else if (watched == m_combo6)
                 next = m_command5;
             if (next) {
-                next->setFocus();
+                focusByKeyboard(next);
                 return true;
             }
         }

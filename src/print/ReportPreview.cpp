@@ -2,7 +2,9 @@
 
 #include "print/ReportRenderer.h"
 #include "store/StoreError.h"
+#include "ui/EnterNavigation.h"
 #include "ui/Dialogs.h"
+#include "ui/FormParts.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -32,6 +34,7 @@ QPushButton* toolButton(const QString& name, const QString& caption, const QStri
     button->setObjectName(name);
     button->setToolTip(tip);
     button->setAutoDefault(false);
+    pressesOnEnter(button);
     return button;
 }
 
@@ -179,7 +182,7 @@ ReportPreview::ReportPreview(Report report, QWidget* parent)
     auto* larger = toolButton(u"ZoomIn"_qs, u"拡大"_qs, u"拡大 (+)"_qs, this);
     auto* fit = toolButton(u"FitWidth"_qs, u"幅に合わせる"_qs, u"幅に合わせる (0)"_qs, this);
     auto* close = toolButton(u"CloseButton"_qs, u"閉じる"_qs, u"閉じる (Esc)"_qs, this);
-    m_pageLabel = new QLabel(this);
+    m_pageLabel = plainLabel(this);
     m_pageLabel->setObjectName(u"PageLabel"_qs);
 
     auto* bar = new QHBoxLayout;

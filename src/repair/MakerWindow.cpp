@@ -21,7 +21,7 @@
 
 namespace horunea {
 
-MakerWindow::MakerWindow(QWidget* parent) : QDialog(parent)
+MakerWindow::MakerWindow(QWidget* parent) : EditDialog(parent)
 {
     setObjectName(u"Form11"_qs);
     setWindowTitle(u"ホルネア→修理管理→ﾒｰｶｰ情報"_qs);
@@ -57,12 +57,9 @@ MakerWindow::MakerWindow(QWidget* parent) : QDialog(parent)
                           u"ﾒｰｶｰ担当者"_qs, u"処理方法"_qs, u"決済方法"_qs, u"備考"_qs},
                          {K, K, O, O, O, K, K, K, K}, 3900, 1140, 6240);
 
-    m_add = new QPushButton(u"追加"_qs, this);
-    m_add->setObjectName(u"Command1"_qs);
-    m_change = new QPushButton(u"変更"_qs, this);
-    m_change->setObjectName(u"Command3"_qs);
-    m_delete = new QPushButton(u"削除"_qs, this);
-    m_delete->setObjectName(u"Command4"_qs);
+    m_add = commandButton(u"Command1"_qs, u"追加"_qs, this);
+    m_change = commandButton(u"Command3"_qs, u"変更"_qs, this);
+    m_delete = commandButton(u"Command4"_qs, u"削除"_qs, this);
     placeTwips(m_add, 3900, 4500, 6240, 420);
     placeTwips(m_change, 3900, 4500, 3100, 420);
     placeTwips(m_delete, 7040, 4500, 3100, 420);
@@ -72,7 +69,7 @@ MakerWindow::MakerWindow(QWidget* parent) : QDialog(parent)
     connect(m_change, &QPushButton::clicked, this, &MakerWindow::change);
     connect(m_delete, &QPushButton::clicked, this, &MakerWindow::remove);
 
-    m_selected = new QLabel(u"0"_qs, this);
+    m_selected = plainLabel(u"0"_qs, this);
     m_selected->setObjectName(u"Label10"_qs);
     m_selected->hide();
 
@@ -88,6 +85,7 @@ MakerWindow::MakerWindow(QWidget* parent) : QDialog(parent)
 
     setFixedSize(twips(10260), twips(5100));
     runGuarded(this, [this] { LoadMakerList(); });
+    markUnchanged();
     ClearMakerFields();
     showButtons(false, false);
 }
@@ -134,30 +132,34 @@ void MakerWindow::makerClicked(int row)
             m_fields[i]->setText(values->value(i));
         showButtons(false, true);
     });
+    markUnchanged();
 }
 
 void MakerWindow::newEntry()
 {
     ClearMakerFields();
     showButtons(true, false);
+    markUnchanged();
     m_fields.first()->setFocus();
 }
 
 void MakerWindow::add()
 {
     QGuiApplication::inputMethod()->commit();
-    runGuarded(this, [&] {
+    const bool stored = runGuarded(this, [&] {
         AddMaker(RepairConnection(), fieldValues());
         LoadMakerList();
         ClearMakerFields();
         showButtons(false, false);
     });
+    if (stored)
+        markUnchanged();
 }
 
 void MakerWindow::change()
 {
     QGuiApplication::inputMethod()->commit();
-    runGuarded(this, [&] {
+    const bool stored = runGuarded(this, [&] {
         const bool found = UpdateMaker(RepairConnection(), SelectedMakerId, fieldValues());
         if (!found)
             Dialogs::instance().message(this, u"このメーカーはすでに削除されています。"_qs,
@@ -165,18 +167,22 @@ void MakerWindow::change()
         LoadMakerList();
         showButtons(false, false);
     });
+    if (stored)
+        markUnchanged();
 }
 
 void MakerWindow::remove()
 {
     if (!Dialogs::instance().confirm(this, u"削除しますか？"_qs))
         return;
-    runGuarded(this, [&] {
+    const bool stored = runGuarded(this, [&] {
         DeleteMaker(RepairConnection(), SelectedMakerId);
         LoadMakerList();
         ClearMakerFields();
         showButtons(false, false);
     });
+    if (stored)
+        markUnchanged();
 }
 
 } // namespace horunea

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/EditDialog.h"
+
 #include <QDialog>
 #include <QList>
 
@@ -14,7 +16,7 @@ class ReportListView;
 
 // Form11, "ホルネア→修理管理→ﾒｰｶｰ情報": the makers and repair destinations.
 // Idle (no button), new entry (追加) or a maker selected (変更, 削除).
-class MakerWindow : public QDialog
+class MakerWindow : public EditDialog
 {
     Q_OBJECT
 public:

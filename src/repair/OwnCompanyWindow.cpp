@@ -17,7 +17,7 @@
 
 namespace horunea {
 
-OwnCompanyWindow::OwnCompanyWindow(QWidget* parent) : QDialog(parent)
+OwnCompanyWindow::OwnCompanyWindow(QWidget* parent) : EditDialog(parent)
 {
     setObjectName(u"Form12"_qs);
     setWindowTitle(u"ホルネア→修理管理→自社情報"_qs);
@@ -31,16 +31,14 @@ OwnCompanyWindow::OwnCompanyWindow(QWidget* parent) : QDialog(parent)
         fieldRows(this, {u"会社名"_qs, u"住所"_qs, u"TEL"_qs, u"FAX"_qs, u"E-MAIL"_qs, u"URL"_qs},
                   {K, K, O, O, O, O}, 60, 600, 6600);
 
-    auto* save = new QPushButton(u"変更"_qs, this);
-    save->setObjectName(u"Command1"_qs);
-    auto* close = new QPushButton(u"閉じる"_qs, this);
-    close->setObjectName(u"Command2"_qs);
+    auto* save = commandButton(u"Command1"_qs, u"変更"_qs, this);
+    auto* close = commandButton(u"Command2"_qs, u"閉じる"_qs, this);
     for (QPushButton* b : {save, close})
         b->setAutoDefault(false);
     placeTwips(save, 60, 2880, 3260, 420);
     placeTwips(close, 3400, 2880, 3260, 420);
     connect(save, &QPushButton::clicked, this, &OwnCompanyWindow::SaveOwnCompany);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(close, &QPushButton::clicked, this, &EditDialog::closeWithoutAsking);
 
     auto* navigation = new EnterNavigation(this);
     for (int i = 0; i + 1 < m_fields.size(); ++i)
@@ -56,6 +54,7 @@ void OwnCompanyWindow::LoadOwnCompany()
     const QStringList values = horunea::LoadOwnCompany(RepairConnection());
     for (int i = 0; i < m_fields.size(); ++i)
         m_fields[i]->setText(values.value(i));
+    markUnchanged();
 }
 
 void OwnCompanyWindow::SaveOwnCompany()
@@ -64,7 +63,8 @@ void OwnCompanyWindow::SaveOwnCompany()
     QStringList values;
     for (QLineEdit* f : std::as_const(m_fields))
         values << f->text();
-    runGuarded(this, [&] { horunea::SaveOwnCompany(RepairConnection(), values); });
+    if (runGuarded(this, [&] { horunea::SaveOwnCompany(RepairConnection(), values); }))
+        markUnchanged();
 }
 
 } // namespace horunea

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/EditDialog.h"
+
 #include <QDialog>
 #include <QList>
 
@@ -8,7 +10,7 @@ class QLineEdit;
 namespace horunea {
 
 // Form12, "ホルネア→修理管理→自社情報": the shop's own name and contact data.
-class OwnCompanyWindow : public QDialog
+class OwnCompanyWindow : public EditDialog
 {
     Q_OBJECT
 public:

@@ -7,6 +7,7 @@
 #include "ui/DataWindowParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/FunctionKeys.h"
 #include "ui/ReportListView.h"
 #include "ui/ToolbarIcons.h"
@@ -109,10 +110,10 @@ RepairWindow::RepairWindow(QWidget* parent)
     createLists();
     createPanel();
 
-    m_label26 = new QLabel(u"0"_qs, m_central);
+    m_label26 = plainLabel(u"0"_qs, m_central);
     m_label26->setObjectName(u"Label26"_qs);
     m_label26->hide();
-    m_label27 = new QLabel(u"0"_qs, m_central);
+    m_label27 = plainLabel(u"0"_qs, m_central);
     m_label27->setObjectName(u"Label27"_qs);
     m_label27->hide();
     m_combo1 = new QComboBox(m_central);
@@ -131,7 +132,7 @@ RepairWindow::~RepairWindow() = default;
 void RepairWindow::createLists()
 {
     auto boldLabel = [this](const QString& name, const QString& text) {
-        auto* label = new QLabel(text, m_central);
+        auto* label = plainLabel(text, m_central);
         label->setObjectName(name);
         QFont bold = label->font();
         bold.setBold(true);
@@ -172,7 +173,7 @@ void RepairWindow::createLists()
 
 void RepairWindow::createPanel()
 {
-    m_panelHeading = new QLabel(u"修　　　　理　　　　依　　　　頼　　　　表"_qs, m_central);
+    m_panelHeading = plainLabel(u"修　　　　理　　　　依　　　　頼　　　　表"_qs, m_central);
     m_panelHeading->setObjectName(u"Label60"_qs);
     m_panelHeading->setAlignment(Qt::AlignCenter);
     QFont headingFont = programFont(11);
@@ -185,7 +186,7 @@ void RepairWindow::createPanel()
     m_panel->setFrameShape(QFrame::StyledPanel);
     int n = 61;
     for (const PanelField& f : PanelFields) {
-        auto* caption = new QLabel(QString::fromUtf16(f.caption), m_panel);
+        auto* caption = plainLabel(QString::fromUtf16(f.caption), m_panel);
         caption->setObjectName(QStringLiteral("Label%1").arg(n++));
         m_captions << caption;
         if (m_captions.size() > FirstFreeField)

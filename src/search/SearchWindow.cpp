@@ -2,6 +2,7 @@
 
 #include "customer/CustomerView.h"
 #include "repair/RepairView.h"
+#include "ui/FormParts.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
@@ -33,10 +34,8 @@ SearchWindow::SearchWindow(QWidget* parent) : QDialog(parent)
     setWindowTitle(u"ホルネア→顧客管理→検索"_qs);
     setFont(programFont());
     setFixedSize(twips(WindowWidth), twips(WindowHeight));
-    m_start = new QPushButton(u"検索開始"_qs, this);
-    m_start->setObjectName(u"Command1"_qs);
-    m_close = new QPushButton(u"閉じる"_qs, this);
-    m_close->setObjectName(u"Command2"_qs);
+    m_start = commandButton(u"Command1"_qs, u"検索開始"_qs, this);
+    m_close = commandButton(u"Command2"_qs, u"閉じる"_qs, this);
     for (QPushButton* b : {m_start, m_close})
         b->setAutoDefault(false);
     placeTwips(m_start, WindowWidth - 3120, WindowHeight - 600, 1400, 420);

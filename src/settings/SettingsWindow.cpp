@@ -32,7 +32,7 @@ constexpr int RowHeight = 330;
 QLabel* label(const QString& text, QWidget* parent, int left, int top, int width,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
-    auto* l = new QLabel(text, parent);
+    auto* l = plainLabel(text, parent);
     l->setAlignment(align);
     placeTwips(l, left, top, width, RowHeight);
     return l;
@@ -45,7 +45,7 @@ QString numberedName(const QString& stem, int n)
 
 } // namespace
 
-SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent)
+SettingsWindow::SettingsWindow(QWidget* parent) : EditDialog(parent)
 {
     setObjectName(u"Form5"_qs);
     setWindowTitle(u"ホルネア→各設定"_qs);
@@ -53,7 +53,7 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent)
     setFixedSize(twips(WindowWidth), twips(WindowHeight));
     m_close = commandButton(u"Command4"_qs, u"閉じる"_qs, this);
     placeTwips(m_close, WindowWidth - 1600, WindowHeight - 640, 1400, 420);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_close, &QPushButton::clicked, this, &EditDialog::closeWithoutAsking);
 }
 
 SettingsWindow::SettingsWindow(CustomerView& view, QWidget* parent) : SettingsWindow(parent)
@@ -199,7 +199,7 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
         t.bars[size_t(i)] = bar;
     }
     auto* note =
-        new QLabel(u"プリンターによって余白がずれる場合があります、ご了承下さい"_qs, marginPage);
+        plainLabel(u"プリンターによって余白がずれる場合があります、ご了承下さい"_qs, marginPage);
     placeTwips(note, 250, 3000, 5000, RowHeight);
     t.marginButton =
         commandButton(numberedName(u"Command"_qs, firstCommand + 2), u"余白変更"_qs, marginPage);
@@ -237,6 +237,7 @@ void SettingsWindow::load()
             t.bars[i]->setValue(marginValue(record.margins[i]).value_or(0));
         }
     });
+    markUnchanged();
 }
 
 void SettingsWindow::saveSortOrder()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/EditDialog.h"
+
 #include <QDialog>
 #include <QList>
 
@@ -28,7 +30,7 @@ class RepairView;
 // HScroll1, HScroll2, VScroll2 and VScroll3, HScroll3, HScroll4, VScroll4;
 // 並べ替え変更, 自由項目変更, 余白変更 Command1 … Command3 and Command5 …
 // Command7; 閉じる Command4.
-class SettingsWindow : public QDialog
+class SettingsWindow : public EditDialog
 {
     Q_OBJECT
 public:

@@ -33,7 +33,7 @@ constexpr int RepairSideLeft = 5030;
 
 QLabel* label(const QString& name, const QString& caption, QWidget* parent)
 {
-    auto* l = new QLabel(caption, parent);
+    auto* l = plainLabel(caption, parent);
     l->setObjectName(name);
     return l;
 }
@@ -240,12 +240,20 @@ void MainMenuWindow::LoadMenuOperatorList()
 {
     m_operatorList->setRows(accountRows(LoadOperatorAccounts(MasterConnection())));
     m_operatorList->selectRow(0);
+    // The account whose password is checked is the one that opens: after a
+    // refill none is chosen until the user clicks or picks one again.
+    m_label8->clear();
+    m_openCustomer->setEnabled(false);
+    m_compactCustomer->setEnabled(false);
 }
 
 void MainMenuWindow::LoadMenuRepairList()
 {
     m_repairList->setRows(accountRows(LoadRepairAccounts(MasterConnection())));
     m_repairList->selectRow(0);
+    m_label9->clear();
+    m_openRepair->setEnabled(false);
+    m_compactRepair->setEnabled(false);
 }
 
 void MainMenuWindow::operatorClicked(int row)
@@ -262,14 +270,30 @@ void MainMenuWindow::repairClicked(int row)
     m_compactRepair->setEnabled(true);
 }
 
+namespace {
+
+// The name of the account whose number the hidden label holds: the account
+// whose password is checked is the account that opens or is compacted.
+QString nameOfNumber(const ReportListView* list, const QString& number)
+{
+    if (number.isEmpty())
+        return QString();
+    for (int row = 0; row < list->rowCount(); ++row)
+        if (list->text(row, 0) == number)
+            return list->text(row, 1);
+    return QString();
+}
+
+} // namespace
+
 QString MainMenuWindow::selectedOperatorName() const
 {
-    return m_operatorList->text(m_operatorList->currentRow(), 1);
+    return nameOfNumber(m_operatorList, m_label8->text());
 }
 
 QString MainMenuWindow::selectedRepairName() const
 {
-    return m_repairList->text(m_repairList->currentRow(), 1);
+    return nameOfNumber(m_repairList, m_label9->text());
 }
 
 QString MainMenuWindow::operatorNumber() const

@@ -146,6 +146,8 @@ void ShellController::compact(MainMenuWindow* menu, AccountKind kind)
 {
     const QString name =
         kind == AccountKind::Operator ? menu->selectedOperatorName() : menu->selectedRepairName();
+    if (name.isEmpty())
+        return; // no account chosen (最適化 is disabled then)
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     bool done = false;
     QString failure;
@@ -191,6 +193,8 @@ void ShellController::openData(MainMenuWindow* menu, bool repair)
     const QString name = repair ? menu->selectedRepairName() : menu->selectedOperatorName();
     const QString number = repair ? menu->repairNumber() : menu->operatorNumber();
     const QString typed = repair ? menu->repairPassword() : menu->operatorPassword();
+    if (name.isEmpty())
+        return; // no account chosen (開く is disabled then)
     bool passwordOk = false;
     if (!runGuarded(menu, [&] {
             passwordOk = repair ? CheckRepairPassword(MasterConnection(), typed, number)

@@ -1,6 +1,7 @@
 #include "shell/SplashWindow.h"
 
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -51,7 +52,7 @@ SplashWindow::SplashWindow(QWidget* parent)
     setObjectName(u"Form3"_qs);
     setWindowTitle(u"ホルネア"_qs);
     setAttribute(Qt::WA_DeleteOnClose);
-    m_image = new QLabel(this);
+    m_image = plainLabel(this);
     m_image->setObjectName(u"Image1"_qs);
     const QPixmap pixmap = picture();
     m_image->setPixmap(pixmap);

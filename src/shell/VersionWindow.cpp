@@ -1,5 +1,6 @@
 #include "shell/VersionWindow.h"
 
+#include "ui/FormParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/Twips.h"
@@ -25,19 +26,19 @@ VersionWindow::VersionWindow(QWidget* parent) : QDialog(parent)
     setWindowTitle(u"バージョン情報"_qs);
     setFont(programFont());
 
-    auto* name = new QLabel(u"ホルネア"_qs, this);
+    auto* name = plainLabel(u"ホルネア"_qs, this);
     name->setObjectName(u"Label1"_qs);
     QFont big = programFont(20);
     big.setBold(true);
     name->setFont(big);
     placeTwips(name, 360, 240, 5400, 600);
 
-    auto* version = new QLabel(u"Version 2.0.1　データベース版"_qs, this);
+    auto* version = plainLabel(u"Version 2.0.1　データベース版"_qs, this);
     version->setObjectName(u"Label2"_qs);
     placeTwips(version, 360, 900, 5400, 300);
 
     auto* description =
-        new QLabel(u"顧客（ユーザー）と件名・ログ、修理の受付と修理ログ、修理先と自社の情報を"
+        plainLabel(u"顧客（ユーザー）と件名・ログ、修理の受付と修理ログ、修理先と自社の情報を"
                    u"管理する、営業担当者と小さなお店のためのソフトウェアです。"
                    u"使用者ごとにパスワードで守られたデータベースを持ち、"
                    u"一覧表や情報シートを印刷できます。"_qs,
@@ -47,16 +48,13 @@ VersionWindow::VersionWindow(QWidget* parent) : QDialog(parent)
     description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     placeTwips(description, 360, 1320, 5400, 1500);
 
-    auto* home = new QPushButton(u"ホームページ"_qs, this);
-    home->setObjectName(u"Command1"_qs);
+    auto* home = commandButton(u"Command1"_qs, u"ホームページ"_qs, this);
     home->setToolTip(homePage());
     placeTwips(home, 360, 2940, 2600, 420);
-    auto* mail = new QPushButton(u"メールを送る"_qs, this);
-    mail->setObjectName(u"Command2"_qs);
+    auto* mail = commandButton(u"Command2"_qs, u"メールを送る"_qs, this);
     mail->setToolTip(mailAddress());
     placeTwips(mail, 3160, 2940, 2600, 420);
-    auto* close = new QPushButton(u"閉じる"_qs, this);
-    close->setObjectName(u"Command3"_qs);
+    auto* close = commandButton(u"Command3"_qs, u"閉じる"_qs, this);
     close->setDefault(true);
     placeTwips(close, 360, 3480, 5400, 420);
 

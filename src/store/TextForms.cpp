@@ -46,7 +46,73 @@ QChar asciiForm(QChar c)
     return c;
 }
 
+// Half-width katakana, alone or with its voicing mark, to full-width katakana.
+const QHash<QString, QChar>& fullWidthTable()
+{
+    static const QHash<QString, QChar> table = [] {
+        QHash<QString, QChar> t;
+        const auto& half = katakanaTable();
+        for (auto it = half.constBegin(); it != half.constEnd(); ++it) {
+            // ヮ, ヰ and ヱ share their half-width forms with ワ, イ and エ.
+            if (QStringView(u"ヮヰヱ").contains(it.key()))
+                continue;
+            t.insert(it.value(), it.key());
+        }
+        return t;
+    }();
+    return table;
+}
+
+bool isHalfWidthKana(QChar c)
+{
+    return c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F;
+}
+
 } // namespace
+
+QString toHiraganaReading(const QString& text)
+{
+    const auto& full = fullWidthTable();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QChar c = text[i];
+        if (isHalfWidthKana(c)) {
+            const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+            if (next == u'ﾞ' || next == u'ﾟ') {
+                if (auto joined = full.constFind(QString(c) + next); joined != full.constEnd()) {
+                    c = *joined;
+                    ++i;
+                }
+            }
+            if (isHalfWidthKana(c))
+                c = full.value(QString(c), c);
+        }
+        c = asciiForm(c);
+        if (c == u' ')
+            continue;
+        char16_t u = c.unicode();
+        // Katakana ァ..ヶ sit 0x60 above their hiragana.
+        if (u >= 0x30A1 && u <= 0x30F6)
+            u = char16_t(u - 0x60);
+        out += QChar(u);
+    }
+    return out;
+}
+
+QString toAsciiForms(const QString& text)
+{
+    QString out = text;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        QChar& c = out[i];
+        const bool afterDigit = i > 0 && out[i - 1].unicode() >= u'0' && out[i - 1].unicode() <= u'9';
+        if (c == u'\u2212' || c == u'ｰ' || (c == u'ー' && afterDigit))
+            c = u'-';
+        else if (c.unicode() != 0xFFE5) // a yen sign stays what it is
+            c = asciiForm(c);
+    }
+    return out;
+}
 
 QString toHalfWidthAscii(const QString& text)
 {

@@ -13,4 +13,16 @@ QString toHalfWidthKana(const QString& text);
 // half-width forms; kana and kanji stay.
 QString toHalfWidthAscii(const QString& text);
 
+// A reading as full-width hiragana, ready for an input method's reconversion:
+// half-width and full-width katakana become hiragana (ﾀﾞ -> だ), full-width
+// Latin letters, digits and signs their half-width forms (￥ a backslash), and
+// blanks are left out.
+QString toHiraganaReading(const QString& text);
+
+// What a box that takes no Japanese keeps of what was typed or pasted into it:
+// full-width Latin letters, digits and signs and the full-width blank in their
+// ASCII forms, and the dashes an input method writes between digits (－, −,
+// ｰ, and ー after a digit) as "-".
+QString toAsciiForms(const QString& text);
+
 } // namespace horunea

@@ -2,6 +2,7 @@
 
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,7 +89,7 @@ QStringList DataWindow::itemsOf(const QComboBox* combo)
 
 QLabel* DataWindow::valueLabel(const QString& name, QWidget* parent)
 {
-    auto* value = new QLabel(parent);
+    auto* value = plainLabel(parent);
     value->setObjectName(name);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     value->setStyleSheet(u"background: white; border: 1px solid #c8ccd2; padding-left: 2px;"_qs);

@@ -38,13 +38,16 @@ std::unique_ptr<QMessageBox> QtDialogs::messageBox(QWidget* parent, const QStrin
         boxIcon = QMessageBox::Critical;
     else if (icon == Icon::Plain)
         boxIcon = QMessageBox::NoIcon;
-    return std::make_unique<QMessageBox>(boxIcon, title(), text, QMessageBox::Ok, parent);
+    auto box = std::make_unique<QMessageBox>(boxIcon, title(), text, QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText); // names and values in a message are never markup
+    return box;
 }
 
 std::unique_ptr<QMessageBox> QtDialogs::confirmBox(QWidget* parent, const QString& text)
 {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, title(), text,
                                              QMessageBox::Yes | QMessageBox::No, parent);
+    box->setTextFormat(Qt::PlainText);
     box->setDefaultButton(QMessageBox::No);
     box->setEscapeButton(QMessageBox::No);
     return box;

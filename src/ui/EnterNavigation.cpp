@@ -3,14 +3,78 @@
 #include "ui/InputMode.h"
 
 #include <QAbstractButton>
-#include <QAbstractSpinBox>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 
 namespace horunea {
+
+namespace {
+
+bool isPlainEnter(const QKeyEvent* key)
+{
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    return enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+// Typed text, not a movement or a shortcut.
+bool isTyping(const QKeyEvent* key)
+{
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const QString text = key->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+// Shows the list of a drop-down box with the box's own text highlighted, or
+// nothing highlighted when the text is none of its entries.
+void showListOf(QComboBox* combo)
+{
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    const int at = combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    view->selectionModel()->clear();
+    view->setCurrentIndex(at < 0 ? QModelIndex() : combo->model()->index(at, combo->modelColumn()));
+}
+
+// Presses a focused button on Enter; one filter for every button.
+class EnterPresses : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !isPlainEnter(static_cast<QKeyEvent*>(event)))
+            return false;
+        auto* button = static_cast<QAbstractButton*>(watched);
+        if (button->isEnabled() && button->isVisible())
+            button->click();
+        return true;
+    }
+};
+
+} // namespace
+
+void pressesOnEnter(QAbstractButton* button)
+{
+    static auto* presses = new EnterPresses(qApp);
+    button->removeEventFilter(presses);
+    button->installEventFilter(presses);
+}
+
+void focusByKeyboard(QWidget* widget)
+{
+    widget->setFocus(Qt::TabFocusReason);
+    widget->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    widget->update();
+}
 
 void EnterNavigation::watch(QWidget* box)
 {
@@ -26,15 +90,12 @@ void EnterNavigation::chain(QWidget* from, QWidget* to)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(to); button && !qobject_cast<QCheckBox*>(to))
         pressesOnEnter(button);
-    chain(from, [to] { to->setFocus(Qt::TabFocusReason); });
+    chain(from, [to] { focusByKeyboard(to); });
 }
 
 void EnterNavigation::pressesOnEnter(QAbstractButton* button)
 {
-    if (m_buttons.contains(button))
-        return;
-    button->installEventFilter(this);
-    m_buttons.insert(button, button);
+    horunea::pressesOnEnter(button);
 }
 
 void EnterNavigation::chain(QWidget* from, std::function<void()> onEnter)
@@ -47,6 +108,52 @@ void EnterNavigation::dropsDownOnEntry(QComboBox* combo)
 {
     watch(combo);
     m_dropDowns.insert(combo, combo);
+    QAbstractItemView* view = combo->view();
+    view->installEventFilter(this);
+    m_popupOf.insert(view, combo);
+    // The list composes with the input method only where its box does.
+    QWidget* box = combo->lineEdit() ? static_cast<QWidget*>(combo->lineEdit()) : combo;
+    view->setAttribute(Qt::WA_InputMethodEnabled, box->testAttribute(Qt::WA_InputMethodEnabled));
+}
+
+void EnterNavigation::enterStep(QWidget* box)
+{
+    if (auto step = m_enter.constFind(box); step != m_enter.constEnd())
+        (*step)();
+}
+
+bool EnterNavigation::popupEvent(QComboBox* combo, QEvent* event)
+{
+    QAbstractItemView* view = combo->view();
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (isPlainEnter(key)) {
+            // The entry the user moved to, or the text as it stands.
+            const QModelIndex picked = view->currentIndex();
+            combo->hidePopup();
+            if (picked.isValid() && (picked.flags() & Qt::ItemIsEnabled))
+                combo->setCurrentIndex(picked.row());
+            enterStep(combo);
+            return true;
+        }
+        if (combo->lineEdit() && isTyping(key)) {
+            combo->hidePopup();
+            combo->lineEdit()->setFocus(Qt::OtherFocusReason);
+            QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), key->text(),
+                            key->isAutoRepeat(), ushort(key->count()));
+            QApplication::sendEvent(combo->lineEdit(), &typed);
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::InputMethod && combo->lineEdit()) {
+        // The input method composes in the box, not in its list.
+        combo->hidePopup();
+        combo->lineEdit()->setFocus(Qt::OtherFocusReason);
+        QApplication::sendEvent(combo->lineEdit(), event);
+        return true;
+    }
+    return false;
 }
 
 void EnterNavigation::onKey(QWidget* box, int key, std::function<void()> action)
@@ -57,16 +164,8 @@ void EnterNavigation::onKey(QWidget* box, int key, std::function<void()> action)
 
 bool EnterNavigation::eventFilter(QObject* watched, QEvent* event)
 {
-    if (QAbstractButton* button = m_buttons.value(watched);
-        button && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            if (button->isEnabled() && button->isVisible())
-                button->click();
-            return true;
-        }
-    }
+    if (QComboBox* combo = m_popupOf.value(watched))
+        return popupEvent(combo, event);
     QWidget* box = m_boxOf.value(watched);
     if (!box)
         return false;
@@ -76,7 +175,7 @@ bool EnterNavigation::eventFilter(QObject* watched, QEvent* event)
             if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
                 QTimer::singleShot(0, combo, [combo] {
                     if (combo->hasFocus() && combo->isVisible() && combo->count() > 0)
-                        combo->showPopup();
+                        showListOf(combo);
                 });
             }
         }
@@ -94,16 +193,13 @@ bool EnterNavigation::eventFilter(QObject* watched, QEvent* event)
             return false;
         }
     }
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (!enter || !plain)
+    if (!isPlainEnter(key))
         return false;
     if (isComposing(box))
         return false; // this Enter commits the composition; the focus stays
-    auto step = m_enter.constFind(box);
-    if (step == m_enter.constEnd())
+    if (!m_enter.contains(box))
         return false;
-    (*step)();
+    enterStep(box);
     return true;
 }
 

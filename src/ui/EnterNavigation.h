@@ -14,7 +14,10 @@ namespace horunea {
 // Keyboard aids of the entry dialogs: Enter moves the focus to the next box
 // (never typed into the box), unless it commits an input-method composition;
 // a box may run its own step instead of a plain move; drop-down boxes open
-// their list as they are entered.
+// their list as they are entered. An open list never changes its box by
+// itself: it shows the box's text as its highlighted entry (none when the
+// text is no entry), Enter takes the entry the user moved to (or keeps the
+// text) and moves on, and typing goes to the box of a free-text list.
 class EnterNavigation : public QObject
 {
     Q_OBJECT
@@ -36,12 +39,20 @@ protected:
 
 private:
     void watch(QWidget* box);
+    bool popupEvent(QComboBox* combo, QEvent* event);
+    void enterStep(QWidget* box);
 
     QHash<QObject*, std::function<void()>> m_enter;
     QHash<QObject*, QHash<int, std::function<void()>>> m_keys;
     QHash<QObject*, QComboBox*> m_dropDowns;
     QHash<QObject*, QWidget*> m_boxOf; // inner line edits map to their box
-    QHash<QObject*, QAbstractButton*> m_buttons;
+    QHash<QObject*, QComboBox*> m_popupOf; // a drop-down's list view to its box
 };
+
+// Enter (or the keypad's Enter) on the focused button presses it, in any window.
+void pressesOnEnter(QAbstractButton* button);
+
+// Moves the focus as the Tab key does, with the focus frame a keyboard move shows.
+void focusByKeyboard(QWidget* widget);
 
 } // namespace horunea

@@ -1,5 +1,6 @@
 #include "ui/FormParts.h"
 
+#include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
 #include "ui/Twips.h"
 
@@ -9,9 +10,22 @@
 
 namespace horunea {
 
+QLabel* plainLabel(QWidget* parent)
+{
+    return plainLabel(QString(), parent);
+}
+
+QLabel* plainLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    return label;
+}
+
 QLabel* headingLabel(const QString& text, QWidget* parent)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = plainLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
     QFont font = programFont(12);
     font.setBold(true);
@@ -25,6 +39,7 @@ QPushButton* commandButton(const QString& name, const QString& caption, QWidget*
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
     b->setAutoDefault(false);
+    pressesOnEnter(b);
     return b;
 }
 
@@ -33,7 +48,7 @@ QList<QLineEdit*> fieldRows(QWidget* parent, const QStringList& captions,
 {
     QList<QLineEdit*> boxes;
     for (int i = 0; i < captions.size(); ++i) {
-        auto* caption = new QLabel(captions[i], parent);
+        auto* caption = plainLabel(captions[i], parent);
         placeTwips(caption, left, top + i * 360, 1300, 300);
         auto* box = new QLineEdit(parent);
         box->setObjectName(QStringLiteral("Text%1").arg(i + 1));

@@ -12,6 +12,11 @@ class QWidget;
 
 namespace horunea {
 
+// A label that shows its text as it is: a stored or typed value holding
+// markup (<b>, <img …>) is never drawn as rich text.
+QLabel* plainLabel(QWidget* parent);
+QLabel* plainLabel(const QString& text, QWidget* parent);
+
 // The banner heading of the small record windows (makers, own company).
 QLabel* headingLabel(const QString& text, QWidget* parent);
 

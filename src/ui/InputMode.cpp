@@ -17,7 +17,9 @@ namespace {
 const char* const ModeProperty = "horuneaInputMode";
 const char* const ComposingProperty = "horuneaComposing";
 
-// Watches a box's input-method events to know whether a composition is under way.
+// Watches a box's input-method events to know whether a composition is under
+// way, and tells the input method that a box of mode Off takes no input from
+// it (QLineEdit answers ImEnabled with true whatever its attribute says).
 class CompositionWatcher : public QObject
 {
 public:
@@ -26,6 +28,19 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::InputMethodQuery &&
+            InputMode(watched->property(ModeProperty).toInt()) == InputMode::Off) {
+            auto* query = static_cast<QInputMethodQueryEvent*>(event);
+            auto* widget = static_cast<QWidget*>(watched);
+            for (int bit = 0; bit < 32; ++bit) {
+                const auto q = Qt::InputMethodQuery(int(query->queries() & (1u << bit)));
+                if (q)
+                    query->setValue(q, q == Qt::ImEnabled ? QVariant(false)
+                                                          : widget->inputMethodQuery(q));
+            }
+            query->accept();
+            return true;
+        }
         if (event->type() == QEvent::InputMethod) {
             const auto* im = static_cast<QInputMethodEvent*>(event);
             watched->setProperty(ComposingProperty, !im->preeditString().isEmpty());
@@ -42,17 +57,22 @@ CompositionWatcher* watcher()
     return w;
 }
 
-void convertLineEdit(QLineEdit* edit)
+// Rewrites what the user typed, pasted or committed into a box in the form
+// the box keeps.
+void convertLineEdit(QLineEdit* edit, QString (*form)(const QString&))
 {
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
-        const QString half = toHalfWidthKana(text);
-        if (half == text)
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, form](const QString& text) {
+        // A password is compared exactly as it was set: it is never rewritten.
+        if (edit->echoMode() != QLineEdit::Normal)
+            return;
+        const QString converted = form(text);
+        if (converted == text)
             return;
         // Keep the cursor after the same characters it followed.
         const int cursor = edit->cursorPosition();
-        const int grown = int(toHalfWidthKana(text.left(cursor)).size());
-        edit->setText(half);
-        edit->setCursorPosition(grown);
+        const int moved = int(form(text.left(cursor)).size());
+        edit->setText(converted);
+        edit->setCursorPosition(moved);
     });
 }
 
@@ -64,11 +84,14 @@ void setInputMode(QWidget* box, InputMode mode)
     QWidget* target = box;
     if (auto* combo = qobject_cast<QComboBox*>(box); combo && combo->lineEdit())
         target = combo->lineEdit();
+    target->setProperty(ModeProperty, int(mode));
     target->setAttribute(Qt::WA_InputMethodEnabled, mode != InputMode::Off);
     target->installEventFilter(watcher());
-    if (mode == InputMode::HalfKana) {
-        if (auto* edit = qobject_cast<QLineEdit*>(target))
-            convertLineEdit(edit);
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+        if (mode == InputMode::HalfKana)
+            convertLineEdit(edit, toHalfWidthKana);
+        else if (mode == InputMode::Off)
+            convertLineEdit(edit, toAsciiForms);
     }
 }
 

@@ -31,12 +31,28 @@ ReportListView::ReportListView(const QString& objectName, const QStringList& hea
     header()->setStretchLastSection(true);
     header()->setSectionsMovable(false);
     connect(this, &QTreeView::clicked, this,
-            [this](const QModelIndex& index) { emit itemClicked(index.row()); });
+            [this](const QModelIndex& index) { reportCurrent(index.row()); });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                // A mouse press reports through clicked() when it is released.
+                if (m_programmatic || m_pressing || !current.isValid())
+                    return;
+                reportCurrent(current.row());
+            });
+}
+
+void ReportListView::reportCurrent(int row)
+{
+    m_reported = row;
+    emit itemClicked(row);
 }
 
 void ReportListView::setRows(ListRows rows)
 {
+    m_programmatic = true;
     m_model->setRows(std::move(rows));
+    m_programmatic = false;
+    m_reported = -1;
 }
 
 int ReportListView::currentRow() const
@@ -50,8 +66,10 @@ void ReportListView::selectRow(int row)
     const QModelIndex index = m_model->index(row, 0);
     if (!index.isValid())
         return;
+    m_programmatic = true;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
+    m_programmatic = false;
     scrollTo(index);
 }
 
@@ -65,6 +83,21 @@ void ReportListView::setColumnWidthsTwips(const QList<int>& widths)
     }
 }
 
+void ReportListView::focusInEvent(QFocusEvent* event)
+{
+    // Qt makes the first row current as the list gets the focus; that is no choice.
+    m_programmatic = true;
+    QTreeView::focusInEvent(event);
+    m_programmatic = false;
+}
+
+void ReportListView::mousePressEvent(QMouseEvent* event)
+{
+    m_pressing = true;
+    QTreeView::mousePressEvent(event);
+    m_pressing = false;
+}
+
 void ReportListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
@@ -75,17 +108,20 @@ void ReportListView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void ReportListView::keyPressEvent(QKeyEvent* event)
 {
-    const int before = currentRow();
-    QTreeView::keyPressEvent(event);
-    const int after = currentRow();
-    // Moving through the list with the keyboard counts as clicking the item
-    // it lands on; Enter opens it as a double click would.
-    if (after >= 0 && after != before) {
-        emit itemClicked(after);
-    } else if (after >= 0 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-               event->modifiers() == Qt::NoModifier) {
-        emit itemDoubleClicked(after);
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                       (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (!enter) {
+        QTreeView::keyPressEvent(event);
+        return;
     }
+    // Enter opens the highlighted item as a double click would, and only
+    // after the item is the chosen one, as a click would make it.
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    if (row != m_reported)
+        reportCurrent(row);
+    emit itemDoubleClicked(row);
 }
 
 QStringList ReportListView::shownHeaders() const

@@ -8,7 +8,11 @@ namespace horunea {
 
 // A report-style list: column headers, whole-row selection, one item current.
 // Clicks and double clicks report the row under the pointer; a double click
-// on the empty area reports nothing.
+// on the empty area reports nothing. Whatever makes another row current for
+// the user (arrow keys, paging, typing its first letters, with or without an
+// input method) reports it as a click; Enter reports the current row as a
+// double click, after reporting it as a click if the program had made it
+// current.
 class ReportListView : public QTreeView
 {
     Q_OBJECT
@@ -37,12 +41,19 @@ signals:
     void itemDoubleClicked(int row);
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void reportCurrent(int row);
+
     TextTableModel* m_model;
+    int m_reported = -1;        // the row last reported as clicked
+    bool m_programmatic = false; // the program, not the user, moves the current row
+    bool m_pressing = false;     // a mouse press: reported as a click on release
 };
 
 } // namespace horunea

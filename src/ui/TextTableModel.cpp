@@ -1,5 +1,7 @@
 #include "ui/TextTableModel.h"
 
+#include <QTextDocument>
+
 namespace horunea {
 
 TextTableModel::TextTableModel(QStringList headers, QObject* parent)
@@ -25,6 +27,9 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const
     // when the cell is pointed at.
     if (role == Qt::DisplayRole && value.contains(u'\n'))
         value.replace(u'\n', u'⏎');
+    // A tooltip would draw markup in a value as rich text: give it as text.
+    if (role == Qt::ToolTipRole)
+        return Qt::convertFromPlainText(value, Qt::WhiteSpacePre);
     return value;
 }
 

@@ -177,6 +177,10 @@ void TstImport::enterMovesAndStartChecks()
     QCOMPARE(m_dialogs->messages.size(), 2);
     tabs->setCurrentIndex(4);
     child<QComboBox>(&w, u"Combo6"_qs)->clear();
+    // No folder chosen: nothing is read from the working folder.
+    child<QPushButton>(&w, u"Command5"_qs)->click();
+    QCOMPARE(m_dialogs->lastMessage(), u"前ﾊﾞｰｼﾞｮﾝの場所を指定してください。"_qs);
+    child<QLabel>(&w, u"Label20"_qs)->setText(m_folder->path() + u'/');
     child<QPushButton>(&w, u"Command5"_qs)->click();
     QCOMPARE(m_dialogs->lastMessage(), u"取り込み先を指定してください。"_qs);
     tabs->setCurrentIndex(3);

@@ -417,11 +417,13 @@ void TstRecordEditor::retypeReadingOfTwoWords()
     CustomerWindow* w = openWindow();
     withEditor([w] { QTest::keyClick(w->userList(), Qt::Key_F7); },
                [](RecordEditorDialog* e) {
-                   box(e, 32)->setText(u"前の名前"_qs);
+                   // An empty name gets the reading as selected hiragana, ready
+                   // for the input method's reconversion.
                    box(e, 31)->setText(u"ﾔﾏﾀﾞ ﾀﾛｳ"_qs);
                    box(e, 31)->setFocus();
                    QTest::keyClick(box(e, 31), Qt::Key_Return);
-                   QCOMPARE(box(e, 32)->text(), u"ﾔﾏﾀﾞﾀﾛｳ"_qs);
+                   QCOMPARE(box(e, 32)->text(), u"やまだたろう"_qs);
+                   QCOMPARE(box(e, 32)->selectedText(), u"やまだたろう"_qs);
                    QVERIFY(box(e, 32)->hasFocus());
                    QCOMPARE(box(e, 31)->text(), u"ﾔﾏﾀﾞ ﾀﾛｳ"_qs);
                    // Full-width signs go half-width; ￥ is typed as a backslash.
@@ -429,12 +431,20 @@ void TstRecordEditor::retypeReadingOfTwoWords()
                    box(e, 38)->setFocus();
                    QTest::keyClick(box(e, 38), Qt::Key_Return);
                    QCOMPARE(box(e, 39)->text(), u"AB\\(株)"_qs);
-                   // An empty reading only moves on, leaving the name alone.
-                   box(e, 34)->setText(u"名前"_qs);
+                   // A name that is there is never touched: focus only moves.
+                   box(e, 34)->setText(u"山田太郎"_qs);
+                   box(e, 33)->setText(u"ﾔﾏﾀﾞﾀﾛｳ"_qs);
                    box(e, 33)->setFocus();
                    QTest::keyClick(box(e, 33), Qt::Key_Return);
                    QVERIFY(box(e, 34)->hasFocus());
-                   QCOMPARE(box(e, 34)->text(), u"名前"_qs);
+                   QCOMPARE(box(e, 34)->text(), u"山田太郎"_qs);
+                   // An empty reading only moves on, leaving the name alone.
+                   box(e, 38)->clear();
+                   box(e, 39)->setText(u"名前"_qs);
+                   box(e, 38)->setFocus();
+                   QTest::keyClick(box(e, 38), Qt::Key_Return);
+                   QVERIFY(box(e, 39)->hasFocus());
+                   QCOMPARE(box(e, 39)->text(), u"名前"_qs);
                });
 }
 

@@ -229,7 +229,9 @@ void TstRepairWindow::editorAddsRepairAndKeepsEntriesOnMissingName()
               [&](QDialog* e) {
                   QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(), u"修理を追加します"_qs);
                   QCOMPARE(e->size(), QSize(twips(13970), twips(4690)));
-                  QCOMPARE(child<QComboBox>(e, u"Combo8"_qs)->currentText(), QString());
+                  // A new repair is free of charge and unpaid until the user says otherwise.
+                  QCOMPARE(child<QComboBox>(e, u"Combo8"_qs)->currentText(), u"無償"_qs);
+                  QCOMPARE(child<QComboBox>(e, u"Combo9"_qs)->currentText(), u"未入"_qs);
                   QCOMPARE(child<QDateEdit>(e, u"DTPicker4"_qs)->date(), QDate(2003, 8, 19));
                   auto* makers = child<QComboBox>(e, u"Combo6"_qs);
                   QCOMPARE(makers->count(), 2);

@@ -20,6 +20,11 @@ private slots:
     void halfWidthKana_data();
     void halfWidthKana();
     void halfWidthAscii();
+    void hiraganaReading_data();
+    void hiraganaReading();
+    void readingsComeBackWhole();
+    void asciiForms_data();
+    void asciiForms();
 };
 
 void TstDateText::storedForm_data()
@@ -124,6 +129,65 @@ void TstDateText::halfWidthAscii()
 {
     QCOMPARE(toHalfWidthAscii(u"ｔａｎａｋａ　￥１"_qs), u"tanaka \\1"_qs);
     QCOMPARE(toHalfWidthAscii(u"やまだ"_qs), u"やまだ"_qs);
+}
+
+void TstDateText::hiraganaReading_data()
+{
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<QString>("hiragana");
+    QTest::newRow("half-width with marks") << u"ﾔﾏﾀﾞ ﾀﾛｳ"_qs << u"やまだたろう"_qs;
+    QTest::newRow("semi-voiced") << u"ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ"_qs << u"ぱぴぷぺぽ"_qs;
+    QTest::newRow("voiced u") << u"ｳﾞｧｲｵﾘﾝ"_qs << u"ゔぁいおりん"_qs;
+    QTest::newRow("mark that joins nothing") << u"ｱﾞﾝ"_qs << u"あ゛ん"_qs;
+    QTest::newRow("small kana and long sign") << u"ｷｬｯｷｰ"_qs << u"きゃっきー"_qs;
+    QTest::newRow("full-width katakana") << u"カトウ　ケンジ"_qs << u"かとうけんじ"_qs;
+    QTest::newRow("hiragana stays") << u"かとう"_qs << u"かとう"_qs;
+    QTest::newRow("latin and signs") << u"ＡＢ　￥（株）"_qs << u"AB\\(株)"_qs;
+    QTest::newRow("only blanks") << u" 　 "_qs << QString();
+}
+
+void TstDateText::hiraganaReading()
+{
+    QFETCH(QString, reading);
+    QFETCH(QString, hiragana);
+    QCOMPARE(toHiraganaReading(reading), hiragana);
+}
+
+void TstDateText::readingsComeBackWhole()
+{
+    // Every half-width reading the boxes store comes back from its hiragana
+    // unchanged, so that a reconverted name keeps the reading it was typed from.
+    QString all;
+    for (char16_t c = 0xFF66; c <= 0xFF9D; ++c) // ｦ … ﾝ, small kana and ｰ
+        all += QChar(c);
+    for (const QString base : {u"ｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾊﾋﾌﾍﾎｳ"_qs})
+        for (QChar c : base)
+            all += QString(c) + u'ﾞ';
+    for (QChar c : u"ﾊﾋﾌﾍﾎ"_qs)
+        all += QString(c) + u'ﾟ';
+    QCOMPARE(toHalfWidthKana(toHiraganaReading(all)), all);
+}
+
+void TstDateText::asciiForms_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("telephone with minus signs") << u"０３−１２３４−５６７８"_qs << u"03-1234-5678"_qs;
+    QTest::newRow("long signs after digits") << u"０３ー１２３４ｰ５６７８"_qs << u"03-1234-5678"_qs;
+    QTest::newRow("full-width hyphen") << u"０３－１２"_qs << u"03-12"_qs;
+    QTest::newRow("mail") << u"ｙａｍａｄａ＿ｔ＠ｅｘａｍｐｌｅ．ｊｐ"_qs << u"yamada_t@example.jp"_qs;
+    QTest::newRow("url") << u"ｈｔｔｐｓ：／／ｅｘａｍｐｌｅ．ｊｐ／＃ａ"_qs << u"https://example.jp/#a"_qs;
+    QTest::newRow("model") << u"ＸＪ－１００（Ｂ）＋"_qs << u"XJ-100(B)+"_qs;
+    QTest::newRow("full-width blank") << u"１　２"_qs << u"1 2"_qs;
+    QTest::newRow("long sign after a letter stays") << u"カー"_qs << u"カー"_qs;
+    QTest::newRow("ascii stays") << u"03-1234"_qs << u"03-1234"_qs;
+}
+
+void TstDateText::asciiForms()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QCOMPARE(toAsciiForms(typed), kept);
 }
 
 QTEST_GUILESS_MAIN(TstDateText)
