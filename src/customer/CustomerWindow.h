@@ -47,7 +47,7 @@ protected:
     void command(int index) override;
     int buttonForKey(const FunctionKey& key) const override;
     bool keyNeedsVisibleButton(int index) const override { return index == 10 || index == 11; }
-    bool consumesEveryKey() const override { return false; }
+    bool consumesKey(const QKeyEvent*) const override { return false; }
     void layoutChildren() override;
     void clearLists() override;
     void closeAccount() override;

@@ -170,6 +170,9 @@ void RepairView::showNoRepairLogs()
     m_query.RepairLogSelect = RepairListQuery::initialRepairLogSelect();
     m_query.RepairLogWhere = u" WHERE 修理ログID = 0";
     setLogsOf(NoKey);
+    // Heading, log list and the new-log button always name the same repair,
+    // whichever list the window shows.
+    LoadRepairLogList();
 }
 
 void RepairView::setLogsOf(const QString& repairId)

@@ -272,6 +272,26 @@ void RepairWindow::OpenRepairWindow()
     m_view->OpenRepairWindow();
 }
 
+bool RepairWindow::consumesKey(const QKeyEvent* key) const
+{
+    switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return false;
+    default:
+        return true;
+    }
+}
+
 bool RepairWindow::unpaidShown() const
 {
     return m_view && m_view->unpaidShown();

@@ -53,7 +53,9 @@ protected:
     void command(int index) override;
     int buttonForKey(const FunctionKey& key) const override;
     bool keyNeedsVisibleButton(int index) const override { return index == 14; }
-    bool consumesEveryKey() const override { return true; } // the lists take no keys
+    // The lists take the keys that choose and open a record (arrows, paging,
+    // Space, Enter, Tab), and no others.
+    bool consumesKey(const QKeyEvent* key) const override;
     void layoutChildren() override;
     void clearLists() override;
     void closeAccount() override;

@@ -117,7 +117,7 @@ bool DataWindow::eventFilter(QObject* watched, QEvent* event)
         return QMainWindow::eventFilter(watched, event);
     const auto key = functionKeyOf(static_cast<QKeyEvent*>(event));
     if (!key)
-        return consumesEveryKey();
+        return consumesKey(static_cast<QKeyEvent*>(event));
     const int index = buttonForKey(*key);
     if (index > 0 && (!keyNeedsVisibleButton(index) || m_buttons[index]->isVisible()))
         triggerButton(index);

@@ -58,8 +58,8 @@ protected:
     virtual int buttonForKey(const FunctionKey& key) const = 0;
     // Buttons whose key acts only while the button is shown.
     virtual bool keyNeedsVisibleButton(int index) const = 0;
-    // Whether keys other than the function keys still reach the controls.
-    virtual bool consumesEveryKey() const = 0;
+    // Whether a key other than the function keys is kept from the controls.
+    virtual bool consumesKey(const QKeyEvent* key) const = 0;
     virtual void layoutChildren() = 0;
     // The unload sequence: the lists are emptied, then (after unloading())
     // the account is closed.

@@ -108,8 +108,15 @@ void ReportListView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void ReportListView::keyPressEvent(QKeyEvent* event)
 {
-    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                       (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain;
+    if (event->key() == Qt::Key_Space && plain) {
+        // Space chooses the highlighted item where no arrow key can reach
+        // another one (a list of one row, say).
+        if (const int row = currentRow(); row >= 0 && row != m_reported)
+            reportCurrent(row);
+        return;
+    }
     if (!enter) {
         QTreeView::keyPressEvent(event);
         return;

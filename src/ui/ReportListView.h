@@ -10,9 +10,9 @@ namespace horunea {
 // Clicks and double clicks report the row under the pointer; a double click
 // on the empty area reports nothing. Whatever makes another row current for
 // the user (arrow keys, paging, typing its first letters, with or without an
-// input method) reports it as a click; Enter reports the current row as a
-// double click, after reporting it as a click if the program had made it
-// current.
+// input method) reports it as a click, and so does Space on a row the
+// program made current; Enter reports the current row as a double click,
+// after reporting it as a click if the program had made it current.
 class ReportListView : public QTreeView
 {
     Q_OBJECT
