@@ -3,10 +3,10 @@
 #include "customer/PanelLinks.h"
 #include "shell/SessionState.h"
 #include "store/Connections.h"
-#include "ui/FormParts.h"
 #include "ui/DataWindowParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/FunctionKeys.h"
 #include "ui/ReportListView.h"
 #include "ui/ToolbarIcons.h"
@@ -20,10 +20,10 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QTextDocument>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
 

@@ -50,7 +50,8 @@ PanelLink WebLink(const QString& value)
     if (text.isEmpty())
         return {};
     const QString message =
-        u"「%1」は開けません。表示できるのは http:// か https:// のアドレスだけです。"_qs.arg(value);
+        u"「%1」は開けません。表示できるのは http:// か https:// のアドレスだけです。"_qs.arg(
+            value);
     if (hasControlCharacters(text))
         return refused(message);
     // A scheme is letters before a colon that is not a port ("shop.jp:8080").

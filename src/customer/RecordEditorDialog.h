@@ -2,8 +2,8 @@
 
 #include "customer/EditMode.h"
 
-#include <QDate>
 #include "ui/EditDialog.h"
+#include <QDate>
 
 #include <QDialog>
 #include <QList>

@@ -5,8 +5,8 @@
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
-#include "ui/EnterNavigation.h"
 #include "ui/Dialogs.h"
+#include "ui/EnterNavigation.h"
 #include "ui/FormParts.h"
 
 #include <QApplication>
@@ -16,11 +16,11 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QTextDocument>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <cmath>

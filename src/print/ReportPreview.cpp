@@ -2,8 +2,8 @@
 
 #include "print/ReportRenderer.h"
 #include "store/StoreError.h"
-#include "ui/EnterNavigation.h"
 #include "ui/Dialogs.h"
+#include "ui/EnterNavigation.h"
 #include "ui/FormParts.h"
 #include "ui/Twips.h"
 

@@ -2,10 +2,10 @@
 
 #include "customer/CustomerView.h"
 #include "repair/RepairView.h"
-#include "ui/FormParts.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/InputMode.h"
 #include "ui/Twips.h"
 

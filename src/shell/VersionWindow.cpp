@@ -1,8 +1,8 @@
 #include "shell/VersionWindow.h"
 
-#include "ui/FormParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
+#include "ui/FormParts.h"
 #include "ui/Twips.h"
 
 #include <QLabel>

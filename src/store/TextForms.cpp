@@ -105,7 +105,8 @@ QString toAsciiForms(const QString& text)
     QString out = text;
     for (qsizetype i = 0; i < out.size(); ++i) {
         QChar& c = out[i];
-        const bool afterDigit = i > 0 && out[i - 1].unicode() >= u'0' && out[i - 1].unicode() <= u'9';
+        const bool afterDigit =
+            i > 0 && out[i - 1].unicode() >= u'0' && out[i - 1].unicode() <= u'9';
         if (c == u'\u2212' || c == u'ｰ' || (c == u'ー' && afterDigit))
             c = u'-';
         else if (c.unicode() != 0xFFE5) // a yen sign stays what it is

@@ -51,7 +51,7 @@ private:
     void reportCurrent(int row);
 
     TextTableModel* m_model;
-    int m_reported = -1;        // the row last reported as clicked
+    int m_reported = -1;         // the row last reported as clicked
     bool m_programmatic = false; // the program, not the user, moves the current row
     bool m_pressing = false;     // a mouse press: reported as a click on release
 };

@@ -16,13 +16,13 @@
 #include "ui/Application.h"
 #include "ui/MultiLineBox.h"
 
-#include <QTextDocumentFragment>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocumentFragment>
 
 using namespace horunea;
 using namespace horunea::test;

@@ -114,6 +114,7 @@ private slots:
 
     void enterThroughEveryEditorChangesNothing_data();
     void enterThroughEveryEditorChangesNothing();
+    void enterThroughSettingsKeepsTheSortOrder();
     void newRepairByKeyboardPicksNoOperator();
     void typingReachesAnOpenFreeTextList();
     void openListHighlightsTheBoxText();
@@ -169,10 +170,10 @@ void TstKeyboard::init()
     user[8].second = u"山田商事"_qs;
     const qint64 u = customer.insert(u"ユーザー"_qs, user);
     const qint64 s = customer.insert(u"件名"_qs, {{u"ユーザーID"_qs, u},
-                                                   {u"登録日"_qs, u"2003/08/01(金)"_qs},
-                                                   {u"件名"_qs, u"複合機"_qs},
-                                                   {u"備考"_qs, u"三台"_qs},
-                                                   {u"判定"_qs, u"続行"_qs}});
+                                                  {u"登録日"_qs, u"2003/08/01(金)"_qs},
+                                                  {u"件名"_qs, u"複合機"_qs},
+                                                  {u"備考"_qs, u"三台"_qs},
+                                                  {u"判定"_qs, u"続行"_qs}});
     customer.insert(u"ログ"_qs, {{u"件名ID"_qs, s},
                                  {u"ユーザーID"_qs, u},
                                  {u"登録日"_qs, u"2003/08/02(土)"_qs},
@@ -182,9 +183,8 @@ void TstKeyboard::init()
     Database repair = Database::open(repairFile());
     repair.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"A社"_qs}});
     repair.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"Toshiba"_qs}});
-    Fields r{{u"判定"_qs, u"続行"_qs},
-             {u"受付日"_qs, u"2003/08/18(月)"_qs},
-             {u"見積納期"_qs, u"10"_qs}};
+    Fields r{
+        {u"判定"_qs, u"続行"_qs}, {u"受付日"_qs, u"2003/08/18(月)"_qs}, {u"見積納期"_qs, u"10"_qs}};
     const QStringList texts = repairTextFields();
     for (int i = 0; i < texts.size(); ++i)
         r << qMakePair(texts[i], QVariant(u"値%1"_qs.arg(i)));
@@ -258,8 +258,9 @@ void TstKeyboard::enterThroughEveryEditorChangesNothing()
         clickRow(w->userList(), 0);
         clickRow(w->subjectList(), 0);
         clickRow(w->logList(), 0);
-        ReportListView* list =
-            kind == 1 ? w->userList() : kind == 2 ? w->subjectList() : w->logList();
+        ReportListView* list = kind == 1   ? w->userList()
+                               : kind == 2 ? w->subjectList()
+                                           : w->logList();
         open = [list] { clickRow(list, 0, true); };
     }
     QStringList visited;
@@ -278,6 +279,41 @@ void TstKeyboard::enterThroughEveryEditorChangesNothing()
         QVERIFY2(visited.contains(u"Combo6"_qs) && visited.contains(u"Combo9"_qs),
                  qPrintable(visited.join(u' ')));
     QCOMPARE(databaseContents(file), before);
+}
+
+void TstKeyboard::enterThroughSettingsKeepsTheSortOrder()
+{
+    CustomerWindow* w = openCustomer();
+    // Sort choices away from the first entries, stored with the mouse.
+    withModal([w] { QTest::keyClick(w->userList(), Qt::Key_F5); },
+              [&](QDialog* d) {
+                  int i = 0;
+                  for (QComboBox* c : d->findChildren<QComboBox*>())
+                      if (c->isVisible())
+                          c->setCurrentIndex(c->count() - 1 - (i++ % 2));
+                  for (QPushButton* b : d->findChildren<QPushButton*>())
+                      if (b->isVisible() && b->text() == u"並べ替え変更")
+                          b->click();
+              });
+    const QString before = databaseContents(customerFile());
+    QString pressed;
+    withModal([w] { QTest::keyClick(w->userList(), Qt::Key_F5); },
+              [&](QDialog* d) {
+                  for (QComboBox* c : d->findChildren<QComboBox*>()) {
+                      if (c->isVisible()) {
+                          c->setFocus();
+                          break;
+                      }
+                  }
+                  for (int i = 0;
+                       i < 20 && !qobject_cast<QPushButton*>(QApplication::focusWidget()); ++i)
+                      press(Qt::Key_Return);
+                  pressed = QApplication::focusWidget()->objectName();
+                  press(Qt::Key_Return);
+                  QVERIFY(!d->isVisible());
+              });
+    QVERIFY(!pressed.isEmpty());
+    QCOMPARE(databaseContents(customerFile()), before);
 }
 
 void TstKeyboard::newRepairByKeyboardPicksNoOperator()
@@ -568,8 +604,7 @@ void TstKeyboard::storedMarkupIsShownAsText()
     QVERIFY(checkLabels(w) >= 10);
     withModal([w, row] { clickRow(w->userList(), row, true); },
               [&](QDialog* e) {
-                  QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(),
-                           bold + u"の情報を編集します"_qs);
+                  QCOMPARE(child<QLabel>(e, u"Label1"_qs)->text(), bold + u"の情報を編集します"_qs);
                   QVERIFY(checkLabels(e) >= 1);
               });
     // A cell's tooltip shows the markup as text too.
@@ -590,12 +625,12 @@ void TstKeyboard::desktopGetsOnlyWebAndMailAddresses_data()
     QTest::newRow("headers dropped, port kept")
         << u"mailto:hana@example.jp?attach=/etc/passwd&body=x"_qs << u"shop.jp:8080/x"_qs
         << u"mailto:hana@example.jp"_qs << u"http://shop.jp:8080/x"_qs;
-    QTest::newRow("programs refused") << u"?attach=/etc/passwd"_qs << u"file:///usr/bin/xterm"_qs
-                                      << QString() << QString();
-    QTest::newRow("scripts refused") << u"hana"_qs << u"javascript:alert(1)"_qs << QString()
-                                     << QString();
-    QTest::newRow("other schemes refused") << u"a@b.jp\nbcc:x@y.jp"_qs << u"ssh:host"_qs
-                                           << QString() << QString();
+    QTest::newRow("programs refused")
+        << u"?attach=/etc/passwd"_qs << u"file:///usr/bin/xterm"_qs << QString() << QString();
+    QTest::newRow("scripts refused")
+        << u"hana"_qs << u"javascript:alert(1)"_qs << QString() << QString();
+    QTest::newRow("other schemes refused")
+        << u"a@b.jp\nbcc:x@y.jp"_qs << u"ssh:host"_qs << QString() << QString();
 }
 
 void TstKeyboard::desktopGetsOnlyWebAndMailAddresses()
@@ -747,11 +782,12 @@ void TstKeyboard::customerDayByKeyboard()
                   enterTo(e);
                   press(Qt::Key_Return);
               });
-    const CliRun logs = runCliHere(
-        {u"sql"_qs, u"customer:山田"_qs,
-         u"SELECT u.表示ふりがな, u.表示名, u.自宅ＴＥＬ, s.件名, s.判定, l.登録日, l.記録者, l.ログ "
-         u"FROM ユーザー u, 件名 s, ログ l WHERE s.ユーザーID = u.ユーザーID AND l.件名ID = s.件名ID "
-         u"AND u.表示名 = '木村'"_qs});
+    const CliRun logs = runCliHere({u"sql"_qs, u"customer:山田"_qs,
+                                    u"SELECT u.表示ふりがな, u.表示名, u.自宅ＴＥＬ, s.件名, "
+                                    u"s.判定, l.登録日, l.記録者, l.ログ "
+                                    u"FROM ユーザー u, 件名 s, ログ l WHERE s.ユーザーID = "
+                                    u"u.ユーザーID AND l.件名ID = s.件名ID "
+                                    u"AND u.表示名 = '木村'"_qs});
     QCOMPARE(logs.status, 0);
     QCOMPARE(logs.out.split(u'\n').value(1),
              u"ｷﾑﾗ\t木村\t0312345678\t保守\t続行\t2003/08/19(火)\t山田\t訪問した"_qs);
@@ -761,9 +797,8 @@ void TstKeyboard::customerDayByKeyboard()
                   child<QPushButton>(e, u"Command2"_qs)->setFocus();
                   press(Qt::Key_Return); // 削除, answered yes
               });
-    const CliRun left =
-        runCliHere({u"sql"_qs, u"customer:山田"_qs,
-                    u"SELECT count(*) AS n FROM 件名 WHERE 件名 = '保守'"_qs});
+    const CliRun left = runCliHere(
+        {u"sql"_qs, u"customer:山田"_qs, u"SELECT count(*) AS n FROM 件名 WHERE 件名 = '保守'"_qs});
     QCOMPARE(left.out.split(u'\n').value(1), u"0"_qs);
 }
 
@@ -810,8 +845,9 @@ void TstKeyboard::repairDayByKeyboard()
                   child<QPushButton>(e, u"Command2"_qs)->setFocus();
                   press(Qt::Key_Return);
               });
-    const CliRun left = runCliHere({u"sql"_qs, u"repair:修理係"_qs,
-                                    u"SELECT count(*) AS n FROM 修理ログ WHERE ログ = '受付した'"_qs});
+    const CliRun left =
+        runCliHere({u"sql"_qs, u"repair:修理係"_qs,
+                    u"SELECT count(*) AS n FROM 修理ログ WHERE ログ = '受付した'"_qs});
     QCOMPARE(left.out.split(u'\n').value(1), u"0"_qs);
 }
 

@@ -172,11 +172,14 @@ void TstDateText::asciiForms_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("telephone with minus signs") << u"０３−１２３４−５６７８"_qs << u"03-1234-5678"_qs;
+    QTest::newRow("telephone with minus signs")
+        << u"０３−１２３４−５６７８"_qs << u"03-1234-5678"_qs;
     QTest::newRow("long signs after digits") << u"０３ー１２３４ｰ５６７８"_qs << u"03-1234-5678"_qs;
     QTest::newRow("full-width hyphen") << u"０３－１２"_qs << u"03-12"_qs;
-    QTest::newRow("mail") << u"ｙａｍａｄａ＿ｔ＠ｅｘａｍｐｌｅ．ｊｐ"_qs << u"yamada_t@example.jp"_qs;
-    QTest::newRow("url") << u"ｈｔｔｐｓ：／／ｅｘａｍｐｌｅ．ｊｐ／＃ａ"_qs << u"https://example.jp/#a"_qs;
+    QTest::newRow("mail") << u"ｙａｍａｄａ＿ｔ＠ｅｘａｍｐｌｅ．ｊｐ"_qs
+                          << u"yamada_t@example.jp"_qs;
+    QTest::newRow("url") << u"ｈｔｔｐｓ：／／ｅｘａｍｐｌｅ．ｊｐ／＃ａ"_qs
+                         << u"https://example.jp/#a"_qs;
     QTest::newRow("model") << u"ＸＪ－１００（Ｂ）＋"_qs << u"XJ-100(B)+"_qs;
     QTest::newRow("full-width blank") << u"１　２"_qs << u"1 2"_qs;
     QTest::newRow("long sign after a letter stays") << u"カー"_qs << u"カー"_qs;
