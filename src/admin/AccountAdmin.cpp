@@ -12,10 +12,33 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace horunea {
 
 namespace {
+
+// Where a compaction writes its copy: the Part's "<name>最適化.mdb", unless
+// that is the file of another account, which is never touched; then a
+// private name of the same folder.
+QString compactionOutputFor(AccountKind kind, const QString& name, const QString& path)
+{
+    const QString output = compactionOutputPath(path);
+    Database master = Database::open(DataFolder::masterPath());
+    const QString taken = name + u"最適化"_qs;
+    bool isAccount = false;
+    for (const Account& a : LoadAdminAccounts(master, kind))
+        isAccount = isAccount || a.name == taken;
+    if (!isAccount)
+        return output;
+    const QDir folder = QFileInfo(path).dir();
+    for (int attempt = 0;; ++attempt) {
+        const QString candidate = folder.filePath(
+            QStringLiteral(".%1-最適化中-%2-%3.mdb").arg(name).arg(::getpid()).arg(attempt));
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+            return candidate;
+    }
+}
 
 struct KindInfo
 {
@@ -196,6 +219,7 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
     const KindInfo& k = info(kind);
     const bool renamed = newName != oldName;
     QString oldPath, newPath;
+    AccountLock oldLock, newLock;
     if (renamed) {
         newPath = checkedNewName(master, kind, newName, oldName);
         oldPath = accountFilePath(kind, oldName);
@@ -203,6 +227,10 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
             throw StoreError(
                 QStringLiteral("アカウントのファイルがありません。名前を変更できません。\n%1")
                     .arg(oldPath));
+        // Nobody may work on the file while it moves, nor open the new name early.
+        oldLock = AccountLock(oldPath, oldName, AccountLock::Mode::Exclusive);
+        newLock = AccountLock(newPath, newName, AccountLock::Mode::Exclusive);
+        settleJournal(oldPath);
     }
     Transaction transaction(master);
     master.update(k.table, {{k.nameField, newName}, {u"パスワード"_qs, passwordValue(newPassword)}},
@@ -226,6 +254,11 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
     const KindInfo& k = info(kind);
     const QString name = accountName(master, kind, number);
     const QString path = existingAccountFile(kind, name);
+    AccountLock lock;
+    if (!path.isEmpty()) {
+        lock = AccountLock(path, name, AccountLock::Mode::Exclusive);
+        settleJournal(path);
+    }
     // The file is moved aside first, so that it can come back if the row
     // cannot be deleted.
     QString aside;
@@ -255,7 +288,9 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
     } catch (const StoreError& e) {
         throw StoreError(u"最適化できませんでした。\n"_qs + e.message());
     }
-    return compactFile(path, compactionOutputPath(path));
+    const AccountLock lock(path, name, AccountLock::Mode::Exclusive);
+    settleJournal(path);
+    return compactFile(path, compactionOutputFor(kind, name, path));
 }
 
 QStringList BackupDataFolder(const QString& destination,

@@ -4,6 +4,7 @@
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
 #include "import/PreviousVersion.h"
+#include "import/TransferSupport.h"
 #include "import/Transfers.h"
 #include "print/ReportRenderer.h"
 #include "print/Reports.h"
@@ -248,7 +249,9 @@ Database openAccountData(const QString& name, const QString& password, bool repa
         if (!ok)
             throw RefusedError(u"パスワードが違います。"_qs);
     }
-    return Database::open(repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name));
+    // Held shared while the verb works, so that nobody replaces the file meanwhile.
+    return Database::openLocked(
+        repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name), name);
 }
 
 Database openOperatorData(const QString& name, const QString& password)
@@ -846,6 +849,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         if (args.isEmpty())
             throw UsageError(u"コマンドを指定してください。"_qs);
+        DataFolder::protect();
+        transfer::RemoveStaleTransferFolders();
         const QString command = args.takeFirst();
         Invocation call{args, out, err};
         static const std::map<QString, std::function<int(Invocation&)>> commands = {

@@ -1,4 +1,5 @@
 #include "app/Cli.h"
+#include "store/DataFolder.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -34,6 +35,7 @@ int main(int argc, char* argv[])
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    horunea::DataFolder::protect();
     QTextStream out(stdout);
     QTextStream err(stderr);
     return horunea::runCli(app->arguments().mid(1), out, err);

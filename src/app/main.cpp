@@ -20,6 +20,7 @@ int main(int argc, char* argv[])
         }
     }
 
+    horunea::DataFolder::protect();
     horunea::ShellController shell;
     if (shell.start() != horunea::ShellController::StartResult::Started)
         return 1;

@@ -228,7 +228,8 @@ TransferResult LoadConvertedCustomerData(const QString& files, const QString& de
     const QDir folder(files);
     TransferResult result;
     converting([&] {
-        Database dst = Database::open(accountFile(destination, false));
+        Database dst = Database::openLocked(accountFile(destination, false), destination,
+                                            AccountLock::Mode::Exclusive);
         Transaction adding(dst);
         KeyRun users, subjects;
         TransferValues v;
@@ -315,7 +316,8 @@ TransferResult LoadConvertedRepairData(const QString& files, const QString& dest
     result.companyAndMakers = false;
     converting([&] {
         progress.say(u"修理情報を取り込みます"_qs);
-        Database dst = Database::open(accountFile(destination, true));
+        Database dst = Database::openLocked(accountFile(destination, true), destination,
+                                            AccountLock::Mode::Exclusive);
         Transaction adding(dst);
         KeyRun repairs;
         TransferValues v;

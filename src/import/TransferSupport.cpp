@@ -1,5 +1,9 @@
 #include "import/TransferSupport.h"
 
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
 #include "customer/CustomerLists.h"
 #include "import/TransferLine.h"
 #include "store/DataFolder.h"
@@ -32,10 +36,36 @@ const QStringList& repairFields()
     return fields;
 }
 
+namespace {
+// The private folders of transfers and conversions: the owner's process
+// number in the name tells a folder left by a killed process.
+const QString TransferFolderStem = u"horunea-取込-"_qs;
+} // namespace
+
+int RemoveStaleTransferFolders()
+{
+    int removed = 0;
+    const QDir temp = QDir::temp();
+    for (const QFileInfo& entry :
+         temp.entryInfoList({TransferFolderStem + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString rest = entry.fileName().mid(TransferFolderStem.size());
+        bool number = false;
+        const qint64 pid = rest.section(u'-', 0, 0).toLongLong(&number);
+        if (!number || pid <= 0 || entry.ownerId() != ::getuid())
+            continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue; // still running (or not ours to judge)
+        if (QDir(entry.filePath()).removeRecursively())
+            ++removed;
+    }
+    return removed;
+}
+
 TransferFolder::TransferFolder(const QString& keep)
 {
     if (keep.isEmpty()) {
-        m_temporary = std::make_unique<QTemporaryDir>();
+        m_temporary = std::make_unique<QTemporaryDir>(QDir::temp().filePath(
+            TransferFolderStem + QString::number(::getpid()) + u"-XXXXXX"_qs));
         if (!m_temporary->isValid())
             throw StoreError(u"一時フォルダーを作れません: "_qs + m_temporary->errorString());
         m_path = m_temporary->path();

@@ -26,6 +26,11 @@ const QStringList& repairFields();
 
 // The folder of the transfer files: a private one made for the run and
 // removed with it, or the one the caller keeps.
+// Removes the private folders of transfers and conversions whose process is
+// gone (killed mid-work: they hold customer data in plain text). Returns how
+// many were removed. Run at the start of either program.
+int RemoveStaleTransferFolders();
+
 class TransferFolder
 {
 public:

@@ -121,7 +121,7 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
         const QString logsFile = folder.file(u"ログ.dat"_qs);
         qint64 U = 0, S = 0, L = 0, Uw = 0, Sw = 0;
         {
-            Database src = Database::open(accountFile(source, false));
+            Database src = Database::openLocked(accountFile(source, false), source);
             U = src.scalar(u"Select count(*) as ma1 From ﾕｰｻﾞｰ"_qs);
             S = src.scalar(u"Select count(*) as ma1 From 件名"_qs);
             L = src.scalar(u"Select count(*) as ma1 From ログ"_qs);
@@ -210,7 +210,8 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             }
         }
 
-        Database dst = Database::open(accountFile(destination, false));
+        Database dst = Database::openLocked(accountFile(destination, false), destination,
+                                            AccountLock::Mode::Exclusive);
         Transaction adding(dst);
         KeyRun users, subjects;
         TransferValues v;
@@ -273,7 +274,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
         const QString logsFile = folder.file(u"修理ログ.dat"_qs);
         qint64 R = 0, RL = 0, Rw = 0, RLw = 0;
         {
-            Database src = Database::open(accountFile(source, true));
+            Database src = Database::openLocked(accountFile(source, true), source);
             R = src.scalar(u"Select count(*) as ma1 From 修理"_qs);
             RL = src.scalar(u"Select count(*) as ma1 From 修理ログ"_qs);
             Transaction reading(src);
@@ -348,7 +349,8 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             }
         }
 
-        Database dst = Database::open(accountFile(destination, true));
+        Database dst = Database::openLocked(accountFile(destination, true), destination,
+                                            AccountLock::Mode::Exclusive);
         Transaction adding(dst);
         TransferValues v;
         if (parts.company && QFileInfo(companyFile).isFile()) {

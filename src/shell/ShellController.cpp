@@ -5,6 +5,7 @@
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
 #include "import/ImportWindow.h"
+#include "import/TransferSupport.h"
 #include "print/PrintCommands.h"
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
@@ -54,6 +55,8 @@ ShellController::StartResult ShellController::start(bool withSplash)
         return StartResult::Failed;
     }
 
+    DataFolder::protect();
+    transfer::RemoveStaleTransferFolders();
     m_lock = std::make_unique<QLockFile>(DataFolder::lockPath());
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
@@ -222,7 +225,7 @@ void ShellController::openData(MainMenuWindow* menu, bool repair)
         return;
     }
     try {
-        Database::open(path).close();
+        Database::openLocked(path, name).close();
     } catch (const StoreError& e) {
         dialogs.message(menu,
                         QStringLiteral("%1「%2」のデータベースを開けません。\n%3")

@@ -47,6 +47,20 @@ void removeWithJournal(const QString& path)
 
 } // namespace
 
+void settleJournal(const QString& path)
+{
+    const QStringList companions{path + u"-journal"_qs, path + u"-wal"_qs, path + u"-shm"_qs};
+    bool any = false;
+    for (const QString& c : companions)
+        any = any || QFileInfo::exists(c);
+    if (!any || !QFileInfo(path).isFile())
+        return;
+    // The first read of the file rolls a hot journal back.
+    Database::open(path).close();
+    for (const QString& c : companions)
+        QFile::remove(c);
+}
+
 bool syncToDisk(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
@@ -154,6 +168,8 @@ CompactionSizes compactFile(const QString& path, const QString& output)
     } catch (const StoreError& e) {
         throw failed(e.message());
     }
+    // The copy keeps the mode the original had (0600 stays 0600).
+    QFile::setPermissions(output, original.permissions());
     // rename(2) replaces the original in one step.
     if (std::rename(QFile::encodeName(output).constData(), QFile::encodeName(path).constData()) !=
         0) {

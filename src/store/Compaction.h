@@ -30,6 +30,13 @@ QString compactionOutputPath(const QString& accountPath);
 // then, naming the file).
 void renameWithoutReplacing(const QString& from, const QString& to);
 
+// Puts a database file back in a state of its own before it is moved,
+// copied or replaced: a journal left by a process that died mid-write is
+// rolled back by opening the file, and what remains of it is removed, so
+// that no journal of one account is left where another account's file will
+// stand. The caller holds the account's lock alone.
+void settleJournal(const QString& path);
+
 // Makes the data on disk of a file or folder last (fsync).
 bool syncToDisk(const QString& path);
 

@@ -1,8 +1,20 @@
 #include "store/Connections.h"
 
+#include <QFileInfo>
+
 #include "store/DataFolder.h"
 
 namespace horunea {
+
+namespace {
+
+// An account's name is its file's name without ".mdb".
+QString accountNameOf(const QString& path)
+{
+    return QFileInfo(path).completeBaseName();
+}
+
+} // namespace
 
 Connections& Connections::instance()
 {
@@ -24,7 +36,8 @@ void Connections::CloseMasterDatabase()
 void Connections::OpenCustomerDatabase()
 {
     m_customer.reset();
-    m_customer.emplace(Database::open(CustomerDatabasePath));
+    m_customer.emplace(
+        Database::openLocked(CustomerDatabasePath, accountNameOf(CustomerDatabasePath)));
 }
 
 void Connections::CloseCustomerDatabase()
@@ -35,7 +48,7 @@ void Connections::CloseCustomerDatabase()
 void Connections::OpenRepairDatabase()
 {
     m_repair.reset();
-    m_repair.emplace(Database::open(RepairDatabasePath));
+    m_repair.emplace(Database::openLocked(RepairDatabasePath, accountNameOf(RepairDatabasePath)));
 }
 
 void Connections::CloseRepairDatabase()

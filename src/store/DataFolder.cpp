@@ -1,5 +1,7 @@
 #include "store/DataFolder.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -96,6 +98,14 @@ QString DataFolder::repairFolder()
 {
     return in(path(), u"care"_qs);
 }
+void DataFolder::protect()
+{
+    ::umask(077);
+    const QString folder = path();
+    if (QFileInfo(folder).isDir())
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 QString DataFolder::lockPath()
 {
     return in(path(), u"horunea.lock"_qs);

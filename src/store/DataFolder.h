@@ -34,6 +34,10 @@ public:
     // The characters no account name may hold.
     static QString forbiddenNameCharacters();
     static QString lockPath();
+    // Files the process makes from now on are its user's alone (0600, folders
+    // 0700): main.mdb holds every password, the accounts' files the shop's
+    // customers. The data folder, when it is there, is made 0700.
+    static void protect();
 
     // The folder holding the executable.
     static QString programFolder();

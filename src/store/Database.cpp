@@ -310,7 +310,7 @@ Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
       m_names(std::move(other.m_names)), m_tables(std::move(other.m_tables)),
       m_savepoints(std::exchange(other.m_savepoints, 0)), m_cache(std::move(other.m_cache)),
-      m_insertSql(std::move(other.m_insertSql))
+      m_insertSql(std::move(other.m_insertSql)), m_lock(std::move(other.m_lock))
 {}
 
 Database& Database::operator=(Database&& other) noexcept
@@ -324,6 +324,7 @@ Database& Database::operator=(Database&& other) noexcept
         m_savepoints = std::exchange(other.m_savepoints, 0);
         m_cache = std::move(other.m_cache);
         m_insertSql = std::move(other.m_insertSql);
+        m_lock = std::move(other.m_lock);
     }
     return *this;
 }
@@ -342,6 +343,7 @@ void Database::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_lock.release(); // only once the file is closed
 }
 
 namespace {
@@ -359,7 +361,8 @@ sqlite3* openKeyed(const QString& path, int flags)
     // The key goes in before anything else reads the file.
     const QByteArray pragma = "PRAGMA key = '" + Database::password().toUtf8() + "';";
     sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 2000);
+    // Another process writing the file is waited for a few seconds.
+    sqlite3_busy_timeout(db, 5000);
     // Pages are decrypted as they are read; keeping up to 32 MB of them spares
     // a list that is filled again and again the decryption of its whole table.
     sqlite3_exec(db, "PRAGMA cache_size = -32768;", nullptr, nullptr, nullptr);
@@ -388,6 +391,13 @@ Database Database::open(const QString& path)
         rc = SQLITE_OK;
     }
     sqlite3_finalize(check);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        // Busy is not broken: the file is ours, another process is writing it.
+        sqlite3_close_v2(handle);
+        throw StoreError(QStringLiteral("ほかのプログラムが書き込み中のため、開けません。"
+                                        "しばらくしてからやり直してください。\n%1")
+                             .arg(path));
+    }
     if (rc != SQLITE_OK || tables == 0) {
         sqlite3_close_v2(handle);
         throw StoreError(
@@ -403,6 +413,15 @@ Database Database::open(const QString& path)
         createIndexes(db);
     } catch (const StoreError&) {
     }
+    return db;
+}
+
+Database Database::openLocked(const QString& path, const QString& accountName,
+                              AccountLock::Mode mode)
+{
+    AccountLock lock(path, accountName, mode);
+    Database db = open(path);
+    db.m_lock = std::move(lock);
     return db;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/AccountLock.h"
 #include "store/JetDialect.h"
 #include "store/StoreError.h"
 #include "store/TextRow.h"
@@ -94,6 +95,11 @@ public:
     // Opens an existing file and checks the key at once. Throws StoreError
     // when the file is missing, not a database, or not keyed with ours.
     static Database open(const QString& path);
+    // Opens an account's file holding the account's lock (shared by those
+    // who work on it, exclusive for who replaces or imports into it) until
+    // it is closed. Throws StoreError "「name」は使用中です。" when refused.
+    static Database openLocked(const QString& path, const QString& accountName,
+                               AccountLock::Mode mode = AccountLock::Mode::Shared);
     // Creates a new, empty keyed file; fails if the file exists.
     static Database createNew(const QString& path);
 
@@ -161,6 +167,7 @@ private:
     int m_savepoints = 0;
     std::unique_ptr<StatementCache> m_cache;
     QHash<QString, QString> m_insertSql; // table and fields → INSERT
+    AccountLock m_lock;
     friend class Transaction;
     friend class BulkInsert;
 };
