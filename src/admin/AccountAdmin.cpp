@@ -1,5 +1,7 @@
 #include "admin/AccountAdmin.h"
 
+#include "admin/AccountRecovery.h"
+
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -12,6 +14,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace horunea {
@@ -170,8 +173,10 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name, cons
     const QString folder = folderOf(kind);
     if (!QDir().mkpath(folder))
         throw StoreError(QStringLiteral("フォルダーを作成できません。\n%1").arg(folder));
+    RecoverAccountOperation(master);
     const QString path = checkedNewName(master, kind, name);
     const KindInfo& k = info(kind);
+    const AccountOperation operation(AccountOperation::Step::Add, kind, {name});
     Transaction transaction(master);
     master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, passwordValue(password)}});
     copyTemplate(templateOf(kind), path);
@@ -214,6 +219,7 @@ void checkOldPassword(Database& master, AccountKind kind, const QString& number,
 void ChangeAccount(Database& master, AccountKind kind, const QString& number,
                    const QString& newName, const QString& oldPassword, const QString& newPassword)
 {
+    RecoverAccountOperation(master);
     checkOldPassword(master, kind, number, oldPassword);
     const QString oldName = accountName(master, kind, number);
     const KindInfo& k = info(kind);
@@ -232,6 +238,9 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
         newLock = AccountLock(newPath, newName, AccountLock::Mode::Exclusive);
         settleJournal(oldPath);
     }
+    std::optional<AccountOperation> operation;
+    if (renamed)
+        operation.emplace(AccountOperation::Step::Rename, kind, QStringList{oldName, newName});
     Transaction transaction(master);
     master.update(k.table, {{k.nameField, newName}, {u"パスワード"_qs, passwordValue(newPassword)}},
                   keyCondition(k.key, number));
@@ -250,6 +259,7 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
 void RemoveAccount(Database& master, AccountKind kind, const QString& number,
                    const QString& oldPassword)
 {
+    RecoverAccountOperation(master);
     checkOldPassword(master, kind, number, oldPassword);
     const KindInfo& k = info(kind);
     const QString name = accountName(master, kind, number);
@@ -259,6 +269,7 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
         lock = AccountLock(path, name, AccountLock::Mode::Exclusive);
         settleJournal(path);
     }
+    const AccountOperation operation(AccountOperation::Step::Delete, kind, {name});
     // The file is moved aside first, so that it can come back if the row
     // cannot be deleted.
     QString aside;

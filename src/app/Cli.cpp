@@ -1,6 +1,7 @@
 #include "app/Cli.h"
 
 #include "admin/AccountAdmin.h"
+#include "admin/AccountRecovery.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
 #include "import/PreviousVersion.h"
@@ -851,6 +852,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             throw UsageError(u"コマンドを指定してください。"_qs);
         DataFolder::protect();
         transfer::RemoveStaleTransferFolders();
+        RecoverAccountOperation();
         const QString command = args.takeFirst();
         Invocation call{args, out, err};
         static const std::map<QString, std::function<int(Invocation&)>> commands = {

@@ -2,6 +2,7 @@
 
 #include "admin/AdministratorWindows.h"
 
+#include "admin/AccountRecovery.h"
 #include "customer/CustomerWindow.h"
 #include "customer/RecordEditorDialog.h"
 #include "import/ImportWindow.h"
@@ -76,6 +77,8 @@ ShellController::StartResult ShellController::start(bool withSplash)
     try {
         EnsureShippedFiles();
         Database::open(DataFolder::masterPath()).close();
+        // An account operation a crash interrupted is put right first.
+        RecoverAccountOperation();
     } catch (const StoreError& e) {
         dialogs.message(nullptr, e.message(), Dialogs::Icon::Critical);
         return StartResult::Failed;

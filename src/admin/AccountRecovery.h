@@ -1,0 +1,46 @@
+#pragma once
+
+#include "store/AccountLock.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace horunea {
+
+class Database;
+enum class AccountKind;
+
+// What an account operation is about to do to main.mdb and an account's
+// file, written down (and synced) before it starts and removed when both
+// agree again. A process killed in between leaves it behind; the next start
+// of either program, and every account operation, first puts the row and
+// the file back in agreement from it: the state before or after the
+// operation, never one between.
+class AccountOperation
+{
+public:
+    enum class Step { Add, Rename, Delete };
+
+    // Holds the administration lock (one account operation at a time in
+    // the data folder) and writes the operation down.
+    AccountOperation(Step step, AccountKind kind, const QStringList& names);
+    AccountOperation(const AccountOperation&) = delete;
+    AccountOperation& operator=(const AccountOperation&) = delete;
+    // Removes the record, the operation being whole (or wholly undone).
+    ~AccountOperation();
+
+    static QString recordPath();
+
+private:
+    AccountLock m_lock;
+};
+
+// Puts an interrupted account operation right (see AccountOperation); does
+// nothing when none was interrupted. master is the open main.mdb. Returns
+// whether anything was put right.
+bool RecoverAccountOperation(Database& master);
+// The same, opening main.mdb itself when it is there (the start of the
+// programs); it also removes the copies of compactions a crash interrupted.
+bool RecoverAccountOperation();
+
+} // namespace horunea
