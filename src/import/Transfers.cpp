@@ -125,7 +125,7 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             U = src.scalar(u"Select count(*) as ma1 From ﾕｰｻﾞｰ"_qs);
             S = src.scalar(u"Select count(*) as ma1 From 件名"_qs);
             L = src.scalar(u"Select count(*) as ma1 From ログ"_qs);
-            Transaction reading(src); // one consistent view of the source
+            ReadTransaction reading(src); // one consistent view of the source, read only
             TransferLineBuilder line;
             if (U > 0) {
                 TransferWriter out(usersFile);
@@ -277,7 +277,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             Database src = Database::openLocked(accountFile(source, true), source);
             R = src.scalar(u"Select count(*) as ma1 From 修理"_qs);
             RL = src.scalar(u"Select count(*) as ma1 From 修理ログ"_qs);
-            Transaction reading(src);
+            ReadTransaction reading(src);
             TransferLineBuilder line;
             // Every field of the rows as text, one line each.
             auto copyRows = [&](const QString& sql, const QStringList& fields,
@@ -361,7 +361,9 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
                 for (int i = 0; i < companyFields().size(); ++i)
                     fields << qMakePair(companyFields()[i],
                                         v[i].empty() ? QVariant() : QVariant(v.text(i)));
-                dst.update(u"自社"_qs, fields, u"自社ID =1"_qs);
+                // The one row of 自社 is row 1; a destination without it gets it.
+                if (dst.update(u"自社"_qs, fields, u"自社ID =1"_qs) == 0)
+                    dst.insert(u"自社"_qs, Fields{{u"自社ID"_qs, 1}} + fields);
                 result.company = 1;
             }
         }

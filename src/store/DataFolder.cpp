@@ -101,9 +101,16 @@ QString DataFolder::repairFolder()
 void DataFolder::protect()
 {
     ::umask(077);
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    // The program's own folder stays as it is (others may run the program
+    // from it); a data folder of its own, and the account folders, are closed.
     const QString folder = path();
-    if (QFileInfo(folder).isDir())
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (QFileInfo(folder).isDir() &&
+        QFileInfo(folder).canonicalFilePath() != QFileInfo(programFolder()).canonicalFilePath())
+        QFile::setPermissions(folder, ownerOnly);
+    for (const QString& accounts : {customerFolder(), repairFolder()})
+        if (QFileInfo(accounts).isDir())
+            QFile::setPermissions(accounts, ownerOnly);
 }
 
 QString DataFolder::lockPath()

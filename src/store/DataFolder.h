@@ -36,7 +36,8 @@ public:
     static QString lockPath();
     // Files the process makes from now on are its user's alone (0600, folders
     // 0700): main.mdb holds every password, the accounts' files the shop's
-    // customers. The data folder, when it is there, is made 0700.
+    // customers. The account folders, and the data folder unless it is the
+    // program's own folder, are made 0700.
     static void protect();
 
     // The folder holding the executable.

@@ -770,6 +770,21 @@ bool Database::inTransaction() const
     return m_db && !sqlite3_get_autocommit(m_db);
 }
 
+ReadTransaction::ReadTransaction(Database& db) : m_db(db)
+{
+    m_db.execRaw(QStringLiteral("BEGIN DEFERRED"));
+    // The view starts now, not at the first read of the caller.
+    m_db.execRaw(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    try {
+        m_db.execRaw(QStringLiteral("COMMIT"));
+    } catch (const StoreError&) {
+    }
+}
+
 Transaction::Transaction(Database& db) : m_db(db)
 {
     if (m_db.inTransaction()) {

@@ -217,6 +217,20 @@ private:
 // is already open (an import running storage operations, say) it is a
 // savepoint: its own rollback undoes only its part, and nothing is final
 // before the outermost one commits.
+// One consistent view of a database for reading, without a write lock, so
+// that a read-only file (or one on a read-only medium) can be read whole.
+class ReadTransaction
+{
+public:
+    explicit ReadTransaction(Database& db);
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+    ~ReadTransaction();
+
+private:
+    Database& m_db;
+};
+
 class Transaction
 {
 public:

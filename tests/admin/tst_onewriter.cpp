@@ -78,6 +78,8 @@ private slots:
     void hotJournalsAreRolledBackBeforeFilesMove();
     void filesAreTheUsersAlone();
     void foldersOfKilledTransfersAreRemoved();
+    void transferReadsItsSourceWithoutWriting();
+    void transferredCompanyIsWrittenWhereItWasMissing();
     void interruptedOperationsAreRecovered_data();
     void interruptedOperationsAreRecovered();
 
@@ -300,6 +302,37 @@ void TstOneWriter::foldersOfKilledTransfersAreRemoved()
     QVERIFY(!QFileInfo::exists(stale));
     QVERIFY(QFileInfo::exists(live));
     QVERIFY(QFileInfo::exists(other));
+}
+
+void TstOneWriter::transferReadsItsSourceWithoutWriting()
+{
+    // Another connection holds the source's write lock: reading needs none.
+    Database other = Database::open(customerFile(u"営業一課"_qs));
+    other.execRaw(u"BEGIN IMMEDIATE"_qs);
+    const CliRun r = runCliHere({u"transfer"_qs, u"customer"_qs, u"営業一課"_qs, u"営業二課"_qs});
+    other.execRaw(u"ROLLBACK"_qs);
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    QCOMPARE(users(customerFile(u"営業二課"_qs)), 200);
+}
+
+void TstOneWriter::transferredCompanyIsWrittenWhereItWasMissing()
+{
+    Database master = Database::open(DataFolder::masterPath());
+    CreateAccount(master, AccountKind::Repair, u"本店"_qs, QString());
+    CreateAccount(master, AccountKind::Repair, u"支店"_qs, QString());
+    {
+        Database source = Database::open(DataFolder::repairPath(u"本店"_qs));
+        source.exec(u"UPDATE 自社 SET 自社名 = '本店商会'"_qs);
+        Database destination = Database::open(DataFolder::repairPath(u"支店"_qs));
+        destination.exec(u"DELETE FROM 自社"_qs);
+    }
+    const CliRun r =
+        runCliHere({u"transfer"_qs, u"repair"_qs, u"本店"_qs, u"支店"_qs, u"--company"_qs});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.out.contains(u"自社 1 件"_qs));
+    Database destination = Database::open(DataFolder::repairPath(u"支店"_qs));
+    QCOMPARE(columnOf(destination, u"SELECT 自社名 FROM 自社 WHERE 自社ID =1"_qs),
+             QStringList{u"本店商会"_qs});
 }
 
 void TstOneWriter::interruptedOperationsAreRecovered_data()
