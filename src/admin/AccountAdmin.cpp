@@ -5,6 +5,8 @@
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
+#include "store/Schema.h"
+#include "store/ShippedFiles.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -20,6 +22,11 @@
 namespace horunea {
 
 namespace {
+
+DatabaseKind databaseKindOf(AccountKind kind)
+{
+    return kind == AccountKind::Operator ? DatabaseKind::Customer : DatabaseKind::Repair;
+}
 
 // Where a compaction writes its copy: the Part's "<name>最適化.mdb", unless
 // that is the file of another account, which is never touched; then a
@@ -74,15 +81,21 @@ QVariant passwordValue(const QString& password)
 
 // The checks a new name passes, for a new account and for a rename; returns
 // the file the name stands for.
-QString checkedNewName(Database& master, AccountKind kind, const QString& name,
-                       const QString& renamedFrom = QString())
+QString checkedUnlistedName(Database& master, AccountKind kind, const QString& name,
+                            const QString& renamedFrom = QString())
 {
     if (name.isEmpty())
         throw StoreError(u"空白はいけません。"_qs);
     for (const Account& a : LoadAdminAccounts(master, kind))
         if (a.name == name && name != renamedFrom)
             throw StoreError(u"同じ名前が存在します。登録できません。"_qs);
-    const QString path = accountFilePath(kind, name, renamedFrom);
+    return accountFilePath(kind, name, renamedFrom);
+}
+
+QString checkedNewName(Database& master, AccountKind kind, const QString& name,
+                       const QString& renamedFrom = QString())
+{
+    const QString path = checkedUnlistedName(master, kind, name, renamedFrom);
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
         throw StoreError(
             QStringLiteral("同じ名前のファイルがすでにあります。登録できません。\n%1").arg(path));
@@ -174,6 +187,8 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name, cons
     if (!QDir().mkpath(folder))
         throw StoreError(QStringLiteral("フォルダーを作成できません。\n%1").arg(folder));
     RecoverAccountOperation(master);
+    if (const QString problem = templateProblem(databaseKindOf(kind)); !problem.isEmpty())
+        throw StoreError(problem);
     const QString path = checkedNewName(master, kind, name);
     const KindInfo& k = info(kind);
     const AccountOperation operation(AccountOperation::Step::Add, kind, {name});
@@ -186,6 +201,24 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name, cons
         QFile::remove(path);
         throw;
     }
+}
+
+void AttachAccount(Database& master, AccountKind kind, const QString& name, const QString& password)
+{
+    RecoverAccountOperation(master);
+    const QString path = checkedUnlistedName(master, kind, name);
+    if (!QFileInfo(path).isFile())
+        throw StoreError(QStringLiteral("ファイルがありません。\n%1").arg(path));
+    const AccountLock lock(path, name, AccountLock::Mode::Exclusive);
+    settleJournal(path);
+    if (const QString why = unusableDatabaseFile(path, databaseKindOf(kind)); !why.isEmpty())
+        throw StoreError(
+            QStringLiteral("このファイルは%1のデータベースとして使えません。\n%2\n%3")
+                .arg(kind == AccountKind::Operator ? u"顧客管理"_qs : u"修理管理"_qs, path, why));
+    const KindInfo& k = info(kind);
+    Transaction transaction(master);
+    master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, passwordValue(password)}});
+    transaction.commit();
 }
 
 QString existingAccountFile(AccountKind kind, const QString& name)

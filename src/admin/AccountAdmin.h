@@ -47,6 +47,13 @@ QString accountFilePath(AccountKind kind, const QString& name,
 void CreateAccount(Database& master, AccountKind kind, const QString& name,
                    const QString& password);
 
+// Registers a file that is already in the account folder as an account
+// (after a main.mdb was lost, say): the name passes the checks of
+// CreateAccount except that its file must be there, and the file must be a
+// sound database of the kind. Only the row is written.
+void AttachAccount(Database& master, AccountKind kind, const QString& name,
+                   const QString& password);
+
 // The account's file when it is there; empty when the name can be no file
 // name or the file is gone.
 QString existingAccountFile(AccountKind kind, const QString& name);

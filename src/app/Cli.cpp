@@ -38,6 +38,8 @@ const char* const Usage =
     "\n"
     "コマンド:\n"
     "  init                 足りない main.mdb, kelvo.mdb, care.mdb を作成します\n"
+    "                       (アカウントのファイルがあるのに main.mdb がなければ作りません)\n"
+    "  init --templates     ひな形 kelvo.mdb, care.mdb だけを作り直します\n"
     "  where [--help-document]  データフォルダー (またはヘルプ文書) の場所を表示します\n"
     "                       --data-dir がなければ、書き込めるプログラムのフォルダー、\n"
     "                       インストールしたプログラムでは $XDG_DATA_HOME/horunea\n"
@@ -61,6 +63,8 @@ const char* const Usage =
     "  account list         アカウントの一覧 (種類・番号・名前。パスワードは表示しません)\n"
     "  account add 種類 名前 [--password パスワード]\n"
     "                       アカウントを作成します (種類: customer または repair)\n"
+    "  account attach 種類 名前 [--password パスワード]\n"
+    "                       フォルダーにあるファイルをアカウントとして登録し直します\n"
     "  account rename 種類 旧名前 新名前 --old-password 旧 [--new-password 新]\n"
     "  account passwd 種類 名前 --old-password 旧 [--new-password 新]\n"
     "                       名前・パスワードを変更します (新パスワードなしはパスワードなし)\n"
@@ -568,9 +572,14 @@ int commandWhere(Invocation& call)
 
 int commandInit(Invocation& call)
 {
+    if (call.args == QStringList{u"--templates"_qs}) {
+        for (const QString& path : RewriteTemplates())
+            call.err << u"作り直しました: "_qs << QDir::toNativeSeparators(path) << '\n';
+        return 0;
+    }
     if (!call.args.isEmpty())
-        throw UsageError(u"init は引数を取りません。"_qs);
-    const QStringList created = EnsureShippedFiles();
+        throw UsageError(u"init が取るのは --templates だけです。"_qs);
+    const QStringList created = EnsureShippedFiles(true);
     for (const QString& path : created)
         call.err << u"作成しました: "_qs << QDir::toNativeSeparators(path) << '\n';
     return 0;
@@ -658,7 +667,8 @@ int commandAccount(Invocation& call)
 {
     QStringList args = call.args;
     if (args.isEmpty())
-        throw UsageError(u"account には list, add, rename, passwd, delete を続けてください。"_qs);
+        throw UsageError(
+            u"account には list, add, attach, rename, passwd, delete を続けてください。"_qs);
     const QString action = args.takeFirst();
     EnsureShippedFiles();
     Database master = Database::open(DataFolder::masterPath());
@@ -678,7 +688,7 @@ int commandAccount(Invocation& call)
     QStringList words;
     const int wordCount = action == u"rename" ? 3 : 2;
     QHash<QString, QString> options;
-    if (action == u"add")
+    if (action == u"add" || action == u"attach")
         options = parseArguments(args, {u"password"_qs}, &words, wordCount);
     else if (action == u"rename" || action == u"passwd")
         options = parseArguments(args, {u"old-password"_qs, u"new-password"_qs}, &words, wordCount);
@@ -690,6 +700,12 @@ int commandAccount(Invocation& call)
         throw UsageError(u"種類 (customer か repair) と名前を指定してください。"_qs);
     const AccountKind kind = kindArgument(words[0]);
     const QString name = words[1];
+    if (action == u"attach") {
+        AttachAccount(master, kind, name, options.value(u"password"_qs));
+        call.err << u"登録しました: "_qs << QDir::toNativeSeparators(accountFilePath(kind, name))
+                 << '\n';
+        return 0;
+    }
     if (action == u"add") {
         CreateAccount(master, kind, name, options.value(u"password"_qs));
         call.err << u"作成しました: "_qs << QDir::toNativeSeparators(accountFilePath(kind, name))
@@ -852,7 +868,11 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             throw UsageError(u"コマンドを指定してください。"_qs);
         DataFolder::protect();
         transfer::RemoveStaleTransferFolders();
-        RecoverAccountOperation();
+        try {
+            RecoverAccountOperation();
+        } catch (const StoreError&) {
+            // main.mdb cannot be read: the verb says why; account verbs recover first.
+        }
         const QString command = args.takeFirst();
         Invocation call{args, out, err};
         static const std::map<QString, std::function<int(Invocation&)>> commands = {

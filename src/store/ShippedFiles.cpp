@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <utility>
+
 namespace horunea {
 
 void createDatabaseFile(const QString& path, DatabaseKind kind)
@@ -30,10 +33,7 @@ void createDatabaseFile(const QString& path, DatabaseKind kind)
     }
 }
 
-namespace {
-
-// Why a shipped file that is there cannot be used, or empty when it can.
-QString unusableBecause(const QString& path, DatabaseKind kind)
+QString unusableDatabaseFile(const QString& path, DatabaseKind kind)
 {
     const QFileInfo info(path);
     if (!info.isFile())
@@ -56,9 +56,53 @@ QString unusableBecause(const QString& path, DatabaseKind kind)
     return QString();
 }
 
+namespace {
+
+// Account files of either folder: a main.mdb made now would know none of them.
+QStringList accountFilesPresent()
+{
+    QStringList found;
+    for (const QString& folder : {DataFolder::customerFolder(), DataFolder::repairFolder()})
+        for (const QFileInfo& f : QDir(folder).entryInfoList({u"*.mdb"_qs}, QDir::Files))
+            found << f.filePath();
+    return found;
+}
+
 } // namespace
 
-QStringList EnsureShippedFiles()
+QString templateProblem(DatabaseKind kind)
+{
+    const QString path = kind == DatabaseKind::Customer ? DataFolder::customerTemplatePath()
+                                                        : DataFolder::repairTemplatePath();
+    const QString why =
+        QFileInfo::exists(path) ? unusableDatabaseFile(path, kind) : u"ファイルがありません。"_qs;
+    if (why.isEmpty())
+        return QString();
+    return QStringLiteral("ひな形 %1 を使えないため、アカウントを作成できません。\n%2\n%3\n"
+                          "「horunea-cli init --templates」でひな形を作り直せます。")
+        .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path), why);
+}
+
+QStringList RewriteTemplates()
+{
+    QStringList written;
+    for (const auto& [path, kind] :
+         {std::pair{DataFolder::customerTemplatePath(), DatabaseKind::Customer},
+          std::pair{DataFolder::repairTemplatePath(), DatabaseKind::Repair}}) {
+        const QString fresh = path + u".new"_qs;
+        QFile::remove(fresh);
+        createDatabaseFile(fresh, kind);
+        if (std::rename(QFile::encodeName(fresh).constData(),
+                        QFile::encodeName(path).constData()) != 0) {
+            QFile::remove(fresh);
+            throw StoreError(QStringLiteral("ひな形を書き込めません。\n%1").arg(path));
+        }
+        written << path;
+    }
+    return written;
+}
+
+QStringList EnsureShippedFiles(bool strict)
 {
     const QString folder = DataFolder::path();
     if (!QDir().mkpath(folder))
@@ -72,12 +116,23 @@ QStringList EnsureShippedFiles()
         {DataFolder::customerTemplatePath(), DatabaseKind::Customer},
         {DataFolder::repairTemplatePath(), DatabaseKind::Repair},
     };
+    if (!QFileInfo::exists(DataFolder::masterPath()) && !accountFilesPresent().isEmpty())
+        throw StoreError(
+            QStringLiteral(
+                "main.mdb がありません。\n%1\n"
+                "アカウントのファイルが残っているため、新しい main.mdb は作りません"
+                "（作ると、どのアカウントも開けなくなります）。\n"
+                "バックアップから戻すには「horunea-cli restore バックアップのフォルダー」を"
+                "使ってください。")
+                .arg(QDir::toNativeSeparators(DataFolder::path())));
     // Every file that is there is checked before any is made, so that a bad
     // one is named and nothing changes.
     for (const auto& file : files) {
         if (!QFileInfo::exists(file.path))
             continue;
-        const QString why = unusableBecause(file.path, file.kind);
+        if (!strict && file.kind != DatabaseKind::Master)
+            continue; // a template is checked when an account is made from it
+        const QString why = unusableDatabaseFile(file.path, file.kind);
         if (!why.isEmpty())
             throw StoreError(QStringLiteral("%1 を使えません。\n%2\n%3")
                                  .arg(QFileInfo(file.path).fileName(),

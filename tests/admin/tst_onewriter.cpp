@@ -80,6 +80,9 @@ private slots:
     void foldersOfKilledTransfersAreRemoved();
     void transferReadsItsSourceWithoutWriting();
     void transferredCompanyIsWrittenWhereItWasMissing();
+    void aLostMainMdbIsNotSilentlyReplaced();
+    void attachRegistersAFileThatIsThere();
+    void aDamagedTemplateStopsOnlyAccountCreation();
     void interruptedOperationsAreRecovered_data();
     void interruptedOperationsAreRecovered();
 
@@ -333,6 +336,75 @@ void TstOneWriter::transferredCompanyIsWrittenWhereItWasMissing()
     Database destination = Database::open(DataFolder::repairPath(u"支店"_qs));
     QCOMPARE(columnOf(destination, u"SELECT 自社名 FROM 自社 WHERE 自社ID =1"_qs),
              QStringList{u"本店商会"_qs});
+}
+
+void TstOneWriter::aLostMainMdbIsNotSilentlyReplaced()
+{
+    QFile::remove(DataFolder::masterPath());
+    const CliRun init = runCliHere({u"init"_qs});
+    QCOMPARE(init.status, 1);
+    QVERIFY2(init.err.contains(u"main.mdb がありません"_qs) && init.err.contains(u"restore"_qs),
+             qPrintable(init.err));
+    QVERIFY(!QFileInfo::exists(DataFolder::masterPath()));
+    QCOMPARE(runCliHere({u"account"_qs, u"list"_qs}).status, 1);
+    QVERIFY(!QFileInfo::exists(DataFolder::masterPath()));
+    // With the account files moved away, a new data folder starts as shipped,
+    // and the files come back one by one.
+    const QString aside = m_folder->path() + u"/退避"_qs;
+    QVERIFY(QDir().rename(DataFolder::customerFolder(), aside));
+    QCOMPARE(runCliHere({u"init"_qs}).status, 0);
+    QVERIFY(QDir().rename(aside, DataFolder::customerFolder()) ||
+            QFile::rename(aside + u"/営業一課.mdb"_qs, customerFile(u"営業一課"_qs)));
+    QCOMPARE(runCliHere({u"account"_qs, u"attach"_qs, u"customer"_qs, u"営業一課"_qs}).status, 0);
+    QCOMPARE(runCliHere({u"users"_qs, u"営業一課"_qs, u"--row"_qs, u"か"_qs}).out.count(u'\n'),
+             201);
+}
+
+void TstOneWriter::attachRegistersAFileThatIsThere()
+{
+    // No file, a listed name, a file of the other kind, a file that is no database.
+    QFile::copy(DataFolder::repairTemplatePath(), customerFile(u"修理の形"_qs));
+    QFile junk(customerFile(u"がらくた"_qs));
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("not a database");
+    junk.close();
+    const QString before = databaseContents(DataFolder::masterPath());
+    for (const QString& name : {u"ない"_qs, u"営業一課"_qs, u"修理の形"_qs, u"がらくた"_qs}) {
+        const CliRun r = runCliHere({u"account"_qs, u"attach"_qs, u"customer"_qs, name});
+        QVERIFY2(r.status == 1, qPrintable(name));
+        QVERIFY(!r.err.isEmpty());
+    }
+    QCOMPARE(databaseContents(DataFolder::masterPath()), before);
+    QFile::copy(customerFile(u"営業一課"_qs), customerFile(u"写し"_qs));
+    const CliRun r = runCliHere(
+        {u"account"_qs, u"attach"_qs, u"customer"_qs, u"写し"_qs, u"--password"_qs, u"pw"_qs});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(
+        runCliHere({u"users"_qs, u"写し"_qs, u"--row"_qs, u"か"_qs, u"--password"_qs, u"pw"_qs})
+            .out.count(u'\n'),
+        201);
+}
+
+void TstOneWriter::aDamagedTemplateStopsOnlyAccountCreation()
+{
+    QFile damaged(DataFolder::customerTemplatePath());
+    QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    QCOMPARE(runCliHere({u"account"_qs, u"list"_qs}).status, 0);
+    QCOMPARE(runCliHere({u"admin"_qs, u"login"_qs, u"admin"_qs, QString()}).status, 0);
+    QCOMPARE(runCliHere({u"users"_qs, u"営業一課"_qs, u"--row"_qs, u"か"_qs}).status, 0);
+    const CliRun add = runCliHere({u"account"_qs, u"add"_qs, u"customer"_qs, u"三課"_qs});
+    QCOMPARE(add.status, 1);
+    QVERIFY2(add.err.contains(u"kelvo.mdb"_qs) && add.err.contains(u"init --templates"_qs),
+             qPrintable(add.err));
+    QVERIFY(!QFileInfo::exists(customerFile(u"三課"_qs)));
+    // Repair accounts are still made from their own template.
+    QCOMPARE(runCliHere({u"account"_qs, u"add"_qs, u"repair"_qs, u"三課"_qs}).status, 0);
+    QCOMPARE(runCliHere({u"init"_qs, u"--templates"_qs}).status, 0);
+    QCOMPARE(runCliHere({u"account"_qs, u"add"_qs, u"customer"_qs, u"三課"_qs}).status, 0);
+    QCOMPARE(users(customerFile(u"三課"_qs)), 0);
+    QCOMPARE(users(customerFile(u"営業一課"_qs)), 200);
 }
 
 void TstOneWriter::interruptedOperationsAreRecovered_data()

@@ -339,6 +339,8 @@ void TstCli::helpNamesEveryVerb()
                              "--exact",
                              "account list",
                              "account add",
+                             "account attach",
+                             "init --templates",
                              "account rename",
                              "account passwd",
                              "account delete",
