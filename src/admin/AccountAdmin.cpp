@@ -13,10 +13,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QDateTime>
+#include <QLockFile>
 #include <QTemporaryFile>
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 #include <unistd.h>
 
 namespace horunea {
@@ -337,6 +340,73 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
     return compactFile(path, compactionOutputFor(kind, name, path));
 }
 
+void RestoreDataFolder(const QString& backup,
+                       const std::function<void(int, int, const QString&)>& progress)
+{
+    const QDir from(backup);
+    if (QFileInfo(backup).canonicalFilePath() == QFileInfo(DataFolder::path()).canonicalFilePath())
+        throw StoreError(u"データフォルダーそのものは戻せません。バックアップのフォルダーを指定してください。"_qs);
+    if (unusableDatabaseFile(from.filePath(u"main.mdb"_qs), DatabaseKind::Master) != QString())
+        throw StoreError(QStringLiteral("バックアップのフォルダーではありません (main.mdb を使えません)。\n%1")
+                             .arg(QDir::toNativeSeparators(backup)));
+    // Nobody works on the folder meanwhile: not the program, not an account.
+    QLockFile instance(DataFolder::lockPath());
+    instance.setStaleLockTime(0);
+    if (!instance.tryLock(0))
+        throw StoreError(u"ホルネアがこのデータフォルダーで起動中のため、復元できません。"
+                         u"ホルネアを終了してからやり直してください。"_qs);
+    std::vector<AccountLock> locks;
+    if (QFileInfo(DataFolder::masterPath()).isFile()) {
+        Database master = Database::open(DataFolder::masterPath());
+        RecoverAccountOperation(master);
+        for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
+            for (const Account& a : LoadAdminAccounts(master, kind))
+                locks.emplace_back(accountFilePath(kind, a.name), a.name,
+                                         AccountLock::Mode::Exclusive);
+    }
+
+    // Every file of the backup, checked as it is copied.
+    QStringList files;
+    for (const QString& shipped : {u"main.mdb"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs})
+        if (from.exists(shipped))
+            files << shipped;
+    for (const QString& folder : {u"kelvo"_qs, u"care"_qs})
+        for (const QString& name : QDir(from.filePath(folder)).entryList({u"*.mdb"_qs}, QDir::Files))
+            files << folder + u'/' + name;
+    const QDir data(DataFolder::path());
+    QTemporaryDir staging(data.filePath(u".復元中-XXXXXX"_qs));
+    if (!staging.isValid())
+        throw StoreError(QStringLiteral("データフォルダーに書き込めません。\n%1").arg(data.path()));
+    const QDir into(staging.path());
+    into.mkpath(u"kelvo"_qs);
+    into.mkpath(u"care"_qs);
+    int done = 0;
+    for (const QString& file : std::as_const(files)) {
+        if (progress)
+            progress(++done, int(files.size()), file);
+        exportCheckedCopy(from.filePath(file), into.filePath(file));
+    }
+    syncToDisk(staging.path());
+
+    // The switch: written down first, so that a crash is undone at the next start.
+    const QString aside =
+        data.filePath(u"復元前-"_qs + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_qs));
+    {
+        const AccountOperation operation(AccountOperation::Step::Restore, AccountKind::Operator,
+                                         {aside, staging.path()});
+        if (!QDir().mkpath(aside))
+            throw StoreError(QStringLiteral("フォルダーを作成できません。\n%1").arg(aside));
+        for (const QString& item : restoredItems())
+            if (QFileInfo::exists(data.filePath(item)))
+                renameWithoutReplacing(data.filePath(item), QDir(aside).filePath(item));
+        for (const QString& item : restoredItems())
+            if (QFileInfo::exists(into.filePath(item)))
+                renameWithoutReplacing(into.filePath(item), data.filePath(item));
+        syncToDisk(data.path());
+    } // the record goes: the restore is whole
+    QDir(aside).removeRecursively();
+}
+
 QStringList BackupDataFolder(const QString& destination,
                              const std::function<void(int, int, const QString&)>& progress)
 {
@@ -348,11 +418,16 @@ QStringList BackupDataFolder(const QString& destination,
         throw StoreError(
             QStringLiteral("バックアップ先の親フォルダーがありません。\n%1").arg(parent.path()));
 
-    // The files to copy, by their place in the folder.
-    QList<QPair<QString, QString>> files{{DataFolder::masterPath(), u"main.mdb"_qs},
-                                         {DataFolder::customerTemplatePath(), u"kelvo.mdb"_qs},
-                                         {DataFolder::repairTemplatePath(), u"care.mdb"_qs}};
-    QStringList missing;
+    // The files to copy, by their place in the folder, with the account
+    // whose lock each needs (none for main.mdb and the templates).
+    struct Copy
+    {
+        QString source, relative, account;
+    };
+    QList<Copy> files{{DataFolder::masterPath(), u"main.mdb"_qs, QString()},
+                      {DataFolder::customerTemplatePath(), u"kelvo.mdb"_qs, QString()},
+                      {DataFolder::repairTemplatePath(), u"care.mdb"_qs, QString()}};
+    QStringList skipped;
     {
         Database master = Database::open(DataFolder::masterPath());
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
@@ -360,10 +435,10 @@ QStringList BackupDataFolder(const QString& destination,
             for (const Account& a : LoadAdminAccounts(master, kind)) {
                 const QString path = existingAccountFile(kind, a.name);
                 if (path.isEmpty()) {
-                    missing << folder + u'/' + a.name + u".mdb"_qs;
+                    skipped << folder + u'/' + a.name + u".mdb: ファイルがありません。"_qs;
                     continue;
                 }
-                files.append({path, folder + u'/' + QFileInfo(path).fileName()});
+                files.append({path, folder + u'/' + QFileInfo(path).fileName(), a.name});
             }
         }
     }
@@ -376,16 +451,27 @@ QStringList BackupDataFolder(const QString& destination,
     into.mkpath(u"kelvo"_qs);
     into.mkpath(u"care"_qs);
     int done = 0;
-    for (const auto& [source, relative] : std::as_const(files)) {
+    for (const Copy& file : std::as_const(files)) {
         if (progress)
-            progress(++done, int(files.size()), relative);
-        exportCheckedCopy(source, into.filePath(relative));
+            progress(++done, int(files.size()), file.relative);
+        // Without main.mdb there is no backup; any other file that cannot be
+        // read (in use, damaged) is named and left out, and the rest copied.
+        try {
+            AccountLock lock;
+            if (!file.account.isEmpty())
+                lock = AccountLock(file.source, file.account, AccountLock::Mode::Shared);
+            exportCheckedCopy(file.source, into.filePath(file.relative));
+        } catch (const StoreError& e) {
+            if (file.relative == u"main.mdb")
+                throw;
+            skipped << file.relative + u": "_qs + e.message().section(u'\n', 0, 0);
+        }
     }
     syncToDisk(staging.path());
     renameWithoutReplacing(staging.path(), target.absoluteFilePath());
     staging.setAutoRemove(false);
     syncToDisk(parent.path());
-    return missing;
+    return skipped;
 }
 
 } // namespace horunea

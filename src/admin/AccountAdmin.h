@@ -83,8 +83,19 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name);
 // templates and every account's file, each through a checked export. The
 // folder is assembled under a hidden name beside it and appears only when
 // complete; on failure nothing is left. progress is told before each file
-// (its number from 1, the count, the file). Returns the account files listed
-// in main.mdb that were missing and so not copied.
+// (its number from 1, the count, the file). A file other than main.mdb that
+// cannot be copied (missing, in use, damaged) is left out; returns those
+// left out, each as "kelvo/<name>.mdb: why".
+// Puts a backup made by BackupDataFolder in the data folder's place: every
+// file of the backup is copied through a checked export into a hidden
+// folder of the data folder first; then the current main.mdb, templates and
+// account folders are moved aside under a dated name, the restored ones put
+// in their place, and what was aside removed. Refused while the program runs
+// on the folder or any account is in use; a crash in between is undone at
+// the next start. progress as for a backup.
+void RestoreDataFolder(const QString& backup,
+                       const std::function<void(int, int, const QString&)>& progress = {});
+
 QStringList BackupDataFolder(const QString& destination,
                              const std::function<void(int, int, const QString&)>& progress = {});
 

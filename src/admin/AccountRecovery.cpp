@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QSet>
 
@@ -18,7 +19,28 @@ namespace horunea {
 
 namespace {
 
-const QString AddStep = u"add"_qs, RenameStep = u"rename"_qs, DeleteStep = u"delete"_qs;
+const QString AddStep = u"add"_qs, RenameStep = u"rename"_qs, DeleteStep = u"delete"_qs,
+              RestoreStep = u"restore"_qs;
+
+// An interrupted restore is undone: what was moved aside comes back.
+void undoRestore(const QString& aside, const QString& staging)
+{
+    const QDir data(DataFolder::path());
+    for (const QString& item : restoredItems()) {
+        const QString kept = QDir(aside).filePath(item);
+        if (!QFileInfo::exists(kept))
+            continue;
+        const QFileInfo current(data.filePath(item));
+        if (current.isDir())
+            QDir(current.filePath()).removeRecursively();
+        else if (current.exists())
+            QFile::remove(current.filePath());
+        renameWithoutReplacing(kept, current.filePath());
+    }
+    syncToDisk(data.path());
+    QDir(aside).removeRecursively();
+    QDir(staging).removeRecursively();
+}
 
 QString kindWord(AccountKind kind)
 {
@@ -88,6 +110,8 @@ void recover(Database& master, const QStringList& record)
             moveBack(oldPath, newPath);
         else if (accountListed(master, kind, oldName))
             moveBack(newPath, oldPath);
+    } else if (step == RestoreStep) {
+        undoRestore(record.value(2), record.value(3));
     } else if (step == DeleteStep) {
         const QString name = record.value(2);
         const QString path = accountFilePath(kind, name);
@@ -166,7 +190,8 @@ AccountOperation::AccountOperation(Step step, AccountKind kind, const QStringLis
 {
     const QString word = step == Step::Add      ? AddStep
                          : step == Step::Rename ? RenameStep
-                                                : DeleteStep;
+                         : step == Step::Delete ? DeleteStep
+                                                : RestoreStep;
     QSaveFile file(recordPath());
     if (!file.open(QIODevice::WriteOnly))
         throw StoreError(QStringLiteral("操作の記録を書けません。\n%1\n(%2)")
@@ -184,6 +209,11 @@ AccountOperation::~AccountOperation()
     removeRecord();
 }
 
+QStringList restoredItems()
+{
+    return {u"main.mdb"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs, u"kelvo"_qs, u"care"_qs};
+}
+
 bool RecoverAccountOperation(Database& master)
 {
     if (!QFileInfo::exists(AccountOperation::recordPath()))
@@ -198,6 +228,25 @@ bool RecoverAccountOperation(Database& master)
 
 bool RecoverAccountOperation()
 {
+    // A restore moves main.mdb itself: it is put back before main.mdb is read.
+    if (const QStringList record = readRecord(); record.value(0) == RestoreStep) {
+        const AccountLock lock = administrationLock();
+        undoRestore(record.value(2), record.value(3));
+        removeRecord();
+    }
+    // Copies of a restore killed before its switch began, and the old files of
+    // one killed after it ended (with no record, no restore is under way):
+    // nobody restores now if the program's instance lock can be had.
+    const QDir data(DataFolder::path());
+    const QStringList staged = data.entryList({u".復元中-*"_qs, u"復元前-*"_qs},
+                                              QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    if (!staged.isEmpty() && !QFileInfo::exists(AccountOperation::recordPath())) {
+        QLockFile instance(DataFolder::lockPath());
+        instance.setStaleLockTime(0);
+        if (instance.tryLock(0))
+            for (const QString& folder : staged)
+                QDir(data.filePath(folder)).removeRecursively();
+    }
     if (!QFileInfo(DataFolder::masterPath()).isFile())
         return false;
     Database master = Database::open(DataFolder::masterPath());

@@ -19,7 +19,7 @@ enum class AccountKind;
 class AccountOperation
 {
 public:
-    enum class Step { Add, Rename, Delete };
+    enum class Step { Add, Rename, Delete, Restore };
 
     // Holds the administration lock (one account operation at a time in
     // the data folder) and writes the operation down.
@@ -42,5 +42,8 @@ bool RecoverAccountOperation(Database& master);
 // The same, opening main.mdb itself when it is there (the start of the
 // programs); it also removes the copies of compactions a crash interrupted.
 bool RecoverAccountOperation();
+
+// What a restore moves: the data folder's own files and folders.
+QStringList restoredItems();
 
 } // namespace horunea

@@ -74,7 +74,11 @@ const char* const Usage =
     "  admin set 管理者名 [--password パスワード]  管理者名・パスワードを変更します\n"
     "  compact 種類 名前    アカウントのファイルを最適化し、前後の大きさを表示します\n"
     "  backup フォルダー     main.mdb、ひな形、全アカウントのファイルを新しいフォルダーに\n"
-    "                       写します (途中経過は標準エラーに)\n"
+    "                       写します (途中経過は標準エラーに)。写せなかったファイル (ない・\n"
+    "                       使用中・壊れている) は標準エラーに名前を出し、終了コード 1\n"
+    "  restore フォルダー    バックアップをデータフォルダーに戻します (ホルネアの起動中・\n"
+    "                       使用中のアカウントがあるときは断ります。今のファイルは戻し\n"
+    "                       終わるまで「復元前-日時」に取っておきます)\n"
     "  report 種類 名前 [条件] --pdf ファイル\n"
     "                       帳票を印刷と同じページで PDF に書き出します。種類と条件:\n"
     "                         customer-list --row 行     顧客一覧 (使用者名で)\n"
@@ -774,14 +778,27 @@ int commandBackup(Invocation& call)
 {
     if (call.args.size() != 1)
         throw UsageError(u"backup にはバックアップ先のフォルダーを指定してください。"_qs);
-    const QStringList missing = BackupDataFolder(
+    const QStringList skipped = BackupDataFolder(
         QFileInfo(call.args[0]).absoluteFilePath(), [&](int done, int total, const QString& file) {
             call.err << QStringLiteral("(%1/%2) %3\n").arg(done).arg(total).arg(file);
             call.err.flush();
         });
-    for (const QString& file : missing)
-        call.err << u"ファイルがないため写せませんでした: "_qs << file << '\n';
+    for (const QString& file : skipped)
+        call.err << u"写せませんでした: "_qs << file << '\n';
     call.out << u"バックアップしました: "_qs << QDir::toNativeSeparators(call.args[0]) << '\n';
+    return skipped.isEmpty() ? 0 : 1;
+}
+
+int commandRestore(Invocation& call)
+{
+    if (call.args.size() != 1)
+        throw UsageError(u"restore にはバックアップのフォルダーを指定してください。"_qs);
+    RestoreDataFolder(QFileInfo(call.args[0]).absoluteFilePath(),
+                      [&](int done, int total, const QString& file) {
+                          call.err << QStringLiteral("(%1/%2) %3\n").arg(done).arg(total).arg(file);
+                          call.err.flush();
+                      });
+    call.out << u"復元しました: "_qs << QDir::toNativeSeparators(call.args[0]) << '\n';
     return 0;
 }
 
@@ -882,7 +899,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             {u"repairs"_qs, commandRepairs},   {u"repair-logs"_qs, commandRepairLogs},
             {u"search"_qs, commandSearch},     {u"account"_qs, commandAccount},
             {u"admin"_qs, commandAdmin},       {u"compact"_qs, commandCompact},
-            {u"backup"_qs, commandBackup},     {u"report"_qs, commandReport},
+            {u"backup"_qs, commandBackup},     {u"restore"_qs, commandRestore},
+            {u"report"_qs, commandReport},
             {u"transfer"_qs, commandTransfer}, {u"convert"_qs, commandConvert},
         };
         auto it = commands.find(command);

@@ -542,7 +542,7 @@ private slots:
             BackupDataFolder(target, [&](int done, int total, const QString& file) {
                 told << QStringLiteral("%1/%2 %3").arg(done).arg(total).arg(file);
             });
-        QCOMPARE(missing, QStringList{u"kelvo/消えた.mdb"_qs});
+        QCOMPARE(missing, QStringList{u"kelvo/消えた.mdb: ファイルがありません。"_qs});
         QCOMPARE(told, (QStringList{u"1/5 main.mdb"_qs, u"2/5 kelvo.mdb"_qs, u"3/5 care.mdb"_qs,
                                     u"4/5 kelvo/一課.mdb"_qs, u"5/5 care/修理部.mdb"_qs}));
         Database copy = Database::open(QDir(target).filePath(u"kelvo/一課.mdb"_qs));
@@ -556,13 +556,31 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, BackupDataFolder(target));
     }
 
-    void aFailedBackupLeavesNothing()
+    void aDamagedAccountIsLeftOutOfTheBackup()
     {
         QTemporaryDir out;
         Database master = Database::open(DataFolder::masterPath());
         CreateAccount(master, AccountKind::Operator, u"一課"_qs, QString());
+        CreateAccount(master, AccountKind::Operator, u"二課"_qs, QString());
         {
             QFile f(mdb(u"kelvo"_qs, u"一課"_qs));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(QByteArray(8192, 'z'));
+        }
+        const QStringList skipped = BackupDataFolder(out.filePath(u"控え"_qs));
+        QCOMPARE(skipped.size(), 1);
+        QVERIFY(skipped.first().startsWith(u"kelvo/一課.mdb: "_qs));
+        const QDir copy(out.filePath(u"控え"_qs));
+        QVERIFY(copy.exists(u"kelvo/二課.mdb"_qs));
+        QVERIFY(!copy.exists(u"kelvo/一課.mdb"_qs));
+    }
+
+    void aFailedBackupLeavesNothing()
+    {
+        // Without a readable main.mdb there is no backup, and nothing is left.
+        QTemporaryDir out;
+        {
+            QFile f(DataFolder::masterPath());
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             f.write(QByteArray(8192, 'z'));
         }

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QTest>
 
@@ -83,6 +84,8 @@ private slots:
     void aLostMainMdbIsNotSilentlyReplaced();
     void attachRegistersAFileThatIsThere();
     void aDamagedTemplateStopsOnlyAccountCreation();
+    void restoreBringsBackABackup();
+    void restoreIsRefusedWhileInUse();
     void interruptedOperationsAreRecovered_data();
     void interruptedOperationsAreRecovered();
 
@@ -405,6 +408,64 @@ void TstOneWriter::aDamagedTemplateStopsOnlyAccountCreation()
     QCOMPARE(runCliHere({u"account"_qs, u"add"_qs, u"customer"_qs, u"三課"_qs}).status, 0);
     QCOMPARE(users(customerFile(u"三課"_qs)), 0);
     QCOMPARE(users(customerFile(u"営業一課"_qs)), 200);
+}
+
+void TstOneWriter::restoreBringsBackABackup()
+{
+    const QString backup = m_folder->path() + u"/控え"_qs;
+    QCOMPARE(runCliHere({u"backup"_qs, backup}).status, 0);
+    const QString master = databaseContents(DataFolder::masterPath());
+    const QString account = databaseContents(customerFile(u"営業一課"_qs));
+    // A day's work after the backup.
+    QCOMPARE(runCliHere({u"account"_qs, u"delete"_qs, u"customer"_qs, u"営業二課"_qs,
+                         u"--old-password"_qs, QString(), u"--yes"_qs})
+                 .status,
+             0);
+    QCOMPARE(runCliHere({u"account"_qs, u"add"_qs, u"customer"_qs, u"新規"_qs}).status, 0);
+    addUser(*std::make_unique<Database>(Database::open(customerFile(u"営業一課"_qs))), u"ｱ"_qs,
+            u"あと"_qs);
+    const CliRun r = runCliHere({u"restore"_qs, backup});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    QCOMPARE(databaseContents(DataFolder::masterPath()), master);
+    QCOMPARE(databaseContents(customerFile(u"営業一課"_qs)), account);
+    QVERIFY(QFileInfo::exists(customerFile(u"営業二課"_qs)));
+    QVERIFY(!QFileInfo::exists(customerFile(u"新規"_qs)));
+    // Nothing of the switch is left: no folder kept aside, no staging.
+    const QStringList left = QDir(DataFolder::path())
+                                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& entry : left)
+        QVERIFY2(!entry.startsWith(u"復元前-"_qs) && !entry.startsWith(u".復元中-"_qs),
+                 qPrintable(entry));
+}
+
+void TstOneWriter::restoreIsRefusedWhileInUse()
+{
+    const QString backup = m_folder->path() + u"/控え"_qs;
+    QCOMPARE(runCliHere({u"backup"_qs, backup}).status, 0);
+    addUser(*std::make_unique<Database>(Database::open(customerFile(u"営業一課"_qs))), u"ｱ"_qs,
+            u"あと"_qs);
+    const QString before = databaseContents(customerFile(u"営業一課"_qs));
+    {
+        Connections& c = Connections::instance();
+        c.CustomerDatabasePath = customerFile(u"営業一課"_qs);
+        c.OpenCustomerDatabase();
+        const CliRun r = runCliHere({u"restore"_qs, backup});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains(u"「営業一課」は使用中です。"_qs));
+        c.CloseCustomerDatabase();
+    }
+    {
+        QLockFile running(DataFolder::lockPath());
+        QVERIFY(running.tryLock(0));
+        const CliRun r = runCliHere({u"restore"_qs, backup});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains(u"起動中"_qs));
+    }
+    QCOMPARE(databaseContents(customerFile(u"営業一課"_qs)), before);
+    QTemporaryDir empty;
+    QCOMPARE(runCliHere({u"restore"_qs, empty.path()}).status, 1);             // no backup there
+    QCOMPARE(runCliHere({u"restore"_qs, DataFolder::path()}).status, 1);       // the folder itself
+    QCOMPARE(databaseContents(customerFile(u"営業一課"_qs)), before);
 }
 
 void TstOneWriter::interruptedOperationsAreRecovered_data()
