@@ -9,18 +9,18 @@
 #include "store/ShippedFiles.h"
 #include "store/StoreError.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <QDateTime>
 #include <QLockFile>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <cstdio>
 #include <optional>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace horunea {
 
@@ -345,10 +345,12 @@ void RestoreDataFolder(const QString& backup,
 {
     const QDir from(backup);
     if (QFileInfo(backup).canonicalFilePath() == QFileInfo(DataFolder::path()).canonicalFilePath())
-        throw StoreError(u"データフォルダーそのものは戻せません。バックアップのフォルダーを指定してください。"_qs);
+        throw StoreError(
+            u"データフォルダーそのものは戻せません。バックアップのフォルダーを指定してください。"_qs);
     if (unusableDatabaseFile(from.filePath(u"main.mdb"_qs), DatabaseKind::Master) != QString())
-        throw StoreError(QStringLiteral("バックアップのフォルダーではありません (main.mdb を使えません)。\n%1")
-                             .arg(QDir::toNativeSeparators(backup)));
+        throw StoreError(
+            QStringLiteral("バックアップのフォルダーではありません (main.mdb を使えません)。\n%1")
+                .arg(QDir::toNativeSeparators(backup)));
     // Nobody works on the folder meanwhile: not the program, not an account.
     QLockFile instance(DataFolder::lockPath());
     instance.setStaleLockTime(0);
@@ -362,7 +364,7 @@ void RestoreDataFolder(const QString& backup,
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
             for (const Account& a : LoadAdminAccounts(master, kind))
                 locks.emplace_back(accountFilePath(kind, a.name), a.name,
-                                         AccountLock::Mode::Exclusive);
+                                   AccountLock::Mode::Exclusive);
     }
 
     // Every file of the backup, checked as it is copied.
@@ -371,7 +373,8 @@ void RestoreDataFolder(const QString& backup,
         if (from.exists(shipped))
             files << shipped;
     for (const QString& folder : {u"kelvo"_qs, u"care"_qs})
-        for (const QString& name : QDir(from.filePath(folder)).entryList({u"*.mdb"_qs}, QDir::Files))
+        for (const QString& name :
+             QDir(from.filePath(folder)).entryList({u"*.mdb"_qs}, QDir::Files))
             files << folder + u'/' + name;
     const QDir data(DataFolder::path());
     QTemporaryDir staging(data.filePath(u".復元中-XXXXXX"_qs));

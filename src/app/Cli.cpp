@@ -22,12 +22,17 @@
 #include "store/ShippedFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 
 #include <functional>
+#include <iostream>
 #include <map>
 #include <optional>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
 
 namespace horunea {
 
@@ -44,7 +49,8 @@ const char* const Usage =
     "                       --data-dir がなければ、書き込めるプログラムのフォルダー、\n"
     "                       インストールしたプログラムでは $XDG_DATA_HOME/horunea\n"
     "                       (~/.local/share/horunea)\n"
-    "  sql 対象 \"SQL\"       SQL を実行し、行をタブ区切りで表示します (; で区切った\n"
+    "  sql 対象 \"SQL\" [--password パスワード]\n"
+    "                       SQL を実行し、行をタブ区切りで表示します (; で区切った\n"
     "                       複数の文は一つのトランザクションで、全部か何もなしか)\n"
     "                       対象: master, customer:使用者名, repair:修理名,\n"
     "                             またはデータベースファイルのパス\n"
@@ -70,7 +76,7 @@ const char* const Usage =
     "                       名前・パスワードを変更します (新パスワードなしはパスワードなし)\n"
     "  account delete 種類 名前 --old-password 旧 --yes\n"
     "                       アカウントとそのファイルを削除します\n"
-    "  admin login 管理者名 パスワード  管理者としてログインできるか (終了コード 0 か 1)\n"
+    "  admin login 管理者名 [パスワード]  管理者としてログインできるか (終了コード 0 か 1)\n"
     "  admin set 管理者名 [--password パスワード]  管理者名・パスワードを変更します\n"
     "  compact 種類 名前    アカウントのファイルを最適化し、前後の大きさを表示します\n"
     "  backup フォルダー     main.mdb、ひな形、全アカウントのファイルを新しいフォルダーに\n"
@@ -105,6 +111,12 @@ const char* const Usage =
     "\n"
     "  users, subjects, logs, repairs, repair-logs, search は --password パスワード を\n"
     "  取ります。一覧は設定の並べ替え順です。report も --password を取ります。\n"
+    "  sql は customer:・repair: ではそのアカウントの、master やファイルでは管理者の\n"
+    "  パスワードを --password で取ります。\n"
+    "  パスワードは引数に書くと ps で誰にでも見えます。--password-file ファイル (その\n"
+    "  1 行目)、--password - (標準入力の 1 行目) でも渡せます (--old-password-file,\n"
+    "  --new-password-file も同じ)。どれもなく、端末から動かしていれば、パスワードの\n"
+    "  あるアカウントでは画面に出さずに尋ねます。admin login はパスワードを省くと尋ねます。\n"
     "  一覧のコマンドは --csv ファイル で、表示する代わりに CSV (シフトJIS、CR LF、\n"
     "  全項目を \" で囲む) に書き出します。シフトJIS にない文字があれば書きません。\n"
     "\n"
@@ -150,11 +162,93 @@ QString targetPath(const QString& target)
     return QFileInfo(target).absoluteFilePath();
 }
 
+std::optional<QString> promptPassword(const QString& prompt);
+
+// Where prompts go (standard error of the running verb).
+QTextStream* s_prompts = nullptr;
+
+// Asks for a password on the terminal without echoing it; nothing when
+// standard input is no terminal (scripts give --password-file or -).
+std::optional<QString> promptPassword(const QString& prompt)
+{
+    if (!::isatty(STDIN_FILENO) || !s_prompts)
+        return std::nullopt;
+    *s_prompts << prompt;
+    s_prompts->flush();
+    termios saved{};
+    const bool quiet = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (quiet) {
+        termios hidden = saved;
+        hidden.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &hidden);
+    }
+    std::string line;
+    std::getline(std::cin, line);
+    if (quiet)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    *s_prompts << '\n';
+    s_prompts->flush();
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.pop_back();
+    return QString::fromLocal8Bit(line.data(), qsizetype(line.size()));
+}
+
+// The first line of a file or of standard input, without its line break.
+QString firstLine(QIODevice& in)
+{
+    QByteArray line = in.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+// --xxx-password-file FILE and --xxx-password - become --xxx-password VALUE.
+void resolvePasswords(QHash<QString, QString>& options)
+{
+    for (const QString& key : options.keys()) {
+        if (key.endsWith(u"password-file")) {
+            const QString option = key.chopped(5);
+            if (options.contains(option))
+                throw UsageError(
+                    QStringLiteral("--%1 と --%2 は一緒に使えません。").arg(option, key));
+            QFile file(options.value(key));
+            if (!file.open(QIODevice::ReadOnly))
+                throw UsageError(
+                    QStringLiteral("パスワードのファイルが読めません: %1").arg(file.fileName()));
+            options.insert(option, firstLine(file));
+            options.remove(key);
+        }
+    }
+    for (auto it = options.begin(); it != options.end(); ++it) {
+        if (it.key().endsWith(u"password") && it.value() == u"-") {
+            QFile in;
+            if (!in.open(stdin, QIODevice::ReadOnly))
+                throw UsageError(u"標準入力が読めません。"_qs);
+            it.value() = firstLine(in);
+        }
+    }
+}
+
+// A password option as given, or nothing when it was not given.
+std::optional<QString> passwordOption(const QHash<QString, QString>& options,
+                                      const QString& key = u"password"_qs)
+{
+    if (!options.contains(key))
+        return std::nullopt;
+    return options.value(key);
+}
+
 // Splits NAME [more words] --key value … into the words and the options;
 // only the keys given are allowed, and exactly `words` words.
-QHash<QString, QString> parseArguments(const QStringList& args, const QStringList& allowed,
+QHash<QString, QString> parseArguments(const QStringList& args, const QStringList& given,
                                        QStringList* words, int wordCount)
 {
+    // Every password option also comes from a file (--password-file) or, as
+    // "-", from standard input: an argument is seen by every user in ps.
+    QStringList allowed = given;
+    for (const QString& key : given)
+        if (key.endsWith(u"password"))
+            allowed << key + u"-file"_qs;
     QHash<QString, QString> options;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -175,6 +269,7 @@ QHash<QString, QString> parseArguments(const QStringList& args, const QStringLis
     }
     if (words->isEmpty())
         throw UsageError(u"アカウント名を指定してください。"_qs);
+    resolvePasswords(options);
     return options;
 }
 
@@ -242,8 +337,11 @@ void showRows(Invocation& call, const QHash<QString, QString>& options, const QS
 }
 
 // Opens an account's database after checking the password as the main menu does.
-Database openAccountData(const QString& name, const QString& password, bool repair)
+Database openAccountData(const QString& name, const std::optional<QString>& given, bool repair)
 {
+    // A name no file can have is said as such, before main.mdb is asked.
+    [[maybe_unused]] const QString file =
+        repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
     {
         Database master = Database::open(DataFolder::masterPath());
         const ResultSet found =
@@ -253,8 +351,17 @@ Database openAccountData(const QString& name, const QString& password, bool repa
             throw RefusedError(QStringLiteral("%1「%2」はありません。")
                                    .arg(repair ? u"修理アカウント"_qs : u"使用者"_qs, name));
         const QString number = found.first().text(repair ? u"修理No"_qs : u"使用者No"_qs);
-        const bool ok = repair ? CheckRepairPassword(master, password, number)
-                               : CheckOperatorPassword(master, password, number);
+        auto right = [&](const QString& password) {
+            return repair ? CheckRepairPassword(master, password, number)
+                          : CheckOperatorPassword(master, password, number);
+        };
+        // Without --password an account without one opens; one with a
+        // password asks for it on a terminal, without echo.
+        bool ok = given ? right(*given) : right(QString());
+        if (!ok && !given) {
+            if (const auto typed = promptPassword(QStringLiteral("「%1」のパスワード: ").arg(name)))
+                ok = right(*typed);
+        }
         if (!ok)
             throw RefusedError(u"パスワードが違います。"_qs);
     }
@@ -263,7 +370,7 @@ Database openAccountData(const QString& name, const QString& password, bool repa
         repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name), name);
 }
 
-Database openOperatorData(const QString& name, const QString& password)
+Database openOperatorData(const QString& name, const std::optional<QString>& password)
 {
     return openAccountData(name, password, false);
 }
@@ -279,7 +386,7 @@ int commandRepairs(Invocation& call)
     const QString state = options.value(u"state"_qs, u"続行"_qs);
     if (state != u"続行" && state != u"完了" && state != u"全て")
         throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
-    Database db = openAccountData(name, options.value(u"password"_qs), true);
+    Database db = openAccountData(name, passwordOption(options), true);
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     if (unpaid) {
@@ -299,7 +406,7 @@ int commandRepairLogs(Invocation& call)
     if (!options.contains(u"repair"_qs))
         throw UsageError(u"--repair で修理IDを指定してください。"_qs);
     const QString repair = keyOption(options, u"repair"_qs);
-    Database db = openAccountData(name, options.value(u"password"_qs), true);
+    Database db = openAccountData(name, passwordOption(options), true);
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     query.RepairLogWhere = u" WHERE 修理ID ="_qs + repair;
@@ -322,7 +429,7 @@ int commandUsers(Invocation& call)
     if (!kanaRowFromName(options.value(u"row"_qs), &row))
         throw UsageError(
             u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを指定してください。"_qs);
-    Database db = openOperatorData(name, options.value(u"password"_qs));
+    Database db = openOperatorData(name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.UserWhere = kanaRowCondition(row);
     showRows(call, options, userListHeaders(), LoadUserRows(db, query.userSql()));
@@ -339,7 +446,7 @@ int commandSubjects(Invocation& call)
         throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
     const bool individual = options.contains(u"user"_qs);
     const QString user = individual ? keyOption(options, u"user"_qs) : u"0"_qs;
-    Database db = openOperatorData(name, options.value(u"password"_qs));
+    Database db = openOperatorData(name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.SubjectFilter = state;
     query.ApplySubjectFilter(individual, user);
@@ -354,7 +461,7 @@ int commandLogs(Invocation& call)
     if (!options.contains(u"subject"_qs))
         throw UsageError(u"--subject で件名IDを指定してください。"_qs);
     const QString subject = keyOption(options, u"subject"_qs);
-    Database db = openOperatorData(name, options.value(u"password"_qs));
+    Database db = openOperatorData(name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.LogWhere = u" WHERE 件名ID ="_qs + subject;
     showRows(call, options, logListHeaders(), LoadLogRows(db, query.logSql()));
@@ -399,7 +506,7 @@ int commandSearch(Invocation& call)
         request.word2 = options.value(u"and"_qs);
     }
     const bool customer = searchesCustomerData(request.kind);
-    Database db = openAccountData(words[0], options.value(u"password"_qs), !customer);
+    Database db = openAccountData(words[0], passwordOption(options), !customer);
     if (customer) {
         CustomerListQuery query = customerQuery(db);
         applySearch(query, request);
@@ -499,7 +606,7 @@ int commandReport(Invocation& call)
                                                       sort.UnpaidOrderBy, sort.UnpaidOrderDesc}));
         }
     };
-    Database db = openAccountData(name, options.value(u"password"_qs), !customer);
+    Database db = openAccountData(name, passwordOption(options), !customer);
     makeReport(db);
     db.close();
     const QString path = options.value(u"pdf"_qs);
@@ -548,7 +655,7 @@ int commandTransfer(Invocation& call)
     if (words.size() < 2)
         throw UsageError(u"取り込み元と取り込み先を指定してください。"_qs);
     // The source's password, as the import window asks it.
-    openAccountData(words[0], options.value(u"password"_qs), repair).close();
+    openAccountData(words[0], passwordOption(options), repair).close();
     const ImportProgress progress = importProgress(call);
     const TransferResult result = repair ? TransferRepairData(words[0], words[1], parts, progress,
                                                               options.value(u"keep-files"_qs))
@@ -716,7 +823,14 @@ int commandAccount(Invocation& call)
                  << '\n';
         return 0;
     }
-    const QString oldPassword = requiredOption(options, u"old-password"_qs);
+    QString oldPassword;
+    if (options.contains(u"old-password"_qs)) {
+        oldPassword = options.value(u"old-password"_qs);
+    } else if (const auto typed = promptPassword(u"旧パスワード: "_qs)) {
+        oldPassword = *typed;
+    } else {
+        throw UsageError(u"--old-password を指定してください。"_qs);
+    }
     const QString number = accountNumber(master, kind, name);
     if (action == u"delete") {
         if (!yes)
@@ -740,9 +854,19 @@ int commandAdmin(Invocation& call)
     EnsureShippedFiles();
     Database master = Database::open(DataFolder::masterPath());
     if (action == u"login") {
-        if (args.size() != 2)
+        QStringList words;
+        const auto options = parseArguments(args, {u"password"_qs}, &words, 2);
+        // The password as an argument (scripts of old), an option, a file,
+        // standard input, or asked on the terminal.
+        std::optional<QString> password =
+            words.size() == 2 ? std::optional(words[1]) : passwordOption(options);
+        if (words.size() == 2 && options.contains(u"password"_qs))
+            throw UsageError(u"パスワードは一つだけ指定してください。"_qs);
+        if (!password)
+            password = promptPassword(u"管理者のパスワード: "_qs);
+        if (!password)
             throw UsageError(u"admin login には管理者名とパスワードを指定してください。"_qs);
-        if (!CheckAdministratorLogin(master, args[0], args[1]))
+        if (!CheckAdministratorLogin(master, words[0], *password))
             throw RefusedError(u"管理者名 または パスワードが違います。"_qs);
         call.out << u"ログインできます。\n"_qs;
         return 0;
@@ -804,14 +928,45 @@ int commandRestore(Invocation& call)
 
 // Every statement of the text runs, in one transaction: either all of them
 // take effect and their rows are printed, or none does and nothing is.
+// The administrator's password, as a verb over every account needs it.
+void checkAdministrator(const std::optional<QString>& given)
+{
+    Database master = Database::open(DataFolder::masterPath());
+    const QString name = LoadAdministrator(master).name;
+    bool ok = CheckAdministratorLogin(master, name, given.value_or(QString()));
+    if (!ok && !given) {
+        if (const auto typed = promptPassword(u"管理者のパスワード: "_qs))
+            ok = CheckAdministratorLogin(master, name, *typed);
+    }
+    if (!ok)
+        throw RefusedError(u"管理者のパスワードが違います。"_qs);
+}
+
 int commandSql(Invocation& call)
 {
-    if (call.args.size() != 2)
+    if (call.args.size() < 2)
         throw UsageError(u"sql には対象と SQL を指定してください。"_qs);
+    // The SQL text is taken as it is (it may start with "--"); options follow it.
+    QStringList rest = call.args.mid(2);
+    QStringList none;
+    const auto options =
+        rest.isEmpty() ? QHash<QString, QString>()
+                       : parseArguments(QStringList{u"sql"_qs} + rest, {u"password"_qs}, &none, 1);
+    const QString target = call.args[0];
     const QStringList statements = splitJetStatements(call.args[1]);
     if (statements.isEmpty())
         throw UsageError(u"SQL が空です。"_qs);
-    Database db = Database::open(targetPath(call.args[0]));
+    // An account's file is read with the account's password, held shared as
+    // every verb holds it; main.mdb (every password) and any other file with
+    // the administrator's.
+    Database db = [&] {
+        if (target.startsWith(u"customer:"))
+            return openAccountData(target.mid(9), passwordOption(options), false);
+        if (target.startsWith(u"repair:"))
+            return openAccountData(target.mid(7), passwordOption(options), true);
+        checkAdministrator(passwordOption(options));
+        return Database::open(targetPath(target));
+    }();
     QString printed;
     QTextStream out(&printed);
     {
@@ -892,6 +1047,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         const QString command = args.takeFirst();
         Invocation call{args, out, err};
+        s_prompts = &err;
         static const std::map<QString, std::function<int(Invocation&)>> commands = {
             {u"init"_qs, commandInit},         {u"where"_qs, commandWhere},
             {u"sql"_qs, commandSql},           {u"users"_qs, commandUsers},
@@ -900,8 +1056,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             {u"search"_qs, commandSearch},     {u"account"_qs, commandAccount},
             {u"admin"_qs, commandAdmin},       {u"compact"_qs, commandCompact},
             {u"backup"_qs, commandBackup},     {u"restore"_qs, commandRestore},
-            {u"report"_qs, commandReport},
-            {u"transfer"_qs, commandTransfer}, {u"convert"_qs, commandConvert},
+            {u"report"_qs, commandReport},     {u"transfer"_qs, commandTransfer},
+            {u"convert"_qs, commandConvert},
         };
         auto it = commands.find(command);
         if (it == commands.end())

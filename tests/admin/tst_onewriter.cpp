@@ -86,6 +86,7 @@ private slots:
     void aDamagedTemplateStopsOnlyAccountCreation();
     void restoreBringsBackABackup();
     void restoreIsRefusedWhileInUse();
+    void passwordsAreAskedNotShown();
     void interruptedOperationsAreRecovered_data();
     void interruptedOperationsAreRecovered();
 
@@ -431,8 +432,8 @@ void TstOneWriter::restoreBringsBackABackup()
     QVERIFY(QFileInfo::exists(customerFile(u"営業二課"_qs)));
     QVERIFY(!QFileInfo::exists(customerFile(u"新規"_qs)));
     // Nothing of the switch is left: no folder kept aside, no staging.
-    const QStringList left = QDir(DataFolder::path())
-                                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList left =
+        QDir(DataFolder::path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& entry : left)
         QVERIFY2(!entry.startsWith(u"復元前-"_qs) && !entry.startsWith(u".復元中-"_qs),
                  qPrintable(entry));
@@ -463,9 +464,65 @@ void TstOneWriter::restoreIsRefusedWhileInUse()
     }
     QCOMPARE(databaseContents(customerFile(u"営業一課"_qs)), before);
     QTemporaryDir empty;
-    QCOMPARE(runCliHere({u"restore"_qs, empty.path()}).status, 1);             // no backup there
-    QCOMPARE(runCliHere({u"restore"_qs, DataFolder::path()}).status, 1);       // the folder itself
+    QCOMPARE(runCliHere({u"restore"_qs, empty.path()}).status, 1);       // no backup there
+    QCOMPARE(runCliHere({u"restore"_qs, DataFolder::path()}).status, 1); // the folder itself
     QCOMPARE(databaseContents(customerFile(u"営業一課"_qs)), before);
+}
+
+void TstOneWriter::passwordsAreAskedNotShown()
+{
+    QCOMPARE(runCliHere({u"account"_qs, u"passwd"_qs, u"customer"_qs, u"営業一課"_qs,
+                         u"--old-password"_qs, QString(), u"--new-password"_qs, u"秘密"_qs})
+                 .status,
+             0);
+    QCOMPARE(runCliHere({u"admin"_qs, u"set"_qs, u"admin"_qs, u"--password"_qs, u"管理"_qs}).status,
+             0);
+    const QString count = u"SELECT count(*) AS n FROM ユーザー"_qs;
+    // sql reads an account only with its password, main.mdb only with the administrator's.
+    QCOMPARE(runCliHere({u"sql"_qs, u"customer:営業一課"_qs, count}).status, 1);
+    QCOMPARE(runCliHere({u"sql"_qs, u"master"_qs, u"SELECT * FROM 使用者"_qs}).status, 1);
+    QCOMPARE(runCliHere({u"sql"_qs, customerFile(u"営業一課"_qs), count}).status, 1);
+    QCOMPARE(runCliHere({u"sql"_qs, u"master"_qs, u"SELECT count(*) FROM 使用者"_qs,
+                         u"--password"_qs, u"管理"_qs})
+                 .status,
+             0);
+    // From a file (its first line), never from the command line.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"pw"_qs));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("秘密\n二行目\n");
+    file.close();
+    const CliRun fromFile = runCliHere(
+        {u"sql"_qs, u"customer:営業一課"_qs, count, u"--password-file"_qs, file.fileName()});
+    QCOMPARE(fromFile.status, 0);
+    QCOMPARE(fromFile.out, u"n\n200\n"_qs);
+    QCOMPARE(runCliHere({u"users"_qs, u"営業一課"_qs, u"--row"_qs, u"か"_qs, u"--password-file"_qs,
+                         file.fileName()})
+                 .status,
+             0);
+    QCOMPARE(runCliHere({u"account"_qs, u"rename"_qs, u"customer"_qs, u"営業一課"_qs, u"一課"_qs,
+                         u"--old-password-file"_qs, file.fileName(), u"--new-password-file"_qs,
+                         file.fileName()})
+                 .status,
+             0);
+    // From standard input, in a process of its own.
+    const QString binary = QCoreApplication::applicationDirPath() + u"/horunea-cli"_qs;
+    if (!QFileInfo::exists(binary))
+        QSKIP("horunea-cli is not built beside the tests");
+    QProcess p;
+    p.start(binary, {u"--data-dir"_qs, DataFolder::path(), u"admin"_qs, u"login"_qs, u"admin"_qs,
+                     u"--password"_qs, u"-"_qs});
+    p.write("管理\n");
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    p.start(binary, {u"--data-dir"_qs, DataFolder::path(), u"sql"_qs, u"customer:一課"_qs, count,
+                     u"--password"_qs, u"-"_qs});
+    p.write("違う\n");
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(u"パスワードが違います"_qs));
 }
 
 void TstOneWriter::interruptedOperationsAreRecovered_data()

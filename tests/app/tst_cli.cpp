@@ -121,6 +121,7 @@ void TstCli::sqlReachesAccountDatabases()
     TempDataFolder folder;
     QDir(folder.path()).mkpath(u"kelvo"_qs);
     QVERIFY(QFile::copy(DataFolder::customerTemplatePath(), DataFolder::customerPath(u"山田"_qs)));
+    Database::open(DataFolder::masterPath()).insert(u"使用者"_qs, {{u"使用者名"_qs, u"山田"_qs}});
     CliResult r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"customer:山田"_qs,
                        u"SELECT count(*) as ma1 FROM ユーザー"_qs});
     QCOMPARE(r.status, 0);
@@ -162,7 +163,7 @@ void TstCli::theProgramItselfSeparatesRowsAndErrors()
     QVERIFY(cli.waitForFinished(30000));
     QCOMPARE(cli.exitCode(), 1);
     QVERIFY(cli.readAllStandardOutput().isEmpty());
-    QVERIFY(QString::fromUtf8(cli.readAllStandardError()).contains(u"ファイルがありません"_qs));
+    QVERIFY(QString::fromUtf8(cli.readAllStandardError()).contains(u"「いない」はありません"_qs));
 }
 
 void TstCli::errorsGoToStderrWithNonZeroStatus_data()
@@ -174,7 +175,7 @@ void TstCli::errorsGoToStderrWithNonZeroStatus_data()
     QTest::newRow("sql missing SQL") << QStringList{u"sql"_qs, u"master"_qs} << u"SQL"_qs;
     QTest::newRow("missing account")
         << QStringList{u"sql"_qs, u"customer:いない"_qs, u"select 1"_qs}
-        << u"ファイルがありません"_qs;
+        << u"「いない」はありません"_qs;
     QTest::newRow("bad SQL") << QStringList{u"sql"_qs, u"master"_qs, u"selec * from 使用者"_qs}
                              << u"失敗しました"_qs;
 }
@@ -413,7 +414,7 @@ void TstCli::accountNamesThatCannotBeFiles()
         if (!allowed)
             QVERIFY2(r.err.contains(u"ファイル名にできません"_qs), qPrintable(r.err));
         else
-            QVERIFY2(r.err.contains(u"ファイルがありません"_qs), qPrintable(r.err));
+            QVERIFY2(r.err.contains(u"はありません"_qs), qPrintable(r.err));
     }
     if (!allowed)
         QVERIFY_THROWS_EXCEPTION(StoreError, DataFolder::customerPath(name));
