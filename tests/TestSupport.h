@@ -52,6 +52,11 @@ public:
         saveSuggestions << suggested;
         return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
     }
+    QString chooseFolder(QWidget*, const QString& caption, const QString&) override
+    {
+        folderCaptions << caption;
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
     bool choosePrinter(QWidget*, QPrinter&) override
     {
         ++printDialogs;
@@ -72,6 +77,8 @@ public:
     QQueue<bool> confirmAnswers;
     QQueue<std::optional<QString>> inputAnswers;
     QQueue<QString> fileAnswers;
+    QQueue<QString> folderAnswers;
+    QStringList folderCaptions;
     QQueue<QString> saveAnswers;
     QStringList saveCaptions, saveSuggestions;
     int printDialogs = 0;

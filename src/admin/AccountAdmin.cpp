@@ -341,7 +341,8 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
 }
 
 void RestoreDataFolder(const QString& backup,
-                       const std::function<void(int, int, const QString&)>& progress)
+                       const std::function<void(int, int, const QString&)>& progress,
+                       bool byTheProgram)
 {
     const QDir from(backup);
     if (QFileInfo(backup).canonicalFilePath() == QFileInfo(DataFolder::path()).canonicalFilePath())
@@ -354,7 +355,7 @@ void RestoreDataFolder(const QString& backup,
     // Nobody works on the folder meanwhile: not the program, not an account.
     QLockFile instance(DataFolder::lockPath());
     instance.setStaleLockTime(0);
-    if (!instance.tryLock(0))
+    if (!byTheProgram && !instance.tryLock(0))
         throw StoreError(u"ホルネアがこのデータフォルダーで起動中のため、復元できません。"
                          u"ホルネアを終了してからやり直してください。"_qs);
     std::vector<AccountLock> locks;

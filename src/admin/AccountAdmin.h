@@ -93,8 +93,12 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name);
 // in their place, and what was aside removed. Refused while the program runs
 // on the folder or any account is in use; a crash in between is undone at
 // the next start. progress as for a backup.
+// byTheProgram: the running program restores from its administrator menu (it
+// holds the instance lock itself, no data window is open, and it has closed
+// main.mdb).
 void RestoreDataFolder(const QString& backup,
-                       const std::function<void(int, int, const QString&)>& progress = {});
+                       const std::function<void(int, int, const QString&)>& progress = {},
+                       bool byTheProgram = false);
 
 QStringList BackupDataFolder(const QString& destination,
                              const std::function<void(int, int, const QString&)>& progress = {});

@@ -11,11 +11,15 @@
 #include "ui/ReportListView.h"
 #include "ui/Twips.h"
 
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QValidator>
 
@@ -156,7 +160,15 @@ AdministratorMenuWindow::AdministratorMenuWindow(QWidget* parent) : QDialog(pare
     QPushButton* close = placedButton(u"Command2"_qs, u"閉　じ　る"_qs, this, 120, BandTop + 5460,
                                       2 * BandWidth + 120);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    setFixedSize(twips(2 * BandWidth + 360), twips(BandTop + 6000));
+    QPushButton* backup =
+        placedButton(u"Command20"_qs, u"バックアップ"_qs, this, 120, BandTop + 5940, BandWidth);
+    backup->setToolTip(u"main.mdb、ひな形、全アカウントのファイルを新しいフォルダーに写します"_qs);
+    QPushButton* restore =
+        placedButton(u"Command21"_qs, u"復元"_qs, this, 240 + BandWidth, BandTop + 5940, BandWidth);
+    restore->setToolTip(u"バックアップのフォルダーから、今のデータを置き換えて戻します"_qs);
+    connect(backup, &QPushButton::clicked, this, &AdministratorMenuWindow::backUp);
+    connect(restore, &QPushButton::clicked, this, &AdministratorMenuWindow::restore);
+    setFixedSize(twips(2 * BandWidth + 360), twips(BandTop + 6480));
 
     runGuarded(this, [this] {
         const AdministratorCredentials admin = LoadAdministrator(MasterConnection());
@@ -165,6 +177,74 @@ AdministratorMenuWindow::AdministratorMenuWindow(QWidget* parent) : QDialog(pare
         LoadAdminOperatorList();
         LoadAdminRepairList();
     });
+}
+
+bool AdministratorMenuWindow::withProgress(
+    const QString& title,
+    const std::function<void(const std::function<void(int, int, const QString&)>&)>& work)
+{
+    QProgressDialog progress(title, QString(), 0, 1, this);
+    progress.setWindowTitle(Dialogs::title());
+    progress.setObjectName(u"Progress1"_qs);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    const bool done = runGuarded(this, [&] {
+        work([&](int step, int total, const QString& file) {
+            progress.setMaximum(total);
+            progress.setValue(step - 1);
+            progress.setLabelText(title + u"\n"_qs + file);
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    });
+    progress.reset();
+    return done;
+}
+
+void AdministratorMenuWindow::backUp()
+{
+    const QString folder = Dialogs::instance().chooseFolder(
+        this, u"バックアップを作るフォルダー"_qs, QDir::homePath());
+    if (folder.isEmpty())
+        return;
+    const QString destination =
+        QDir(folder).filePath(u"ホルネアのバックアップ-"_qs +
+                              QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_qs));
+    QStringList skipped;
+    if (!withProgress(u"バックアップ中"_qs, [&](const auto& progress) {
+            skipped = BackupDataFolder(destination, progress);
+        }))
+        return;
+    QString text = u"バックアップしました。\n"_qs + QDir::toNativeSeparators(destination);
+    if (!skipped.isEmpty())
+        text += u"\n\n写せなかったファイル:\n"_qs + skipped.join(u'\n');
+    Dialogs::instance().message(
+        this, text, skipped.isEmpty() ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
+}
+
+void AdministratorMenuWindow::restore()
+{
+    const QString folder = Dialogs::instance().chooseFolder(
+        this, u"戻すバックアップのフォルダー"_qs, QDir::homePath());
+    if (folder.isEmpty())
+        return;
+    if (!Dialogs::instance().confirm(
+            this, u"今のデータを、このバックアップの内容で置き換えます。よろしいですか？\n"_qs +
+                      QDir::toNativeSeparators(folder)))
+        return;
+    // main.mdb is replaced: the menu lets go of it and opens the restored one.
+    Connections::instance().CloseMasterDatabase();
+    const bool done = withProgress(
+        u"復元中"_qs, [&](const auto& progress) { RestoreDataFolder(folder, progress, true); });
+    runGuarded(this, [this] {
+        Connections::instance().OpenMasterDatabase();
+        const AdministratorCredentials admin = LoadAdministrator(MasterConnection());
+        m_administratorName->setText(admin.name);
+        m_administratorPassword->setText(admin.password);
+        LoadAdminOperatorList();
+        LoadAdminRepairList();
+    });
+    if (done)
+        Dialogs::instance().message(this, u"復元しました。"_qs, Dialogs::Icon::Information);
 }
 
 void AdministratorMenuWindow::createCredentials()

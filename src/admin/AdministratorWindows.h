@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,6 +64,12 @@ private:
     void changeAccount(Band& band);
     void removeAccount(Band& band);
     void saveAdministrator();
+    void backUp();
+    void restore();
+    // Runs a backup or restore with a progress dialog.
+    bool withProgress(
+        const QString& title,
+        const std::function<void(const std::function<void(int, int, const QString&)>&)>& work);
 
     QLineEdit* m_administratorName;
     QLineEdit* m_administratorPassword;

@@ -86,6 +86,11 @@ QString QtDialogs::saveFile(QWidget* parent, const QString& caption, const QStri
     return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
 }
 
+QString QtDialogs::chooseFolder(QWidget* parent, const QString& caption, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, folder);
+}
+
 bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, parent);

@@ -33,6 +33,9 @@ public:
     // A file-save dialog that asks before replacing a file; empty when cancelled.
     virtual QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,
                              const QString& filter) = 0;
+    // A folder chooser; empty when cancelled.
+    virtual QString chooseFolder(QWidget* parent, const QString& caption,
+                                 const QString& folder) = 0;
     // The system's print dialog on the printer; false when cancelled.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
     // Hands a document, mailto: address or web address to the desktop's
@@ -63,6 +66,7 @@ public:
                      const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,
                      const QString& filter) override;
+    QString chooseFolder(QWidget* parent, const QString& caption, const QString& folder) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
     bool openUrl(const QUrl& url) override;
 };

@@ -1,5 +1,6 @@
 #include "gui/GuiTestSupport.h"
 
+#include "admin/AccountAdmin.h"
 #include "admin/AdministratorWindows.h"
 #include "shell/MainMenuWindow.h"
 #include "shell/ShellController.h"
@@ -7,6 +8,7 @@
 #include "store/Schema.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -101,6 +103,43 @@ private slots:
         pushButton(&login, "Command1")->click();
         QCOMPARE(login.result(), int(QDialog::Accepted));
         QVERIFY(!login.isVisible());
+    }
+
+    void backupAndRestoreFromTheMenu()
+    {
+        CreateAccount(MasterConnection(), AccountKind::Operator, u"一課"_qs, QString());
+        QTemporaryDir out;
+        AdministratorMenuWindow menu;
+        menu.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        // Cancelled: nothing is made.
+        pushButton(&menu, "Command20")->click();
+        QVERIFY(QDir(out.path()).isEmpty());
+        m_dialogs->folderAnswers.enqueue(out.path());
+        pushButton(&menu, "Command20")->click();
+        QVERIFY2(m_dialogs->lastMessage().startsWith(u"バックアップしました。"_qs),
+                 qPrintable(m_dialogs->lastMessage()));
+        const QStringList made = QDir(out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(made.size(), 1);
+        const QString backup = QDir(out.path()).filePath(made.first());
+        QVERIFY(QFileInfo::exists(backup + u"/kelvo/一課.mdb"_qs));
+
+        // A day's work, then the backup is put back from the same menu.
+        CreateAccount(MasterConnection(), AccountKind::Operator, u"二課"_qs, QString());
+        menu.LoadAdminOperatorList();
+        QCOMPARE(child<ReportListView>(&menu, u"ListView1"_qs)->rowCount(), 2);
+        m_dialogs->folderAnswers.enqueue(backup);
+        m_dialogs->confirmAnswers.enqueue(false);
+        pushButton(&menu, "Command21")->click();
+        QVERIFY(QFileInfo::exists(DataFolder::customerPath(u"二課"_qs)));
+        m_dialogs->folderAnswers.enqueue(backup);
+        m_dialogs->confirmAnswers.enqueue(true);
+        pushButton(&menu, "Command21")->click();
+        QCOMPARE(m_dialogs->lastMessage(), u"復元しました。"_qs);
+        QVERIFY(!QFileInfo::exists(DataFolder::customerPath(u"二課"_qs)));
+        QCOMPARE(child<ReportListView>(&menu, u"ListView1"_qs)->rowCount(), 1);
+        QVERIFY(Connections::instance().masterOpen());
+        QCOMPARE(MasterConnection().scalar(u"select count(*) from 使用者"_qs), 1);
     }
 
     void credentials()
