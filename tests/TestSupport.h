@@ -20,14 +20,15 @@ public:
     {
         QString text;
         Icon icon;
+        QString details;
     };
 
     FakeDialogs() { Dialogs::setInstance(this); }
     ~FakeDialogs() override { Dialogs::setInstance(nullptr); }
 
-    void message(QWidget*, const QString& text, Icon icon) override
+    void message(QWidget*, const QString& text, Icon icon, const QString& details) override
     {
-        messages.append({text, icon});
+        messages.append({text, icon, details});
     }
     bool confirm(QWidget*, const QString& text) override
     {

@@ -333,7 +333,7 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
     try {
         path = accountFilePath(kind, name);
     } catch (const StoreError& e) {
-        throw StoreError(u"最適化できませんでした。\n"_qs + e.message());
+        throw StoreError(u"最適化できませんでした。\n"_qs + e.message(), e.detail());
     }
     const AccountLock lock(path, name, AccountLock::Mode::Exclusive);
     settleJournal(path);

@@ -247,7 +247,15 @@ bool RecoverAccountOperation()
             for (const QString& folder : staged)
                 QDir(data.filePath(folder)).removeRecursively();
     }
-    if (!QFileInfo(DataFolder::masterPath()).isFile())
+    // main.mdb is opened only when there is something to put right: most
+    // starts find no record and no copy of a compaction.
+    bool copies = false;
+    for (const QString& folder : {DataFolder::customerFolder(), DataFolder::repairFolder()})
+        copies =
+            copies ||
+            !QDir(folder).entryList({u"*最適化*.mdb"_qs}, QDir::Files | QDir::Hidden).isEmpty();
+    if (!QFileInfo(DataFolder::masterPath()).isFile() ||
+        (!copies && !QFileInfo::exists(AccountOperation::recordPath())))
         return false;
     Database master = Database::open(DataFolder::masterPath());
     const bool recovered = RecoverAccountOperation(master);

@@ -39,7 +39,8 @@ namespace horunea {
 namespace {
 
 const char* const Usage =
-    "使い方: horunea-cli [--data-dir フォルダー] コマンド [引数]\n"
+    "使い方: horunea-cli [--data-dir フォルダー] [--verbose] コマンド [引数]\n"
+    "       --verbose: 失敗したとき、データベースの言葉と SQL も表示します\n"
     "\n"
     "コマンド:\n"
     "  init                 足りない main.mdb, kelvo.mdb, care.mdb を作成します\n"
@@ -1022,6 +1023,7 @@ bool cliNeedsPainting(const QStringList& arguments)
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     QStringList args = arguments;
+    bool verbose = false;
     try {
         while (!args.isEmpty() && args.first().startsWith(u"--")) {
             const QString option = args.takeFirst();
@@ -1029,6 +1031,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
                 if (args.isEmpty())
                     throw UsageError(u"--data-dir にはフォルダーを指定してください。"_qs);
                 DataFolder::set(args.takeFirst());
+            } else if (option == u"--verbose") {
+                verbose = true;
             } else if (option == u"--help") {
                 out << Usage;
                 return 0;
@@ -1077,6 +1081,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     } catch (const StoreError& e) {
         out.flush();
         err << e.message() << '\n';
+        if (verbose && !e.detail().isEmpty())
+            err << u"詳細: "_qs << e.detail() << '\n';
         err.flush();
         return 1;
     }

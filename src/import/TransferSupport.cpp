@@ -152,7 +152,7 @@ RowValues lineValues(const TransferValues& v, int from, int count,
 
 void failed(const StoreError& e)
 {
-    throw StoreError(u"取り込みに失敗しました。\n"_qs + e.message());
+    throw StoreError(u"取り込みに失敗しました。\n"_qs + e.message(), e.detail());
 }
 
 } // namespace horunea::transfer

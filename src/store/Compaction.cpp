@@ -147,8 +147,8 @@ QString compactionOutputPath(const QString& accountPath)
 
 CompactionSizes compactFile(const QString& path, const QString& output)
 {
-    auto failed = [](const QString& why) {
-        return StoreError(u"最適化できませんでした。\n"_qs + why);
+    auto failed = [](const QString& why, const QString& detail = QString()) {
+        return StoreError(u"最適化できませんでした。\n"_qs + why, detail);
     };
     const QFileInfo original(path);
     if (!original.isFile())
@@ -166,7 +166,7 @@ CompactionSizes compactFile(const QString& path, const QString& output)
     try {
         exportCheckedCopy(path, output);
     } catch (const StoreError& e) {
-        throw failed(e.message());
+        throw failed(e.message(), e.detail());
     }
     // The copy keeps the mode the original had (0600 stays 0600).
     QFile::setPermissions(output, original.permissions());

@@ -2,6 +2,7 @@
 
 #include "store/Schema.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QVarLengthArray>
@@ -437,10 +438,46 @@ Database Database::createNew(const QString& path)
 
 void Database::fail(const QString& what, const QString& sql) const
 {
-    QString message = QStringLiteral("データベースの処理に失敗しました: %1").arg(what);
-    if (!sql.isEmpty())
-        message += u'\n' + sql;
-    throw StoreError(message);
+    throw StoreError(QStringLiteral("データベースの処理に失敗しました: %1").arg(what), sql);
+}
+
+void Database::failEngine(const QString& sql, const QString& said) const
+{
+    // What failed, in the user's words; the engine's own text is the detail.
+    QString what;
+    switch (m_db ? sqlite3_errcode(m_db) & 0xff : SQLITE_NOMEM) {
+    case SQLITE_READONLY:
+        what = u"データベースのファイルに書き込めません (読み取り専用です)。"_qs;
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        what = u"ほかのプログラムが使用中のため、処理できませんでした。"_qs;
+        break;
+    case SQLITE_FULL:
+        what = u"ディスクがいっぱいで書き込めません。"_qs;
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        what = u"データベースのファイルが壊れています。"_qs;
+        break;
+    case SQLITE_IOERR:
+        what = u"ファイルの読み書きに失敗しました。"_qs;
+        break;
+    case SQLITE_CANTOPEN:
+        what = u"データベースのファイルを開けません。"_qs;
+        break;
+    case SQLITE_CONSTRAINT:
+        what = u"データの決まりに合わないため、書き込めませんでした。"_qs;
+        break;
+    case SQLITE_NOMEM:
+        what = u"メモリが足りません。"_qs;
+        break;
+    default:
+        what = u"データベースの処理に失敗しました。"_qs;
+    }
+    const QString engine = said.isEmpty() ? errorText(m_db) : said;
+    throw StoreError(what + u'\n' + QDir::toNativeSeparators(m_path),
+                     sql.isEmpty() ? engine : engine + u'\n' + sql);
 }
 
 void Database::refreshNames()
@@ -455,7 +492,7 @@ void Database::refreshNames()
             m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
                                  "NOT LIKE 'sqlite_%' ORDER BY rowid"));
         if (!list.ok())
-            fail(errorText(m_db));
+            failEngine(QString());
         while (sqlite3_step(list.get()) == SQLITE_ROW)
             m_tables << list.column(0).toString();
     }
@@ -515,7 +552,7 @@ std::unique_ptr<Statement> Database::prepare(const QString& sql)
         fail(QStringLiteral("データベースが開かれていません。"), sql);
     auto stmt = preparedStatement(m_db, *m_cache, sql, [&] { return translate(sql); });
     if (!stmt->ok())
-        fail(errorText(m_db), sql);
+        failEngine(sql);
     return stmt;
 }
 
@@ -540,7 +577,7 @@ void Database::forEachRow(const QString& sql, const QVariantList& params,
         visit(Row(&columns, &values));
     }
     if (rc != SQLITE_DONE)
-        fail(errorText(m_db), sql);
+        failEngine(sql);
 }
 
 ResultSet Database::query(const QString& sql, const QVariantList& params)
@@ -562,7 +599,7 @@ int Database::exec(const QString& sql, const QVariantList& params)
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        fail(errorText(m_db), sql);
+        failEngine(sql);
     return sqlite3_changes(m_db);
 }
 
@@ -573,7 +610,7 @@ void Database::execRaw(const QString& sql)
     if (rc != SQLITE_OK) {
         const QString why = QString::fromUtf8(message ? message : "");
         sqlite3_free(message);
-        fail(why, sql);
+        failEngine(sql, why);
     }
 }
 
@@ -632,7 +669,7 @@ qint64 BulkInsert::add(const QVariantList& values)
     if (!m_stmt->bind(values))
         m_db->fail(QStringLiteral("値の数が合いません。"), m_sql);
     if (sqlite3_step(stmt) != SQLITE_DONE)
-        m_db->fail(errorText(m_db->m_db), m_sql);
+        m_db->failEngine(m_sql);
     return sqlite3_last_insert_rowid(m_db->m_db);
 }
 
@@ -650,12 +687,12 @@ qint64 BulkInsert::add(std::span<const Value> values)
                                                     int(v.text.size()), SQLITE_STATIC)
                                 : sqlite3_bind_int64(stmt, at, v.number);
         if (rc != SQLITE_OK)
-            m_db->fail(errorText(m_db->m_db), m_sql);
+            m_db->failEngine(m_sql);
     }
     if (sqlite3_step(stmt) != SQLITE_DONE) {
         const QString why = errorText(m_db->m_db);
         sqlite3_reset(stmt);
-        m_db->fail(why, m_sql);
+        m_db->failEngine(m_sql, why);
     }
     sqlite3_reset(stmt); // no binding outlives its text
     return sqlite3_last_insert_rowid(m_db->m_db);
@@ -712,7 +749,7 @@ void Database::forEachTextRow(const QString& sql, const QStringList& fields,
         visit(cells);
     }
     if (rc != SQLITE_DONE)
-        fail(errorText(m_db), sql);
+        failEngine(sql);
 }
 
 ListRows Database::textRows(const QString& sql, const QStringList& fields,

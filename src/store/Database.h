@@ -158,6 +158,9 @@ private:
     explicit Database(sqlite3* db, QString path);
     std::unique_ptr<Statement> prepare(const QString& sql);
     [[noreturn]] void fail(const QString& what, const QString& sql = QString()) const;
+    // A failure the engine reported: a Japanese message by its error code,
+    // the engine's text (or said) and the statement as the detail.
+    [[noreturn]] void failEngine(const QString& sql, const QString& said = QString()) const;
     QString resolvedName(const QString& name) const;
 
     sqlite3* m_db = nullptr;

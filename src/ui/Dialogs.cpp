@@ -53,9 +53,12 @@ std::unique_ptr<QMessageBox> QtDialogs::confirmBox(QWidget* parent, const QStrin
     return box;
 }
 
-void QtDialogs::message(QWidget* parent, const QString& text, Icon icon)
+void QtDialogs::message(QWidget* parent, const QString& text, Icon icon, const QString& details)
 {
-    messageBox(parent, text, icon)->exec();
+    auto box = messageBox(parent, text, icon);
+    if (!details.isEmpty())
+        box->setDetailedText(details);
+    box->exec();
 }
 
 bool QtDialogs::confirm(QWidget* parent, const QString& text)
@@ -131,7 +134,7 @@ bool runGuarded(QWidget* parent, const std::function<void()>& work)
         work();
         return true;
     } catch (const StoreError& e) {
-        Dialogs::instance().message(parent, e.message(), Dialogs::Icon::Critical);
+        Dialogs::instance().message(parent, e.message(), Dialogs::Icon::Critical, e.detail());
         return false;
     }
 }

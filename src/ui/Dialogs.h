@@ -21,7 +21,9 @@ public:
 
     virtual ~Dialogs() = default;
 
-    virtual void message(QWidget* parent, const QString& text, Icon icon) = 0;
+    // details: what the engine said, shown under the box's 詳細 button.
+    virtual void message(QWidget* parent, const QString& text, Icon icon,
+                         const QString& details = QString()) = 0;
     // A warning-icon question with Yes and No; true for Yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // An input box; nullopt when cancelled.
@@ -58,7 +60,8 @@ public:
     // No is the default: one stray Enter must not delete anything.
     static std::unique_ptr<QMessageBox> confirmBox(QWidget* parent, const QString& text);
 
-    void message(QWidget* parent, const QString& text, Icon icon) override;
+    void message(QWidget* parent, const QString& text, Icon icon,
+                 const QString& details = QString()) override;
     bool confirm(QWidget* parent, const QString& text) override;
     std::optional<QString> input(QWidget* parent, const QString& prompt,
                                  const QString& initial) override;

@@ -79,7 +79,7 @@ points_of() {
         seq 1 400
         ;;
     compact* | restore* | backup*)
-        echo 1 2 3 4 6 8 12 16 24 32 48 64 96 128 192 256 384 512 768 1024
+        echo 1 2 4 8 16 64 256 1024
         ;;
     *) seq 1 400 ;;
     esac
@@ -97,7 +97,7 @@ for operation in "${operations[@]}"; do
             data="$work/run"
             rm -rf "$data" "$work/backup2"
             cp -a "$pristine" "$data"
-            strace -f -o /dev/null -e "inject=$call:signal=SIGKILL:when=$n" \
+            strace -f -o /dev/null -e "trace=$call" -e "inject=$call:signal=SIGKILL:when=$n" \
                 "$cli" --data-dir "$data" "${args[@]}" >/dev/null 2>&1
             status=$?
             check "$data" "$operation, killed at $call #$n (exit $status)"

@@ -147,7 +147,8 @@ QString failureOf(Run run, const QString& destinationFile, const QString& tmp)
     try {
         run();
     } catch (const StoreError& e) {
-        message = e.message();
+        // What the engine said stays in the detail, after the message.
+        message = e.message() + (e.detail().isEmpty() ? QString() : u"\n[詳細] "_qs + e.detail());
     }
     if (databaseContents(destinationFile) != before)
         return u"the destination changed"_qs;
