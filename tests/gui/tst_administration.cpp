@@ -8,10 +8,10 @@
 #include "store/Schema.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 using namespace horunea;
 using namespace horunea::test;
