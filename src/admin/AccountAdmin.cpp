@@ -340,6 +340,23 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
     return compactFile(path, compactionOutputFor(kind, name, path));
 }
 
+namespace {
+
+// A private folder, laid out as a data folder, in which a backup or a restore
+// assembles its files before they appear under their names.
+QDir stagingFolder(const QTemporaryDir& staging, const QString& where)
+{
+    if (!staging.isValid())
+        throw StoreError(QStringLiteral("書き込めません。\n%1\n(%2)")
+                             .arg(QDir::toNativeSeparators(where), staging.errorString()));
+    const QDir into(staging.path());
+    into.mkpath(u"kelvo"_qs);
+    into.mkpath(u"care"_qs);
+    return into;
+}
+
+} // namespace
+
 void RestoreDataFolder(const QString& backup,
                        const std::function<void(int, int, const QString&)>& progress,
                        bool byTheProgram)
@@ -379,11 +396,7 @@ void RestoreDataFolder(const QString& backup,
             files << folder + u'/' + name;
     const QDir data(DataFolder::path());
     QTemporaryDir staging(data.filePath(u".復元中-XXXXXX"_qs));
-    if (!staging.isValid())
-        throw StoreError(QStringLiteral("データフォルダーに書き込めません。\n%1").arg(data.path()));
-    const QDir into(staging.path());
-    into.mkpath(u"kelvo"_qs);
-    into.mkpath(u"care"_qs);
+    const QDir into = stagingFolder(staging, data.path());
     int done = 0;
     for (const QString& file : std::as_const(files)) {
         if (progress)
@@ -448,12 +461,7 @@ QStringList BackupDataFolder(const QString& destination,
     }
 
     QTemporaryDir staging(parent.filePath(u"."_qs + target.fileName() + u"-作成中-XXXXXX"_qs));
-    if (!staging.isValid())
-        throw StoreError(QStringLiteral("バックアップ先に書き込めません。\n%1\n(%2)")
-                             .arg(parent.path(), staging.errorString()));
-    const QDir into(staging.path());
-    into.mkpath(u"kelvo"_qs);
-    into.mkpath(u"care"_qs);
+    const QDir into = stagingFolder(staging, parent.path());
     int done = 0;
     for (const Copy& file : std::as_const(files)) {
         if (progress)
