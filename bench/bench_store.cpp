@@ -23,6 +23,7 @@
 #include "repair/RepairStorage.h"
 #include "settings/CustomerSettings.h"
 #include "settings/RepairSettings.h"
+#include "store/Accounts.h"
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -425,8 +426,8 @@ int transferChild(const QString& dir, const QString& side)
     const qint64 rows = users + subjects + logs;
     QDir folder(dir);
     folder.mkpath(u"kelvo"_qs);
-    const QString from = DataFolder::customerPath(u"bench元"_qs);
-    const QString to = DataFolder::customerPath(u"bench先"_qs);
+    const QString from = accountFilePath(AccountKind::Operator, u"bench元"_qs);
+    const QString to = accountFilePath(AccountKind::Operator, u"bench先"_qs);
     QFile::remove(to);
     QFile::copy(DataFolder::customerTemplatePath(), to);
     if (!QFile::exists(from))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
 
@@ -10,6 +11,16 @@
 
 namespace horunea::test {
 
+// The files of accounts, wherever the program keeps them.
+inline QString customerFile(const QString& name)
+{
+    return accountFilePath(AccountKind::Operator, name);
+}
+inline QString repairFile(const QString& name)
+{
+    return accountFilePath(AccountKind::Repair, name);
+}
+
 // An operator account with its customer database made from the template.
 inline QString makeOperator(const QString& name, const QVariant& password = QVariant())
 {
@@ -17,8 +28,8 @@ inline QString makeOperator(const QString& name, const QVariant& password = QVar
     const qint64 number =
         master.insert(u"使用者"_qs, {{u"使用者名"_qs, name}, {u"パスワード"_qs, password}});
     QDir().mkpath(DataFolder::customerFolder());
-    QFile::copy(DataFolder::customerTemplatePath(), DataFolder::customerPath(name));
-    QFile::setPermissions(DataFolder::customerPath(name),
+    QFile::copy(DataFolder::customerTemplatePath(), customerFile(name));
+    QFile::setPermissions(customerFile(name),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     return QString::number(number);
 }
@@ -75,8 +86,8 @@ inline QString makeRepairAccount(const QString& name, const QVariant& password =
     const qint64 number =
         master.insert(u"修理"_qs, {{u"修理名"_qs, name}, {u"パスワード"_qs, password}});
     QDir().mkpath(DataFolder::repairFolder());
-    QFile::copy(DataFolder::repairTemplatePath(), DataFolder::repairPath(name));
-    QFile::setPermissions(DataFolder::repairPath(name),
+    QFile::copy(DataFolder::repairTemplatePath(), repairFile(name));
+    QFile::setPermissions(repairFile(name),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     return QString::number(number);
 }

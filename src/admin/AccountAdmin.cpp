@@ -26,11 +26,6 @@ namespace horunea {
 
 namespace {
 
-DatabaseKind databaseKindOf(AccountKind kind)
-{
-    return kind == AccountKind::Operator ? DatabaseKind::Customer : DatabaseKind::Repair;
-}
-
 // Where a compaction writes its copy: the Part's "<name>最適化.mdb", unless
 // that is the file of another account, which is never touched; then a
 // private name of the same folder.
@@ -40,7 +35,7 @@ QString compactionOutputFor(AccountKind kind, const QString& name, const QString
     Database master = Database::open(DataFolder::masterPath());
     const QString taken = name + u"最適化"_qs;
     bool isAccount = false;
-    for (const Account& a : LoadAdminAccounts(master, kind))
+    for (const Account& a : LoadAccounts(master, kind))
         isAccount = isAccount || a.name == taken;
     if (!isAccount)
         return output;
@@ -51,24 +46,6 @@ QString compactionOutputFor(AccountKind kind, const QString& name, const QString
         if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
             return candidate;
     }
-}
-
-struct KindInfo
-{
-    QString table, key, nameField;
-};
-
-const KindInfo& info(AccountKind kind)
-{
-    static const KindInfo operators{u"使用者"_qs, u"使用者No"_qs, u"使用者名"_qs};
-    static const KindInfo repairs{u"修理"_qs, u"修理No"_qs, u"修理名"_qs};
-    return kind == AccountKind::Operator ? operators : repairs;
-}
-
-QString folderOf(AccountKind kind)
-{
-    return kind == AccountKind::Operator ? DataFolder::customerFolder()
-                                         : DataFolder::repairFolder();
 }
 
 QString templateOf(AccountKind kind)
@@ -89,7 +66,7 @@ QString checkedUnlistedName(Database& master, AccountKind kind, const QString& n
 {
     if (name.isEmpty())
         throw StoreError(u"空白はいけません。"_qs);
-    for (const Account& a : LoadAdminAccounts(master, kind))
+    for (const Account& a : LoadAccounts(master, kind))
         if (a.name == name && name != renamedFrom)
             throw StoreError(u"同じ名前が存在します。登録できません。"_qs);
     return accountFilePath(kind, name, renamedFrom);
@@ -172,28 +149,16 @@ bool isRefusedNameCharacter(QChar c)
     return DataFolder::forbiddenNameCharacters().contains(c);
 }
 
-QList<Account> LoadAdminAccounts(Database& master, AccountKind kind)
-{
-    return kind == AccountKind::Operator ? LoadOperatorAccounts(master)
-                                         : LoadRepairAccounts(master);
-}
-
-QString accountFilePath(AccountKind kind, const QString& name, const QString& renamedFrom)
-{
-    return kind == AccountKind::Operator ? DataFolder::customerPath(name, renamedFrom)
-                                         : DataFolder::repairPath(name, renamedFrom);
-}
-
 void CreateAccount(Database& master, AccountKind kind, const QString& name, const QString& password)
 {
-    const QString folder = folderOf(kind);
+    const QString folder = accountFolder(kind);
     if (!QDir().mkpath(folder))
         throw StoreError(QStringLiteral("フォルダーを作成できません。\n%1").arg(folder));
     RecoverAccountOperation(master);
     if (const QString problem = templateProblem(databaseKindOf(kind)); !problem.isEmpty())
         throw StoreError(problem);
     const QString path = checkedNewName(master, kind, name);
-    const KindInfo& k = info(kind);
+    const AccountTable& k = accountTableOf(kind);
     const AccountOperation operation(AccountOperation::Step::Add, kind, {name});
     Transaction transaction(master);
     master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, passwordValue(password)}});
@@ -218,37 +183,16 @@ void AttachAccount(Database& master, AccountKind kind, const QString& name, cons
         throw StoreError(
             QStringLiteral("このファイルは%1のデータベースとして使えません。\n%2\n%3")
                 .arg(kind == AccountKind::Operator ? u"顧客管理"_qs : u"修理管理"_qs, path, why));
-    const KindInfo& k = info(kind);
+    const AccountTable& k = accountTableOf(kind);
     Transaction transaction(master);
     master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, passwordValue(password)}});
     transaction.commit();
 }
 
-QString existingAccountFile(AccountKind kind, const QString& name)
-{
-    try {
-        const QString path = accountFilePath(kind, name);
-        return QFileInfo(path).isFile() ? path : QString();
-    } catch (const StoreError&) {
-        return QString();
-    }
-}
-
-QString accountName(Database& master, AccountKind kind, const QString& number)
-{
-    const KindInfo& k = info(kind);
-    const ResultSet result =
-        master.query(u"Select * From "_qs + k.table + u" Where "_qs + keyCondition(k.key, number));
-    return result.isEmpty() ? QString() : result.first().text(k.nameField);
-}
-
 void checkOldPassword(Database& master, AccountKind kind, const QString& number,
                       const QString& oldPassword)
 {
-    const bool right = kind == AccountKind::Operator
-                           ? CheckOperatorPassword(master, oldPassword, number)
-                           : CheckRepairPassword(master, oldPassword, number);
-    if (!right)
+    if (!CheckAccountPassword(master, kind, number, oldPassword))
         throw StoreError(u"旧パスワードが違います。"_qs);
 }
 
@@ -257,8 +201,8 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
 {
     RecoverAccountOperation(master);
     checkOldPassword(master, kind, number, oldPassword);
-    const QString oldName = accountName(master, kind, number);
-    const KindInfo& k = info(kind);
+    const QString oldName = FindAccount(master, kind, FindBy::Number, number).name;
+    const AccountTable& k = accountTableOf(kind);
     const bool renamed = newName != oldName;
     QString oldPath, newPath;
     AccountLock oldLock, newLock;
@@ -297,9 +241,9 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
 {
     RecoverAccountOperation(master);
     checkOldPassword(master, kind, number, oldPassword);
-    const KindInfo& k = info(kind);
-    const QString name = accountName(master, kind, number);
-    const QString path = existingAccountFile(kind, name);
+    const AccountTable& k = accountTableOf(kind);
+    const QString name = FindAccount(master, kind, FindBy::Number, number).name;
+    const QString path = presentAccountFile(kind, name);
     AccountLock lock;
     if (!path.isEmpty()) {
         lock = AccountLock(path, name, AccountLock::Mode::Exclusive);
@@ -332,6 +276,8 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
     QString path;
     try {
         path = accountFilePath(kind, name);
+        Database master = Database::open(DataFolder::masterPath());
+        FindAccount(master, kind, FindBy::Name, name);
     } catch (const StoreError& e) {
         throw StoreError(u"最適化できませんでした。\n"_qs + e.message(), e.detail());
     }
@@ -380,7 +326,7 @@ void RestoreDataFolder(const QString& backup,
         Database master = Database::open(DataFolder::masterPath());
         RecoverAccountOperation(master);
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
-            for (const Account& a : LoadAdminAccounts(master, kind))
+            for (const Account& a : LoadAccounts(master, kind))
                 locks.emplace_back(accountFilePath(kind, a.name), a.name,
                                    AccountLock::Mode::Exclusive);
     }
@@ -449,8 +395,8 @@ QStringList BackupDataFolder(const QString& destination,
         Database master = Database::open(DataFolder::masterPath());
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
             const QString folder = kind == AccountKind::Operator ? u"kelvo"_qs : u"care"_qs;
-            for (const Account& a : LoadAdminAccounts(master, kind)) {
-                const QString path = existingAccountFile(kind, a.name);
+            for (const Account& a : LoadAccounts(master, kind)) {
+                const QString path = presentAccountFile(kind, a.name);
                 if (path.isEmpty()) {
                     skipped << folder + u'/' + a.name + u".mdb: ファイルがありません。"_qs;
                     continue;

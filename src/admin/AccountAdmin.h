@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Accounts.h"
+#include "store/Accounts.h"
 #include "store/Compaction.h"
 
 #include <QString>
@@ -10,8 +10,6 @@
 namespace horunea {
 
 class Database;
-
-enum class AccountKind { Operator, Repair };
 
 // The administrator, the one row of 管理者.
 struct AdministratorCredentials
@@ -31,11 +29,6 @@ void SaveAdministrator(Database& master, const QString& name, const QString& pas
 // The characters the name boxes drop as they are typed.
 bool isRefusedNameCharacter(QChar c);
 
-// "select * from 使用者" or "select * from 修理".
-QList<Account> LoadAdminAccounts(Database& master, AccountKind kind);
-QString accountFilePath(AccountKind kind, const QString& name,
-                        const QString& renamedFrom = QString());
-
 // The operations of the administrator menu. Each one is whole or not at all
 // across the master row and the account's file: a refusal or failure throws
 // StoreError with the message to show, and master and files are as before.
@@ -53,13 +46,6 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name,
 // sound database of the kind. Only the row is written.
 void AttachAccount(Database& master, AccountKind kind, const QString& name,
                    const QString& password);
-
-// The account's file when it is there; empty when the name can be no file
-// name or the file is gone.
-QString existingAccountFile(AccountKind kind, const QString& name);
-
-// The stored name of an account, or empty when there is no such account.
-QString accountName(Database& master, AccountKind kind, const QString& number);
 
 // Throws "旧パスワードが違います。" unless the old password is right.
 void checkOldPassword(Database& master, AccountKind kind, const QString& number,

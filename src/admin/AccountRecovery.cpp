@@ -42,11 +42,6 @@ void undoRestore(const QString& aside, const QString& staging)
     QDir(staging).removeRecursively();
 }
 
-QString kindWord(AccountKind kind)
-{
-    return kind == AccountKind::Operator ? u"customer"_qs : u"repair"_qs;
-}
-
 // The administration lock: one account operation, or one recovery, at a time.
 AccountLock administrationLock()
 {
@@ -61,7 +56,7 @@ void syncFolder(const QString& path)
 
 bool accountListed(Database& master, AccountKind kind, const QString& name)
 {
-    for (const Account& a : LoadAdminAccounts(master, kind))
+    for (const Account& a : LoadAccounts(master, kind))
         if (a.name == name)
             return true;
     return false;
@@ -77,8 +72,7 @@ void moveBack(const QString& from, const QString& to)
 
 void removeLeftovers(AccountKind kind)
 {
-    const QDir folder(kind == AccountKind::Operator ? DataFolder::customerFolder()
-                                                    : DataFolder::repairFolder());
+    const QDir folder(accountFolder(kind));
     for (const QString& name :
          folder.entryList({u".作成中-*"_qs}, QDir::Files | QDir::Hidden | QDir::System))
         QFile::remove(folder.filePath(name));
@@ -87,8 +81,9 @@ void removeLeftovers(AccountKind kind)
 void recover(Database& master, const QStringList& record)
 {
     const QString step = record.value(0);
-    const AccountKind kind =
-        record.value(1) == u"repair" ? AccountKind::Repair : AccountKind::Operator;
+    const AccountKind kind = record.value(1) == kindWord(AccountKind::Repair)
+                                 ? AccountKind::Repair
+                                 : AccountKind::Operator;
     if (step == AddStep) {
         const QString name = record.value(2);
         // Not committed: the file the operation made goes again.
@@ -147,7 +142,7 @@ void removeRecord()
 void removeCompactionLeftovers(Database& master)
 {
     for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
-        const QList<Account> accounts = LoadAdminAccounts(master, kind);
+        const QList<Account> accounts = LoadAccounts(master, kind);
         QSet<QString> names;
         for (const Account& a : accounts)
             names.insert(a.name);

@@ -343,7 +343,7 @@ AdministratorMenuWindow::Band AdministratorMenuWindow::createBand(AccountKind ki
 void AdministratorMenuWindow::loadList(Band& band)
 {
     ListRows rows;
-    for (const Account& a : LoadAdminAccounts(MasterConnection(), band.kind))
+    for (const Account& a : LoadAccounts(MasterConnection(), band.kind))
         rows.push_back({a.number, a.name});
     band.list->setRows(std::move(rows));
     band.list->selectRow(0);
@@ -402,11 +402,12 @@ void AdministratorMenuWindow::removeAccount(Band& band)
     if (!runGuarded(this, [&] {
             checkOldPassword(MasterConnection(), band.kind, band.number->text(),
                              band.oldPassword->text());
-            name = accountName(MasterConnection(), band.kind, band.number->text());
+            name = FindAccount(MasterConnection(), band.kind, FindBy::Number, band.number->text())
+                       .name;
         }))
         return;
     question = name + u" を削除しますか？"_qs;
-    if (existingAccountFile(band.kind, name).isEmpty())
+    if (presentAccountFile(band.kind, name).isEmpty())
         question += u"\n(データベースファイルはすでにありません。登録だけを削除します。)"_qs;
     if (!Dialogs::instance().confirm(this, question))
         return;

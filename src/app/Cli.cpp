@@ -14,7 +14,7 @@
 #include "search/SearchConditions.h"
 #include "settings/CustomerSettings.h"
 #include "settings/RepairSettings.h"
-#include "shell/Accounts.h"
+#include "store/Accounts.h"
 #include "store/Cp932.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -157,9 +157,9 @@ QString targetPath(const QString& target)
     if (target == u"master")
         return DataFolder::masterPath();
     if (target.startsWith(u"customer:"))
-        return DataFolder::customerPath(target.mid(9));
+        return accountFilePath(AccountKind::Operator, target.mid(9));
     if (target.startsWith(u"repair:"))
-        return DataFolder::repairPath(target.mid(7));
+        return accountFilePath(AccountKind::Repair, target.mid(7));
     return QFileInfo(target).absoluteFilePath();
 }
 
@@ -337,43 +337,31 @@ void showRows(Invocation& call, const QHash<QString, QString>& options, const QS
              << '\n';
 }
 
-// Opens an account's database after checking the password as the main menu does.
-Database openAccountData(const QString& name, const std::optional<QString>& given, bool repair)
+// customer or repair, as every verb on an account names its kind.
+AccountKind kindArgument(const QString& word)
 {
-    // A name no file can have is said as such, before main.mdb is asked.
-    [[maybe_unused]] const QString file =
-        repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
-    {
-        Database master = Database::open(DataFolder::masterPath());
-        const ResultSet found =
-            repair ? master.query(u"Select * From 修理 Where 修理名 = ?"_qs, {name})
-                   : master.query(u"Select * From 使用者 Where 使用者名 = ?"_qs, {name});
-        if (found.isEmpty())
-            throw RefusedError(QStringLiteral("%1「%2」はありません。")
-                                   .arg(repair ? u"修理アカウント"_qs : u"使用者"_qs, name));
-        const QString number = found.first().text(repair ? u"修理No"_qs : u"使用者No"_qs);
-        auto right = [&](const QString& password) {
-            return repair ? CheckRepairPassword(master, password, number)
-                          : CheckOperatorPassword(master, password, number);
-        };
-        // Without --password an account without one opens; one with a
-        // password asks for it on a terminal, without echo.
-        bool ok = given ? right(*given) : right(QString());
-        if (!ok && !given) {
-            if (const auto typed = promptPassword(QStringLiteral("「%1」のパスワード: ").arg(name)))
-                ok = right(*typed);
-        }
-        if (!ok)
-            throw RefusedError(u"パスワードが違います。"_qs);
-    }
-    // Held shared while the verb works, so that nobody replaces the file meanwhile.
-    return Database::openLocked(
-        repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name), name);
+    if (word == u"customer")
+        return AccountKind::Operator;
+    if (word == u"repair")
+        return AccountKind::Repair;
+    throw UsageError(u"customer か repair を指定してください: "_qs + word);
 }
 
-Database openOperatorData(const QString& name, const std::optional<QString>& password)
+// Opens an account's database as the main menu does, holding its lock while
+// the verb works. Without --password an account without one opens; one with
+// a password asks for it on a terminal, without echo.
+Database openAccountData(AccountKind kind, const QString& name, const std::optional<QString>& given)
 {
-    return openAccountData(name, password, false);
+    accountFilePath(kind, name); // a name no file can have is said before main.mdb is asked
+    Database master = Database::open(DataFolder::masterPath());
+    QString password = given.value_or(QString());
+    if (!given) {
+        const Account account = FindAccount(master, kind, FindBy::Name, name);
+        if (!CheckAccountPassword(master, kind, account.number, password))
+            if (const auto typed = promptPassword(QStringLiteral("「%1」のパスワード: ").arg(name)))
+                password = *typed;
+    }
+    return OpenAccount(master, kind, FindBy::Name, name, password).data;
 }
 
 int commandRepairs(Invocation& call)
@@ -387,7 +375,7 @@ int commandRepairs(Invocation& call)
     const QString state = options.value(u"state"_qs, u"続行"_qs);
     if (state != u"続行" && state != u"完了" && state != u"全て")
         throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
-    Database db = openAccountData(name, passwordOption(options), true);
+    Database db = openAccountData(AccountKind::Repair, name, passwordOption(options));
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     if (unpaid) {
@@ -407,7 +395,7 @@ int commandRepairLogs(Invocation& call)
     if (!options.contains(u"repair"_qs))
         throw UsageError(u"--repair で修理IDを指定してください。"_qs);
     const QString repair = keyOption(options, u"repair"_qs);
-    Database db = openAccountData(name, passwordOption(options), true);
+    Database db = openAccountData(AccountKind::Repair, name, passwordOption(options));
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     query.RepairLogWhere = u" WHERE 修理ID ="_qs + repair;
@@ -430,7 +418,7 @@ int commandUsers(Invocation& call)
     if (!kanaRowFromName(options.value(u"row"_qs), &row))
         throw UsageError(
             u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを指定してください。"_qs);
-    Database db = openOperatorData(name, passwordOption(options));
+    Database db = openAccountData(AccountKind::Operator, name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.UserWhere = kanaRowCondition(row);
     showRows(call, options, userListHeaders(), LoadUserRows(db, query.userSql()));
@@ -447,7 +435,7 @@ int commandSubjects(Invocation& call)
         throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
     const bool individual = options.contains(u"user"_qs);
     const QString user = individual ? keyOption(options, u"user"_qs) : u"0"_qs;
-    Database db = openOperatorData(name, passwordOption(options));
+    Database db = openAccountData(AccountKind::Operator, name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.SubjectFilter = state;
     query.ApplySubjectFilter(individual, user);
@@ -462,7 +450,7 @@ int commandLogs(Invocation& call)
     if (!options.contains(u"subject"_qs))
         throw UsageError(u"--subject で件名IDを指定してください。"_qs);
     const QString subject = keyOption(options, u"subject"_qs);
-    Database db = openOperatorData(name, passwordOption(options));
+    Database db = openAccountData(AccountKind::Operator, name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.LogWhere = u" WHERE 件名ID ="_qs + subject;
     showRows(call, options, logListHeaders(), LoadLogRows(db, query.logSql()));
@@ -507,7 +495,8 @@ int commandSearch(Invocation& call)
         request.word2 = options.value(u"and"_qs);
     }
     const bool customer = searchesCustomerData(request.kind);
-    Database db = openAccountData(words[0], passwordOption(options), !customer);
+    Database db = openAccountData(customer ? AccountKind::Operator : AccountKind::Repair, words[0],
+                                  passwordOption(options));
     if (customer) {
         CustomerListQuery query = customerQuery(db);
         applySearch(query, request);
@@ -607,7 +596,8 @@ int commandReport(Invocation& call)
                                                       sort.UnpaidOrderBy, sort.UnpaidOrderDesc}));
         }
     };
-    Database db = openAccountData(name, passwordOption(options), !customer);
+    Database db = openAccountData(customer ? AccountKind::Operator : AccountKind::Repair, name,
+                                  passwordOption(options));
     makeReport(db);
     db.close();
     const QString path = options.value(u"pdf"_qs);
@@ -644,7 +634,8 @@ int commandTransfer(Invocation& call)
     QStringList args = call.args;
     if (args.isEmpty() || (args.first() != u"customer" && args.first() != u"repair"))
         throw UsageError(u"transfer の後に customer か repair を指定してください。"_qs);
-    const bool repair = args.takeFirst() == u"repair";
+    const AccountKind kind = kindArgument(args.takeFirst());
+    const bool repair = kind == AccountKind::Repair;
     RepairParts parts;
     if (repair) {
         parts.company = args.removeAll(u"--company"_qs) > 0;
@@ -656,7 +647,7 @@ int commandTransfer(Invocation& call)
     if (words.size() < 2)
         throw UsageError(u"取り込み元と取り込み先を指定してください。"_qs);
     // The source's password, as the import window asks it.
-    openAccountData(words[0], passwordOption(options), repair).close();
+    openAccountData(kind, words[0], passwordOption(options)).close();
     const ImportProgress progress = importProgress(call);
     const TransferResult result = repair ? TransferRepairData(words[0], words[1], parts, progress,
                                                               options.value(u"keep-files"_qs))
@@ -695,24 +686,6 @@ int commandInit(Invocation& call)
     for (const QString& path : created)
         call.err << u"作成しました: "_qs << QDir::toNativeSeparators(path) << '\n';
     return 0;
-}
-
-AccountKind kindArgument(const QString& word)
-{
-    if (word == u"customer")
-        return AccountKind::Operator;
-    if (word == u"repair")
-        return AccountKind::Repair;
-    throw UsageError(u"customer か repair を指定してください: "_qs + word);
-}
-
-// The number of the account of that kind with exactly that name.
-QString accountNumber(Database& master, AccountKind kind, const QString& name)
-{
-    for (const Account& a : LoadAdminAccounts(master, kind))
-        if (a.name == name)
-            return a.number;
-    throw RefusedError(u"アカウントが見つかりません: "_qs + name);
 }
 
 QString requiredOption(const QHash<QString, QString>& options, const QString& key)
@@ -789,9 +762,8 @@ int commandAccount(Invocation& call)
             throw UsageError(u"account list は引数を取りません。"_qs);
         call.out << u"種類\t番号\t名前\n"_qs;
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
-            for (const Account& a : LoadAdminAccounts(master, kind))
-                call.out << (kind == AccountKind::Operator ? u"customer"_qs : u"repair"_qs) << '\t'
-                         << a.number << '\t' << cellText(a.name) << '\n';
+            for (const Account& a : LoadAccounts(master, kind))
+                call.out << kindWord(kind) << '\t' << a.number << '\t' << cellText(a.name) << '\n';
         return 0;
     }
     const bool yes = takeFlag(args, u"--yes"_qs);
@@ -832,7 +804,7 @@ int commandAccount(Invocation& call)
     } else {
         throw UsageError(u"--old-password を指定してください。"_qs);
     }
-    const QString number = accountNumber(master, kind, name);
+    const QString number = FindAccount(master, kind, FindBy::Name, name).number;
     if (action == u"delete") {
         if (!yes)
             throw UsageError(u"削除するには --yes を指定してください。"_qs);
@@ -962,9 +934,9 @@ int commandSql(Invocation& call)
     // the administrator's.
     Database db = [&] {
         if (target.startsWith(u"customer:"))
-            return openAccountData(target.mid(9), passwordOption(options), false);
+            return openAccountData(AccountKind::Operator, target.mid(9), passwordOption(options));
         if (target.startsWith(u"repair:"))
-            return openAccountData(target.mid(7), passwordOption(options), true);
+            return openAccountData(AccountKind::Repair, target.mid(7), passwordOption(options));
         checkAdministrator(passwordOption(options));
         return Database::open(targetPath(target));
     }();

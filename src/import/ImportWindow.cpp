@@ -1,5 +1,7 @@
 #include "import/ImportWindow.h"
 
+#include "store/Accounts.h"
+
 #include "import/PreviousVersion.h"
 #include "import/Transfers.h"
 #include "store/DataFolder.h"
@@ -60,8 +62,8 @@ ImportWindow::ImportWindow(QWidget* parent) : QDialog(parent)
     version->setAlignment(Qt::AlignCenter);
     noteLayout->addWidget(version);
     m_tabs->addTab(note, u"コンバート"_qs);
-    m_tabs->addTab(accountTab(0), u"顧客管理"_qs);
-    m_tabs->addTab(accountTab(1), u"修理管理"_qs);
+    m_tabs->addTab(accountTab(AccountKind::Operator), u"顧客管理"_qs);
+    m_tabs->addTab(accountTab(AccountKind::Repair), u"修理管理"_qs);
     m_tabs->addTab(previousVersionTab(true), u"前ﾊﾞｰｼﾞｮﾝ→顧客管理"_qs);
     m_tabs->addTab(previousVersionTab(false), u"前ﾊﾞｰｼﾞｮﾝ→修理管理"_qs);
 
@@ -104,11 +106,11 @@ ImportWindow::ImportWindow(QWidget* parent) : QDialog(parent)
     resize(560, 360);
 }
 
-QWidget* ImportWindow::accountTab(int kind)
+QWidget* ImportWindow::accountTab(AccountKind kind)
 {
     auto* tab = new QWidget(m_tabs);
     auto* grid = new QGridLayout(tab);
-    const bool repair = kind == 1;
+    const bool repair = kind == AccountKind::Repair;
     QComboBox* source = chooser(repair ? u"Combo2"_qs : u"Combo1"_qs, tab);
     QComboBox* destination = chooser(repair ? u"Combo4"_qs : u"Combo3"_qs, tab);
     QPushButton* start = commandButton(repair ? u"Command2"_qs : u"Command1"_qs, StartCaption, tab);
@@ -267,10 +269,8 @@ void ImportWindow::FillImportAccountLists()
     if (tab == 0)
         return;
     Database master = Database::open(DataFolder::masterPath());
-    const bool customers = tab == 1 || tab == 3;
-    const ResultSet rows =
-        master.query(customers ? u"Select * From 使用者"_qs : u"Select * From 修理"_qs);
-    const QString nameField = customers ? u"使用者名"_qs : u"修理名"_qs;
+    const QList<Account> accounts =
+        LoadAccounts(master, tab == 1 || tab == 3 ? AccountKind::Operator : AccountKind::Repair);
     if (tab == 1 || tab == 2) {
         QComboBox* source = tab == 1 ? m_combo1 : m_combo2;
         QComboBox* passwords = tab == 1 ? m_combo8 : m_combo9;
@@ -278,16 +278,16 @@ void ImportWindow::FillImportAccountLists()
         passwords->clear();
         source->addItem(QString());
         passwords->addItem(QString());
-        for (int i = 0; i < rows.size(); ++i) {
-            source->addItem(rows.row(i).text(nameField));
-            passwords->addItem(rows.row(i).text(u"パスワード"_qs));
+        for (const Account& a : accounts) {
+            source->addItem(a.name);
+            passwords->addItem(a.password.toString());
         }
         return;
     }
     QComboBox* list = tab == 3 ? m_combo5 : m_combo6;
     list->clear();
-    for (int i = 0; i < rows.size(); ++i)
-        list->addItem(rows.row(i).text(nameField));
+    for (const Account& a : accounts)
+        list->addItem(a.name);
     list->setCurrentIndex(-1); // nothing is converted into an account the user did not choose
 }
 
@@ -308,7 +308,7 @@ void ImportWindow::chooseSource(QComboBox* source, QComboBox* passwords, QComboB
     if (!stored.isEmpty()) {
         const auto typed =
             Dialogs::instance().input(this, u"ﾊﾟｽﾜｰﾄﾞﾛｯｸされています,ﾊﾟｽﾜｰﾄﾞを入力して下さい。"_qs);
-        if (!typed || *typed != stored) {
+        if (!typed || !PasswordMatches(*typed, stored)) {
             if (typed)
                 Dialogs::instance().message(this, u"ﾊﾟｽﾜｰﾄﾞが違います。"_qs,
                                             Dialogs::Icon::Critical);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Accounts.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -43,7 +45,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* accountTab(int kind);
+    QWidget* accountTab(AccountKind kind);
     QWidget* previousVersionTab(bool customer);
     void chooseSource(QComboBox* source, QComboBox* passwords, QComboBox* destination, int index);
     void browsePrevious(QLabel* folder);

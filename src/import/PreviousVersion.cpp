@@ -177,7 +177,7 @@ TransferResult ConvertPreviousCustomerData(const QString& folder, int user,
                                            const ImportProgress& progress,
                                            const QString& keepFolder)
 {
-    accountFile(destination, false); // refused before any file is read
+    accountFile(AccountKind::Operator, destination); // refused before any file is read
     if (user < 1)
         throw StoreError(u"取り込み元を指定してください。"_qs);
     std::unique_ptr<TransferFolder> files;
@@ -228,8 +228,8 @@ TransferResult LoadConvertedCustomerData(const QString& files, const QString& de
     const QDir folder(files);
     TransferResult result;
     converting([&] {
-        Database dst = Database::openLocked(accountFile(destination, false), destination,
-                                            AccountLock::Mode::Exclusive);
+        Database dst =
+            OpenAccountFile(AccountKind::Operator, destination, AccountLock::Mode::Exclusive);
         Transaction adding(dst);
         KeyRun users, subjects;
         TransferValues v;
@@ -274,7 +274,7 @@ TransferResult LoadConvertedCustomerData(const QString& files, const QString& de
 TransferResult ConvertPreviousRepairData(const QString& folder, const QString& destination,
                                          const ImportProgress& progress, const QString& keepFolder)
 {
-    accountFile(destination, true);
+    accountFile(AccountKind::Repair, destination);
     std::unique_ptr<TransferFolder> files;
     qint64 r = 1, l = 1;
     converting([&] {
@@ -316,8 +316,8 @@ TransferResult LoadConvertedRepairData(const QString& files, const QString& dest
     result.companyAndMakers = false;
     converting([&] {
         progress.say(u"修理情報を取り込みます"_qs);
-        Database dst = Database::openLocked(accountFile(destination, true), destination,
-                                            AccountLock::Mode::Exclusive);
+        Database dst =
+            OpenAccountFile(AccountKind::Repair, destination, AccountLock::Mode::Exclusive);
         Transaction adding(dst);
         KeyRun repairs;
         TransferValues v;

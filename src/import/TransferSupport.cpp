@@ -84,14 +84,15 @@ QString TransferFolder::file(const QString& name) const
     return path;
 }
 
-QString accountFile(const QString& name, bool repair)
+QString accountFile(AccountKind kind, const QString& name)
 {
     if (name.isEmpty())
         throw StoreError(u"選択して下さい。"_qs);
-    const QString path = repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
-    if (!QFileInfo(path).isFile())
-        throw StoreError(u"ファイルがありません: "_qs + path);
-    return path;
+    {
+        Database master = Database::open(DataFolder::masterPath());
+        FindAccount(master, kind, FindBy::Name, name);
+    }
+    return existingAccountFile(kind, name);
 }
 
 void KeyRun::added(qint64 key)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Accounts.h"
+
 #include "store/Database.h"
 
 #include <QString>
@@ -44,8 +46,9 @@ private:
     QString m_path;
 };
 
-// The database file of the account with that name, which must exist.
-QString accountFile(const QString& name, bool repair);
+// The database file of a listed account chosen as a source or destination,
+// which must exist; "選択して下さい。" when none is chosen.
+QString accountFile(AccountKind kind, const QString& name);
 
 // Adds the records one after the other and checks that the destination
 // gave them consecutive keys, which the translation of parents relies on.

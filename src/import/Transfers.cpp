@@ -31,12 +31,12 @@ const QStringList& makerFields()
     return fields;
 }
 
-void checkAccounts(const QString& source, const QString& destination, bool repair)
+void checkAccounts(const QString& source, const QString& destination, AccountKind kind)
 {
     if (source.isEmpty() || destination.isEmpty())
         throw StoreError(u"選択して下さい。"_qs);
-    if (QFileInfo(accountFile(source, repair)).canonicalFilePath() ==
-        QFileInfo(accountFile(destination, repair)).canonicalFilePath())
+    if (QFileInfo(accountFile(kind, source)).canonicalFilePath() ==
+        QFileInfo(accountFile(kind, destination)).canonicalFilePath())
         throw StoreError(u"取り込み元と取り込み先が同じです。別のアカウントを選んでください。"_qs);
 }
 
@@ -112,7 +112,7 @@ QString TransferResult::summary() const
 TransferResult TransferCustomerData(const QString& source, const QString& destination,
                                     const ImportProgress& progress, const QString& keepFolder)
 {
-    checkAccounts(source, destination, false);
+    checkAccounts(source, destination, AccountKind::Operator);
     TransferResult result;
     try {
         TransferFolder folder(keepFolder);
@@ -121,7 +121,7 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
         const QString logsFile = folder.file(u"ログ.dat"_qs);
         qint64 U = 0, S = 0, L = 0, Uw = 0, Sw = 0;
         {
-            Database src = Database::openLocked(accountFile(source, false), source);
+            Database src = OpenAccountFile(AccountKind::Operator, source);
             U = src.scalar(u"Select count(*) as ma1 From ﾕｰｻﾞｰ"_qs);
             S = src.scalar(u"Select count(*) as ma1 From 件名"_qs);
             L = src.scalar(u"Select count(*) as ma1 From ログ"_qs);
@@ -210,8 +210,8 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             }
         }
 
-        Database dst = Database::openLocked(accountFile(destination, false), destination,
-                                            AccountLock::Mode::Exclusive);
+        Database dst =
+            OpenAccountFile(AccountKind::Operator, destination, AccountLock::Mode::Exclusive);
         Transaction adding(dst);
         KeyRun users, subjects;
         TransferValues v;
@@ -262,7 +262,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
                                   RepairParts parts, const ImportProgress& progress,
                                   const QString& keepFolder)
 {
-    checkAccounts(source, destination, true);
+    checkAccounts(source, destination, AccountKind::Repair);
     TransferResult result;
     result.repair = true;
     try {
@@ -274,7 +274,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
         const QString logsFile = folder.file(u"修理ログ.dat"_qs);
         qint64 R = 0, RL = 0, Rw = 0, RLw = 0;
         {
-            Database src = Database::openLocked(accountFile(source, true), source);
+            Database src = OpenAccountFile(AccountKind::Repair, source);
             R = src.scalar(u"Select count(*) as ma1 From 修理"_qs);
             RL = src.scalar(u"Select count(*) as ma1 From 修理ログ"_qs);
             ReadTransaction reading(src);
@@ -349,8 +349,8 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
             }
         }
 
-        Database dst = Database::openLocked(accountFile(destination, true), destination,
-                                            AccountLock::Mode::Exclusive);
+        Database dst =
+            OpenAccountFile(AccountKind::Repair, destination, AccountLock::Mode::Exclusive);
         Transaction adding(dst);
         TransferValues v;
         if (parts.company && QFileInfo(companyFile).isFile()) {

@@ -1,7 +1,7 @@
 #include "shell/MainMenuWindow.h"
 
-#include "shell/Accounts.h"
 #include "shell/VersionWindow.h"
+#include "store/Accounts.h"
 #include "store/Connections.h"
 #include "store/DataFolder.h"
 #include "ui/Dialogs.h"
@@ -238,7 +238,7 @@ bool MainMenuWindow::load()
 
 void MainMenuWindow::LoadMenuOperatorList()
 {
-    m_operatorList->setRows(accountRows(LoadOperatorAccounts(MasterConnection())));
+    m_operatorList->setRows(accountRows(LoadAccounts(MasterConnection(), AccountKind::Operator)));
     m_operatorList->selectRow(0);
     // The account whose password is checked is the one that opens: after a
     // refill none is chosen until the user clicks or picks one again.
@@ -249,7 +249,7 @@ void MainMenuWindow::LoadMenuOperatorList()
 
 void MainMenuWindow::LoadMenuRepairList()
 {
-    m_repairList->setRows(accountRows(LoadRepairAccounts(MasterConnection())));
+    m_repairList->setRows(accountRows(LoadAccounts(MasterConnection(), AccountKind::Repair)));
     m_repairList->selectRow(0);
     m_label9->clear();
     m_openRepair->setEnabled(false);

@@ -13,10 +13,10 @@
 #include "repair/RepairWindow.h"
 #include "search/SearchWindow.h"
 #include "settings/SettingsWindow.h"
-#include "shell/Accounts.h"
 #include "shell/MainMenuWindow.h"
 #include "shell/SessionState.h"
 #include "shell/SplashWindow.h"
+#include "store/Accounts.h"
 #include "store/Connections.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -185,67 +185,38 @@ void ShellController::showReducedMenu(MainMenuWindow::Layout layout, QWidget* ov
 
 void ShellController::OpenCustomerData(MainMenuWindow* menu)
 {
-    openData(menu, false);
+    openData(menu, AccountKind::Operator);
 }
 
 void ShellController::OpenRepairData(MainMenuWindow* menu)
 {
-    openData(menu, true);
+    openData(menu, AccountKind::Repair);
 }
 
-void ShellController::openData(MainMenuWindow* menu, bool repair)
+void ShellController::openData(MainMenuWindow* menu, AccountKind kind)
 {
-    Dialogs& dialogs = Dialogs::instance();
+    const bool repair = kind == AccountKind::Repair;
     const QString name = repair ? menu->selectedRepairName() : menu->selectedOperatorName();
     const QString number = repair ? menu->repairNumber() : menu->operatorNumber();
     const QString typed = repair ? menu->repairPassword() : menu->operatorPassword();
     if (name.isEmpty())
         return; // no account chosen (開く is disabled then)
-    bool passwordOk = false;
-    if (!runGuarded(menu, [&] {
-            passwordOk = repair ? CheckRepairPassword(MasterConnection(), typed, number)
-                                : CheckOperatorPassword(MasterConnection(), typed, number);
-        }))
-        return;
-    if (!passwordOk) {
-        dialogs.message(menu, u"パスワードが違います。"_qs, Dialogs::Icon::Critical);
-        return;
-    }
 
-    // The account's file is checked before anything is released, so that a
-    // missing or unreadable file leaves the menu and any open data as they were.
-    const QString account = repair ? u"修理アカウント"_qs : u"使用者"_qs;
-    QString path;
+    // The account is opened, and its file checked, before anything is
+    // released, so that a missing or unreadable file leaves the menu and any
+    // open data as they were.
+    std::optional<OpenedAccount> opened;
     if (!runGuarded(menu, [&] {
-            path = repair ? DataFolder::repairPath(name) : DataFolder::customerPath(name);
+            opened.emplace(OpenAccount(MasterConnection(), kind, FindBy::Number, number, typed));
         }))
         return;
-    if (!QFileInfo(path).isFile()) {
-        dialogs.message(menu,
-                        QStringLiteral("%1「%2」のデータベースファイルがありません。\n%3")
-                            .arg(account, name, QDir::toNativeSeparators(path)),
-                        Dialogs::Icon::Critical);
-        return;
-    }
-    try {
-        Database::openLocked(path, name).close();
-    } catch (const StoreError& e) {
-        dialogs.message(menu,
-                        QStringLiteral("%1「%2」のデータベースを開けません。\n%3")
-                            .arg(account, name, e.message()),
-                        Dialogs::Icon::Critical);
-        return;
-    }
 
     Connections& connections = Connections::instance();
     SessionState& session = SessionState::instance();
     QMainWindow* window = nullptr;
     const bool ok = runGuarded(menu, [&] {
+        connections.adoptAccount(kind, std::move(*opened));
         if (repair) {
-            if (!connections.RepairDatabasePath.isEmpty())
-                connections.CloseRepairDatabase();
-            connections.RepairDatabasePath = path;
-            connections.OpenRepairDatabase();
             session.RepairAccountName = name;
             if (!m_repairWindow) {
                 m_repairWindow = new RepairWindow();
@@ -255,10 +226,6 @@ void ShellController::openData(MainMenuWindow* menu, bool repair)
             m_repairWindow->OpenRepairWindow();
             m_repairWindow->setOperatorNames(menu->operatorNames());
         } else {
-            if (!connections.CustomerDatabasePath.isEmpty())
-                connections.CloseCustomerDatabase();
-            connections.CustomerDatabasePath = path;
-            connections.OpenCustomerDatabase();
             session.CustomerAccountName = name;
             if (!m_customerWindow) {
                 m_customerWindow = new CustomerWindow();

@@ -58,7 +58,7 @@ private:
     void showAdministratorMenu(MainMenuWindow* menu);
     // 最適化 of either side, for the account chosen in its list.
     void compact(MainMenuWindow* menu, AccountKind kind);
-    void openData(MainMenuWindow* menu, bool repair);
+    void openData(MainMenuWindow* menu, AccountKind kind);
     void wireCustomerWindow(CustomerWindow* window);
     void wireRepairWindow(RepairWindow* window);
     void bringBack(QMainWindow* window, Qt::WindowStates state);

@@ -51,6 +51,14 @@ void Connections::OpenRepairDatabase()
     m_repair.emplace(Database::openLocked(RepairDatabasePath, accountNameOf(RepairDatabasePath)));
 }
 
+void Connections::adoptAccount(AccountKind kind, OpenedAccount&& opened)
+{
+    std::optional<Database>& slot = kind == AccountKind::Operator ? m_customer : m_repair;
+    slot.reset();
+    slot.emplace(std::move(opened.data));
+    (kind == AccountKind::Operator ? CustomerDatabasePath : RepairDatabasePath) = opened.path;
+}
+
 void Connections::CloseRepairDatabase()
 {
     m_repair.reset();

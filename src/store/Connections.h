@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Accounts.h"
 #include "store/Database.h"
 
 #include <optional>
@@ -20,6 +21,10 @@ public:
     void CloseCustomerDatabase();
     void OpenRepairDatabase(); // opens RepairDatabasePath
     void CloseRepairDatabase();
+
+    // Takes over an account the user opened (OpenAccount), closing the one
+    // of its kind that was open: the path and the lock go with it.
+    void adoptAccount(AccountKind kind, OpenedAccount&& opened);
 
     bool masterOpen() const { return m_master.has_value(); }
     bool customerOpen() const { return m_customer.has_value(); }

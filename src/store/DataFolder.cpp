@@ -152,38 +152,4 @@ QString DataFolder::accountNameProblem(const QString& name)
     return QString();
 }
 
-namespace {
-
-QString accountPath(const QString& folder, const QString& name, const QString& renamedFrom)
-{
-    const QString problem = DataFolder::accountNameProblem(name);
-    if (!problem.isEmpty())
-        throw StoreError(
-            QStringLiteral("アカウント名「%1」はファイル名にできません。%2").arg(name, problem));
-    const QString file = name + u".mdb"_qs;
-    const QString ownFile = renamedFrom.isEmpty() ? QString() : renamedFrom + u".mdb"_qs;
-    // On a file system that ignores letter case two such names would share
-    // one file; on any other they would be told apart by case alone.
-    const QStringList present = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& other : present) {
-        if (other != file && other != ownFile && other.compare(file, Qt::CaseInsensitive) == 0)
-            throw StoreError(QStringLiteral("アカウント名「%1」は、大文字・小文字だけが違う"
-                                            "「%2」のファイルと区別できません。")
-                                 .arg(name, other.chopped(4)));
-    }
-    return in(folder, file);
-}
-
-} // namespace
-
-QString DataFolder::customerPath(const QString& operatorName, const QString& renamedFrom)
-{
-    return accountPath(customerFolder(), operatorName, renamedFrom);
-}
-
-QString DataFolder::repairPath(const QString& repairAccountName, const QString& renamedFrom)
-{
-    return accountPath(repairFolder(), repairAccountName, renamedFrom);
-}
-
 } // namespace horunea

@@ -20,14 +20,6 @@ public:
     static QString repairTemplatePath();   // care.mdb
     static QString customerFolder();       // kelvo
     static QString repairFolder();         // care
-    // The file of an account, <folder>/<name>.mdb. A name that would leave
-    // the folder, that the file system cannot hold, or that differs only in
-    // letter case from a file already there is refused with a StoreError;
-    // an account being renamed may keep its own file's name in another case.
-    static QString customerPath(const QString& operatorName,
-                                const QString& renamedFrom = QString());
-    static QString repairPath(const QString& repairAccountName,
-                              const QString& renamedFrom = QString());
     // Why a name cannot be an account's file name ("「/」は使えません"), or
     // empty when it can.
     static QString accountNameProblem(const QString& name);

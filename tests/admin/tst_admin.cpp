@@ -194,7 +194,7 @@ private slots:
             original(op ? DataFolder::customerTemplatePath() : DataFolder::repairTemplatePath());
         QVERIFY(copy.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), original.readAll());
-        const QList<Account> accounts = LoadAdminAccounts(master, k);
+        const QList<Account> accounts = LoadAccounts(master, k);
         QCOMPARE(accounts.size(), 1);
         QCOMPARE(accounts[0].name, u"営業一課"_qs);
         QVERIFY(
@@ -204,7 +204,7 @@ private slots:
 
         CreateAccount(master, k, u"二課"_qs, u"pw"_qs);
         QCOMPARE(storedPassword(master, op ? u"使用者"_qs : u"修理"_qs,
-                                LoadAdminAccounts(master, k)[1].number)
+                                LoadAccounts(master, k)[1].number)
                      .toString(),
                  u"pw"_qs);
     }
@@ -257,7 +257,7 @@ private slots:
             QVERIFY2(e.message().contains(u"ひな形"_qs), qPrintable(e.message()));
         }
         QCOMPARE(snapshot(master), before);
-        QVERIFY(LoadAdminAccounts(master, AccountKind::Operator).isEmpty());
+        QVERIFY(LoadAccounts(master, AccountKind::Operator).isEmpty());
 
         // A folder that cannot be written to: the same.
         EnsureShippedFiles();
@@ -277,14 +277,15 @@ private slots:
             Database customer = Database::open(mdb(u"kelvo"_qs, u"営業一課"_qs));
             addUser(customer, u"ﾔﾏﾀﾞ"_qs, u"山田"_qs);
         }
-        const QString number = LoadAdminAccounts(master, AccountKind::Operator)[0].number;
+        const QString number = LoadAccounts(master, AccountKind::Operator)[0].number;
         QVERIFY_THROWS_EXCEPTION(StoreError, ChangeAccount(master, AccountKind::Operator, number,
                                                            u"営業二課"_qs, u"wrong"_qs, {}));
         ChangeAccount(master, AccountKind::Operator, number, u"営業二課"_qs, u"old"_qs, QString());
         QVERIFY(!QFileInfo::exists(mdb(u"kelvo"_qs, u"営業一課"_qs)));
         Database renamed = Database::open(mdb(u"kelvo"_qs, u"営業二課"_qs));
         QCOMPARE(renamed.scalar(u"select count(*) from ユーザー"_qs), 1);
-        QCOMPARE(accountName(master, AccountKind::Operator, number), u"営業二課"_qs);
+        QCOMPARE(FindAccount(master, AccountKind::Operator, FindBy::Number, number).name,
+                 u"営業二課"_qs);
         // An empty new password leaves the account without one.
         QVERIFY(storedPassword(master, u"使用者"_qs, number).isNull());
         // The same name with a new password: only the password changes.
@@ -292,7 +293,7 @@ private slots:
         QCOMPARE(storedPassword(master, u"使用者"_qs, number).toString(), u"新"_qs);
         // Only the letter case changes: the account keeps its own file.
         CreateAccount(master, AccountKind::Repair, u"abc"_qs, QString());
-        const QString repair = LoadAdminAccounts(master, AccountKind::Repair)[0].number;
+        const QString repair = LoadAccounts(master, AccountKind::Repair)[0].number;
         ChangeAccount(master, AccountKind::Repair, repair, u"ABC"_qs, QString(), QString());
         QVERIFY(QFileInfo::exists(mdb(u"care"_qs, u"ABC"_qs)));
         QVERIFY(!QFileInfo::exists(mdb(u"care"_qs, u"abc"_qs)));
@@ -328,7 +329,7 @@ private slots:
             QFile::remove(mdb(u"kelvo"_qs, u"一課"_qs));
             name = u"三課"_qs;
         }
-        const QString number = LoadAdminAccounts(master, AccountKind::Operator)[0].number;
+        const QString number = LoadAccounts(master, AccountKind::Operator)[0].number;
         const QString before = snapshot(master);
         try {
             ChangeAccount(master, AccountKind::Operator, number, name, u"pw"_qs, u"new"_qs);
@@ -344,22 +345,22 @@ private slots:
         Database master = Database::open(DataFolder::masterPath());
         CreateAccount(master, AccountKind::Repair, u"修理部"_qs, u"pw"_qs);
         CreateAccount(master, AccountKind::Repair, u"残す"_qs, QString());
-        const QString number = LoadAdminAccounts(master, AccountKind::Repair)[0].number;
+        const QString number = LoadAccounts(master, AccountKind::Repair)[0].number;
         const QString before = snapshot(master);
         QVERIFY_THROWS_EXCEPTION(StoreError,
                                  RemoveAccount(master, AccountKind::Repair, number, QString()));
         QCOMPARE(snapshot(master), before);
         RemoveAccount(master, AccountKind::Repair, number, u"pw"_qs);
         QVERIFY(!QFileInfo::exists(mdb(u"care"_qs, u"修理部"_qs)));
-        QCOMPARE(LoadAdminAccounts(master, AccountKind::Repair).size(), 1);
+        QCOMPARE(LoadAccounts(master, AccountKind::Repair).size(), 1);
         QCOMPARE(QDir(DataFolder::repairFolder()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"残す.mdb"_qs});
 
         // A file already gone is no error: the row goes all the same.
         QFile::remove(mdb(u"care"_qs, u"残す"_qs));
         RemoveAccount(master, AccountKind::Repair,
-                      LoadAdminAccounts(master, AccountKind::Repair)[0].number, QString());
-        QVERIFY(LoadAdminAccounts(master, AccountKind::Repair).isEmpty());
+                      LoadAccounts(master, AccountKind::Repair)[0].number, QString());
+        QVERIFY(LoadAccounts(master, AccountKind::Repair).isEmpty());
     }
 
     void aFileThatCannotBeRemovedKeepsTheAccount()
@@ -373,7 +374,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(
             StoreError,
             RemoveAccount(master, AccountKind::Operator,
-                          LoadAdminAccounts(master, AccountKind::Operator)[0].number, QString()));
+                          LoadAccounts(master, AccountKind::Operator)[0].number, QString()));
         QCOMPARE(snapshot(master), before);
     }
 

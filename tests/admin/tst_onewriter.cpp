@@ -26,11 +26,6 @@ using namespace horunea::test;
 
 namespace {
 
-QString customerFile(const QString& name)
-{
-    return DataFolder::customerPath(name);
-}
-
 int users(const QString& path)
 {
     Database db = Database::open(path);
@@ -328,16 +323,16 @@ void TstOneWriter::transferredCompanyIsWrittenWhereItWasMissing()
     CreateAccount(master, AccountKind::Repair, u"本店"_qs, QString());
     CreateAccount(master, AccountKind::Repair, u"支店"_qs, QString());
     {
-        Database source = Database::open(DataFolder::repairPath(u"本店"_qs));
+        Database source = Database::open(repairFile(u"本店"_qs));
         source.exec(u"UPDATE 自社 SET 自社名 = '本店商会'"_qs);
-        Database destination = Database::open(DataFolder::repairPath(u"支店"_qs));
+        Database destination = Database::open(repairFile(u"支店"_qs));
         destination.exec(u"DELETE FROM 自社"_qs);
     }
     const CliRun r =
         runCliHere({u"transfer"_qs, u"repair"_qs, u"本店"_qs, u"支店"_qs, u"--company"_qs});
     QCOMPARE(r.status, 0);
     QVERIFY(r.out.contains(u"自社 1 件"_qs));
-    Database destination = Database::open(DataFolder::repairPath(u"支店"_qs));
+    Database destination = Database::open(repairFile(u"支店"_qs));
     QCOMPARE(columnOf(destination, u"SELECT 自社名 FROM 自社 WHERE 自社ID =1"_qs),
              QStringList{u"本店商会"_qs});
 }

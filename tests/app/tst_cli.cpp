@@ -15,6 +15,8 @@
 #include <sqlcipher/sqlite3.h>
 
 using namespace horunea;
+using horunea::test::customerFile;
+using horunea::test::repairFile;
 using horunea::test::TempDataFolder;
 
 namespace {
@@ -24,6 +26,12 @@ using CliResult = test::CliRun;
 CliResult run(const QStringList& args)
 {
     return test::runCliCaptured(args);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -55,6 +63,8 @@ private slots:
     void accountVerbsRefuse_data();
     void accountVerbsRefuse();
     void adminCompactAndBackup();
+    void unknownAccountIsOneMessage_data();
+    void unknownAccountIsOneMessage();
 };
 
 namespace {
@@ -65,7 +75,7 @@ void fillSearchSample()
 {
     test::makeOperator(u"山田"_qs, u"pw"_qs);
     test::makeRepairAccount(u"修理係"_qs);
-    Database c = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database c = Database::open(customerFile(u"山田"_qs));
     const qint64 kato =
         test::addUser(c, u"ｶﾄｳ"_qs, u"加藤"_qs, {{u"会社ＦＡＸ"_qs, u"03-5555"_qs}});
     const qint64 aoki = test::addUser(c, u"ｱｵｷ"_qs, u"青木"_qs, {{u"自宅住所"_qs, u"東京都"_qs}});
@@ -74,7 +84,7 @@ void fillSearchSample()
     test::addSubject(c, aoki, u"複合機の保守"_qs, u"完了"_qs);
     test::addLog(c, s1, kato, u"100%の出来"_qs);
     test::addLog(c, s1, kato, u"1000円"_qs);
-    Database r = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database r = Database::open(repairFile(u"修理係"_qs));
     test::addRepair(r, u"加藤"_qs, u"北村商店"_qs, u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
     test::addRepair(r, u"青木"_qs, u"東京電機"_qs, u"完了"_qs, {{u"入金"_qs, u"済"_qs}});
     test::addRepair(r, u"佐藤"_qs, u"東京電機"_qs, u"完了"_qs, {{u"入金"_qs, u"未入"_qs}});
@@ -120,7 +130,7 @@ void TstCli::sqlReachesAccountDatabases()
 {
     TempDataFolder folder;
     QDir(folder.path()).mkpath(u"kelvo"_qs);
-    QVERIFY(QFile::copy(DataFolder::customerTemplatePath(), DataFolder::customerPath(u"山田"_qs)));
+    QVERIFY(QFile::copy(DataFolder::customerTemplatePath(), customerFile(u"山田"_qs)));
     Database::open(DataFolder::masterPath()).insert(u"使用者"_qs, {{u"使用者名"_qs, u"山田"_qs}});
     CliResult r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"customer:山田"_qs,
                        u"SELECT count(*) as ma1 FROM ユーザー"_qs});
@@ -189,7 +199,7 @@ void TstCli::errorsGoToStderrWithNonZeroStatus()
     QVERIFY(r.status != 0);
     QVERIFY2(r.err.contains(error), qPrintable(r.err));
     QVERIFY(r.out.isEmpty());
-    QVERIFY(!QFile::exists(DataFolder::customerPath(u"いない"_qs)));
+    QVERIFY(!QFile::exists(customerFile(u"いない"_qs)));
 }
 
 void TstCli::searchPrintsTheSearchedList_data()
@@ -298,10 +308,10 @@ void TstCli::listVerbsApplyTheStoredSortOrder()
     TempDataFolder folder;
     fillSearchSample();
     {
-        Database c = Database::open(DataFolder::customerPath(u"山田"_qs));
+        Database c = Database::open(customerFile(u"山田"_qs));
         test::addUser(c, u"ｶﾜｲ"_qs, u"河合"_qs);
         c.exec(u"Update 設定 Set 並べ01 =0, 並べ02 =1 Where 設定ID =1"_qs); // 降順
-        Database r = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        Database r = Database::open(repairFile(u"修理係"_qs));
         r.exec(u"Update 設定 Set 並べ01 =1, 並べ02 =0 Where 設定ID =1"_qs); // お客様名
     }
     CliResult r = run({u"--data-dir"_qs, folder.path(), u"users"_qs, u"山田"_qs, u"--row"_qs,
@@ -417,7 +427,7 @@ void TstCli::accountNamesThatCannotBeFiles()
             QVERIFY2(r.err.contains(u"はありません"_qs), qPrintable(r.err));
     }
     if (!allowed)
-        QVERIFY_THROWS_EXCEPTION(StoreError, DataFolder::customerPath(name));
+        QVERIFY_THROWS_EXCEPTION(StoreError, customerFile(name));
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
@@ -425,11 +435,11 @@ void TstCli::namesDifferingOnlyInCaseAreRefused()
 {
     TempDataFolder folder;
     test::makeOperator(u"Sato"_qs);
-    QVERIFY(QFile::exists(DataFolder::customerPath(u"Sato"_qs)));
-    QVERIFY_THROWS_EXCEPTION(StoreError, DataFolder::customerPath(u"sato"_qs));
-    QVERIFY_THROWS_EXCEPTION(StoreError, DataFolder::customerPath(u"SATO"_qs));
+    QVERIFY(QFile::exists(customerFile(u"Sato"_qs)));
+    QVERIFY_THROWS_EXCEPTION(StoreError, customerFile(u"sato"_qs));
+    QVERIFY_THROWS_EXCEPTION(StoreError, customerFile(u"SATO"_qs));
     // The other kind of account has its own folder.
-    QVERIFY(!DataFolder::repairPath(u"sato"_qs).isEmpty());
+    QVERIFY(!repairFile(u"sato"_qs).isEmpty());
     const CliResult r =
         run({u"--data-dir"_qs, folder.path(), u"users"_qs, u"SATO"_qs, u"--row"_qs, u"か"_qs});
     QVERIFY(r.status != 0);
@@ -565,7 +575,7 @@ void TstCli::accountVerbsRefuse_data()
         << u"空白はいけません。"_qs;
     QTest::newRow("no such account")
         << QStringList{"delete", op, "無い", "--old-password", "", "--yes"} << 1
-        << u"アカウントが見つかりません"_qs;
+        << u"使用者「無い」はありません。"_qs;
     QTest::newRow("delete without --yes")
         << QStringList{"delete", op, "一課", "--old-password", "pw"} << 2 << u"--yes"_qs;
 }
@@ -628,3 +638,63 @@ void TstCli::adminCompactAndBackup()
 
 QTEST_GUILESS_MAIN(TstCli)
 #include "tst_cli.moc"
+
+void TstCli::unknownAccountIsOneMessage_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString op = u"使用者「いない」はありません。"_qs;
+    const QString rp = u"修理アカウント「いない」はありません。"_qs;
+    auto row = [](const char* name, const QStringList& args, const QString& message) {
+        QTest::newRow(name) << args << message;
+    };
+    row("users", {u"users"_qs, u"いない"_qs, u"--row"_qs, u"あ"_qs}, op);
+    row("subjects", {u"subjects"_qs, u"いない"_qs}, op);
+    row("logs", {u"logs"_qs, u"いない"_qs, u"--subject"_qs, u"1"_qs}, op);
+    row("search", {u"search"_qs, u"いない"_qs, u"--in"_qs, u"users"_qs, u"山"_qs}, op);
+    row("sql", {u"sql"_qs, u"customer:いない"_qs, u"select 1"_qs}, op);
+    row("passwd",
+        {u"account"_qs, u"passwd"_qs, u"customer"_qs, u"いない"_qs, u"--old-password"_qs,
+         QString()},
+        op);
+    row("rename",
+        {u"account"_qs, u"rename"_qs, u"customer"_qs, u"いない"_qs, u"新"_qs, u"--old-password"_qs,
+         QString()},
+        op);
+    row("delete",
+        {u"account"_qs, u"delete"_qs, u"customer"_qs, u"いない"_qs, u"--old-password"_qs, QString(),
+         u"--yes"_qs},
+        op);
+    row("compact", {u"compact"_qs, u"customer"_qs, u"いない"_qs}, op);
+    row("transfer from", {u"transfer"_qs, u"customer"_qs, u"いない"_qs, u"一課"_qs}, op);
+    row("transfer into", {u"transfer"_qs, u"customer"_qs, u"一課"_qs, u"いない"_qs}, op);
+    row("repairs", {u"repairs"_qs, u"いない"_qs}, rp);
+    row("repair-logs", {u"repair-logs"_qs, u"いない"_qs, u"--repair"_qs, u"1"_qs}, rp);
+    row("repair sql", {u"sql"_qs, u"repair:いない"_qs, u"select 1"_qs}, rp);
+    row("repair compact", {u"compact"_qs, u"repair"_qs, u"いない"_qs}, rp);
+    row("repair transfer into",
+        {u"transfer"_qs, u"repair"_qs, u"修理係"_qs, u"いない"_qs, u"--makers"_qs}, rp);
+}
+
+// Every verb says the same of an account main.mdb does not list, even when a
+// file of that name lies in the account folder, and touches nothing.
+void TstCli::unknownAccountIsOneMessage()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    TempDataFolder folder;
+    const QStringList dir{u"--data-dir"_qs, folder.path()};
+    test::makeOperator(u"一課"_qs);
+    test::makeRepairAccount(u"修理係"_qs);
+    // Files of nobody's: an unlisted file is no account.
+    QVERIFY(QFile::copy(DataFolder::customerTemplatePath(), folder.file(u"kelvo/いない.mdb"_qs)));
+    QVERIFY(QFile::copy(DataFolder::repairTemplatePath(), folder.file(u"care/いない.mdb"_qs)));
+    const QByteArray master = readFile(DataFolder::masterPath());
+    const QByteArray orphan = readFile(folder.file(u"kelvo/いない.mdb"_qs));
+    const CliResult r = run(dir + args);
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(readFile(DataFolder::masterPath()), master);
+    QCOMPARE(readFile(folder.file(u"kelvo/いない.mdb"_qs)), orphan);
+}

@@ -219,7 +219,7 @@ void TstCustomerQueries::commandLineListsFollowTheWindow()
     TempDataFolder folder;
     makeOperator(u"山田"_qs, u"Pass"_qs);
     {
-        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        Database db = Database::open(customerFile(u"山田"_qs));
         const qint64 a = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs);
         const qint64 b = addUser(db, u"ｶﾜｲ"_qs, u"河合"_qs);
         const qint64 s1 = addSubject(db, a, u"修理"_qs, u"続行"_qs);

@@ -59,7 +59,7 @@ void TstViews::init()
     m_folder = new TempDataFolder();
     makeOperator(u"山田"_qs);
     makeRepairAccount(u"修理係"_qs);
-    m_customer = std::make_unique<Database>(Database::open(DataFolder::customerPath(u"山田"_qs)));
+    m_customer = std::make_unique<Database>(Database::open(customerFile(u"山田"_qs)));
     Database& db = *m_customer;
     m_kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs, {{u"E-MAIL"_qs, u"k@example.jp"_qs}});
     m_aoki = addUser(db, u"ｱｵｷ"_qs, u"青木"_qs);
@@ -67,7 +67,7 @@ void TstViews::init()
     m_katoDone = addSubject(db, m_kato, u"保守"_qs, u"完了"_qs);
     addSubject(db, m_aoki, u"見積"_qs);
     addLog(db, m_katoOpen, m_kato, u"訪問した"_qs);
-    m_repair = std::make_unique<Database>(Database::open(DataFolder::repairPath(u"修理係"_qs)));
+    m_repair = std::make_unique<Database>(Database::open(repairFile(u"修理係"_qs)));
     addRepair(*m_repair, u"加藤"_qs, QString(), u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
     addRepair(*m_repair, QString(), u"北村商店"_qs);
     addRepairLog(*m_repair, 1, u"受付"_qs);
@@ -212,7 +212,7 @@ void TstViews::aNewViewKnowsNothingOfTheOldOne()
     CustomerView first(*m_customer);
     first.OpenCustomerWindow();
     first.selectSubject(0);
-    Database other = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+    Database other = Database::open(customerFile(u"佐藤"_qs));
     CustomerView second(other);
     second.OpenCustomerWindow();
     QCOMPARE(second.SelectedUserId, u"0"_qs);

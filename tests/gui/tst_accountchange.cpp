@@ -115,20 +115,20 @@ void TstAccountChange::init()
     m_shell = new ShellController();
     makeOperator(u"田中"_qs);
     makeOperator(u"佐藤"_qs);
-    Database tanaka = Database::open(DataFolder::customerPath(u"田中"_qs));
+    Database tanaka = Database::open(customerFile(u"田中"_qs));
     for (int i = 0; i < 3; ++i) {
         const qint64 u = addUser(tanaka, QString(u"ｶ"_qs + QString::number(i)), u"田中の客"_qs);
         addLog(tanaka, addSubject(tanaka, u, u"田中の件名"_qs), u, u"田中のログ"_qs);
     }
-    Database sato = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+    Database sato = Database::open(customerFile(u"佐藤"_qs));
     const qint64 satoUser = addUser(sato, u"ｻﾄｳ"_qs, u"佐藤の客"_qs);
     addSubject(sato, satoUser, u"佐藤の件名"_qs);
     makeRepairAccount(u"修理A"_qs);
     makeRepairAccount(u"修理B"_qs);
-    Database a = Database::open(DataFolder::repairPath(u"修理A"_qs));
+    Database a = Database::open(repairFile(u"修理A"_qs));
     for (int i = 0; i < 3; ++i)
         addRepair(a, u"Aの客"_qs, QString(), u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
-    Database b = Database::open(DataFolder::repairPath(u"修理B"_qs));
+    Database b = Database::open(repairFile(u"修理B"_qs));
     addRepair(b, u"Bの客"_qs, QString());
 }
 
@@ -209,11 +209,11 @@ void TstAccountChange::customerAccountChangeStartsClean()
                   child<QLineEdit>(e, u"Text22"_qs)->setText(u"新しい件名"_qs);
                   child<QPushButton>(e, u"Command1"_qs)->click();
               });
-    const QString sato = DataFolder::customerPath(u"佐藤"_qs);
+    const QString sato = customerFile(u"佐藤"_qs);
     QCOMPARE(
         count(sato, u"SELECT COUNT(*) FROM 件名 WHERE ユーザーID = 1 AND 件名 = '新しい件名'"_qs),
         1);
-    QCOMPARE(count(DataFolder::customerPath(u"田中"_qs), u"SELECT COUNT(*) FROM 件名"_qs), 3);
+    QCOMPARE(count(customerFile(u"田中"_qs), u"SELECT COUNT(*) FROM 件名"_qs), 3);
 }
 
 void TstAccountChange::repairAccountChangeStartsClean()
@@ -251,10 +251,10 @@ void TstAccountChange::repairAccountChangeStartsClean()
                   child<MultiLineBox>(e, u"Text19"_qs)->setText(u"Bのログ"_qs);
                   child<QPushButton>(e, u"Command1"_qs)->click();
               });
-    QCOMPARE(count(DataFolder::repairPath(u"修理B"_qs),
+    QCOMPARE(count(repairFile(u"修理B"_qs),
                    u"SELECT COUNT(*) FROM 修理ログ WHERE 修理ID = 1 AND ログ = 'Bのログ'"_qs),
              1);
-    QCOMPARE(count(DataFolder::repairPath(u"修理A"_qs), u"SELECT COUNT(*) FROM 修理ログ"_qs), 0);
+    QCOMPARE(count(repairFile(u"修理A"_qs), u"SELECT COUNT(*) FROM 修理ログ"_qs), 0);
 }
 
 void TstAccountChange::unpaidToggleNeverBringsBackTheLogButtonOfADeletedRepair()
@@ -271,7 +271,7 @@ void TstAccountChange::unpaidToggleNeverBringsBackTheLogButtonOfADeletedRepair()
     QVERIFY(!shown(w, 14));
     QTest::keyClick(w, Qt::Key_F11);
     QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(count(DataFolder::repairPath(u"修理A"_qs), u"SELECT COUNT(*) FROM 修理ログ"_qs), 0);
+    QCOMPARE(count(repairFile(u"修理A"_qs), u"SELECT COUNT(*) FROM 修理ログ"_qs), 0);
 
     // A repair chosen in the unpaid list brings button 14 back; a return
     // to the repair list keeps it for that repair; a filter takes it away.
@@ -300,7 +300,7 @@ void TstAccountChange::subjectFilterLeavesNoSubjectToAddALogTo()
         QTest::keyClick(w->subjectList(), Qt::Key_F9);
         QVERIFY(!QApplication::activeModalWidget());
     }
-    QCOMPARE(count(DataFolder::customerPath(u"田中"_qs), u"SELECT COUNT(*) FROM ログ"_qs), 3);
+    QCOMPARE(count(customerFile(u"田中"_qs), u"SELECT COUNT(*) FROM ログ"_qs), 3);
 }
 
 void TstAccountChange::deletedUserLeavesNoHeadingOrButtonBehind()
@@ -337,9 +337,9 @@ void TstAccountChange::enterOnAFocusedSaveButtonPressesIt()
                   QTest::keyClick(add, Qt::Key_Return);
                   QVERIFY(!e->isVisible());
               });
-    QCOMPARE(count(DataFolder::customerPath(u"田中"_qs),
-                   u"SELECT COUNT(*) FROM ログ WHERE ログ = 'Enterで保存'"_qs),
-             1);
+    QCOMPARE(
+        count(customerFile(u"田中"_qs), u"SELECT COUNT(*) FROM ログ WHERE ログ = 'Enterで保存'"_qs),
+        1);
 }
 
 void TstAccountChange::enterOnMakerAndOwnCompanyButtons()
@@ -371,12 +371,11 @@ void TstAccountChange::enterOnMakerAndOwnCompanyButtons()
         QVERIFY(save->hasFocus());
         QTest::keyClick(save, Qt::Key_Return);
     }
-    QCOMPARE(count(DataFolder::repairPath(u"修理A"_qs),
-                   u"SELECT COUNT(*) FROM 修理先 WHERE メーカー名 = 'B社'"_qs),
-             1);
-    QCOMPARE(count(DataFolder::repairPath(u"修理A"_qs),
-                   u"SELECT COUNT(*) FROM 自社 WHERE 自社名 = '自社名'"_qs),
-             1);
+    QCOMPARE(
+        count(repairFile(u"修理A"_qs), u"SELECT COUNT(*) FROM 修理先 WHERE メーカー名 = 'B社'"_qs),
+        1);
+    QCOMPARE(
+        count(repairFile(u"修理A"_qs), u"SELECT COUNT(*) FROM 自社 WHERE 自社名 = '自社名'"_qs), 1);
 }
 
 void TstAccountChange::messageBoxesSpeakJapaneseAndDeleteDefaultsToNo()
@@ -409,7 +408,7 @@ void TstAccountChange::titlesAreTheSystemsOwn()
 void TstAccountChange::changingASubjectWithoutDateKeepsIt()
 {
     {
-        Database db = Database::open(DataFolder::customerPath(u"田中"_qs));
+        Database db = Database::open(customerFile(u"田中"_qs));
         db.exec(u"UPDATE 件名 SET 登録日 = NULL WHERE 件名ID = 1"_qs);
         db.exec(u"UPDATE 件名 SET 登録日 = '' WHERE 件名ID = 2"_qs);
     }
@@ -423,7 +422,7 @@ void TstAccountChange::changingASubjectWithoutDateKeepsIt()
                       child<QPushButton>(e, u"Command1"_qs)->click();
                   });
     }
-    Database db = Database::open(DataFolder::customerPath(u"田中"_qs));
+    Database db = Database::open(customerFile(u"田中"_qs));
     const ResultSet r = db.query(u"SELECT * FROM 件名 ORDER BY 件名ID"_qs);
     QVERIFY(r.row(0).isNull(u"登録日"_qs));
     QCOMPARE(r.row(1).value(u"登録日"_qs), QVariant(u""_qs));
@@ -450,7 +449,7 @@ void TstAccountChange::logsKeepTheirLineBreaks()
                   QCOMPARE(log->text(), u"一行目\n二行目\n三行目"_qs);
                   child<QPushButton>(e, u"Command1"_qs)->click();
               });
-    Database db = Database::open(DataFolder::customerPath(u"田中"_qs));
+    Database db = Database::open(customerFile(u"田中"_qs));
     QCOMPARE(db.query(u"SELECT ログ FROM ログ WHERE ログID = 4"_qs).first().text(0),
              u"一行目\n二行目\n三行目"_qs);
     const int row = column(w->logList(), 5).indexOf(u"一行目\n二行目\n三行目"_qs);

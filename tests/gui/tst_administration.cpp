@@ -1,3 +1,4 @@
+#include "Fixtures.h"
 #include "gui/GuiTestSupport.h"
 
 #include "admin/AccountAdmin.h"
@@ -131,12 +132,12 @@ private slots:
         m_dialogs->folderAnswers.enqueue(backup);
         m_dialogs->confirmAnswers.enqueue(false);
         pushButton(&menu, "Command21")->click();
-        QVERIFY(QFileInfo::exists(DataFolder::customerPath(u"二課"_qs)));
+        QVERIFY(QFileInfo::exists(customerFile(u"二課"_qs)));
         m_dialogs->folderAnswers.enqueue(backup);
         m_dialogs->confirmAnswers.enqueue(true);
         pushButton(&menu, "Command21")->click();
         QCOMPARE(m_dialogs->lastMessage(), u"復元しました。"_qs);
-        QVERIFY(!QFileInfo::exists(DataFolder::customerPath(u"二課"_qs)));
+        QVERIFY(!QFileInfo::exists(customerFile(u"二課"_qs)));
         QCOMPARE(child<ReportListView>(&menu, u"ListView1"_qs)->rowCount(), 1);
         QVERIFY(Connections::instance().masterOpen());
         QCOMPARE(MasterConnection().scalar(u"select count(*) from 使用者"_qs), 1);

@@ -31,7 +31,7 @@ struct Sample
 
 Sample fillSample()
 {
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     Sample s;
     s.kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs,
                      {{u"E-MAIL"_qs, u"kato@example.jp"_qs},
@@ -169,13 +169,13 @@ void TstCustomerWindow::passwords()
 void TstCustomerWindow::missingDatabaseFileIsReported()
 {
     makeOperator(u"山田"_qs);
-    QFile::remove(DataFolder::customerPath(u"山田"_qs));
+    QFile::remove(customerFile(u"山田"_qs));
     m_shell->start(false);
     QPointer<MainMenuWindow> menu = m_shell->mainMenu();
     QVERIFY(!openAs(u"山田"_qs, QString()));
     QVERIFY(m_dialogs->lastMessage().contains(u"山田"_qs));
     QVERIFY(menu && menu->isVisible());
-    QVERIFY(!QFile::exists(DataFolder::customerPath(u"山田"_qs)));
+    QVERIFY(!QFile::exists(customerFile(u"山田"_qs)));
     QVERIFY(!Connections::instance().customerOpen());
 }
 
@@ -215,7 +215,7 @@ void TstCustomerWindow::kanaRowsByButtonAndShiftKey()
     QFETCH(bool, byKey);
     makeOperator(u"山田"_qs);
     {
-        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        Database db = Database::open(customerFile(u"山田"_qs));
         addKanaRowSample(db);
     }
     CustomerWindow* w = openAs(u"山田"_qs, QString());
@@ -437,7 +437,7 @@ void TstCustomerWindow::mailAndUrlGoToTheShellAsOneUrl()
     QFETCH(QString, handed);
     makeOperator(u"山田"_qs);
     {
-        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        Database db = Database::open(customerFile(u"山田"_qs));
         addUser(db, u"ｱ"_qs, u"青木"_qs,
                 {{u"E-MAIL"_qs, mail},
                  {u"URL"_qs, mail.isEmpty() ? QString() : u"https://example.jp/a?b=1&c"_qs}});
@@ -489,7 +489,7 @@ void TstCustomerWindow::changeOperatorKeepsWindowAndShowsNewData()
     makeOperator(u"佐藤"_qs, u"pw"_qs);
     fillSample();
     {
-        Database db = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+        Database db = Database::open(customerFile(u"佐藤"_qs));
         const qint64 u = addUser(db, u"ｻﾄｳ"_qs, u"佐藤商会"_qs);
         addSubject(db, u, u"佐藤の件名"_qs);
     }
@@ -511,7 +511,7 @@ void TstCustomerWindow::changeOperatorKeepsWindowAndShowsNewData()
     QCOMPARE(m_shell->customerWindow(), w.data());
     QCOMPARE(w->windowTitle(), u"佐藤"_qs);
     QCOMPARE(SessionState::instance().CustomerAccountName, u"佐藤"_qs);
-    QCOMPARE(Connections::instance().CustomerDatabasePath, DataFolder::customerPath(u"佐藤"_qs));
+    QCOMPARE(Connections::instance().CustomerDatabasePath, customerFile(u"佐藤"_qs));
     QCOMPARE(column(w->subjectList(), 4), QStringList{u"佐藤の件名"_qs});
     QVERIFY(!Connections::instance().masterOpen());
 }

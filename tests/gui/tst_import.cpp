@@ -208,7 +208,7 @@ void TstImport::enterMovesAndStartChecks()
 void TstImport::aCustomerTransferRunsFromTheWindow()
 {
     {
-        Database src = Database::open(DataFolder::customerPath(u"青木"_qs));
+        Database src = Database::open(customerFile(u"青木"_qs));
         const qint64 u = addUser(src, u"ｱ"_qs, u"顧客一"_qs);
         addLog(src, addSubject(src, u, u"件名一"_qs), u, u"ログ一"_qs);
     }
@@ -221,16 +221,16 @@ void TstImport::aCustomerTransferRunsFromTheWindow()
     QCOMPARE(m_dialogs->lastMessage(), u"ユーザー 1 件、件名 1 件、ログ 1 件を追加しました。"_qs);
     QCOMPARE(w.statusText(), u"取り込み完了"_qs);
     QCOMPARE(child<QProgressBar>(&w, u"ProgressBar1"_qs)->value(), 0);
-    Database dst = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+    Database dst = Database::open(customerFile(u"佐藤"_qs));
     QCOMPARE(dst.scalar(u"select count(*) from ログ"_qs), 1);
-    Database other = Database::open(DataFolder::customerPath(u"加藤"_qs));
+    Database other = Database::open(customerFile(u"加藤"_qs));
     QCOMPARE(other.scalar(u"select count(*) from ユーザー"_qs), 0);
 }
 
 void TstImport::aRepairTransferCopiesTheTickedGroups()
 {
     {
-        Database src = Database::open(DataFolder::repairPath(u"本店"_qs));
+        Database src = Database::open(repairFile(u"本店"_qs));
         src.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"日立"_qs}});
         addRepair(src, u"伊藤"_qs, u"伊藤商会"_qs);
     }
@@ -243,7 +243,7 @@ void TstImport::aRepairTransferCopiesTheTickedGroups()
     child<QPushButton>(&w, u"Command2"_qs)->click();
     QVERIFY2(m_dialogs->lastMessage().contains(u"メーカー 1 件"_qs),
              qPrintable(m_dialogs->lastMessage()));
-    Database dst = Database::open(DataFolder::repairPath(u"支店"_qs));
+    Database dst = Database::open(repairFile(u"支店"_qs));
     QCOMPARE(dst.scalar(u"select count(*) from 修理先"_qs), 1);
     QCOMPARE(dst.scalar(u"select count(*) from 修理"_qs), 0);
 }
@@ -279,7 +279,7 @@ void TstImport::thePreviousVersionIsConvertedFromTheWindow()
     QCOMPARE(w.statusText(), u"取り込み完了"_qs);
     QCOMPARE(child<QProgressBar>(&w, u"ProgressBar1"_qs)->value(), 0);
     {
-        Database dst = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+        Database dst = Database::open(customerFile(u"佐藤"_qs));
         QCOMPARE(columnOf(dst, u"select 表示名 from ユーザー"_qs), QStringList{u"加藤①"_qs});
     }
 
@@ -290,7 +290,7 @@ void TstImport::thePreviousVersionIsConvertedFromTheWindow()
              u"取り込みに失敗しました。\nファイルが読めません: "_qs + old.file(u"2/その他.ssk"_qs));
     QCOMPARE(w.statusText(), u"取り込みに失敗しました。"_qs);
     {
-        Database dst = Database::open(DataFolder::customerPath(u"佐藤"_qs));
+        Database dst = Database::open(customerFile(u"佐藤"_qs));
         QCOMPARE(dst.scalar(u"select count(*) from ユーザー"_qs), 1);
     }
 
@@ -304,7 +304,7 @@ void TstImport::thePreviousVersionIsConvertedFromTheWindow()
     combo6->setCurrentIndex(combo6->findText(u"支店"_qs));
     child<QPushButton>(&w, u"Command5"_qs)->click();
     QCOMPARE(m_dialogs->lastMessage(), u"修理 1 件、修理ログ 0 件を追加しました。"_qs);
-    Database repairs = Database::open(DataFolder::repairPath(u"支店"_qs));
+    Database repairs = Database::open(repairFile(u"支店"_qs));
     QCOMPARE(columnOf(repairs, u"select 見積納期 from 修理"_qs), QStringList{u"10"_qs});
 }
 

@@ -135,8 +135,8 @@ private slots:
 private:
     CustomerWindow* openCustomer();
     RepairWindow* openRepair();
-    QString customerFile() const { return DataFolder::customerPath(u"山田"_qs); }
-    QString repairFile() const { return DataFolder::repairPath(u"修理係"_qs); }
+    QString customerFile() const { return test::customerFile(u"山田"_qs); }
+    QString repairFile() const { return test::repairFile(u"修理係"_qs); }
 
     TempDataFolder* m_folder = nullptr;
     FakeDialogs* m_dialogs = nullptr;

@@ -65,14 +65,14 @@ void TstPrinting::init()
     makeOperator(u"山田"_qs);
     makeRepairAccount(u"修理係"_qs);
     {
-        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        Database db = Database::open(customerFile(u"山田"_qs));
         const qint64 kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs);
         addUser(db, u"ｱｵｷ"_qs, u"青木"_qs);
         addSubject(db, kato, u"複合機"_qs);
         addSubject(db, kato, u"納品済み"_qs, u"完了"_qs);
     }
     {
-        Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        Database db = Database::open(repairFile(u"修理係"_qs));
         addRepair(db, u"加藤"_qs, u"北村商店"_qs, u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
         addRepair(db, u"青木"_qs, u"南商会"_qs, u"完了"_qs, {{u"入金"_qs, u"済"_qs}});
         db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"日立"_qs}});
@@ -232,7 +232,7 @@ void TstPrinting::aRepairSearchDoesNotApplyToPrints()
     RepairWindow* w = openRepair();
     QVERIFY(w);
     {
-        Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        Database db = Database::open(repairFile(u"修理係"_qs));
         addRepair(db, u"佐藤"_qs, u"佐藤電機"_qs);
     }
     SearchRequest search;
@@ -270,7 +270,7 @@ void TstPrinting::f4PrintsTheCurrentRepair()
 void TstPrinting::previewPaintsOnlyThePagesShown()
 {
     {
-        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        Database db = Database::open(customerFile(u"山田"_qs));
         for (int i = 0; i < 120; ++i)
             addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')),
                     QStringLiteral("利用者%1").arg(i));

@@ -102,7 +102,7 @@ void TstRecordEditor::init()
     m_shell = new ShellController();
     makeOperator(u"山田"_qs);
     makeOperator(u"佐藤"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     m_kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs, {{u"会社名"_qs, u"加藤工業"_qs}});
     const qint64 s = addSubject(db, m_kato, u"複合機"_qs, u"続行"_qs);
     addLog(db, s, m_kato, u"訪問した"_qs);
@@ -148,7 +148,7 @@ void TstRecordEditor::addUserThenListsFollow()
                    QVERIFY(!e->isVisible());
                });
     QCOMPARE(column(w->userList(), 1), (QStringList{u"加藤"_qs, u"河合"_qs}));
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     const QStringList stored = ReadUserDetail(db, u"2"_qs);
     QCOMPARE(stored.at(14), u"https://kawai.example.jp/"_qs);
     QCOMPARE(w->logList()->rowCount(), 0);
@@ -195,7 +195,7 @@ void TstRecordEditor::missingMandatoryKeepsDialogAndEntries()
                        QCOMPARE(textOf(kept), u"入力済み"_qs);
                    QVERIFY(empty->hasFocus());
                });
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     QCOMPARE(db.scalar(u"SELECT count(*) as ma1 FROM ユーザー"_qs), 1);
     QCOMPARE(db.scalar(u"SELECT count(*) as ma1 FROM 件名"_qs), 1);
     QCOMPARE(db.scalar(u"SELECT count(*) as ma1 FROM ログ"_qs), 1);
@@ -219,7 +219,7 @@ void TstRecordEditor::changeUserStartsFromPanelAndKeepsPanelTrue()
         QCOMPARE(column(w->userList(), 1), QStringList{name});
         QCOMPARE(w->panelValues().at(1), name);
     }
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     QCOMPARE(ReadUserDetail(db, QString::number(m_kato)).at(8), u"加藤工業"_qs);
 }
 
@@ -241,7 +241,7 @@ void TstRecordEditor::deleteUserAskedFirst()
     QCOMPARE(w->userList()->rowCount(), 0);
     QCOMPARE(w->subjectList()->rowCount(), 0);
     QCOMPARE(w->view()->SelectedUserId, u"0"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     QCOMPARE(db.scalar(u"SELECT count(*) as ma1 FROM ログ"_qs), 0);
     // With the user gone, F8 adds nothing.
     QTest::keyClick(w->userList(), Qt::Key_F8);
@@ -263,7 +263,7 @@ void TstRecordEditor::subjectAddChangeDelete()
                });
     QCOMPARE(column(w->subjectList(), 4), (QStringList{u"複合機"_qs, u"保守契約"_qs}));
     QCOMPARE(column(w->subjectList(), 2).last(), u"2003/12/31(水)"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     QVERIFY(db.query(u"Select * From 件名 Where 件名ID =2"_qs).first().isNull(u"備考"_qs));
 
     // Change: the fields come from the selected item.
@@ -507,7 +507,7 @@ void TstRecordEditor::vanishedRecordIsReportedAndListsReload()
     withEditor([w] { clickRow(w->userList(), 0, true); },
                [&](RecordEditorDialog* e) {
                    {
-                       Database other = Database::open(DataFolder::customerPath(u"山田"_qs));
+                       Database other = Database::open(customerFile(u"山田"_qs));
                        other.remove(u"ユーザー"_qs, u"ユーザーID ="_qs + QString::number(m_kato));
                    }
                    box(e, 32)->setText(u"変更"_qs);
@@ -515,7 +515,7 @@ void TstRecordEditor::vanishedRecordIsReportedAndListsReload()
                    QVERIFY(m_dialogs->lastMessage().contains(u"削除されています"_qs));
                });
     QCOMPARE(w->userList()->rowCount(), 0);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     QCOMPARE(db.scalar(u"SELECT count(*) as ma1 FROM ユーザー"_qs), 0);
 }
 

@@ -72,7 +72,7 @@ void TstRepairWindow::init()
     makeOperator(u"山田"_qs);
     makeOperator(u"佐藤"_qs);
     makeRepairAccount(u"修理係"_qs);
-    Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database db = Database::open(repairFile(u"修理係"_qs));
     m_open = addRepair(db, u"加藤"_qs, u"加藤工業"_qs, u"続行"_qs,
                        {{u"見積納期"_qs, u"10"_qs},
                         {u"メーカー名"_qs, u"A社"_qs},
@@ -251,7 +251,7 @@ void TstRepairWindow::editorAddsRepairAndKeepsEntriesOnMissingName()
                   QVERIFY(!e->isVisible());
               });
     QCOMPARE(w->repairList()->rowCount(), 3);
-    Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database db = Database::open(repairFile(u"修理係"_qs));
     const auto stored = ReadRepair(db, u"4"_qs);
     QVERIFY(stored);
     QCOMPARE(stored->value(u"見積納期"_qs), u"11"_qs);
@@ -283,7 +283,7 @@ void TstRepairWindow::editorChangesFromPanelAndDeletes()
     QCOMPARE(column(w->repairList(), 0), QStringList{QString::number(m_companyOnly)});
     QVERIFY(child<QCheckBox>(w, u"Check1"_qs)->isChecked());
     QCOMPARE(labelText(w, 3), QString());
-    Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database db = Database::open(repairFile(u"修理係"_qs));
     QVERIFY(!db.query(u"Select * From 修理 Where 修理ID ="_qs + QString::number(m_open))
                  .first()
                  .isNull(u"会社名"_qs));
@@ -335,7 +335,7 @@ void TstRepairWindow::editorAddsAndChangesRepairLogs()
     // A log deleted elsewhere: a clear message and a fresh list.
     clickRow(w->repairLogList(), 0);
     {
-        Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        Database db = Database::open(repairFile(u"修理係"_qs));
         db.remove(u"修理ログ"_qs, u"修理ログID ="_qs + w->view()->SelectedRepairLogId);
     }
     withModal([w] { clickRow(w->repairLogList(), 0, true); },
@@ -414,7 +414,7 @@ void TstRepairWindow::ownCompanySaveAndClose()
                   child<QLineEdit>(d, u"Text1"_qs)->setText(u"保存しない"_qs);
                   child<QPushButton>(d, u"Command2"_qs)->click();
               });
-    Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database db = Database::open(repairFile(u"修理係"_qs));
     QCOMPARE(db.query(u"Select * From 自社 Where 自社ID =1"_qs).first().text(u"自社名"_qs),
              u"ホルネア商会"_qs);
 }

@@ -133,7 +133,7 @@ void TstScreenshots::customerWindow()
 {
     makeOperator(u"山田太郎"_qs);
     {
-        Database db = Database::open(DataFolder::customerPath(u"山田太郎"_qs));
+        Database db = Database::open(customerFile(u"山田太郎"_qs));
         const qint64 kato = addUser(db, u"ｶﾄｳ ｹﾝｼﾞ"_qs, u"加藤健二"_qs,
                                     {{u"ユーザー名ふりがな"_qs, u"ｶﾄｳ ｹﾝｼﾞ"_qs},
                                      {u"ユーザー名"_qs, u"加藤健二"_qs},
@@ -155,7 +155,7 @@ void TstScreenshots::customerWindow()
         addLog(db, s1, kato, u"見積書を持参。来週回答の予定。"_qs);
         addLog(db, s1, kato, u"電話で仕様を確認した。"_qs, u"2003/08/21(木)"_qs);
     }
-    Connections::instance().CustomerDatabasePath = DataFolder::customerPath(u"山田太郎"_qs);
+    Connections::instance().CustomerDatabasePath = customerFile(u"山田太郎"_qs);
     Connections::instance().OpenCustomerDatabase();
     SessionState::instance().CustomerAccountName = u"山田太郎"_qs;
     auto* window = new CustomerWindow();
@@ -209,7 +209,7 @@ void TstScreenshots::repairWindows()
 {
     makeRepairAccount(u"修理受付"_qs);
     {
-        Database db = Database::open(DataFolder::repairPath(u"修理受付"_qs));
+        Database db = Database::open(repairFile(u"修理受付"_qs));
         const qint64 r = addRepair(db, u"加藤健二"_qs, u"加藤工業株式会社"_qs, u"続行"_qs,
                                    {{u"会社TEL"_qs, u"03-9876-5432"_qs},
                                     {u"会社住所"_qs, u"東京都中野区中野4-5-6"_qs},
@@ -236,7 +236,7 @@ void TstScreenshots::repairWindows()
                   {{u"自社名"_qs, u"ホルネア事務機"_qs}, {u"自社TEL"_qs, u"03-1111-2222"_qs}},
                   u"自社ID =1"_qs);
     }
-    Connections::instance().RepairDatabasePath = DataFolder::repairPath(u"修理受付"_qs);
+    Connections::instance().RepairDatabasePath = repairFile(u"修理受付"_qs);
     Connections::instance().OpenRepairDatabase();
     SessionState::instance().RepairAccountName = u"修理受付"_qs;
     auto* window = new RepairWindow();

@@ -76,7 +76,7 @@ void TstSettingsSearch::init()
     makeOperator(u"山田"_qs);
     makeRepairAccount(u"修理係"_qs);
     {
-        Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+        Database db = Database::open(customerFile(u"山田"_qs));
         db.exec(u"Update 設定 Set 項目01 ='誕生日', 上 =720, 左 =360, 右 =360, 下 =720 "
                 u"Where 設定ID =1"_qs);
         const qint64 kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs, {{u"会社ＴＥＬ"_qs, u"03-1111"_qs}});
@@ -86,7 +86,7 @@ void TstSettingsSearch::init()
         addLog(db, s, kato, u"東京へ訪問"_qs);
     }
     {
-        Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        Database db = Database::open(repairFile(u"修理係"_qs));
         db.exec(u"Update 設定 Set 項目02 ='保証書' Where 設定ID =1"_qs);
         addRepair(db, u"加藤"_qs, u"北村商店"_qs, u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
         addRepair(db, u"青木"_qs, u"北村商店"_qs, u"完了"_qs, {{u"入金"_qs, u"済"_qs}});
@@ -166,7 +166,7 @@ void TstSettingsSearch::scrollBarsWriteTheirBoxOnly()
                   child<QPushButton>(d, u"Command3"_qs)->click();
                   QVERIFY(!d->isVisible());
               });
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     const SettingsRecord record = LoadCustomerSettings(db);
     QCOMPARE(record.margins, (std::array<QString, 4>{u"1000"_qs, u"360"_qs, u"460"_qs, u"720"_qs}));
 }
@@ -186,7 +186,7 @@ void TstSettingsSearch::aBadMarginIsRefusedAndTheWindowStays()
                            u"余白「下」には 0 から 9999 までの整数を入力して下さい。"_qs);
                   QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bottom));
               });
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     QCOMPARE(LoadCustomerSettings(db).margins[0], u"720"_qs);
 }
 
@@ -203,7 +203,7 @@ void TstSettingsSearch::sortChangeReordersTheCallingWindow()
                   QVERIFY(!d->isVisible());
               });
     QCOMPARE(column(w->userList(), 1), (QStringList{u"河合"_qs, u"加藤"_qs}));
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     QCOMPARE(LoadCustomerSettings(db).sortPositions, (std::array<int, 6>{1, 1, 0, 0, 0, 0}));
 }
 
@@ -239,7 +239,7 @@ void TstSettingsSearch::closeStoresNothing()
                   child<QPushButton>(d, u"Command4"_qs)->click();
                   QVERIFY(!d->isVisible());
               });
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     const SettingsRecord record = LoadCustomerSettings(db);
     QCOMPARE(record.captions.value(0), u"誕生日"_qs);
     QCOMPARE(record.sortPositions[0], 0);

@@ -368,7 +368,7 @@ void TstConversion::customersAreConvertedRowByRow()
     makeOperator(u"受付"_qs);
     {
         // Keys 13 to 15 deleted: the new users get the keys the destination gives.
-        Database dst = Database::open(DataFolder::customerPath(u"受付"_qs));
+        Database dst = Database::open(customerFile(u"受付"_qs));
         for (int i = 1; i <= 15; ++i)
             addUser(dst, u"ｷ"_qs, QStringLiteral("既存%1").arg(i));
         dst.exec(u"DELETE FROM ユーザー WHERE ユーザーID >= 13"_qs);
@@ -385,7 +385,7 @@ void TstConversion::customersAreConvertedRowByRow()
     QVERIFY(said.contains(u"ログ情報追加100%完了"_qs));
     QCOMPARE(said.last(), u"取り込み完了"_qs);
 
-    Database dst = Database::open(DataFolder::customerPath(u"受付"_qs));
+    Database dst = Database::open(customerFile(u"受付"_qs));
     const QString userColumns =
         u"表示ふりがな, 表示名, ユーザー名ふりがな, ユーザー名, 自宅TEL, 自宅FAX, 自宅住所, "
         u"会社名ふりがな, 会社名, 部署, 会社TEL, 会社FAX, 会社住所, [E-MAIL], URL, 備考, "
@@ -467,7 +467,7 @@ void TstConversion::customersAreConvertedRowByRow()
     // The second old user's folder is its own.
     makeOperator(u"二人目"_qs);
     QCOMPARE(ConvertPreviousCustomerData(old.path(), 2, u"二人目"_qs).users, 1);
-    Database second = Database::open(DataFolder::customerPath(u"二人目"_qs));
+    Database second = Database::open(customerFile(u"二人目"_qs));
     QCOMPARE(columnOf(second, u"SELECT 表示名 FROM ユーザー"_qs), QStringList{u"他の人"_qs});
 }
 
@@ -525,7 +525,7 @@ void TstConversion::repairsAreConvertedRowByRow()
     old.write();
     makeRepairAccount(u"修理"_qs);
     {
-        Database dst = Database::open(DataFolder::repairPath(u"修理"_qs));
+        Database dst = Database::open(repairFile(u"修理"_qs));
         for (int i = 0; i < 4; ++i)
             addRepair(dst, u"既存"_qs, QString(), u"完了"_qs);
         dst.exec(u"DELETE FROM 修理 WHERE 修理ID >= 3"_qs);
@@ -541,7 +541,7 @@ void TstConversion::repairsAreConvertedRowByRow()
     QCOMPARE(said.last(), u"取り込み完了"_qs);
     QVERIFY(QDir(scene.tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 
-    Database dst = Database::open(DataFolder::repairPath(u"修理"_qs));
+    Database dst = Database::open(repairFile(u"修理"_qs));
     const QString e;
     QCOMPARE(
         rowsOf(dst, u"SELECT 判定, 受付日, お客様名, 会社名, 会社TEL, 会社住所, 自宅TEL, "
@@ -579,7 +579,7 @@ void TstConversion::exactlyOneRepairIsConverted()
     makeRepairAccount(u"修理"_qs);
     QCOMPARE(ConvertPreviousRepairData(old.path(), u"修理"_qs).summary(),
              u"修理 1 件、修理ログ 1 件を追加しました。"_qs);
-    Database dst = Database::open(DataFolder::repairPath(u"修理"_qs));
+    Database dst = Database::open(repairFile(u"修理"_qs));
     QCOMPARE(columnOf(dst, u"SELECT お客様名 FROM 修理"_qs), QStringList{u"伊藤"_qs});
     QCOMPARE(columnOf(dst, u"SELECT ログ FROM 修理ログ"_qs), QStringList{u"一つだけ"_qs});
 }
@@ -611,9 +611,9 @@ void TstConversion::aMissingFileStopsTheConversion()
     makeRepairAccount(u"修理"_qs);
     const QString message =
         repair ? failureOf([&] { ConvertPreviousRepairData(old.path(), u"修理"_qs); },
-                           DataFolder::repairPath(u"修理"_qs), scene.tmp.path())
+                           repairFile(u"修理"_qs), scene.tmp.path())
                : failureOf([&] { ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs); },
-                           DataFolder::customerPath(u"受付"_qs), scene.tmp.path());
+                           customerFile(u"受付"_qs), scene.tmp.path());
     const QString named = file == u"1" ? u"1/あ行.ssk"_qs : file;
     QCOMPARE(message, u"取り込みに失敗しました。\nファイルが読めません: "_qs + old.file(named));
 }
@@ -663,7 +663,7 @@ void TstConversion::aBadRecordIsNamedWithItsLine()
     makeOperator(u"受付"_qs);
     const QString message =
         failureOf([&] { ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs); },
-                  DataFolder::customerPath(u"受付"_qs), scene.tmp.path());
+                  customerFile(u"受付"_qs), scene.tmp.path());
     QCOMPARE(message, u"取り込みに失敗しました。\n"_qs + old.file(file) + u" "_qs + error);
 }
 
@@ -675,7 +675,7 @@ void TstConversion::aFailureWhileAddingAddsNothing()
     old.write();
     makeOperator(u"受付"_qs);
     {
-        Database dst = Database::open(DataFolder::customerPath(u"受付"_qs));
+        Database dst = Database::open(customerFile(u"受付"_qs));
         addUser(dst, u"ｷ"_qs, u"既存"_qs);
         // The last log cannot be stored: users and subjects are in by then.
         dst.execRaw(u"CREATE TRIGGER stop BEFORE INSERT ON \"ログ\" WHEN NEW.\"ログ\" = "
@@ -683,7 +683,7 @@ void TstConversion::aFailureWhileAddingAddsNothing()
     }
     const QString message =
         failureOf([&] { ConvertPreviousCustomerData(old.path(), 1, u"受付"_qs); },
-                  DataFolder::customerPath(u"受付"_qs), scene.tmp.path());
+                  customerFile(u"受付"_qs), scene.tmp.path());
     QVERIFY2(message.startsWith(u"取り込みに失敗しました。\n"_qs), qPrintable(message));
     QVERIFY2(message.contains(u"書けません"_qs), qPrintable(message));
 }
@@ -701,7 +701,7 @@ void TstConversion::cliConvertsAndRefuses()
     QVERIFY2(r.status == 0, qPrintable(r.err));
     QCOMPARE(r.out, u"1\t旧山田\n2\t旧鈴木\n3\t旧①佐藤\n"_qs);
 
-    const QString before = databaseContents(DataFolder::customerPath(u"受付"_qs));
+    const QString before = databaseContents(customerFile(u"受付"_qs));
     for (const QStringList& refused :
          {QStringList{u"convert"_qs, u"customer"_qs, old.path(), u"--user"_qs, u"4"_qs, u"受付"_qs},
           QStringList{u"convert"_qs, u"customer"_qs, old.path(), u"--user"_qs, u"0"_qs, u"受付"_qs},
@@ -714,7 +714,7 @@ void TstConversion::cliConvertsAndRefuses()
         QVERIFY(!r.err.isEmpty());
         QVERIFY(r.out.isEmpty());
     }
-    QCOMPARE(databaseContents(DataFolder::customerPath(u"受付"_qs)), before);
+    QCOMPARE(databaseContents(customerFile(u"受付"_qs)), before);
 
     r = runCliHere({u"convert"_qs, u"customer"_qs, old.path(), u"--user"_qs, u"1"_qs, u"受付"_qs});
     QVERIFY2(r.status == 0, qPrintable(r.err));
@@ -723,11 +723,11 @@ void TstConversion::cliConvertsAndRefuses()
     QVERIFY(r.err.endsWith(u"取り込み完了\n"_qs));
 
     QFile::remove(old.file(u"修理関係/5.ssk"_qs));
-    const QString repairsBefore = databaseContents(DataFolder::repairPath(u"修理"_qs));
+    const QString repairsBefore = databaseContents(repairFile(u"修理"_qs));
     r = runCliHere({u"convert"_qs, u"repair"_qs, old.path(), u"修理"_qs});
     QCOMPARE(r.status, 1);
     QVERIFY(r.err.contains(u"ファイルが読めません: "_qs + old.file(u"修理関係/5.ssk"_qs)));
-    QCOMPARE(databaseContents(DataFolder::repairPath(u"修理"_qs)), repairsBefore);
+    QCOMPARE(databaseContents(repairFile(u"修理"_qs)), repairsBefore);
     writeRepairs(old); // the fixture again, with 5.ssk
     old.write();
     r = runCliHere({u"convert"_qs, u"repair"_qs, old.path(), u"修理"_qs});

@@ -19,15 +19,6 @@
 using namespace horunea;
 using namespace horunea::test;
 
-namespace {
-
-QString customerFile(const QString& name)
-{
-    return DataFolder::customerPath(name);
-}
-
-} // namespace
-
 class TstTransfers : public QObject
 {
     Q_OBJECT
@@ -262,19 +253,19 @@ void TstTransfers::oneRepairAndOneRepairLogAreCopied()
     makeRepairAccount(u"元"_qs);
     makeRepairAccount(u"先"_qs);
     {
-        Database src = Database::open(DataFolder::repairPath(u"元"_qs));
+        Database src = Database::open(repairFile(u"元"_qs));
         const qint64 r = addRepair(src, u"伊藤"_qs, u"伊藤商会"_qs, u"続行"_qs,
                                    {{u"見積納期"_qs, u"05"_qs}, {u"自由項目03"_qs, u"箱"_qs}});
         addRepairLog(src, r, u"受付"_qs);
         addRepairLog(src, 55, u"修理のないログ"_qs);
-        Database dst = Database::open(DataFolder::repairPath(u"先"_qs));
+        Database dst = Database::open(repairFile(u"先"_qs));
         addRepair(dst, u"既存"_qs, u"既存"_qs);
     }
     const TransferResult r = TransferRepairData(u"元"_qs, u"先"_qs, {false, false, true});
     QCOMPARE(r.repairs, 1);
     QCOMPARE(r.repairLogs, 1);
     QCOMPARE(r.orphans, 1);
-    Database dst = Database::open(DataFolder::repairPath(u"先"_qs));
+    Database dst = Database::open(repairFile(u"先"_qs));
     QCOMPARE(
         columnOf(dst, u"select お客様名 || 見積納期 || 自由項目03 from 修理 where 修理ID = 2"_qs),
         QStringList{u"伊藤05箱"_qs});
@@ -287,12 +278,12 @@ void TstTransfers::companyIsReplacedAndMakersAdded()
     makeRepairAccount(u"元"_qs);
     makeRepairAccount(u"先"_qs);
     {
-        Database src = Database::open(DataFolder::repairPath(u"元"_qs));
+        Database src = Database::open(repairFile(u"元"_qs));
         src.update(u"自社"_qs, {{u"自社名"_qs, u"新社名"_qs}, {u"自社TEL"_qs, QString()}},
                    u"自社ID =1"_qs);
         src.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"日立"_qs}, {u"備考"_qs, u"①"_qs}});
         addRepair(src, u"伊藤"_qs, u"伊藤商会"_qs);
-        Database dst = Database::open(DataFolder::repairPath(u"先"_qs));
+        Database dst = Database::open(repairFile(u"先"_qs));
         dst.update(u"自社"_qs, {{u"自社名"_qs, u"旧社名"_qs}, {u"自社TEL"_qs, u"06-1"_qs}},
                    u"自社ID =1"_qs);
         dst.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"日立"_qs}});
@@ -301,7 +292,7 @@ void TstTransfers::companyIsReplacedAndMakersAdded()
     QCOMPARE(r.company, 1);
     QCOMPARE(r.makers, 1);
     QCOMPARE(r.repairs, 0);
-    Database dst = Database::open(DataFolder::repairPath(u"先"_qs));
+    Database dst = Database::open(repairFile(u"先"_qs));
     const ResultSet company = dst.query(u"select * from 自社"_qs);
     QCOMPARE(company.size(), 1);
     QCOMPARE(company.first().text(u"自社名"_qs), u"新社名"_qs);

@@ -187,7 +187,7 @@ void TstReports::kanaRowPrintsFollowTheUserList()
     QFETCH(QString, title);
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     addKanaRowSample(db);
     addUser(db, u"ｱｻﾀﾞ"_qs, u"朝田"_qs);
     addUser(db, u"ｶｲ"_qs, u"甲斐"_qs);
@@ -222,7 +222,7 @@ void TstReports::otherRowAlsoPrintsHiraganaReadings()
 {
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     addKanaRowSample(db);
     const QStringList other = blockValues(customerList(db, u"sonota"_qs), 0);
     QVERIFY(other.contains(u"あ"_qs));
@@ -254,7 +254,7 @@ void TstReports::unusableMarginsPrintWithADefault()
     QFETCH(int, printed);
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     db.exec(u"UPDATE 設定 SET 左 = ?, 下 = 200 WHERE 設定ID = 1"_qs, {stored});
     const ReportMargins m = ApplyReportMargins(db);
     QCOMPARE(m[1], printed);
@@ -270,7 +270,7 @@ void TstReports::marginsMoveTheText()
 {
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     addUser(db, u"ｱｵｷ"_qs, u"青木"_qs);
     Report report = customerList(db, u"agyou"_qs);
     report.margins = {500, 500, 500, 500};
@@ -293,7 +293,7 @@ void TstReports::customerListPrintsEveryCaption()
     NEED_PDFTOTEXT();
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     SaveCustomerFreeFields(db, {u"誕生日"_qs, u"趣味"_qs, u"紹介者"_qs, u"車種"_qs, u"血液型"_qs});
     addUser(db, u"ｱｵｷ"_qs, u"青木商店"_qs,
             {{u"ユーザー名"_qs, u"青木一郎"_qs},
@@ -352,7 +352,7 @@ void TstReports::userSheetNestsLogsUnderTheirSubjectNewestFirst()
     NEED_PDFTOTEXT();
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     const qint64 other = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs);
     const qint64 user =
         addUser(db, u"ｱｵｷ"_qs, u"青木"_qs,
@@ -385,7 +385,7 @@ void TstReports::subjectListPrintsOneStateWithItsOwnLogs()
     NEED_PDFTOTEXT();
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     const qint64 a = addUser(db, u"ｱｵｷ"_qs, u"青木"_qs, {{u"会社ＴＥＬ"_qs, u"045-1"_qs}});
     const qint64 k = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs, {{u"自宅ＴＥＬ"_qs, u"03-9"_qs}});
     const qint64 s1 = addSubject(db, a, u"件名甲"_qs, u"続行"_qs, u"2026/02/01(日)"_qs);
@@ -417,7 +417,7 @@ void TstReports::pageNumbersCountEveryPage()
     NEED_PDFTOTEXT();
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     int pages = 0;
     for (int i = 0; i < 200 && pages < 3; ++i) {
         addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')),
@@ -465,8 +465,8 @@ void TstReports::emptyReportsSayThereIsNothing()
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
     makeRepairAccount(u"修理係"_qs);
-    Database c = Database::open(DataFolder::customerPath(u"山田"_qs));
-    Database r = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database c = Database::open(customerFile(u"山田"_qs));
+    Database r = Database::open(repairFile(u"修理係"_qs));
     addUser(c, u"ｱｵｷ"_qs, u"青木"_qs);
     addRepair(r, u"佐藤"_qs, u"佐藤電機"_qs);
     Report report;
@@ -503,7 +503,7 @@ void TstReports::aLongValueWrapsAndALineTallerThanAPageGoesOn()
     NEED_PDFTOTEXT();
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
-    Database db = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database db = Database::open(customerFile(u"山田"_qs));
     QString remark;
     for (int i = 0; i < 4000; ++i)
         remark += QStringLiteral("記%1。").arg(i % 10);
@@ -533,7 +533,7 @@ void TstReports::repairListsFollowTheRepairSortOrder()
     NEED_PDFTOTEXT();
     TempDataFolder folder;
     makeRepairAccount(u"修理係"_qs);
-    Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database db = Database::open(repairFile(u"修理係"_qs));
     SaveRepairFreeFields(db, {u"保証"_qs, u"色"_qs, u"預り"_qs});
     addRepair(
         db, u"伊藤"_qs, u"伊藤商会"_qs, u"続行"_qs,
@@ -568,7 +568,7 @@ void TstReports::unpaidAndMakerLists()
     NEED_PDFTOTEXT();
     TempDataFolder folder;
     makeRepairAccount(u"修理係"_qs);
-    Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database db = Database::open(repairFile(u"修理係"_qs));
     addRepair(db, u"伊藤"_qs, u"伊藤商会"_qs, u"完了"_qs,
               {{u"入金"_qs, u"未入"_qs},
                {u"仕切"_qs, u"8000"_qs},
@@ -610,7 +610,7 @@ void TstReports::repairReportPrintsTheOwnCompanyButNoPrices()
     NEED_PDFTOTEXT();
     TempDataFolder folder;
     makeRepairAccount(u"修理係"_qs);
-    Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database db = Database::open(repairFile(u"修理係"_qs));
     SaveRepairFreeFields(db, {u"保証"_qs, u"色"_qs, u"預り"_qs});
     db.update(u"自社"_qs,
               {{u"自社名"_qs, u"ホルネア電器"_qs},
@@ -700,11 +700,11 @@ void fillCliSample()
 {
     makeOperator(u"山田"_qs, u"pw"_qs);
     makeRepairAccount(u"修理係"_qs);
-    Database c = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database c = Database::open(customerFile(u"山田"_qs));
     const qint64 user = addUser(c, u"ｱｵｷ"_qs, u"青木"_qs);
     const qint64 subject = addSubject(c, user, u"見積依頼"_qs);
     addLog(c, subject, user, u"電話連絡"_qs);
-    Database r = Database::open(DataFolder::repairPath(u"修理係"_qs));
+    Database r = Database::open(repairFile(u"修理係"_qs));
     addRepair(r, u"伊藤"_qs, u"伊藤商会"_qs, u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
     r.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"日立"_qs}});
 }
@@ -801,7 +801,7 @@ void TstReports::cliWritesListsAsCsv()
 {
     TempDataFolder folder;
     fillCliSample();
-    Database c = Database::open(DataFolder::customerPath(u"山田"_qs));
+    Database c = Database::open(customerFile(u"山田"_qs));
     addUser(c, u"ｱｻﾀﾞ"_qs, u"朝田\"ｶﾝﾊﾟﾆｰ\""_qs, {{u"自宅ＴＥＬ"_qs, u"03-①"_qs}});
     const QString csv = folder.file(u"users.csv"_qs);
     CliRun r = cli({u"users"_qs, u"山田"_qs, u"--row"_qs, u"あ"_qs, u"--password"_qs, u"pw"_qs,

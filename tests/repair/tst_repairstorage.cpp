@@ -307,7 +307,7 @@ void TstRepairStorage::commandLineRepairLists()
     TempDataFolder folder;
     makeRepairAccount(u"修理係"_qs, u"pw"_qs);
     {
-        Database db = Database::open(DataFolder::repairPath(u"修理係"_qs));
+        Database db = Database::open(repairFile(u"修理係"_qs));
         const qint64 r =
             addRepair(db, u"佐藤"_qs, QString(), u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
         addRepair(db, u"鈴木"_qs, QString(), u"完了"_qs);

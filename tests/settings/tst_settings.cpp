@@ -72,8 +72,8 @@ void TstSettings::initTestCase()
     m_folder = new TempDataFolder();
     makeOperator(u"山田"_qs);
     makeRepairAccount(u"修理係"_qs);
-    m_customer = std::make_unique<Database>(Database::open(DataFolder::customerPath(u"山田"_qs)));
-    m_repair = std::make_unique<Database>(Database::open(DataFolder::repairPath(u"修理係"_qs)));
+    m_customer = std::make_unique<Database>(Database::open(customerFile(u"山田"_qs)));
+    m_repair = std::make_unique<Database>(Database::open(repairFile(u"修理係"_qs)));
 }
 
 void TstSettings::cleanupTestCase()

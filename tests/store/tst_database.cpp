@@ -5,6 +5,7 @@
 #include "customer/CustomerStorage.h"
 #include "repair/RepairQueries.h"
 
+#include "store/Accounts.h"
 #include "store/Connections.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -450,7 +451,7 @@ void TstDatabase::connectionsOpenAndClose()
     QVERIFY(c.repairOpen());
 
     // A missing account file: the open fails and nothing is created.
-    c.CustomerDatabasePath = DataFolder::customerPath(u"いない人"_qs);
+    c.CustomerDatabasePath = accountFilePath(AccountKind::Operator, u"いない人"_qs);
     QVERIFY_THROWS_EXCEPTION(StoreError, c.OpenCustomerDatabase());
     QVERIFY(!c.customerOpen());
     QVERIFY(!QFile::exists(c.CustomerDatabasePath));
