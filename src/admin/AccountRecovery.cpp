@@ -221,7 +221,7 @@ bool RecoverAccountOperation(Database& master)
     return true;
 }
 
-bool RecoverAccountOperation()
+bool RecoverAccountOperation(bool holdsInstanceLock)
 {
     // A restore moves main.mdb itself: it is put back before main.mdb is read.
     if (const QStringList record = readRecord(); record.value(0) == RestoreStep) {
@@ -238,7 +238,7 @@ bool RecoverAccountOperation()
     if (!staged.isEmpty() && !QFileInfo::exists(AccountOperation::recordPath())) {
         QLockFile instance(DataFolder::lockPath());
         instance.setStaleLockTime(0);
-        if (instance.tryLock(0))
+        if (holdsInstanceLock || instance.tryLock(0))
             for (const QString& folder : staged)
                 QDir(data.filePath(folder)).removeRecursively();
     }

@@ -40,8 +40,10 @@ private:
 // whether anything was put right.
 bool RecoverAccountOperation(Database& master);
 // The same, opening main.mdb itself when it is there (the start of the
-// programs); it also removes the copies of compactions a crash interrupted.
-bool RecoverAccountOperation();
+// programs); it also removes the copies of compactions a crash interrupted,
+// and the folders of a restore that was killed, unless the program runs on
+// the folder (holdsInstanceLock: the caller is that program, starting).
+bool RecoverAccountOperation(bool holdsInstanceLock = false);
 
 // What a restore moves: the data folder's own files and folders.
 QStringList restoredItems();

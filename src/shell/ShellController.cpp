@@ -75,10 +75,11 @@ ShellController::StartResult ShellController::start(bool withSplash)
     }
 
     try {
+        // An account operation or a restore a crash interrupted is put right
+        // first: a restore may have moved main.mdb aside.
+        RecoverAccountOperation(true);
         EnsureShippedFiles();
         Database::open(DataFolder::masterPath()).close();
-        // An account operation a crash interrupted is put right first.
-        RecoverAccountOperation();
     } catch (const StoreError& e) {
         dialogs.message(nullptr, e.message(), Dialogs::Icon::Critical);
         return StartResult::Failed;

@@ -4,6 +4,7 @@
 #include "shell/ShellController.h"
 #include "shell/SplashWindow.h"
 #include "shell/VersionWindow.h"
+#include "store/Accounts.h"
 #include "store/Database.h"
 #include "ui/Twips.h"
 
@@ -42,6 +43,7 @@ private slots:
     void layouts();
     void secondInstanceIsRefused();
     void unreadableMasterIsReportedUntouched();
+    void startRemovesFoldersOfAKilledRestore();
     void closeUnloadsAndClosesMaster();
     void escapeDoesNotCloseFullLayout();
     void quitButtonEndsProgram();
@@ -245,6 +247,27 @@ void TstMainMenu::unreadableMasterIsReportedUntouched()
     QFile f(DataFolder::masterPath());
     f.open(QIODevice::ReadOnly);
     QCOMPARE(f.readAll(), QByteArray("not a database at all"));
+}
+
+// A restore killed before its switch leaves its private copy, one killed
+// after it the old files: the program, holding the folder, removes both.
+void TstMainMenu::startRemovesFoldersOfAKilledRestore()
+{
+    TempDataFolder folder;
+    FakeDialogs dialogs;
+    addAccounts({u"営業一課"_qs}, {});
+    QDir data(DataFolder::path());
+    for (const QString& left : {u".復元中-a1b2c3/kelvo"_qs, u"復元前-20261209-101500/kelvo"_qs})
+        QVERIFY(data.mkpath(left));
+    QFile copy(data.filePath(u".復元中-a1b2c3/main.mdb"_qs));
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    copy.write("copy");
+    copy.close();
+    ShellController shell;
+    QCOMPARE(shell.start(false), ShellController::StartResult::Started);
+    QVERIFY(!data.exists(u".復元中-a1b2c3"_qs));
+    QVERIFY(!data.exists(u"復元前-20261209-101500"_qs));
+    QCOMPARE(LoadAccounts(MasterConnection(), AccountKind::Operator).size(), 1);
 }
 
 void TstMainMenu::closeUnloadsAndClosesMaster()
