@@ -67,6 +67,7 @@ const char* const Usage =
     "                               検索した一覧 (一覧: users subjects logs は使用者名、\n"
     "                               repairs unpaid repair-logs は修理名で)\n"
     "                               --exact で全角・半角、ひらがな・カタカナを区別します\n"
+    "                               (英字の大文字・小文字はどちらでも一致します)\n"
     "  account list         アカウントの一覧 (種類・番号・名前。パスワードは表示しません)\n"
     "  account add 種類 名前 [--password パスワード]\n"
     "                       アカウントを作成します (種類: customer または repair)\n"

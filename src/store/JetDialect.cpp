@@ -251,74 +251,97 @@ constexpr char16_t HalfKana[] = {
     u'ハ', u'ヒ', u'フ', u'ヘ', u'ホ', u'マ', u'ミ', u'ム', u'メ', u'モ', u'ヤ', u'ユ',
     u'ヨ', u'ラ', u'リ', u'ル', u'レ', u'ロ', u'ワ', u'ン'};
 
-bool isHalfVoicing(char32_t c)
+// A character the Linux input methods type where Windows gives its CP932
+// twin (〜 for ～, − for －), and the hyphen-like dashes: the one a reader of
+// the list takes it for. 0 for any other character.
+char32_t twinOf(char32_t c)
 {
-    return c == 0xFF9E || c == 0xFF9F;
-}
-
-// The katakana with the voicing mark (ﾞ) or the semi-voicing mark (ﾟ) added,
-// or 0 when it takes none.
-char32_t voiced(char32_t kana, char32_t mark)
-{
-    const bool semi = mark == 0xFF9F;
-    if (kana >= U'ハ' && kana <= U'ホ' && (kana - U'ハ') % 3 == 0)
-        return kana + (semi ? 2 : 1);
-    if (semi)
+    switch (c) {
+    case 0x301C: // 〜 WAVE DASH
+        return U'~';
+    case 0x2212: // − MINUS SIGN
+    case 0x2010: // ‐ HYPHEN
+    case 0x2011: // ‑ NON-BREAKING HYPHEN
+    case 0x2012: // ‒ FIGURE DASH
+    case 0x2013: // – EN DASH
+    case 0xFE63: // ﹣ SMALL HYPHEN-MINUS
+        return U'-';
+    case 0x2016:       // ‖ DOUBLE VERTICAL LINE
+        return 0x2225; // ∥
+    case 0x2014:       // — EM DASH
+        return 0x2015; // ―
+    case 0xFFE0:       // ￠
+        return 0x00A2;
+    case 0xFFE1: // ￡
+        return 0x00A3;
+    case 0xFFE2: // ￢
+        return 0x00AC;
+    default:
         return 0;
-    if ((kana >= U'カ' && kana <= U'チ' && (kana - U'カ') % 2 == 0) || kana == U'ツ' ||
-        kana == U'テ' || kana == U'ト')
-        return kana + 1;
-    if (kana == U'ウ')
-        return U'ヴ';
-    if (kana == U'ワ')
-        return U'ヷ';
-    if (kana == U'ヲ')
-        return U'ヺ';
-    return 0;
+    }
 }
 
-// Folds the characters at in[i…]; returns how many it took (1, or 2 for a
-// half-width kana with its voicing mark).
-size_t foldOne(const char32_t* in, size_t n, size_t i, char32_t& out)
+// Appends the base kana of a voiced or semi-voiced hiragana followed by its
+// mark (が → か゛, ぱ → は゜); returns false for any other character.
+bool appendDecomposed(char32_t c, std::u32string& out)
 {
-    char32_t c = in[i];
-    size_t used = 1;
+    char32_t base = 0, mark = U'゛';
+    if (c >= U'が' && c <= U'ぢ' && (c - U'が') % 2 == 0)
+        base = c - 1;
+    else if (c == U'づ' || c == U'で' || c == U'ど')
+        base = c - 1;
+    else if (c >= U'は' && c <= U'ぽ' && (c - U'は') % 3 != 0) {
+        const bool semi = (c - U'は') % 3 == 2;
+        base = c - (semi ? 2 : 1);
+        mark = semi ? U'゜' : U'゛';
+    } else if (c == U'ゔ')
+        base = U'う';
+    else if (c == U'ゞ')
+        base = U'ゝ';
+    else if (c >= U'ヷ' && c <= U'ヺ') // ヷ ヸ ヹ ヺ: わ ゐ ゑ を with the mark
+        base = U"わゐゑを"[c - U'ヷ'];
+    if (!base)
+        return false;
+    out.push_back(base);
+    out.push_back(mark);
+    return true;
+}
+
+// Appends the folded form of one character. Each character folds on its own,
+// never with its neighbours, so that a word found in a text is found folded
+// in the folded text: a voiced kana folds to its base and its mark, as a
+// half-width kana and its ﾞ do.
+void appendFolded(char32_t c, std::u32string& out)
+{
     if (c >= 0xFF01 && c <= 0xFF5E) {
         c -= 0xFEE0;
     } else if (c == 0x3000) {
         c = U' ';
     } else if (c >= 0xFF66 && c <= 0xFF9D) {
         c = HalfKana[c - 0xFF66];
-        if (i + 1 < n && isHalfVoicing(in[i + 1])) {
-            if (const char32_t v = voiced(c, in[i + 1])) {
-                c = v;
-                used = 2;
-            }
-        }
     } else if (c >= 0xFF61 && c <= 0xFF65) {
         static constexpr char16_t Signs[] = {u'。', u'「', u'」', u'、', u'・'};
         c = Signs[c - 0xFF61];
-    } else if (c == 0xFF9E) {
+    } else if (c == 0xFF9E || c == 0x3099) {
         c = U'゛';
-    } else if (c == 0xFF9F) {
+    } else if (c == 0xFF9F || c == 0x309A) {
         c = U'゜';
+    } else if (const char32_t twin = twinOf(c)) {
+        c = twin;
     }
-    if (c >= U'ァ' && c <= U'ヶ')
+    if ((c >= U'ァ' && c <= U'ヶ') || c == U'ヽ' || c == U'ヾ')
         c -= 0x60;
-    else if (c == U'ヽ' || c == U'ヾ')
-        c -= 0x60;
-    out = foldAscii(c);
-    return used;
+    if (appendDecomposed(c, out))
+        return;
+    out.push_back(foldAscii(c));
 }
 
 void foldChars(const std::u32string& in, std::u32string& out)
 {
     out.clear();
-    for (size_t i = 0; i < in.size();) {
-        char32_t c = 0;
-        i += foldOne(in.data(), in.size(), i, c);
-        out.push_back(c);
-    }
+    out.reserve(in.size() + in.size() / 4);
+    for (const char32_t c : in)
+        appendFolded(c, out);
 }
 
 } // namespace

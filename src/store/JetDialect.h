@@ -89,8 +89,12 @@ QString likeLiteral(const QString& text);
 
 // The form under which the search finds text regardless of width, kana and
 // letter case: full-width Latin letters, digits and signs become ASCII,
-// letters lower case, half-width katakana full-width (with their voicing
-// marks), katakana hiragana, and the ideographic space a space.
+// letters lower case, katakana (full or half width) hiragana, a voiced kana
+// its base kana and mark (ガ, ｶﾞ and が all become か゛), the ideographic
+// space a space, and the JIS forms Linux input methods type their CP932
+// twins (〜 ～ → ~, − － → -, ‖ → ∥, — → ―, ￠ ￡ ￢ → ¢ £ ¬; the dashes ‐ ‑ ‒ – ﹣
+// → -). Every character folds on its own, so that whatever the exact search
+// finds, the folded search finds too.
 QString searchFolded(QStringView text);
 std::string searchFoldedUtf8(std::string_view text);
 

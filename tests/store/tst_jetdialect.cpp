@@ -1,5 +1,6 @@
 #include "store/JetDialect.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace horunea;
@@ -93,6 +94,10 @@ private slots:
     void literalsFindThemselves();
     void searchFoldingIgnoresWidthKanaAndCase_data();
     void searchFoldingIgnoresWidthKanaAndCase();
+    void foldedSearchFindsWhatExactFinds();
+    void everyFormOfAKanaFoldsAlike();
+    void jisAndCp932FormsFindEachOther_data();
+    void jisAndCp932FormsFindEachOther();
     void kanaRowsByFirstCharacter_data();
     void kanaRowsByFirstCharacter();
     void namesFoldAcrossWidthAndCase_data();
@@ -256,12 +261,18 @@ void TstJetDialect::searchFoldingIgnoresWidthKanaAndCase_data()
     QTest::newRow("ascii") << u"Yamada 03-1234"_qs << u"yamada 03-1234"_qs;
     QTest::newRow("full-width latin") << u"ＡＢＣ１２３－＠"_qs << u"abc123-@"_qs;
     QTest::newRow("ideographic space") << u"東京　都"_qs << u"東京 都"_qs;
-    QTest::newRow("katakana") << u"ヤマダ"_qs << u"やまだ"_qs;
-    QTest::newRow("half-width kana") << u"ﾔﾏﾀﾞ"_qs << u"やまだ"_qs;
-    QTest::newRow("half-width handakuten") << u"ﾊﾟﾝ"_qs << u"ぱん"_qs;
+    QTest::newRow("katakana") << u"ヤマダ"_qs << u"やまた゛"_qs;
+    QTest::newRow("half-width kana") << u"ﾔﾏﾀﾞ"_qs << u"やまた゛"_qs;
+    QTest::newRow("hiragana voiced") << u"やまだ"_qs << u"やまた゛"_qs;
+    QTest::newRow("combining mark") << u"やまた\u3099"_qs << u"やまた゛"_qs;
+    QTest::newRow("half-width handakuten") << u"ﾊﾟﾝ"_qs << u"は゜ん"_qs;
+    QTest::newRow("wa with mark") << u"ヷヺ"_qs << u"わ゛を゛"_qs;
+    QTest::newRow("iteration marks") << u"ヽヾゞ"_qs << u"ゝゝ゛ゝ゛"_qs;
     QTest::newRow("half-width small kana") << u"ｷｬｯﾁ"_qs << u"きゃっち"_qs;
     QTest::newRow("half-width long mark") << u"ｺｰﾋｰ"_qs << u"こーひー"_qs;
-    QTest::newRow("voiced u") << u"ｳﾞｧ"_qs << u"ゔぁ"_qs;
+    QTest::newRow("voiced u") << u"ｳﾞｧ"_qs << u"う゛ぁ"_qs;
+    QTest::newRow("JIS and CP932 forms") << u"〜～−－‖∥—―¢￠£￡¬￢"_qs << u"~~--∥∥――¢¢££¬¬"_qs;
+    QTest::newRow("dashes") << u"‐‑‒–﹣-"_qs << u"------"_qs;
     QTest::newRow("lone voicing mark stays") << u"ﾞ"_qs << u"゛"_qs;
     QTest::newRow("kanji stays") << u"山田商店"_qs << u"山田商店"_qs;
     QTest::newRow("empty") << QString() << QString();
@@ -273,6 +284,147 @@ void TstJetDialect::searchFoldingIgnoresWidthKanaAndCase()
     QFETCH(QString, folded);
     QCOMPARE(searchFolded(text), folded);
     QCOMPARE(QString::fromStdString(searchFoldedUtf8(text.toStdString())), folded);
+}
+
+namespace {
+
+// The characters the property tests build words and texts from: every kana
+// in its hiragana, katakana and half-width forms with and without marks,
+// small kana, the long marks, a few letters and the JIS/CP932 twins.
+QStringList searchAlphabet()
+{
+    QStringList chars;
+    for (char16_t c = u'ぁ'; c <= u'ゖ'; ++c)
+        chars << QString(QChar(c));
+    for (char16_t c = u'ァ'; c <= u'ヺ'; ++c)
+        chars << QString(QChar(c));
+    for (char16_t c = 0xFF66; c <= 0xFF9F; ++c)
+        chars << QString(QChar(c));
+    chars << u"ー"_qs << u"ゝ"_qs << u"ゞ"_qs << u"ヽ"_qs << u"ヾ"_qs << u"\u3099"_qs
+          << u"\u309A"_qs << u"゛"_qs << u"゜"_qs;
+    for (const QChar c : u"aAzZ1-~ 　ＡａＺ１－～〜−‖∥—―¢￠山[%_"_qs)
+        chars << QString(c);
+    return chars;
+}
+
+bool found(const QString& word, const QString& text)
+{
+    return jetLike(u'%' + likeLiteral(word) + u'%', text);
+}
+
+// What the folded search of the store does: the folded column, read as
+// UTF-8, against the pattern of the folded word.
+bool foundFolded(const QString& word, const QString& text)
+{
+    const QString pattern = u'%' + likeLiteral(searchFolded(word)) + u'%';
+    const bool asText = jetLike(pattern, searchFolded(text));
+    const bool asBytes = JetPattern::fromUtf8(pattern.toStdString())
+                             .matchesUtf8(searchFoldedUtf8(text.toStdString()));
+    if (asText != asBytes)
+        qWarning() << "folded paths differ" << word << text;
+    return asText && asBytes;
+}
+
+QString flipAsciiCase(const QString& text, QRandomGenerator& random)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c.unicode() < 0x80 && c.isLetter() && random.bounded(2))
+            c = c.isUpper() ? c.toLower() : c.toUpper();
+    return out;
+}
+
+} // namespace
+
+// For any text and any word, the folded search finds the text whenever the
+// exact search does: words cut out of generated texts anywhere (between a
+// kana and its mark too), in other letter case, and words drawn at random.
+void TstJetDialect::foldedSearchFindsWhatExactFinds()
+{
+    const QStringList alphabet = searchAlphabet();
+    QRandomGenerator random(20261209);
+    auto draw = [&](int length) {
+        QString s;
+        for (int i = 0; i < length; ++i)
+            s += alphabet[random.bounded(int(alphabet.size()))];
+        return s;
+    };
+    int exactHits = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const QString text = draw(random.bounded(1, 12));
+        QString word;
+        if (random.bounded(4) == 0) {
+            word = draw(random.bounded(1, 4));
+        } else {
+            const int from = random.bounded(int(text.size()));
+            word = flipAsciiCase(text.mid(from, random.bounded(1, int(text.size()) - from + 1)),
+                                 random);
+        }
+        if (!found(word, text))
+            continue;
+        ++exactHits;
+        if (!foundFolded(word, text))
+            QFAIL(qPrintable(u"exact finds 「"_qs + word + u"」 in 「"_qs + text +
+                             u"」, folded does not"_qs));
+    }
+    QVERIFY(exactHits > 10000);
+}
+
+// Hiragana, katakana and half-width forms of one kana, with its mark
+// precomposed, combining or half-width, all fold to one text, and each finds
+// the others.
+void TstJetDialect::everyFormOfAKanaFoldsAlike()
+{
+    int checked = 0;
+    for (char16_t h = 0xFF66; h <= 0xFF9D; ++h) {
+        for (const QString& mark : {QString(), u"ﾞ"_qs, u"ﾟ"_qs}) {
+            const QString half = QString(QChar(h)) + mark;
+            // The full-width katakana, composed when the kana takes the mark.
+            const QString katakana = half.normalized(QString::NormalizationForm_KC);
+            QString hiragana;
+            for (const QChar c : katakana)
+                hiragana += (c >= u'ァ' && c <= u'ヶ') ? QChar(c.unicode() - 0x60) : c;
+            const QString decomposed = katakana.normalized(QString::NormalizationForm_D);
+            for (const QString& form : {katakana, hiragana, decomposed}) {
+                QVERIFY2(searchFolded(form) == searchFolded(half),
+                         qPrintable(half + u" / "_qs + form));
+                QVERIFY(foundFolded(form, u"x"_qs + half + u"y"_qs));
+                QVERIFY(foundFolded(half, u"x"_qs + form + u"y"_qs));
+            }
+            ++checked;
+        }
+    }
+    QCOMPARE(checked, 56 * 3);
+}
+
+void TstJetDialect::jisAndCp932FormsFindEachOther_data()
+{
+    QTest::addColumn<QString>("jis");
+    QTest::addColumn<QString>("windows");
+    QTest::newRow("wave dash") << u"〜"_qs << u"～"_qs;
+    QTest::newRow("minus") << u"−"_qs << u"－"_qs;
+    QTest::newRow("double vertical line") << u"‖"_qs << u"∥"_qs;
+    QTest::newRow("em dash") << u"—"_qs << u"―"_qs;
+    QTest::newRow("cent") << u"¢"_qs << u"￠"_qs;
+    QTest::newRow("pound") << u"£"_qs << u"￡"_qs;
+    QTest::newRow("not") << u"¬"_qs << u"￢"_qs;
+    QTest::newRow("hyphen") << u"‐"_qs << u"-"_qs;
+    QTest::newRow("non-breaking hyphen") << u"‑"_qs << u"-"_qs;
+    QTest::newRow("figure dash") << u"‒"_qs << u"-"_qs;
+    QTest::newRow("en dash") << u"–"_qs << u"-"_qs;
+    QTest::newRow("small hyphen") << u"﹣"_qs << u"-"_qs;
+}
+
+void TstJetDialect::jisAndCp932FormsFindEachOther()
+{
+    QFETCH(QString, jis);
+    QFETCH(QString, windows);
+    const QString typed = u"10"_qs + jis + u"20"_qs;
+    const QString stored = u"営業時間 10"_qs + windows + u"20 まで"_qs;
+    QVERIFY(foundFolded(typed, stored));
+    QVERIFY(foundFolded(u"10"_qs + windows + u"20"_qs, u"10"_qs + jis + u"20"_qs));
+    // The exact search keeps them apart.
+    QVERIFY(!found(typed, stored));
 }
 
 void TstJetDialect::kanaRowsByFirstCharacter_data()
