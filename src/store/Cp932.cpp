@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace horunea {
@@ -102,10 +103,16 @@ char32_t decodedCharacter(const QByteArray& bytes)
     if (d.hasError())
         d = QStringDecoder(CodePage, QStringConverter::Flag::Stateless);
     const QList<uint> ucs = text.toUcs4();
-    if (ucs.size() != 1 || ucs[0] == 0xFFFD)
+    // An undefined byte comes back as U+FFFD or as the substitute U+001A.
+    if (ucs.size() != 1 || ucs[0] == 0xFFFD || (ucs[0] == 0x1A && bytes != "\x1a"))
         return NoCharacter;
     return ucs[0];
 }
+
+// The single bytes the code page leaves undefined, as Windows reads (and
+// writes) them: the previous version's files may hold them.
+constexpr std::pair<uchar, char32_t> WindowsSingles[] = {
+    {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3}};
 
 const Cp932Tables& tables()
 {
@@ -129,6 +136,12 @@ const Cp932Tables& tables()
             t.singles[size_t(b)] = isLead     ? NoCharacter
                                    : b < 0x80 ? char32_t(b)
                                               : decodedCharacter(QByteArray(1, char(b)));
+        }
+        for (const auto& [byte, c] : WindowsSingles) {
+            if (t.singles[byte] == NoCharacter && t.codes[c] == 0) {
+                t.singles[byte] = c;
+                t.codes[c] = byte;
+            }
         }
         t.pairs.assign(size_t(lead) * 256, NoCharacter);
         for (int b = 0; b < 256; ++b) {
@@ -234,6 +247,35 @@ QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& 
     line(headers);
     for (const QStringList& row : rows)
         line(row);
+    // The JIS forms a Linux input method types go in as Windows and iconv
+    // write them, under their CP932 twins' codes.
+    for (QChar& c : text) {
+        switch (c.unicode()) {
+        case 0x2212: // − → 817C (－)
+            c = QChar(0xFF0D);
+            break;
+        case 0x301C: // 〜 → 8160 (～)
+            c = QChar(0xFF5E);
+            break;
+        case 0x2016: // ‖ → 8161 (∥)
+            c = QChar(0x2225);
+            break;
+        case 0x2014: // — → 815C (―)
+            c = QChar(0x2015);
+            break;
+        case 0x00A2: // ¢ → 8191 (￠)
+            c = QChar(0xFFE0);
+            break;
+        case 0x00A3: // £ → 8192 (￡)
+            c = QChar(0xFFE1);
+            break;
+        case 0x00AC: // ¬ → 81CA (￢)
+            c = QChar(0xFFE2);
+            break;
+        default:
+            break;
+        }
+    }
     QString refused;
     QByteArray bytes = encodeCp932(text, &refused);
     if (bytes.isEmpty() && !text.isEmpty())

@@ -301,6 +301,11 @@ void TstConversion::sskRecords_data()
     QTest::newRow("CP932 extensions")
         << cp(u"\"①㈱～髙﨑ソ表\",\"ﾊﾝｶｸ\"\r\n"_qs)
         << QList<QStringList>{{u"①㈱～髙﨑ソ表"_qs, u"ﾊﾝｶｸ"_qs}} << QList<qint64>{1};
+    QTest::newRow("bytes CP932 leaves undefined")
+        << QByteArray("\"a\x80"
+                      "b\xa0"
+                      "c\xfd\xfe\xff\"\r\n")
+        << QList<QStringList>{{u"a\u0080b\uF8F0c\uF8F1\uF8F2\uF8F3"_qs}} << QList<qint64>{1};
     QVERIFY(refused.isEmpty());
 }
 

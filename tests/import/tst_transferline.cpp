@@ -74,8 +74,17 @@ void TstTransferLine::everyCharacterEncodesAsTheConverterRoundTripsIt()
         if (e.hasError())
             e = QStringEncoder("windows-31j", QStringConverter::Flag::Stateless);
         // ASCII is itself, as in Windows, and no other character is ASCII.
+        // The characters Windows reads for the undefined single bytes are
+        // written as those bytes.
+        static const QHash<char32_t, char> windows{{0x0080, char(0x80)},
+                                                   {0xF8F0, char(0xA0)},
+                                                   {0xF8F1, char(0xFD)},
+                                                   {0xF8F2, char(0xFE)},
+                                                   {0xF8F3, char(0xFF)}};
         if (c < 0x80)
             roundTrips = true, bytes = QByteArray(1, char(c));
+        else if (windows.contains(c))
+            roundTrips = true, bytes = QByteArray(1, windows.value(c));
         else if (bytes.size() == 1 && uchar(bytes[0]) < 0x80)
             roundTrips = false;
         std::string table;
@@ -106,11 +115,18 @@ void TstTransferLine::everyByteSequenceDecodesAsTheConverterDecodesIt()
         return text.toUcs4().size() == 1 && text != u"\uFFFD"_qs ? text : QString();
     };
     auto isLead = [](int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    // The bytes the code page leaves undefined, as Windows reads them.
+    const QHash<int, QString> windows{{0x80, u"\u0080"_qs},
+                                      {0xA0, u"\uF8F0"_qs},
+                                      {0xFD, u"\uF8F1"_qs},
+                                      {0xFE, u"\uF8F2"_qs},
+                                      {0xFF, u"\uF8F3"_qs}};
     for (int b = 0; b < 256; ++b) {
         const QByteArray single(1, char(b));
-        const QString alone = b < 0x80 ? QString(QChar(b))
-                              : isLead(b)
-                                  ? unknown
+        const QString alone = b < 0x80    ? QString(QChar(b))
+                              : isLead(b) ? unknown
+                              : windows.count(b)
+                                  ? windows.value(b)
                                   : (converted(single).isNull() ? unknown : converted(single));
         QCOMPARE(decodeCp932(single), alone);
         if (!isLead(b))
@@ -133,6 +149,13 @@ void TstTransferLine::everyByteSequenceDecodesAsTheConverterDecodesIt()
     QCOMPARE(decodeCp932(cp932(u"①㈱～"_qs) + "\x85\x40\"" + cp932(u"髙﨑"_qs)),
              u"①㈱～\uFFFD@\"髙﨑"_qs);
     QCOMPARE(decodeCp932("\x1a\x1c\x7f"), u"\x1a\x1c\x7f"_qs);
+    // Read as Windows reads them, they are written back as the same bytes.
+    QString refused;
+    for (auto it = windows.cbegin(); it != windows.cend(); ++it)
+        QCOMPARE(encodeCp932(it.value(), &refused), QByteArray(1, char(it.key())));
+    // The transfer reader reads them so too.
+    QCOMPARE(parseTransferLine("\"x\x80\xa0\xfd\",\"\xfe\""),
+             (QStringList{u"x\u0080\uF8F0\uF8F1"_qs, u"\uF8F2"_qs}));
 }
 
 void TstTransferLine::linesReadAsWritten_data()

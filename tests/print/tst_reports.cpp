@@ -5,6 +5,7 @@
 #include "app/Cli.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "import/TransferLine.h"
 #include "print/ReportRenderer.h"
 #include "print/Reports.h"
 #include "settings/CustomerSettings.h"
@@ -20,7 +21,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
 #include <QTest>
+#include <iconv.h>
 
 using namespace horunea;
 using namespace horunea::test;
@@ -145,6 +148,8 @@ private slots:
     void unpaidAndMakerLists();
     void repairReportPrintsTheOwnCompanyButNoPrices();
     void csvQuotesAndKeepsJapaneseCharacters();
+    void csvWritesJisFormsAsWindowsDoes_data();
+    void csvWritesJisFormsAsWindowsDoes();
     void csvRefusesCharactersOutsideCp932();
     void cliWritesEveryReportKind_data();
     void cliWritesEveryReportKind();
@@ -665,6 +670,50 @@ void TstReports::csvQuotesAndKeepsJapaneseCharacters()
     QVERIFY(bytes.contains(QByteArray("\x87\x40")));
     QVERIFY(bytes.contains(QByteArray("\xB1\xB2\xB3")));
     QVERIFY(!bytes.contains('?'));
+}
+
+// What glibc's iconv writes for the text in CP932, as Windows does.
+static QByteArray iconvCp932(const QString& text)
+{
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == iconv_t(-1))
+        return {};
+    QByteArray in = text.toUtf8();
+    QByteArray out(in.size() * 2 + 8, '\0');
+    char* from = in.data();
+    char* to = out.data();
+    size_t left = size_t(in.size()), room = size_t(out.size());
+    const size_t done = iconv(cd, &from, &left, &to, &room);
+    iconv_close(cd);
+    if (done == size_t(-1))
+        return {};
+    out.truncate(out.size() - qsizetype(room));
+    return out;
+}
+
+void TstReports::csvWritesJisFormsAsWindowsDoes_data()
+{
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<QByteArray>("code");
+    QTest::newRow("minus sign") << u"−"_qs << QByteArray("\x81\x7C");
+    QTest::newRow("wave dash") << u"〜"_qs << QByteArray("\x81\x60");
+    QTest::newRow("double vertical line") << u"‖"_qs << QByteArray("\x81\x61");
+    QTest::newRow("em dash") << u"—"_qs << QByteArray("\x81\x5C");
+    QTest::newRow("cent") << u"¢"_qs << QByteArray("\x81\x91");
+    QTest::newRow("pound") << u"£"_qs << QByteArray("\x81\x92");
+    QTest::newRow("not") << u"¬"_qs << QByteArray("\x81\xCA");
+}
+
+void TstReports::csvWritesJisFormsAsWindowsDoes()
+{
+    QFETCH(QString, character);
+    QFETCH(QByteArray, code);
+    const QString value = u"03"_qs + character + u"1234"_qs;
+    const QByteArray bytes = csvBytes({u"電話"_qs}, {{value}});
+    QCOMPARE(bytes, "\"\x93\x64\x98\x62\"\r\n\"03" + code + "1234\"\r\n");
+    QCOMPARE(iconvCp932(value), "03" + code + "1234");
+    // Transfer files keep the character itself.
+    QCOMPARE(parseTransferLine(transferLine({value}).chopped(2)), QStringList{value});
 }
 
 void TstReports::csvRefusesCharactersOutsideCp932()
