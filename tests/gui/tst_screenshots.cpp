@@ -150,6 +150,7 @@ void TstScreenshots::customerWindow()
                                      {u"自由項目01"_qs, u"ゴルフ"_qs}});
         addUser(db, u"ｶﾜｲ"_qs, u"河合商店"_qs, {{u"会社ＴＥＬ"_qs, u"045-111-2222"_qs}});
         addUser(db, u"ｷﾀﾑﾗ"_qs, u"北村様"_qs);
+        addUser(db, u"ｷﾁﾀﾞ"_qs, u"𠮷田 𩸽 ㋿ 😀 〜−‖"_qs);
         const qint64 s1 = addSubject(db, kato, u"複合機の入れ替え"_qs, u"続行"_qs);
         addSubject(db, kato, u"保守契約の更新"_qs, u"完了"_qs, u"2003/12/31(水)"_qs);
         addLog(db, s1, kato, u"見積書を持参。来週回答の予定。"_qs);

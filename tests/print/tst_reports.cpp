@@ -13,14 +13,18 @@
 #include "settings/SettingsRecord.h"
 #include "store/Cp932.h"
 #include "store/Database.h"
+#include "ui/Fonts.h"
 
 #include <QFile>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextLayout>
 
 #include <QTest>
 #include <iconv.h>
@@ -148,6 +152,9 @@ private slots:
     void unpaidAndMakerLists();
     void repairReportPrintsTheOwnCompanyButNoPrices();
     void csvQuotesAndKeepsJapaneseCharacters();
+    void everyCharacterIsDrawn_data();
+    void everyCharacterIsDrawn();
+    void pdfCarriesCharactersOfEveryFont();
     void csvWritesJisFormsAsWindowsDoes_data();
     void csvWritesJisFormsAsWindowsDoes();
     void csvRefusesCharactersOutsideCp932();
@@ -670,6 +677,60 @@ void TstReports::csvQuotesAndKeepsJapaneseCharacters()
     QVERIFY(bytes.contains(QByteArray("\x87\x40")));
     QVERIFY(bytes.contains(QByteArray("\xB1\xB2\xB3")));
     QVERIFY(!bytes.contains('?'));
+}
+
+void TstReports::everyCharacterIsDrawn_data()
+{
+    QTest::addColumn<QString>("character");
+    for (const QString& c : {u"𠮷"_qs, u"𩸽"_qs, u"㋿"_qs, u"😀"_qs, u"髙"_qs, u"①"_qs, u"〜"_qs,
+                             u"−"_qs, u"‖"_qs, u"ｶﾞ"_qs})
+        QTest::newRow(qPrintable(c)) << c;
+}
+
+// The program's font, with its fallbacks, has a glyph for each character:
+// no empty box in a window, the preview, the printer or the PDF.
+void TstReports::everyCharacterIsDrawn()
+{
+    QFETCH(QString, character);
+    QTextLayout layout(character, programFont(10));
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    QVERIFY(!runs.isEmpty());
+    for (const QGlyphRun& run : runs) {
+        for (const quint32 glyph : run.glyphIndexes())
+            QVERIFY2(glyph != 0, qPrintable(run.rawFont().familyName()));
+    }
+    for (const uint c : character.toUcs4()) {
+        bool held = false;
+        for (const QGlyphRun& run : runs)
+            held = held || run.rawFont().supportsCharacter(c);
+        QVERIFY2(held, qPrintable(QString::number(c, 16)));
+    }
+}
+
+// A user sheet holding characters of several fonts embeds each font, and
+// carries every character of the basic plane as text.
+void TstReports::pdfCarriesCharactersOfEveryFont()
+{
+    NEED_PDFTOTEXT();
+    TempDataFolder folder;
+    test::makeOperator(u"店"_qs);
+    Database db = Database::open(customerFile(u"店"_qs));
+    const qint64 user = test::addUser(db, u"ｱｲ"_qs, u"𠮷野 𩸽 ㋿ 😀"_qs,
+                                      {{u"会社名"_qs, u"髙﨑 ①〜−‖"_qs}});
+    const QString pdf = folder.file(u"sheet.pdf"_qs);
+    writeReportPdf(UserSheetReport(db, QString::number(user)), pdf);
+    QProcess fonts;
+    fonts.start(u"pdffonts"_qs, {pdf});
+    QVERIFY(fonts.waitForFinished(30000));
+    const QString embedded = QString::fromUtf8(fonts.readAllStandardOutput());
+    for (const QString& face : {u"IPAPGothic"_qs, u"NotoSansCJK"_qs, u"Symbola"_qs})
+        QVERIFY2(embedded.contains(face), qPrintable(embedded));
+    const QString text = pdfText(UserSheetReport(db, QString::number(user)));
+    for (const QString& part : {u"野"_qs, u"㋿"_qs, u"髙﨑①"_qs, u"−‖"_qs})
+        QVERIFY2(text.contains(squeezed(part)), qPrintable(part));
 }
 
 // What glibc's iconv writes for the text in CP932, as Windows does.
