@@ -6,8 +6,10 @@
 #include "ui/Dialogs.h"
 
 #include <QQueue>
+
 #include <QTemporaryDir>
 #include <QUrl>
+#include <functional>
 
 namespace horunea::test {
 
@@ -58,10 +60,11 @@ public:
         folderCaptions << caption;
         return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
     }
-    bool choosePrinter(QWidget*, QPrinter&) override
+    bool choosePrinter(QWidget*, QPrinter& printer) override
     {
         ++printDialogs;
-        return false;
+        // A test sets the printer as the user would in the dialog.
+        return printerAnswer ? printerAnswer(printer) : false;
     }
     bool openUrl(const QUrl& url) override
     {
@@ -71,6 +74,7 @@ public:
 
     QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }
 
+    std::function<bool(QPrinter&)> printerAnswer;
     QList<Message> messages;
     QStringList questions;
     QStringList prompts;

@@ -602,12 +602,13 @@ int commandReport(Invocation& call)
     makeReport(db);
     db.close();
     const QString path = options.value(u"pdf"_qs);
-    writeReportPdf(*report, path, [&call](int page, int pages) {
+    const ReportRenderer renderer(*report);
+    writeReportPdf(renderer, path, [&call](int page, int pages) {
         if (page % 200 == 0 || (page == pages && pages >= 200))
             call.err << QStringLiteral("%1 / %2 ページ").arg(page).arg(pages) << '\n' << Qt::flush;
+        return true;
     });
-    call.out << QStringLiteral("%1\t%2 ページ").arg(path).arg(ReportRenderer(*report).pageCount())
-             << '\n';
+    call.out << QStringLiteral("%1\t%2 ページ").arg(path).arg(renderer.pageCount()) << '\n';
     return 0;
 }
 

@@ -13,12 +13,17 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPageRanges>
 #include <QPainter>
+#include <QPrintEngine>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <cups/cups.h>
 
 namespace horunea {
 
@@ -95,6 +100,17 @@ int ReportPageView::currentPage() const
     const int stride = pageStride();
     return qBound(0, (verticalScrollBar()->value() + stride / 3) / stride,
                   m_renderer.pageCount() - 1);
+}
+
+void ReportPageView::keyPressEvent(QKeyEvent* event)
+{
+    // A page a key, as 次 and 前 move, not a screenful.
+    if (event->key() == Qt::Key_PageDown || event->key() == Qt::Key_PageUp) {
+        showPage(currentPage() + (event->key() == Qt::Key_PageDown ? 1 : -1));
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void ReportPageView::showPage(int index)
@@ -263,6 +279,74 @@ void ReportPreview::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
+namespace {
+
+// The options the print dialog gave the print system (name, value, name,
+// value …), which Qt keeps under this key of the printer's engine.
+const auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+QList<int> pagesOf(const QPageRanges& ranges, int pageCount)
+{
+    QList<int> pages;
+    for (const QPageRanges::Range& r : ranges.toRangeList())
+        for (int page = qMax(1, r.from); page <= qMin(pageCount, r.to); ++page)
+            if (!pages.contains(page))
+                pages << page;
+    std::sort(pages.begin(), pages.end());
+    return pages;
+}
+
+// Why the queue would not print, or empty when it takes jobs.
+QString queueProblem(const QString& printerName)
+{
+    cups_dest_t* dest =
+        cupsGetNamedDest(CUPS_HTTP_DEFAULT, printerName.toUtf8().constData(), nullptr);
+    if (!dest)
+        return QStringLiteral("プリンター「%1」が見つかりません。").arg(printerName);
+    auto option = [dest](const char* name) {
+        return QString::fromUtf8(cupsGetOption(name, dest->num_options, dest->options));
+    };
+    QString problem;
+    if (option("printer-is-accepting-jobs") == u"false")
+        problem = QStringLiteral("プリンター「%1」は印刷を受け付けていません。").arg(printerName);
+    else if (option("printer-state") == u"5")
+        problem = QStringLiteral("プリンター「%1」は停止しています。").arg(printerName);
+    if (!problem.isEmpty() && !option("printer-state-reasons").isEmpty())
+        problem += u"\n("_qs + option("printer-state-reasons") + u')';
+    cupsFreeDests(1, dest);
+    return problem;
+}
+
+} // namespace
+
+QList<int> TakeRequestedPages(QPrinter& printer, int pageCount, int currentPage)
+{
+    QList<int> pages;
+    QStringList options = printer.printEngine()->property(CupsOptions).toStringList();
+    const qsizetype at = options.indexOf(u"page-ranges"_qs);
+    const bool inOptions = at >= 0 && at % 2 == 0 && at + 1 < options.size();
+    if (printer.printRange() == QPrinter::CurrentPage) {
+        pages << qBound(1, currentPage, pageCount);
+    } else if (printer.printRange() == QPrinter::PageRange && !printer.pageRanges().isEmpty()) {
+        pages = pagesOf(printer.pageRanges(), pageCount);
+    } else if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        for (int page = printer.fromPage(); page <= qMin(pageCount, printer.toPage()); ++page)
+            pages << page;
+    } else if (inOptions) {
+        pages = pagesOf(QPageRanges::fromString(options.at(at + 1)), pageCount);
+    } else {
+        for (int page = 1; page <= pageCount; ++page)
+            pages << page;
+    }
+    if (inOptions) {
+        options.remove(at, 2);
+        printer.printEngine()->setProperty(CupsOptions, options);
+    }
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setPageRanges(QPageRanges());
+    return pages;
+}
+
 void ReportPreview::printReport()
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -272,29 +356,67 @@ void ReportPreview::printReport()
     printer.setFromTo(1, m_renderer->pageCount());
     if (!Dialogs::instance().choosePrinter(this, printer))
         return;
-    int from = 1, to = m_renderer->pageCount();
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        from = printer.fromPage();
-        to = qMin(to, qMax(from, printer.toPage()));
-    } else if (printer.printRange() == QPrinter::CurrentPage) {
-        from = to = m_view->currentPage() + 1;
-    }
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        Dialogs::instance().message(
-            this, u"印刷を始められませんでした。プリンターを確かめてください。"_qs,
-            Dialogs::Icon::Exclamation);
+    const QList<int> pages =
+        TakeRequestedPages(printer, m_renderer->pageCount(), m_view->currentPage() + 1);
+    auto failed = [this](const QString& why) {
+        Dialogs::instance().message(this, u"印刷できませんでした。\n"_qs + why,
+                                    Dialogs::Icon::Exclamation);
+    };
+    if (pages.isEmpty()) {
+        failed(QStringLiteral("印刷するページがありません (1～%1 ページ)。")
+                   .arg(m_renderer->pageCount()));
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ReportRenderer::scaleToDots(painter, printer.resolution());
-    for (int page = from; page <= to; ++page) {
-        if (page > from)
-            printer.newPage();
-        m_renderer->paintPage(painter, page - 1);
+    const bool toQueue = printer.outputFormat() == QPrinter::NativeFormat;
+    if (toQueue) {
+        if (printer.printerName().isEmpty()) {
+            if (Dialogs::instance().confirm(
+                    this,
+                    u"印刷できませんでした。\nプリンターがありません。PDFに保存しますか？"_qs))
+                savePdf();
+            return;
+        }
+        if (const QString problem = queueProblem(printer.printerName()); !problem.isEmpty()) {
+            failed(problem);
+            return;
+        }
     }
-    painter.end();
-    QApplication::restoreOverrideCursor();
+    m_report.printedAt = QDateTime::currentDateTime();
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        failed(u"プリンターを確かめてください。"_qs);
+        return;
+    }
+    ReportRenderer::scaleToDots(painter, printer.resolution());
+    QProgressDialog progress(u"印刷しています…"_qs, u"キャンセル"_qs, 0, int(pages.size()), this);
+    progress.setObjectName(u"PrintProgress"_qs);
+    progress.setWindowTitle(u"ホルネア"_qs);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    bool cancelled = false;
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0)
+            printer.newPage();
+        m_renderer->paintPage(painter, pages[i] - 1);
+        progress.setValue(int(i + 1));
+        if (progress.wasCanceled()) {
+            cancelled = true;
+            break;
+        }
+    }
+    if (cancelled)
+        printer.abort();
+    const bool ended = painter.end();
+    progress.reset();
+    if (cancelled)
+        return;
+    // The job goes to the queue as the painter ends; the print system says
+    // how that went.
+    if (!ended || printer.printerState() == QPrinter::Error) {
+        failed(u"プリンターを確かめてください。"_qs);
+    } else if (toQueue && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        failed(QString::fromUtf8(cupsLastErrorString()));
+    }
 }
 
 void ReportPreview::savePdf()
@@ -306,10 +428,22 @@ void ReportPreview::savePdf()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += u".pdf"_qs;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = runGuarded(this, [&] { writeReportPdf(m_report, path); });
-    QApplication::restoreOverrideCursor();
-    if (saved)
+    m_report.printedAt = QDateTime::currentDateTime();
+    QProgressDialog progress(u"PDFに保存しています…"_qs, u"キャンセル"_qs, 0,
+                             m_renderer->pageCount(), this);
+    progress.setObjectName(u"SaveProgress"_qs);
+    progress.setWindowTitle(u"ホルネア"_qs);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    bool written = false;
+    const bool saved = runGuarded(this, [&] {
+        written = writeReportPdf(*m_renderer, path, [&progress](int page, int) {
+            progress.setValue(page);
+            return !progress.wasCanceled();
+        });
+    });
+    progress.reset();
+    if (saved && written)
         Dialogs::instance().message(this, u"PDFに保存しました。\n"_qs + path,
                                     Dialogs::Icon::Information);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QLabel;
+class QPrinter;
 class QPushButton;
 
 namespace horunea {
@@ -38,6 +39,7 @@ signals:
     void currentPageChanged(int index);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -82,6 +84,14 @@ private:
     ReportPageView* m_view = nullptr;
     QLabel* m_pageLabel = nullptr;
 };
+
+// The pages (from 1, in order, each once) the print dialog asked of a
+// report of pageCount pages: all, the current one, or the dialog's list of
+// pages and ranges ("2,5", "3-4"), whether the dialog kept the list in the
+// printer or handed it to the print system's options. The list is then
+// taken out of the printer, so that the pages sent are printed as sent
+// and not picked from a second time.
+QList<int> TakeRequestedPages(QPrinter& printer, int pageCount, int currentPage);
 
 // Opens a report in its preview and waits until it is closed.
 void showReportPreview(QWidget* parent, Report report);

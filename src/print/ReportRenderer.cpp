@@ -499,13 +499,14 @@ void preparePageDevice(QPagedPaintDevice& device)
                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
 }
 
-void writeReportPdf(const Report& report, const QString& path,
-                    const std::function<void(int, int)>& progress)
+bool writeReportPdf(const ReportRenderer& renderer, const QString& path,
+                    const PdfProgress& progress)
 {
-    const ReportRenderer renderer(report);
+    const Report& report = renderer.report();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
+    bool goOn = true;
     {
         QPdfWriter pdf(&file);
         pdf.setResolution(int(Dpi));
@@ -514,17 +515,28 @@ void writeReportPdf(const Report& report, const QString& path,
         preparePageDevice(pdf);
         QPainter painter(&pdf);
         const int pages = renderer.pageCount();
-        for (int i = 0; i < pages; ++i) {
+        for (int i = 0; i < pages && goOn; ++i) {
             if (i > 0)
                 pdf.newPage();
             renderer.paintPage(painter, i);
             if (progress)
-                progress(i + 1, pages);
+                goOn = progress(i + 1, pages);
         }
         painter.end();
     }
+    if (!goOn) {
+        file.cancelWriting();
+        return false;
+    }
     if (!file.commit())
         throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
+    return true;
+}
+
+bool writeReportPdf(const Report& report, const QString& path, const PdfProgress& progress)
+{
+    const ReportRenderer renderer(report);
+    return writeReportPdf(renderer, path, progress);
 }
 
 } // namespace horunea

@@ -51,10 +51,13 @@ private:
 };
 
 // Writes every page to a PDF file with its text as text. `progress` hears
-// each page written. The file is replaced whole or not at all; StoreError
-// when it cannot be written.
-void writeReportPdf(const Report& report, const QString& path,
-                    const std::function<void(int page, int pageCount)>& progress = {});
+// each page written and answers whether to go on: a false answer stops,
+// leaves no new file (an old one untouched) and returns false. The file is
+// replaced whole or not at all; StoreError when it cannot be written.
+using PdfProgress = std::function<bool(int page, int pageCount)>;
+bool writeReportPdf(const ReportRenderer& renderer, const QString& path,
+                    const PdfProgress& progress = {});
+bool writeReportPdf(const Report& report, const QString& path, const PdfProgress& progress = {});
 
 // Sets a printer (or PDF writer) to A4 portrait, no margins of its own.
 void preparePageDevice(QPagedPaintDevice& device);

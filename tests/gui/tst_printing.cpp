@@ -8,6 +8,7 @@
 #include "customer/CustomerWindow.h"
 #include "print/ReportPreview.h"
 #include "print/ReportRenderer.h"
+#include "print/Reports.h"
 #include "repair/RepairView.h"
 #include "repair/RepairWindow.h"
 #include "shell/MainMenuWindow.h"
@@ -20,6 +21,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPageRanges>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 
@@ -42,6 +45,11 @@ private slots:
     void f4PrintsTheCurrentRepair();
     void previewPaintsOnlyThePagesShown();
     void previewSavesPdfAndPrintsThroughTheDialogs();
+    void pageKeysMoveOnePageInTheView();
+    void requestedPagesAreTakenOnce_data();
+    void requestedPagesAreTakenOnce();
+    void aCancelledSaveLeavesTheOldFile();
+    void savingStampsTheTimeOfSaving();
     void aListSavesWhatItShowsAsCsv();
 
 private:
@@ -321,6 +329,101 @@ void TstPrinting::previewSavesPdfAndPrintsThroughTheDialogs()
                   QCOMPARE(m_dialogs->printDialogs, 1);
                   QVERIFY(
                       child<QPushButton>(p, u"PrintButton"_qs)->toolTip().contains(u"Ctrl+P"_qs));
+              });
+}
+
+void TstPrinting::pageKeysMoveOnePageInTheView()
+{
+    {
+        Database db = Database::open(customerFile(u"山田"_qs));
+        for (int i = 0; i < 200; ++i)
+            addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')),
+                    QStringLiteral("利用者%1").arg(i));
+    }
+    CustomerWindow* w = openCustomer();
+    QVERIFY(w);
+    inPreview([&] { printItem(w, u"agyou"_qs)->trigger(); },
+              [&](ReportPreview* p) {
+                  QVERIFY(p->renderer().pageCount() >= 6);
+                  // The keys reach the page view, which has the focus.
+                  for (int page = 1; page <= 5; ++page) {
+                      QTest::keyClick(p->pageView(), Qt::Key_PageDown);
+                      QCOMPARE(p->pageView()->currentPage(), page);
+                  }
+                  QTest::keyClick(p->pageView(), Qt::Key_PageUp);
+                  QCOMPARE(p->pageView()->currentPage(), 4);
+                  QTest::keyClick(p, Qt::Key_Escape);
+              });
+}
+
+void TstPrinting::requestedPagesAreTakenOnce_data()
+{
+    QTest::addColumn<int>("range");
+    QTest::addColumn<QString>("ranges");
+    QTest::addColumn<QList<int>>("pages");
+    const int all = int(QPrinter::AllPages), list = int(QPrinter::PageRange),
+              current = int(QPrinter::CurrentPage);
+    QTest::newRow("all") << all << QString() << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("current") << current << QString() << QList<int>{3};
+    QTest::newRow("list") << list << u"2,5"_qs << QList<int>{2, 5};
+    QTest::newRow("beyond the last page") << list << u"6-12"_qs << QList<int>{6, 7};
+    QTest::newRow("overlapping, unsorted") << list << u"5,1-2,2"_qs << QList<int>{1, 2, 5};
+    QTest::newRow("no page of the report") << list << u"9-10"_qs << QList<int>{};
+}
+
+// The pages the dialog names are printed, and taken out of the printer so
+// that the queue does not pick from them again (the queue's own options are
+// tried with a real queue in tst_cupsprinting).
+void TstPrinting::requestedPagesAreTakenOnce()
+{
+    QFETCH(int, range);
+    QFETCH(QString, ranges);
+    QFETCH(QList<int>, pages);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPrintRange(QPrinter::PrintRange(range));
+    if (!ranges.isEmpty())
+        printer.setPageRanges(QPageRanges::fromString(ranges));
+    QCOMPARE(TakeRequestedPages(printer, 7, 3), pages);
+    QCOMPARE(printer.printRange(), QPrinter::AllPages);
+    QVERIFY(printer.pageRanges().isEmpty());
+}
+
+void TstPrinting::aCancelledSaveLeavesTheOldFile()
+{
+    Database db = Database::open(customerFile(u"山田"_qs));
+    for (int i = 0; i < 80; ++i)
+        addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')), u"利用者"_qs);
+    const Report report = ListReport(db, *customerListPrint(u"agyou"_qs, QString(), QString()));
+    const QString path = m_folder->file(u"old.pdf"_qs);
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    int heard = 0;
+    QVERIFY(!writeReportPdf(report, path, [&](int page, int) {
+        heard = page;
+        return page < 2;
+    }));
+    QCOMPARE(heard, 2);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
+    QCOMPARE(QDir(m_folder->path()).entryList({u"old.pdf*"_qs}, QDir::Files | QDir::Hidden),
+             QStringList{u"old.pdf"_qs});
+}
+
+void TstPrinting::savingStampsTheTimeOfSaving()
+{
+    CustomerWindow* w = openCustomer();
+    QVERIFY(w);
+    inPreview([&] { printItem(w, u"kagyou"_qs)->trigger(); },
+              [&](ReportPreview* p) {
+                  const QDateTime opened = p->report().printedAt;
+                  QTest::qWait(20);
+                  m_dialogs->saveAnswers.enqueue(m_folder->file(u"list.pdf"_qs));
+                  child<QPushButton>(p, u"PdfButton"_qs)->click();
+                  QVERIFY(p->report().printedAt > opened);
+                  QVERIFY(QFile::exists(m_folder->file(u"list.pdf"_qs)));
               });
 }
 
