@@ -12,7 +12,9 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <map>
 #include <numeric>
+#include <tuple>
 
 namespace horunea {
 
@@ -39,19 +41,16 @@ QFont dotsFont(qreal pointSize, bool bold = false)
     return font;
 }
 
-// Line breaks of a stored value (CR LF, CR or LF) as the layout wants them.
-QString layoutText(QString text)
-{
-    text.replace(u"\r\n"_qs, u"\n"_qs);
-    text.replace(u'\r', u'\n');
-    text.replace(u'\n', QChar::LineSeparator);
-    text.replace(u'\t', u' ');
-    return text;
-}
+// The longest piece of a text laid out at once (see forEachPiece).
+constexpr qsizetype PieceLength = 1000;
 
 bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width)
 {
     if (text.contains(u'\n') || text.contains(u'\r'))
+        return false;
+    // No page line holds so many, and the advance of a longer text would
+    // overflow the text engine's fixed-point width.
+    if (text.size() > PieceLength)
         return false;
     if (text.size() * metrics.maxWidth() <= width)
         return true;
@@ -78,13 +77,90 @@ void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing)
     layout.endLayout();
 }
 
-int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width)
+// A text is laid out in pieces: its paragraphs, and a paragraph longer than
+// PieceLength in pieces cut after a blank or a 、。 near the cut (else
+// between two characters, never inside one). Each piece is laid out alone,
+// so that a text costs its length, not its square, and no piece is longer
+// than the text engine lays out whole.
+
+template <typename F> void forEachPiece(const QString& text, F&& piece)
+{
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start <= n) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
+        // [start, end) is one paragraph
+        qsizetype from = start;
+        while (end - from > PieceLength) {
+            qsizetype cut = from + PieceLength;
+            for (qsizetype i = cut; i > cut - PieceLength / 5; --i) {
+                const QChar c = text[i - 1];
+                if (c == u' ' || c == QChar(0x3000) || c == u'、' || c == u'。' || c == u',') {
+                    cut = i;
+                    break;
+                }
+            }
+            while (cut > from + 1 && (text[cut].isLowSurrogate() || text[cut].isMark()))
+                --cut;
+            piece(QStringView(text).mid(from, cut - from));
+            from = cut;
+        }
+        piece(QStringView(text).mid(from, end - from));
+        if (end >= n)
+            break;
+        // CR LF is one break
+        start = end + (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n' ? 2 : 1);
+    }
+}
+
+int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& metrics, qreal width)
+{
+    if (piece.isEmpty())
+        return 1;
+    QString text = piece.toString();
+    text.replace(u'\t', u' ');
+    if (fitsOneLine(text, metrics, width))
+        return 1;
+    QTextLayout layout(text, font);
+    breakLines(layout, width, metrics.lineSpacing());
+    return qMax(1, layout.lineCount());
+}
+
+// The line count of each piece of the long texts already laid out, by text
+// and width: a text taller than a page is painted page by page, and each
+// page lays out only the pieces it shows.
+class PieceLines
+{
+public:
+    const std::vector<int>& of(const QString& text, const QFont& font, const QFontMetricsF& metrics,
+                               qreal width)
+    {
+        const Key key{text.constData(), text.size(), qRound64(width * 64)};
+        auto it = m_lines.find(key);
+        if (it == m_lines.end()) {
+            std::vector<int> lines;
+            forEachPiece(text, [&](QStringView piece) {
+                lines.push_back(pieceLineCount(piece, font, metrics, width));
+            });
+            it = m_lines.emplace(key, std::move(lines)).first;
+        }
+        return it->second;
+    }
+
+private:
+    using Key = std::tuple<const QChar*, qsizetype, qint64>;
+    std::map<Key, std::vector<int>> m_lines;
+};
+
+int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
+              PieceLines& pieces)
 {
     if (text.isEmpty() || fitsOneLine(text, metrics, width))
         return 1;
-    QTextLayout layout(layoutText(text), font);
-    breakLines(layout, width, metrics.lineSpacing());
-    return qMax(1, layout.lineCount());
+    const std::vector<int>& lines = pieces.of(text, font, metrics, width);
+    return std::accumulate(lines.begin(), lines.end(), 0);
 }
 
 // The lines of text that lie wholly between top and bottom: a line taller
@@ -93,10 +169,12 @@ struct Band
 {
     qreal top = -1e12, bottom = 1e12;
     bool holds(qreal y, qreal height) const { return y >= top - 0.5 && y + height <= bottom + 0.5; }
+    bool meets(qreal y, qreal height) const { return y + height > top - 0.5 && y < bottom + 0.5; }
 };
 
 void drawText(QPainter& painter, const QString& text, const QFont& font,
-              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width, Band band = {})
+              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width, PieceLines& pieces,
+              Band band = {})
 {
     if (text.isEmpty())
         return;
@@ -106,13 +184,26 @@ void drawText(QPainter& painter, const QString& text, const QFont& font,
             painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
         return;
     }
-    QTextLayout layout(layoutText(text), font);
-    breakLines(layout, width, metrics.lineSpacing());
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine line = layout.lineAt(i);
-        if (band.holds(topLeft.y() + line.y(), metrics.lineSpacing()))
-            line.draw(&painter, topLeft);
-    }
+    const std::vector<int>& lines = pieces.of(text, font, metrics, width);
+    const qreal spacing = metrics.lineSpacing();
+    size_t index = 0;
+    qreal y = topLeft.y();
+    forEachPiece(text, [&](QStringView piece) {
+        const int count = lines[index++];
+        const qreal height = count * spacing;
+        if (!piece.isEmpty() && band.meets(y, height)) {
+            QString t = piece.toString();
+            t.replace(u'\t', u' ');
+            QTextLayout layout(t, font);
+            breakLines(layout, width, spacing);
+            for (int i = 0; i < layout.lineCount(); ++i) {
+                const QTextLine line = layout.lineAt(i);
+                if (band.holds(y + line.y(), spacing))
+                    line.draw(&painter, QPointF(topLeft.x(), y));
+            }
+        }
+        y += height;
+    });
 }
 
 } // namespace
@@ -156,6 +247,9 @@ struct ReportRenderer::Layout
     std::optional<LineGeometry> tableHead;
     qreal tableHeadHeight = 0;
     std::vector<Position> pageStarts;
+
+    // Line counts of the pieces of long texts (see PieceLines).
+    mutable PieceLines pieceLines;
 
     explicit Layout(const Report& r)
         : report(r), valueFont(dotsFont(r.pointSize)), captionFont(dotsFont(r.pointSize * 0.85)),
@@ -243,8 +337,8 @@ struct ReportRenderer::Layout
                     if (!b.caption.isEmpty()) {
                         const qreal want = captionMetrics.horizontalAdvance(b.caption) + pad;
                         bg.captionWidth = b.field < 0 ? room : qMin(want, room * 0.45);
-                        bg.captionLines =
-                            lineCount(b.caption, captionFace, captionMetrics, bg.captionWidth);
+                        bg.captionLines = lineCount(b.caption, captionFace, captionMetrics,
+                                                    bg.captionWidth, pieceLines);
                     }
                     x += bg.width;
                     lg.boxes.push_back(std::move(bg));
@@ -267,8 +361,8 @@ struct ReportRenderer::Layout
             for (const BoxGeometry& b : line.boxes) {
                 h = qMax(h, b.captionLines * caption.lineSpacing());
                 if (b.field >= 0) {
-                    const int lines =
-                        lineCount(block.values.value(b.field), valueFont, value, valueWidth(b));
+                    const int lines = lineCount(block.values.value(b.field), valueFont, value,
+                                                valueWidth(b), pieceLines);
                     h = qMax(h, lines * value.lineSpacing());
                 }
             }
@@ -365,7 +459,7 @@ struct ReportRenderer::Layout
             if (line.firstOfGroup || firstOnPage) {
                 p.setPen(Qt::black);
                 drawText(p, g.groupCaptions.value(line.group), captionFont, caption,
-                         QPointF(g.left + pad, y + pad), g.groupWidth - 2 * pad, band);
+                         QPointF(g.left + pad, y + pad), g.groupWidth - 2 * pad, pieceLines, band);
             }
         }
         p.setPen(QPen(RuleColor, rule));
@@ -385,12 +479,13 @@ struct ReportRenderer::Layout
                 p.setPen(CaptionColor);
                 drawText(p, b.caption, captionFont, caption,
                          QPointF(x + pad, top + pad + (value.ascent() - caption.ascent())),
-                         b.captionWidth, band);
+                         b.captionWidth, pieceLines, band);
             }
             if (b.field >= 0) {
                 p.setPen(Qt::black);
                 drawText(p, block.values.value(b.field), valueFont, value,
-                         QPointF(x + pad + b.captionWidth, top + pad), valueWidth(b), band);
+                         QPointF(x + pad + b.captionWidth, top + pad), valueWidth(b), pieceLines,
+                         band);
             }
         }
     }
@@ -443,8 +538,8 @@ struct ReportRenderer::Layout
                 if (b.x > 0)
                     p.drawLine(QPointF(x, y), QPointF(x, y + tableHeadHeight));
                 p.setPen(Qt::black);
-                drawText(p, b.caption, headFont, head, QPointF(x + pad, y + pad),
-                         b.width - 2 * pad);
+                drawText(p, b.caption, headFont, head, QPointF(x + pad, y + pad), b.width - 2 * pad,
+                         pieceLines);
             }
         }
     }
@@ -459,7 +554,7 @@ struct ReportRenderer::Layout
         paintHeader(p, index);
         if (report.blocks.empty()) {
             p.setPen(Qt::black);
-            drawText(p, noDataText(), valueFont, value, body.topLeft(), body.width());
+            drawText(p, noDataText(), valueFont, value, body.topLeft(), body.width(), pieceLines);
         } else {
             walk(pageStarts[size_t(index)], &p);
         }
