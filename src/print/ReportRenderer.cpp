@@ -57,6 +57,33 @@ bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width)
     return metrics.horizontalAdvance(text) <= width;
 }
 
+// A short value without a blank (a date, a telephone number, a key, a price,
+// a name) is never broken: where it does not fit its box it is drawn
+// smaller, however narrow the margins make the box.
+constexpr qsizetype KeptWholeLength = 16;
+
+// The share of its size at which the text fits the width on one line: 1
+// when it fits as it is, 0 when it is to be broken into lines instead.
+qreal keptWholeShare(const QString& text, const QFontMetricsF& metrics, qreal width)
+{
+    if (fitsOneLine(text, metrics, width))
+        return 1;
+    if (text.size() > KeptWholeLength)
+        return 0;
+    for (const QChar c : text)
+        if (c.isSpace())
+            return 0;
+    return width > 0 ? width / metrics.horizontalAdvance(text) : 0;
+}
+
+// The font at that share of its size.
+QFont shrunk(const QFont& font, qreal share)
+{
+    QFont smaller = font;
+    smaller.setPixelSize(qMax(1, int(std::floor(font.pixelSize() * share))));
+    return smaller;
+}
+
 // Breaks text into lines of at most `width`, at word boundaries where there
 // are any and anywhere else (Japanese has no spaces).
 void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing)
@@ -157,7 +184,7 @@ private:
 int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
               PieceLines& pieces)
 {
-    if (text.isEmpty() || fitsOneLine(text, metrics, width))
+    if (text.isEmpty() || keptWholeShare(text, metrics, width) > 0)
         return 1;
     const std::vector<int>& lines = pieces.of(text, font, metrics, width);
     return std::accumulate(lines.begin(), lines.end(), 0);
@@ -179,9 +206,12 @@ void drawText(QPainter& painter, const QString& text, const QFont& font,
     if (text.isEmpty())
         return;
     painter.setFont(font);
-    if (fitsOneLine(text, metrics, width)) {
-        if (band.holds(topLeft.y(), metrics.lineSpacing()))
+    if (const qreal share = keptWholeShare(text, metrics, width); share > 0) {
+        if (band.holds(topLeft.y(), metrics.lineSpacing())) {
+            if (share < 1)
+                painter.setFont(shrunk(font, share));
             painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+        }
         return;
     }
     const std::vector<int>& lines = pieces.of(text, font, metrics, width);
@@ -513,14 +543,34 @@ struct ReportRenderer::Layout
             p.setFont(valueFont);
             p.drawText(line2, Qt::AlignRight | Qt::AlignVCenter, pageText);
         } else {
-            p.setFont(titleFont);
+            // Title at the left, heading in the middle, date at the right;
+            // where margins leave too little room, the three are drawn
+            // smaller, and the heading goes between the other two.
+            const QString date = printedAtText(report.printedAt);
+            const qreal space = value.horizontalAdvance(u"　"_qs);
+            const qreal titleW = QFontMetricsF(titleFont).horizontalAdvance(report.title);
+            const qreal headingW =
+                report.heading.isEmpty()
+                    ? 0
+                    : QFontMetricsF(headingFont).horizontalAdvance(report.heading);
+            const qreal dateW = value.horizontalAdvance(date);
+            const qreal need = titleW + headingW + dateW + 2 * space;
+            const qreal share = need > frame.width() ? frame.width() / need : 1;
+            qreal headingLeft = frame.left() + (frame.width() - headingW * share) / 2;
+            const qreal titleEnd = frame.left() + titleW * share + space * share;
+            const qreal dateStart = frame.right() - dateW * share - space * share;
+            if (headingLeft < titleEnd || headingLeft + headingW * share > dateStart)
+                headingLeft = titleEnd + (dateStart - titleEnd - headingW * share) / 2;
+            p.setFont(shrunk(titleFont, share));
             p.drawText(line1, Qt::AlignLeft | Qt::AlignVCenter, report.title);
             if (!report.heading.isEmpty()) {
-                p.setFont(headingFont);
-                p.drawText(line1, Qt::AlignHCenter | Qt::AlignVCenter, report.heading);
+                p.setFont(shrunk(headingFont, share));
+                p.drawText(QRectF(headingLeft, line1.top(), headingW * share + 1, line1.height()),
+                           Qt::AlignLeft | Qt::AlignVCenter, report.heading);
             }
+            p.setFont(shrunk(valueFont, share));
+            p.drawText(line1, Qt::AlignRight | Qt::AlignVCenter, date);
             p.setFont(valueFont);
-            p.drawText(line1, Qt::AlignRight | Qt::AlignVCenter, printedAtText(report.printedAt));
             p.drawText(line2, Qt::AlignRight | Qt::AlignVCenter, pageText);
         }
         p.setPen(QPen(Qt::black, rule * 2));

@@ -149,6 +149,8 @@ private slots:
     void emptyReportsSayThereIsNothing();
     void aLongValueWrapsAndALineTallerThanAPageGoesOn();
     void aVeryLongValuePrintsEveryCharacter();
+    void noTextsOverlapAtAnyMargins_data();
+    void noTextsOverlapAtAnyMargins();
     void repairListsFollowTheRepairSortOrder();
     void unpaidAndMakerLists();
     void repairReportPrintsTheOwnCompanyButNoPrices();
@@ -568,6 +570,117 @@ void TstReports::aVeryLongValuePrintsEveryCharacter()
     QCOMPARE(int(text.count(u"記"_qs)), items);
     QCOMPARE(int(text.count(u"。"_qs)), items);
     QVERIFY(text.contains(u"終わり"_qs));
+}
+
+namespace {
+
+struct PdfWord
+{
+    int page;
+    QRectF box;
+    QString text;
+};
+
+// The words pdftotext finds, each with its box.
+QList<PdfWord> pdfWords(const QString& pdf)
+{
+    QProcess p;
+    p.start(u"pdftotext"_qs, {u"-bbox"_qs, pdf, u"-"_qs});
+    if (!p.waitForFinished(60000))
+        return {};
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    QList<PdfWord> words;
+    int page = 0;
+    static const QRegularExpression tag(
+        u"<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+        u"yMax=\"([\\d.]+)\">([^<]*)</word>"_qs);
+    for (const QRegularExpressionMatch& m : tag.globalMatch(html)) {
+        if (m.captured(0).startsWith(u"<page"_qs)) {
+            ++page;
+            continue;
+        }
+        words.append({page,
+                      QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
+                      m.captured(5)});
+    }
+    return words;
+}
+
+} // namespace
+
+void TstReports::noTextsOverlapAtAnyMargins_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("margin");
+    for (const char* kind : {"repair-list", "unpaid-list", "repair-report", "customer-list"})
+        for (const int margin : {0, 1000, 3000, 3500, 4000, 9999})
+            QTest::addRow("%s at %d", kind, margin) << QString::fromLatin1(kind) << margin;
+}
+
+// However wide the left and right margins, no two texts of a page overlap,
+// and a date, a telephone number, a price or a name of eight characters is
+// never split.
+void TstReports::noTextsOverlapAtAnyMargins()
+{
+    NEED_PDFTOTEXT();
+    QFETCH(QString, kind);
+    QFETCH(int, margin);
+    TempDataFolder folder;
+    makeOperator(u"山田"_qs);
+    makeRepairAccount(u"修理係"_qs);
+    Database r = Database::open(repairFile(u"修理係"_qs));
+    Database c = Database::open(customerFile(u"山田"_qs));
+    for (int i = 0; i < 3; ++i)
+        addRepair(r, u"山田太郎左衛門"_qs, u"東京電機工業株式会社"_qs, u"続行"_qs,
+                  {{u"入金"_qs, u"未入"_qs},
+                   {u"会社TEL"_qs, u"03-1234-5678"_qs},
+                   {u"担当者"_qs, u"佐藤"_qs},
+                   {u"売値"_qs, u"1234567"_qs},
+                   {u"メーカー名"_qs, u"日立"_qs},
+                   {u"型番"_qs, u"ABC-1234X"_qs}});
+    addUser(c, u"ｱｵｷ"_qs, u"青木"_qs, {{u"会社ＴＥＬ"_qs, u"03-1234-5678"_qs}});
+    const RepairListOrder order;
+    Report report;
+    if (kind == u"repair-list")
+        report = ListReport(r, *repairListPrint(u"subete"_qs, order));
+    else if (kind == u"unpaid-list")
+        report = ListReport(r, *repairListPrint(u"minyu"_qs, order));
+    else if (kind == u"repair-report")
+        report = RepairSheetReport(r, u"1"_qs);
+    else
+        report = ListReport(c, *customerListPrint(u"agyou"_qs, QString(), QString()));
+    report.margins = {1000, margin, margin, 1000};
+    const QString pdf = folder.file(u"report.pdf"_qs);
+    writeReportPdf(report, pdf);
+    // Kept for a look, as the window pictures are.
+    if (const QString pictures = qEnvironmentVariable("HORUNEA_SCREENSHOTS"); !pictures.isEmpty())
+        QFile::copy(pdf,
+                    QDir(pictures).filePath(QStringLiteral("%1-%2.pdf").arg(kind).arg(margin)));
+    const QList<PdfWord> words = pdfWords(pdf);
+    QVERIFY(!words.isEmpty());
+    for (qsizetype i = 0; i < words.size(); ++i)
+        for (qsizetype j = i + 1; j < words.size(); ++j) {
+            const PdfWord& a = words[i];
+            const PdfWord& b = words[j];
+            if (a.page != b.page)
+                continue;
+            const QRectF both = a.box.adjusted(0.3, 0.3, -0.3, -0.3)
+                                    .intersected(b.box.adjusted(0.3, 0.3, -0.3, -0.3));
+            QVERIFY2(both.isEmpty(), qPrintable(a.text + u" / "_qs + b.text));
+        }
+    QStringList texts;
+    for (const PdfWord& w : words)
+        texts << w.text;
+    QStringList whole{u"03-1234-5678"_qs};
+    if (kind != u"customer-list")
+        whole << u"2003/08/19(火)"_qs << u"山田太郎左衛門"_qs;
+    if (kind == u"unpaid-list")
+        whole << u"1234567"_qs;
+    else if (kind != u"customer-list")
+        whole << u"ABC-1234X"_qs;
+    for (const QString& value : whole)
+        QVERIFY2(texts.contains(value), qPrintable(value + u" in "_qs + texts.join(u' ')));
 }
 
 void TstReports::repairListsFollowTheRepairSortOrder()
