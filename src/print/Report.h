@@ -42,13 +42,19 @@ struct BlockLayout
 {
     QList<ReportGroup> groups;
     int indent = 0;
+    // A heading (a subject over its logs) never ends a page alone: it goes
+    // to the next page unless the first line of the block after it fits too.
+    bool keepWithNext = false;
 };
 
-// One printed block: its layout and its row's values.
+// One printed block: its layout and its row's values. `continued` says,
+// at the top of a page that starts with this block or inside it, whose it
+// is ("青木 ／ 見積依頼（続き）"); empty for a block that starts its own.
 struct ReportBlock
 {
     int layout = 0;
     TextRow values;
+    QString continued = QString();
 };
 
 // Page margins in twips (1440 to the inch): top, left, right, bottom.

@@ -422,6 +422,15 @@ struct ReportRenderer::Layout
         const qreal bottom = body.bottom() + 0.01;
         bool pageEmpty = true;
         const int count = int(report.blocks.size());
+        // A page that goes on with a section says whose it is.
+        if (pos.block < count && !report.blocks[size_t(pos.block)].continued.isEmpty()) {
+            if (painter) {
+                painter->setPen(Qt::black);
+                drawText(*painter, report.blocks[size_t(pos.block)].continued, valueFont, value,
+                         QPointF(body.left(), y), body.width(), pieceLines);
+            }
+            y += value.lineSpacing() + pad;
+        }
         while (pos.block < count) {
             const ReportBlock& block = report.blocks[size_t(pos.block)];
             const BlockGeometry& g = blocks[size_t(block.layout)];
@@ -431,6 +440,20 @@ struct ReportRenderer::Layout
                 const qreal before = pageEmpty ? 0 : gap;
                 if (!pageEmpty && y + before + total > bottom && total <= body.height())
                     break;
+                // A heading takes the first line of what it heads along.
+                if (!pageEmpty && report.layouts[block.layout].keepWithNext &&
+                    pos.block + 1 < count &&
+                    report.blocks[size_t(pos.block) + 1].layout != block.layout) {
+                    // The next block moves to a new page whole when it fits one.
+                    const std::vector<qreal> next =
+                        lineHeights(report.blocks[size_t(pos.block) + 1]);
+                    const qreal nextTotal = std::accumulate(next.begin(), next.end(), qreal(0));
+                    const qreal need =
+                        total + gap +
+                        (nextTotal <= body.height() || next.empty() ? nextTotal : next.front());
+                    if (y + before + need > bottom && need <= body.height())
+                        break;
+                }
                 y += before;
             }
             const qreal blockTop = y;

@@ -139,12 +139,24 @@ LayoutBuilder logLayout(int indent)
 
 // Each subject followed by its logs, newest first. The logs come in one
 // query and are grouped by subject, so that a subject only ever gets its own.
+// The text that heads a continuation page: "青木 ／ 見積依頼（続き）".
+QString continuedText(const QString& owner, const QString& subject)
+{
+    QString text = owner;
+    if (!subject.isEmpty())
+        text += (text.isEmpty() ? QString() : u" ／ "_qs) + subject;
+    return text + u"（続き）"_qs;
+}
+
+// owner: the user whose subjects these are (the user sheet); empty when
+// each subject names its own (表示名, the subject list).
 void addSubjectsWithLogs(Database& db, Report& report, const LayoutBuilder& subjects,
                          const SqlStatement& subjectQuery, const LayoutBuilder& logs,
-                         const SqlStatement& logQuery)
+                         const SqlStatement& logQuery, const QString& owner = QString())
 {
     const int subjectLayout = int(report.layouts.size());
     report.layouts.append(subjects.layout());
+    report.layouts.last().keepWithNext = true;
     const int logLayoutIndex = int(report.layouts.size());
     report.layouts.append(logs.layout());
 
@@ -158,11 +170,17 @@ void addSubjectsWithLogs(Database& db, Report& report, const LayoutBuilder& subj
     QHash<QString, std::vector<TextRow>> logsOf;
     for (TextRow& row : db.textRows(logQuery.sql, logFields, logQuery.params))
         logsOf[row.value(logKey)].push_back(std::move(row));
+    const qsizetype titleField = subjectFields.indexOf(u"件名"_qs);
+    const qsizetype nameField = subjectFields.indexOf(u"表示名"_qs);
     for (TextRow& subject : db.textRows(subjectQuery.sql, subjectFields, subjectQuery.params)) {
         const QString key = subject.value(subjectKey);
-        report.blocks.push_back({subjectLayout, std::move(subject)});
+        const QString whose = owner.isEmpty() && nameField >= 0 ? subject.value(nameField) : owner;
+        const QString logsContinued =
+            continuedText(whose, titleField >= 0 ? subject.value(titleField) : QString());
+        report.blocks.push_back({subjectLayout, std::move(subject),
+                                 owner.isEmpty() ? QString() : owner + u"（続き）"_qs});
         for (TextRow& log : logsOf.value(key))
-            report.blocks.push_back({logLayoutIndex, std::move(log)});
+            report.blocks.push_back({logLayoutIndex, std::move(log), logsContinued});
     }
 }
 
@@ -450,7 +468,8 @@ Report UserSheetReport(Database& db, const QString& userId)
         logLayout(1),
         SqlStatement(u"SELECT ログ.* FROM 件名, ログ WHERE 件名.件名ID = ログ.件名ID "_qs
                      u"AND 件名.ユーザーID = ? ORDER BY ログ.登録日 DESC, ログ.ログID DESC",
-                     {userId.toLongLong()}));
+                     {userId.toLongLong()}),
+        report.blocks.front().values.value(0));
     return report;
 }
 

@@ -149,6 +149,8 @@ private slots:
     void emptyReportsSayThereIsNothing();
     void aLongValueWrapsAndALineTallerThanAPageGoesOn();
     void aVeryLongValuePrintsEveryCharacter();
+    void headingsStayWithTheirLogs_data();
+    void headingsStayWithTheirLogs();
     void noTextsOverlapAtAnyMargins_data();
     void noTextsOverlapAtAnyMargins();
     void repairListsFollowTheRepairSortOrder();
@@ -608,6 +610,60 @@ QList<PdfWord> pdfWords(const QString& pdf)
 }
 
 } // namespace
+
+void TstReports::headingsStayWithTheirLogs_data()
+{
+    QTest::addColumn<bool>("sheet");
+    QTest::newRow("user sheet") << true;
+    QTest::newRow("subject list") << false;
+}
+
+// No page ends with a subject whose logs all start on the next page, and a
+// page that goes on with a subject's logs says whose they are.
+void TstReports::headingsStayWithTheirLogs()
+{
+    NEED_PDFTOTEXT();
+    QFETCH(bool, sheet);
+    TempDataFolder folder;
+    makeOperator(u"山田"_qs);
+    Database db = Database::open(customerFile(u"山田"_qs));
+    const qint64 user = addUser(db, u"ｱｵｷ"_qs, u"青木"_qs);
+    QHash<QString, int> logCount;
+    for (int k = 0; k < 60; ++k) {
+        const QString title = QStringLiteral("題目%1").arg(k, 4, 10, QLatin1Char('0'));
+        const qint64 subject = addSubject(db, user, title, u"続行"_qs,
+                                          QStringLiteral("2003/08/%1(火)").arg(10 + k % 19));
+        logCount[title] = k % 10 == 3 ? 15 : (k * 7) % 5;
+        for (int j = 0; j < logCount[title]; ++j)
+            addLog(db, subject, user,
+                   QStringLiteral("記録%1-%2").arg(title.mid(2)).arg(j) +
+                       QString((k * 37 + j * 11) % 400, QChar(u'あ')));
+    }
+    const Report report = sheet ? UserSheetReport(db, QString::number(user))
+                                : SubjectListReport(db, u"続行"_qs, subjectListTitle(u"続行"_qs));
+    const QStringList pages = pdfPages(report);
+    QVERIFY(pages.size() >= 3);
+    int continued = 0;
+    for (int p = 0; p < pages.size(); ++p) {
+        const QString text = squeezed(pages[p]);
+        for (auto it = logCount.cbegin(); it != logCount.cend(); ++it) {
+            const QString& title = it.key();
+            const bool heading = text.contains(QRegularExpression(title + u"(?!（続き）)"_qs));
+            const bool logs = text.contains(u"記録"_qs + title.mid(2) + u'-');
+            if (heading && it.value() > 0)
+                QVERIFY2(
+                    logs,
+                    qPrintable(QStringLiteral("page %1 ends with %2 alone").arg(p + 1).arg(title)));
+            if (logs && !heading) {
+                QVERIFY2(
+                    text.contains(title + u"（続き）"_qs) && text.contains(u"青木"_qs),
+                    qPrintable(QStringLiteral("page %1 goes on with %2").arg(p + 1).arg(title)));
+                ++continued;
+            }
+        }
+    }
+    QVERIFY(continued > 0);
+}
 
 void TstReports::noTextsOverlapAtAnyMargins_data()
 {
