@@ -124,6 +124,15 @@ QAction* printItem(QWidget* window, const QString& key)
     return menu ? menu->findChild<QAction*>(key) : nullptr;
 }
 
+// Users ｱ000, ｱ001 … in the あ row of 山田: enough for as many pages.
+void addNumberedUsers(int count)
+{
+    Database db = Database::open(customerFile(u"山田"_qs));
+    for (int i = 0; i < count; ++i)
+        addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')),
+                QStringLiteral("利用者%1").arg(i));
+}
+
 QStringList firstValues(const Report& report, int field)
 {
     QStringList values;
@@ -277,12 +286,7 @@ void TstPrinting::f4PrintsTheCurrentRepair()
 
 void TstPrinting::previewPaintsOnlyThePagesShown()
 {
-    {
-        Database db = Database::open(customerFile(u"山田"_qs));
-        for (int i = 0; i < 120; ++i)
-            addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')),
-                    QStringLiteral("利用者%1").arg(i));
-    }
+    addNumberedUsers(120);
     CustomerWindow* w = openCustomer();
     QVERIFY(w);
     inPreview([&] { printItem(w, u"agyou"_qs)->trigger(); },
@@ -334,12 +338,7 @@ void TstPrinting::previewSavesPdfAndPrintsThroughTheDialogs()
 
 void TstPrinting::pageKeysMoveOnePageInTheView()
 {
-    {
-        Database db = Database::open(customerFile(u"山田"_qs));
-        for (int i = 0; i < 200; ++i)
-            addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')),
-                    QStringLiteral("利用者%1").arg(i));
-    }
+    addNumberedUsers(200);
     CustomerWindow* w = openCustomer();
     QVERIFY(w);
     inPreview([&] { printItem(w, u"agyou"_qs)->trigger(); },
@@ -391,9 +390,8 @@ void TstPrinting::requestedPagesAreTakenOnce()
 
 void TstPrinting::aCancelledSaveLeavesTheOldFile()
 {
+    addNumberedUsers(80);
     Database db = Database::open(customerFile(u"山田"_qs));
-    for (int i = 0; i < 80; ++i)
-        addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')), u"利用者"_qs);
     const Report report = ListReport(db, *customerListPrint(u"agyou"_qs, QString(), QString()));
     const QString path = m_folder->file(u"old.pdf"_qs);
     QFile old(path);
