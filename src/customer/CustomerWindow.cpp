@@ -212,7 +212,7 @@ void CustomerWindow::createDetailPanel()
         QFont f = heading->font();
         f.setBold(true);
         heading->setFont(f);
-        heading->setStyleSheet(u"color: #1d4e89;"_qs);
+        heading->setStyleSheet(headingTextStyle());
         m_groupHeadings << heading;
     }
     int n = 0;

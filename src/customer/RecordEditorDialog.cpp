@@ -50,7 +50,7 @@ QLabel* heading(QWidget* parent, const QString& text, int left, int top, int wid
     QFont bold = label->font();
     bold.setBold(true);
     label->setFont(bold);
-    label->setStyleSheet(u"color: #1d4e89;"_qs);
+    label->setStyleSheet(headingTextStyle());
     placeTwips(label, left, top, width, 270);
     return label;
 }

@@ -155,7 +155,8 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStrin
     auto* marginPage = new QWidget;
     auto* page = new QFrame(marginPage);
     page->setFrameShape(QFrame::Box);
-    page->setStyleSheet(u"QFrame { background: white; border: 1px solid #9aa3ad; }"_qs);
+    page->setStyleSheet(
+        u"QFrame { background: palette(base); border: 1px solid palette(mid); }"_qs);
     placeTwips(page, 1900, 780, 1900, 1260);
     struct Side
     {

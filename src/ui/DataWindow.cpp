@@ -92,7 +92,7 @@ QLabel* DataWindow::valueLabel(const QString& name, QWidget* parent)
     auto* value = plainLabel(parent);
     value->setObjectName(name);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    value->setStyleSheet(u"background: white; border: 1px solid #c8ccd2; padding-left: 2px;"_qs);
+    value->setStyleSheet(valueBoxStyle());
     return value;
 }
 
@@ -139,10 +139,13 @@ void DataWindow::resizeEvent(QResizeEvent* event)
     saveState();
 }
 
+// A window manager bringing a maximised window back may pass it through
+// the normal state: a state change saves only a maximised window; the
+// normal state is saved by the resize that comes with it, and at a switch.
 void DataWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
+    if (event->type() == QEvent::WindowStateChange && isMaximized() && !isMinimized())
         saveState();
 }
 

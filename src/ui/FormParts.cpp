@@ -1,5 +1,8 @@
 #include "ui/FormParts.h"
 
+#include <QApplication>
+#include <QPalette>
+
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
 #include "ui/Twips.h"
@@ -57,6 +60,31 @@ QList<QLineEdit*> fieldRows(QWidget* parent, const QStringList& captions,
         boxes << box;
     }
     return boxes;
+}
+
+} // namespace horunea
+
+namespace horunea {
+
+namespace {
+
+bool darkPalette()
+{
+    const QPalette palette = QApplication::palette();
+    return palette.color(QPalette::Window).lightness() < 128;
+}
+
+} // namespace
+
+QString headingTextStyle()
+{
+    return darkPalette() ? u"color: #8cb8f0;"_qs : u"color: #1d4e89;"_qs;
+}
+
+QString valueBoxStyle()
+{
+    return u"background: palette(base); color: palette(text); border: 1px solid palette(mid);"
+           u" padding-left: 2px;"_qs;
 }
 
 } // namespace horunea

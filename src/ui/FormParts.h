@@ -20,6 +20,12 @@ QLabel* plainLabel(const QString& text, QWidget* parent);
 // The banner heading of the small record windows (makers, own company).
 QLabel* headingLabel(const QString& text, QWidget* parent);
 
+// Colours that read under any theme: the style sheet of a heading's text
+// (the program's blue, lightened on a dark palette), and of a value box (the
+// palette's base and text, with a border of its own).
+QString headingTextStyle();
+QString valueBoxStyle();
+
 // A command button with its object name that Enter does not press by
 // default (the windows say which buttons Enter presses).
 QPushButton* commandButton(const QString& name, const QString& caption, QWidget* parent);

@@ -18,8 +18,22 @@ int TextTableModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : int(m_headers.size());
 }
 
+namespace {
+
+// Prices read by their last digit, as in a ledger.
+bool isPriceColumn(const QString& header)
+{
+    return header == u"仕切" || header == u"売値";
+}
+
+} // namespace
+
 QVariant TextTableModel::data(const QModelIndex& index, int role) const
 {
+    if (index.isValid() && role == Qt::TextAlignmentRole)
+        return isPriceColumn(m_headers.value(index.column()))
+                   ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                   : QVariant();
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
     QString value = text(index.row(), index.column());

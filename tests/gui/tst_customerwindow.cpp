@@ -17,6 +17,13 @@
 #include <QSignalSpy>
 #include <QToolBar>
 
+#include <QApplication>
+
+#include <QPalette>
+#include <QWindowStateChangeEvent>
+
+#include <cmath>
+
 using namespace horunea;
 using namespace horunea::test;
 
@@ -73,6 +80,8 @@ private slots:
     void filterAlwaysEmptiesLogList();
     void clickingUserFillsPanel();
     void clickingSubjectOfAnotherUserSwitchesPanel();
+    void panelReadsUnderADarkTheme();
+    void maximisedStateOutlivesPassingStates();
     void newSubjectAndLogKeysFollowTheirButtons();
     void doubleClickOpensEditorOnlyOnAnItem();
     void mailAndUrlGoToTheShellAsOneUrl_data();
@@ -331,6 +340,87 @@ void TstCustomerWindow::clickingUserFillsPanel()
     QCOMPARE(w->logList()->rowCount(), 0);
     QVERIFY(w->toolbarButton(10)->isVisible());
     QVERIFY(!w->toolbarButton(11)->isVisible());
+}
+
+namespace {
+
+double luminance(const QColor& c)
+{
+    auto channel = [](double v) {
+        v /= 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+// The contrast of a label's text against its background as drawn: the
+// colour at its right end (no text there) against the pixel most unlike it.
+double drawnContrast(QWidget* label)
+{
+    const QImage image = label->grab().toImage();
+    const QColor background = image.pixelColor(image.width() - 4, image.height() / 2);
+    const double b = luminance(background);
+    double best = 1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width() - 8; ++x) {
+            const double l = luminance(image.pixelColor(x, y));
+            best = std::max(best, (std::max(l, b) + 0.05) / (std::min(l, b) + 0.05));
+        }
+    return best;
+}
+
+} // namespace
+
+// Under a dark theme the panel's values and headings stay readable: every
+// colour comes from the palette, or both colours are set together.
+void TstCustomerWindow::panelReadsUnderADarkTheme()
+{
+    const QPalette before = QApplication::palette();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x20, 0x21, 0x24));
+    dark.setColor(QPalette::WindowText, QColor(0xe8, 0xea, 0xed));
+    dark.setColor(QPalette::Base, QColor(0x2b, 0x2c, 0x2f));
+    dark.setColor(QPalette::Text, QColor(0xe8, 0xea, 0xed));
+    dark.setColor(QPalette::Button, QColor(0x30, 0x31, 0x34));
+    dark.setColor(QPalette::ButtonText, QColor(0xe8, 0xea, 0xed));
+    dark.setColor(QPalette::Mid, QColor(0x5f, 0x63, 0x68));
+    QApplication::setPalette(dark);
+    makeOperator(u"山田"_qs);
+    fillSample();
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->toolbarButton(21)->trigger();
+    clickRow(w->userList(), rowOf(w->userList(), 1, u"加藤"_qs));
+    QLabel* value = nullptr;
+    QLabel* heading = nullptr;
+    for (QLabel* label : w->findChildren<QLabel*>()) {
+        if (label->text() == u"加藤工業")
+            value = label;
+        if (label->text() == u"会　社　情　報")
+            heading = label;
+    }
+    QVERIFY(value && heading);
+    const double valueContrast = drawnContrast(value);
+    const double headingContrast = drawnContrast(heading);
+    QApplication::setPalette(before);
+    QVERIFY2(valueContrast >= 4.5, qPrintable(QString::number(valueContrast)));
+    QVERIFY2(headingContrast >= 4.5, qPrintable(QString::number(headingContrast)));
+}
+
+// A window manager that brings a maximised window back passes it through
+// other states on the way: only a resize (or the switch) saves the state.
+void TstCustomerWindow::maximisedStateOutlivesPassingStates()
+{
+    makeOperator(u"山田"_qs);
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->showMaximized();
+    QTRY_VERIFY(w->isMaximized());
+    QTRY_COMPARE(SessionState::instance().CustomerWindowState, Qt::WindowMaximized);
+    w->overrideWindowState(Qt::WindowNoState);
+    QWindowStateChangeEvent passing(Qt::WindowMaximized);
+    QApplication::sendEvent(w, &passing);
+    QCOMPARE(SessionState::instance().CustomerWindowState, Qt::WindowMaximized);
 }
 
 void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()

@@ -12,6 +12,7 @@ class TstTextTableModel : public QObject
 private slots:
     void behavesAsAModelThroughRefills();
     void shortRowsAndOutOfRangeReadAsEmpty();
+    void pricesAlignRight();
 };
 
 void TstTextTableModel::behavesAsAModelThroughRefills()
@@ -36,6 +37,19 @@ void TstTextTableModel::shortRowsAndOutOfRangeReadAsEmpty()
     QCOMPARE(model.text(5, 0), QString());
     QCOMPARE(model.text(-1, 0), QString());
     QVERIFY(!model.data(model.index(0, 2), Qt::DecorationRole).isValid());
+}
+
+// 仕切 and 売値 line up by their last digit; other columns keep the view's
+// alignment.
+void TstTextTableModel::pricesAlignRight()
+{
+    TextTableModel model({u"会社名"_qs, u"仕切"_qs, u"売値"_qs, u"入金"_qs});
+    model.setRows({{u"加藤商店"_qs, u"800"_qs, u"12000"_qs, u"未入"_qs}});
+    const QVariant right = int(Qt::AlignRight | Qt::AlignVCenter);
+    QCOMPARE(model.index(0, 1).data(Qt::TextAlignmentRole), right);
+    QCOMPARE(model.index(0, 2).data(Qt::TextAlignmentRole), right);
+    QVERIFY(!model.index(0, 0).data(Qt::TextAlignmentRole).isValid());
+    QVERIFY(!model.index(0, 3).data(Qt::TextAlignmentRole).isValid());
 }
 
 QTEST_GUILESS_MAIN(TstTextTableModel)
