@@ -30,6 +30,10 @@ ReportListView::ReportListView(const QString& objectName, const QStringList& hea
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(true);
     header()->setSectionsMovable(false);
+    // A click on a heading sorts by that column (again: reversed) until the
+    // list is filled again in the settings' order.
+    header()->setSectionsClickable(true);
+    connect(header(), &QHeaderView::sectionClicked, this, &ReportListView::sortByColumn);
     connect(this, &QTreeView::clicked, this,
             [this](const QModelIndex& index) { reportCurrent(index.row()); });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -53,6 +57,26 @@ void ReportListView::setRows(ListRows rows)
     m_model->setRows(std::move(rows));
     m_programmatic = false;
     m_reported = -1;
+    m_sortColumn = -1;
+    header()->setSortIndicatorShown(false);
+}
+
+void ReportListView::sortByColumn(int column)
+{
+    m_sortOrder = column == m_sortColumn && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                              : Qt::AscendingOrder;
+    m_sortColumn = column;
+    const bool reported = m_reported >= 0 && m_reported == currentRow();
+    m_programmatic = true;
+    m_model->sort(column, m_sortOrder);
+    m_programmatic = false;
+    // The chosen record stays chosen, wherever it went.
+    if (reported)
+        m_reported = currentRow();
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(column, m_sortOrder);
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
 }
 
 int ReportListView::currentRow() const

@@ -49,11 +49,14 @@ protected:
 
 private:
     void reportCurrent(int row);
+    void sortByColumn(int column);
 
     TextTableModel* m_model;
     int m_reported = -1;         // the row last reported as clicked
     bool m_programmatic = false; // the program, not the user, moves the current row
     bool m_pressing = false;     // a mouse press: reported as a click on release
+    int m_sortColumn = -1;       // the heading last clicked, until the next fill
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 } // namespace horunea

@@ -2,6 +2,10 @@
 
 #include <QTextDocument>
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
 namespace horunea {
 
 TextTableModel::TextTableModel(QStringList headers, QObject* parent)
@@ -52,6 +56,45 @@ QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return m_headers.value(section);
     return QVariant();
+}
+
+void TextTableModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> order_(m_rows.size());
+    std::iota(order_.begin(), order_.end(), 0);
+    auto less = [&](int a, int b) {
+        const QString x = m_rows[size_t(a)].value(column);
+        const QString y = m_rows[size_t(b)].value(column);
+        bool xNumber = false, yNumber = false;
+        const double xv = x.toDouble(&xNumber);
+        const double yv = y.toDouble(&yNumber);
+        if (xNumber && yNumber)
+            return xv < yv;
+        if (xNumber != yNumber)
+            return xNumber; // numbers before text
+        return x < y;
+    };
+    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+        return order == Qt::AscendingOrder ? less(a, b) : less(b, a);
+    });
+    ListRows sorted;
+    sorted.reserve(m_rows.size());
+    std::vector<int> newRowOf(m_rows.size());
+    for (size_t i = 0; i < order_.size(); ++i) {
+        newRowOf[size_t(order_[i])] = int(i);
+        sorted.push_back(std::move(m_rows[size_t(order_[i])]));
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after << this->index(newRowOf[size_t(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void TextTableModel::setRows(ListRows rows)

@@ -22,6 +22,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // Orders the rows by one column until the next setRows: numbers by value,
+    // other text by character code; rows that compare equal keep their order,
+    // and the selection stays on its row.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
     void setRows(ListRows rows);
     void clear() { setRows({}); }
     const TextRow& row(int i) const { return m_rows[size_t(i)]; }

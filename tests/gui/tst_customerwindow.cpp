@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -82,6 +83,7 @@ private slots:
     void clickingSubjectOfAnotherUserSwitchesPanel();
     void panelReadsUnderADarkTheme();
     void maximisedStateOutlivesPassingStates();
+    void headingClickSortsAndKeepsTheChosenRecord();
     void newSubjectAndLogKeysFollowTheirButtons();
     void doubleClickOpensEditorOnlyOnAnItem();
     void mailAndUrlGoToTheShellAsOneUrl_data();
@@ -421,6 +423,54 @@ void TstCustomerWindow::maximisedStateOutlivesPassingStates()
     QWindowStateChangeEvent passing(Qt::WindowMaximized);
     QApplication::sendEvent(w, &passing);
     QCOMPARE(SessionState::instance().CustomerWindowState, Qt::WindowMaximized);
+}
+
+// A click on a heading sorts the list by it (again: reversed), the chosen
+// user stays chosen, and the next fill brings the settings' order back.
+void TstCustomerWindow::headingClickSortsAndKeepsTheChosenRecord()
+{
+    makeOperator(u"山田"_qs);
+    fillSample();
+    {
+        Database db = Database::open(customerFile(u"山田"_qs));
+        addUser(db, u"ｷﾀﾑﾗ"_qs, u"北村"_qs);
+        addUser(db, u"ｶﾈｺ"_qs, u"金子"_qs);
+    }
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->toolbarButton(21)->trigger();
+    ReportListView* list = w->userList();
+    const QStringList settingsOrder = column(list, 1);
+    QVERIFY(settingsOrder.size() >= 3);
+    clickRow(list, rowOf(list, 1, u"加藤"_qs));
+    const QStringList panel = w->panelValues();
+    auto clickHeading = [list](int c) {
+        QHeaderView* h = list->header();
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                          QPoint(h->sectionViewportPosition(c) + 5, h->height() / 2));
+    };
+    clickHeading(1);
+    QStringList ascending = settingsOrder;
+    std::sort(ascending.begin(), ascending.end());
+    QCOMPARE(column(list, 1), ascending);
+    QCOMPARE(list->text(list->currentRow(), 1), u"加藤"_qs);
+    QCOMPARE(list->header()->sortIndicatorSection(), 1);
+    QVERIFY(list->header()->isSortIndicatorShown());
+    clickHeading(1);
+    QStringList descending = ascending;
+    std::reverse(descending.begin(), descending.end());
+    QCOMPARE(column(list, 1), descending);
+    QCOMPARE(list->text(list->currentRow(), 1), u"加藤"_qs);
+    // Sorting chose nobody anew: the panel shows the same user.
+    QCOMPARE(w->view()->SelectedUserName, u"加藤"_qs);
+    QCOMPARE(w->panelValues(), panel);
+    // The keyboard goes on from the sorted position.
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(w->view()->SelectedUserName, list->text(list->currentRow(), 1));
+    // Filled again: the settings' order, no indicator.
+    w->toolbarButton(21)->trigger();
+    QCOMPARE(column(list, 1), settingsOrder);
+    QVERIFY(!list->header()->isSortIndicatorShown());
 }
 
 void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()
