@@ -9,9 +9,13 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 namespace horunea {
 
@@ -97,13 +101,39 @@ void ReportListView::selectRow(int row)
     scrollTo(index);
 }
 
+namespace {
+
+// A value a column of that heading typically holds: a telephone number of
+// 13 characters, an e-mail address of 25.
+QString typicalValue(const QString& heading)
+{
+    const QString h = heading.normalized(QString::NormalizationForm_KC).toUpper();
+    if (h.contains(u"TEL"_qs) || h.contains(u"FAX"_qs))
+        return u"03-1234-56789"_qs;
+    if (h.contains(u"MAIL"_qs))
+        return u"yamada.taro@example.co.jp"_qs;
+    return QString();
+}
+
+} // namespace
+
 void ReportListView::setColumnWidthsTwips(const QList<int>& widths)
 {
+    // The widths the form gives, widened where the heading or a typical
+    // value would be cut.
+    const QFontMetrics headingMetrics(header()->font());
+    const QFontMetrics valueMetrics(font());
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header()) + 8;
     for (int i = 0; i < widths.size(); ++i) {
-        if (widths[i] == 0)
+        if (widths[i] == 0) {
             setColumnHidden(i, true);
-        else
-            setColumnWidth(i, twips(widths[i]));
+            continue;
+        }
+        const QString heading = m_model->headers().value(i);
+        const int need = std::max(headingMetrics.horizontalAdvance(heading),
+                                  valueMetrics.horizontalAdvance(typicalValue(heading))) +
+                         padding;
+        setColumnWidth(i, std::max(twips(widths[i]), need));
     }
 }
 

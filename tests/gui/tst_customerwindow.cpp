@@ -84,6 +84,7 @@ private slots:
     void panelReadsUnderADarkTheme();
     void maximisedStateOutlivesPassingStates();
     void headingClickSortsAndKeepsTheChosenRecord();
+    void columnsFitTheirHeadingsAndTypicalValues();
     void newSubjectAndLogKeysFollowTheirButtons();
     void doubleClickOpensEditorOnlyOnAnItem();
     void mailAndUrlGoToTheShellAsOneUrl_data();
@@ -471,6 +472,33 @@ void TstCustomerWindow::headingClickSortsAndKeepsTheChosenRecord()
     w->toolbarButton(21)->trigger();
     QCOMPARE(column(list, 1), settingsOrder);
     QVERIFY(!list->header()->isSortIndicatorShown());
+}
+
+// No heading is cut ("ユーザーＩＤ" as "ユーザーI"), nor a telephone number of
+// 13 characters or an e-mail address of 25, in any list of the window.
+void TstCustomerWindow::columnsFitTheirHeadingsAndTypicalValues()
+{
+    makeOperator(u"山田"_qs);
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    for (ReportListView* list : {w->userList(), w->subjectList(), w->logList()}) {
+        const QFontMetrics headings(list->header()->font());
+        const QFontMetrics values(list->font());
+        const QStringList headers = list->listModel()->headers();
+        for (int c = 0; c < headers.size(); ++c) {
+            if (list->isColumnHidden(c))
+                continue;
+            const int width = list->columnWidth(c);
+            QVERIFY2(headings.horizontalAdvance(headers[c]) < width, qPrintable(headers[c]));
+            const QString h = headers[c].normalized(QString::NormalizationForm_KC).toUpper();
+            if (h.contains(u"TEL"_qs))
+                QVERIFY2(values.horizontalAdvance(u"03-1234-56789"_qs) < width,
+                         qPrintable(headers[c]));
+            if (h.contains(u"MAIL"_qs))
+                QVERIFY2(values.horizontalAdvance(u"yamada.taro@example.co.jp"_qs) < width,
+                         qPrintable(headers[c]));
+        }
+    }
 }
 
 void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()
