@@ -4,8 +4,10 @@
 #include "store/DataFolder.h"
 #include "store/ShippedFiles.h"
 #include "ui/Dialogs.h"
+#include "ui/UserSettings.h"
 
 #include <QQueue>
+#include <QSettings>
 
 #include <QTemporaryDir>
 #include <QUrl>
@@ -91,11 +93,21 @@ public:
 
 // A fresh data folder with the shipped files, made the program's data folder
 // for the test's lifetime.
+// Each test process keeps what a user arranges (column widths, window
+// places) in a folder of its own, never in the user's.
+inline const bool ownConfigFolder = [] {
+    static QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    return true;
+}();
+
 class TempDataFolder
 {
 public:
     explicit TempDataFolder(bool withShippedFiles = true)
     {
+        // Every test starts from the program's own widths and places.
+        userSettings().clear();
         Connections::instance().reset();
         DataFolder::set(m_dir.path());
         if (withShippedFiles)
@@ -103,6 +115,7 @@ public:
     }
     ~TempDataFolder()
     {
+        userSettings().clear();
         Connections::instance().reset();
         DataFolder::set(QString());
     }

@@ -11,6 +11,7 @@
 #include "ui/ReportListView.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/Twips.h"
+#include "ui/UserSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -154,16 +155,19 @@ void CustomerWindow::createLists()
     m_label22 = makeLabel(u"Label22"_qs, u"ユーザー表示"_qs, m_central);
     m_userList = new ReportListView(u"ListView1"_qs, userListHeaders(), m_central);
     m_userList->setColumnWidthsTwips({800, 1400, 1350, 1350, 1800});
+    rememberColumns(m_userList, objectName() + u'/' + m_userList->objectName());
 
     m_label23 = makeLabel(u"Label23"_qs, u" 件名表示　"_qs, m_central);
     m_label26 = makeLabel(u"Label26"_qs, QString(), m_central);
     m_label26->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_subjectList = new ReportListView(u"ListView2"_qs, subjectListHeaders(), m_central);
     m_subjectList->setColumnWidthsTwips({700, 800, 1500, 1400, 1900, 1300, 600});
+    rememberColumns(m_subjectList, objectName() + u'/' + m_subjectList->objectName());
 
     m_label25 = makeLabel(u"Label25"_qs, u"　ログ（メモ）表示"_qs, m_central);
     m_logList = new ReportListView(u"ListView3"_qs, logListHeaders(), m_central);
     m_logList->setColumnWidthsTwips({700, 700, 800, 1500, 1100, 3000});
+    rememberColumns(m_logList, objectName() + u'/' + m_logList->objectName());
 
     for (QLabel* heading : {m_label22, m_label23, m_label25}) {
         QFont bold = heading->font();

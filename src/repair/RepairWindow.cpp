@@ -12,6 +12,7 @@
 #include "ui/ReportListView.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/Twips.h"
+#include "ui/UserSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -147,12 +148,15 @@ void RepairWindow::createLists()
     m_repairList = new ReportListView(u"ListView1"_qs, repairListHeaders(), m_central);
     m_repairList->setColumnWidthsTwips(
         {800, 700, 1600, 1800, 2200, 1500, 1500, 1500, 1500, 1500, 1200});
+    rememberColumns(m_repairList, objectName() + u'/' + m_repairList->objectName());
     m_unpaidList = new ReportListView(u"ListView3"_qs, unpaidListHeaders(), m_central);
     m_unpaidList->setColumnWidthsTwips(
         {800, 700, 1600, 1800, 2200, 1500, 1500, 1200, 900, 1000, 1000, 800});
+    rememberColumns(m_unpaidList, objectName() + u'/' + m_unpaidList->objectName());
     m_unpaidList->hide();
     m_logList = new ReportListView(u"ListView2"_qs, repairLogListHeaders(), m_central);
     m_logList->setColumnWidthsTwips({1100, 900, 1600, 1400, 6000});
+    rememberColumns(m_logList, objectName() + u'/' + m_logList->objectName());
 
     for (ReportListView* list : {m_repairList, m_unpaidList, m_logList}) {
         connect(list, &ReportListView::itemClicked, this, [this, list](int row) {

@@ -22,6 +22,7 @@
 #include "store/Database.h"
 #include "store/ShippedFiles.h"
 #include "ui/Dialogs.h"
+#include "ui/UserSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -252,8 +253,11 @@ void ShellController::openData(MainMenuWindow* menu, AccountKind kind)
     }
     // Shown before the menu goes, so that the program never stands without a window.
     if (!window->isVisible()) {
+        // Where, how large and whether maximised the user last left it.
+        restoreWindowPlace(window);
         window->show();
-        (repair ? session.RepairWindowState : session.CustomerWindowState) = Qt::WindowNoState;
+        (repair ? session.RepairWindowState : session.CustomerWindowState) =
+            window->windowState() & Qt::WindowMaximized;
     }
     menu->close();
     window->activateWindow();

@@ -1,5 +1,7 @@
 #include "ui/DataWindow.h"
 
+#include "ui/UserSettings.h"
+
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/FormParts.h"
@@ -151,6 +153,8 @@ void DataWindow::changeEvent(QEvent* event)
 
 void DataWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_unloaded)
+        saveWindowPlace(this);
     if (!m_unloaded) {
         m_unloaded = true;
         clearLists();

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -85,6 +86,7 @@ private slots:
     void maximisedStateOutlivesPassingStates();
     void headingClickSortsAndKeepsTheChosenRecord();
     void columnsFitTheirHeadingsAndTypicalValues();
+    void widthsAndPlaceAreRememberedForTheUser();
     void newSubjectAndLogKeysFollowTheirButtons();
     void doubleClickOpensEditorOnlyOnAnItem();
     void mailAndUrlGoToTheShellAsOneUrl_data();
@@ -499,6 +501,45 @@ void TstCustomerWindow::columnsFitTheirHeadingsAndTypicalValues()
                          qPrintable(headers[c]));
         }
     }
+}
+
+// The widths a user drags and the window's place and size come back the
+// next time the window opens; they are kept in his configuration folder,
+// not in the data folder.
+void TstCustomerWindow::widthsAndPlaceAreRememberedForTheUser()
+{
+    makeOperator(u"山田"_qs);
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->userList()->header()->resizeSection(1, 333);
+    w->logList()->header()->resizeSection(3, 222);
+    w->setGeometry(40, 50, 1000, 700);
+    QTRY_COMPARE(w->size(), QSize(1000, 700));
+    const QByteArray dataBefore = QDir(m_folder->path()).entryList().join(u'|').toUtf8();
+    w->close();
+    QTRY_VERIFY(m_shell->mainMenu());
+    QVERIFY(QTest::qWaitForWindowExposed(m_shell->mainMenu()));
+    w = openAs(u"山田"_qs, QString());
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QCOMPARE(w->userList()->columnWidth(1), 333);
+    QCOMPARE(w->logList()->columnWidth(3), 222);
+    QCOMPARE(w->size(), QSize(1000, 700));
+    const QString file = userSettings().fileName();
+    QVERIFY2(file.startsWith(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/horunea/"_qs),
+             qPrintable(file));
+    QVERIFY(!file.startsWith(m_folder->path()));
+    QCOMPARE(QDir(m_folder->path()).entryList().join(u'|').toUtf8(), dataBefore);
+    // Left maximised, it opens maximised.
+    w->showMaximized();
+    QTRY_VERIFY(w->isMaximized());
+    w->close();
+    QTRY_VERIFY(m_shell->mainMenu());
+    QVERIFY(QTest::qWaitForWindowExposed(m_shell->mainMenu()));
+    w = openAs(u"山田"_qs, QString());
+    QVERIFY(w);
+    QTRY_VERIFY(w->isMaximized());
+    QCOMPARE(SessionState::instance().CustomerWindowState, Qt::WindowMaximized);
 }
 
 void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()
