@@ -10,6 +10,8 @@ string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" help "${help}")
 string(REGEX REPLACE "\n$" "" help "${help}")
 file(WRITE ${OUTPUT} ".\\\" Made from horunea-cli --help at build time; edit the program's help instead.
 .TH HORUNEA-CLI 1 \"\" \"horunea ${VERSION}\" \"ホルネア\"
+.ad l
+.nh
 .SH NAME
 horunea-cli \\- ホルネアのデータをコマンドラインで扱います
 .SH SYNOPSIS

@@ -15,7 +15,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in bin/horunea bin/horunea-cli share/horunea/ホルネア2.0.0.doc \
          share/applications/horunea.desktop share/icons/hicolor/256x256/apps/horunea.png \
-         share/icons/hicolor/scalable/apps/horunea.svg share/man/man1/horunea-cli.1; do
+         share/icons/hicolor/scalable/apps/horunea.svg share/man/man1/horunea-cli.1.gz \
+         share/man/man1/horunea.1.gz share/doc/horunea/copyright share/doc/horunea/changelog.gz; do
   [ -s "$prefix/$f" ] || fail "missing: $f"
 done
 [ -x "$prefix/bin/horunea" ] && [ -x "$prefix/bin/horunea-cli" ] || fail "programs not executable"
@@ -38,7 +39,7 @@ grep -q '<svg ' "$prefix/share/icons/hicolor/scalable/apps/horunea.svg" || fail 
 # The manual page holds --help exactly, between .nf and .fi.
 cli=$prefix/bin/horunea-cli
 "$cli" --help > "$work/help.txt"
-sed -n '/^\.nf$/,/^\.fi$/p' "$prefix/share/man/man1/horunea-cli.1" | sed '1d;$d' |
+gzip -dc "$prefix/share/man/man1/horunea-cli.1.gz" | sed -n '/^\.nf$/,/^\.fi$/p' | sed '1d;$d' |
   sed -e 's/^\\&//' -e 's/\\e/\\/g' > "$work/manual.txt"
 diff -u "$work/help.txt" "$work/manual.txt" || fail "the manual page does not match --help"
 
