@@ -71,12 +71,13 @@ public:
     bool openUrl(const QUrl& url) override
     {
         urls << url;
-        return true;
+        return desktopOpens;
     }
 
     QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }
 
     std::function<bool(QPrinter&)> printerAnswer;
+    bool desktopOpens = true; // false: the desktop has no program for a link
     QList<Message> messages;
     QStringList questions;
     QStringList prompts;

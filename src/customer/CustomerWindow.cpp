@@ -406,7 +406,7 @@ void CustomerWindow::handToDesktop(const PanelLink& link)
     if (!link.refusal.isEmpty())
         Dialogs::instance().message(this, link.refusal, Dialogs::Icon::Exclamation);
     else if (!link.url.isEmpty())
-        Dialogs::instance().openUrl(link.url); // one URL; the desktop never sees a command line
+        openOnDesktop(this, link.url); // one URL; the desktop never sees a command line
 }
 
 // ---------------------------------------------------------------- panel values

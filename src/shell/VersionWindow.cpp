@@ -58,10 +58,9 @@ VersionWindow::VersionWindow(QWidget* parent) : QDialog(parent)
     close->setDefault(true);
     placeTwips(close, 360, 3480, 5400, 420);
 
-    connect(home, &QPushButton::clicked, this,
-            [] { Dialogs::instance().openUrl(QUrl(homePage())); });
+    connect(home, &QPushButton::clicked, this, [this] { openOnDesktop(this, QUrl(homePage())); });
     connect(mail, &QPushButton::clicked, this,
-            [] { Dialogs::instance().openUrl(QUrl(u"mailto:"_qs + mailAddress())); });
+            [this] { openOnDesktop(this, QUrl(u"mailto:"_qs + mailAddress())); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     setFixedSize(twips(6120), twips(4140));

@@ -128,6 +128,18 @@ bool installJapaneseTranslations(QApplication& app)
     return QApplication::installTranslator(translator);
 }
 
+void openOnDesktop(QWidget* parent, const QUrl& url)
+{
+    if (Dialogs::instance().openUrl(url))
+        return;
+    const bool mail = url.scheme() == u"mailto";
+    const QString what = mail ? u"メールを送るプログラム"_qs : u"ホームページを開くプログラム"_qs;
+    Dialogs::instance().message(
+        parent,
+        QStringLiteral("%1が見つかりません。\n%2").arg(what, mail ? url.path() : url.toString()),
+        Dialogs::Icon::Exclamation);
+}
+
 bool runGuarded(QWidget* parent, const std::function<void()>& work)
 {
     try {

@@ -90,4 +90,9 @@ bool installJapaneseTranslations(QApplication& app);
 // the command ends there. Returns whether the work ran through.
 bool runGuarded(QWidget* parent, const std::function<void()>& work);
 
+// Hands a web page or a mail address to the desktop; says so when the
+// desktop has no program to open it with (xdg-utils and a browser or a mail
+// program are the desktop's to install).
+void openOnDesktop(QWidget* parent, const QUrl& url);
+
 } // namespace horunea

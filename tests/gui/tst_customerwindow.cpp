@@ -664,6 +664,14 @@ void TstCustomerWindow::mailAndUrlGoToTheShellAsOneUrl()
     QCOMPARE(m_dialogs->urls.size(), 2);
     QCOMPARE(QUrl::fromPercentEncoding(m_dialogs->urls[0].toEncoded()), handed);
     QCOMPARE(m_dialogs->urls[1].toString(), u"https://example.jp/a?b=1&c"_qs);
+    QVERIFY(m_dialogs->messages.isEmpty());
+    // Nothing on the desktop to open them with: 送る and 表示 say so.
+    m_dialogs->desktopOpens = false;
+    child<QPushButton>(w, u"Command10"_qs)->click();
+    child<QPushButton>(w, u"Command11"_qs)->click();
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QVERIFY(m_dialogs->messages[0].text.startsWith(u"メールを送るプログラム"_qs));
+    QVERIFY(m_dialogs->messages[1].text.contains(u"https://example.jp/a?b=1&c"_qs));
 }
 
 void TstCustomerWindow::toolbarHasItsButtonsAndPrintMenu()

@@ -347,8 +347,22 @@ void TstMainMenu::versionWindowHandsAddressesToShell()
     QCOMPARE(dialogs.urls.size(), 2);
     QCOMPARE(dialogs.urls[0], QUrl(VersionWindow::homePage()));
     QCOMPARE(dialogs.urls[1].scheme(), u"mailto"_qs);
+    QVERIFY(dialogs.messages.isEmpty());
     // The master connection stays open beneath it.
     QVERIFY(Connections::instance().masterOpen());
+    // A desktop with nothing to open them with: each button says so.
+    dialogs.desktopOpens = false;
+    whenModal([&](QWidget* modal) {
+        child<QPushButton>(modal, u"Command1"_qs)->click();
+        child<QPushButton>(modal, u"Command2"_qs)->click();
+        child<QPushButton>(modal, u"Command3"_qs)->click();
+    });
+    child<QPushButton>(menu, u"Command10"_qs)->click();
+    QCOMPARE(dialogs.messages.size(), 2);
+    QVERIFY(
+        dialogs.messages[0].text.startsWith(u"ホームページを開くプログラムが見つかりません。"_qs));
+    QVERIFY(dialogs.messages[1].text.startsWith(u"メールを送るプログラムが見つかりません。"_qs));
+    QVERIFY(dialogs.messages[1].text.contains(VersionWindow::mailAddress()));
     delete menu;
 }
 
