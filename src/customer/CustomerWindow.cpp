@@ -14,6 +14,7 @@
 #include "ui/UserSettings.h"
 
 #include <QAction>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,6 +28,7 @@
 #include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 namespace horunea {
 
@@ -283,14 +285,19 @@ void CustomerWindow::layoutChildren()
     }
 
     int top = HeadingHeight + PanelHeight + 60;
+    // The two lists keep their size where the window has room, and share
+    // what is left where it has not (a small screen, a large scale), down
+    // to a few rows each, rather than leave the window.
+    const int room = height - top - 2 * HeadingHeight - 60 - 60;
+    const int listHeight = std::clamp(room / 2, 900, ListHeight);
     placeTwips(m_label23, RightColumn + 60, top, PanelMinWidth / 2, HeadingHeight);
     placeTwips(m_label26, RightColumn + PanelMinWidth / 2, top, PanelMinWidth / 2, HeadingHeight);
     top += HeadingHeight;
-    placeTwips(m_subjectList, RightColumn, top, PanelMinWidth, ListHeight);
-    top += ListHeight + 60;
+    placeTwips(m_subjectList, RightColumn, top, PanelMinWidth, listHeight);
+    top += listHeight + 60;
     placeTwips(m_label25, RightColumn + 60, top, PanelMinWidth, HeadingHeight);
     top += HeadingHeight;
-    placeTwips(m_logList, RightColumn, top, PanelMinWidth, ListHeight);
+    placeTwips(m_logList, RightColumn, top, PanelMinWidth, listHeight);
 }
 
 // ---------------------------------------------------------------- the view

@@ -27,6 +27,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace horunea {
 
 namespace {
@@ -221,7 +223,11 @@ void RepairWindow::layoutChildren()
     placeTwips(m_label23, 60, top, inner, HeadingHeight);
     placeTwips(m_label35, 60, top, inner, HeadingHeight);
     top += HeadingHeight;
-    const int listHeight = height >= 10110 ? height - 6300 : 3800;
+    // Below the form's own height the repair list gives up room first, so
+    // that the log list keeps a few rows inside the window.
+    const int below = HeadingHeight + 60 + PanelHeight + 60 + HeadingHeight + 60;
+    const int listHeight =
+        height >= 10110 ? height - 6300 : std::clamp(height - top - below - 900, 900, 3800);
     placeTwips(m_repairList, 60, top, inner, listHeight);
     placeTwips(m_unpaidList, 60, top, inner, listHeight);
     top += listHeight + 60;

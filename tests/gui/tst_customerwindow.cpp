@@ -87,6 +87,7 @@ private slots:
     void headingClickSortsAndKeepsTheChosenRecord();
     void columnsFitTheirHeadingsAndTypicalValues();
     void widthsAndPlaceAreRememberedForTheUser();
+    void everyListFitsAt960By540();
     void newSubjectAndLogKeysFollowTheirButtons();
     void doubleClickOpensEditorOnlyOnAnItem();
     void mailAndUrlGoToTheShellAsOneUrl_data();
@@ -540,6 +541,36 @@ void TstCustomerWindow::widthsAndPlaceAreRememberedForTheUser()
     QVERIFY(w);
     QTRY_VERIFY(w->isMaximized());
     QCOMPARE(SessionState::instance().CustomerWindowState, Qt::WindowMaximized);
+}
+
+namespace {
+
+// Every list of the window lies inside it, a few rows high at least.
+void everyListInside(QWidget* w)
+{
+    const QList<ReportListView*> lists = w->findChildren<ReportListView*>();
+    QVERIFY(!lists.isEmpty());
+    for (ReportListView* list : lists) {
+        if (!list->isVisible())
+            continue;
+        const QRect place(list->mapTo(w, QPoint(0, 0)), list->size());
+        QVERIFY2(w->rect().contains(place), qPrintable(list->objectName()));
+        QVERIFY2(list->height() >= 55, qPrintable(list->objectName()));
+    }
+}
+
+} // namespace
+
+// On a small screen or at a large scale (960 × 540 logical pixels) no list
+// leaves the window.
+void TstCustomerWindow::everyListFitsAt960By540()
+{
+    makeOperator(u"山田"_qs);
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->resize(960, 540);
+    QTRY_COMPARE(w->size(), QSize(960, 540));
+    everyListInside(w);
 }
 
 void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()

@@ -38,6 +38,7 @@ class TstRepairWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void everyListFitsAt960By540();
     void init();
     void cleanup();
 
@@ -94,6 +95,36 @@ void TstRepairWindow::cleanup()
     delete m_folder;
     Clock::setToday(QDate());
     SessionState::instance().reset();
+}
+
+namespace {
+
+// Every list of the window lies inside it, a few rows high at least.
+void everyListInside(QWidget* w)
+{
+    const QList<ReportListView*> lists = w->findChildren<ReportListView*>();
+    QVERIFY(!lists.isEmpty());
+    for (ReportListView* list : lists) {
+        if (!list->isVisible())
+            continue;
+        const QRect place(list->mapTo(w, QPoint(0, 0)), list->size());
+        QVERIFY2(w->rect().contains(place), qPrintable(list->objectName()));
+        QVERIFY2(list->height() >= 55, qPrintable(list->objectName()));
+    }
+}
+
+} // namespace
+
+// On a small screen or at a large scale (960 × 540 logical pixels) the log
+// list stays inside the window.
+void TstRepairWindow::everyListFitsAt960By540()
+{
+    RepairWindow* w = openRepair();
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->resize(960, 540);
+    QTRY_COMPARE(w->size(), QSize(960, 540));
+    everyListInside(w);
 }
 
 RepairWindow* TstRepairWindow::openRepair(const QString& password)
