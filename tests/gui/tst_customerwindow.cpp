@@ -571,6 +571,8 @@ void TstCustomerWindow::everyListFitsAt960By540()
     w->resize(960, 540);
     QTRY_COMPARE(w->size(), QSize(960, 540));
     everyListInside(w);
+    if (const QString pictures = qEnvironmentVariable("HORUNEA_SCREENSHOTS"); !pictures.isEmpty())
+        w->grab().save(QDir(pictures).filePath(u"Form1-960x540.png"_qs));
 }
 
 void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()

@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -125,6 +126,8 @@ void TstRepairWindow::everyListFitsAt960By540()
     w->resize(960, 540);
     QTRY_COMPARE(w->size(), QSize(960, 540));
     everyListInside(w);
+    if (const QString pictures = qEnvironmentVariable("HORUNEA_SCREENSHOTS"); !pictures.isEmpty())
+        w->grab().save(QDir(pictures).filePath(u"Form2-960x540.png"_qs));
 }
 
 RepairWindow* TstRepairWindow::openRepair(const QString& password)
