@@ -9,11 +9,13 @@
 #include "ui/FormParts.h"
 #include "ui/FunctionKeys.h"
 #include "ui/ReportListView.h"
+#include "ui/SplitHandle.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/Twips.h"
 #include "ui/UserSettings.h"
 
 #include <QAction>
+#include <QSettings>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -37,6 +39,7 @@ namespace {
 constexpr int ButtonCount = 31;
 constexpr int UserListWidth = 5415;
 constexpr int RightColumn = 5475;
+constexpr int MinUserListWidth = 2400;
 constexpr int PanelMinWidth = 8460;
 constexpr int PanelHeight = 2880;
 constexpr int ListHeight = 2655;
@@ -158,6 +161,16 @@ void CustomerWindow::createLists()
     m_userList = new ReportListView(u"ListView1"_qs, userListHeaders(), m_central);
     m_userList->setColumnWidthsTwips({800, 1400, 1350, 1350, 1800});
     rememberColumns(m_userList, objectName() + u'/' + m_userList->objectName());
+    // A handle beside the user list gives it more room against the panel,
+    // remembered for the user as the columns are.
+    const QString splitKey = u"splitters/"_qs + objectName();
+    m_userListWidth = userSettings().value(splitKey, UserListWidth).toInt();
+    m_splitter = new SplitHandle(u"Splitter1"_qs, m_central);
+    connect(m_splitter, &SplitHandle::moved, this, [this, splitKey](int x) {
+        m_userListWidth = std::max(MinUserListWidth, toTwips(x));
+        userSettings().setValue(splitKey, m_userListWidth);
+        layoutChildren();
+    });
 
     m_label23 = makeLabel(u"Label23"_qs, u" 件名表示　"_qs, m_central);
     m_label26 = makeLabel(u"Label26"_qs, QString(), m_central);
@@ -247,16 +260,21 @@ void CustomerWindow::layoutChildren()
 {
     const int width = toTwips(m_central->width());
     const int height = toTwips(m_central->height());
+    // The user list as wide as the user dragged it, leaving the rest its room.
+    const int listWidth = std::clamp(m_userListWidth, MinUserListWidth,
+                                     std::max(MinUserListWidth, width - PanelMinWidth - 120));
+    const int rightColumn = listWidth + RightColumn - UserListWidth;
     // The user list takes the inner height; the panel widens with the window
     // once it is wide enough, the subject and log lists keep their size.
-    placeTwips(m_label22, 60, 0, UserListWidth - 60, HeadingHeight);
-    placeTwips(m_userList, 0, HeadingHeight, UserListWidth,
+    placeTwips(m_label22, 60, 0, listWidth - 60, HeadingHeight);
+    placeTwips(m_userList, 0, HeadingHeight, listWidth, std::max(600, height - HeadingHeight - 60));
+    placeTwips(m_splitter, listWidth, HeadingHeight, rightColumn - listWidth,
                std::max(600, height - HeadingHeight - 60));
 
-    const int panelWidth = std::max(PanelMinWidth, width - RightColumn - 60);
-    placeTwips(m_panelHeading, RightColumn + 60, 0, 2400, HeadingHeight);
-    placeTwips(m_check1, RightColumn + panelWidth - 1500, 0, 1500, HeadingHeight);
-    placeTwips(m_panel, RightColumn, HeadingHeight, panelWidth, PanelHeight);
+    const int panelWidth = std::max(PanelMinWidth, width - rightColumn - 60);
+    placeTwips(m_panelHeading, rightColumn + 60, 0, 2400, HeadingHeight);
+    placeTwips(m_check1, rightColumn + panelWidth - 1500, 0, 1500, HeadingHeight);
+    placeTwips(m_panel, rightColumn, HeadingHeight, panelWidth, PanelHeight);
 
     const int columnWidth = (panelWidth - 120) / 3;
     const int captionWidth = 1020;
@@ -290,14 +308,14 @@ void CustomerWindow::layoutChildren()
     // to a few rows each, rather than leave the window.
     const int room = height - top - 2 * HeadingHeight - 60 - 60;
     const int listHeight = std::clamp(room / 2, 900, ListHeight);
-    placeTwips(m_label23, RightColumn + 60, top, PanelMinWidth / 2, HeadingHeight);
-    placeTwips(m_label26, RightColumn + PanelMinWidth / 2, top, PanelMinWidth / 2, HeadingHeight);
+    placeTwips(m_label23, rightColumn + 60, top, PanelMinWidth / 2, HeadingHeight);
+    placeTwips(m_label26, rightColumn + PanelMinWidth / 2, top, PanelMinWidth / 2, HeadingHeight);
     top += HeadingHeight;
-    placeTwips(m_subjectList, RightColumn, top, PanelMinWidth, listHeight);
+    placeTwips(m_subjectList, rightColumn, top, PanelMinWidth, listHeight);
     top += listHeight + 60;
-    placeTwips(m_label25, RightColumn + 60, top, PanelMinWidth, HeadingHeight);
+    placeTwips(m_label25, rightColumn + 60, top, PanelMinWidth, HeadingHeight);
     top += HeadingHeight;
-    placeTwips(m_logList, RightColumn, top, PanelMinWidth, listHeight);
+    placeTwips(m_logList, rightColumn, top, PanelMinWidth, listHeight);
 }
 
 // ---------------------------------------------------------------- the view

@@ -21,6 +21,8 @@ class ReportListView;
 // Form1, the customer window: users by kana row, their subjects and logs, and
 // the current user's detail panel, for the operator whose data is open. What
 // it shows comes from its CustomerView; it draws the view as it changes.
+class SplitHandle;
+
 class CustomerWindow : public DataWindow
 {
     Q_OBJECT
@@ -64,6 +66,8 @@ private:
     std::unique_ptr<CustomerView> m_view;
 
     ReportListView* m_userList;
+    SplitHandle* m_splitter; // between the user list and the rest
+    int m_userListWidth;     // twips, as the user last dragged it
     ReportListView* m_subjectList;
     ReportListView* m_logList;
     QLabel* m_label22;

@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolBar>
@@ -88,6 +89,7 @@ private slots:
     void columnsFitTheirHeadingsAndTypicalValues();
     void widthsAndPlaceAreRememberedForTheUser();
     void everyListFitsAt960By540();
+    void splitterWidensTheListAndIsRemembered();
     void newSubjectAndLogKeysFollowTheirButtons();
     void doubleClickOpensEditorOnlyOnAnItem();
     void mailAndUrlGoToTheShellAsOneUrl_data();
@@ -573,6 +575,42 @@ void TstCustomerWindow::everyListFitsAt960By540()
     everyListInside(w);
     if (const QString pictures = qEnvironmentVariable("HORUNEA_SCREENSHOTS"); !pictures.isEmpty())
         w->grab().save(QDir(pictures).filePath(u"Form1-960x540.png"_qs));
+}
+
+// Dragging the handle beside the user list widens it against the panel; the
+// next opening keeps the width.
+void TstCustomerWindow::splitterWidensTheListAndIsRemembered()
+{
+    makeOperator(u"山田"_qs);
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->resize(1280, 800);
+    QTRY_COMPARE(w->size(), QSize(1280, 800));
+    auto* handle = child<QWidget>(w, u"Splitter1"_qs);
+    const int listBefore = w->userList()->width();
+    const int panelBefore = child<QWidget>(w, u"Frame1"_qs)->x();
+    const QPoint grab(2, 20);
+    QMouseEvent press(QEvent::MouseButtonPress, grab, handle->mapToGlobal(grab), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(handle, &press);
+    const QPoint to(grab.x() + 120, 20);
+    QMouseEvent move(QEvent::MouseMove, to, handle->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(handle, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, handle->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(handle, &release);
+    const int listAfter = w->userList()->width();
+    QVERIFY2(qAbs(listAfter - (listBefore + 120)) <= 2, qPrintable(QString::number(listAfter)));
+    QVERIFY(child<QWidget>(w, u"Frame1"_qs)->x() > panelBefore);
+    everyListInside(w);
+    w->close();
+    QTRY_VERIFY(m_shell->mainMenu());
+    QVERIFY(QTest::qWaitForWindowExposed(m_shell->mainMenu()));
+    w = openAs(u"山田"_qs, QString());
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QTRY_VERIFY(qAbs(w->userList()->width() - listAfter) <= 2);
 }
 
 void TstCustomerWindow::clickingSubjectOfAnotherUserSwitchesPanel()
