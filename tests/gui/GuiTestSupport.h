@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -56,6 +57,31 @@ inline void whenModal(std::function<void(QWidget*)> drive)
         }
         drive(modal);
     });
+}
+
+// Every list of the window lies inside it, a few rows high at least.
+inline void checkListsInside(QWidget* w)
+{
+    const QList<ReportListView*> lists = w->findChildren<ReportListView*>();
+    QVERIFY(!lists.isEmpty());
+    for (ReportListView* list : lists) {
+        if (!list->isVisible())
+            continue;
+        const QRect place(list->mapTo(w, QPoint(0, 0)), list->size());
+        QVERIFY2(w->rect().contains(place), qPrintable(list->objectName()));
+        QVERIFY2(list->height() >= 55, qPrintable(list->objectName()));
+    }
+}
+
+// The same at 960 × 540 logical pixels (a small screen, or a large scale).
+// With HORUNEA_SCREENSHOTS set, the window is kept there as a picture.
+inline void checkListsInsideAt960By540(QWidget* w, const QString& picture)
+{
+    w->resize(960, 540);
+    QTRY_COMPARE(w->size(), QSize(960, 540));
+    checkListsInside(w);
+    if (const QString pictures = qEnvironmentVariable("HORUNEA_SCREENSHOTS"); !pictures.isEmpty())
+        w->grab().save(QDir(pictures).filePath(picture));
 }
 
 // The texts of one column of a list, top to bottom.

@@ -98,24 +98,6 @@ void TstRepairWindow::cleanup()
     SessionState::instance().reset();
 }
 
-namespace {
-
-// Every list of the window lies inside it, a few rows high at least.
-void everyListInside(QWidget* w)
-{
-    const QList<ReportListView*> lists = w->findChildren<ReportListView*>();
-    QVERIFY(!lists.isEmpty());
-    for (ReportListView* list : lists) {
-        if (!list->isVisible())
-            continue;
-        const QRect place(list->mapTo(w, QPoint(0, 0)), list->size());
-        QVERIFY2(w->rect().contains(place), qPrintable(list->objectName()));
-        QVERIFY2(list->height() >= 55, qPrintable(list->objectName()));
-    }
-}
-
-} // namespace
-
 // On a small screen or at a large scale (960 × 540 logical pixels) the log
 // list stays inside the window.
 void TstRepairWindow::everyListFitsAt960By540()
@@ -123,11 +105,7 @@ void TstRepairWindow::everyListFitsAt960By540()
     RepairWindow* w = openRepair();
     QVERIFY(w);
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    w->resize(960, 540);
-    QTRY_COMPARE(w->size(), QSize(960, 540));
-    everyListInside(w);
-    if (const QString pictures = qEnvironmentVariable("HORUNEA_SCREENSHOTS"); !pictures.isEmpty())
-        w->grab().save(QDir(pictures).filePath(u"Form2-960x540.png"_qs));
+    checkListsInsideAt960By540(w, u"Form2-960x540.png"_qs);
 }
 
 RepairWindow* TstRepairWindow::openRepair(const QString& password)
