@@ -355,14 +355,14 @@ Database openAccountData(AccountKind kind, const QString& name, const std::optio
 {
     accountFilePath(kind, name); // a name no file can have is said before main.mdb is asked
     Database master = Database::open(DataFolder::masterPath());
-    QString password = given.value_or(QString());
-    if (!given) {
-        const Account account = FindAccount(master, kind, FindBy::Name, name);
-        if (!CheckAccountPassword(master, kind, account.number, password))
-            if (const auto typed = promptPassword(QStringLiteral("「%1」のパスワード: ").arg(name)))
-                password = *typed;
-    }
-    return OpenAccount(master, kind, FindBy::Name, name, password).data;
+    if (given)
+        return OpenAccount(master, kind, FindBy::Name, name, *given).data;
+    QString password;
+    const Account account = FindAccount(master, kind, FindBy::Name, name);
+    if (!CheckAccountPassword(master, kind, account.number, password))
+        if (const auto typed = promptPassword(QStringLiteral("「%1」のパスワード: ").arg(name)))
+            password = *typed;
+    return OpenAccount(master, kind, FindBy::Number, account.number, password).data;
 }
 
 int commandRepairs(Invocation& call)

@@ -329,9 +329,6 @@ QList<int> TakeRequestedPages(QPrinter& printer, int pageCount, int currentPage)
         pages << qBound(1, currentPage, pageCount);
     } else if (printer.printRange() == QPrinter::PageRange && !printer.pageRanges().isEmpty()) {
         pages = pagesOf(printer.pageRanges(), pageCount);
-    } else if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        for (int page = printer.fromPage(); page <= qMin(pageCount, printer.toPage()); ++page)
-            pages << page;
     } else if (inOptions) {
         pages = pagesOf(QPageRanges::fromString(options.at(at + 1)), pageCount);
     } else {

@@ -167,18 +167,23 @@ public:
         const Key key{text.constData(), text.size(), qRound64(width * 64)};
         auto it = m_lines.find(key);
         if (it == m_lines.end()) {
-            std::vector<int> lines;
+            Entry entry{text, {}};
             forEachPiece(text, [&](QStringView piece) {
-                lines.push_back(pieceLineCount(piece, font, metrics, width));
+                entry.lines.push_back(pieceLineCount(piece, font, metrics, width));
             });
-            it = m_lines.emplace(key, std::move(lines)).first;
+            it = m_lines.emplace(key, std::move(entry)).first;
         }
-        return it->second;
+        return it->second.lines;
     }
 
 private:
     using Key = std::tuple<const QChar*, qsizetype, qint64>;
-    std::map<Key, std::vector<int>> m_lines;
+    struct Entry
+    {
+        QString text; // holds the characters, so that their address names no other text
+        std::vector<int> lines;
+    };
+    std::map<Key, Entry> m_lines;
 };
 
 int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
