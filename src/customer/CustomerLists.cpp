@@ -1,6 +1,9 @@
 #include "customer/CustomerLists.h"
 
 #include "store/Database.h"
+#include "store/TextForms.h"
+
+#include <QHash>
 
 namespace horunea {
 
@@ -26,6 +29,23 @@ ListRows LoadLogRows(Database& db, const SqlStatement& statement)
         statement.sql,
         {u"ログID"_qs, u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs},
         statement.params);
+}
+
+QStringList UserNameSortKeys(Database& db, const ListRows& rows)
+{
+    QHash<QString, QString> readings;
+    const ListRows all = db.textRows(u"Select ユーザーID, 表示ふりがな From ユーザー"_qs,
+                                     {u"ユーザーID"_qs, u"表示ふりがな"_qs});
+    readings.reserve(qsizetype(all.size()));
+    for (const TextRow& row : all)
+        readings.insert(row.value(0), readingSortKey(row.value(1)));
+    QStringList keys;
+    keys.reserve(qsizetype(rows.size()));
+    for (const TextRow& row : rows) {
+        const QString reading = readings.value(row.value(int(UserColumn::Id)));
+        keys << (reading.isEmpty() ? readingSortKey(row.value(int(UserColumn::Name))) : reading);
+    }
+    return keys;
 }
 
 QStringList userDetailFields()

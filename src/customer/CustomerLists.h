@@ -29,6 +29,10 @@ ListRows LoadUserRows(Database& db, const SqlStatement& statement);
 ListRows LoadSubjectRows(Database& db, const SqlStatement& statement);
 ListRows LoadLogRows(Database& db, const SqlStatement& statement);
 
+// What the user list's name column sorts by: each row's reading in dictionary
+// order (ｶﾄｳ and かとう alike), the name itself where the user has no reading.
+QStringList UserNameSortKeys(Database& db, const ListRows& rows);
+
 // The fields of a user as the detail panel shows them, in panel order.
 QStringList userDetailFields();
 enum class DetailField { Reading = 0, Name = 1, Mail = 13, Url = 14, Remarks = 15, FirstFree = 16 };

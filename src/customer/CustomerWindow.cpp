@@ -161,6 +161,9 @@ void CustomerWindow::createLists()
     m_userList = new ReportListView(u"ListView1"_qs, userListHeaders(), m_central);
     m_userList->setColumnWidthsTwips({800, 1400, 1350, 1350, 1800});
     rememberColumns(m_userList, objectName() + u'/' + m_userList->objectName());
+    m_userList->listModel()->setSortKeys(int(UserColumn::Name), [this](const ListRows& rows) {
+        return m_view ? UserNameSortKeys(m_view->database(), rows) : QStringList();
+    });
     // A handle beside the user list gives it more room against the panel,
     // remembered for the user as the columns are.
     const QString splitKey = u"splitters/"_qs + objectName();

@@ -142,4 +142,42 @@ QString toHalfWidthKana(const QString& text)
     return out;
 }
 
+QString readingSortKey(const QString& text)
+{
+    const QString reading = toHiraganaReading(text);
+    if (reading.isEmpty())
+        return reading;
+    QString plain;
+    plain.reserve(reading.size());
+    for (QChar c : reading.normalized(QString::NormalizationForm_D)) {
+        const char16_t u = c.unicode();
+        if (u == 0x3099 || u == 0x309A)
+            continue; // a voicing mark, taken apart from its kana
+        switch (u) {
+        case u'ぁ':
+        case u'ぃ':
+        case u'ぅ':
+        case u'ぇ':
+        case u'ぉ':
+        case u'っ':
+        case u'ゃ':
+        case u'ゅ':
+        case u'ょ':
+        case u'ゎ':
+            plain += QChar(u + 1);
+            break;
+        case u'ゕ':
+            plain += u'か';
+            break;
+        case u'ゖ':
+            plain += u'け';
+            break;
+        default:
+            plain += c;
+        }
+    }
+    // The whole reading breaks the ties the plain one leaves.
+    return plain + QChar(0x0001) + reading;
+}
+
 } // namespace horunea

@@ -19,6 +19,12 @@ QString toHalfWidthAscii(const QString& text);
 // blanks are left out.
 QString toHiraganaReading(const QString& text);
 
+// What a reading sorts by, as a dictionary orders it: kana of either width
+// and hiragana alike, first without voicing marks and small kana (がもう
+// between かとう and かわい), then with them (かき before がき, きゃく
+// before きやく); blanks are left out, and a reading of blanks only is empty.
+QString readingSortKey(const QString& text);
+
 // What a box that takes no Japanese keeps of what was typed or pasted into it:
 // full-width Latin letters, digits and signs and the full-width blank in their
 // ASCII forms, and the dashes an input method writes between digits (－, −,

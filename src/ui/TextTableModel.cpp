@@ -65,7 +65,13 @@ void TextTableModel::sort(int column, Qt::SortOrder order)
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> order_(m_rows.size());
     std::iota(order_.begin(), order_.end(), 0);
+    QStringList keys;
+    if (auto found = m_sortKeys.find(column); found != m_sortKeys.end())
+        keys = found->second(m_rows);
+    const bool keyed = keys.size() == qsizetype(m_rows.size());
     auto less = [&](int a, int b) {
+        if (keyed)
+            return keys[a] < keys[b];
         const QString x = m_rows[size_t(a)].value(column);
         const QString y = m_rows[size_t(b)].value(column);
         bool xNumber = false, yNumber = false;

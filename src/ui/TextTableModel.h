@@ -5,6 +5,8 @@
 
 #include "store/TextRow.h"
 
+#include <functional>
+#include <map>
 #include <vector>
 
 namespace horunea {
@@ -22,10 +24,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Orders the rows by one column until the next setRows: numbers by value,
-    // other text by character code; rows that compare equal keep their order,
-    // and the selection stays on its row.
+    // Orders the rows by one column until the next setRows: by the column's
+    // sort keys where it has them, otherwise numbers by value and other text by
+    // character code; rows that compare equal keep their order, and the
+    // selection stays on its row.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // What a column sorts by instead of its text (a name by its reading):
+    // one key a row, asked for when the column is sorted.
+    using SortKeys = std::function<QStringList(const ListRows& rows)>;
+    void setSortKeys(int column, SortKeys keys) { m_sortKeys[column] = std::move(keys); }
 
     void setRows(ListRows rows);
     void clear() { setRows({}); }
@@ -36,6 +44,7 @@ public:
 private:
     QStringList m_headers;
     ListRows m_rows;
+    std::map<int, SortKeys> m_sortKeys;
 };
 
 } // namespace horunea

@@ -9,6 +9,8 @@
 
 #include <QTest>
 
+#include <numeric>
+
 using namespace horunea;
 using namespace horunea::test;
 
@@ -25,6 +27,7 @@ private slots:
     void kanaRowsOnARealDatabase_data();
     void kanaRowsOnARealDatabase();
     void listsReadNullAsEmptyAndJoinTheUserName();
+    void userNamesSortByReading();
     void fieldCaptionsFromSettingsRow();
     void commandLineListsFollowTheWindow();
     void commandLineRefusesWrongPassword_data();
@@ -165,6 +168,37 @@ void TstCustomerQueries::kanaRowsOnARealDatabase()
     for (const QStringList& r : LoadUserRows(db, q.userSql()))
         found << r[1];
     QCOMPARE(found, names);
+}
+
+// Half-width, full-width and hiragana readings sort as one kana; a user with
+// no reading sorts by the name itself.
+void TstCustomerQueries::userNamesSortByReading()
+{
+    TempDataFolder folder;
+    Database db = Database::open(DataFolder::customerTemplatePath());
+    const struct
+    {
+        QString reading, name;
+    } users[] = {{u"ｷﾀﾑﾗ"_qs, u"北村"_qs},   {u"かわさき"_qs, u"川崎"_qs},
+                 {u"カトウ"_qs, u"加藤"_qs}, {QString(), u"かなざわ"_qs},
+                 {u"ｶﾞﾓｳ"_qs, u"蒲生"_qs},   {u"ｱｵｷ"_qs, u"青木"_qs},
+                 {u"ｶ ﾜｲ"_qs, u"河合"_qs}};
+    for (const auto& u : users)
+        addUser(db, u.reading, u.name);
+    const ListRows rows = LoadUserRows(db, {u"SELECT ユーザーID,表示名 FROM ユーザー"_qs, {}});
+    const QStringList keys = UserNameSortKeys(db, rows);
+    QCOMPARE(keys.size(), qsizetype(rows.size()));
+    QStringList names;
+    for (const TextRow& row : rows)
+        names << row.value(1);
+    std::vector<int> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+    QStringList sorted;
+    for (int i : order)
+        sorted << names[i];
+    QCOMPARE(sorted, (QStringList{u"青木"_qs, u"加藤"_qs, u"かなざわ"_qs, u"蒲生"_qs, u"河合"_qs,
+                                  u"川崎"_qs, u"北村"_qs}));
 }
 
 void TstCustomerQueries::listsReadNullAsEmptyAndJoinTheUserName()

@@ -453,6 +453,7 @@ void TstCustomerWindow::headingClickSortsAndKeepsTheChosenRecord()
         Database db = Database::open(customerFile(u"山田"_qs));
         addUser(db, u"ｷﾀﾑﾗ"_qs, u"北村"_qs);
         addUser(db, u"ｶﾈｺ"_qs, u"金子"_qs);
+        addUser(db, u"ｶﾜｻｷ"_qs, u"川崎"_qs);
     }
     CustomerWindow* w = openAs(u"山田"_qs, QString());
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -468,8 +469,9 @@ void TstCustomerWindow::headingClickSortsAndKeepsTheChosenRecord()
                           QPoint(h->sectionViewportPosition(c) + 5, h->height() / 2));
     };
     clickHeading(1);
-    QStringList ascending = settingsOrder;
-    std::sort(ascending.begin(), ascending.end());
+    // Names sort by their readings (ｶﾄｳ, ｶﾈｺ, ｶﾜｲ, ｶﾜｻｷ, ｷﾀﾑﾗ), not by
+    // the kanji's codes (加 北 川 河 金).
+    const QStringList ascending = {u"加藤"_qs, u"金子"_qs, u"河合"_qs, u"川崎"_qs, u"北村"_qs};
     QCOMPARE(column(list, 1), ascending);
     QCOMPARE(list->text(list->currentRow(), 1), u"加藤"_qs);
     QCOMPARE(list->header()->sortIndicatorSection(), 1);
@@ -489,6 +491,12 @@ void TstCustomerWindow::headingClickSortsAndKeepsTheChosenRecord()
     w->toolbarButton(21)->trigger();
     QCOMPARE(column(list, 1), settingsOrder);
     QVERIFY(!list->header()->isSortIndicatorShown());
+    // Other columns sort as before: the numbers by value.
+    clickHeading(0);
+    QStringList ids = column(list, 0);
+    QVERIFY(std::is_sorted(ids.begin(), ids.end(), [](const QString& a, const QString& b) {
+        return a.toInt() < b.toInt();
+    }));
 }
 
 // No heading is cut ("ユーザーＩＤ" as "ユーザーI"), nor a telephone number of

@@ -23,6 +23,7 @@ private slots:
     void hiraganaReading_data();
     void hiraganaReading();
     void readingsComeBackWhole();
+    void readingsSortAsADictionary();
     void asciiForms_data();
     void asciiForms();
 };
@@ -166,6 +167,22 @@ void TstDateText::readingsComeBackWhole()
     for (QChar c : u"ﾊﾋﾌﾍﾎ"_qs)
         all += QString(c) + u'ﾟ';
     QCOMPARE(toHalfWidthKana(toHiraganaReading(all)), all);
+}
+
+void TstDateText::readingsSortAsADictionary()
+{
+    // Each reading sorts before the next one.
+    const QStringList ordered = {u"ｱｵｷ"_qs,    u"かとう"_qs, u"ｶﾞﾄｳ"_qs,     u"かなざわ"_qs,
+                                 u"ガモウ"_qs, u"ｶ ﾜｲ"_qs,   u"かわさき"_qs, u"ｷｬｸ"_qs,
+                                 u"きやく"_qs, u"ぎゃく"_qs, u"はは"_qs,     u"ばば"_qs,
+                                 u"ぱぱ"_qs,   u"ﾊﾟﾊﾟﾔ"_qs};
+    for (qsizetype i = 0; i + 1 < ordered.size(); ++i) {
+        const QString a = readingSortKey(ordered[i]), b = readingSortKey(ordered[i + 1]);
+        QVERIFY2(a < b, qPrintable(ordered[i] + u" < "_qs + ordered[i + 1]));
+    }
+    // Widths and kana kinds of one reading sort as one.
+    QCOMPARE(readingSortKey(u"ｶﾞﾓｳ"_qs), readingSortKey(u"がもう"_qs));
+    QCOMPARE(readingSortKey(u"ガモウ"_qs), readingSortKey(u"が も う"_qs));
 }
 
 void TstDateText::asciiForms_data()
