@@ -1,5 +1,6 @@
 #include "shell/MainMenuWindow.h"
 
+#include "shell/HelpWindow.h"
 #include "shell/VersionWindow.h"
 #include "store/Accounts.h"
 #include "store/Connections.h"
@@ -323,14 +324,7 @@ QStringList MainMenuWindow::operatorNames() const
 
 void MainMenuWindow::openHelp()
 {
-    const QString document = DataFolder::helpDocumentPath();
-    const QUrl url = QUrl::fromLocalFile(document);
-    if (!url.isValid()) {
-        Dialogs::instance().message(this, url.errorString(), Dialogs::Icon::Critical);
-        return;
-    }
-    // A missing document or one with no program for it is not reported.
-    Dialogs::instance().openUrl(url);
+    showManual(this);
 }
 
 void MainMenuWindow::showVersion()

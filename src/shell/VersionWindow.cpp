@@ -1,24 +1,16 @@
 #include "shell/VersionWindow.h"
 
+#include "shell/HelpWindow.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/FormParts.h"
 #include "ui/Twips.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 
 namespace horunea {
-
-QString VersionWindow::homePage()
-{
-    return u"https://horunea.example.jp/"_qs;
-}
-
-QString VersionWindow::mailAddress()
-{
-    return u"support@horunea.example.jp"_qs;
-}
 
 VersionWindow::VersionWindow(QWidget* parent) : QDialog(parent)
 {
@@ -48,19 +40,21 @@ VersionWindow::VersionWindow(QWidget* parent) : QDialog(parent)
     description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     placeTwips(description, 360, 1320, 5400, 1500);
 
-    auto* home = commandButton(u"Command1"_qs, u"ホームページ"_qs, this);
-    home->setToolTip(homePage());
-    placeTwips(home, 360, 2940, 2600, 420);
-    auto* mail = commandButton(u"Command2"_qs, u"メールを送る"_qs, this);
-    mail->setToolTip(mailAddress());
-    placeTwips(mail, 3160, 2940, 2600, 420);
+    auto* help = commandButton(u"Command1"_qs, u"ヘルプを見る"_qs, this);
+    help->setToolTip(u"ホルネアの説明書を開きます"_qs);
+    placeTwips(help, 360, 2940, 5400, 420);
     auto* close = commandButton(u"Command3"_qs, u"閉じる"_qs, this);
     close->setDefault(true);
     placeTwips(close, 360, 3480, 5400, 420);
 
-    connect(home, &QPushButton::clicked, this, [this] { openOnDesktop(this, QUrl(homePage())); });
-    connect(mail, &QPushButton::clicked, this,
-            [this] { openOnDesktop(this, QUrl(u"mailto:"_qs + mailAddress())); });
+    // The manual opens once this modal window is gone, so that it can be used.
+    connect(help, &QPushButton::clicked, this, [this] {
+        accept();
+        QWidget* owner = parentWidget();
+        QMetaObject::invokeMethod(
+            owner ? static_cast<QObject*>(owner) : qApp, [owner] { showManual(owner); },
+            Qt::QueuedConnection);
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     setFixedSize(twips(6120), twips(4140));

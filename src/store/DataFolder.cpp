@@ -71,6 +71,17 @@ QString DataFolder::helpDocumentPath()
     return beside;
 }
 
+QString DataFolder::helpFolderPath()
+{
+    const QString beside = QDir(programFolder()).filePath(u"help"_qs);
+    const QString installed =
+        QDir::cleanPath(QDir(programFolder()).filePath(u"../share/horunea/help"_qs));
+    if (!QFileInfo::exists(beside + u"/index.html"_qs) &&
+        QFileInfo::exists(installed + u"/index.html"_qs))
+        return installed;
+    return beside;
+}
+
 namespace {
 QString in(const QString& folder, const QString& name)
 {

@@ -36,6 +36,9 @@ public:
     static QString programFolder();
     // The help document: beside the program, or in <prefix>/share/horunea.
     static QString helpDocumentPath();
+    // The manual's HTML pages (index.html first): help/ beside the program, or
+    // <prefix>/share/horunea/help.
+    static QString helpFolderPath();
     // The program runs from an installed tree (<prefix>/bin beside
     // <prefix>/share/horunea), not from a folder of its own.
     static bool isInstalled();

@@ -19,6 +19,7 @@
 #include "shell/SessionState.h"
 #include "ui/ReportListView.h"
 
+#include "shell/HelpWindow.h"
 #include "shell/MainMenuWindow.h"
 #include "shell/SplashWindow.h"
 #include "shell/VersionWindow.h"
@@ -98,6 +99,14 @@ void TstScreenshots::windows()
 
     VersionWindow version;
     save(&version, u"Form9-version"_qs);
+    {
+        HelpWindow help(DataFolder::helpFolderPath());
+        help.resize(1000, 640);
+        help.showPage(u"customer.html"_qs);
+        save(&help, u"HelpWindow"_qs);
+        help.search(u"バックアップ"_qs);
+        save(&help, u"HelpWindow-search"_qs);
+    }
 
     Connections::instance().OpenMasterDatabase();
     {

@@ -14,6 +14,8 @@ fail() { echo "check-install: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in bin/horunea bin/horunea-cli share/horunea/ホルネア2.0.0.doc \
+         share/horunea/help/index.html share/horunea/help/backup.html \
+         share/horunea/help/images/Form1-customer.png \
          share/applications/horunea.desktop share/icons/hicolor/256x256/apps/horunea.png \
          share/icons/hicolor/scalable/apps/horunea.svg share/man/man1/horunea-cli.1.gz \
          share/man/man1/horunea.1.gz share/doc/horunea/copyright share/doc/horunea/changelog.gz; do
