@@ -10,9 +10,9 @@
 //   bench_report [N=50000]
 #include "BareConnection.h"
 
+#include "customer/CustomerSettings.h"
 #include "print/ReportRenderer.h"
 #include "print/Reports.h"
-#include "settings/CustomerSettings.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/ShippedFiles.h"

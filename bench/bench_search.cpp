@@ -9,10 +9,10 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
-#include "search/SearchConditions.h"
-#include "settings/CustomerSettings.h"
+#include "customer/CustomerSettings.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
+#include "store/SearchConditions.h"
 #include "store/ShippedFiles.h"
 
 #include <QCoreApplication>

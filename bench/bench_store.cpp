@@ -18,11 +18,11 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "customer/CustomerSettings.h"
 #include "import/Transfers.h"
 #include "repair/RepairQueries.h"
+#include "repair/RepairSettings.h"
 #include "repair/RepairStorage.h"
-#include "settings/CustomerSettings.h"
-#include "settings/RepairSettings.h"
 #include "store/Accounts.h"
 #include "store/Compaction.h"
 #include "store/DataFolder.h"

@@ -6,7 +6,7 @@
 //   bench_userlist [N=100000]
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
-#include "settings/CustomerSettings.h"
+#include "customer/CustomerSettings.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/ShippedFiles.h"

@@ -17,12 +17,6 @@ enum class UserColumn { Id, Name, HomeTel, CompanyTel, Mail };
 enum class SubjectColumn { Id, UserId, Date, UserName, Title, Remarks, State };
 enum class LogColumn { Id, SubjectId, UserId, Date, Recorder, Text };
 
-// A row's cell by its column.
-template <typename Column> QString cell(const QStringList& row, Column column)
-{
-    return row.value(int(column));
-}
-
 // The rows of the three customer lists, read from a query built of the list's
 // pieces; each row holds the list's columns, left to right, Null as empty.
 ListRows LoadUserRows(Database& db, const SqlStatement& statement);

@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/StateFilter.h"
+#include "store/StoreError.h"
 
 #include <array>
 
@@ -162,6 +163,26 @@ QStringList subjectListHeaders()
 QStringList logListHeaders()
 {
     return {u"ﾛｸﾞID"_qs, u"件名ID"_qs, u"ﾕｰｻﾞｰID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs};
+}
+
+void applySearch(CustomerListQuery& query, const SearchRequest& request)
+{
+    const SqlPiece clause = searchClause(request);
+    switch (request.kind) {
+    case SearchKind::Users:
+        query.UserWhere = clause;
+        return;
+    case SearchKind::Subjects:
+        query.SubjectUserClause = clause;
+        query.SubjectJoiner.clear();
+        query.SubjectStateClause.clear();
+        return;
+    case SearchKind::Logs:
+        query.LogWhere = clause;
+        return;
+    default:
+        throw StoreError(u"顧客データでは修理を検索できません。"_qs);
+    }
 }
 
 } // namespace horunea

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/SearchConditions.h"
 #include "store/SqlPiece.h"
 
 #include <QString>
@@ -76,5 +77,10 @@ struct CustomerListQuery
 QStringList userListHeaders();
 QStringList subjectListHeaders();
 QStringList logListHeaders();
+
+// Puts the search into the pieces of the list it searches: a subject search
+// drops the user and state conditions. A repair search refuses with a
+// StoreError.
+void applySearch(CustomerListQuery& query, const SearchRequest& request);
 
 } // namespace horunea

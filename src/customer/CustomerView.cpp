@@ -1,6 +1,6 @@
 #include "customer/CustomerView.h"
 
-#include "settings/CustomerSettings.h"
+#include "customer/CustomerSettings.h"
 #include "store/Database.h"
 
 namespace horunea {

@@ -2,7 +2,7 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
-#include "search/SearchConditions.h"
+#include "store/SearchConditions.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "customer/CustomerWindow.h"
 
 #include "customer/PanelLinks.h"
-#include "shell/SessionState.h"
 #include "store/Connections.h"
+#include "store/SessionState.h"
 #include "ui/DataWindowParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"

@@ -1,6 +1,6 @@
 #include "print/Reports.h"
 
-#include "settings/CustomerSettings.h"
+#include "customer/CustomerSettings.h"
 #include "settings/SettingsRecord.h"
 #include "store/Database.h"
 

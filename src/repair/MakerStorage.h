@@ -1,6 +1,6 @@
 #pragma once
 
-#include "customer/CustomerLists.h"
+#include "store/TextRow.h"
 
 #include <QStringList>
 

@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/StateFilter.h"
+#include "store/StoreError.h"
 
 namespace horunea {
 
@@ -88,6 +89,26 @@ QStringList unpaidListHeaders()
 QStringList repairLogListHeaders()
 {
     return {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs};
+}
+
+void applySearch(RepairListQuery& query, const SearchRequest& request)
+{
+    const SqlPiece clause = searchClause(request);
+    switch (request.kind) {
+    case SearchKind::Repairs:
+        query.RepairSearchClause = clause;
+        query.RepairWhereWord.clear();
+        query.RepairFilterClause.clear();
+        return;
+    case SearchKind::Unpaid:
+        query.UnpaidSearchClause = clause;
+        return;
+    case SearchKind::RepairLogs:
+        query.RepairLogWhere = clause;
+        return;
+    default:
+        throw StoreError(u"修理データではユーザー・件名・ログを検索できません。"_qs);
+    }
 }
 
 } // namespace horunea

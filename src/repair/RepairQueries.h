@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/SearchConditions.h"
 #include "store/SqlPiece.h"
 
 #include <QString>
@@ -88,5 +89,9 @@ enum class RepairLogColumn { Id, RepairId, Date, Recorder, Text };
 QStringList repairListHeaders();
 QStringList unpaidListHeaders();
 QStringList repairLogListHeaders();
+
+// Puts the search into the pieces of the list it searches: a repair search
+// drops the state filter. A customer search refuses with a StoreError.
+void applySearch(RepairListQuery& query, const SearchRequest& request);
 
 } // namespace horunea

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "customer/CustomerLists.h"
 #include "store/SqlPiece.h"
+#include "store/TextRow.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,7 +1,7 @@
 #include "repair/RepairView.h"
 
+#include "repair/RepairSettings.h"
 #include "repair/RepairStorage.h"
-#include "settings/RepairSettings.h"
 #include "store/Database.h"
 
 namespace horunea {

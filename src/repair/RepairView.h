@@ -1,8 +1,8 @@
 #pragma once
 
-#include "customer/CustomerLists.h"
 #include "repair/RepairQueries.h"
-#include "search/SearchConditions.h"
+#include "store/SearchConditions.h"
+#include "store/TextRow.h"
 
 #include <QHash>
 #include <QObject>

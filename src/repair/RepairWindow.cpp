@@ -1,9 +1,9 @@
 #include "repair/RepairWindow.h"
 
 #include "repair/RepairStorage.h"
-#include "shell/SessionState.h"
 #include "store/Connections.h"
 #include "store/DateText.h"
+#include "store/SessionState.h"
 #include "ui/DataWindowParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/SearchConditions.h"
+#include "store/SearchConditions.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "settings/SettingsRecord.h"
 
-#include "settings/CustomerSettings.h"
 #include "store/Database.h"
+#include "store/SettingsRow.h"
 
 namespace horunea {
 

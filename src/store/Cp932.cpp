@@ -3,7 +3,6 @@
 #include "store/StoreError.h"
 #include "store/Utf8.h"
 
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -22,15 +21,6 @@ QString characterAt(const QString& text, qsizetype i)
     if (text[i].isHighSurrogate() && i + 1 < text.size())
         return text.mid(i, 2);
     return text.mid(i, 1);
-}
-
-// "U+1F600 😀": a character named so that the user finds it, even when the
-// font shows it as a box.
-QString describe(const QString& character)
-{
-    const char32_t code = character.toUcs4().value(0);
-    return QStringLiteral("「%1」(U+%2)")
-        .arg(character, QString::number(uint(code), 16).rightJustified(4, u'0').toUpper());
 }
 
 // One converter each per thread: opening the code page costs far more than
@@ -229,68 +219,6 @@ QString decodeCp932(const QByteArray& bytes)
     utf8.reserve(size_t(bytes.size()) * 3 / 2);
     appendUtf8OfCp932(bytes, &utf8);
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
-
-QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& rows)
-{
-    QString text;
-    auto line = [&text](const QStringList& fields) {
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i > 0)
-                text += u',';
-            QString field = fields[i];
-            field.replace(u'"', u"\"\""_qs);
-            text += u'"' + field + u'"';
-        }
-        text += u"\r\n";
-    };
-    line(headers);
-    for (const QStringList& row : rows)
-        line(row);
-    // The JIS forms a Linux input method types go in as Windows and iconv
-    // write them, under their CP932 twins' codes.
-    for (QChar& c : text) {
-        switch (c.unicode()) {
-        case 0x2212: // − → 817C (－)
-            c = QChar(0xFF0D);
-            break;
-        case 0x301C: // 〜 → 8160 (～)
-            c = QChar(0xFF5E);
-            break;
-        case 0x2016: // ‖ → 8161 (∥)
-            c = QChar(0x2225);
-            break;
-        case 0x2014: // — → 815C (―)
-            c = QChar(0x2015);
-            break;
-        case 0x00A2: // ¢ → 8191 (￠)
-            c = QChar(0xFFE0);
-            break;
-        case 0x00A3: // £ → 8192 (￡)
-            c = QChar(0xFFE1);
-            break;
-        case 0x00AC: // ¬ → 81CA (￢)
-            c = QChar(0xFFE2);
-            break;
-        default:
-            break;
-        }
-    }
-    QString refused;
-    QByteArray bytes = encodeCp932(text, &refused);
-    if (bytes.isEmpty() && !text.isEmpty())
-        throw StoreError(describe(refused) + u" は CSV (シフトJIS) に書けない文字です。"_qs +
-                         u"その文字を直してから保存してください。"_qs);
-    return bytes;
-}
-
-void writeCsvFile(const QString& path, const QStringList& headers,
-                  const std::vector<QStringList>& rows)
-{
-    const QByteArray bytes = csvBytes(headers, rows);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
 }
 
 } // namespace horunea

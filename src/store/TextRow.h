@@ -139,4 +139,10 @@ private:
 // Rows of text, as a list shows them.
 using ListRows = std::vector<TextRow>;
 
+// A row's cell by its column, a list's column enum.
+template <typename Column> QString cell(const QStringList& row, Column column)
+{
+    return row.value(int(column));
+}
+
 } // namespace horunea

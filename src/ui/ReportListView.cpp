@@ -1,6 +1,6 @@
 #include "ui/ReportListView.h"
 
-#include "store/Cp932.h"
+#include "store/CsvFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
 

@@ -5,7 +5,7 @@
 #include "app/Cli.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
-#include "settings/CustomerSettings.h"
+#include "customer/CustomerSettings.h"
 
 #include <QTest>
 

@@ -5,14 +5,14 @@
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerWindow.h"
-#include "customer/RecordEditorDialog.h"
+#include "editor/RecordEditorDialog.h"
 #include "repair/MakerWindow.h"
 #include "repair/OwnCompanyWindow.h"
 #include "repair/RepairWindow.h"
 #include "shell/MainMenuWindow.h"
-#include "shell/SessionState.h"
 #include "shell/ShellController.h"
 #include "store/DateText.h"
+#include "store/SessionState.h"
 #include "ui/Application.h"
 #include "ui/MultiLineBox.h"
 

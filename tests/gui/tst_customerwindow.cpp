@@ -2,10 +2,10 @@
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerWindow.h"
-#include "customer/RecordEditorDialog.h"
+#include "editor/RecordEditorDialog.h"
 #include "shell/MainMenuWindow.h"
-#include "shell/SessionState.h"
 #include "shell/ShellController.h"
+#include "store/SessionState.h"
 #include "ui/ReportListView.h"
 
 #include <QAction>

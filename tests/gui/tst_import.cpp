@@ -7,8 +7,8 @@
 
 #include "import/ImportWindow.h"
 #include "shell/MainMenuWindow.h"
-#include "shell/SessionState.h"
 #include "shell/ShellController.h"
+#include "store/SessionState.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,13 +7,13 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerWindow.h"
-#include "customer/RecordEditorDialog.h"
+#include "editor/RecordEditorDialog.h"
 #include "import/ImportWindow.h"
 #include "repair/MakerWindow.h"
 #include "repair/RepairStorage.h"
 #include "repair/RepairWindow.h"
-#include "shell/SessionState.h"
 #include "store/DateText.h"
+#include "store/SessionState.h"
 #include "ui/InputMode.h"
 #include "ui/MultiLineBox.h"
 

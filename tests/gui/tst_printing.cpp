@@ -12,9 +12,9 @@
 #include "repair/RepairView.h"
 #include "repair/RepairWindow.h"
 #include "shell/MainMenuWindow.h"
-#include "shell/SessionState.h"
 #include "shell/ShellController.h"
 #include "store/Cp932.h"
+#include "store/SessionState.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -3,10 +3,10 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerWindow.h"
-#include "customer/RecordEditorDialog.h"
-#include "shell/SessionState.h"
+#include "editor/RecordEditorDialog.h"
 #include "shell/ShellController.h"
 #include "store/DateText.h"
+#include "store/SessionState.h"
 #include "ui/MultiLineBox.h"
 #include "ui/ReportListView.h"
 #include "ui/Twips.h"

@@ -5,8 +5,9 @@
 #include "gui/GuiTestSupport.h"
 
 #include "admin/AdministratorWindows.h"
+#include "customer/CustomerSettings.h"
 #include "customer/CustomerWindow.h"
-#include "customer/RecordEditorDialog.h"
+#include "editor/RecordEditorDialog.h"
 #include "import/ImportWindow.h"
 #include "print/ReportPreview.h"
 #include "print/Reports.h"
@@ -14,9 +15,8 @@
 #include "repair/OwnCompanyWindow.h"
 #include "repair/RepairWindow.h"
 #include "search/SearchWindow.h"
-#include "settings/CustomerSettings.h"
 #include "settings/SettingsWindow.h"
-#include "shell/SessionState.h"
+#include "store/SessionState.h"
 #include "ui/ReportListView.h"
 
 #include "shell/HelpWindow.h"

@@ -8,8 +8,8 @@
 #include "repair/RepairWindow.h"
 #include "settings/SettingsRecord.h"
 #include "shell/MainMenuWindow.h"
-#include "shell/SessionState.h"
 #include "shell/ShellController.h"
+#include "store/SessionState.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -4,8 +4,8 @@
 #include "app/Cli.h"
 #include "repair/MakerStorage.h"
 #include "repair/RepairQueries.h"
+#include "repair/RepairSettings.h"
 #include "repair/RepairStorage.h"
-#include "settings/RepairSettings.h"
 
 #include <QTest>
 

@@ -6,7 +6,7 @@
 
 #include "customer/CustomerView.h"
 #include "repair/RepairView.h"
-#include "search/SearchConditions.h"
+#include "store/SearchConditions.h"
 
 #include <QTest>
 

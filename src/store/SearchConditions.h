@@ -7,9 +7,6 @@
 
 namespace horunea {
 
-struct CustomerListQuery;
-struct RepairListQuery;
-
 // What the search window can search: the three lists of the customer window
 // or the three of the repair window.
 enum class SearchKind { Users, Subjects, Logs, Repairs, Unpaid, RepairLogs };
@@ -50,12 +47,6 @@ QString searchHeading(const SearchRequest& request);
 
 // Users, subjects and logs live in customer data; the rest in repair data.
 bool searchesCustomerData(SearchKind kind);
-
-// Puts the search into the pieces of the list it searches: a subject search
-// drops the user and state conditions, a repair search the state filter.
-// The other kind of database refuses with a StoreError.
-void applySearch(CustomerListQuery& query, const SearchRequest& request);
-void applySearch(RepairListQuery& query, const SearchRequest& request);
 
 // The choice box entries, and the join an entry stands for.
 QStringList searchJoinChoices();

@@ -1,7 +1,7 @@
-#include "settings/RepairSettings.h"
+#include "repair/RepairSettings.h"
 
-#include "settings/CustomerSettings.h"
 #include "store/Database.h"
+#include "store/SettingsRow.h"
 
 namespace horunea {
 

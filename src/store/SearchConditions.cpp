@@ -1,7 +1,5 @@
-#include "search/SearchConditions.h"
+#include "store/SearchConditions.h"
 
-#include "customer/CustomerQueries.h"
-#include "repair/RepairQueries.h"
 #include "store/Database.h"
 #include "store/JetDialect.h"
 
@@ -93,46 +91,6 @@ QString searchHeading(const SearchRequest& request)
 bool searchesCustomerData(SearchKind kind)
 {
     return kind == SearchKind::Users || kind == SearchKind::Subjects || kind == SearchKind::Logs;
-}
-
-void applySearch(CustomerListQuery& query, const SearchRequest& request)
-{
-    const SqlPiece clause = searchClause(request);
-    switch (request.kind) {
-    case SearchKind::Users:
-        query.UserWhere = clause;
-        return;
-    case SearchKind::Subjects:
-        query.SubjectUserClause = clause;
-        query.SubjectJoiner.clear();
-        query.SubjectStateClause.clear();
-        return;
-    case SearchKind::Logs:
-        query.LogWhere = clause;
-        return;
-    default:
-        throw StoreError(u"顧客データでは修理を検索できません。"_qs);
-    }
-}
-
-void applySearch(RepairListQuery& query, const SearchRequest& request)
-{
-    const SqlPiece clause = searchClause(request);
-    switch (request.kind) {
-    case SearchKind::Repairs:
-        query.RepairSearchClause = clause;
-        query.RepairWhereWord.clear();
-        query.RepairFilterClause.clear();
-        return;
-    case SearchKind::Unpaid:
-        query.UnpaidSearchClause = clause;
-        return;
-    case SearchKind::RepairLogs:
-        query.RepairLogWhere = clause;
-        return;
-    default:
-        throw StoreError(u"修理データではユーザー・件名・ログを検索できません。"_qs);
-    }
 }
 
 QStringList searchJoinChoices()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "customer/EditMode.h"
+#include "ui/EditMode.h"
 
 #include "ui/EditDialog.h"
 #include <QDate>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "repair/RepairQueries.h"
+#include "store/SettingsRow.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "shell/SessionState.h"
+#include "store/SessionState.h"
 
 namespace horunea {
 
