@@ -204,11 +204,11 @@ void CustomerWindow::createLists()
             onView(&CustomerView::selectSubject));
     connect(m_logList, &ReportListView::itemClicked, this, onView(&CustomerView::selectLog));
     connect(m_userList, &ReportListView::itemDoubleClicked, this,
-            [this] { emit editorRequested(EditKind::User, false); });
+            [this] { emit editorRequested(RecordKind::User, false); });
     connect(m_subjectList, &ReportListView::itemDoubleClicked, this,
-            [this] { emit editorRequested(EditKind::Subject, false); });
+            [this] { emit editorRequested(RecordKind::Subject, false); });
     connect(m_logList, &ReportListView::itemDoubleClicked, this,
-            [this] { emit editorRequested(EditKind::Log, false); });
+            [this] { emit editorRequested(RecordKind::Log, false); });
 }
 
 void CustomerWindow::createDetailPanel()
@@ -384,30 +384,30 @@ void CustomerWindow::command(int index)
         return;
     CustomerView& v = *m_view;
     switch (index) {
-    case 9:
-        emit editorRequested(EditKind::User, true);
+    case NewUserButton:
+        emit editorRequested(RecordKind::User, true);
         break;
-    case 10:
-        emit editorRequested(EditKind::Subject, true);
+    case NewSubjectButton:
+        emit editorRequested(RecordKind::Subject, true);
         break;
-    case 11:
-        emit editorRequested(EditKind::Log, true);
+    case NewLogButton:
+        emit editorRequested(RecordKind::Log, true);
         break;
-    case 13:
-    case 16:
+    case ContinuingButton:
+    case ContinuingOfUserButton:
         v.setSubjectFilter(u"続行"_qs);
         break;
-    case 14:
-    case 17:
+    case DoneButton:
+    case DoneOfUserButton:
         v.setSubjectFilter(u"完了"_qs);
         break;
-    case 15:
-    case 18:
+    case AllButton:
+    case AllOfUserButton:
         v.setSubjectFilter(u"全て"_qs);
         break;
     default:
-        if (index >= 20 && index <= ButtonCount)
-            v.selectKanaRow(KanaRow(index - 20));
+        if (index >= FirstKanaRowButton && index <= ButtonCount)
+            v.selectKanaRow(KanaRow(index - FirstKanaRowButton));
     }
 }
 

@@ -27,6 +27,20 @@ class CustomerWindow : public DataWindow
 {
     Q_OBJECT
 public:
+    // The toolbar buttons of its own, by their index; 20 to 31 are the kana
+    // rows あ … その他.
+    enum Button {
+        NewUserButton = 9,
+        NewSubjectButton = 10,
+        NewLogButton = 11,
+        ContinuingButton = 13,
+        DoneButton = 14,
+        AllButton = 15,
+        ContinuingOfUserButton = 16,
+        DoneOfUserButton = 17,
+        AllOfUserButton = 18,
+        FirstKanaRowButton = 20,
+    };
     explicit CustomerWindow(QWidget* parent = nullptr);
     ~CustomerWindow() override;
 

@@ -164,19 +164,19 @@ void RecordEditorDialog::build()
 
     const bool isNew = m_mode.EditIsNew;
     switch (m_mode.EditKind) {
-    case EditKind::User:
+    case RecordKind::User:
         buildUserGroup();
         break;
-    case EditKind::Subject:
+    case RecordKind::Subject:
         buildSubjectGroup();
         break;
-    case EditKind::Log:
+    case RecordKind::Log:
         buildLogGroup();
         break;
-    case EditKind::Repair:
+    case RecordKind::Repair:
         buildRepairGroup();
         break;
-    case EditKind::RepairLog:
+    case RecordKind::RepairLog:
         buildRepairLogGroup();
         break;
     }
@@ -275,9 +275,9 @@ void RecordEditorDialog::buildUserGroup()
     }
     // The Up key in ユーザー名ふりがな and 会社名ふりがな copies 表示ふりがな.
     for (int i : {2, 7}) {
-        auto* box = static_cast<QLineEdit*>(m_userBoxes[i]);
-        m_navigation->onKey(box, Qt::Key_Up,
-                            [this, box] { box->setText(boxText(m_userBoxes[0])); });
+        auto* readingBox = static_cast<QLineEdit*>(m_userBoxes[i]);
+        m_navigation->onKey(readingBox, Qt::Key_Up,
+                            [this, readingBox] { readingBox->setText(boxText(m_userBoxes[0])); });
     }
 
     m_userGroup->show();
@@ -558,7 +558,7 @@ void RecordEditorDialog::fillRepairForChange()
     if (!m_repair)
         return;
     RepairView& v = *m_repair;
-    if (m_mode.EditKind == EditKind::Repair) {
+    if (m_mode.EditKind == RecordKind::Repair) {
         const QHash<QString, QString>& f = v.repairDetail();
         m_check1->setChecked(f.value(u"判定"_qs) != u"続行");
         showStoredDate(m_dtPicker4, f.value(u"受付日"_qs));
@@ -592,7 +592,7 @@ void RecordEditorDialog::storeRepairRecord()
 {
     RepairView& v = *m_repair;
     Database& db = v.database();
-    if (m_mode.EditKind == EditKind::Repair) {
+    if (m_mode.EditKind == RecordKind::Repair) {
         RepairRecord repair;
         repair.finished = m_check1->isChecked();
         repair.accepted = m_dtPicker4->date();
@@ -634,7 +634,7 @@ void RecordEditorDialog::deleteRepairRecord()
 {
     RepairView& v = *m_repair;
     Database& db = v.database();
-    if (m_mode.EditKind == EditKind::Repair) {
+    if (m_mode.EditKind == RecordKind::Repair) {
         if (!DeleteRepair(db, v.SelectedRepairId)) {
             recordVanished();
             return;
@@ -690,14 +690,14 @@ void RecordEditorDialog::fillForChange()
         return;
     CustomerView& v = *m_customer;
     switch (m_mode.EditKind) {
-    case EditKind::User: {
+    case RecordKind::User: {
         const QStringList& values = v.userDetail();
         for (int i = 0; i < m_userBoxes.size(); ++i)
             setBoxText(m_userBoxes[i], values.value(i));
         m_title->setText(v.detail(DetailField::Name) + u"の情報を編集します"_qs);
         break;
     }
-    case EditKind::Subject: {
+    case RecordKind::Subject: {
         const QStringList subject = v.selectedSubject();
         showStoredDate(m_dtPicker1, cell(subject, SubjectColumn::Date));
         m_text22->setText(cell(subject, SubjectColumn::Title));
@@ -706,7 +706,7 @@ void RecordEditorDialog::fillForChange()
         m_title->setText(v.SelectedUserName + u" の件名を変更・削除します"_qs);
         break;
     }
-    case EditKind::Log: {
+    case RecordKind::Log: {
         const QStringList log = v.selectedLog();
         showStoredDate(m_dtPicker2, cell(log, LogColumn::Date));
         m_combo2->setEditText(cell(log, LogColumn::Recorder));
@@ -741,31 +741,31 @@ bool RecordEditorDialog::checkMandatory()
     QString message;
     QWidget* empty = nullptr;
     switch (m_mode.EditKind) {
-    case EditKind::User:
+    case RecordKind::User:
         if (boxText(m_userBoxes[0]).isEmpty() || boxText(m_userBoxes[1]).isEmpty()) {
             message = u"表示ﾌﾘｶﾞﾅ・表示名は空白禁止です。"_qs;
             empty = boxText(m_userBoxes[0]).isEmpty() ? m_userBoxes[0] : m_userBoxes[1];
         }
         break;
-    case EditKind::Subject:
+    case RecordKind::Subject:
         if (m_text22->text().isEmpty()) {
             message = u"件名は空白禁止です。"_qs;
             empty = m_text22;
         }
         break;
-    case EditKind::Log:
+    case RecordKind::Log:
         if (m_text24->text().isEmpty()) {
             message = u"ログは空白禁止です。"_qs;
             empty = m_text24;
         }
         break;
-    case EditKind::Repair:
+    case RecordKind::Repair:
         if (boxText(m_repairTexts[0]).isEmpty() && boxText(m_repairTexts[1]).isEmpty()) {
             message = u"お客様名・会社名はどちらか入力必要です。"_qs;
             empty = m_repairTexts[0];
         }
         break;
-    case EditKind::RepairLog:
+    case RecordKind::RepairLog:
         if (m_text19->text().isEmpty()) {
             message = u"ログは空白禁止です。"_qs;
             empty = m_text19;
@@ -798,9 +798,9 @@ void RecordEditorDialog::recordVanished()
     // What is gone is no longer current: nothing more can hang on it.
     if (m_repair) {
         RepairView& v = *m_repair;
-        if (m_mode.EditKind == EditKind::RepairLog && !m_mode.EditIsNew)
+        if (m_mode.EditKind == RecordKind::RepairLog && !m_mode.EditIsNew)
             v.forgetRepairLog();
-        else if (!m_mode.EditIsNew || m_mode.EditKind == EditKind::RepairLog)
+        else if (!m_mode.EditIsNew || m_mode.EditKind == RecordKind::RepairLog)
             v.forgetRepair();
         v.LoadRepairList();
         if (v.unpaidShown())
@@ -808,12 +808,12 @@ void RecordEditorDialog::recordVanished()
         v.LoadRepairLogList();
     } else if (m_customer) {
         CustomerView& v = *m_customer;
-        const EditKind kind = m_mode.EditKind;
-        if (kind == EditKind::User || (kind == EditKind::Subject && m_mode.EditIsNew))
+        const RecordKind kind = m_mode.EditKind;
+        if (kind == RecordKind::User || (kind == RecordKind::Subject && m_mode.EditIsNew))
             v.forgetUser();
-        else if (kind == EditKind::Subject || (kind == EditKind::Log && m_mode.EditIsNew))
+        else if (kind == RecordKind::Subject || (kind == RecordKind::Log && m_mode.EditIsNew))
             v.forgetSubject();
-        else if (kind == EditKind::Log)
+        else if (kind == RecordKind::Log)
             v.forgetLog();
         v.LoadUserList();
         v.LoadSubjectList();
@@ -828,7 +828,7 @@ void RecordEditorDialog::storeCustomerRecord()
     Database& db = v.database();
     const bool isNew = m_mode.EditIsNew;
     switch (m_mode.EditKind) {
-    case EditKind::User: {
+    case RecordKind::User: {
         QStringList values;
         for (QWidget* box : std::as_const(m_userBoxes))
             values << boxText(box);
@@ -849,7 +849,7 @@ void RecordEditorDialog::storeCustomerRecord()
         v.LoadLogList();
         break;
     }
-    case EditKind::Subject: {
+    case RecordKind::Subject: {
         SubjectRecord subject{m_dtPicker1->date(), m_text22->text(), m_text23->text(),
                               m_combo1->currentText()};
         subject.keepDate = keepsStoredDate(m_dtPicker1);
@@ -869,7 +869,7 @@ void RecordEditorDialog::storeCustomerRecord()
         v.LoadLogList();
         break;
     }
-    case EditKind::Log: {
+    case RecordKind::Log: {
         LogRecord log{m_dtPicker2->date(), m_combo2->currentText(), m_text24->text()};
         log.keepDate = keepsStoredDate(m_dtPicker2);
         if (isNew) {
@@ -895,19 +895,19 @@ void RecordEditorDialog::secondButton()
 {
     if (m_mode.EditIsNew) {
         switch (m_mode.EditKind) {
-        case EditKind::User:
+        case RecordKind::User:
             ClearUserFields();
             break;
-        case EditKind::Subject:
+        case RecordKind::Subject:
             ResetSubjectFields();
             break;
-        case EditKind::Log:
+        case RecordKind::Log:
             ResetLogFields();
             break;
-        case EditKind::Repair:
+        case RecordKind::Repair:
             ResetRepairFields();
             break;
-        case EditKind::RepairLog:
+        case RecordKind::RepairLog:
             ResetRepairLogFields();
             break;
         }
@@ -926,7 +926,7 @@ void RecordEditorDialog::deleteCustomerRecord()
     CustomerView& v = *m_customer;
     Database& db = v.database();
     switch (m_mode.EditKind) {
-    case EditKind::User:
+    case RecordKind::User:
         if (!DeleteUser(db, v.SelectedUserId)) {
             recordVanished();
             return;
@@ -935,7 +935,7 @@ void RecordEditorDialog::deleteCustomerRecord()
         v.LoadUserList();
         v.LoadSubjectList();
         break;
-    case EditKind::Subject:
+    case RecordKind::Subject:
         if (!DeleteSubject(db, v.SelectedSubjectId)) {
             recordVanished();
             return;
@@ -943,7 +943,7 @@ void RecordEditorDialog::deleteCustomerRecord()
         v.forgetSubject();
         v.LoadSubjectList();
         break;
-    case EditKind::Log:
+    case RecordKind::Log:
         if (!DeleteLog(db, v.SelectedLogId)) {
             recordVanished();
             return;
@@ -957,18 +957,18 @@ void RecordEditorDialog::deleteCustomerRecord()
     accept();
 }
 
-void RecordEditorDialog::OpenEditor(CustomerView& view, EditKind kind, bool isNew, QWidget* over)
+void RecordEditorDialog::OpenEditor(CustomerView& view, RecordKind kind, bool isNew, QWidget* over)
 {
     // A new subject needs a user, a new log the subject whose logs are shown;
     // a change needs the item it changes.
-    if (isNew && kind == EditKind::Subject && !view.canAddSubject())
+    if (isNew && kind == RecordKind::Subject && !view.canAddSubject())
         return;
-    if (isNew && kind == EditKind::Log && !view.canAddLog())
+    if (isNew && kind == RecordKind::Log && !view.canAddLog())
         return;
     if (!isNew) {
-        const int row = kind == EditKind::User      ? view.selectedUserRow()
-                        : kind == EditKind::Subject ? view.selectedSubjectRow()
-                                                    : view.selectedLogRow();
+        const int row = kind == RecordKind::User      ? view.selectedUserRow()
+                        : kind == RecordKind::Subject ? view.selectedSubjectRow()
+                                                      : view.selectedLogRow();
         if (row < 0)
             return;
     }
@@ -976,13 +976,13 @@ void RecordEditorDialog::OpenEditor(CustomerView& view, EditKind kind, bool isNe
     dialog.exec();
 }
 
-void RecordEditorDialog::OpenEditor(RepairView& view, EditKind kind, bool isNew, QWidget* over)
+void RecordEditorDialog::OpenEditor(RepairView& view, RecordKind kind, bool isNew, QWidget* over)
 {
-    if (isNew && kind == EditKind::RepairLog && !view.canAddRepairLog())
+    if (isNew && kind == RecordKind::RepairLog && !view.canAddRepairLog())
         return;
     if (!isNew) {
         // A change needs the item it changes.
-        const bool chosen = kind == EditKind::RepairLog
+        const bool chosen = kind == RecordKind::RepairLog
                                 ? view.selectedRepairLogRow() >= 0
                                 : view.selectedRepairRow() >= 0 && view.SelectedRepairId != u"0";
         if (!chosen)

@@ -37,8 +37,8 @@ public:
 
     // Sets the mode and shows the editor modally over the calling window;
     // does nothing when the record to add to or to change is not current.
-    static void OpenEditor(CustomerView& view, EditKind kind, bool isNew, QWidget* over);
-    static void OpenEditor(RepairView& view, EditKind kind, bool isNew, QWidget* over);
+    static void OpenEditor(CustomerView& view, RecordKind kind, bool isNew, QWidget* over);
+    static void OpenEditor(RepairView& view, RecordKind kind, bool isNew, QWidget* over);
 
     const EditMode& mode() const { return m_mode; }
 

@@ -146,8 +146,8 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
             if (S > 0 && Uw > 0) {
                 TransferWriter out(subjectsFile);
                 // A user line: running number, source ユーザーID, …
-                ParentCursor users(usersFile, [](const TransferValues& line) {
-                    return ParentCursor::Key{number(line[1]), 0};
+                ParentCursor users(usersFile, [](const TransferValues& parent) {
+                    return ParentCursor::Key{number(parent[1]), 0};
                 });
                 src.forEachTextRow(u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs,
                                    QStringList{u"ユーザーID"_qs, u"件名ID"_qs} + subjectTexts,
@@ -177,8 +177,8 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
                 TransferWriter out(logsFile);
                 // A subject line: running numbers of the subject and its user, source
                 // 件名ID, source ユーザーID, …; in the order of user, then subject.
-                ParentCursor subjects(subjectsFile, [](const TransferValues& line) {
-                    return ParentCursor::Key{number(line[3]), number(line[2])};
+                ParentCursor subjects(subjectsFile, [](const TransferValues& parent) {
+                    return ParentCursor::Key{number(parent[3]), number(parent[2])};
                 });
                 qint64 written = 0;
                 src.forEachTextRow(
@@ -320,8 +320,8 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
                 progress.say(u"修理ログ情報一時ファイルに追加中"_qs);
                 TransferWriter out(logsFile);
                 // A repair line: running number, source 修理ID, …
-                ParentCursor repairs(repairsFile, [](const TransferValues& line) {
-                    return ParentCursor::Key{number(line[1]), 0};
+                ParentCursor repairs(repairsFile, [](const TransferValues& parent) {
+                    return ParentCursor::Key{number(parent[1]), 0};
                 });
                 src.forEachTextRow(u"SELECT * FROM 修理ログ ORDER BY 修理ID,修理ログID"_qs,
                                    QStringList{u"修理ID"_qs, u"修理ログID"_qs} + repairLogTexts,

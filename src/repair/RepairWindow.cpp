@@ -172,7 +172,8 @@ void RepairWindow::createLists()
             });
         });
         connect(list, &ReportListView::itemDoubleClicked, this, [this, list] {
-            emit editorRequested(list == m_logList ? EditKind::RepairLog : EditKind::Repair, false);
+            emit editorRequested(list == m_logList ? RecordKind::RepairLog : RecordKind::Repair,
+                                 false);
         });
     }
 }
@@ -356,28 +357,28 @@ void RepairWindow::command(int index)
     if (!m_view || sharedCommand(index))
         return;
     switch (index) {
-    case 9:
+    case UnpaidButton:
         m_view->ToggleUnpaidList();
         break;
-    case 11:
+    case OwnCompanyButton:
         emit ownCompanyRequested();
         break;
-    case 12:
+    case MakersButton:
         emit makersRequested();
         break;
-    case 13:
-        emit editorRequested(EditKind::Repair, true);
+    case NewRepairButton:
+        emit editorRequested(RecordKind::Repair, true);
         break;
-    case 14:
-        emit editorRequested(EditKind::RepairLog, true);
+    case NewRepairLogButton:
+        emit editorRequested(RecordKind::RepairLog, true);
         break;
-    case 16:
+    case ContinuingButton:
         m_view->SetRepairFilter(u"続行"_qs);
         break;
-    case 17:
+    case DoneButton:
         m_view->SetRepairFilter(u"完了"_qs);
         break;
-    case 18:
+    case AllButton:
         m_view->SetRepairFilter(u"全て"_qs);
         break;
     }

@@ -22,6 +22,17 @@ class RepairWindow : public DataWindow
 {
     Q_OBJECT
 public:
+    // The toolbar buttons of its own, by their index.
+    enum Button {
+        UnpaidButton = 9,
+        OwnCompanyButton = 11,
+        MakersButton = 12,
+        NewRepairButton = 13,
+        NewRepairLogButton = 14,
+        ContinuingButton = 16,
+        DoneButton = 17,
+        AllButton = 18,
+    };
     explicit RepairWindow(QWidget* parent = nullptr);
     ~RepairWindow() override;
 

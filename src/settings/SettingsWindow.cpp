@@ -79,22 +79,34 @@ Database& SettingsWindow::database() const
 
 void SettingsWindow::buildCustomerTabs()
 {
-    m_customerTabs = buildTabs(u"SSTab1"_qs, {u"ﾕｰｻﾞｰは"_qs, u"件名は"_qs, u"ログは"_qs},
-                               customerSortKeyChoices(), 5, 1, 1, 9, 1, 1);
+    m_customerTabs = buildTabs({.name = u"SSTab1"_qs,
+                                .leads = {u"ﾕｰｻﾞｰは"_qs, u"件名は"_qs, u"ログは"_qs},
+                                .keyChoices = customerSortKeyChoices(),
+                                .captionCount = 5,
+                                .firstCombo = 1,
+                                .firstText = 1,
+                                .firstMarginText = 9,
+                                .firstScroll = 1,
+                                .firstCommand = 1});
 }
 
 void SettingsWindow::buildRepairTabs()
 {
-    m_repairTabs = buildTabs(u"SSTab2"_qs, {u"修理は"_qs, u"集金は"_qs, u"ログは"_qs},
-                             repairSortKeyChoices(), 3, 7, 6, 13, 3, 5);
+    m_repairTabs = buildTabs({.name = u"SSTab2"_qs,
+                              .leads = {u"修理は"_qs, u"集金は"_qs, u"ログは"_qs},
+                              .keyChoices = repairSortKeyChoices(),
+                              .captionCount = 3,
+                              .firstCombo = 7,
+                              .firstText = 6,
+                              .firstMarginText = 13,
+                              .firstScroll = 3,
+                              .firstCommand = 5});
 }
 
-SettingsWindow::Tabs SettingsWindow::buildTabs(const QString& name, const QStringList& leads,
-                                               const std::array<QStringList, 3>& keyChoices,
-                                               int captionCount, int firstCombo, int firstText,
-                                               int firstMarginText, int firstScroll,
-                                               int firstCommand)
+SettingsWindow::Tabs SettingsWindow::buildTabs(const TabsLayout& layout)
 {
+    const auto& [name, leads, keyChoices, captionCount, firstCombo, firstText, firstMarginText,
+                 firstScroll, firstCommand] = layout;
     Tabs t;
     t.tabs = new QTabWidget(this);
     t.tabs->setObjectName(name);

@@ -53,12 +53,26 @@ private:
         QPushButton* marginButton = nullptr;
     };
 
+    // How one tab control is made: its name, the lead of each sort row, the
+    // sort choices, how many free-field captions it has, and the first
+    // number of each family of control names (Combo5, Text1 …).
+    struct TabsLayout
+    {
+        QString name;
+        QStringList leads;
+        std::array<QStringList, 3> keyChoices;
+        int captionCount;
+        int firstCombo;
+        int firstText;
+        int firstMarginText;
+        int firstScroll;
+        int firstCommand;
+    };
+
     SettingsWindow(QWidget* parent);
     void buildCustomerTabs();
     void buildRepairTabs();
-    Tabs buildTabs(const QString& name, const QStringList& leads,
-                   const std::array<QStringList, 3>& keyChoices, int captionCount, int firstCombo,
-                   int firstText, int firstMarginText, int firstScroll, int firstCommand);
+    Tabs buildTabs(const TabsLayout& layout);
     void load();
     void saveSortOrder();
     void saveCaptions();

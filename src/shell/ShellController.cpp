@@ -282,7 +282,7 @@ void ShellController::wireRepairWindow(RepairWindow* window)
         else if (m_customerWindow)
             bringBack(m_customerWindow, SessionState::instance().CustomerWindowState);
     });
-    connect(window, &RepairWindow::editorRequested, window, [window](EditKind kind, bool isNew) {
+    connect(window, &RepairWindow::editorRequested, window, [window](RecordKind kind, bool isNew) {
         if (window->view())
             RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
     });
@@ -340,10 +340,11 @@ void ShellController::wireCustomerWindow(CustomerWindow* window)
     connect(window, &CustomerWindow::changeAccountRequested, this,
             [this, window] { showReducedMenu(MainMenuWindow::Layout::CustomerOnlyMenu, window); });
     connect(window, &CustomerWindow::unloading, this, &ShellController::customerWindowUnloading);
-    connect(window, &CustomerWindow::editorRequested, window, [window](EditKind kind, bool isNew) {
-        if (window->view())
-            RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
-    });
+    connect(window, &CustomerWindow::editorRequested, window,
+            [window](RecordKind kind, bool isNew) {
+                if (window->view())
+                    RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
+            });
     connect(window, &CustomerWindow::settingsRequested, window, [window] {
         if (window->view()) {
             SettingsWindow settings(*window->view(), window);

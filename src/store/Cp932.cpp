@@ -106,7 +106,7 @@ constexpr std::pair<uchar, char32_t> WindowsSingles[] = {
 
 const Cp932Tables& tables()
 {
-    static const Cp932Tables t = [] {
+    static const Cp932Tables built = [] {
         Cp932Tables t;
         for (char32_t c = 0x80; c < 0x10000; ++c) {
             if (c >= 0xD800 && c < 0xE000)
@@ -145,7 +145,7 @@ const Cp932Tables& tables()
         }
         return t;
     }();
-    return t;
+    return built;
 }
 
 } // namespace

@@ -161,11 +161,11 @@ QString translateJetSql(const QString& sql, const NameMap& names)
             i = j + 1;
         } else if (c == u'[') {
             const qsizetype close = sql.indexOf(u']', i + 1);
-            const qsizetype end = close < 0 ? n : close;
-            const QString inner = sql.mid(i + 1, end - i - 1);
+            const qsizetype nameEnd = close < 0 ? n : close;
+            const QString inner = sql.mid(i + 1, nameEnd - i - 1);
             const QString name = resolved(inner, names);
             out += quoteIdentifier(name.isEmpty() ? inner : name);
-            i = end + 1;
+            i = nameEnd + 1;
         } else if (isNameChar(c)) {
             qsizetype j = i;
             while (j < n && isNameChar(sql[j]))

@@ -59,22 +59,22 @@ void DataWindow::triggerButton(int index)
 bool DataWindow::sharedCommand(int index)
 {
     switch (index) {
-    case 1:
+    case SwitchButton:
         emit switchRequested();
         return true;
-    case 3:
+    case CloseButton:
         close();
         return true;
-    case 4:
+    case ChangeAccountButton:
         emit changeAccountRequested();
         return true;
-    case 5:
+    case PrintButton:
         emit printRequested();
         return true;
-    case 6:
+    case SettingsButton:
         emit settingsRequested();
         return true;
-    case 7:
+    case SearchButton:
         emit searchRequested();
         return true;
     }

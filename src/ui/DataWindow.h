@@ -26,6 +26,16 @@ public:
     DataWindow(Qt::WindowStates* savedState, QWidget* parent = nullptr);
     ~DataWindow() override;
 
+    // The toolbar buttons both data windows have, by their index.
+    enum SharedButton {
+        SwitchButton = 1,
+        CloseButton = 3,
+        ChangeAccountButton = 4,
+        PrintButton = 5,
+        SettingsButton = 6,
+        SearchButton = 7,
+    };
+
     // Carries out toolbar button n as a click would; a store error is shown.
     void triggerButton(int index);
     QAction* toolbarButton(int index) const;
@@ -37,7 +47,7 @@ signals:
     void printListRequested(const QString& key); // button 5's menu
     void settingsRequested();                    // F5
     void searchRequested();                      // F6
-    void editorRequested(horunea::EditKind kind, bool isNew);
+    void editorRequested(horunea::RecordKind kind, bool isNew);
     // The unload sequence has emptied the lists; the session decides what
     // comes next, then the database is closed.
     void unloading();

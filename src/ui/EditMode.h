@@ -3,15 +3,15 @@
 namespace horunea {
 
 // The record kinds of the record editor.
-enum class EditKind { User = 1, Subject = 2, Log = 3, Repair = 4, RepairLog = 5 };
+enum class RecordKind { User = 1, Subject = 2, Log = 3, Repair = 4, RepairLog = 5 };
 
 // What the editor is asked to do: the record kind and whether it adds one.
 struct EditMode
 {
-    horunea::EditKind EditKind = horunea::EditKind::User;
+    RecordKind EditKind = RecordKind::User;
     bool EditIsNew = true;
 
-    bool isCustomerKind() const { return int(EditKind) <= int(horunea::EditKind::Log); }
+    bool isCustomerKind() const { return int(EditKind) <= int(RecordKind::Log); }
 };
 
 } // namespace horunea

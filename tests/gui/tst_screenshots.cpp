@@ -183,7 +183,7 @@ void TstScreenshots::customerWindow()
                                      {3, false, u"Form7-log"_qs}}) {
         if (kind == 3)
             clickRow(window->logList(), 0);
-        RecordEditorDialog editor(EditMode{EditKind(kind), isNew}, window->view(), window);
+        RecordEditorDialog editor(EditMode{RecordKind(kind), isNew}, window->view(), window);
         save(&editor, name);
     }
     for (int tab = 0; tab < 3; ++tab) {
@@ -260,7 +260,7 @@ void TstScreenshots::repairWindows()
     for (auto [kind, name] : {std::pair{4, u"Form7-repair"_qs}, {5, u"Form7-repair-log"_qs}}) {
         if (kind == 5)
             clickRow(window->repairLogList(), 0);
-        RecordEditorDialog editor(EditMode{EditKind(kind), false}, window->view(), window);
+        RecordEditorDialog editor(EditMode{RecordKind(kind), false}, window->view(), window);
         save(&editor, name);
     }
     {
