@@ -1,6 +1,7 @@
 #include "admin/AccountAdmin.h"
 
 #include "admin/AccountRecovery.h"
+#include "store/DateText.h"
 
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
@@ -353,7 +354,7 @@ void RestoreDataFolder(const QString& backup,
 
     // The switch: written down first, so that a crash is undone at the next start.
     const QString aside =
-        data.filePath(u"復元前-"_qs + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_qs));
+        data.filePath(u"復元前-"_qs + Clock::now().toString(u"yyyyMMdd-HHmmss"_qs));
     {
         const AccountOperation operation(AccountOperation::Step::Restore, AccountKind::Operator,
                                          {aside, staging.path()});

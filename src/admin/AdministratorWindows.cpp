@@ -2,6 +2,7 @@
 
 #include "store/Connections.h"
 #include "store/DataFolder.h"
+#include "store/DateText.h"
 #include "store/Schema.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
@@ -206,9 +207,8 @@ void AdministratorMenuWindow::backUp()
         this, u"バックアップを作るフォルダー"_qs, QDir::homePath());
     if (folder.isEmpty())
         return;
-    const QString destination =
-        QDir(folder).filePath(u"ホルネアのバックアップ-"_qs +
-                              QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_qs));
+    const QString destination = QDir(folder).filePath(u"ホルネアのバックアップ-"_qs +
+                                                      Clock::now().toString(u"yyyyMMdd-HHmmss"_qs));
     QStringList skipped;
     if (!withProgress(u"バックアップ中"_qs, [&](const auto& progress) {
             skipped = BackupDataFolder(destination, progress);

@@ -1,6 +1,7 @@
 #include "print/ReportPreview.h"
 
 #include "print/ReportRenderer.h"
+#include "store/DateText.h"
 #include "store/StoreError.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
@@ -378,7 +379,7 @@ void ReportPreview::printReport()
             return;
         }
     }
-    m_report.printedAt = QDateTime::currentDateTime();
+    m_report.printedAt = Clock::now();
     QPainter painter;
     if (!painter.begin(&printer)) {
         failed(u"プリンターを確かめてください。"_qs);
@@ -425,7 +426,7 @@ void ReportPreview::savePdf()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += u".pdf"_qs;
-    m_report.printedAt = QDateTime::currentDateTime();
+    m_report.printedAt = Clock::now();
     QProgressDialog progress(u"PDFに保存しています…"_qs, u"キャンセル"_qs, 0,
                              m_renderer->pageCount(), this);
     progress.setObjectName(u"SaveProgress"_qs);

@@ -3,6 +3,7 @@
 #include "customer/CustomerSettings.h"
 #include "settings/SettingsRecord.h"
 #include "store/Database.h"
+#include "store/DateText.h"
 
 #include <QHash>
 
@@ -79,7 +80,7 @@ Report startReport(Database& db, ReportKind kind, const QString& title)
     Report report;
     report.name = reportName(kind);
     report.title = title;
-    report.printedAt = QDateTime::currentDateTime();
+    report.printedAt = Clock::now();
     report.margins = ApplyReportMargins(db);
     return report;
 }

@@ -3,10 +3,23 @@
 namespace horunea {
 
 QDate Clock::s_fixed;
+QDateTime Clock::s_fixedTime;
 
 QDate Clock::today()
 {
+    if (s_fixedTime.isValid())
+        return s_fixedTime.date();
     return s_fixed.isValid() ? s_fixed : QDate::currentDate();
+}
+
+QDateTime Clock::now()
+{
+    return s_fixedTime.isValid() ? s_fixedTime : QDateTime::currentDateTime();
+}
+
+void Clock::setNow(const QDateTime& time)
+{
+    s_fixedTime = time;
 }
 
 void Clock::setToday(const QDate& date)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QVariant>
 
@@ -32,9 +33,14 @@ class Clock
 public:
     static QDate today();
     static void setToday(const QDate& date); // an invalid date restores the real clock
+    // The time of day too (a report's print time, a backup's name); fixed,
+    // it fixes today as well.
+    static QDateTime now();
+    static void setNow(const QDateTime& time); // an invalid time restores the real clock
 
 private:
     static QDate s_fixed;
+    static QDateTime s_fixedTime;
 };
 
 } // namespace horunea

@@ -101,6 +101,14 @@ void TstDateText::clockCanBeFixed()
     QCOMPARE(Clock::today(), QDate(2003, 8, 19));
     Clock::setToday(QDate());
     QCOMPARE(Clock::today(), QDate::currentDate());
+    // A fixed time fixes the day too, and gives way to the real clock.
+    const QDateTime late(QDate(2003, 12, 31), QTime(23, 59, 59));
+    Clock::setNow(late);
+    QCOMPARE(Clock::now(), late);
+    QCOMPARE(Clock::today(), QDate(2003, 12, 31));
+    Clock::setNow(QDateTime());
+    QVERIFY(qAbs(Clock::now().secsTo(QDateTime::currentDateTime())) < 60);
+    QCOMPARE(Clock::today(), QDate::currentDate());
 }
 
 void TstDateText::halfWidthKana_data()
