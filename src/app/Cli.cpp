@@ -304,38 +304,83 @@ public:
     QString text;
 };
 
-void printRows(QTextStream& out, const QStringList& headers, const ListRows& rows)
+// A cell as cellText writes it, from its UTF-8 bytes: the runs without a
+// \\ \t \n or \r go in whole.
+void appendEscaped(QByteArray& out, std::string_view cell)
 {
-    out << headers.join(u'\t') << '\n';
-    for (const TextRow& row : rows) {
-        QStringList cells;
-        for (qsizetype i = 0; i < row.size(); ++i)
-            cells << cellText(row.value(i));
-        out << cells.join(u'\t') << '\n';
+    size_t start = 0;
+    for (size_t at = cell.find_first_of("\\\t\n\r"); at != std::string_view::npos;
+         at = cell.find_first_of("\\\t\n\r", start)) {
+        out.append(cell.data() + start, qsizetype(at - start));
+        switch (cell[at]) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += "\\r";
+        }
+        start = at + 1;
     }
+    out.append(cell.data() + start, qsizetype(cell.size() - start));
 }
 
 // A list verb's rows: on stdout, or with --csv into a CSV file for Excel.
-void showRows(Invocation& call, const QHash<QString, QString>& options, const QStringList& headers,
-              const ListRows& rows)
+// On stdout they stream as the store hands them over, UTF-8, with only
+// \\ \t \n \r escaped (cellText's forms), in large pieces: no row is kept,
+// and no cell is decoded and encoded again on its way out.
+void showList(Invocation& call, const QHash<QString, QString>& options, const QStringList& headers,
+              Database& db, const SqlStatement& statement, const QStringList& fields)
 {
-    if (!options.contains(u"csv"_qs)) {
-        printRows(call.out, headers, rows);
+    if (options.contains(u"csv"_qs)) {
+        const ListRows rows = db.textRows(statement.sql, fields, statement.params);
+        std::vector<QStringList> cells;
+        cells.reserve(rows.size());
+        for (const TextRow& row : rows) {
+            QStringList line;
+            for (qsizetype i = 0; i < row.size(); ++i)
+                line << row.value(i);
+            cells.push_back(std::move(line));
+        }
+        writeCsvFile(options.value(u"csv"_qs), headers, cells);
+        call.err << QStringLiteral("%1 行を %2 に書きました。")
+                        .arg(rows.size())
+                        .arg(options.value(u"csv"_qs))
+                 << '\n';
         return;
     }
-    std::vector<QStringList> cells;
-    cells.reserve(rows.size());
-    for (const TextRow& row : rows) {
-        QStringList line;
-        for (qsizetype i = 0; i < row.size(); ++i)
-            line << row.value(i);
-        cells.push_back(std::move(line));
-    }
-    writeCsvFile(options.value(u"csv"_qs), headers, cells);
-    call.err << QStringLiteral("%1 行を %2 に書きました。")
-                    .arg(rows.size())
-                    .arg(options.value(u"csv"_qs))
-             << '\n';
+    QTextStream& out = call.out;
+    out << headers.join(u'\t') << '\n';
+    out.flush();
+    QIODevice* device = out.device();
+    QByteArray piece;
+    piece.reserve(1 << 17);
+    auto send = [&] {
+        if (device)
+            device->write(piece);
+        else
+            out << QString::fromUtf8(piece);
+        piece.clear();
+    };
+    db.forEachTextRow(
+        statement.sql, fields,
+        [&](const Database::TextCells& row) {
+            for (qsizetype i = 0; i < row.size(); ++i) {
+                if (i > 0)
+                    piece += '\t';
+                appendEscaped(piece, row[i]);
+            }
+            piece += '\n';
+            if (piece.size() >= 1 << 16)
+                send();
+        },
+        statement.params);
+    send();
 }
 
 // customer or repair, as every verb on an account names its kind.
@@ -380,11 +425,11 @@ int commandRepairs(Invocation& call)
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     if (unpaid) {
-        showRows(call, options, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidSql()));
+        showList(call, options, unpaidListHeaders(), db, query.unpaidSql(), unpaidRowFields());
     } else {
         query.RepairFilter = state;
         query.ApplyRepairFilter();
-        showRows(call, options, repairListHeaders(), LoadRepairRows(db, query.repairSql()));
+        showList(call, options, repairListHeaders(), db, query.repairSql(), repairRowFields());
     }
     return 0;
 }
@@ -400,7 +445,7 @@ int commandRepairLogs(Invocation& call)
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     query.RepairLogWhere = u" WHERE 修理ID ="_qs + repair;
-    showRows(call, options, repairLogListHeaders(), LoadRepairLogRows(db, query.repairLogSql()));
+    showList(call, options, repairLogListHeaders(), db, query.repairLogSql(), repairLogRowFields());
     return 0;
 }
 
@@ -422,7 +467,7 @@ int commandUsers(Invocation& call)
     Database db = openAccountData(AccountKind::Operator, name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.UserWhere = kanaRowCondition(row);
-    showRows(call, options, userListHeaders(), LoadUserRows(db, query.userSql()));
+    showList(call, options, userListHeaders(), db, query.userSql(), userRowFields());
     return 0;
 }
 
@@ -440,7 +485,7 @@ int commandSubjects(Invocation& call)
     CustomerListQuery query = customerQuery(db);
     query.SubjectFilter = state;
     query.ApplySubjectFilter(individual, user);
-    showRows(call, options, subjectListHeaders(), LoadSubjectRows(db, query.subjectSql()));
+    showList(call, options, subjectListHeaders(), db, query.subjectSql(), subjectRowFields());
     return 0;
 }
 
@@ -454,7 +499,7 @@ int commandLogs(Invocation& call)
     Database db = openAccountData(AccountKind::Operator, name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.LogWhere = u" WHERE 件名ID ="_qs + subject;
-    showRows(call, options, logListHeaders(), LoadLogRows(db, query.logSql()));
+    showList(call, options, logListHeaders(), db, query.logSql(), logRowFields());
     return 0;
 }
 
@@ -502,24 +547,26 @@ int commandSearch(Invocation& call)
         CustomerListQuery query = customerQuery(db);
         applySearch(query, request);
         if (request.kind == SearchKind::Users)
-            showRows(call, options, userListHeaders(), LoadUserRows(db, query.userStatement()));
+            showList(call, options, userListHeaders(), db, query.userStatement(), userRowFields());
         else if (request.kind == SearchKind::Subjects)
-            showRows(call, options, subjectListHeaders(),
-                     LoadSubjectRows(db, query.subjectStatement()));
+            showList(call, options, subjectListHeaders(), db, query.subjectStatement(),
+                     subjectRowFields());
         else
-            showRows(call, options, logListHeaders(), LoadLogRows(db, query.logStatement()));
+            showList(call, options, logListHeaders(), db, query.logStatement(), logRowFields());
         return 0;
     }
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     applySearch(query, request);
     if (request.kind == SearchKind::Repairs)
-        showRows(call, options, repairListHeaders(), LoadRepairRows(db, query.repairStatement()));
+        showList(call, options, repairListHeaders(), db, query.repairStatement(),
+                 repairRowFields());
     else if (request.kind == SearchKind::Unpaid)
-        showRows(call, options, unpaidListHeaders(), LoadUnpaidRows(db, query.unpaidStatement()));
+        showList(call, options, unpaidListHeaders(), db, query.unpaidStatement(),
+                 unpaidRowFields());
     else
-        showRows(call, options, repairLogListHeaders(),
-                 LoadRepairLogRows(db, query.repairLogStatement()));
+        showList(call, options, repairLogListHeaders(), db, query.repairLogStatement(),
+                 repairLogRowFields());
     return 0;
 }
 

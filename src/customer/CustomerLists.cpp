@@ -7,28 +7,35 @@
 
 namespace horunea {
 
+QStringList userRowFields()
+{
+    return {u"ユーザーID"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"E-MAIL"_qs};
+}
+
+QStringList subjectRowFields()
+{
+    return {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"表示名"_qs,
+            u"件名"_qs,   u"備考"_qs,       u"判定"_qs};
+}
+
+QStringList logRowFields()
+{
+    return {u"ログID"_qs, u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs};
+}
+
 ListRows LoadUserRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(
-        statement.sql,
-        {u"ユーザーID"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"E-MAIL"_qs},
-        statement.params);
+    return db.textRows(statement.sql, userRowFields(), statement.params);
 }
 
 ListRows LoadSubjectRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(statement.sql,
-                       {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"表示名"_qs, u"件名"_qs,
-                        u"備考"_qs, u"判定"_qs},
-                       statement.params);
+    return db.textRows(statement.sql, subjectRowFields(), statement.params);
 }
 
 ListRows LoadLogRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(
-        statement.sql,
-        {u"ログID"_qs, u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs},
-        statement.params);
+    return db.textRows(statement.sql, logRowFields(), statement.params);
 }
 
 QStringList UserNameSortKeys(Database& db, const ListRows& rows)

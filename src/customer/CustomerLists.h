@@ -20,6 +20,10 @@ enum class LogColumn { Id, SubjectId, UserId, Date, Recorder, Text };
 // The rows of the three customer lists, read from a query built of the list's
 // pieces; each row holds the list's columns, left to right, Null as empty.
 ListRows LoadUserRows(Database& db, const SqlStatement& statement);
+// The fields each list's rows hold, in column order.
+QStringList userRowFields();
+QStringList subjectRowFields();
+QStringList logRowFields();
 ListRows LoadSubjectRows(Database& db, const SqlStatement& statement);
 ListRows LoadLogRows(Database& db, const SqlStatement& statement);
 

@@ -45,6 +45,7 @@ private slots:
     void sqlReachesAccountDatabases();
     void sqlWithoutRowsPrintsNothing();
     void theProgramItselfSeparatesRowsAndErrors();
+    void listsStreamEscapedCellsToStdout();
     void errorsGoToStderrWithNonZeroStatus_data();
     void errorsGoToStderrWithNonZeroStatus();
     void searchPrintsTheSearchedList_data();
@@ -174,6 +175,41 @@ void TstCli::theProgramItselfSeparatesRowsAndErrors()
     QCOMPARE(cli.exitCode(), 1);
     QVERIFY(cli.readAllStandardOutput().isEmpty());
     QVERIFY(QString::fromUtf8(cli.readAllStandardError()).contains(u"「いない」はありません"_qs));
+}
+
+// A list verb writes its rows straight from the store to stdout: tabs, line
+// ends and backslashes in a cell are escaped, an empty cell stays empty, and
+// rows past the first output piece (64 KiB) come out whole and in order;
+// the same as the verb writes into a string.
+void TstCli::listsStreamEscapedCellsToStdout()
+{
+    TempDataFolder folder;
+    test::makeOperator(u"山田"_qs);
+    {
+        Database db = Database::open(test::customerFile(u"山田"_qs));
+        Transaction t(db);
+        test::addUser(db, u"ｶﾄｳ"_qs, u"加藤\t商店\\本店\r\n二行目"_qs,
+                      {{u"E-MAIL"_qs, u"kato@example.jp"_qs}});
+        for (int i = 0; i < 3000; ++i)
+            test::addUser(db, u"ｶﾜｲ"_qs, QStringLiteral("河合%1 𠮷田").arg(i, 4, 10, QChar(u'0')),
+                          {{u"会社ＴＥＬ"_qs, u"03-1234-5678"_qs}});
+        t.commit();
+    }
+    const QStringList args = {u"--data-dir"_qs, DataFolder::path(), u"users"_qs,
+                              u"山田"_qs,       u"--row"_qs,        u"か"_qs};
+    QProcess cli;
+    cli.setStandardInputFile(QProcess::nullDevice());
+    cli.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs), args);
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    const QString printed = QString::fromUtf8(cli.readAllStandardOutput());
+    const QStringList lines = printed.split(u'\n');
+    QCOMPARE(lines.size(), 1 + 3001 + 1); // heading, rows, the empty rest after the last
+    QCOMPARE(lines[0], u"ユーザーＩＤ\t表示名\t自宅ＴＥＬ\t会社ＴＥＬ\te-mail"_qs);
+    QCOMPARE(lines[1], u"1\t加藤\\t商店\\\\本店\\r\\n二行目\t\t\tkato@example.jp"_qs);
+    QCOMPARE(lines[2], u"2\t河合0000 𠮷田\t\t03-1234-5678\t"_qs);
+    QCOMPARE(lines[3001], u"3001\t河合2999 𠮷田\t\t03-1234-5678\t"_qs);
+    QCOMPARE(test::runCliCaptured(args).out, printed);
 }
 
 void TstCli::errorsGoToStderrWithNonZeroStatus_data()
