@@ -1,5 +1,5 @@
 // The whole horunea-cli process beside its floor: `horunea-cli users NAME
-// --row か` on N users (half of them in か), against bench_cli_floor, a
+// --row か` on N users (half of them in か, bench/SampleUsers.h), against bench_cli_floor, a
 // program of the bare SQLCipher C API and stdio doing the same work (open
 // main.mdb and the account with the key, the same SQL, the same output).
 // Each side runs as a process of its own, alternately; the figure is the
@@ -16,10 +16,11 @@
 #include "store/Database.h"
 #include "store/ShippedFiles.h"
 
+#include "SampleUsers.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -87,20 +88,7 @@ int main(int argc, char* argv[])
     const QString accountPath = accountFilePath(AccountKind::Operator, name);
     {
         Database db = Database::open(accountPath);
-        Transaction t(db);
-        const QString firsts = u"ｱｲｳｴｵｻｼﾀﾅﾊﾏﾔﾗﾜｦ1Aあ"_qs;
-        QRandomGenerator random(42);
-        for (int i = 0; i < count; ++i) {
-            const QChar first = (i % 2 == 0) ? u'ｶ' : firsts[random.bounded(int(firsts.size()))];
-            db.insert(
-                u"ユーザー"_qs,
-                {{u"表示ふりがな"_qs, QString(QString(first) + u"ﾃｽﾄ"_qs + QString::number(i))},
-                 {u"表示名"_qs, QString(u"テスト利用者"_qs + QString::number(i))},
-                 {u"自宅ＴＥＬ"_qs, QString(u"03-0000-"_qs + QString::number(i % 10000))},
-                 {u"会社ＴＥＬ"_qs, QString(u"045-111-"_qs + QString::number(i % 10000))},
-                 {u"E-MAIL"_qs, QString(u"user"_qs + QString::number(i) + u"@example.jp"_qs)}});
-        }
-        t.commit();
+        bench::addSampleUsers(db, count);
         // The list's query as the verb builds it, its columns in the order
         // the verb prints them.
         CustomerListQuery query;

@@ -4,7 +4,7 @@
 // the same (translated) SQL with Jet's Like and writes the same output.
 //
 //   bench_cli_floor KEY MAIN.MDB NAME ACCOUNT.MDB HEADER SQL
-#include "store/JetDialect.h"
+#include "JetLikeFunction.h"
 
 #include <sqlcipher/sqlite3.h>
 
@@ -14,26 +14,6 @@
 #include <string_view>
 
 namespace {
-
-void like(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
-    }
-    auto text = [](sqlite3_value* v) {
-        return std::string_view(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                size_t(sqlite3_value_bytes(v)));
-    };
-    using horunea::JetPattern;
-    auto* pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
-    if (!pattern) {
-        sqlite3_set_auxdata(context, 0, new JetPattern(JetPattern::fromUtf8(text(argv[0]))),
-                            [](void* p) { delete static_cast<JetPattern*>(p); });
-        pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
-    }
-    sqlite3_result_int(context, pattern->matchesUtf8(text(argv[1])) ? 1 : 0);
-}
 
 sqlite3* openKeyed(const char* path, const char* key)
 {
@@ -64,8 +44,7 @@ int main(int argc, char* argv[])
     sqlite3_close_v2(master);
 
     sqlite3* db = openKeyed(accountPath, key);
-    sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, like,
-                               nullptr, nullptr, nullptr);
+    horunea::bench::registerJetLike(db);
     sqlite3_stmt* rows = nullptr;
     if (sqlite3_prepare_v2(db, argv[6], -1, &rows, nullptr) != SQLITE_OK)
         return 1;

@@ -15,6 +15,7 @@
 // The data set (N users, 3N subjects, 10N logs; N/3 repairs with 10 repair
 // logs each) is built once into DIR (default /tmp/horunea-bench) and reused.
 #include "BareConnection.h"
+#include "JetLikeFunction.h"
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
@@ -100,40 +101,11 @@ long currentKb()
 
 // ------------------------------------------------------------ the bare C API
 
-void floorLike(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
-    }
-    auto text = [](sqlite3_value* v) {
-        return std::string_view(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                size_t(sqlite3_value_bytes(v)));
-    };
-    auto* pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
-    if (!pattern) {
-        pattern = new JetPattern(JetPattern::fromUtf8(text(argv[0])));
-        sqlite3_set_auxdata(context, 0, pattern,
-                            [](void* p) { delete static_cast<JetPattern*>(p); });
-        pattern = static_cast<JetPattern*>(sqlite3_get_auxdata(context, 0));
-        if (!pattern) {
-            sqlite3_result_int(context,
-                               JetPattern::fromUtf8(text(argv[0])).matchesUtf8(text(argv[1])));
-            return;
-        }
-    }
-    sqlite3_result_int(context, pattern->matchesUtf8(text(argv[1])) ? 1 : 0);
-}
-
 struct Bare
 {
     sqlite3* db = nullptr;
     mutable size_t m_bytes = 0;
-    explicit Bare(const QString& path) : db(bench::openBare(path))
-    {
-        sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                   floorLike, nullptr, nullptr, nullptr);
-    }
+    explicit Bare(const QString& path) : db(bench::openBare(path)) { bench::registerJetLike(db); }
     ~Bare() { sqlite3_close_v2(db); }
     void exec(const char* sql) const { sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 

@@ -12,9 +12,10 @@
 #include "store/ShippedFiles.h"
 #include "ui/ReportListView.h"
 
+#include "SampleUsers.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -32,26 +33,9 @@ int main(int argc, char* argv[])
     EnsureShippedFiles();
     Database db = Database::open(DataFolder::customerTemplatePath());
 
-    // Half of the users under one row (か), the rest spread out: the worst
-    // case for a single row is a row holding many users.
-    const QString firsts = u"ｱｲｳｴｵｻｼﾀﾅﾊﾏﾔﾗﾜｦ1Aあ"_qs;
     QElapsedTimer timer;
     timer.start();
-    {
-        Transaction t(db);
-        QRandomGenerator random(42);
-        for (int i = 0; i < count; ++i) {
-            const QChar first = (i % 2 == 0) ? u'ｶ' : firsts[random.bounded(int(firsts.size()))];
-            db.insert(
-                u"ユーザー"_qs,
-                {{u"表示ふりがな"_qs, QString(QString(first) + u"ﾃｽﾄ"_qs + QString::number(i))},
-                 {u"表示名"_qs, QString(u"テスト利用者"_qs + QString::number(i))},
-                 {u"自宅ＴＥＬ"_qs, QString(u"03-0000-"_qs + QString::number(i % 10000))},
-                 {u"会社ＴＥＬ"_qs, QString()},
-                 {u"E-MAIL"_qs, QString(u"user"_qs + QString::number(i) + u"@example.jp"_qs)}});
-        }
-        t.commit();
-    }
+    bench::addSampleUsers(db, count);
     out << "generated " << count << " users in " << timer.elapsed() << " ms\n";
 
     CustomerListQuery query;
