@@ -2,6 +2,7 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
+#include "store/DataView.h"
 #include "store/SearchConditions.h"
 
 #include <QObject>
@@ -19,13 +20,15 @@ class Database;
 //
 // The log list shows the logs of SelectedSubjectId, none while it is "0", or
 // the result of a log search; a log is only ever added to SelectedSubjectId.
-class CustomerView : public QObject
+class CustomerView : public QObject, public DataView
 {
     Q_OBJECT
 public:
     explicit CustomerView(Database& db, QObject* parent = nullptr);
 
-    Database& database() const { return *m_db; }
+    AccountKind kind() const override { return AccountKind::Operator; }
+    Database& database() const override { return *m_db; }
+    SearchKind mainSearchKind() const override { return SearchKind::Users; }
 
     // The load sequence: every piece and holder as at a first opening, the
     // sort pieces and free-field captions from the settings row, then the
@@ -59,12 +62,12 @@ public:
     // (a subject search shows both states of every user), the list
     // reloaded in its settings order, its heading naming the words. The next
     // kana row, filter or click rebuilds the pieces as usual.
-    void Search(const SearchRequest& request);
+    void Search(const SearchRequest& request) override;
     // After the sort order was stored: the sort pieces from the settings row
     // and the three lists reloaded in the new order.
-    void applySortOrder();
+    void applySortOrder() override;
     // After the captions were stored: the free-field captions follow.
-    void applyFieldCaptions();
+    void applyFieldCaptions() override;
 
     void setSortClauses(const CustomerSortClauses& sort);
     void setFreeFieldCaptions(const QStringList& captions);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "repair/RepairQueries.h"
+#include "store/DataView.h"
 #include "store/SearchConditions.h"
 #include "store/TextRow.h"
 
@@ -21,13 +22,18 @@ class Database;
 //
 // A repair log can only be added while the log list shows the logs of the
 // current repair (button 14): never to a repair that is not shown or gone.
-class RepairView : public QObject
+class RepairView : public QObject, public DataView
 {
     Q_OBJECT
 public:
     explicit RepairView(Database& db, QObject* parent = nullptr);
 
-    Database& database() const { return *m_db; }
+    AccountKind kind() const override { return AccountKind::Repair; }
+    Database& database() const override { return *m_db; }
+    SearchKind mainSearchKind() const override
+    {
+        return unpaidShown() ? SearchKind::Unpaid : SearchKind::Repairs;
+    }
 
     // The load sequence, as at a first opening.
     void OpenRepairWindow();
@@ -53,12 +59,12 @@ public:
     // A search of the search window: the searched list's condition replaced
     // (a repair search shows every state), the list reloaded in its settings
     // order, its heading naming the words.
-    void Search(const SearchRequest& request);
+    void Search(const SearchRequest& request) override;
     // After the sort order was stored: the sort pieces from the settings row
     // and the three lists reloaded in the new order.
-    void applySortOrder();
+    void applySortOrder() override;
     // After the captions were stored: the free-field captions follow.
-    void applyFieldCaptions();
+    void applyFieldCaptions() override;
 
     void setSortClauses(const RepairSortClauses& sort);
     void setFreeFieldCaptions(const QStringList& captions);

@@ -1,7 +1,6 @@
 #include "search/SearchWindow.h"
 
-#include "customer/CustomerView.h"
-#include "repair/RepairView.h"
+#include "store/DataView.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
@@ -46,32 +45,34 @@ SearchWindow::SearchWindow(QWidget* parent) : QDialog(parent)
     m_repairPanel = buildPanel({u"修理検索"_qs, u"入金検索"_qs, u"ログ検索"_qs}, 2, 3, 2, 2);
 }
 
-SearchWindow::SearchWindow(CustomerView& view, QWidget* parent) : SearchWindow(parent)
+SearchWindow::SearchWindow(DataView& view, QWidget* parent) : SearchWindow(parent)
 {
-    m_customer = &view;
-    m_repairPanel.panel->hide();
-    m_customerPanel.join->setCurrentIndex(0);
-    joinChanged(m_customerPanel);
-    m_customerPanel.options[0]->setChecked(true);
-    m_customerPanel.panel->show();
-    m_customerPanel.word1->setFocus();
-}
-
-SearchWindow::SearchWindow(RepairView& view, QWidget* parent) : SearchWindow(parent)
-{
-    m_repair = &view;
-    m_customerPanel.panel->hide();
-    Panel& p = m_repairPanel;
+    m_view = &view;
+    Panel& p = shownPanel();
+    (SearchForCustomer() ? m_repairPanel : m_customerPanel).panel->hide();
     p.join->setCurrentIndex(0);
     joinChanged(p);
-    // 修理検索 or 入金検索, as the repair window shows its repair list or
-    // its unpaid list; ログ検索 always.
-    const bool unpaid = view.unpaidShown();
-    p.options[0]->setVisible(!unpaid);
-    p.options[1]->setVisible(unpaid);
-    p.options[unpaid ? 1 : 0]->setChecked(true);
+    if (!SearchForCustomer()) {
+        // 修理検索 or 入金検索, as the repair window shows its repair list or
+        // its unpaid list; ログ検索 always.
+        const bool unpaid = view.mainSearchKind() == SearchKind::Unpaid;
+        p.options[0]->setVisible(!unpaid);
+        p.options[1]->setVisible(unpaid);
+    }
+    const SearchKind first = view.mainSearchKind();
+    p.options[first == SearchKind::Unpaid ? 1 : 0]->setChecked(true);
     p.panel->show();
     p.word1->setFocus();
+}
+
+bool SearchWindow::SearchForCustomer() const
+{
+    return m_view->kind() == AccountKind::Operator;
+}
+
+SearchWindow::Panel& SearchWindow::shownPanel()
+{
+    return SearchForCustomer() ? m_customerPanel : m_repairPanel;
 }
 
 SearchWindow::Panel SearchWindow::buildPanel(const QStringList& options, int optionArray,
@@ -146,7 +147,7 @@ void SearchWindow::joinChanged(const Panel& p)
 
 SearchRequest SearchWindow::request() const
 {
-    const Panel& p = m_customer ? m_customerPanel : m_repairPanel;
+    const Panel& p = SearchForCustomer() ? m_customerPanel : m_repairPanel;
     static const SearchKind customerKinds[] = {SearchKind::Users, SearchKind::Subjects,
                                                SearchKind::Logs};
     static const SearchKind repairKinds[] = {SearchKind::Repairs, SearchKind::Unpaid,
@@ -156,7 +157,7 @@ SearchRequest SearchWindow::request() const
     for (int i = 0; i < p.options.size(); ++i)
         if (p.options[i]->isChecked())
             chosen = i;
-    r.kind = m_customer ? customerKinds[chosen] : repairKinds[chosen];
+    r.kind = SearchForCustomer() ? customerKinds[chosen] : repairKinds[chosen];
     r.word1 = p.word1->text();
     r.join = searchJoinOf(p.join->currentText());
     r.word2 = r.join == SearchJoin::None ? QString() : p.word2->text();
@@ -168,12 +169,7 @@ void SearchWindow::start()
 {
     QGuiApplication::inputMethod()->commit();
     const SearchRequest r = request();
-    const bool done = runGuarded(this, [&] {
-        if (m_customer)
-            m_customer->Search(r);
-        else
-            m_repair->Search(r);
-    });
+    const bool done = runGuarded(this, [&] { m_view->Search(r); });
     if (done)
         accept();
 }

@@ -14,8 +14,7 @@ class QWidget;
 
 namespace horunea {
 
-class CustomerView;
-class RepairView;
+class DataView;
 
 // Form6, "ホルネア→顧客管理→検索": what to search, one or two words and how
 // they join. 検索開始 replaces the condition of one list of the calling
@@ -28,10 +27,9 @@ class SearchWindow : public QDialog
 {
     Q_OBJECT
 public:
-    SearchWindow(CustomerView& view, QWidget* parent = nullptr);
-    SearchWindow(RepairView& view, QWidget* parent = nullptr);
+    explicit SearchWindow(DataView& view, QWidget* parent = nullptr);
 
-    bool SearchForCustomer() const { return m_customer != nullptr; }
+    bool SearchForCustomer() const;
     // What 検索開始 would search, from the panel shown.
     SearchRequest request() const;
 
@@ -50,10 +48,10 @@ private:
     Panel buildPanel(const QStringList& options, int optionArray, int firstText, int combo,
                      int check);
     void joinChanged(const Panel& p);
+    Panel& shownPanel();
     void start();
 
-    CustomerView* m_customer = nullptr;
-    RepairView* m_repair = nullptr;
+    DataView* m_view = nullptr;
     Panel m_customerPanel, m_repairPanel;
     QPushButton* m_start;
     QPushButton* m_close;

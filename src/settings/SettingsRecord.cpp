@@ -183,4 +183,26 @@ void SaveRepairMargins(Database& db, const std::array<QString, 4>& boxes)
     saveMargins(db, boxes);
 }
 
+SettingsRecord LoadSettings(Database& db, AccountKind kind)
+{
+    return kind == AccountKind::Operator ? LoadCustomerSettings(db) : LoadRepairSettings(db);
+}
+
+void SaveFreeFields(Database& db, AccountKind kind, const QStringList& boxes)
+{
+    kind == AccountKind::Operator ? SaveCustomerFreeFields(db, boxes)
+                                  : SaveRepairFreeFields(db, boxes);
+}
+
+void SaveSortOrder(Database& db, AccountKind kind, const std::array<int, 6>& positions)
+{
+    kind == AccountKind::Operator ? SaveCustomerSortOrder(db, positions)
+                                  : SaveRepairSortOrder(db, positions);
+}
+
+void SaveMargins(Database& db, AccountKind kind, const std::array<QString, 4>& boxes)
+{
+    kind == AccountKind::Operator ? SaveCustomerMargins(db, boxes) : SaveRepairMargins(db, boxes);
+}
+
 } // namespace horunea

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Accounts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -53,5 +55,11 @@ void SaveCustomerMargins(Database& db, const std::array<QString, 4>& boxes);
 void SaveRepairFreeFields(Database& db, const QStringList& boxes);
 void SaveRepairSortOrder(Database& db, const std::array<int, 6>& positions);
 void SaveRepairMargins(Database& db, const std::array<QString, 4>& boxes);
+
+// The same for either kind of account database.
+SettingsRecord LoadSettings(Database& db, AccountKind kind);
+void SaveFreeFields(Database& db, AccountKind kind, const QStringList& boxes);
+void SaveSortOrder(Database& db, AccountKind kind, const std::array<int, 6>& positions);
+void SaveMargins(Database& db, AccountKind kind, const std::array<QString, 4>& boxes);
 
 } // namespace horunea

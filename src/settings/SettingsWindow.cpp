@@ -1,8 +1,7 @@
 #include "settings/SettingsWindow.h"
 
-#include "customer/CustomerView.h"
-#include "repair/RepairView.h"
 #include "settings/SettingsRecord.h"
+#include "store/DataView.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
@@ -56,25 +55,27 @@ SettingsWindow::SettingsWindow(QWidget* parent) : EditDialog(parent)
     connect(m_close, &QPushButton::clicked, this, &EditDialog::closeWithoutAsking);
 }
 
-SettingsWindow::SettingsWindow(CustomerView& view, QWidget* parent) : SettingsWindow(parent)
+SettingsWindow::SettingsWindow(DataView& view, QWidget* parent) : SettingsWindow(parent)
 {
-    m_customer = &view;
+    m_view = &view;
     buildCustomerTabs();
     buildRepairTabs();
     load();
 }
 
-SettingsWindow::SettingsWindow(RepairView& view, QWidget* parent) : SettingsWindow(parent)
+bool SettingsWindow::SettingsForCustomer() const
 {
-    m_repair = &view;
-    buildCustomerTabs();
-    buildRepairTabs();
-    load();
+    return m_view->kind() == AccountKind::Operator;
 }
 
 Database& SettingsWindow::database() const
 {
-    return m_customer ? m_customer->database() : m_repair->database();
+    return m_view->database();
+}
+
+SettingsWindow::Tabs& SettingsWindow::shownTabs()
+{
+    return SettingsForCustomer() ? m_customerTabs : m_repairTabs;
 }
 
 void SettingsWindow::buildCustomerTabs()
@@ -230,11 +231,10 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const TabsLayout& layout)
 
 void SettingsWindow::load()
 {
-    Tabs& t = m_customer ? m_customerTabs : m_repairTabs;
+    Tabs& t = shownTabs();
     t.tabs->show();
     runGuarded(this, [&] {
-        const SettingsRecord record =
-            m_customer ? LoadCustomerSettings(database()) : LoadRepairSettings(database());
+        const SettingsRecord record = LoadSettings(database(), m_view->kind());
         for (int i = 0; i < t.captions.size(); ++i) {
             t.captions[i]->setText(record.captions.value(i));
             // An emptied box keeps what is stored: the box shows which.
@@ -255,18 +255,13 @@ void SettingsWindow::load()
 
 void SettingsWindow::saveSortOrder()
 {
-    const Tabs& t = m_customer ? m_customerTabs : m_repairTabs;
+    const Tabs& t = shownTabs();
     std::array<int, 6> positions{};
     for (int i = 0; i < 6; ++i)
         positions[size_t(i)] = t.sortChoices[i]->currentIndex();
     const bool saved = runGuarded(this, [&] {
-        if (m_customer) {
-            SaveCustomerSortOrder(database(), positions);
-            m_customer->applySortOrder();
-        } else {
-            SaveRepairSortOrder(database(), positions);
-            m_repair->applySortOrder();
-        }
+        SaveSortOrder(database(), m_view->kind(), positions);
+        m_view->applySortOrder();
     });
     if (saved)
         accept();
@@ -275,18 +270,13 @@ void SettingsWindow::saveSortOrder()
 void SettingsWindow::saveCaptions()
 {
     QGuiApplication::inputMethod()->commit();
-    const Tabs& t = m_customer ? m_customerTabs : m_repairTabs;
+    const Tabs& t = shownTabs();
     QStringList boxes;
     for (const QLineEdit* box : t.captions)
         boxes << box->text();
     const bool saved = runGuarded(this, [&] {
-        if (m_customer) {
-            SaveCustomerFreeFields(database(), boxes);
-            m_customer->applyFieldCaptions();
-        } else {
-            SaveRepairFreeFields(database(), boxes);
-            m_repair->applyFieldCaptions();
-        }
+        SaveFreeFields(database(), m_view->kind(), boxes);
+        m_view->applyFieldCaptions();
     });
     if (saved)
         accept();
@@ -294,7 +284,7 @@ void SettingsWindow::saveCaptions()
 
 void SettingsWindow::saveMargins()
 {
-    const Tabs& t = m_customer ? m_customerTabs : m_repairTabs;
+    const Tabs& t = shownTabs();
     std::array<QString, 4> boxes;
     for (size_t i = 0; i < 4; ++i)
         boxes[i] = t.margins[i]->text();
@@ -312,12 +302,7 @@ void SettingsWindow::saveMargins()
         }
         return;
     }
-    const bool saved = runGuarded(this, [&] {
-        if (m_customer)
-            SaveCustomerMargins(database(), boxes);
-        else
-            SaveRepairMargins(database(), boxes);
-    });
+    const bool saved = runGuarded(this, [&] { SaveMargins(database(), m_view->kind(), boxes); });
     if (saved)
         accept();
 }

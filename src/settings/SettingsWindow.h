@@ -15,9 +15,8 @@ class QTabWidget;
 
 namespace horunea {
 
-class CustomerView;
 class Database;
-class RepairView;
+class DataView;
 
 // Form5, "ホルネア→各設定": the settings row of the open customer database
 // (tab control SSTab1) or repair database (SSTab2), whichever the window was
@@ -34,10 +33,9 @@ class SettingsWindow : public EditDialog
 {
     Q_OBJECT
 public:
-    SettingsWindow(CustomerView& view, QWidget* parent = nullptr);
-    SettingsWindow(RepairView& view, QWidget* parent = nullptr);
+    explicit SettingsWindow(DataView& view, QWidget* parent = nullptr);
 
-    bool SettingsForCustomer() const { return m_customer != nullptr; }
+    bool SettingsForCustomer() const;
 
 private:
     // One tab control with its three tabs.
@@ -78,9 +76,9 @@ private:
     void saveCaptions();
     void saveMargins();
     Database& database() const;
+    Tabs& shownTabs();
 
-    CustomerView* m_customer = nullptr;
-    RepairView* m_repair = nullptr;
+    DataView* m_view = nullptr;
     Tabs m_customerTabs, m_repairTabs;
     QPushButton* m_close;
 };
