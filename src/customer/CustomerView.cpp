@@ -279,4 +279,70 @@ QString CustomerView::logHeading() const
     return u"　ログ（メモ）表示"_qs;
 }
 
+void CustomerView::userStored(bool isNew, const QString& name)
+{
+    if (isNew) {
+        showNoLogs();
+    } else {
+        // The panel shows this user: keep it true, so that the next change
+        // does not start from what was there before.
+        renameUser(name);
+        ShowUserDetail();
+    }
+    LoadUserList();
+    LoadSubjectList();
+    LoadLogList();
+}
+
+void CustomerView::subjectStored(bool isNew, const QString& title)
+{
+    if (isNew)
+        showNoLogs();
+    else
+        renameSubject(title);
+    LoadSubjectList();
+    LoadLogList();
+}
+
+void CustomerView::logStored()
+{
+    LoadLogList();
+}
+
+void CustomerView::recordVanished(const EditMode& mode)
+{
+    // A new subject hung on the user, a new log on the subject: those are gone.
+    const RecordKind kind = mode.EditKind;
+    if (kind == RecordKind::User || (kind == RecordKind::Subject && mode.EditIsNew))
+        forgetUser();
+    else if (kind == RecordKind::Subject || (kind == RecordKind::Log && mode.EditIsNew))
+        forgetSubject();
+    else if (kind == RecordKind::Log)
+        forgetLog();
+    LoadUserList();
+    LoadSubjectList();
+    LoadLogList();
+}
+
+void CustomerView::recordDeleted(RecordKind kind)
+{
+    switch (kind) {
+    case RecordKind::User:
+        forgetUser();
+        LoadUserList();
+        LoadSubjectList();
+        break;
+    case RecordKind::Subject:
+        forgetSubject();
+        LoadSubjectList();
+        break;
+    case RecordKind::Log:
+        forgetLog();
+        LoadLogList();
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace horunea

@@ -58,6 +58,15 @@ public:
     void renameUser(const QString& name);
     void renameSubject(const QString& title);
 
+    // What the lists and the panel show after the editor stored a record:
+    // a new user or subject has no logs shown yet; a changed user or
+    // subject keeps its name in the holders and (a user) in the panel.
+    void userStored(bool isNew, const QString& name);
+    void subjectStored(bool isNew, const QString& title);
+    void logStored();
+    void recordVanished(const EditMode& mode) override;
+    void recordDeleted(RecordKind kind) override;
+
     // A search of the search window: the searched list's condition replaced
     // (a subject search shows both states of every user), the list
     // reloaded in its settings order, its heading naming the words. The next

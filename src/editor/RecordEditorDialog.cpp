@@ -577,17 +577,6 @@ void RecordEditorDialog::fillRepairForChange()
     }
 }
 
-void RecordEditorDialog::reloadRepairLists()
-{
-    RepairView& v = *m_repair;
-    if (v.unpaidShown()) {
-        v.LoadUnpaidList();
-    } else {
-        v.LoadRepairList();
-        v.LoadRepairLogList();
-    }
-}
-
 void RecordEditorDialog::storeRepairRecord()
 {
     RepairView& v = *m_repair;
@@ -603,15 +592,11 @@ void RecordEditorDialog::storeRepairRecord()
             repair.texts << boxText(box);
         if (m_mode.EditIsNew) {
             AddRepair(db, repair);
-            v.showNoRepairLogs();
         } else if (!UpdateRepair(db, v.SelectedRepairId, repair)) {
             recordVanished();
             return;
-        } else {
-            // The panel hands the next change its values: keep it true.
-            v.ShowRepairDetail();
         }
-        reloadRepairLists();
+        v.repairStored(m_mode.EditIsNew);
     } else {
         RepairLogRecord log{m_dtPicker3->date(), m_combo4->currentText(), m_text19->text()};
         log.keepDate = keepsStoredDate(m_dtPicker3);
@@ -625,7 +610,7 @@ void RecordEditorDialog::storeRepairRecord()
             recordVanished();
             return;
         }
-        v.LoadRepairLogList();
+        v.repairLogStored();
     }
     accept();
 }
@@ -639,18 +624,11 @@ void RecordEditorDialog::deleteRepairRecord()
             recordVanished();
             return;
         }
-        v.forgetRepair();
-        v.LoadRepairList();
-        if (v.unpaidShown())
-            v.LoadUnpaidList();
-    } else {
-        if (!DeleteRepairLog(db, v.SelectedRepairLogId)) {
-            recordVanished();
-            return;
-        }
-        v.forgetRepairLog();
-        v.LoadRepairLogList();
+    } else if (!DeleteRepairLog(db, v.SelectedRepairLogId)) {
+        recordVanished();
+        return;
     }
+    v.recordDeleted(m_mode.EditKind);
     accept();
 }
 
@@ -796,29 +774,10 @@ void RecordEditorDialog::recordVanished()
     Dialogs::instance().message(this, u"この記録はすでに削除されています。一覧を読み直します。"_qs,
                                 Dialogs::Icon::Exclamation);
     // What is gone is no longer current: nothing more can hang on it.
-    if (m_repair) {
-        RepairView& v = *m_repair;
-        if (m_mode.EditKind == RecordKind::RepairLog && !m_mode.EditIsNew)
-            v.forgetRepairLog();
-        else if (!m_mode.EditIsNew || m_mode.EditKind == RecordKind::RepairLog)
-            v.forgetRepair();
-        v.LoadRepairList();
-        if (v.unpaidShown())
-            v.LoadUnpaidList();
-        v.LoadRepairLogList();
-    } else if (m_customer) {
-        CustomerView& v = *m_customer;
-        const RecordKind kind = m_mode.EditKind;
-        if (kind == RecordKind::User || (kind == RecordKind::Subject && m_mode.EditIsNew))
-            v.forgetUser();
-        else if (kind == RecordKind::Subject || (kind == RecordKind::Log && m_mode.EditIsNew))
-            v.forgetSubject();
-        else if (kind == RecordKind::Log)
-            v.forgetLog();
-        v.LoadUserList();
-        v.LoadSubjectList();
-        v.LoadLogList();
-    }
+    if (m_repair)
+        m_repair->recordVanished(m_mode);
+    else if (m_customer)
+        m_customer->recordVanished(m_mode);
     accept();
 }
 
@@ -834,19 +793,11 @@ void RecordEditorDialog::storeCustomerRecord()
             values << boxText(box);
         if (isNew) {
             AddUser(db, values);
-            v.showNoLogs();
         } else if (!UpdateUser(db, v.SelectedUserId, values)) {
             recordVanished();
             return;
-        } else {
-            // The panel shows this user: keep it true, so that the next change
-            // does not start from what was there before.
-            v.renameUser(values.value(int(DetailField::Name)));
-            v.ShowUserDetail();
         }
-        v.LoadUserList();
-        v.LoadSubjectList();
-        v.LoadLogList();
+        v.userStored(isNew, values.value(int(DetailField::Name)));
         break;
     }
     case RecordKind::Subject: {
@@ -858,15 +809,11 @@ void RecordEditorDialog::storeCustomerRecord()
                 recordVanished();
                 return;
             }
-            v.showNoLogs();
         } else if (!UpdateSubject(db, v.SelectedSubjectId, subject)) {
             recordVanished();
             return;
-        } else {
-            v.renameSubject(subject.title);
         }
-        v.LoadSubjectList();
-        v.LoadLogList();
+        v.subjectStored(isNew, subject.title);
         break;
     }
     case RecordKind::Log: {
@@ -882,7 +829,7 @@ void RecordEditorDialog::storeCustomerRecord()
             recordVanished();
             return;
         }
-        v.LoadLogList();
+        v.logStored();
         break;
     }
     default:
@@ -925,35 +872,25 @@ void RecordEditorDialog::deleteCustomerRecord()
 {
     CustomerView& v = *m_customer;
     Database& db = v.database();
+    bool deleted = false;
     switch (m_mode.EditKind) {
     case RecordKind::User:
-        if (!DeleteUser(db, v.SelectedUserId)) {
-            recordVanished();
-            return;
-        }
-        v.forgetUser();
-        v.LoadUserList();
-        v.LoadSubjectList();
+        deleted = DeleteUser(db, v.SelectedUserId);
         break;
     case RecordKind::Subject:
-        if (!DeleteSubject(db, v.SelectedSubjectId)) {
-            recordVanished();
-            return;
-        }
-        v.forgetSubject();
-        v.LoadSubjectList();
+        deleted = DeleteSubject(db, v.SelectedSubjectId);
         break;
     case RecordKind::Log:
-        if (!DeleteLog(db, v.SelectedLogId)) {
-            recordVanished();
-            return;
-        }
-        v.forgetLog();
-        v.LoadLogList();
+        deleted = DeleteLog(db, v.SelectedLogId);
         break;
     default:
-        break;
+        return;
     }
+    if (!deleted) {
+        recordVanished();
+        return;
+    }
+    v.recordDeleted(m_mode.EditKind);
     accept();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/EditMode.h"
+#include "store/EditMode.h"
 
 #include "ui/EditDialog.h"
 #include <QDate>
@@ -59,7 +59,6 @@ private:
     void fillRepairForChange();
     void storeRepairRecord();
     void deleteRepairRecord();
-    void reloadRepairLists();
     void buildSubjectGroup();
     void buildLogGroup();
     void placeButtons(int top, int width);

@@ -260,4 +260,49 @@ bool RepairView::canAddRepairLog() const
     return m_logButton && m_logsOf != NoKey && m_logsOf == SelectedRepairId;
 }
 
+void RepairView::repairStored(bool isNew)
+{
+    if (isNew)
+        showNoRepairLogs();
+    else
+        ShowRepairDetail();
+    if (unpaidShown()) {
+        LoadUnpaidList();
+    } else {
+        LoadRepairList();
+        LoadRepairLogList();
+    }
+}
+
+void RepairView::repairLogStored()
+{
+    LoadRepairLogList();
+}
+
+void RepairView::recordVanished(const EditMode& mode)
+{
+    // A new repair log hung on the repair: that is gone.
+    if (mode.EditKind == RecordKind::RepairLog && !mode.EditIsNew)
+        forgetRepairLog();
+    else if (!mode.EditIsNew || mode.EditKind == RecordKind::RepairLog)
+        forgetRepair();
+    LoadRepairList();
+    if (unpaidShown())
+        LoadUnpaidList();
+    LoadRepairLogList();
+}
+
+void RepairView::recordDeleted(RecordKind kind)
+{
+    if (kind == RecordKind::Repair) {
+        forgetRepair();
+        LoadRepairList();
+        if (unpaidShown())
+            LoadUnpaidList();
+    } else if (kind == RecordKind::RepairLog) {
+        forgetRepairLog();
+        LoadRepairLogList();
+    }
+}
+
 } // namespace horunea

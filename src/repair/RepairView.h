@@ -56,6 +56,14 @@ public:
     // After a new repair: the log list shows no repair's logs.
     void showNoRepairLogs();
 
+    // What the lists and the panel show after the editor stored a record: a
+    // new repair has no logs shown yet; a changed one is shown anew in the
+    // panel, which hands the next change its values.
+    void repairStored(bool isNew);
+    void repairLogStored();
+    void recordVanished(const EditMode& mode) override;
+    void recordDeleted(RecordKind kind) override;
+
     // A search of the search window: the searched list's condition replaced
     // (a repair search shows every state), the list reloaded in its settings
     // order, its heading naming the words.

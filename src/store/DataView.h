@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Accounts.h"
+#include "store/EditMode.h"
 #include "store/SearchConditions.h"
 
 namespace horunea {
@@ -28,6 +29,13 @@ public:
     // its free-field captions.
     virtual void applySortOrder() = 0;
     virtual void applyFieldCaptions() = 0;
+
+    // The record the editor was opened on is gone (another program deleted
+    // it): nothing more may hang on it, and the lists are read again.
+    virtual void recordVanished(const EditMode& mode) = 0;
+    // The current record of that kind was deleted: it is forgotten with what
+    // hung on it, and the lists that showed it are read again.
+    virtual void recordDeleted(RecordKind kind) = 0;
 };
 
 } // namespace horunea

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "store/EditMode.h"
 #include "ui/DataWindowParts.h"
-#include "ui/EditMode.h"
 #include "ui/FunctionKeys.h"
 
 #include <QMainWindow>

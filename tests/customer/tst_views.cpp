@@ -47,6 +47,11 @@ private slots:
     void repairViewOpensAsAFirstOpening();
     void repairLogButtonFollowsTheShownRepair();
     void forgettingTheRepairEmptiesPanelAndLogs();
+    void aVanishedRecordIsForgottenWithWhatHungOnIt_data();
+    void aVanishedRecordIsForgottenWithWhatHungOnIt();
+    void aDeletedRecordIsForgottenAndItsListsRead();
+    void aVanishedRepairIsForgottenWithWhatHungOnIt_data();
+    void aVanishedRepairIsForgottenWithWhatHungOnIt();
 
 private:
     TempDataFolder* m_folder = nullptr;
@@ -283,6 +288,108 @@ void TstViews::forgettingTheRepairEmptiesPanelAndLogs()
     QCOMPARE(v.query().repairLogSql(), u"select * from 修理ログ WHERE 修理ID =0"_qs +
                                            v.query().RepairLogOrderBy.text +
                                            v.query().RepairLogOrderDesc.text);
+}
+
+// The editor found its record gone: the record, and a new record's parent,
+// stop being current; what it hung on stays; every list is read again.
+void TstViews::aVanishedRecordIsForgottenWithWhatHungOnIt_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("isNew");
+    QTest::addColumn<bool>("keepsUser");
+    QTest::addColumn<bool>("keepsSubject");
+    QTest::addColumn<bool>("keepsLog");
+    QTest::newRow("changed user") << int(RecordKind::User) << false << false << false << false;
+    QTest::newRow("new subject: its user")
+        << int(RecordKind::Subject) << true << false << false << false;
+    QTest::newRow("changed subject") << int(RecordKind::Subject) << false << true << false << false;
+    QTest::newRow("new log: its subject") << int(RecordKind::Log) << true << true << false << false;
+    QTest::newRow("changed log") << int(RecordKind::Log) << false << true << true << false;
+}
+
+void TstViews::aVanishedRecordIsForgottenWithWhatHungOnIt()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, isNew);
+    QFETCH(bool, keepsUser);
+    QFETCH(bool, keepsSubject);
+    QFETCH(bool, keepsLog);
+    CustomerView v(*m_customer);
+    v.OpenCustomerWindow();
+    v.selectKanaRow(KanaRow::Ka);
+    v.selectUser(0);
+    v.selectSubject(rowWith(v.subjectRows(), 4, u"複合機"_qs));
+    v.selectLog(0);
+    const QString user = v.SelectedUserId, subject = v.SelectedSubjectId, log = v.SelectedLogId;
+    QVERIFY(user != u"0" && subject != u"0" && log != u"0");
+    QSignalSpy users(&v, &CustomerView::userListChanged);
+    QSignalSpy subjects(&v, &CustomerView::subjectListChanged);
+    QSignalSpy logs(&v, &CustomerView::logListChanged);
+    v.recordVanished(EditMode{RecordKind(kind), isNew});
+    QCOMPARE(v.SelectedUserId, keepsUser ? user : u"0"_qs);
+    QCOMPARE(v.SelectedSubjectId, keepsSubject ? subject : u"0"_qs);
+    QCOMPARE(v.SelectedLogId, keepsLog ? log : u"0"_qs);
+    QVERIFY(users.count() >= 1 && subjects.count() >= 1 && logs.count() >= 1);
+    QCOMPARE(v.canAddLog(), keepsSubject);
+}
+
+// A deleted record is forgotten with what hung on it; its list (and the
+// lists under it) are read again, the others left as they are.
+void TstViews::aDeletedRecordIsForgottenAndItsListsRead()
+{
+    CustomerView v(*m_customer);
+    v.OpenCustomerWindow();
+    v.selectKanaRow(KanaRow::Ka);
+    v.selectUser(0);
+    v.selectSubject(rowWith(v.subjectRows(), 4, u"複合機"_qs));
+    v.selectLog(0);
+    QSignalSpy users(&v, &CustomerView::userListChanged);
+    QSignalSpy subjects(&v, &CustomerView::subjectListChanged);
+    v.recordDeleted(RecordKind::Log);
+    QCOMPARE(v.SelectedLogId, u"0"_qs);
+    QVERIFY(v.SelectedSubjectId != u"0");
+    QCOMPARE(users.count() + subjects.count(), 0);
+    v.recordDeleted(RecordKind::Subject);
+    QCOMPARE(v.SelectedSubjectId, u"0"_qs);
+    QVERIFY(v.SelectedUserId != u"0");
+    QCOMPARE(users.count(), 0);
+    QCOMPARE(subjects.count(), 1);
+    v.recordDeleted(RecordKind::User);
+    QCOMPARE(v.SelectedUserId, u"0"_qs);
+    QCOMPARE(users.count(), 1);
+    QVERIFY(v.userDetail().join(QString()).isEmpty());
+}
+
+void TstViews::aVanishedRepairIsForgottenWithWhatHungOnIt_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("isNew");
+    QTest::addColumn<bool>("keepsRepair");
+    QTest::addColumn<bool>("keepsLog");
+    QTest::newRow("changed repair") << int(RecordKind::Repair) << false << false << false;
+    QTest::newRow("new log: its repair") << int(RecordKind::RepairLog) << true << false << false;
+    QTest::newRow("changed log") << int(RecordKind::RepairLog) << false << true << false;
+}
+
+void TstViews::aVanishedRepairIsForgottenWithWhatHungOnIt()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, isNew);
+    QFETCH(bool, keepsRepair);
+    QFETCH(bool, keepsLog);
+    RepairView v(*m_repair);
+    v.OpenRepairWindow();
+    v.selectRepair(false, rowWith(v.repairRows(), 3, u"加藤"_qs));
+    v.selectRepairLog(0);
+    const QString repair = v.SelectedRepairId, log = v.SelectedRepairLogId;
+    QVERIFY(repair != u"0" && log != u"0");
+    QSignalSpy repairs(&v, &RepairView::repairListChanged);
+    QSignalSpy logs(&v, &RepairView::repairLogListChanged);
+    v.recordVanished(EditMode{RecordKind(kind), isNew});
+    QCOMPARE(v.SelectedRepairId, keepsRepair ? repair : u"0"_qs);
+    QCOMPARE(v.SelectedRepairLogId, keepsLog ? log : u"0"_qs);
+    QVERIFY(repairs.count() >= 1 && logs.count() >= 1);
+    QCOMPARE(v.canAddRepairLog(), keepsRepair);
 }
 
 QTEST_GUILESS_MAIN(TstViews)
