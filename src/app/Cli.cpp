@@ -18,6 +18,7 @@
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/JetDialect.h"
+#include "store/PrintKeys.h"
 #include "store/SearchConditions.h"
 #include "store/ShippedFiles.h"
 
@@ -625,22 +626,23 @@ int commandReport(Invocation& call)
                 throw UsageError(u"--repair で修理IDを指定してください。"_qs);
             report = RepairSheetReport(db, keyOption(options, u"repair"_qs));
         } else {
-            QString key = u"meka"_qs;
+            PrintKey key = PrintKey::Makers;
             if (kind == u"unpaid-list") {
-                key = u"minyu"_qs;
+                key = PrintKey::UnpaidRepairs;
             } else if (kind == u"repair-list") {
                 const QString state = options.value(u"state"_qs, u"続行"_qs);
-                static const QHash<QString, QString> keys = {{u"続行"_qs, u"zokou"_qs},
-                                                             {u"完了"_qs, u"kanryou"_qs},
-                                                             {u"全て"_qs, u"subete"_qs}};
+                static const QHash<QString, PrintKey> keys = {
+                    {u"続行"_qs, PrintKey::ContinuingRepairs},
+                    {u"完了"_qs, PrintKey::DoneRepairs},
+                    {u"全て"_qs, PrintKey::AllRepairs}};
                 if (!keys.contains(state))
                     throw UsageError(
                         u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
                 key = keys.value(state);
             }
             const RepairSortClauses sort = BuildRepairSortClauses(db);
-            report =
-                ListReport(db, *repairListPrint(key, {sort.RepairOrderBy, sort.RepairOrderDesc,
+            report = ListReport(db, *repairListPrint(printKeyText(key),
+                                                     {sort.RepairOrderBy, sort.RepairOrderDesc,
                                                       sort.UnpaidOrderBy, sort.UnpaidOrderDesc}));
         }
     };

@@ -80,16 +80,6 @@ const QList<ToolbarButton>& buttonSpecs()
     return specs;
 }
 
-const QList<MenuItem> PrintItems = {
-    {u"あ行", u"agyou"},        {u"か行", u"kagyou"},
-    {u"さ行", u"sagyou"},       {u"た行", u"tagyou"},
-    {u"な行", u"nagyou"},       {u"は行", u"hagyou"},
-    {u"ま行", u"magyou"},       {u"や行", u"yagyou"},
-    {u"ら行", u"ragyou"},       {u"わ行", u"wagyou"},
-    {u"ABC", u"abc"},           {u"他行", u"sonota"},
-    {u"続行の件名", u"zokkou"}, {u"完了の件名", u"kanryou"},
-};
-
 QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
 {
     auto* label = plainLabel(text, parent);
@@ -141,7 +131,8 @@ CustomerWindow::CustomerWindow(QWidget* parent)
     : DataWindow(&SessionState::instance().CustomerWindowState, parent)
 {
     setObjectName(u"Form1"_qs);
-    createToolbar(ButtonCount, buttonSpecs(), {10, 11, 16, 17, 18}, PrintItems);
+    createToolbar(ButtonCount, buttonSpecs(), {10, 11, 16, 17, 18},
+                  printMenuItems(AccountKind::Operator));
     createLists();
     createDetailPanel();
 

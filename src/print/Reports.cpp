@@ -4,6 +4,7 @@
 #include "settings/SettingsRecord.h"
 #include "store/Database.h"
 #include "store/DateText.h"
+#include "store/PrintKeys.h"
 
 #include <QHash>
 
@@ -187,7 +188,7 @@ void addSubjectsWithLogs(Database& db, Report& report, const LayoutBuilder& subj
 
 struct ListKey
 {
-    const char16_t* key;
+    PrintKey key;
     const char16_t* rowName;
     const char16_t* title;
     const char16_t* condition;
@@ -196,18 +197,18 @@ struct ListKey
 const std::array<ListKey, 12>& listKeys()
 {
     static const std::array<ListKey, 12> keys = {{
-        {u"agyou", u"あ", u"あ　行", u" WHERE 表示ふりがな Like '[あ-おぁ-ぉｱ-ｵｧ-ｫ]%'"},
-        {u"kagyou", u"か", u"か　行", u" WHERE 表示ふりがな Like '[ｶ-ｺ]%'"},
-        {u"sagyou", u"さ", u"さ　行", u" WHERE 表示ふりがな Like '[ｻ-ｿ]%'"},
-        {u"tagyou", u"た", u"た　行", u" WHERE 表示ふりがな Like '[ﾀ-ﾄ]%'"},
-        {u"nagyou", u"な", u"な　行", u" WHERE 表示ふりがな Like '[ﾅ-ﾉ]%'"},
-        {u"hagyou", u"は", u"は　行", u" WHERE 表示ふりがな Like '[ﾊ-ﾎ]%'"},
-        {u"magyou", u"ま", u"ま　行", u" WHERE 表示ふりがな Like '[ﾏ-ﾓ]%'"},
-        {u"yagyou", u"や", u"や　行", u" WHERE 表示ふりがな Like '[ﾔ-ﾖ]%'"},
-        {u"ragyou", u"ら", u"ら　行", u" WHERE 表示ふりがな Like '[ﾗ-ﾛ]%'"},
-        {u"wagyou", u"わ", u"わ　行", u" WHERE 表示ふりがな Like '[ﾜ-ﾝ]%'"},
-        {u"abc", u"ABC", u"アルファベット", u" WHERE 表示ふりがな Like '[A-Z]%'"},
-        {u"sonota", u"その他", u"そ　の　他", nullptr},
+        {PrintKey::RowA, u"あ", u"あ　行", u" WHERE 表示ふりがな Like '[あ-おぁ-ぉｱ-ｵｧ-ｫ]%'"},
+        {PrintKey::RowKa, u"か", u"か　行", u" WHERE 表示ふりがな Like '[ｶ-ｺ]%'"},
+        {PrintKey::RowSa, u"さ", u"さ　行", u" WHERE 表示ふりがな Like '[ｻ-ｿ]%'"},
+        {PrintKey::RowTa, u"た", u"た　行", u" WHERE 表示ふりがな Like '[ﾀ-ﾄ]%'"},
+        {PrintKey::RowNa, u"な", u"な　行", u" WHERE 表示ふりがな Like '[ﾅ-ﾉ]%'"},
+        {PrintKey::RowHa, u"は", u"は　行", u" WHERE 表示ふりがな Like '[ﾊ-ﾎ]%'"},
+        {PrintKey::RowMa, u"ま", u"ま　行", u" WHERE 表示ふりがな Like '[ﾏ-ﾓ]%'"},
+        {PrintKey::RowYa, u"や", u"や　行", u" WHERE 表示ふりがな Like '[ﾔ-ﾖ]%'"},
+        {PrintKey::RowRa, u"ら", u"ら　行", u" WHERE 表示ふりがな Like '[ﾗ-ﾛ]%'"},
+        {PrintKey::RowWa, u"わ", u"わ　行", u" WHERE 表示ふりがな Like '[ﾜ-ﾝ]%'"},
+        {PrintKey::RowAbc, u"ABC", u"アルファベット", u" WHERE 表示ふりがな Like '[A-Z]%'"},
+        {PrintKey::RowOther, u"その他", u"そ　の　他", nullptr},
     }};
     return keys;
 }
@@ -336,8 +337,9 @@ QString reportName(ReportKind kind)
 std::optional<PrintRequest> customerListPrint(const QString& key, const QString& userOrderBy,
                                               const QString& userOrderDesc)
 {
+    const std::optional<PrintKey> item = printKeyOf(AccountKind::Operator, key);
     for (const ListKey& k : listKeys()) {
-        if (key != QStringView(k.key))
+        if (item != k.key)
             continue;
         PrintRequest request;
         request.kind = ReportKind::CustomerList;
@@ -355,7 +357,7 @@ QStringList customerListKeys()
 {
     QStringList keys;
     for (const ListKey& k : listKeys())
-        keys << QString::fromUtf16(k.key);
+        keys << printKeyText(k.key);
     return keys;
 }
 
@@ -363,15 +365,16 @@ QString customerListKey(const QString& rowName)
 {
     for (const ListKey& k : listKeys())
         if (rowName == QStringView(k.rowName))
-            return QString::fromUtf16(k.key);
+            return printKeyText(k.key);
     return {};
 }
 
 QString subjectListState(const QString& key)
 {
-    if (key == u"zokkou")
+    const std::optional<PrintKey> item = printKeyOf(AccountKind::Operator, key);
+    if (item == PrintKey::ContinuingSubjects)
         return u"続行"_qs;
-    if (key == u"kanryou")
+    if (item == PrintKey::DoneSubjects)
         return u"完了"_qs;
     return {};
 }
@@ -385,20 +388,21 @@ std::optional<PrintRequest> repairListPrint(const QString& key, const RepairList
 {
     const QString repairOrder = order.RepairOrderBy + order.RepairOrderDesc;
     PrintRequest request;
-    if (key == u"zokou") {
+    const std::optional<PrintKey> item = printKeyOf(AccountKind::Repair, key);
+    if (item == PrintKey::ContinuingRepairs) {
         request = {ReportKind::RepairList, u"続行分"_qs,
                    SqlStatement(u"SELECT * FROM 修理,設定 WHERE 判定 = '続行'"_qs + repairOrder)};
-    } else if (key == u"kanryou") {
+    } else if (item == PrintKey::DoneRepairs) {
         request = {ReportKind::RepairList, u"完了分"_qs,
                    SqlStatement(u"SELECT * FROM 修理,設定 WHERE 判定 = '完了'"_qs + repairOrder)};
-    } else if (key == u"subete") {
+    } else if (item == PrintKey::AllRepairs) {
         request = {ReportKind::RepairList, u"全ての修理"_qs,
                    SqlStatement(u"SELECT * FROM 修理,設定 "_qs + repairOrder)};
-    } else if (key == u"minyu") {
+    } else if (item == PrintKey::UnpaidRepairs) {
         request = {ReportKind::UnpaidList, u"未集金リスト（入金項目が未入のもの）"_qs,
                    SqlStatement(u"SELECT * FROM 修理 WHERE 入金='未入'"_qs + order.UnpaidOrderBy +
                                 order.UnpaidOrderDesc)};
-    } else if (key == u"meka") {
+    } else if (item == PrintKey::Makers) {
         request = {ReportKind::MakerList, u"メーカー一覧"_qs,
                    SqlStatement(u"SELECT * FROM 修理先 ORDER BY メーカー名"_qs)};
     } else {

@@ -60,11 +60,6 @@ const QList<ToolbarButton>& buttonSpecs()
     return specs;
 }
 
-const QList<MenuItem> PrintItems = {
-    {u"続行中の修理", u"zokou"}, {u"完了分の修理", u"kanryou"}, {u"全ての修理", u"subete"},
-    {u"集金未入", u"minyu"},     {u"ﾒｰｶｰ情報", u"meka"},
-};
-
 // The panel's rows: caption, value label number, field, column, line.
 struct PanelField
 {
@@ -109,7 +104,7 @@ RepairWindow::RepairWindow(QWidget* parent)
 {
     setObjectName(u"Form2"_qs);
     setWindowTitle(u"修理管理"_qs);
-    createToolbar(ButtonCount, buttonSpecs(), {14}, PrintItems);
+    createToolbar(ButtonCount, buttonSpecs(), {14}, printMenuItems(AccountKind::Repair));
     createLists();
     createPanel();
 

@@ -1,5 +1,7 @@
 #include "ui/DataWindowParts.h"
 
+#include "store/PrintKeys.h"
+
 #include "ui/ToolbarIcons.h"
 #include "ui/Twips.h"
 
@@ -78,6 +80,15 @@ void fitDataWindowToScreen(QMainWindow* window)
     const int height = std::min(screen->geometry().height() - twips(400), available.height());
     window->resize(available.width(), height);
     window->move(available.topLeft());
+}
+
+QList<MenuItem> printMenuItems(AccountKind kind)
+{
+    QList<MenuItem> menu;
+    for (const PrintItem& item : printItems())
+        if (item.kind == kind)
+            menu.append(MenuItem{item.caption, item.text});
+    return menu;
 }
 
 } // namespace horunea

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Accounts.h"
+
 #include <QColor>
 #include <QList>
 
@@ -36,6 +38,9 @@ struct MenuItem
     const char16_t* caption;
     const char16_t* key;
 };
+
+// A data window's print drop-down, from the one table of print items.
+QList<MenuItem> printMenuItems(AccountKind kind);
 
 // The data windows' toolbar Toolbar1: buttons 1 … count (objects Button1 …),
 // the indexes without a button being separators. Returns the actions with

@@ -15,6 +15,7 @@
 #include "store/CsvFile.h"
 #include "store/Database.h"
 #include "store/DateText.h"
+#include "store/PrintKeys.h"
 #include "ui/Fonts.h"
 
 #include <QFile>
@@ -28,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTextLayout>
 
+#include <QSet>
 #include <QTest>
 #include <iconv.h>
 
@@ -165,6 +167,7 @@ private slots:
     void csvWritesJisFormsAsWindowsDoes_data();
     void csvWritesJisFormsAsWindowsDoes();
     void csvRefusesCharactersOutsideCp932();
+    void everyPrintItemNamesOneList();
     void cliWritesEveryReportKind_data();
     void cliWritesEveryReportKind();
     void cliRefusesBadReportArguments_data();
@@ -1170,6 +1173,34 @@ void TstReports::theProgramWritesAPdfWithoutADisplay()
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.read(5) == "%PDF-");
+}
+
+// Each window's print items name one list each: the key text leads back to
+// its own key ("kanryou" to done subjects in one window, done repairs in
+// the other), and each key builds a print of its own title.
+void TstReports::everyPrintItemNamesOneList()
+{
+    QSet<QString> titles;
+    for (const PrintItem& item : printItems()) {
+        const QString text = QString::fromUtf16(item.text);
+        QCOMPARE(printKeyOf(item.kind, text), std::optional<PrintKey>(item.key));
+        QCOMPARE(printKeyText(item.key), text);
+        QString title;
+        if (item.kind == AccountKind::Operator) {
+            if (auto print = customerListPrint(text, QString(), QString()))
+                title = print->title;
+            else
+                title = subjectListTitle(subjectListState(text));
+        } else {
+            title = repairListPrint(text, {})->title;
+        }
+        QVERIFY2(!titles.contains(title), qPrintable(title));
+        titles.insert(title);
+    }
+    QCOMPARE(titles.size(), 19);
+    QCOMPARE(printKeyOf(AccountKind::Operator, u"kanryou"), PrintKey::DoneSubjects);
+    QCOMPARE(printKeyOf(AccountKind::Repair, u"kanryou"), PrintKey::DoneRepairs);
+    QVERIFY(!printKeyOf(AccountKind::Repair, u"agyou"));
 }
 
 QTEST_MAIN(TstReports)
