@@ -3,37 +3,34 @@
 #include "store/EditMode.h"
 
 #include "ui/EditDialog.h"
-#include <QDate>
 
-#include <QDialog>
-#include <QList>
 #include <QPointer>
 
-#include <optional>
+#include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QDateEdit;
-class QFrame;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace horunea {
 
 class CustomerView;
+class DataView;
 class EnterNavigation;
-class MultiLineBox;
+class RecordForm;
 class RepairView;
 
 // Form7, "ホルネア→ﾃﾞｰﾀ編集": adds, changes, resets or deletes one record of
-// the calling window's view and then reloads the view's lists.
+// the calling window's view, which then reads its lists again. The dialog is
+// the frame (its title line, 追加/変更, 初期化/削除, 閉じる and the Enter
+// order); each record kind's fields are a form of their own (CustomerForms,
+// RepairForms).
 class RecordEditorDialog : public EditDialog
 {
     Q_OBJECT
 public:
     RecordEditorDialog(const EditMode& mode, CustomerView* customer, QWidget* parent = nullptr);
     RecordEditorDialog(const EditMode& mode, RepairView* repair, QWidget* parent = nullptr);
+    ~RecordEditorDialog() override;
 
     // Sets the mode and shows the editor modally over the calling window;
     // does nothing when the record to add to or to change is not current.
@@ -42,84 +39,24 @@ public:
 
     const EditMode& mode() const { return m_mode; }
 
-    void ClearUserFields();
-    void ResetSubjectFields();
-    void ResetLogFields();
-    void ResetRepairFields();
-    void ResetRepairLogFields();
-    // Puts a reading into its empty name box as selected hiragana, so that the
-    // input method can reconvert it; a name box that holds text is left alone.
-    void RetypeReading(QLineEdit* reading, QLineEdit* target);
-
 private:
+    void buildFrame();
     void build();
-    void buildUserGroup();
-    void buildRepairGroup();
-    void buildRepairLogGroup();
-    void fillRepairForChange();
-    void storeRepairRecord();
-    void deleteRepairRecord();
-    void buildSubjectGroup();
-    void buildLogGroup();
-    void placeButtons(int top, int width);
-    void fillForChange();
     void save();
     void secondButton();
-    bool checkMandatory();
-    void storeCustomerRecord();
-    void deleteCustomerRecord();
+    // The record (or the one a new record goes to) is gone: said, forgotten
+    // by the view, and the dialog closes.
     void recordVanished();
 
-    QLineEdit* lineEdit(QWidget* parent, const QString& name, int mode);
-    MultiLineBox* multiLine(QWidget* parent, const QString& name);
-    // A change shows the stored date; one that is no date stays as stored
-    // unless another date is picked.
-    void showStoredDate(QDateEdit* picker, const QString& stored);
-    bool keepsStoredDate(const QDateEdit* picker) const;
-    QLabel* caption(QWidget* parent, const QString& text, int left, int top, int width = 1000);
-
     EditMode m_mode;
-    QPointer<CustomerView> m_customer;
-    QPointer<RepairView> m_repair;
-    std::optional<QDate> m_keptDate; // the picker's date while it shows no stored date
-    EnterNavigation* m_navigation;
-    QLabel* m_title;
-    QPushButton* m_command1;
-    QPushButton* m_command2;
-    QPushButton* m_command3;
-
-    QFrame* m_userGroup = nullptr;
-    QList<QWidget*> m_userBoxes; // Text31 … Text51 (Text46 of several lines)
-    static constexpr int RemarksBox = 15;
-    QList<QLabel*> m_freeCaptions;
-
-    QFrame* m_subjectGroup = nullptr;
-    QDateEdit* m_dtPicker1 = nullptr;
-    QLineEdit* m_text22 = nullptr;
-    MultiLineBox* m_text23 = nullptr;
-    QComboBox* m_combo1 = nullptr;
-
-    QFrame* m_logGroup = nullptr;
-    QDateEdit* m_dtPicker2 = nullptr;
-    QComboBox* m_combo2 = nullptr;
-    MultiLineBox* m_text24 = nullptr;
-
-    QFrame* m_repairGroup = nullptr;
-    QCheckBox* m_check1 = nullptr;
-    QDateEdit* m_dtPicker4 = nullptr;
-    QCheckBox* m_check2 = nullptr;
-    QCheckBox* m_check3 = nullptr;
-    QComboBox* m_combo6 = nullptr;
-    QComboBox* m_combo7 = nullptr;
-    QComboBox* m_combo8 = nullptr;
-    QComboBox* m_combo9 = nullptr;
-    QList<QWidget*> m_repairTexts; // repairTextFields() order: boxes and combos
-    QList<QLabel*> m_repairFreeCaptions;
-
-    QFrame* m_repairLogGroup = nullptr;
-    QDateEdit* m_dtPicker3 = nullptr;
-    QComboBox* m_combo4 = nullptr;
-    MultiLineBox* m_text19 = nullptr;
+    DataView* m_view = nullptr;
+    QPointer<QObject> m_viewObject; // the view, while it lives
+    std::unique_ptr<RecordForm> m_form;
+    EnterNavigation* m_navigation = nullptr;
+    QLabel* m_title = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_command3 = nullptr;
 };
 
 } // namespace horunea

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "editor/RecordForm.h"
+
+#include <QList>
+#include <QPointer>
+
+namespace horunea {
+
+class CustomerView;
+
+// Kind 1: a user's 21 fields (Text31 … Text51 in Frame1), 表示名 and its
+// reading mandatory; each reading re-typed into its empty name on Enter.
+class UserForm : public RecordForm
+{
+public:
+    UserForm(const EditorFrame& frame, CustomerView* view);
+    void build(bool isNew) override;
+    void fill() override;
+    void reset() override { ClearUserFields(); }
+    QWidget* missing(QString* message) const override;
+    bool store(bool isNew) override;
+    bool remove() override;
+
+    void ClearUserFields();
+    // Puts a reading into its empty name box as selected hiragana, so that the
+    // input method can reconvert it; a name box that holds text is left alone.
+    static void RetypeReading(QLineEdit* reading, QLineEdit* target);
+
+private:
+    QPointer<CustomerView> m_view;
+    QList<QWidget*> m_boxes; // Text31 … Text51 (Text46 of several lines)
+    static constexpr int RemarksBox = 15;
+};
+
+// Kind 2: a subject of the current user (Frame2).
+class SubjectForm : public RecordForm
+{
+public:
+    SubjectForm(const EditorFrame& frame, CustomerView* view);
+    void build(bool isNew) override;
+    void fill() override;
+    void reset() override { ResetSubjectFields(); }
+    QWidget* missing(QString* message) const override;
+    bool store(bool isNew) override;
+    bool remove() override;
+
+    void ResetSubjectFields();
+
+private:
+    QPointer<CustomerView> m_view;
+    QDateEdit* m_dtPicker1 = nullptr;
+    QLineEdit* m_text22 = nullptr;
+    MultiLineBox* m_text23 = nullptr;
+    QComboBox* m_combo1 = nullptr;
+};
+
+// Kind 3: a log of the current subject (Frame3).
+class LogForm : public RecordForm
+{
+public:
+    LogForm(const EditorFrame& frame, CustomerView* view);
+    void build(bool isNew) override;
+    void fill() override;
+    void reset() override { ResetLogFields(); }
+    QWidget* missing(QString* message) const override;
+    bool store(bool isNew) override;
+    bool remove() override;
+
+    void ResetLogFields();
+
+private:
+    QPointer<CustomerView> m_view;
+    editor::LogGroup m_group;
+};
+
+} // namespace horunea

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "editor/RecordForm.h"
+
+#include <QList>
+#include <QPointer>
+
+class QCheckBox;
+
+namespace horunea {
+
+class RepairView;
+
+// Kind 4: a repair's fields in three columns (Frame4), お客様 or 会社名
+// mandatory; a new repair is free of charge and unpaid until said otherwise.
+class RepairForm : public RecordForm
+{
+public:
+    RepairForm(const EditorFrame& frame, RepairView* view);
+    void build(bool isNew) override;
+    void fill() override;
+    void reset() override { ResetRepairFields(); }
+    QWidget* missing(QString* message) const override;
+    bool store(bool isNew) override;
+    bool remove() override;
+
+    void ResetRepairFields();
+
+private:
+    QComboBox* combo(QWidget* parent, const QString& name, bool editable, int mode);
+
+    QPointer<RepairView> m_view;
+    QCheckBox* m_check1 = nullptr;
+    QDateEdit* m_dtPicker4 = nullptr;
+    QCheckBox* m_check2 = nullptr;
+    QCheckBox* m_check3 = nullptr;
+    QComboBox* m_combo8 = nullptr;
+    QComboBox* m_combo9 = nullptr;
+    QList<QWidget*> m_texts; // repairTextFields() order: boxes and combos
+};
+
+// Kind 5: a repair log of the current repair (Frame5).
+class RepairLogForm : public RecordForm
+{
+public:
+    RepairLogForm(const EditorFrame& frame, RepairView* view);
+    void build(bool isNew) override;
+    void fill() override;
+    void reset() override { ResetRepairLogFields(); }
+    QWidget* missing(QString* message) const override;
+    bool store(bool isNew) override;
+    bool remove() override;
+
+    void ResetRepairLogFields();
+
+private:
+    QPointer<RepairView> m_view;
+    editor::LogGroup m_group;
+};
+
+} // namespace horunea
