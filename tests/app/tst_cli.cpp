@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "app/Cli.h"
+#include "cli/Commands.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlcipher/sqlite3.h>
@@ -65,6 +67,8 @@ private slots:
     void accountVerbsRefuse();
     void adminCompactAndBackup();
     void unknownAccountIsOneMessage_data();
+    void everyVerbRefusesAnOptionItDoesNotKnow_data();
+    void everyVerbRefusesAnOptionItDoesNotKnow();
     void unknownAccountIsOneMessage();
 };
 
@@ -674,6 +678,34 @@ void TstCli::adminCompactAndBackup()
 
 QTEST_GUILESS_MAIN(TstCli)
 #include "tst_cli.moc"
+
+// Every verb of the program's table, given an option it does not know in
+// place of its first argument, is a usage error (status 2, the usage text)
+// and writes nothing: backup and restore took it for a folder.
+void TstCli::everyVerbRefusesAnOptionItDoesNotKnow_data()
+{
+    QTest::addColumn<QString>("verb");
+    for (const cli::Command& command : cli::commands())
+        QTest::newRow(QString::fromUtf16(command.name).toUtf8())
+            << QString::fromUtf16(command.name);
+}
+
+void TstCli::everyVerbRefusesAnOptionItDoesNotKnow()
+{
+    QFETCH(QString, verb);
+    TempDataFolder folder;
+    const QString before = QDir::currentPath();
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    const CliResult r = run({u"--data-dir"_qs, folder.path(), verb, u"--no-such-option"_qs});
+    QDir::setCurrent(before);
+    QCOMPARE(r.status, 2);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY2(r.err.contains(u"使い方: horunea-cli"_qs), qPrintable(r.err));
+    QVERIFY(QDir(work.path()).isEmpty());
+    // The usage text names the verb at the start of a line.
+    QVERIFY(cli::usageText().contains(u"\n  "_qs + verb + u' '));
+}
 
 void TstCli::unknownAccountIsOneMessage_data()
 {
