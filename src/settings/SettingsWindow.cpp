@@ -106,23 +106,33 @@ void SettingsWindow::buildRepairTabs()
 
 SettingsWindow::Tabs SettingsWindow::buildTabs(const TabsLayout& layout)
 {
-    const auto& [name, leads, keyChoices, captionCount, firstCombo, firstText, firstMarginText,
-                 firstScroll, firstCommand] = layout;
     Tabs t;
     t.tabs = new QTabWidget(this);
-    t.tabs->setObjectName(name);
+    t.tabs->setObjectName(layout.name);
     placeTwips(t.tabs, 120, 120, WindowWidth - 240, WindowHeight - 900);
     t.tabs->hide();
     auto* navigation = new EnterNavigation(this);
+    t.tabs->addTab(buildSortPage(layout, t, *navigation), u"並べ替え"_qs);
+    t.tabs->addTab(buildCaptionPage(layout, t, *navigation), u"自由項目"_qs);
+    t.tabs->addTab(buildMarginPage(layout, t, *navigation), u"余白設定"_qs);
+    connect(t.sortButton, &QPushButton::clicked, this, &SettingsWindow::saveSortOrder);
+    connect(t.captionButton, &QPushButton::clicked, this, &SettingsWindow::saveCaptions);
+    connect(t.marginButton, &QPushButton::clicked, this, &SettingsWindow::saveMargins);
+    return t;
+}
 
-    // 並べ替え: three sentences "ﾕｰｻﾞｰは [key] の [direction] です".
+// 並べ替え: three sentences "ﾕｰｻﾞｰは [key] の [direction] です".
+QWidget* SettingsWindow::buildSortPage(const TabsLayout& layout, Tabs& t,
+                                       EnterNavigation& navigation)
+{
+    const int firstCombo = layout.firstCombo;
     auto* sortPage = new QWidget;
     for (int row = 0; row < 3; ++row) {
         const int top = 300 + row * 600;
-        label(leads[row], sortPage, 240, top, 1000, Qt::AlignRight | Qt::AlignVCenter);
+        label(layout.leads[row], sortPage, 240, top, 1000, Qt::AlignRight | Qt::AlignVCenter);
         auto* key = new QComboBox(sortPage);
         key->setObjectName(numberedName(u"Combo"_qs, firstCombo + 2 * row));
-        key->addItems(keyChoices[size_t(row)]);
+        key->addItems(layout.keyChoices[size_t(row)]);
         placeTwips(key, 1300, top, 1900, RowHeight);
         label(u"の"_qs, sortPage, 3260, top, 300, Qt::AlignCenter);
         auto* direction = new QComboBox(sortPage);
@@ -132,39 +142,47 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const TabsLayout& layout)
         label(u"です"_qs, sortPage, 4780, top, 600);
         t.sortChoices << key << direction;
     }
-    t.sortButton =
-        commandButton(numberedName(u"Command"_qs, firstCommand), u"並べ替え変更"_qs, sortPage);
+    t.sortButton = commandButton(numberedName(u"Command"_qs, layout.firstCommand),
+                                 u"並べ替え変更"_qs, sortPage);
     placeTwips(t.sortButton, 3620, 2300, 1900, 450);
     for (int i = 0; i < t.sortChoices.size(); ++i) {
         QWidget* next = i + 1 < t.sortChoices.size() ? static_cast<QWidget*>(t.sortChoices[i + 1])
                                                      : t.sortButton;
-        navigation->chain(t.sortChoices[i], next);
+        navigation.chain(t.sortChoices[i], next);
     }
-    t.tabs->addTab(sortPage, u"並べ替え"_qs);
+    return sortPage;
+}
 
-    // 自由項目: a caption box per free field.
+// 自由項目: a caption box per free field.
+QWidget* SettingsWindow::buildCaptionPage(const TabsLayout& layout, Tabs& t,
+                                          EnterNavigation& navigation)
+{
     auto* captionPage = new QWidget;
-    for (int i = 0; i < captionCount; ++i) {
+    for (int i = 0; i < layout.captionCount; ++i) {
         const int top = 200 + i * 450;
         label(QStringLiteral("自由項目%1").arg(i + 1, 2, 10, QLatin1Char('0')), captionPage, 300,
               top, 1200);
         auto* box = new QLineEdit(captionPage);
-        box->setObjectName(numberedName(u"Text"_qs, firstText + i));
+        box->setObjectName(numberedName(u"Text"_qs, layout.firstText + i));
         setInputMode(box, InputMode::Kana);
         placeTwips(box, 1550, top, 3800, RowHeight);
         t.captions << box;
     }
-    t.captionButton = commandButton(numberedName(u"Command"_qs, firstCommand + 1),
+    t.captionButton = commandButton(numberedName(u"Command"_qs, layout.firstCommand + 1),
                                     u"自由項目変更"_qs, captionPage);
-    placeTwips(t.captionButton, 3450, 200 + captionCount * 450 + 100, 1900, 450);
+    placeTwips(t.captionButton, 3450, 200 + layout.captionCount * 450 + 100, 1900, 450);
     for (int i = 0; i < t.captions.size(); ++i) {
         QWidget* next =
             i + 1 < t.captions.size() ? static_cast<QWidget*>(t.captions[i + 1]) : t.captionButton;
-        navigation->chain(t.captions[i], next);
+        navigation.chain(t.captions[i], next);
     }
-    t.tabs->addTab(captionPage, u"自由項目"_qs);
+    return captionPage;
+}
 
-    // 余白設定: four boxes laid out like a page, each with its scroll bar.
+// 余白設定: four boxes laid out like a page, each with its scroll bar.
+QWidget* SettingsWindow::buildMarginPage(const TabsLayout& layout, Tabs& t,
+                                         EnterNavigation& navigation)
+{
     auto* marginPage = new QWidget;
     auto* page = new QFrame(marginPage);
     page->setFrameShape(QFrame::Box);
@@ -181,7 +199,7 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const TabsLayout& layout)
         const char16_t* barStem;
         int barNumber;
     };
-    const int v = firstScroll, h = firstScroll;
+    const int v = layout.firstScroll, h = layout.firstScroll;
     const Side sides[4] = {
         {u"上", 2350, 330, 2350, 0, true, 3370, 100, u"VScroll", v},
         {u"左", 700, 1240, 250, 1240, false, 700, 1600, u"HScroll", h},
@@ -193,7 +211,7 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const TabsLayout& layout)
         label(QString::fromUtf16(s.caption), marginPage, s.labelLeft, s.labelTop,
               i == 1 || i == 2 ? 400 : 1000, Qt::AlignCenter);
         auto* box = new QLineEdit(marginPage);
-        box->setObjectName(numberedName(u"Text"_qs, firstMarginText + i));
+        box->setObjectName(numberedName(u"Text"_qs, layout.firstMarginText + i));
         box->setAlignment(Qt::AlignRight);
         setInputMode(box, InputMode::Off);
         placeTwips(box, s.boxLeft, s.boxTop, 1000, RowHeight);
@@ -215,18 +233,13 @@ SettingsWindow::Tabs SettingsWindow::buildTabs(const TabsLayout& layout)
     auto* note =
         plainLabel(u"プリンターによって余白がずれる場合があります、ご了承下さい"_qs, marginPage);
     placeTwips(note, 250, 3000, 5000, RowHeight);
-    t.marginButton =
-        commandButton(numberedName(u"Command"_qs, firstCommand + 2), u"余白変更"_qs, marginPage);
+    t.marginButton = commandButton(numberedName(u"Command"_qs, layout.firstCommand + 2),
+                                   u"余白変更"_qs, marginPage);
     placeTwips(t.marginButton, 4500, 2350, 1500, 450);
     for (int i = 0; i < 4; ++i)
-        navigation->chain(t.margins[size_t(i)],
-                          i < 3 ? static_cast<QWidget*>(t.margins[size_t(i + 1)]) : t.marginButton);
-    t.tabs->addTab(marginPage, u"余白設定"_qs);
-
-    connect(t.sortButton, &QPushButton::clicked, this, &SettingsWindow::saveSortOrder);
-    connect(t.captionButton, &QPushButton::clicked, this, &SettingsWindow::saveCaptions);
-    connect(t.marginButton, &QPushButton::clicked, this, &SettingsWindow::saveMargins);
-    return t;
+        navigation.chain(t.margins[size_t(i)],
+                         i < 3 ? static_cast<QWidget*>(t.margins[size_t(i + 1)]) : t.marginButton);
+    return marginPage;
 }
 
 void SettingsWindow::load()

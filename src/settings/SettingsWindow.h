@@ -17,6 +17,7 @@ namespace horunea {
 
 class Database;
 class DataView;
+class EnterNavigation;
 
 // Form5, "ホルネア→各設定": the settings row of the open customer database
 // (tab control SSTab1) or repair database (SSTab2), whichever the window was
@@ -71,6 +72,9 @@ private:
     void buildCustomerTabs();
     void buildRepairTabs();
     Tabs buildTabs(const TabsLayout& layout);
+    QWidget* buildSortPage(const TabsLayout& layout, Tabs& t, EnterNavigation& navigation);
+    QWidget* buildCaptionPage(const TabsLayout& layout, Tabs& t, EnterNavigation& navigation);
+    QWidget* buildMarginPage(const TabsLayout& layout, Tabs& t, EnterNavigation& navigation);
     void load();
     void saveSortOrder();
     void saveCaptions();

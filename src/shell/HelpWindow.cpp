@@ -116,6 +116,19 @@ void showManual(QWidget* owner)
     Dialogs::instance().openUrl(url);
 }
 
+namespace {
+
+QPushButton* helpButton(const QString& name, const QString& text, const QString& tip,
+                        QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setToolTip(tip);
+    return button;
+}
+
+} // namespace
+
 HelpWindow::HelpWindow(const QString& folder, QWidget* parent)
     : QWidget(parent, Qt::Window), m_folder(folder), m_pages(HelpContents(folder))
 {
@@ -123,59 +136,14 @@ HelpWindow::HelpWindow(const QString& folder, QWidget* parent)
     setWindowTitle(u"ホルネア ヘルプ"_qs);
     setFont(programFont());
 
-    auto* back = new QPushButton(u"← 戻る"_qs, this);
-    back->setObjectName(u"HelpBack"_qs);
-    back->setToolTip(u"前に見たページへ (Alt+←)"_qs);
-    auto* forward = new QPushButton(u"進む →"_qs, this);
-    forward->setObjectName(u"HelpForward"_qs);
-    forward->setToolTip(u"次のページへ (Alt+→)"_qs);
-    auto* home = new QPushButton(u"目次"_qs, this);
-    home->setObjectName(u"HelpHome"_qs);
-    home->setToolTip(u"目次のページへ (Alt+Home)"_qs);
-    auto* document = new QPushButton(u"ホルネア2.0.0.doc を開く"_qs, this);
-    document->setObjectName(u"HelpDocument"_qs);
-    document->setToolTip(u"以前からの説明書 (Word 文書) を、それを開くプログラムで開きます"_qs);
-    auto* close = new QPushButton(u"閉じる"_qs, this);
-    close->setObjectName(u"HelpClose"_qs);
-    close->setToolTip(u"ヘルプを閉じる (Esc)"_qs);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(back);
-    buttons->addWidget(forward);
-    buttons->addWidget(home);
-    buttons->addStretch();
-    buttons->addWidget(document);
-    buttons->addWidget(close);
-
     m_contents = new QListWidget(this);
     m_contents->setObjectName(u"HelpContents"_qs);
     for (const HelpPage& page : m_pages)
         m_contents->addItem(page.title);
-
-    auto* searchPage = new QWidget(this);
-    m_searchBox = new QLineEdit(searchPage);
-    m_searchBox->setObjectName(u"HelpSearchText"_qs);
-    m_searchBox->setPlaceholderText(u"探す言葉 (Ctrl+F)"_qs);
-    m_searchBox->setClearButtonEnabled(true);
-    auto* find = new QPushButton(u"検索"_qs, searchPage);
-    find->setObjectName(u"HelpSearch"_qs);
-    m_resultCount = new QLabel(searchPage);
-    m_resultCount->setObjectName(u"HelpResultCount"_qs);
-    m_results = new QListWidget(searchPage);
-    m_results->setObjectName(u"HelpResults"_qs);
-    auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(m_searchBox, 1);
-    searchRow->addWidget(find);
-    auto* searchLayout = new QVBoxLayout(searchPage);
-    searchLayout->setContentsMargins(4, 4, 4, 4);
-    searchLayout->addLayout(searchRow);
-    searchLayout->addWidget(m_resultCount);
-    searchLayout->addWidget(m_results, 1);
-
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(u"HelpTabs"_qs);
     m_tabs->addTab(m_contents, u"目次"_qs);
-    m_tabs->addTab(searchPage, u"検索"_qs);
+    m_tabs->addTab(buildSearchPage(), u"検索"_qs);
 
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(u"HelpBrowser"_qs);
@@ -190,22 +158,87 @@ HelpWindow::HelpWindow(const QString& folder, QWidget* parent)
     splitter->setSizes({260, 740});
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
+    layout->addLayout(buildButtons());
     layout->addWidget(splitter, 1);
+    connectPages();
 
-    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
-    connect(forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
-    connect(home, &QPushButton::clicked, this, [this] { showPage(u"index.html"_qs); });
-    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QWidget::setEnabled);
-    connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QWidget::setEnabled);
+    resize(1000, 720);
+    restoreWindowPlace(this);
+    if (!m_pages.empty())
+        showPage(u"index.html"_qs);
+    else
+        m_browser->setPlainText(u"説明書のページが見つかりません: "_qs +
+                                QDir::toNativeSeparators(m_folder));
+}
+
+QHBoxLayout* HelpWindow::buildButtons()
+{
+    auto* back = helpButton(u"HelpBack"_qs, u"← 戻る"_qs, u"前に見たページへ (Alt+←)"_qs, this);
+    auto* forward = helpButton(u"HelpForward"_qs, u"進む →"_qs, u"次のページへ (Alt+→)"_qs, this);
+    auto* home = helpButton(u"HelpHome"_qs, u"目次"_qs, u"目次のページへ (Alt+Home)"_qs, this);
+    auto* document =
+        helpButton(u"HelpDocument"_qs, u"ホルネア2.0.0.doc を開く"_qs,
+                   u"以前からの説明書 (Word 文書) を、それを開くプログラムで開きます"_qs, this);
+    auto* close = helpButton(u"HelpClose"_qs, u"閉じる"_qs, u"ヘルプを閉じる (Esc)"_qs, this);
     back->setEnabled(false);
     forward->setEnabled(false);
+    // The buttons act on the browser made before them.
+    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QWidget::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QWidget::setEnabled);
+    connect(home, &QPushButton::clicked, this, [this] { showPage(u"index.html"_qs); });
     connect(document, &QPushButton::clicked, this, &HelpWindow::openDocument);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(back);
+    buttons->addWidget(forward);
+    buttons->addWidget(home);
+    buttons->addStretch();
+    buttons->addWidget(document);
+    buttons->addWidget(close);
+    return buttons;
+}
+
+QWidget* HelpWindow::buildSearchPage()
+{
+    auto* page = new QWidget(this);
+    m_searchBox = new QLineEdit(page);
+    m_searchBox->setObjectName(u"HelpSearchText"_qs);
+    m_searchBox->setPlaceholderText(u"探す言葉 (Ctrl+F)"_qs);
+    m_searchBox->setClearButtonEnabled(true);
+    auto* find = new QPushButton(u"検索"_qs, page);
+    find->setObjectName(u"HelpSearch"_qs);
+    m_resultCount = new QLabel(page);
+    m_resultCount->setObjectName(u"HelpResultCount"_qs);
+    m_results = new QListWidget(page);
+    m_results->setObjectName(u"HelpResults"_qs);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_searchBox, 1);
+    row->addWidget(find);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(row);
+    layout->addWidget(m_resultCount);
+    layout->addWidget(m_results, 1);
+
+    auto runSearch = [this] { search(m_searchBox->text()); };
+    connect(m_searchBox, &QLineEdit::returnPressed, this, runSearch);
+    connect(find, &QPushButton::clicked, this, runSearch);
+    connect(m_results, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { openResult(m_results->row(item)); });
+    connect(m_results, &QListWidget::currentRowChanged, this, &HelpWindow::openResult);
+    return page;
+}
+
+void HelpWindow::connectPages()
+{
     connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpWindow::openLink);
-    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
-        // The contents follow the page shown, whichever way it was reached.
-        const QString file = currentFile();
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+        // The contents follow the page shown, whichever way it was reached
+        // (the browser tells the new page before source() has it).
+        const QString file = url.fileName();
         for (size_t i = 0; i < m_pages.size(); ++i)
             if (m_pages[i].file == file) {
                 const QSignalBlocker quiet(m_contents);
@@ -217,20 +250,6 @@ HelpWindow::HelpWindow(const QString& folder, QWidget* parent)
         if (row >= 0 && size_t(row) < m_pages.size() && m_pages[size_t(row)].file != currentFile())
             showPage(m_pages[size_t(row)].file);
     });
-    auto runSearch = [this] { search(m_searchBox->text()); };
-    connect(m_searchBox, &QLineEdit::returnPressed, this, runSearch);
-    connect(find, &QPushButton::clicked, this, runSearch);
-    connect(m_results, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* item) { openResult(m_results->row(item)); });
-    connect(m_results, &QListWidget::currentRowChanged, this, &HelpWindow::openResult);
-
-    resize(1000, 720);
-    restoreWindowPlace(this);
-    if (!m_pages.empty())
-        showPage(u"index.html"_qs);
-    else
-        m_browser->setPlainText(u"説明書のページが見つかりません: "_qs +
-                                QDir::toNativeSeparators(m_folder));
 }
 
 HelpWindow::~HelpWindow() = default;

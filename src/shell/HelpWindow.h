@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -68,6 +69,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QHBoxLayout* buildButtons();
+    QWidget* buildSearchPage();
+    void connectPages();
     void openLink(const QUrl& url);
     void markWords(const QString& words);
     void openResult(int row);

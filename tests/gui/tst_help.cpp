@@ -159,9 +159,12 @@ void TstHelp::contentsAndKeysNavigate()
     QCOMPARE(help->currentFile(), pages[5].file);
     QTest::keyClick(help, Qt::Key_Home, Qt::AltModifier);
     QCOMPARE(help->currentFile(), u"index.html"_qs);
-    // A page can be asked for by name, as the windows may.
+    // A page can be asked for by name, as the windows may; the contents
+    // show where it is.
     QCOMPARE(HelpWindow::showHelp(u"keyboard.html"_qs), help);
     QCOMPARE(help->currentFile(), u"keyboard.html"_qs);
+    QCOMPARE(contents->currentItem()->text(), u"キーボードで毎日の仕事"_qs);
+    QVERIFY(contents->currentItem()->isSelected());
     QVERIFY(help->browser()->toPlainText().contains(u"Shift+F1"_qs));
     QTest::keyClick(help, Qt::Key_Escape);
     QTRY_VERIFY(!HelpWindow::current());
