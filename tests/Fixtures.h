@@ -1,5 +1,6 @@
 #pragma once
 
+#include "admin/AccountAdmin.h"
 #include "store/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -21,17 +22,24 @@ inline QString repairFile(const QString& name)
     return accountFilePath(AccountKind::Repair, name);
 }
 
+// An account made as the administrator makes it (its row and a copy of the
+// template), its password stored exactly as given: Null for none, or an
+// empty text as older data may hold it.
+inline QString makeAccount(AccountKind kind, const QString& name, const QVariant& password)
+{
+    Database master = Database::open(DataFolder::masterPath());
+    CreateAccount(master, kind, name, password.toString());
+    const AccountTable& t = accountTableOf(kind);
+    master.exec(u"UPDATE "_qs + t.table + u" SET パスワード = ? WHERE "_qs + t.nameField +
+                    u" = ?"_qs,
+                {password, name});
+    return FindAccount(master, kind, FindBy::Name, name).number;
+}
+
 // An operator account with its customer database made from the template.
 inline QString makeOperator(const QString& name, const QVariant& password = QVariant())
 {
-    Database master = Database::open(DataFolder::masterPath());
-    const qint64 number =
-        master.insert(u"使用者"_qs, {{u"使用者名"_qs, name}, {u"パスワード"_qs, password}});
-    QDir().mkpath(DataFolder::customerFolder());
-    QFile::copy(DataFolder::customerTemplatePath(), customerFile(name));
-    QFile::setPermissions(customerFile(name),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    return QString::number(number);
+    return makeAccount(AccountKind::Operator, name, password);
 }
 
 inline qint64 addUser(Database& db, const QVariant& reading, const QString& name,
@@ -82,14 +90,7 @@ namespace horunea::test {
 // A repair account with its repair database made from the template.
 inline QString makeRepairAccount(const QString& name, const QVariant& password = QVariant())
 {
-    Database master = Database::open(DataFolder::masterPath());
-    const qint64 number =
-        master.insert(u"修理"_qs, {{u"修理名"_qs, name}, {u"パスワード"_qs, password}});
-    QDir().mkpath(DataFolder::repairFolder());
-    QFile::copy(DataFolder::repairTemplatePath(), repairFile(name));
-    QFile::setPermissions(repairFile(name),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    return QString::number(number);
+    return makeAccount(AccountKind::Repair, name, password);
 }
 
 inline qint64 addRepair(Database& db, const QString& customer, const QString& company,

@@ -76,13 +76,10 @@ void TstScreenshots::windows()
 {
     TempDataFolder folder;
     FakeDialogs dialogs;
-    {
-        Database master = Database::open(DataFolder::masterPath());
-        for (const QString& name : {u"営業一課"_qs, u"山田太郎"_qs, u"佐藤花子"_qs})
-            master.insert(u"使用者"_qs, {{u"使用者名"_qs, name}});
-        for (const QString& name : {u"修理受付"_qs, u"本店サービス"_qs})
-            master.insert(u"修理"_qs, {{u"修理名"_qs, name}});
-    }
+    for (const QString& name : {u"営業一課"_qs, u"山田太郎"_qs, u"佐藤花子"_qs})
+        makeOperator(name);
+    for (const QString& name : {u"修理受付"_qs, u"本店サービス"_qs})
+        makeRepairAccount(name);
 
     auto* splash = new SplashWindow(); // deletes itself when it closes
     save(splash, u"Form3-splash"_qs);
@@ -142,7 +139,6 @@ void TstScreenshots::windows()
 
 void TstScreenshots::customerWindow()
 {
-    makeOperator(u"山田太郎"_qs);
     {
         Database db = Database::open(customerFile(u"山田太郎"_qs));
         const qint64 kato = addUser(db, u"ｶﾄｳ ｹﾝｼﾞ"_qs, u"加藤健二"_qs,
@@ -219,7 +215,6 @@ void TstScreenshots::customerWindow()
 
 void TstScreenshots::repairWindows()
 {
-    makeRepairAccount(u"修理受付"_qs);
     {
         Database db = Database::open(repairFile(u"修理受付"_qs));
         const qint64 r = addRepair(db, u"加藤健二"_qs, u"加藤工業株式会社"_qs, u"続行"_qs,
