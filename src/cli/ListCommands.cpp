@@ -1,44 +1,15 @@
 #include "cli/Commands.h"
 
-#include "admin/AccountAdmin.h"
-#include "admin/AccountRecovery.h"
 #include "cli/CliSupport.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
 #include "customer/CustomerSettings.h"
-#include "import/PreviousVersion.h"
-#include "import/TransferSupport.h"
-#include "import/Transfers.h"
-#include "print/ReportRenderer.h"
-#include "print/Reports.h"
 #include "repair/RepairQueries.h"
 #include "repair/RepairSettings.h"
 #include "repair/RepairStorage.h"
 #include "store/Accounts.h"
-#include "store/CsvFile.h"
-#include "store/DataFolder.h"
 #include "store/Database.h"
-#include "store/JetDialect.h"
-#include "store/PrintKeys.h"
 #include "store/SearchConditions.h"
-#include "store/ShippedFiles.h"
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <functional>
-#include <iostream>
-#include <map>
-#include <optional>
-#include <string>
-#include <termios.h>
-#include <unistd.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <optional>
 
 namespace horunea::cli {
 

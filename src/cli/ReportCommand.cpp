@@ -1,46 +1,69 @@
 #include "cli/Commands.h"
 
-#include "admin/AccountAdmin.h"
-#include "admin/AccountRecovery.h"
 #include "cli/CliSupport.h"
-#include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
 #include "customer/CustomerSettings.h"
-#include "import/PreviousVersion.h"
-#include "import/TransferSupport.h"
-#include "import/Transfers.h"
 #include "print/ReportRenderer.h"
 #include "print/Reports.h"
-#include "repair/RepairQueries.h"
 #include "repair/RepairSettings.h"
-#include "repair/RepairStorage.h"
 #include "store/Accounts.h"
-#include "store/CsvFile.h"
-#include "store/DataFolder.h"
 #include "store/Database.h"
-#include "store/JetDialect.h"
 #include "store/PrintKeys.h"
-#include "store/SearchConditions.h"
-#include "store/ShippedFiles.h"
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <functional>
-#include <iostream>
-#include <map>
-#include <optional>
-#include <string>
-#include <termios.h>
-#include <unistd.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QGuiApplication>
 
 #include <optional>
 
 namespace horunea::cli {
+
+namespace {
+
+// The report of that kind from the account's data, as the window's print
+// command makes it.
+Report makeReport(const QString& kind, const QHash<QString, QString>& options, Database& db)
+{
+    if (kind == u"customer-list") {
+        KanaRow row;
+        if (!kanaRowFromName(options.value(u"row"_qs), &row))
+            throw UsageError(u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを"_qs
+                             u"指定してください。");
+        const CustomerSortClauses sort = BuildCustomerSortClauses(db);
+        return ListReport(db, *customerListPrint(customerListKey(kanaRowName(row)),
+                                                 sort.UserOrderBy, sort.UserOrderDesc));
+    } else if (kind == u"user-sheet") {
+        if (!options.contains(u"user"_qs))
+            throw UsageError(u"--user でユーザーIDを指定してください。"_qs);
+        return UserSheetReport(db, keyOption(options, u"user"_qs));
+    } else if (kind == u"subject-list") {
+        const QString state = options.value(u"state"_qs, u"続行"_qs);
+        if (state != u"続行" && state != u"完了")
+            throw UsageError(u"--state には 続行 完了 のどちらかを指定してください。"_qs);
+        return SubjectListReport(db, state, subjectListTitle(state));
+    } else if (kind == u"repair-report") {
+        if (!options.contains(u"repair"_qs))
+            throw UsageError(u"--repair で修理IDを指定してください。"_qs);
+        return RepairSheetReport(db, keyOption(options, u"repair"_qs));
+    } else {
+        PrintKey key = PrintKey::Makers;
+        if (kind == u"unpaid-list") {
+            key = PrintKey::UnpaidRepairs;
+        } else if (kind == u"repair-list") {
+            const QString state = options.value(u"state"_qs, u"続行"_qs);
+            static const QHash<QString, PrintKey> keys = {{u"続行"_qs, PrintKey::ContinuingRepairs},
+                                                          {u"完了"_qs, PrintKey::DoneRepairs},
+                                                          {u"全て"_qs, PrintKey::AllRepairs}};
+            if (!keys.contains(state))
+                throw UsageError(u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
+            key = keys.value(state);
+        }
+        const RepairSortClauses sort = BuildRepairSortClauses(db);
+        return ListReport(
+            db, *repairListPrint(printKeyText(key), {sort.RepairOrderBy, sort.RepairOrderDesc,
+                                                     sort.UnpaidOrderBy, sort.UnpaidOrderDesc}));
+    }
+}
+
+} // namespace
 
 // report KIND NAME [--row|--user|--state|--repair] --pdf FILE [--password PW]
 int commandReport(Invocation& call)
@@ -72,57 +95,12 @@ int commandReport(Invocation& call)
 
     const bool customer =
         kind == u"customer-list" || kind == u"user-sheet" || kind == u"subject-list";
-    std::optional<Report> report;
-    auto makeReport = [&](Database& db) {
-        if (kind == u"customer-list") {
-            KanaRow row;
-            if (!kanaRowFromName(options.value(u"row"_qs), &row))
-                throw UsageError(
-                    u"--row には あ か さ た な は ま や ら わ ABC その他 のどれかを"_qs
-                    u"指定してください。");
-            const CustomerSortClauses sort = BuildCustomerSortClauses(db);
-            report = ListReport(db, *customerListPrint(customerListKey(kanaRowName(row)),
-                                                       sort.UserOrderBy, sort.UserOrderDesc));
-        } else if (kind == u"user-sheet") {
-            if (!options.contains(u"user"_qs))
-                throw UsageError(u"--user でユーザーIDを指定してください。"_qs);
-            report = UserSheetReport(db, keyOption(options, u"user"_qs));
-        } else if (kind == u"subject-list") {
-            const QString state = options.value(u"state"_qs, u"続行"_qs);
-            if (state != u"続行" && state != u"完了")
-                throw UsageError(u"--state には 続行 完了 のどちらかを指定してください。"_qs);
-            report = SubjectListReport(db, state, subjectListTitle(state));
-        } else if (kind == u"repair-report") {
-            if (!options.contains(u"repair"_qs))
-                throw UsageError(u"--repair で修理IDを指定してください。"_qs);
-            report = RepairSheetReport(db, keyOption(options, u"repair"_qs));
-        } else {
-            PrintKey key = PrintKey::Makers;
-            if (kind == u"unpaid-list") {
-                key = PrintKey::UnpaidRepairs;
-            } else if (kind == u"repair-list") {
-                const QString state = options.value(u"state"_qs, u"続行"_qs);
-                static const QHash<QString, PrintKey> keys = {
-                    {u"続行"_qs, PrintKey::ContinuingRepairs},
-                    {u"完了"_qs, PrintKey::DoneRepairs},
-                    {u"全て"_qs, PrintKey::AllRepairs}};
-                if (!keys.contains(state))
-                    throw UsageError(
-                        u"--state には 続行 完了 全て のどれかを指定してください。"_qs);
-                key = keys.value(state);
-            }
-            const RepairSortClauses sort = BuildRepairSortClauses(db);
-            report = ListReport(db, *repairListPrint(printKeyText(key),
-                                                     {sort.RepairOrderBy, sort.RepairOrderDesc,
-                                                      sort.UnpaidOrderBy, sort.UnpaidOrderDesc}));
-        }
-    };
     Database db = openAccountData(customer ? AccountKind::Operator : AccountKind::Repair, name,
                                   passwordOption(options));
-    makeReport(db);
+    const Report report = makeReport(kind, options, db);
     db.close();
     const QString path = options.value(u"pdf"_qs);
-    const ReportRenderer renderer(*report);
+    const ReportRenderer renderer(report);
     writeReportPdf(renderer, path, [&call](int page, int pages) {
         if (page % 200 == 0 || (page == pages && pages >= 200))
             call.err << QStringLiteral("%1 / %2 ページ").arg(page).arg(pages) << '\n' << Qt::flush;

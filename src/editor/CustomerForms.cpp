@@ -92,7 +92,20 @@ void UserForm::build(bool isNew)
         placeTwips(m_boxes[16 + i], right + box, top, boxWidth, BoxHeight);
     }
 
-    // Enter order: each box to the next, readings re-typed into their names.
+    chainBoxes();
+    userGroup->show();
+    placeButtons(4500, DialogWidth - 120);
+    setDialogSize(DialogWidth, 5655);
+    if (isNew) {
+        ClearUserFields();
+        m_frame.title->setText(u"ユーザーを追加します"_qs);
+    }
+    m_boxes[0]->setFocus();
+}
+
+// Enter order: each box to the next, readings re-typed into their names.
+void UserForm::chainBoxes()
+{
     EnterNavigation& navigation = *m_frame.navigation;
     const int readings[] = {0, 2, 7};
     for (int i = 0; i < 21; ++i) {
@@ -111,15 +124,6 @@ void UserForm::build(bool isNew)
         navigation.onKey(readingBox, Qt::Key_Up,
                          [this, readingBox] { readingBox->setText(boxText(m_boxes[0])); });
     }
-
-    userGroup->show();
-    placeButtons(4500, DialogWidth - 120);
-    setDialogSize(DialogWidth, 5655);
-    if (isNew) {
-        ClearUserFields();
-        m_frame.title->setText(u"ユーザーを追加します"_qs);
-    }
-    m_boxes[0]->setFocus();
 }
 
 void UserForm::ClearUserFields()

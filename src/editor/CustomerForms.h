@@ -28,6 +28,8 @@ public:
     static void RetypeReading(QLineEdit* reading, QLineEdit* target);
 
 private:
+    void chainBoxes();
+
     QPointer<CustomerView> m_view;
     QList<QWidget*> m_boxes; // Text31 … Text51 (Text46 of several lines)
     static constexpr int RemarksBox = 15;

@@ -71,7 +71,34 @@ void RepairForm::build(bool isNew)
     m_texts = {t[61], t[62], t[63], t[64], t[65],    t[66], combo6, t[67],    t[68], t[69], combo7,
                t[70], t[71], t[72], t[73], m_combo8, t[74], t[75],  m_combo9, t[76], t[77], t[78]};
 
-    // Three columns of caption and box.
+    placeBoxes(repairGroup, t, combo6, combo7);
+    placeTwips(m_check1, 60, 60, 4400, BoxHeight);
+    placeTwips(m_check2, 4600 + 60 + 1340, 60 + 3 * RowHeight, 1500, BoxHeight);
+    placeTwips(m_check3, 4600 + 60 + 1340 + 1600, 60 + 3 * RowHeight, 1500, BoxHeight);
+
+    const QList<QWidget*> order{
+        m_check1, m_dtPicker4, t[61], t[62],  t[63],    t[64],    t[65], t[66], combo6,
+        t[67],    t[68],       t[69], combo7, m_check2, m_check3, t[70], t[71], m_combo8,
+        t[72],    t[73],       t[74], t[75],  m_combo9, t[76],    t[77], t[78], m_frame.save};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        m_frame.navigation->chain(order[i], order[i + 1]);
+
+    repairGroup->show();
+    placeTwips(m_frame.save, 60, 3720, (Width - 120) / 2, 420);
+    placeTwips(m_frame.second, 60 + (Width - 120) / 2, 3720, (Width - 120) / 2, 420);
+    placeTwips(m_frame.close, 60, 4200, Width - 120, 420);
+    setDialogSize(Width, 4690);
+    if (isNew) {
+        ResetRepairFields();
+        m_frame.title->setText(u"修理を追加します"_qs);
+    }
+    t[61]->setFocus();
+}
+
+// Three columns of caption and box; the free fields under their captions.
+void RepairForm::placeBoxes(QWidget* repairGroup, QLineEdit* const* t, QComboBox* combo6,
+                            QComboBox* combo7)
+{
     struct Place
     {
         const char16_t* caption;
@@ -115,27 +142,6 @@ void RepairForm::build(bool isNew)
             label->setObjectName(QStringLiteral("Label%1").arg(21 + freeIndex++));
         placeTwips(p.box, left + 1340, top, p.width ? p.width : 3140, BoxHeight);
     }
-    placeTwips(m_check1, 60, 60, 4400, BoxHeight);
-    placeTwips(m_check2, 4600 + 60 + 1340, 60 + 3 * RowHeight, 1500, BoxHeight);
-    placeTwips(m_check3, 4600 + 60 + 1340 + 1600, 60 + 3 * RowHeight, 1500, BoxHeight);
-
-    const QList<QWidget*> order{
-        m_check1, m_dtPicker4, t[61], t[62],  t[63],    t[64],    t[65], t[66], combo6,
-        t[67],    t[68],       t[69], combo7, m_check2, m_check3, t[70], t[71], m_combo8,
-        t[72],    t[73],       t[74], t[75],  m_combo9, t[76],    t[77], t[78], m_frame.save};
-    for (int i = 0; i + 1 < order.size(); ++i)
-        m_frame.navigation->chain(order[i], order[i + 1]);
-
-    repairGroup->show();
-    placeTwips(m_frame.save, 60, 3720, (Width - 120) / 2, 420);
-    placeTwips(m_frame.second, 60 + (Width - 120) / 2, 3720, (Width - 120) / 2, 420);
-    placeTwips(m_frame.close, 60, 4200, Width - 120, 420);
-    setDialogSize(Width, 4690);
-    if (isNew) {
-        ResetRepairFields();
-        m_frame.title->setText(u"修理を追加します"_qs);
-    }
-    t[61]->setFocus();
 }
 
 void RepairForm::ResetRepairFields()

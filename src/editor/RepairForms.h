@@ -28,6 +28,8 @@ public:
 
 private:
     QComboBox* combo(QWidget* parent, const QString& name, bool editable, int mode);
+    void placeBoxes(QWidget* repairGroup, QLineEdit* const* t, QComboBox* combo6,
+                    QComboBox* combo7);
 
     QPointer<RepairView> m_view;
     QCheckBox* m_check1 = nullptr;
