@@ -1,0 +1,59 @@
+#include "store/Database.h"
+#include "store/Statement.h"
+
+namespace horunea {
+
+ReadTransaction::ReadTransaction(Database& db) : m_db(db)
+{
+    m_db.execRaw(QStringLiteral("BEGIN DEFERRED"));
+    // The view starts now, not at the first read of the caller.
+    m_db.execRaw(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    try {
+        m_db.execRaw(QStringLiteral("COMMIT"));
+    } catch (const StoreError&) {
+    }
+}
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    if (m_db.inTransaction()) {
+        m_savepoint = QStringLiteral("horunea_%1").arg(++m_db.m_savepoints);
+        m_db.execRaw(u"SAVEPOINT "_qs + m_savepoint);
+    } else {
+        m_db.execRaw(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    try {
+        if (m_savepoint.isEmpty()) {
+            m_db.execRaw(QStringLiteral("ROLLBACK"));
+        } else {
+            m_db.execRaw(u"ROLLBACK TO "_qs + m_savepoint);
+            m_db.execRaw(u"RELEASE "_qs + m_savepoint);
+            --m_db.m_savepoints;
+        }
+    } catch (const StoreError&) {
+        // Nothing more can be done while unwinding.
+    }
+}
+
+void Transaction::commit()
+{
+    if (m_savepoint.isEmpty()) {
+        m_db.execRaw(QStringLiteral("COMMIT"));
+    } else {
+        m_db.execRaw(u"RELEASE "_qs + m_savepoint);
+        --m_db.m_savepoints;
+    }
+    m_done = true;
+}
+
+} // namespace horunea
