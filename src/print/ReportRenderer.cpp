@@ -1,5 +1,6 @@
 #include "print/ReportRenderer.h"
 
+#include "print/ReportText.h"
 #include "store/StoreError.h"
 #include "ui/Fonts.h"
 
@@ -17,6 +18,8 @@
 #include <tuple>
 
 namespace horunea {
+
+using namespace reporttext;
 
 namespace {
 
@@ -39,206 +42,6 @@ QFont dotsFont(qreal pointSize, bool bold = false)
     font.setBold(bold);
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
-}
-
-// The longest piece of a text laid out at once (see forEachPiece).
-constexpr qsizetype PieceLength = 1000;
-
-bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width)
-{
-    if (text.contains(u'\n') || text.contains(u'\r'))
-        return false;
-    // No page line holds so many, and the advance of a longer text would
-    // overflow the text engine's fixed-point width.
-    if (text.size() > PieceLength)
-        return false;
-    if (text.size() * metrics.maxWidth() <= width)
-        return true;
-    return metrics.horizontalAdvance(text) <= width;
-}
-
-// A short value without a blank (a date, a telephone number, a key, a price,
-// a name) is never broken: where it does not fit its box it is drawn
-// smaller, however narrow the margins make the box.
-constexpr qsizetype KeptWholeLength = 16;
-
-// The share of its size at which the text fits the width on one line: 1
-// when it fits as it is, 0 when it is to be broken into lines instead.
-qreal keptWholeShare(const QString& text, const QFontMetricsF& metrics, qreal width)
-{
-    if (fitsOneLine(text, metrics, width))
-        return 1;
-    if (text.size() > KeptWholeLength)
-        return 0;
-    for (const QChar c : text)
-        if (c.isSpace())
-            return 0;
-    return width > 0 ? width / metrics.horizontalAdvance(text) : 0;
-}
-
-// The font at that share of its size.
-QFont shrunk(const QFont& font, qreal share)
-{
-    QFont smaller = font;
-    smaller.setPixelSize(qMax(1, int(std::floor(font.pixelSize() * share))));
-    return smaller;
-}
-
-// Breaks text into lines of at most `width`, at word boundaries where there
-// are any and anywhere else (Japanese has no spaces).
-void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing)
-{
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    qreal y = 0;
-    for (;;) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(qMax<qreal>(width, 1));
-        line.setPosition(QPointF(0, y));
-        y += lineSpacing;
-    }
-    layout.endLayout();
-}
-
-// A text is laid out in pieces: its paragraphs, and a paragraph longer than
-// PieceLength in pieces cut after a blank or a 、。 near the cut (else
-// between two characters, never inside one). Each piece is laid out alone,
-// so that a text costs its length, not its square, and no piece is longer
-// than the text engine lays out whole.
-
-template <typename F> void forEachPiece(const QString& text, F&& piece)
-{
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    while (start <= n) {
-        qsizetype end = start;
-        while (end < n && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        // [start, end) is one paragraph
-        qsizetype from = start;
-        while (end - from > PieceLength) {
-            qsizetype cut = from + PieceLength;
-            for (qsizetype i = cut; i > cut - PieceLength / 5; --i) {
-                const QChar c = text[i - 1];
-                if (c == u' ' || c == QChar(0x3000) || c == u'、' || c == u'。' || c == u',') {
-                    cut = i;
-                    break;
-                }
-            }
-            while (cut > from + 1 && (text[cut].isLowSurrogate() || text[cut].isMark()))
-                --cut;
-            piece(QStringView(text).mid(from, cut - from));
-            from = cut;
-        }
-        piece(QStringView(text).mid(from, end - from));
-        if (end >= n)
-            break;
-        // CR LF is one break
-        start = end + (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n' ? 2 : 1);
-    }
-}
-
-int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& metrics, qreal width)
-{
-    if (piece.isEmpty())
-        return 1;
-    QString text = piece.toString();
-    text.replace(u'\t', u' ');
-    if (fitsOneLine(text, metrics, width))
-        return 1;
-    QTextLayout layout(text, font);
-    breakLines(layout, width, metrics.lineSpacing());
-    return qMax(1, layout.lineCount());
-}
-
-// The line count of each piece of the long texts already laid out, by text
-// and width: a text taller than a page is painted page by page, and each
-// page lays out only the pieces it shows.
-class PieceLines
-{
-public:
-    const std::vector<int>& of(const QString& text, const QFont& font, const QFontMetricsF& metrics,
-                               qreal width)
-    {
-        const Key key{text.constData(), text.size(), qRound64(width * 64)};
-        auto it = m_lines.find(key);
-        if (it == m_lines.end()) {
-            Entry entry{text, {}};
-            forEachPiece(text, [&](QStringView piece) {
-                entry.lines.push_back(pieceLineCount(piece, font, metrics, width));
-            });
-            it = m_lines.emplace(key, std::move(entry)).first;
-        }
-        return it->second.lines;
-    }
-
-private:
-    using Key = std::tuple<const QChar*, qsizetype, qint64>;
-    struct Entry
-    {
-        QString text; // holds the characters, so that their address names no other text
-        std::vector<int> lines;
-    };
-    std::map<Key, Entry> m_lines;
-};
-
-int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
-              PieceLines& pieces)
-{
-    if (text.isEmpty() || keptWholeShare(text, metrics, width) > 0)
-        return 1;
-    const std::vector<int>& lines = pieces.of(text, font, metrics, width);
-    return std::accumulate(lines.begin(), lines.end(), 0);
-}
-
-// The lines of text that lie wholly between top and bottom: a line taller
-// than a page prints each line of its text on one page only.
-struct Band
-{
-    qreal top = -1e12, bottom = 1e12;
-    bool holds(qreal y, qreal height) const { return y >= top - 0.5 && y + height <= bottom + 0.5; }
-    bool meets(qreal y, qreal height) const { return y + height > top - 0.5 && y < bottom + 0.5; }
-};
-
-void drawText(QPainter& painter, const QString& text, const QFont& font,
-              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width, PieceLines& pieces,
-              Band band = {})
-{
-    if (text.isEmpty())
-        return;
-    painter.setFont(font);
-    if (const qreal share = keptWholeShare(text, metrics, width); share > 0) {
-        if (band.holds(topLeft.y(), metrics.lineSpacing())) {
-            if (share < 1)
-                painter.setFont(shrunk(font, share));
-            painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
-        }
-        return;
-    }
-    const std::vector<int>& lines = pieces.of(text, font, metrics, width);
-    const qreal spacing = metrics.lineSpacing();
-    size_t index = 0;
-    qreal y = topLeft.y();
-    forEachPiece(text, [&](QStringView piece) {
-        const int count = lines[index++];
-        const qreal height = count * spacing;
-        if (!piece.isEmpty() && band.meets(y, height)) {
-            QString t = piece.toString();
-            t.replace(u'\t', u' ');
-            QTextLayout layout(t, font);
-            breakLines(layout, width, spacing);
-            for (int i = 0; i < layout.lineCount(); ++i) {
-                const QTextLine line = layout.lineAt(i);
-                if (band.holds(y + line.y(), spacing))
-                    line.draw(&painter, QPointF(topLeft.x(), y));
-            }
-        }
-        y += height;
-    });
 }
 
 } // namespace

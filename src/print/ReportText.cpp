@@ -1,0 +1,121 @@
+#include "print/ReportText.h"
+
+#include <numeric>
+
+namespace horunea::reporttext {
+
+bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width)
+{
+    if (text.contains(u'\n') || text.contains(u'\r'))
+        return false;
+    // No page line holds so many, and the advance of a longer text would
+    // overflow the text engine's fixed-point width.
+    if (text.size() > PieceLength)
+        return false;
+    if (text.size() * metrics.maxWidth() <= width)
+        return true;
+    return metrics.horizontalAdvance(text) <= width;
+}
+
+// The share of its size at which the text fits the width on one line: 1
+// when it fits as it is, 0 when it is to be broken into lines instead.
+qreal keptWholeShare(const QString& text, const QFontMetricsF& metrics, qreal width)
+{
+    if (fitsOneLine(text, metrics, width))
+        return 1;
+    if (text.size() > KeptWholeLength)
+        return 0;
+    for (const QChar c : text)
+        if (c.isSpace())
+            return 0;
+    return width > 0 ? width / metrics.horizontalAdvance(text) : 0;
+}
+
+// The font at that share of its size.
+QFont shrunk(const QFont& font, qreal share)
+{
+    QFont smaller = font;
+    smaller.setPixelSize(qMax(1, int(std::floor(font.pixelSize() * share))));
+    return smaller;
+}
+
+// Breaks text into lines of at most `width`, at word boundaries where there
+// are any and anywhere else (Japanese has no spaces).
+void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(qMax<qreal>(width, 1));
+        line.setPosition(QPointF(0, y));
+        y += lineSpacing;
+    }
+    layout.endLayout();
+}
+
+int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& metrics, qreal width)
+{
+    if (piece.isEmpty())
+        return 1;
+    QString text = piece.toString();
+    text.replace(u'\t', u' ');
+    if (fitsOneLine(text, metrics, width))
+        return 1;
+    QTextLayout layout(text, font);
+    breakLines(layout, width, metrics.lineSpacing());
+    return qMax(1, layout.lineCount());
+}
+
+int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
+              PieceLines& pieces)
+{
+    if (text.isEmpty() || keptWholeShare(text, metrics, width) > 0)
+        return 1;
+    const std::vector<int>& lines = pieces.of(text, font, metrics, width);
+    return std::accumulate(lines.begin(), lines.end(), 0);
+}
+
+void drawText(QPainter& painter, const QString& text, const QFont& font,
+              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width, PieceLines& pieces,
+              Band band)
+{
+    if (text.isEmpty())
+        return;
+    painter.setFont(font);
+    if (const qreal share = keptWholeShare(text, metrics, width); share > 0) {
+        if (band.holds(topLeft.y(), metrics.lineSpacing())) {
+            if (share < 1)
+                painter.setFont(shrunk(font, share));
+            painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+        }
+        return;
+    }
+    const std::vector<int>& lines = pieces.of(text, font, metrics, width);
+    const qreal spacing = metrics.lineSpacing();
+    size_t index = 0;
+    qreal y = topLeft.y();
+    forEachPiece(text, [&](QStringView piece) {
+        const int count = lines[index++];
+        const qreal height = count * spacing;
+        if (!piece.isEmpty() && band.meets(y, height)) {
+            QString t = piece.toString();
+            t.replace(u'\t', u' ');
+            QTextLayout layout(t, font);
+            breakLines(layout, width, spacing);
+            for (int i = 0; i < layout.lineCount(); ++i) {
+                const QTextLine line = layout.lineAt(i);
+                if (band.holds(y + line.y(), spacing))
+                    line.draw(&painter, QPointF(topLeft.x(), y));
+            }
+        }
+        y += height;
+    });
+}
+
+} // namespace horunea::reporttext

@@ -1,0 +1,127 @@
+#pragma once
+
+// How the reports measure, break and draw their texts: a long text is laid
+// out in pieces, each piece's line count kept, so that a text of a million
+// characters costs its length and never a whole layout.
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QString>
+#include <QStringView>
+#include <QTextLayout>
+
+#include <map>
+#include <tuple>
+#include <vector>
+
+namespace horunea::reporttext {
+
+// The longest piece of a text laid out at once (see forEachPiece).
+constexpr qsizetype PieceLength = 1000;
+
+// A short value without a blank (a date, a telephone number, a key, a price,
+// a name) is never broken: where it does not fit its box it is drawn
+// smaller, however narrow the margins make the box.
+constexpr qsizetype KeptWholeLength = 16;
+
+bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width);
+
+// The share of its size at which the text fits the width on one line: 1
+// when it fits as it is, 0 when it is to be broken into lines instead.
+qreal keptWholeShare(const QString& text, const QFontMetricsF& metrics, qreal width);
+
+// The font at that share of its size.
+QFont shrunk(const QFont& font, qreal share);
+
+// Breaks text into lines of at most `width`, at word boundaries where there
+// are any and anywhere else (Japanese has no spaces).
+void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing);
+
+int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& metrics, qreal width);
+
+// A text is laid out in pieces: its paragraphs, and a paragraph longer than
+// PieceLength in pieces cut after a blank or a 、。 near the cut (else
+// between two characters, never inside one). Each piece is laid out alone,
+// so that a text costs its length, not its square, and no piece is longer
+// than the text engine lays out whole.
+
+template <typename F> void forEachPiece(const QString& text, F&& piece)
+{
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start <= n) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
+        // [start, end) is one paragraph
+        qsizetype from = start;
+        while (end - from > PieceLength) {
+            qsizetype cut = from + PieceLength;
+            for (qsizetype i = cut; i > cut - PieceLength / 5; --i) {
+                const QChar c = text[i - 1];
+                if (c == u' ' || c == QChar(0x3000) || c == u'、' || c == u'。' || c == u',') {
+                    cut = i;
+                    break;
+                }
+            }
+            while (cut > from + 1 && (text[cut].isLowSurrogate() || text[cut].isMark()))
+                --cut;
+            piece(QStringView(text).mid(from, cut - from));
+            from = cut;
+        }
+        piece(QStringView(text).mid(from, end - from));
+        if (end >= n)
+            break;
+        // CR LF is one break
+        start = end + (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n' ? 2 : 1);
+    }
+}
+
+// The line count of each piece of the long texts already laid out, by text
+// and width: a text taller than a page is painted page by page, and each
+// page lays out only the pieces it shows.
+class PieceLines
+{
+public:
+    const std::vector<int>& of(const QString& text, const QFont& font, const QFontMetricsF& metrics,
+                               qreal width)
+    {
+        const Key key{text.constData(), text.size(), qRound64(width * 64)};
+        auto it = m_lines.find(key);
+        if (it == m_lines.end()) {
+            Entry entry{text, {}};
+            forEachPiece(text, [&](QStringView piece) {
+                entry.lines.push_back(pieceLineCount(piece, font, metrics, width));
+            });
+            it = m_lines.emplace(key, std::move(entry)).first;
+        }
+        return it->second.lines;
+    }
+
+private:
+    using Key = std::tuple<const QChar*, qsizetype, qint64>;
+    struct Entry
+    {
+        QString text; // holds the characters, so that their address names no other text
+        std::vector<int> lines;
+    };
+    std::map<Key, Entry> m_lines;
+};
+
+int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
+              PieceLines& pieces);
+
+// The lines of text that lie wholly between top and bottom: a line taller
+// than a page prints each line of its text on one page only.
+struct Band
+{
+    qreal top = -1e12, bottom = 1e12;
+    bool holds(qreal y, qreal height) const { return y >= top - 0.5 && y + height <= bottom + 0.5; }
+    bool meets(qreal y, qreal height) const { return y + height > top - 0.5 && y < bottom + 0.5; }
+};
+
+void drawText(QPainter& painter, const QString& text, const QFont& font,
+              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width, PieceLines& pieces,
+              Band band = {});
+
+} // namespace horunea::reporttext
