@@ -1,8 +1,6 @@
 #pragma once
 
-#include "store/Connections.h"
-#include "store/DataFolder.h"
-#include "store/ShippedFiles.h"
+#include "CoreTestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/UserSettings.h"
 
@@ -92,39 +90,11 @@ public:
     int printDialogs = 0;
 };
 
-// A fresh data folder with the shipped files, made the program's data folder
-// for the test's lifetime.
-// Each test process keeps what a user arranges (column widths, window
-// places) in a folder of its own, never in the user's.
-inline const bool ownConfigFolder = [] {
-    static QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+// Every test that uses the windows starts from the program's own widths
+// and places.
+inline const bool clearsUserSettings = [] {
+    TempDataFolder::s_fresh = [] { userSettings().clear(); };
     return true;
 }();
-
-class TempDataFolder
-{
-public:
-    explicit TempDataFolder(bool withShippedFiles = true)
-    {
-        // Every test starts from the program's own widths and places.
-        userSettings().clear();
-        Connections::instance().reset();
-        DataFolder::set(m_dir.path());
-        if (withShippedFiles)
-            EnsureShippedFiles();
-    }
-    ~TempDataFolder()
-    {
-        userSettings().clear();
-        Connections::instance().reset();
-        DataFolder::set(QString());
-    }
-    QString path() const { return m_dir.path(); }
-    QString file(const QString& name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 } // namespace horunea::test

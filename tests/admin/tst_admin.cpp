@@ -1,5 +1,5 @@
+#include "CoreTestSupport.h"
 #include "Fixtures.h"
-#include "TestSupport.h"
 
 #include "admin/AccountAdmin.h"
 #include "store/Compaction.h"

@@ -1,5 +1,5 @@
+#include "CoreTestSupport.h"
 #include "Fixtures.h"
-#include "TestSupport.h"
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerStorage.h"

@@ -1,7 +1,7 @@
 // The customer and repair views without any widget: what a window would
 // show after each step.
+#include "CoreTestSupport.h"
 #include "Fixtures.h"
-#include "TestSupport.h"
 
 #include "customer/CustomerView.h"
 #include "repair/RepairView.h"

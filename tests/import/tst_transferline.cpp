@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 
 #include "import/TransferLine.h"
 #include "import/TransferSupport.h"

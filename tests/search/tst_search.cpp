@@ -1,8 +1,8 @@
 // The free-text search on the customer and repair views: which fields each
 // condition tests, how two words join, that words are found literally, the
 // width and kana folding, and the headings the searched lists get.
+#include "CoreTestSupport.h"
 #include "Fixtures.h"
-#include "TestSupport.h"
 
 #include "customer/CustomerView.h"
 #include "repair/RepairView.h"

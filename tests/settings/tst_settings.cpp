@@ -1,8 +1,8 @@
 // The settings row of both kinds of database: what the settings window
 // shows, what each change button stores, the margin refusals, and the order
 // of every list after the sort order is changed.
+#include "CoreTestSupport.h"
 #include "Fixtures.h"
-#include "TestSupport.h"
 
 #include "customer/CustomerView.h"
 #include "repair/RepairView.h"

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerQueries.h"
