@@ -59,8 +59,8 @@ void resolvePasswords(QHash<QString, QString>& options)
     }
 }
 
-// A cell as cellText writes it, from its UTF-8 bytes: the runs without a
-// \\ \t \n or \r go in whole.
+// A cell as the verbs print it, from its UTF-8 bytes: \\ \t \n and \r
+// escaped, the runs without them copied whole.
 void appendEscaped(QByteArray& out, std::string_view cell)
 {
     size_t start = 0;
@@ -120,12 +120,10 @@ QString cellText(const QVariant& value)
 {
     if (value.isNull())
         return QString();
-    QString text = value.toString();
-    text.replace(u'\\', u"\\\\"_qs);
-    text.replace(u'\t', u"\\t"_qs);
-    text.replace(u'\n', u"\\n"_qs);
-    text.replace(u'\r', u"\\r"_qs);
-    return text;
+    const QByteArray utf8 = value.toString().toUtf8();
+    QByteArray escaped;
+    appendEscaped(escaped, std::string_view(utf8.constData(), size_t(utf8.size())));
+    return QString::fromUtf8(escaped);
 }
 
 // master, customer:NAME, repair:NAME, or the path of a database file.

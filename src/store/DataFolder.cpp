@@ -27,20 +27,32 @@ namespace {
 
 const QString HelpDocument = u"ホルネア2.0.0.doc"_qs;
 
-// The help document of an installed program, in <prefix>/share/horunea.
-QString installedHelpDocument()
+// A shipped file beside the program, and where an installed program has it
+// (<prefix>/share/horunea).
+QString besideProgram(const QString& name)
 {
-    return QDir::cleanPath(
-        QDir(DataFolder::programFolder()).filePath(u"../share/horunea/"_qs + HelpDocument));
+    return QDir(DataFolder::programFolder()).filePath(name);
+}
+QString installedFile(const QString& name)
+{
+    return QDir::cleanPath(besideProgram(u"../share/horunea/"_qs + name));
+}
+
+// The installed file when there is none beside the program, else the one
+// beside it (missing or not).
+QString shippedFile(const QString& name)
+{
+    const QString beside = besideProgram(name);
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installedFile(name)))
+        return installedFile(name);
+    return beside;
 }
 
 } // namespace
 
 bool DataFolder::isInstalled()
 {
-    const QDir program(programFolder());
-    return !QFileInfo::exists(program.filePath(HelpDocument)) &&
-           QFileInfo::exists(installedHelpDocument());
+    return shippedFile(HelpDocument) == installedFile(HelpDocument);
 }
 
 QString DataFolder::userDataFolder()
@@ -65,21 +77,12 @@ QString DataFolder::path()
 
 QString DataFolder::helpDocumentPath()
 {
-    const QString beside = QDir(programFolder()).filePath(HelpDocument);
-    if (!QFileInfo::exists(beside) && QFileInfo::exists(installedHelpDocument()))
-        return installedHelpDocument();
-    return beside;
+    return shippedFile(HelpDocument);
 }
 
 QString DataFolder::helpFolderPath()
 {
-    const QString beside = QDir(programFolder()).filePath(u"help"_qs);
-    const QString installed =
-        QDir::cleanPath(QDir(programFolder()).filePath(u"../share/horunea/help"_qs));
-    if (!QFileInfo::exists(beside + u"/index.html"_qs) &&
-        QFileInfo::exists(installed + u"/index.html"_qs))
-        return installed;
-    return beside;
+    return QFileInfo(shippedFile(u"help/index.html"_qs)).path();
 }
 
 namespace {
