@@ -104,9 +104,12 @@ int main(int argc, char* argv[])
     const QString floor = QDir(here).filePath(u"bench_cli_floor"_qs);
     const QStringList cliArguments = {u"--data-dir"_qs, dir.path(), u"users"_qs, name,
                                       u"--row"_qs,      u"か"_qs};
-    const QStringList floorArguments = {
-        Database::password(), DataFolder::masterPath(),      name,
-        accountPath,          userListHeaders().join(u'\t'), jetSql};
+    const QStringList floorArguments = {Database::password(),
+                                        DataFolder::masterPath(),
+                                        name,
+                                        accountPath,
+                                        userColumns().headings().join(u'\t'),
+                                        jetSql};
     const QString cliOut = QDir(dir.path()).filePath(u"cli.txt"_qs);
     const QString floorOut = QDir(dir.path()).filePath(u"floor.txt"_qs);
 

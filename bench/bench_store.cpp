@@ -338,7 +338,7 @@ int memoryChild(const QString& dir, const QString& side)
         rows = bare.rows(statement, translated, &kept);
         std::printf("%ld %zu\n", peakKb() - before, rows);
     } else {
-        TextTableModel model(userListHeaders());
+        TextTableModel model(userColumns().headings());
         ListRows list = LoadUserRows(db, statement);
         rows = list.size();
         model.setRows(std::move(list));
@@ -550,7 +550,7 @@ int main(int argc, char* argv[])
         Bare bare(customer);
         CustomerListQuery query;
         query.setSortClauses(BuildCustomerSortClauses(db));
-        TextTableModel model(userListHeaders());
+        TextTableModel model(userColumns().headings());
         auto compare = [&](const QString& what, const SqlStatement& statement,
                            const std::function<ListRows(const SqlStatement&)>& load) {
             const QString translated = db.translate(statement.sql);
@@ -580,7 +580,7 @@ int main(int argc, char* argv[])
         query.showLogsOf(u"777"_qs);
         const SqlStatement statement = query.repairLogStatement();
         const QString translated = db.translate(statement.sql);
-        TextTableModel model(repairLogListHeaders());
+        TextTableModel model(repairLogColumns().headings());
         bare.rows(statement, translated);
         const double floor = medianMs(runs, [&] { bare.rows(statement, translated); });
         const double project =

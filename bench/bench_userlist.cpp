@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
 
     CustomerListQuery query;
     query.setSortClauses(BuildCustomerSortClauses(db));
-    ReportListView view(u"ListView1"_qs, userListHeaders());
+    ReportListView view(u"ListView1"_qs, userColumns().headings());
     for (KanaRow row : {KanaRow::Ka, KanaRow::A, KanaRow::Other}) {
         query.UserWhere = kanaRowCondition(row);
         timer.restart();

@@ -218,9 +218,11 @@ bool takeFlag(QStringList& args, const QString& flag)
 // On stdout they stream as the store hands them over, UTF-8, with only
 // \\ \t \n \r escaped (cellText's forms), in large pieces: no row is kept,
 // and no cell is decoded and encoded again on its way out.
-void showList(Invocation& call, const QHash<QString, QString>& options, const QStringList& headers,
-              Database& db, const SqlStatement& statement, const QStringList& fields)
+void showList(Invocation& call, const QHash<QString, QString>& options, const ListColumns& columns,
+              Database& db, const SqlStatement& statement)
 {
+    const QStringList& headers = columns.headings();
+    const QStringList& fields = columns.fields();
     if (options.contains(u"csv"_qs)) {
         const ListRows rows = db.textRows(statement.sql, fields, statement.params);
         std::vector<QStringList> cells;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Accounts.h"
+#include "store/ListColumns.h"
 #include "store/SqlPiece.h"
 
 #include <QHash>
@@ -64,8 +65,8 @@ QHash<QString, QString> parseOptions(const QStringList& args, const QStringList&
 QString keyOption(const QHash<QString, QString>& options, const QString& key);
 QString requiredOption(const QHash<QString, QString>& options, const QString& key);
 bool takeFlag(QStringList& args, const QString& flag);
-void showList(Invocation& call, const QHash<QString, QString>& options, const QStringList& headers,
-              Database& db, const SqlStatement& statement, const QStringList& fields);
+void showList(Invocation& call, const QHash<QString, QString>& options, const ListColumns& columns,
+              Database& db, const SqlStatement& statement);
 AccountKind kindArgument(const QString& word);
 Database openAccountData(AccountKind kind, const QString& name,
                          const std::optional<QString>& given);

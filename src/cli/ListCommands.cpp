@@ -53,11 +53,11 @@ int commandRepairs(Invocation& call)
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     if (unpaid) {
-        showList(call, options, unpaidListHeaders(), db, query.unpaidSql(), unpaidRowFields());
+        showList(call, options, unpaidColumns(), db, query.unpaidSql());
     } else {
         query.RepairFilter = state;
         query.ApplyRepairFilter();
-        showList(call, options, repairListHeaders(), db, query.repairSql(), repairRowFields());
+        showList(call, options, repairColumns(), db, query.repairSql());
     }
     return 0;
 }
@@ -73,7 +73,7 @@ int commandRepairLogs(Invocation& call)
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     query.RepairLogWhere = u" WHERE 修理ID ="_qs + repair;
-    showList(call, options, repairLogListHeaders(), db, query.repairLogSql(), repairLogRowFields());
+    showList(call, options, repairLogColumns(), db, query.repairLogSql());
     return 0;
 }
 
@@ -88,7 +88,7 @@ int commandUsers(Invocation& call)
     Database db = openAccountData(AccountKind::Operator, name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.UserWhere = kanaRowCondition(row);
-    showList(call, options, userListHeaders(), db, query.userSql(), userRowFields());
+    showList(call, options, userColumns(), db, query.userSql());
     return 0;
 }
 
@@ -106,7 +106,7 @@ int commandSubjects(Invocation& call)
     CustomerListQuery query = customerQuery(db);
     query.SubjectFilter = state;
     query.ApplySubjectFilter(individual, user);
-    showList(call, options, subjectListHeaders(), db, query.subjectSql(), subjectRowFields());
+    showList(call, options, subjectColumns(), db, query.subjectSql());
     return 0;
 }
 
@@ -120,7 +120,7 @@ int commandLogs(Invocation& call)
     Database db = openAccountData(AccountKind::Operator, name, passwordOption(options));
     CustomerListQuery query = customerQuery(db);
     query.LogWhere = u" WHERE 件名ID ="_qs + subject;
-    showList(call, options, logListHeaders(), db, query.logSql(), logRowFields());
+    showList(call, options, logColumns(), db, query.logSql());
     return 0;
 }
 
@@ -154,26 +154,22 @@ int commandSearch(Invocation& call)
         CustomerListQuery query = customerQuery(db);
         applySearch(query, request);
         if (request.kind == SearchKind::Users)
-            showList(call, options, userListHeaders(), db, query.userStatement(), userRowFields());
+            showList(call, options, userColumns(), db, query.userStatement());
         else if (request.kind == SearchKind::Subjects)
-            showList(call, options, subjectListHeaders(), db, query.subjectStatement(),
-                     subjectRowFields());
+            showList(call, options, subjectColumns(), db, query.subjectStatement());
         else
-            showList(call, options, logListHeaders(), db, query.logStatement(), logRowFields());
+            showList(call, options, logColumns(), db, query.logStatement());
         return 0;
     }
     RepairListQuery query;
     query.setSortClauses(BuildRepairSortClauses(db));
     applySearch(query, request);
     if (request.kind == SearchKind::Repairs)
-        showList(call, options, repairListHeaders(), db, query.repairStatement(),
-                 repairRowFields());
+        showList(call, options, repairColumns(), db, query.repairStatement());
     else if (request.kind == SearchKind::Unpaid)
-        showList(call, options, unpaidListHeaders(), db, query.unpaidStatement(),
-                 unpaidRowFields());
+        showList(call, options, unpaidColumns(), db, query.unpaidStatement());
     else
-        showList(call, options, repairLogListHeaders(), db, query.repairLogStatement(),
-                 repairLogRowFields());
+        showList(call, options, repairLogColumns(), db, query.repairLogStatement());
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/InputModeKind.h"
+#include "store/ListColumns.h"
 #include "store/SqlPiece.h"
 #include "store/TextRow.h"
 
@@ -17,13 +19,14 @@ enum class UserColumn { Id, Name, HomeTel, CompanyTel, Mail };
 enum class SubjectColumn { Id, UserId, Date, UserName, Title, Remarks, State };
 enum class LogColumn { Id, SubjectId, UserId, Date, Recorder, Text };
 
+// Each list's columns: fields, headings and widths.
+const ListColumns& userColumns();
+const ListColumns& subjectColumns();
+const ListColumns& logColumns();
+
 // The rows of the three customer lists, read from a query built of the list's
 // pieces; each row holds the list's columns, left to right, Null as empty.
 ListRows LoadUserRows(Database& db, const SqlStatement& statement);
-// The fields each list's rows hold, in column order.
-QStringList userRowFields();
-QStringList subjectRowFields();
-QStringList logRowFields();
 ListRows LoadSubjectRows(Database& db, const SqlStatement& statement);
 ListRows LoadLogRows(Database& db, const SqlStatement& statement);
 
@@ -31,9 +34,39 @@ ListRows LoadLogRows(Database& db, const SqlStatement& statement);
 // order (ｶﾄｳ and かとう alike), the name itself where the user has no reading.
 QStringList UserNameSortKeys(Database& db, const ListRows& rows);
 
-// The fields of a user as the detail panel shows them, in panel order.
-QStringList userDetailFields();
-enum class DetailField { Reading = 0, Name = 1, Mail = 13, Url = 14, Remarks = 15, FirstFree = 16 };
+// The 21 fields of a user, in the one order the detail panel, the editor,
+// the storage, the transfer files and the previous version's files all hold
+// them.
+enum class UserField {
+    Reading,
+    Name,
+    NameReading,
+    UserName,
+    HomeTel,
+    HomeFax,
+    HomeAddress,
+    CompanyReading,
+    Company,
+    Department,
+    CompanyTel,
+    CompanyFax,
+    CompanyAddress,
+    Mail,
+    Url,
+    Remarks,
+    Free1,
+    Free2,
+    Free3,
+    Free4,
+    Free5
+};
+constexpr int UserFieldCount = int(UserField::Free5) + 1;
+constexpr int UserFreeFieldCount = int(UserField::Free5) - int(UserField::Free1) + 1;
+
+// The user fields' names in the ユーザー table, in UserField order.
+const QStringList& userDetailFields();
+// How each user field is typed.
+InputMode userFieldInput(UserField field);
 
 // One user's values for the detail panel (userDetailFields order); empty
 // when no such user. The key is checked before it goes into SQL text.

@@ -149,22 +149,6 @@ void CustomerListQuery::showLogsOf(const QString& subjectId)
     LogWhere = u" WHERE 件名ID ="_qs + checkedKey(subjectId);
 }
 
-QStringList userListHeaders()
-{
-    return {u"ユーザーＩＤ"_qs, u"表示名"_qs, u"自宅ＴＥＬ"_qs, u"会社ＴＥＬ"_qs, u"e-mail"_qs};
-}
-
-QStringList subjectListHeaders()
-{
-    return {u"件名ID"_qs, u"ﾕｰｻﾞｰID"_qs, u"登録日"_qs, u"表示名"_qs,
-            u"件名"_qs,   u"備考"_qs,    u"判定"_qs};
-}
-
-QStringList logListHeaders()
-{
-    return {u"ﾛｸﾞID"_qs, u"件名ID"_qs, u"ﾕｰｻﾞｰID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs};
-}
-
 void applySearch(CustomerListQuery& query, const SearchRequest& request)
 {
     const SqlPiece clause = searchClause(request);

@@ -73,11 +73,6 @@ struct CustomerListQuery
     void showLogsOf(const QString& subjectId);
 };
 
-// Column headers of the three lists, as the window and the command line show them.
-QStringList userListHeaders();
-QStringList subjectListHeaders();
-QStringList logListHeaders();
-
 // Puts the search into the pieces of the list it searches: a subject search
 // drops the user and state conditions. A repair search refuses with a
 // StoreError.

@@ -100,7 +100,7 @@ public:
     // The detail panel: the current user's values in userDetailFields() order,
     // all empty when nobody is shown.
     const QStringList& userDetail() const { return m_detail; }
-    QString detail(DetailField field) const { return m_detail.value(int(field)); }
+    QString detail(UserField field) const { return m_detail.value(int(field)); }
 
     // The item last clicked in each list, -1 when none (every refill of a
     // list forgets it), and its row.

@@ -111,7 +111,7 @@ const PanelGroup PanelGroups[] = {
     {u"自　　由　　項　　目", 2, 4},
 };
 
-// In detail-field order: 表示ふりがな … 自由項目05.
+// In UserField order: 表示ふりがな … 自由項目05.
 const PanelRow PanelRows[] = {
     {u"ﾌﾘｶﾞﾅ", 0, 1},      {u"表示名", 0, 2},     {u"ﾌﾘｶﾞﾅ", 0, 4},      {u"ﾕｰｻﾞｰ", 0, 5},
     {u"TEL", 0, 6},        {u"FAX", 0, 7},        {u"住所", 0, 8},       {u"ﾌﾘｶﾞﾅ", 1, 1},
@@ -120,9 +120,10 @@ const PanelRow PanelRows[] = {
     {u"自由項目01", 2, 5}, {u"自由項目02", 2, 6}, {u"自由項目03", 2, 7}, {u"自由項目04", 2, 8},
     {u"自由項目05", 2, 9},
 };
-constexpr int MailRow = 13;
-constexpr int UrlRow = 14;
-constexpr int FirstFreeRow = 16;
+static_assert(std::size(PanelRows) == std::size_t(UserFieldCount));
+constexpr int MailRow = int(UserField::Mail);
+constexpr int UrlRow = int(UserField::Url);
+constexpr int FirstFreeRow = int(UserField::Free1);
 constexpr int LineHeight = 270;
 
 } // namespace
@@ -149,8 +150,7 @@ CustomerWindow::~CustomerWindow() = default;
 void CustomerWindow::createLists()
 {
     m_label22 = makeLabel(u"Label22"_qs, u"ユーザー表示"_qs, m_central);
-    m_userList = new ReportListView(u"ListView1"_qs, userListHeaders(), m_central);
-    m_userList->setColumnWidthsTwips({800, 1400, 1350, 1350, 1800});
+    m_userList = new ReportListView(u"ListView1"_qs, userColumns(), m_central);
     rememberColumns(m_userList, objectName() + u'/' + m_userList->objectName());
     m_userList->listModel()->setSortKeys(int(UserColumn::Name), [this](const ListRows& rows) {
         return m_view ? UserNameSortKeys(m_view->database(), rows) : QStringList();
@@ -169,13 +169,11 @@ void CustomerWindow::createLists()
     m_label23 = makeLabel(u"Label23"_qs, u" 件名表示　"_qs, m_central);
     m_label26 = makeLabel(u"Label26"_qs, QString(), m_central);
     m_label26->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_subjectList = new ReportListView(u"ListView2"_qs, subjectListHeaders(), m_central);
-    m_subjectList->setColumnWidthsTwips({700, 800, 1500, 1400, 1900, 1300, 600});
+    m_subjectList = new ReportListView(u"ListView2"_qs, subjectColumns(), m_central);
     rememberColumns(m_subjectList, objectName() + u'/' + m_subjectList->objectName());
 
     m_label25 = makeLabel(u"Label25"_qs, u"　ログ（メモ）表示"_qs, m_central);
-    m_logList = new ReportListView(u"ListView3"_qs, logListHeaders(), m_central);
-    m_logList->setColumnWidthsTwips({700, 700, 800, 1500, 1100, 3000});
+    m_logList = new ReportListView(u"ListView3"_qs, logColumns(), m_central);
     rememberColumns(m_logList, objectName() + u'/' + m_logList->objectName());
 
     for (QLabel* heading : {m_label22, m_label23, m_label25}) {

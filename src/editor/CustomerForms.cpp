@@ -29,67 +29,90 @@ using namespace editor;
 UserForm::UserForm(const EditorFrame& frame, CustomerView* view) : RecordForm(frame), m_view(view)
 {}
 
+namespace {
+
+// Where each user field's box sits in Frame1: its caption, the column
+// (表示名, 個人情報 and the rest on the left; 会社情報 and the free fields on
+// the right) and its top, in twips. The free fields' captions are the
+// account's own.
+struct UserBoxPlace
+{
+    UserField field;
+    const char16_t* caption;
+    int column;
+    int top;
+};
+
+constexpr int LeftColumn = 60, RightColumn = 4020;
+
+constexpr UserBoxPlace UserBoxPlaces[] = {
+    {UserField::Reading, u"ﾌﾘｶﾞﾅ", LeftColumn, 330},
+    {UserField::Name, u"表示名", LeftColumn, 630},
+    {UserField::NameReading, u"ﾌﾘｶﾞﾅ", LeftColumn, 1230},
+    {UserField::UserName, u"ﾕｰｻﾞｰ名", LeftColumn, 1230 + RowHeight},
+    {UserField::HomeTel, u"自宅TEL", LeftColumn, 1230 + 2 * RowHeight},
+    {UserField::HomeFax, u"自宅FAX", LeftColumn, 1230 + 3 * RowHeight},
+    {UserField::HomeAddress, u"自宅住所", LeftColumn, 1230 + 4 * RowHeight},
+    {UserField::CompanyReading, u"ﾌﾘｶﾞﾅ", RightColumn, 330},
+    {UserField::Company, u"会社名", RightColumn, 330 + RowHeight},
+    {UserField::Department, u"部署", RightColumn, 330 + 2 * RowHeight},
+    {UserField::CompanyTel, u"会社TEL", RightColumn, 330 + 3 * RowHeight},
+    {UserField::CompanyFax, u"会社FAX", RightColumn, 330 + 4 * RowHeight},
+    {UserField::CompanyAddress, u"会社住所", RightColumn, 330 + 5 * RowHeight},
+    {UserField::Mail, u"E-MAIL", LeftColumn, 2760},
+    {UserField::Url, u"URL", LeftColumn, 2760 + RowHeight},
+    {UserField::Remarks, u"備考", LeftColumn, 2760 + 2 * RowHeight},
+    {UserField::Free1, nullptr, RightColumn, 2430},
+    {UserField::Free2, nullptr, RightColumn, 2430 + RowHeight},
+    {UserField::Free3, nullptr, RightColumn, 2430 + 2 * RowHeight},
+    {UserField::Free4, nullptr, RightColumn, 2430 + 3 * RowHeight},
+    {UserField::Free5, nullptr, RightColumn, 2430 + 4 * RowHeight},
+};
+static_assert(std::size(UserBoxPlaces) == std::size_t(UserFieldCount));
+
+// A reading re-typed into its name box on Enter; Up in the two name readings
+// copies 表示ふりがな.
+constexpr std::pair<UserField, UserField> ReadingTargets[] = {
+    {UserField::Reading, UserField::Name},
+    {UserField::NameReading, UserField::UserName},
+    {UserField::CompanyReading, UserField::Company},
+};
+
+} // namespace
+
 void UserForm::build(bool isNew)
 {
     QFrame* userGroup = group(m_frame.dialog, u"Frame1"_qs);
     placeTwips(userGroup, 60, 420, DialogWidth - 120, 4020);
 
-    const int HalfKana = int(InputMode::HalfKana), Kana = int(InputMode::Kana),
-              Off = int(InputMode::Off);
-    const int modes[21] = {HalfKana, Kana, HalfKana, Kana, Off,  Off,  Kana,
-                           HalfKana, Kana, Kana,     Off,  Off,  Kana, Off,
-                           Off,      Kana, Kana,     Kana, Kana, Kana, Kana};
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < UserFieldCount; ++i) {
         const QString name = QStringLiteral("Text%1").arg(31 + i);
-        if (i == RemarksBox)
+        const auto field = UserField(i);
+        if (field == UserField::Remarks)
             m_boxes << multiLine(userGroup, name);
         else
-            m_boxes << lineEdit(userGroup, name, modes[i]);
+            m_boxes << lineEdit(userGroup, name, int(userFieldInput(field)));
     }
 
-    // Left column: 表示名 (必須), 個人情報, then mail, URL and remarks.
-    const int left = 60, right = 4020, box = 1140, boxWidth = 2700;
-    heading(userGroup, u"表示名"_qs, left, 60, 1000);
+    heading(userGroup, u"表示名"_qs, LeftColumn, 60, 1000);
     auto* required = plainLabel(u"必須"_qs, userGroup);
     required->setObjectName(u"Label2"_qs);
     required->setStyleSheet(u"color: #c0392b; font-weight: bold;"_qs);
-    placeTwips(required, left + 1000, 60, 800, 270);
-    const QStringList leftCaptions{u"ﾌﾘｶﾞﾅ"_qs, u"表示名"_qs};
-    const int leftTops[] = {330, 630};
-    for (int i = 0; i < 2; ++i) {
-        caption(userGroup, leftCaptions[i], left, leftTops[i]);
-        placeTwips(m_boxes[i], left + box, leftTops[i], boxWidth, BoxHeight);
-    }
-    heading(userGroup, u"個  人  情  報"_qs, left, 960);
-    const QStringList personal{u"ﾌﾘｶﾞﾅ"_qs, u"ﾕｰｻﾞｰ名"_qs, u"自宅TEL"_qs, u"自宅FAX"_qs,
-                               u"自宅住所"_qs};
-    for (int i = 0; i < 5; ++i) {
-        const int top = 1230 + i * RowHeight;
-        caption(userGroup, personal[i], left, top);
-        placeTwips(m_boxes[2 + i], left + box, top, boxWidth, BoxHeight);
-    }
-    const QStringList other{u"E-MAIL"_qs, u"URL"_qs, u"備考"_qs};
-    for (int i = 0; i < 3; ++i) {
-        const int top = 2760 + i * RowHeight;
-        caption(userGroup, other[i], left, top);
-        placeTwips(m_boxes[13 + i], left + box, top, boxWidth, BoxHeight);
-    }
-    // Right column: 会社情報, then the free fields.
-    heading(userGroup, u"会　社　情　報"_qs, right, 60);
-    const QStringList company{u"ﾌﾘｶﾞﾅ"_qs,   u"会社名"_qs,  u"部署"_qs,
-                              u"会社TEL"_qs, u"会社FAX"_qs, u"会社住所"_qs};
-    for (int i = 0; i < 6; ++i) {
-        const int top = 330 + i * RowHeight;
-        caption(userGroup, company[i], right, top);
-        placeTwips(m_boxes[7 + i], right + box, top, boxWidth, BoxHeight);
-    }
-    heading(userGroup, u"自　由　項　目"_qs, right, 2160);
-    const QStringList captions = m_view ? m_view->freeFieldCaptions() : QStringList();
-    for (int i = 0; i < 5; ++i) {
-        const int top = 2430 + i * RowHeight;
-        QLabel* label = caption(userGroup, captions.value(i), right, top);
-        label->setObjectName(QStringLiteral("Label%1").arg(11 + i));
-        placeTwips(m_boxes[16 + i], right + box, top, boxWidth, BoxHeight);
+    placeTwips(required, LeftColumn + 1000, 60, 800, 270);
+    heading(userGroup, u"個  人  情  報"_qs, LeftColumn, 960);
+    heading(userGroup, u"会　社　情　報"_qs, RightColumn, 60);
+    heading(userGroup, u"自　由　項　目"_qs, RightColumn, 2160);
+
+    const int boxLeft = 1140, boxWidth = 2700;
+    const QStringList freeCaptions = m_view ? m_view->freeFieldCaptions() : QStringList();
+    for (const UserBoxPlace& place : UserBoxPlaces) {
+        const int free = int(place.field) - int(UserField::Free1);
+        QLabel* label = caption(
+            userGroup, place.caption ? QString::fromUtf16(place.caption) : freeCaptions.value(free),
+            place.column, place.top);
+        if (free >= 0)
+            label->setObjectName(QStringLiteral("Label%1").arg(11 + free));
+        placeTwips(box(place.field), place.column + boxLeft, place.top, boxWidth, BoxHeight);
     }
 
     chainBoxes();
@@ -100,29 +123,31 @@ void UserForm::build(bool isNew)
         ClearUserFields();
         m_frame.title->setText(u"ユーザーを追加します"_qs);
     }
-    m_boxes[0]->setFocus();
+    box(UserField::Reading)->setFocus();
 }
 
 // Enter order: each box to the next, readings re-typed into their names.
 void UserForm::chainBoxes()
 {
     EnterNavigation& navigation = *m_frame.navigation;
-    const int readings[] = {0, 2, 7};
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < UserFieldCount; ++i) {
         QWidget* from = m_boxes[i];
-        if (std::find(std::begin(readings), std::end(readings), i) != std::end(readings)) {
-            auto* reading = static_cast<QLineEdit*>(from);
-            auto* target = static_cast<QLineEdit*>(m_boxes[i + 1]);
-            navigation.chain(from, [reading, target] { RetypeReading(reading, target); });
+        const auto reading = std::find_if(std::begin(ReadingTargets), std::end(ReadingTargets),
+                                          [i](const auto& pair) { return int(pair.first) == i; });
+        if (reading != std::end(ReadingTargets)) {
+            auto* readingBox = static_cast<QLineEdit*>(from);
+            auto* target = static_cast<QLineEdit*>(box(reading->second));
+            navigation.chain(from, [readingBox, target] { RetypeReading(readingBox, target); });
         } else {
-            navigation.chain(from, i == 20 ? static_cast<QWidget*>(m_frame.save) : m_boxes[i + 1]);
+            navigation.chain(from, i + 1 == UserFieldCount ? static_cast<QWidget*>(m_frame.save)
+                                                           : m_boxes[i + 1]);
         }
     }
-    // The Up key in ユーザー名ふりがな and 会社名ふりがな copies 表示ふりがな.
-    for (int i : {2, 7}) {
-        auto* readingBox = static_cast<QLineEdit*>(m_boxes[i]);
-        navigation.onKey(readingBox, Qt::Key_Up,
-                         [this, readingBox] { readingBox->setText(boxText(m_boxes[0])); });
+    for (UserField field : {UserField::NameReading, UserField::CompanyReading}) {
+        auto* readingBox = static_cast<QLineEdit*>(box(field));
+        navigation.onKey(readingBox, Qt::Key_Up, [this, readingBox] {
+            readingBox->setText(boxText(box(UserField::Reading)));
+        });
     }
 }
 
@@ -139,7 +164,7 @@ void UserForm::fill()
     const QStringList& values = m_view->userDetail();
     for (int i = 0; i < m_boxes.size(); ++i)
         setBoxText(m_boxes[i], values.value(i));
-    m_frame.title->setText(m_view->detail(DetailField::Name) + u"の情報を編集します"_qs);
+    m_frame.title->setText(m_view->detail(UserField::Name) + u"の情報を編集します"_qs);
 }
 
 void UserForm::RetypeReading(QLineEdit* reading, QLineEdit* target)
@@ -157,10 +182,12 @@ void UserForm::RetypeReading(QLineEdit* reading, QLineEdit* target)
 
 QWidget* UserForm::missing(QString* message) const
 {
-    if (!boxText(m_boxes[0]).isEmpty() && !boxText(m_boxes[1]).isEmpty())
+    QWidget* reading = box(UserField::Reading);
+    QWidget* name = box(UserField::Name);
+    if (!boxText(reading).isEmpty() && !boxText(name).isEmpty())
         return nullptr;
     *message = u"表示ﾌﾘｶﾞﾅ・表示名は空白禁止です。"_qs;
-    return boxText(m_boxes[0]).isEmpty() ? m_boxes[0] : m_boxes[1];
+    return boxText(reading).isEmpty() ? reading : name;
 }
 
 bool UserForm::store(bool isNew)
@@ -173,7 +200,7 @@ bool UserForm::store(bool isNew)
         AddUser(v.database(), values);
     else if (!UpdateUser(v.database(), v.SelectedUserId, values))
         return false;
-    v.userStored(isNew, values.value(int(DetailField::Name)));
+    v.userStored(isNew, values.value(int(UserField::Name)));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "customer/CustomerLists.h"
 #include "editor/RecordForm.h"
 
 #include <QList>
@@ -9,7 +10,7 @@ namespace horunea {
 
 class CustomerView;
 
-// Kind 1: a user's 21 fields (Text31 … Text51 in Frame1), 表示名 and its
+// Kind 1: a user's fields (Text31 … Text51 in Frame1), 表示名 and its
 // reading mandatory; each reading re-typed into its empty name on Enter.
 class UserForm : public RecordForm
 {
@@ -29,10 +30,10 @@ public:
 
 private:
     void chainBoxes();
+    QWidget* box(UserField field) const { return m_boxes[int(field)]; }
 
     QPointer<CustomerView> m_view;
-    QList<QWidget*> m_boxes; // Text31 … Text51 (Text46 of several lines)
-    static constexpr int RemarksBox = 15;
+    QList<QWidget*> m_boxes; // Text31 … Text51 in UserField order (Text46 of several lines)
 };
 
 // Kind 2: a subject of the current user (Frame2).

@@ -1,5 +1,7 @@
 #include "import/PreviousVersion.h"
 
+#include "customer/CustomerLists.h"
+
 #include "import/PreviousFiles.h"
 #include "import/TransferLine.h"
 #include "import/TransferSupport.h"
@@ -14,6 +16,9 @@ namespace horunea {
 using namespace transfer;
 
 namespace {
+
+// The previous version's repair file held a repair's fields up to 故障内容.
+constexpr int PreviousRepairFieldCount = 15;
 
 const QString UsersCsv = u"ﾕｰｻﾞｰ.csv"_qs;
 const QString SubjectsCsv = u"件名.csv"_qs;
@@ -236,8 +241,9 @@ TransferResult LoadConvertedCustomerData(const QString& files, const QString& de
         {
             TransferReader in(folder.filePath(UsersCsv));
             BulkInsert insert(dst, u"ユーザー"_qs, userFields());
-            while (nextLine(in, &v, 22)) {
-                users.added(insert.add(lineValues(v, 1, 21)));
+            // The previous version's line: its key, then the fields.
+            while (nextLine(in, &v, 1 + UserFieldCount)) {
+                users.added(insert.add(lineValues(v, 1, UserFieldCount)));
                 progress.show(u"ﾕｰｻﾞｰ情報追加"_qs, users.count(), U);
             }
             progress.say(u"ﾕｰｻﾞｰ情報取り込み完了"_qs);
@@ -324,9 +330,11 @@ TransferResult LoadConvertedRepairData(const QString& files, const QString& dest
         // One repair or one repair log is converted like any number.
         {
             TransferReader in(folder.filePath(RepairsCsv));
-            BulkInsert insert(dst, u"修理"_qs, repairFields().mid(0, 15));
-            while (nextLine(in, &v, 16)) {
-                repairs.added(insert.add(lineValues(v, 1, 15)));
+            // The previous version's repair line: its key, then the first
+            // fields of a repair (判定 … 故障内容).
+            BulkInsert insert(dst, u"修理"_qs, repairFields().mid(0, PreviousRepairFieldCount));
+            while (nextLine(in, &v, 1 + PreviousRepairFieldCount)) {
+                repairs.added(insert.add(lineValues(v, 1, PreviousRepairFieldCount)));
                 progress.show(u"修理情報追加"_qs, repairs.count(), Rn);
             }
             progress.say(u"修理情報取り込み完了"_qs);

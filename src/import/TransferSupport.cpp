@@ -18,9 +18,7 @@ namespace horunea::transfer {
 
 const QStringList& userFields()
 {
-    // The 21 fields of the detail panel, in its order.
-    static const QStringList fields = userDetailFields();
-    return fields;
+    return userDetailFields();
 }
 
 const QStringList& repairFields()

@@ -1,5 +1,7 @@
 #include "import/Transfers.h"
 
+#include "customer/CustomerLists.h"
+
 #include "import/TransferLine.h"
 #include "import/TransferSupport.h"
 #include "store/Database.h"
@@ -218,8 +220,9 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
         if (Uw > 0) {
             TransferReader in(usersFile);
             BulkInsert insert(dst, u"ユーザー"_qs, userFields());
-            while (nextLine(in, &v, 23)) {
-                users.added(insert.add(lineValues(v, 2, 21)));
+            // A user line: running number, source ユーザーID, then the fields.
+            while (nextLine(in, &v, 2 + UserFieldCount)) {
+                users.added(insert.add(lineValues(v, 2, UserFieldCount)));
                 progress.show(u"ﾕｰｻﾞｰ情報追加"_qs, users.count(), U);
             }
             progress.say(u"ﾕｰｻﾞｰ情報取り込み完了"_qs);

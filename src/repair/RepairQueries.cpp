@@ -74,21 +74,66 @@ void RepairListQuery::showLogsOf(const QString& repairId)
     RepairLogWhere = u" WHERE 修理ID ="_qs + checkedKey(repairId);
 }
 
-QStringList repairListHeaders()
+namespace {
+
+constexpr ColumnSpec<RepairColumn> RepairColumns[] = {
+    {RepairColumn::Id, u"修理ID", u"修理ID", 800},
+    {RepairColumn::State, u"判定", u"判定", 700},
+    {RepairColumn::Accepted, u"受付日", u"受付日", 1600},
+    {RepairColumn::Customer, u"お客様名", u"お客様", 1800},
+    {RepairColumn::Company, u"会社名", u"会社", 2200},
+    {RepairColumn::CompanyTel, u"会社TEL", u"会社TEL", 1500},
+    {RepairColumn::HomeTel, u"自宅TEL", u"自宅TEL", 1500},
+    {RepairColumn::Maker, u"メーカー名", u"ﾒｰｶｰ", 1500},
+    {RepairColumn::Model, u"型番", u"型番", 1500},
+    {RepairColumn::Serial, u"シリアル", u"ｼﾘｱﾙNo", 1500},
+    {RepairColumn::Person, u"担当者", u"担当者", 1200},
+};
+static_assert(inColumnOrder(RepairColumns));
+
+constexpr ColumnSpec<UnpaidColumn> UnpaidColumns[] = {
+    {UnpaidColumn::Id, u"修理ID", u"修理ID", 800},
+    {UnpaidColumn::State, u"判定", u"判定", 700},
+    {UnpaidColumn::Accepted, u"受付日", u"受付日", 1600},
+    {UnpaidColumn::Customer, u"お客様名", u"お客様", 1800},
+    {UnpaidColumn::Company, u"会社名", u"会社", 2200},
+    {UnpaidColumn::CompanyTel, u"会社TEL", u"会社TEL", 1500},
+    {UnpaidColumn::HomeTel, u"自宅TEL", u"自宅TEL", 1500},
+    {UnpaidColumn::Person, u"担当者", u"担当者", 1200},
+    {UnpaidColumn::Paid, u"有償無償", u"有無償", 900},
+    {UnpaidColumn::Cost, u"仕切", u"仕切", 1000},
+    {UnpaidColumn::Price, u"売値", u"売値", 1000},
+    {UnpaidColumn::Payment, u"入金", u"集金", 800},
+};
+static_assert(inColumnOrder(UnpaidColumns));
+
+constexpr ColumnSpec<RepairLogColumn> RepairLogColumns[] = {
+    {RepairLogColumn::Id, u"修理ログID", u"修理ログID", 1100},
+    {RepairLogColumn::RepairId, u"修理ID", u"修理ID", 900},
+    {RepairLogColumn::Date, u"記録日", u"記録日", 1600},
+    {RepairLogColumn::Recorder, u"記録者", u"記録者", 1400},
+    {RepairLogColumn::Text, u"ログ", u"ログ", 6000},
+};
+static_assert(inColumnOrder(RepairLogColumns));
+
+} // namespace
+
+const ListColumns& repairColumns()
 {
-    return {u"修理ID"_qs,  u"判定"_qs, u"受付日"_qs, u"お客様"_qs, u"会社"_qs,  u"会社TEL"_qs,
-            u"自宅TEL"_qs, u"ﾒｰｶｰ"_qs, u"型番"_qs,   u"ｼﾘｱﾙNo"_qs, u"担当者"_qs};
+    static const ListColumns columns(RepairColumns);
+    return columns;
 }
 
-QStringList unpaidListHeaders()
+const ListColumns& unpaidColumns()
 {
-    return {u"修理ID"_qs,  u"判定"_qs,   u"受付日"_qs, u"お客様"_qs, u"会社"_qs, u"会社TEL"_qs,
-            u"自宅TEL"_qs, u"担当者"_qs, u"有無償"_qs, u"仕切"_qs,   u"売値"_qs, u"集金"_qs};
+    static const ListColumns columns(UnpaidColumns);
+    return columns;
 }
 
-QStringList repairLogListHeaders()
+const ListColumns& repairLogColumns()
 {
-    return {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs};
+    static const ListColumns columns(RepairLogColumns);
+    return columns;
 }
 
 void applySearch(RepairListQuery& query, const SearchRequest& request)

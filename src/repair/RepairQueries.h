@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ListColumns.h"
 #include "store/SearchConditions.h"
 #include "store/SqlPiece.h"
 
@@ -86,9 +87,10 @@ enum class UnpaidColumn {
 };
 enum class RepairLogColumn { Id, RepairId, Date, Recorder, Text };
 
-QStringList repairListHeaders();
-QStringList unpaidListHeaders();
-QStringList repairLogListHeaders();
+// Each list's columns: fields, headings and widths.
+const ListColumns& repairColumns();
+const ListColumns& unpaidColumns();
+const ListColumns& repairLogColumns();
 
 // Puts the search into the pieces of the list it searches: a repair search
 // drops the state filter. A customer search refuses with a StoreError.

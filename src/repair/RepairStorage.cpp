@@ -1,5 +1,7 @@
 #include "repair/RepairStorage.h"
 
+#include "repair/RepairQueries.h"
+
 #include "store/Database.h"
 #include "store/DateText.h"
 
@@ -119,38 +121,19 @@ bool DeleteRepairLog(Database& db, const QString& repairLogId)
     return db.remove(u"修理ログ"_qs, keyCondition(u"修理ログID"_qs, repairLogId)) > 0;
 }
 
-QStringList repairRowFields()
-{
-    return {u"修理ID"_qs, u"判定"_qs,     u"受付日"_qs,  u"お客様名"_qs,
-            u"会社名"_qs, u"会社TEL"_qs,  u"自宅TEL"_qs, u"メーカー名"_qs,
-            u"型番"_qs,   u"シリアル"_qs, u"担当者"_qs};
-}
-
-QStringList unpaidRowFields()
-{
-    return {u"修理ID"_qs,   u"判定"_qs,    u"受付日"_qs,  u"お客様名"_qs,
-            u"会社名"_qs,   u"会社TEL"_qs, u"自宅TEL"_qs, u"担当者"_qs,
-            u"有償無償"_qs, u"仕切"_qs,    u"売値"_qs,    u"入金"_qs};
-}
-
-QStringList repairLogRowFields()
-{
-    return {u"修理ログID"_qs, u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs};
-}
-
 ListRows LoadRepairRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(statement.sql, repairRowFields(), statement.params);
+    return db.textRows(statement.sql, repairColumns().fields(), statement.params);
 }
 
 ListRows LoadUnpaidRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(statement.sql, unpaidRowFields(), statement.params);
+    return db.textRows(statement.sql, unpaidColumns().fields(), statement.params);
 }
 
 ListRows LoadRepairLogRows(Database& db, const SqlStatement& statement)
 {
-    return db.textRows(statement.sql, repairLogRowFields(), statement.params);
+    return db.textRows(statement.sql, repairLogColumns().fields(), statement.params);
 }
 
 QStringList LoadMakerNames(Database& db)

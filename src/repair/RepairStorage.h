@@ -56,10 +56,6 @@ bool DeleteRepairLog(Database& db, const QString& repairLogId);
 
 // The rows of the repair window's lists (window columns, Null as empty).
 ListRows LoadRepairRows(Database& db, const SqlStatement& statement);
-// The fields each list's rows hold, in column order.
-QStringList repairRowFields();
-QStringList unpaidRowFields();
-QStringList repairLogRowFields();
 ListRows LoadUnpaidRows(Database& db, const SqlStatement& statement);
 ListRows LoadRepairLogRows(Database& db, const SqlStatement& statement);
 // "Select * From 修理先" in table order: the maker names the editor offers.

@@ -142,17 +142,12 @@ void RepairWindow::createLists()
     m_label35->hide();
     m_label24 = boldLabel(u"Label24"_qs, u"ログを表示します"_qs);
 
-    m_repairList = new ReportListView(u"ListView1"_qs, repairListHeaders(), m_central);
-    m_repairList->setColumnWidthsTwips(
-        {800, 700, 1600, 1800, 2200, 1500, 1500, 1500, 1500, 1500, 1200});
+    m_repairList = new ReportListView(u"ListView1"_qs, repairColumns(), m_central);
     rememberColumns(m_repairList, objectName() + u'/' + m_repairList->objectName());
-    m_unpaidList = new ReportListView(u"ListView3"_qs, unpaidListHeaders(), m_central);
-    m_unpaidList->setColumnWidthsTwips(
-        {800, 700, 1600, 1800, 2200, 1500, 1500, 1200, 900, 1000, 1000, 800});
+    m_unpaidList = new ReportListView(u"ListView3"_qs, unpaidColumns(), m_central);
     rememberColumns(m_unpaidList, objectName() + u'/' + m_unpaidList->objectName());
     m_unpaidList->hide();
-    m_logList = new ReportListView(u"ListView2"_qs, repairLogListHeaders(), m_central);
-    m_logList->setColumnWidthsTwips({1100, 900, 1600, 1400, 6000});
+    m_logList = new ReportListView(u"ListView2"_qs, repairLogColumns(), m_central);
     rememberColumns(m_logList, objectName() + u'/' + m_logList->objectName());
 
     for (ReportListView* list : {m_repairList, m_unpaidList, m_logList}) {

@@ -1,16 +1,13 @@
 #pragma once
 
+#include "store/InputModeKind.h"
+
 class QWidget;
 
 namespace horunea {
 
-// The input method's mode for a box, set as it gets the focus:
-// Kana - the input method on (hiragana composition);
-// HalfKana - on, and whatever kana is committed becomes half-width katakana
-//   (no Linux input method can be told to compose half-width katakana);
-// Off - the input method off (WA_InputMethodEnabled false).
-enum class InputMode { Kana, HalfKana, Off };
-
+// Sets the input method's mode for a box (see InputMode), applied each time
+// it gets the focus.
 void setInputMode(QWidget* box, InputMode mode);
 InputMode inputModeOf(const QWidget* box);
 

@@ -49,6 +49,13 @@ ReportListView::ReportListView(const QString& objectName, const QStringList& hea
             });
 }
 
+ReportListView::ReportListView(const QString& objectName, const ListColumns& columns,
+                               QWidget* parent)
+    : ReportListView(objectName, columns.headings(), parent)
+{
+    setColumnWidthsTwips(columns.twips());
+}
+
 void ReportListView::reportCurrent(int row)
 {
     m_reported = row;

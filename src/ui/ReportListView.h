@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ListColumns.h"
 #include "ui/TextTableModel.h"
 
 #include <QTreeView>
@@ -18,6 +19,9 @@ class ReportListView : public QTreeView
     Q_OBJECT
 public:
     ReportListView(const QString& objectName, const QStringList& headers,
+                   QWidget* parent = nullptr);
+    // A list with the columns' headings, at their starting widths.
+    ReportListView(const QString& objectName, const ListColumns& columns,
                    QWidget* parent = nullptr);
 
     TextTableModel* listModel() const { return m_model; }

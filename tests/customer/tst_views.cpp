@@ -115,7 +115,7 @@ void TstViews::clickingUserAndSubjectFollowsTheHolders()
     QCOMPARE(v.userHeading(), u"か行―ユーザー表示"_qs);
     v.selectUser(0);
     QCOMPARE(v.SelectedUserId, QString::number(m_kato));
-    QCOMPARE(v.detail(DetailField::Mail), u"k@example.jp"_qs);
+    QCOMPARE(v.detail(UserField::Mail), u"k@example.jp"_qs);
     QVERIFY(v.canAddSubject() && !v.canAddLog() && v.individualEnabled());
     QCOMPARE(v.subjectRows().size(), size_t(2)); // not limited while 個々で表示 is off
     QCOMPARE(v.subjectHeading(), u" 件名表示　"_qs);
@@ -123,7 +123,7 @@ void TstViews::clickingUserAndSubjectFollowsTheHolders()
     const int aoki = rowWith(v.subjectRows(), 4, u"見積"_qs);
     v.selectSubject(aoki);
     QCOMPARE(v.SelectedUserId, QString::number(m_aoki)); // the subject's user
-    QCOMPARE(v.detail(DetailField::Name), u"青木"_qs);
+    QCOMPARE(v.detail(UserField::Name), u"青木"_qs);
     QCOMPARE(v.subjectHeading(), u"　青木 の件名表示"_qs);
     QCOMPARE(v.logHeading(), u"　見積 のログ(メモ)表示"_qs);
     QVERIFY(v.canAddLog());

@@ -1131,7 +1131,7 @@ void TstReports::cliWritesListsAsCsv()
     file.close();
     const QStringList lines = text.split(u"\r\n"_qs);
     QCOMPARE(lines.size(), 4); // header, two users, and the end of the last line
-    QCOMPARE(lines[0], u"\"" + userListHeaders().join(u"\",\""_qs) + u"\""_qs);
+    QCOMPARE(lines[0], u"\"" + userColumns().headings().join(u"\",\""_qs) + u"\""_qs);
     QVERIFY(text.contains(u"\"朝田\"\"ｶﾝﾊﾟﾆｰ\"\"\""_qs));
     QVERIFY(text.contains(u"\"03-①\""_qs));
 

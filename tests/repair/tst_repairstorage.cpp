@@ -323,13 +323,13 @@ void TstRepairStorage::commandLineRepairLists()
         return out;
     };
     QString out = run({u"repairs"_qs, u"修理係"_qs, u"--password"_qs, u"pw"_qs});
-    QVERIFY(out.startsWith(repairListHeaders().join(u'\t') + u'\n'));
+    QVERIFY(out.startsWith(repairColumns().headings().join(u'\t') + u'\n'));
     QCOMPARE(out.count(u'\n'), 2);
     QVERIFY(out.contains(u"佐藤"_qs));
     out = run({u"repairs"_qs, u"修理係"_qs, u"--state"_qs, u"全て"_qs, u"--password"_qs, u"pw"_qs});
     QCOMPARE(out.count(u'\n'), 3);
     out = run({u"repairs"_qs, u"修理係"_qs, u"--unpaid"_qs, u"--password"_qs, u"pw"_qs});
-    QVERIFY(out.startsWith(unpaidListHeaders().join(u'\t')));
+    QVERIFY(out.startsWith(unpaidColumns().headings().join(u'\t')));
     QCOMPARE(out.count(u'\n'), 2);
     out =
         run({u"repair-logs"_qs, u"修理係"_qs, u"--repair"_qs, u"1"_qs, u"--password"_qs, u"pw"_qs});
