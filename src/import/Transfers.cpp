@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <functional>
 
 namespace horunea {
 
@@ -73,6 +74,296 @@ private:
     bool m_have = false;
 };
 
+// One temporary file of a transfer: the rows of a query in key order, each
+// as a line of its running number, the first cells of its parent's line (the
+// parent's running numbers), its source keys (the last first) and its texts.
+struct TransferPart
+{
+    QString sql;
+    QStringList fields; // the keys, the owner first, then the texts
+    int keys = 1;
+    int parentCells = 0; // 0: a part without a parent
+    QString progressText;
+    qint64 total = 0;
+};
+
+// Writes a part's lines; a row whose parent's line is not there (a child of
+// a parent that was left out) is counted in *orphans instead. A parent is
+// found by the row's first key (and its second, with three keys).
+qint64 writePart(Database& src, const TransferPart& part, const QString& path,
+                 ParentCursor* parents, qint64* orphans, const ImportProgress& progress)
+{
+    TransferWriter out(path);
+    TransferLineBuilder line;
+    qint64 written = 0;
+    src.forEachTextRow(part.sql, part.fields, [&](const Database::TextCells& row) {
+        const TransferValues* parent = nullptr;
+        if (parents) {
+            parent = parents->find(
+                {cellNumber(row[0]), part.keys == 3 ? cellNumber(row[1]) : qint64(0)});
+            if (!parent) {
+                ++*orphans;
+                return;
+            }
+        }
+        ++written;
+        line.addNumberText(written);
+        for (int i = 0; i < part.parentCells; ++i)
+            line.addText((*parent)[i]);
+        for (int i = part.keys - 1; i >= 0; --i)
+            line.addNumber(cellNumber(row[i]));
+        for (qsizetype i = part.keys; i < row.size(); ++i)
+            line.addText(row[i]);
+        out.write(line);
+        progress.show(part.progressText, written, part.total);
+    });
+    out.close();
+    return written;
+}
+
+// Adds the lines of a temporary file, each `width` values long, one by one;
+// with a progress text, shows how far it is. Returns how many were added.
+qint64 addLines(const QString& path, int width,
+                const std::function<void(const TransferValues&)>& add,
+                const ImportProgress& progress, const QString& progressText = {}, qint64 total = 0)
+{
+    TransferReader in(path);
+    TransferValues v;
+    qint64 added = 0;
+    while (nextLine(in, &v, width)) {
+        add(v);
+        ++added;
+        if (!progressText.isEmpty())
+            progress.show(progressText, added, total);
+    }
+    return added;
+}
+
+// A user line: running number, source ユーザーID, …
+ParentCursor::Key userLineKey(const TransferValues& user)
+{
+    return {number(user[1]), 0};
+}
+
+// A subject line: running numbers of the subject and its user, source
+// 件名ID, source ユーザーID, …; in the order of user, then subject.
+ParentCursor::Key subjectLineKey(const TransferValues& subject)
+{
+    return {number(subject[3]), number(subject[2])};
+}
+
+// A repair line: running number, source 修理ID, …
+ParentCursor::Key repairLineKey(const TransferValues& repair)
+{
+    return {number(repair[1]), 0};
+}
+
+struct CustomerFiles
+{
+    QString users, subjects, logs;
+    qint64 U = 0, S = 0, L = 0;    // the source's rows
+    qint64 Uw = 0, Sw = 0, Lw = 0; // the lines written
+};
+
+// The source's users, subjects and logs into the temporary files, from one
+// consistent view of the source, read only.
+void writeCustomerFiles(const QString& source, CustomerFiles& files, TransferResult& result,
+                        const ImportProgress& progress)
+{
+    Database src = OpenAccountFile(AccountKind::Operator, source);
+    files.U = src.scalar(u"Select count(*) as ma1 From ﾕｰｻﾞｰ"_qs);
+    files.S = src.scalar(u"Select count(*) as ma1 From 件名"_qs);
+    files.L = src.scalar(u"Select count(*) as ma1 From ログ"_qs);
+    ReadTransaction reading(src);
+    if (files.U > 0) {
+        files.Uw = writePart(src,
+                             {u"Select * From ユーザー ORDER BY ﾕｰｻﾞｰID"_qs,
+                              QStringList{u"ユーザーID"_qs} + userFields(), 1, 0,
+                              u"ﾕｰｻﾞｰ情報を一時ファイルに取り込み中"_qs, files.U},
+                             files.users, nullptr, &result.orphans, progress);
+    }
+    if (files.S > 0 && files.Uw > 0) {
+        ParentCursor users(files.users, userLineKey);
+        files.Sw = writePart(src,
+                             {u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs,
+                              QStringList{u"ユーザーID"_qs, u"件名ID"_qs} + subjectTexts, 2, 1,
+                              u"件名情報を一時ファイルに取り込み中"_qs, files.S},
+                             files.subjects, &users, &result.orphans, progress);
+    } else {
+        result.orphans += files.S;
+    }
+    if (files.L > 0 && files.Sw > 0) {
+        ParentCursor subjects(files.subjects, subjectLineKey);
+        files.Lw = writePart(src,
+                             {u"Select * From ログ ORDER BY ﾕｰｻﾞｰID,件名ID,ログID"_qs,
+                              QStringList{u"ユーザーID"_qs, u"件名ID"_qs, u"ログID"_qs} + logTexts,
+                              3, 2, u"ログ情報を一時ファイルに取り込み中"_qs, files.L},
+                             files.logs, &subjects, &result.orphans, progress);
+    } else {
+        result.orphans += files.L;
+    }
+}
+
+// The temporary files' rows into the destination, all or nothing, each
+// under the new keys of its parents.
+void addCustomerFiles(const QString& destination, const CustomerFiles& files,
+                      TransferResult& result, const ImportProgress& progress)
+{
+    Database dst =
+        OpenAccountFile(AccountKind::Operator, destination, AccountLock::Mode::Exclusive);
+    Transaction adding(dst);
+    KeyRun users, subjects;
+    if (files.Uw > 0) {
+        BulkInsert insert(dst, u"ユーザー"_qs, userFields());
+        addLines(
+            files.users, 2 + UserFieldCount,
+            [&](const TransferValues& v) {
+                users.added(insert.add(lineValues(v, 2, UserFieldCount)));
+            },
+            progress, u"ﾕｰｻﾞｰ情報追加"_qs, files.U);
+        progress.say(u"ﾕｰｻﾞｰ情報取り込み完了"_qs);
+    }
+    if (files.Sw > 0) {
+        BulkInsert insert(dst, u"件名"_qs,
+                          {u"ユーザーID"_qs, u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs});
+        addLines(
+            files.subjects, 4 + subjectTexts.size(),
+            [&](const TransferValues& v) {
+                subjects.added(insert.add(lineValues(v, 4, 4, {users.key(number(v[1]))})));
+            },
+            progress, u"件名情報追加"_qs, files.S);
+        progress.say(u"件名情報取り込み完了"_qs);
+    }
+    qint64 logs = 0;
+    if (files.Lw > 0) {
+        BulkInsert insert(dst, u"ログ"_qs,
+                          {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs});
+        logs = addLines(
+            files.logs, 6 + logTexts.size(),
+            [&](const TransferValues& v) {
+                insert.add(
+                    lineValues(v, 6, 3, {subjects.key(number(v[1])), users.key(number(v[2]))}));
+            },
+            progress, u"ログ情報追加"_qs, files.L);
+    }
+    adding.commit();
+    result.users = users.count();
+    result.subjects = subjects.count();
+    result.logs = logs;
+}
+
+struct RepairFiles
+{
+    QString company, makers, repairs, logs;
+    qint64 R = 0, RL = 0;   // the source's rows
+    qint64 Rw = 0, RLw = 0; // the lines written
+};
+
+// Every field of the rows as text, one line each.
+void copyRows(Database& src, const QString& sql, const QStringList& fields, const QString& path)
+{
+    TransferWriter out(path);
+    TransferLineBuilder line;
+    src.forEachTextRow(sql, fields, [&](const Database::TextCells& row) {
+        for (const std::string_view& cell : row)
+            line.addText(cell);
+        out.write(line);
+    });
+    out.close();
+}
+
+void writeRepairFiles(const QString& source, RepairParts parts, RepairFiles& files,
+                      TransferResult& result, const ImportProgress& progress)
+{
+    Database src = OpenAccountFile(AccountKind::Repair, source);
+    files.R = src.scalar(u"Select count(*) as ma1 From 修理"_qs);
+    files.RL = src.scalar(u"Select count(*) as ma1 From 修理ログ"_qs);
+    ReadTransaction reading(src);
+    if (parts.company) {
+        progress.say(u"自社情報を一時ファイルに追加中"_qs);
+        copyRows(src, u"Select * From 自社 Where 自社ID =1"_qs, companyFields(), files.company);
+    }
+    if (parts.makers) {
+        progress.say(u"ﾒｰｶｰ情報を一時ファイルに追加中"_qs);
+        copyRows(src, u"SELECT * FROM 修理先"_qs, makerFields(), files.makers);
+    }
+    // One repair or one repair log is copied like any number.
+    if (parts.repairs && files.R > 0) {
+        progress.say(u"修理情報一時ファイルに追加中"_qs);
+        files.Rw = writePart(src,
+                             {u"SELECT * FROM 修理 ORDER BY 修理ID"_qs,
+                              QStringList{u"修理ID"_qs} + repairFields(), 1, 0,
+                              u"修理情報を一時ファイルに取り込み中"_qs, files.R},
+                             files.repairs, nullptr, &result.orphans, progress);
+    }
+    if (parts.repairs && files.RL > 0 && files.Rw > 0) {
+        progress.say(u"修理ログ情報一時ファイルに追加中"_qs);
+        ParentCursor repairs(files.repairs, repairLineKey);
+        files.RLw = writePart(src,
+                              {u"SELECT * FROM 修理ログ ORDER BY 修理ID,修理ログID"_qs,
+                               QStringList{u"修理ID"_qs, u"修理ログID"_qs} + repairLogTexts, 2, 1,
+                               u"修理ログ情報を一時ファイルに取り込み中"_qs, files.RL},
+                              files.logs, &repairs, &result.orphans, progress);
+    } else if (parts.repairs) {
+        result.orphans += files.RL;
+    }
+}
+
+// The one row of 自社 is row 1; a destination without it gets it.
+void addCompany(Database& dst, const QString& path, TransferResult& result)
+{
+    TransferReader in(path);
+    TransferValues v;
+    if (!in.next(&v))
+        return;
+    Fields fields;
+    for (int i = 0; i < companyFields().size(); ++i)
+        fields << qMakePair(companyFields()[i], v[i].empty() ? QVariant() : QVariant(v.text(i)));
+    if (dst.update(u"自社"_qs, fields, u"自社ID =1"_qs) == 0)
+        dst.insert(u"自社"_qs, Fields{{u"自社ID"_qs, 1}} + fields);
+    result.company = 1;
+}
+
+void addRepairFiles(const QString& destination, RepairParts parts, const RepairFiles& files,
+                    TransferResult& result, const ImportProgress& progress)
+{
+    Database dst = OpenAccountFile(AccountKind::Repair, destination, AccountLock::Mode::Exclusive);
+    Transaction adding(dst);
+    if (parts.company && QFileInfo(files.company).isFile()) {
+        progress.say(u"自社情報追加中"_qs);
+        addCompany(dst, files.company, result);
+    }
+    if (parts.makers) {
+        progress.say(u"ﾒｰｶｰ情報追加中"_qs);
+        BulkInsert insert(dst, u"修理先"_qs, makerFields());
+        result.makers = addLines(
+            files.makers, int(makerFields().size()),
+            [&](const TransferValues& v) { insert.add(lineValues(v, 0, 9)); }, progress);
+    }
+    KeyRun repairs;
+    if (files.Rw > 0) {
+        BulkInsert insert(dst, u"修理"_qs, repairFields());
+        const int count = int(repairFields().size());
+        addLines(
+            files.repairs, 2 + count,
+            [&](const TransferValues& v) { repairs.added(insert.add(lineValues(v, 2, count))); },
+            progress, u"修理情報追加"_qs, files.R);
+        progress.say(u"修理情報取り込み完了"_qs);
+    }
+    if (files.RLw > 0) {
+        BulkInsert insert(dst, u"修理ログ"_qs,
+                          {u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs});
+        result.repairLogs = addLines(
+            files.logs, 4 + repairLogTexts.size(),
+            [&](const TransferValues& v) {
+                insert.add(lineValues(v, 4, 3, {repairs.key(number(v[1]))}));
+            },
+            progress, u"修理ログ情報追加"_qs, files.RL);
+    }
+    adding.commit();
+    result.repairs = repairs.count();
+}
+
 } // namespace
 
 int importPercent(qint64 done, qint64 total)
@@ -118,142 +409,12 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
     TransferResult result;
     try {
         TransferFolder folder(keepFolder);
-        const QString usersFile = folder.file(u"ﾕｰｻﾞｰ.dat"_qs);
-        const QString subjectsFile = folder.file(u"件名.dat"_qs);
-        const QString logsFile = folder.file(u"ログ.dat"_qs);
-        qint64 U = 0, S = 0, L = 0, Uw = 0, Sw = 0;
-        {
-            Database src = OpenAccountFile(AccountKind::Operator, source);
-            U = src.scalar(u"Select count(*) as ma1 From ﾕｰｻﾞｰ"_qs);
-            S = src.scalar(u"Select count(*) as ma1 From 件名"_qs);
-            L = src.scalar(u"Select count(*) as ma1 From ログ"_qs);
-            ReadTransaction reading(src); // one consistent view of the source, read only
-            TransferLineBuilder line;
-            if (U > 0) {
-                TransferWriter out(usersFile);
-                src.forEachTextRow(u"Select * From ユーザー ORDER BY ﾕｰｻﾞｰID"_qs,
-                                   QStringList{u"ユーザーID"_qs} + userFields(),
-                                   [&](const Database::TextCells& row) {
-                                       ++Uw;
-                                       line.addNumberText(Uw);
-                                       line.addNumber(cellNumber(row[0]));
-                                       for (qsizetype i = 1; i < row.size(); ++i)
-                                           line.addText(row[i]);
-                                       out.write(line);
-                                       progress.show(u"ﾕｰｻﾞｰ情報を一時ファイルに取り込み中"_qs, Uw,
-                                                     U);
-                                   });
-                out.close();
-            }
-            if (S > 0 && Uw > 0) {
-                TransferWriter out(subjectsFile);
-                // A user line: running number, source ユーザーID, …
-                ParentCursor users(usersFile, [](const TransferValues& parent) {
-                    return ParentCursor::Key{number(parent[1]), 0};
-                });
-                src.forEachTextRow(u"Select * From 件名 ORDER BY ﾕｰｻﾞｰID,件名ID"_qs,
-                                   QStringList{u"ユーザーID"_qs, u"件名ID"_qs} + subjectTexts,
-                                   [&](const Database::TextCells& row) {
-                                       const qint64 owner = cellNumber(row[0]);
-                                       const TransferValues* user = users.find({owner, 0});
-                                       if (!user) {
-                                           ++result.orphans;
-                                           return;
-                                       }
-                                       ++Sw;
-                                       line.addNumberText(Sw);
-                                       line.addText((*user)[0]);
-                                       line.addNumber(cellNumber(row[1]));
-                                       line.addNumber(owner);
-                                       for (qsizetype i = 2; i < row.size(); ++i)
-                                           line.addText(row[i]);
-                                       out.write(line);
-                                       progress.show(u"件名情報を一時ファイルに取り込み中"_qs, Sw,
-                                                     S);
-                                   });
-                out.close();
-            } else {
-                result.orphans += S;
-            }
-            if (L > 0 && Sw > 0) {
-                TransferWriter out(logsFile);
-                // A subject line: running numbers of the subject and its user, source
-                // 件名ID, source ユーザーID, …; in the order of user, then subject.
-                ParentCursor subjects(subjectsFile, [](const TransferValues& parent) {
-                    return ParentCursor::Key{number(parent[3]), number(parent[2])};
-                });
-                qint64 written = 0;
-                src.forEachTextRow(
-                    u"Select * From ログ ORDER BY ﾕｰｻﾞｰID,件名ID,ログID"_qs,
-                    QStringList{u"ユーザーID"_qs, u"件名ID"_qs, u"ログID"_qs} + logTexts,
-                    [&](const Database::TextCells& row) {
-                        const qint64 owner = cellNumber(row[0]);
-                        const qint64 parent = cellNumber(row[1]);
-                        const TransferValues* subject = subjects.find({owner, parent});
-                        if (!subject) {
-                            ++result.orphans;
-                            return;
-                        }
-                        ++written;
-                        line.addNumberText(written);
-                        line.addText((*subject)[0]);
-                        line.addText((*subject)[1]);
-                        line.addNumber(cellNumber(row[2]));
-                        line.addNumber(parent);
-                        line.addNumber(owner);
-                        for (qsizetype i = 3; i < row.size(); ++i)
-                            line.addText(row[i]);
-                        out.write(line);
-                        progress.show(u"ログ情報を一時ファイルに取り込み中"_qs, written, L);
-                    });
-                out.close();
-            } else {
-                result.orphans += L;
-            }
-        }
-
-        Database dst =
-            OpenAccountFile(AccountKind::Operator, destination, AccountLock::Mode::Exclusive);
-        Transaction adding(dst);
-        KeyRun users, subjects;
-        TransferValues v;
-        if (Uw > 0) {
-            TransferReader in(usersFile);
-            BulkInsert insert(dst, u"ユーザー"_qs, userFields());
-            // A user line: running number, source ユーザーID, then the fields.
-            while (nextLine(in, &v, 2 + UserFieldCount)) {
-                users.added(insert.add(lineValues(v, 2, UserFieldCount)));
-                progress.show(u"ﾕｰｻﾞｰ情報追加"_qs, users.count(), U);
-            }
-            progress.say(u"ﾕｰｻﾞｰ情報取り込み完了"_qs);
-        }
-        if (Sw > 0) {
-            TransferReader in(subjectsFile);
-            BulkInsert insert(dst, u"件名"_qs,
-                              {u"ユーザーID"_qs, u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs});
-            while (nextLine(in, &v, 8)) {
-                subjects.added(insert.add(lineValues(v, 4, 4, {users.key(number(v[1]))})));
-                progress.show(u"件名情報追加"_qs, subjects.count(), S);
-            }
-            progress.say(u"件名情報取り込み完了"_qs);
-        }
-        qint64 logs = 0;
-        if (QFileInfo(logsFile).isFile() && Sw > 0) {
-            TransferReader in(logsFile);
-            BulkInsert insert(
-                dst, u"ログ"_qs,
-                {u"件名ID"_qs, u"ユーザーID"_qs, u"登録日"_qs, u"記録者"_qs, u"ログ"_qs});
-            while (nextLine(in, &v, 9)) {
-                insert.add(
-                    lineValues(v, 6, 3, {subjects.key(number(v[1])), users.key(number(v[2]))}));
-                ++logs;
-                progress.show(u"ログ情報追加"_qs, logs, L);
-            }
-        }
-        adding.commit();
-        result.users = users.count();
-        result.subjects = subjects.count();
-        result.logs = logs;
+        CustomerFiles files;
+        files.users = folder.file(u"ﾕｰｻﾞｰ.dat"_qs);
+        files.subjects = folder.file(u"件名.dat"_qs);
+        files.logs = folder.file(u"ログ.dat"_qs);
+        writeCustomerFiles(source, files, result, progress);
+        addCustomerFiles(destination, files, result, progress);
     } catch (const StoreError& e) {
         failed(e);
     }
@@ -271,136 +432,13 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
     try {
         progress.say(u"修理情報を取り込みます"_qs);
         TransferFolder folder(keepFolder);
-        const QString companyFile = folder.file(u"自社.dat"_qs);
-        const QString makersFile = folder.file(u"ﾒｰｶｰ.dat"_qs);
-        const QString repairsFile = folder.file(u"修理.dat"_qs);
-        const QString logsFile = folder.file(u"修理ログ.dat"_qs);
-        qint64 R = 0, RL = 0, Rw = 0, RLw = 0;
-        {
-            Database src = OpenAccountFile(AccountKind::Repair, source);
-            R = src.scalar(u"Select count(*) as ma1 From 修理"_qs);
-            RL = src.scalar(u"Select count(*) as ma1 From 修理ログ"_qs);
-            ReadTransaction reading(src);
-            TransferLineBuilder line;
-            // Every field of the rows as text, one line each.
-            auto copyRows = [&](const QString& sql, const QStringList& fields,
-                                const QString& path) {
-                TransferWriter out(path);
-                src.forEachTextRow(sql, fields, [&](const Database::TextCells& row) {
-                    for (const std::string_view& cell : row)
-                        line.addText(cell);
-                    out.write(line);
-                });
-                out.close();
-            };
-            if (parts.company) {
-                progress.say(u"自社情報を一時ファイルに追加中"_qs);
-                copyRows(u"Select * From 自社 Where 自社ID =1"_qs, companyFields(), companyFile);
-            }
-            if (parts.makers) {
-                progress.say(u"ﾒｰｶｰ情報を一時ファイルに追加中"_qs);
-                copyRows(u"SELECT * FROM 修理先"_qs, makerFields(), makersFile);
-            }
-            // One repair or one repair log is copied like any number.
-            if (parts.repairs && R > 0) {
-                progress.say(u"修理情報一時ファイルに追加中"_qs);
-                TransferWriter out(repairsFile);
-                src.forEachTextRow(u"SELECT * FROM 修理 ORDER BY 修理ID"_qs,
-                                   QStringList{u"修理ID"_qs} + repairFields(),
-                                   [&](const Database::TextCells& row) {
-                                       ++Rw;
-                                       line.addNumberText(Rw);
-                                       line.addNumber(cellNumber(row[0]));
-                                       for (qsizetype i = 1; i < row.size(); ++i)
-                                           line.addText(row[i]);
-                                       out.write(line);
-                                       progress.show(u"修理情報を一時ファイルに取り込み中"_qs, Rw,
-                                                     R);
-                                   });
-                out.close();
-            }
-            if (parts.repairs && RL > 0 && Rw > 0) {
-                progress.say(u"修理ログ情報一時ファイルに追加中"_qs);
-                TransferWriter out(logsFile);
-                // A repair line: running number, source 修理ID, …
-                ParentCursor repairs(repairsFile, [](const TransferValues& parent) {
-                    return ParentCursor::Key{number(parent[1]), 0};
-                });
-                src.forEachTextRow(u"SELECT * FROM 修理ログ ORDER BY 修理ID,修理ログID"_qs,
-                                   QStringList{u"修理ID"_qs, u"修理ログID"_qs} + repairLogTexts,
-                                   [&](const Database::TextCells& row) {
-                                       const qint64 parent = cellNumber(row[0]);
-                                       const TransferValues* repair = repairs.find({parent, 0});
-                                       if (!repair) {
-                                           ++result.orphans;
-                                           return;
-                                       }
-                                       ++RLw;
-                                       line.addNumberText(RLw);
-                                       line.addText((*repair)[0]);
-                                       line.addNumber(cellNumber(row[1]));
-                                       line.addNumber(parent);
-                                       for (qsizetype i = 2; i < row.size(); ++i)
-                                           line.addText(row[i]);
-                                       out.write(line);
-                                       progress.show(u"修理ログ情報を一時ファイルに取り込み中"_qs,
-                                                     RLw, RL);
-                                   });
-                out.close();
-            } else if (parts.repairs) {
-                result.orphans += RL;
-            }
-        }
-
-        Database dst =
-            OpenAccountFile(AccountKind::Repair, destination, AccountLock::Mode::Exclusive);
-        Transaction adding(dst);
-        TransferValues v;
-        if (parts.company && QFileInfo(companyFile).isFile()) {
-            progress.say(u"自社情報追加中"_qs);
-            TransferReader in(companyFile);
-            if (in.next(&v)) {
-                Fields fields;
-                for (int i = 0; i < companyFields().size(); ++i)
-                    fields << qMakePair(companyFields()[i],
-                                        v[i].empty() ? QVariant() : QVariant(v.text(i)));
-                // The one row of 自社 is row 1; a destination without it gets it.
-                if (dst.update(u"自社"_qs, fields, u"自社ID =1"_qs) == 0)
-                    dst.insert(u"自社"_qs, Fields{{u"自社ID"_qs, 1}} + fields);
-                result.company = 1;
-            }
-        }
-        if (parts.makers) {
-            progress.say(u"ﾒｰｶｰ情報追加中"_qs);
-            TransferReader in(makersFile);
-            BulkInsert insert(dst, u"修理先"_qs, makerFields());
-            while (nextLine(in, &v, 9)) {
-                insert.add(lineValues(v, 0, 9));
-                ++result.makers;
-            }
-        }
-        KeyRun repairs;
-        if (Rw > 0) {
-            TransferReader in(repairsFile);
-            BulkInsert insert(dst, u"修理"_qs, repairFields());
-            while (nextLine(in, &v, 27)) {
-                repairs.added(insert.add(lineValues(v, 2, 25)));
-                progress.show(u"修理情報追加"_qs, repairs.count(), R);
-            }
-            progress.say(u"修理情報取り込み完了"_qs);
-        }
-        if (RLw > 0) {
-            TransferReader in(logsFile);
-            BulkInsert insert(dst, u"修理ログ"_qs,
-                              {u"修理ID"_qs, u"記録日"_qs, u"記録者"_qs, u"ログ"_qs});
-            while (nextLine(in, &v, 7)) {
-                insert.add(lineValues(v, 4, 3, {repairs.key(number(v[1]))}));
-                ++result.repairLogs;
-                progress.show(u"修理ログ情報追加"_qs, result.repairLogs, RL);
-            }
-        }
-        adding.commit();
-        result.repairs = repairs.count();
+        RepairFiles files;
+        files.company = folder.file(u"自社.dat"_qs);
+        files.makers = folder.file(u"ﾒｰｶｰ.dat"_qs);
+        files.repairs = folder.file(u"修理.dat"_qs);
+        files.logs = folder.file(u"修理ログ.dat"_qs);
+        writeRepairFiles(source, parts, files, result, progress);
+        addRepairFiles(destination, parts, files, result, progress);
     } catch (const StoreError& e) {
         failed(e);
     }
