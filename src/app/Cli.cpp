@@ -48,6 +48,15 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         if (args.isEmpty())
             throw UsageError(u"コマンドを指定してください。"_qs);
+        const QString command = args.takeFirst();
+        const Command* verb = findCommand(command);
+        if (!verb)
+            throw UsageError(u"知らないコマンドです: "_qs + command);
+        if (args.value(0) == u"--help") {
+            out << usageText(*verb);
+            out.flush();
+            return 0;
+        }
         DataFolder::protect();
         transfer::RemoveStaleTransferFolders();
         try {
@@ -55,12 +64,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         } catch (const StoreError&) {
             // main.mdb cannot be read: the verb says why; account verbs recover first.
         }
-        const QString command = args.takeFirst();
         Invocation call{args, out, err};
         setPromptStream(&err);
-        const Command* verb = findCommand(command);
-        if (!verb)
-            throw UsageError(u"知らないコマンドです: "_qs + command);
         const int status = verb->run(call);
         out.flush();
         return status;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <vector>
+#include <span>
 
 namespace horunea::cli {
 
@@ -19,10 +19,13 @@ struct Command
 };
 
 // Every verb, in the order the usage text lists them.
-const std::vector<Command>& commands();
+std::span<const Command> commands();
 const Command* findCommand(const QString& name);
 // The whole usage text: the program's line, every verb's lines, the notes.
 QString usageText();
+// What `horunea-cli VERB --help` shows: the program's line, the verb's lines
+// and the notes.
+QString usageText(const Command& command);
 
 int commandInit(Invocation& call);
 int commandWhere(Invocation& call);

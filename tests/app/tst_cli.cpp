@@ -69,6 +69,8 @@ private slots:
     void unknownAccountIsOneMessage_data();
     void everyVerbRefusesAnOptionItDoesNotKnow_data();
     void everyVerbRefusesAnOptionItDoesNotKnow();
+    void everyVerbShowsItsOwnHelp_data() { everyVerbRefusesAnOptionItDoesNotKnow_data(); }
+    void everyVerbShowsItsOwnHelp();
     void unknownAccountIsOneMessage();
 };
 
@@ -705,6 +707,24 @@ void TstCli::everyVerbRefusesAnOptionItDoesNotKnow()
     QVERIFY(QDir(work.path()).isEmpty());
     // The usage text names the verb at the start of a line.
     QVERIFY(cli::usageText().contains(u"\n  "_qs + verb + u' '));
+}
+
+// `VERB --help` shows that verb's lines of the usage text and no other
+// verb's, succeeds, and touches no data folder (it is not even made).
+void TstCli::everyVerbShowsItsOwnHelp()
+{
+    QFETCH(QString, verb);
+    QTemporaryDir work;
+    const QString folder = QDir(work.path()).filePath(u"data"_qs);
+    const CliResult r = run({u"--data-dir"_qs, folder, verb, u"--help"_qs});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    QVERIFY(r.out.startsWith(u"使い方: horunea-cli"_qs));
+    for (const cli::Command& command : cli::commands()) {
+        const QString lines = QString::fromUtf8(command.usage);
+        QCOMPARE(r.out.contains(lines), QStringView(command.name) == verb);
+    }
+    QVERIFY(!QFileInfo::exists(folder));
 }
 
 void TstCli::unknownAccountIsOneMessage_data()
