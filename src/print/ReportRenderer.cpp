@@ -224,45 +224,56 @@ struct ReportRenderer::Layout
 
     // Lays out (and, given a painter, paints) the body of the page that
     // starts at pos; returns where the next page starts.
+    // A page that goes on with a section says whose it is; returns the
+    // height that line takes.
+    qreal paintContinued(const ReportBlock& block, QPainter* painter, qreal y) const
+    {
+        if (block.continued.isEmpty())
+            return 0;
+        if (painter) {
+            painter->setPen(Qt::black);
+            drawText(*painter, block.continued, valueFont, value, QPointF(body.left(), y),
+                     body.width(), pieceLines);
+        }
+        return value.lineSpacing() + pad;
+    }
+
+    // Whether a block starts at y on a page that already holds something,
+    // rather than on the next page: it goes whole where it fits on one page;
+    // a heading takes the first line of what it heads along (all of it when
+    // that fits a page).
+    bool fitsBelow(int index, const std::vector<qreal>& heights, qreal y, qreal bottom) const
+    {
+        const qreal total = std::accumulate(heights.begin(), heights.end(), qreal(0));
+        if (y + total > bottom && total <= body.height())
+            return false;
+        const ReportBlock& block = report.blocks[size_t(index)];
+        if (!report.layouts[block.layout].keepWithNext || index + 1 >= int(report.blocks.size()) ||
+            report.blocks[size_t(index) + 1].layout == block.layout)
+            return true;
+        const std::vector<qreal> next = lineHeights(report.blocks[size_t(index) + 1]);
+        const qreal nextTotal = std::accumulate(next.begin(), next.end(), qreal(0));
+        const qreal need =
+            total + gap + (nextTotal <= body.height() || next.empty() ? nextTotal : next.front());
+        return y + need <= bottom || need > body.height();
+    }
+
     Position walk(Position pos, QPainter* painter) const
     {
         qreal y = body.top();
         const qreal bottom = body.bottom() + 0.01;
         bool pageEmpty = true;
         const int count = int(report.blocks.size());
-        // A page that goes on with a section says whose it is.
-        if (pos.block < count && !report.blocks[size_t(pos.block)].continued.isEmpty()) {
-            if (painter) {
-                painter->setPen(Qt::black);
-                drawText(*painter, report.blocks[size_t(pos.block)].continued, valueFont, value,
-                         QPointF(body.left(), y), body.width(), pieceLines);
-            }
-            y += value.lineSpacing() + pad;
-        }
+        if (pos.block < count)
+            y += paintContinued(report.blocks[size_t(pos.block)], painter, y);
         while (pos.block < count) {
             const ReportBlock& block = report.blocks[size_t(pos.block)];
             const BlockGeometry& g = blocks[size_t(block.layout)];
             const std::vector<qreal> heights = lineHeights(block);
             if (pos.line == 0 && pos.offset == 0) {
-                const qreal total = std::accumulate(heights.begin(), heights.end(), qreal(0));
-                const qreal before = pageEmpty ? 0 : gap;
-                if (!pageEmpty && y + before + total > bottom && total <= body.height())
+                if (!pageEmpty && !fitsBelow(pos.block, heights, y + gap, bottom))
                     break;
-                // A heading takes the first line of what it heads along.
-                if (!pageEmpty && report.layouts[block.layout].keepWithNext &&
-                    pos.block + 1 < count &&
-                    report.blocks[size_t(pos.block) + 1].layout != block.layout) {
-                    // The next block moves to a new page whole when it fits one.
-                    const std::vector<qreal> next =
-                        lineHeights(report.blocks[size_t(pos.block) + 1]);
-                    const qreal nextTotal = std::accumulate(next.begin(), next.end(), qreal(0));
-                    const qreal need =
-                        total + gap +
-                        (nextTotal <= body.height() || next.empty() ? nextTotal : next.front());
-                    if (y + before + need > bottom && need <= body.height())
-                        break;
-                }
-                y += before;
+                y += pageEmpty ? 0 : gap;
             }
             const qreal blockTop = y;
             const int firstLine = pos.line;
