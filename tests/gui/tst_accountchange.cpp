@@ -2,6 +2,7 @@
 // the old account's state, logs that could hang on no record, headings and
 // buttons that did not follow the holders, and the dialogs' keyboard rules.
 #include "Fixtures.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerWindow.h"
@@ -71,13 +72,14 @@ qint64 count(const QString& path, const QString& sql)
 
 } // namespace
 
-class TstAccountChange : public QObject
+class TstAccountChange : public GuiTestCase
 {
     Q_OBJECT
+public:
+    TstAccountChange() : GuiTestCase(QDate(2003, 8, 19)) {}
+
 private slots:
     void initTestCase();
-    void init();
-    void cleanup();
 
     void customerAccountChangeStartsClean();
     void repairAccountChangeStartsClean();
@@ -92,13 +94,10 @@ private slots:
     void logsKeepTheirLineBreaks();
 
 private:
+    void prepare() override;
     QMainWindow* openAccount(bool repair, const QString& name);
     CustomerWindow* openCustomer(const QString& name);
     RepairWindow* openRepair(const QString& name);
-
-    TempDataFolder* m_folder = nullptr;
-    FakeDialogs* m_dialogs = nullptr;
-    ShellController* m_shell = nullptr;
 };
 
 void TstAccountChange::initTestCase()
@@ -106,13 +105,8 @@ void TstAccountChange::initTestCase()
     configureApplication(*qApp);
 }
 
-void TstAccountChange::init()
+void TstAccountChange::prepare()
 {
-    m_folder = new TempDataFolder();
-    m_dialogs = new FakeDialogs();
-    SessionState::instance().reset();
-    Clock::setToday(QDate(2003, 8, 19));
-    m_shell = new ShellController();
     makeOperator(u"田中"_qs);
     makeOperator(u"佐藤"_qs);
     Database tanaka = Database::open(customerFile(u"田中"_qs));
@@ -132,15 +126,6 @@ void TstAccountChange::init()
     addRepair(b, u"Bの客"_qs, QString());
 }
 
-void TstAccountChange::cleanup()
-{
-    delete m_shell;
-    delete m_dialogs;
-    delete m_folder;
-    Clock::setToday(QDate());
-    SessionState::instance().reset();
-}
-
 QMainWindow* TstAccountChange::openAccount(bool repair, const QString& name)
 {
     if (!m_shell->mainMenu())
@@ -148,8 +133,8 @@ QMainWindow* TstAccountChange::openAccount(bool repair, const QString& name)
     openFrom(m_shell->mainMenu(), repair, name);
     QMainWindow* w = repair ? static_cast<QMainWindow*>(m_shell->repairWindow())
                             : static_cast<QMainWindow*>(m_shell->customerWindow());
-    if (w)
-        QTest::qWaitForWindowExposed(w);
+    if (w && !QTest::qWaitForWindowExposed(w))
+        return nullptr;
     return w;
 }
 
@@ -348,7 +333,7 @@ void TstAccountChange::enterOnMakerAndOwnCompanyButtons()
     {
         MakerWindow makers(w);
         makers.show();
-        QTest::qWaitForWindowExposed(&makers);
+        QVERIFY(QTest::qWaitForWindowExposed(&makers));
         makers.findChild<QAction*>(u"Button2"_qs)->trigger(); // new entry
         child<QLineEdit>(&makers, u"Text1"_qs)->setText(u"B社"_qs);
         auto* remarks = child<QLineEdit>(&makers, u"Text9"_qs);
@@ -362,7 +347,7 @@ void TstAccountChange::enterOnMakerAndOwnCompanyButtons()
     {
         OwnCompanyWindow company(w);
         company.show();
-        QTest::qWaitForWindowExposed(&company);
+        QVERIFY(QTest::qWaitForWindowExposed(&company));
         child<QLineEdit>(&company, u"Text1"_qs)->setText(u"自社名"_qs);
         auto* last = child<QLineEdit>(&company, u"Text6"_qs);
         last->setFocus();

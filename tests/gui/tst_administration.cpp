@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "admin/AccountAdmin.h"
@@ -47,23 +48,13 @@ void typeText(QWidget* box, const QString& text)
 
 } // namespace
 
-class TstAdministration : public QObject
+class TstAdministration : public GuiTestCase
 {
     Q_OBJECT
 
-private slots:
-    void init()
-    {
-        m_folder = std::make_unique<TempDataFolder>();
-        m_dialogs = std::make_unique<FakeDialogs>();
-        Connections::instance().OpenMasterDatabase();
-    }
-    void cleanup()
-    {
-        m_dialogs.reset();
-        m_folder.reset();
-    }
+    void prepare() override { Connections::instance().OpenMasterDatabase(); }
 
+private slots:
     void loginWindow()
     {
         AdministratorLoginWindow login;
@@ -333,10 +324,6 @@ private slots:
         QCOMPARE(m_dialogs->messages.size(), messages);
         QVERIFY(mainMenu->isVisible());
     }
-
-private:
-    std::unique_ptr<TempDataFolder> m_folder;
-    std::unique_ptr<FakeDialogs> m_dialogs;
 };
 
 QTEST_MAIN(TstAdministration)

@@ -3,6 +3,7 @@
 // back. Skipped, with the reason, where the scheduler cannot start.
 #include "Fixtures.h"
 #include "TestSupport.h"
+#include "gui/GuiTestCase.h"
 
 #include "print/ReportPreview.h"
 #include "print/ReportRenderer.h"
@@ -42,20 +43,19 @@ QString run(const QString& program, const QStringList& args, int* status = nullp
 
 } // namespace
 
-class TstCupsPrinting : public QObject
+class TstCupsPrinting : public GuiTestCase
 {
     Q_OBJECT
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void init();
-    void cleanup();
     void pageListPrintsExactlyThosePages_data();
     void pageListPrintsExactlyThosePages();
     void aQueueThatRefusesIsSaid_data();
     void aQueueThatRefusesIsSaid();
 
 private:
+    void prepare() override;
     // Prints the report through the preview as the dialog sets the printer;
     // returns the PDF the queue wrote (empty when none came).
     QString printThroughQueue(const Report& report, const std::function<void(QPrinter&)>& dialog);
@@ -63,8 +63,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_cups;
     QString m_output; // what the queue printed, as a PDF
     QProcess m_scheduler;
-    TempDataFolder* m_folder = nullptr;
-    FakeDialogs* m_dialogs = nullptr;
     Report m_report;
 };
 
@@ -146,22 +144,14 @@ void TstCupsPrinting::cleanupTestCase()
     }
 }
 
-void TstCupsPrinting::init()
+void TstCupsPrinting::prepare()
 {
-    m_folder = new TempDataFolder;
-    m_dialogs = new FakeDialogs;
     makeOperator(u"山田"_qs);
     Database db = Database::open(customerFile(u"山田"_qs));
     for (int i = 0; i < 160; ++i)
         addUser(db, QStringLiteral("ｱ%1").arg(i, 3, 10, QLatin1Char('0')),
                 QStringLiteral("利用者%1").arg(i));
     m_report = ListReport(db, *customerListPrint(u"agyou"_qs, QString(), QString()));
-}
-
-void TstCupsPrinting::cleanup()
-{
-    delete m_dialogs;
-    delete m_folder;
 }
 
 QString TstCupsPrinting::printThroughQueue(const Report& report,

@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerWindow.h"
@@ -65,13 +66,10 @@ int rowOf(ReportListView* list, int c, const QString& text)
 
 } // namespace
 
-class TstCustomerWindow : public QObject
+class TstCustomerWindow : public GuiTestCase
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void passwords_data();
     void passwords();
     void missingDatabaseFileIsReported();
@@ -103,27 +101,7 @@ private:
     CustomerWindow* openAs(const QString& name, const QString& password);
     // Closes the window and opens 山田 again from the main menu that comes back.
     CustomerWindow* reopen(CustomerWindow* w);
-
-    TempDataFolder* m_folder = nullptr;
-    FakeDialogs* m_dialogs = nullptr;
-    ShellController* m_shell = nullptr;
 };
-
-void TstCustomerWindow::init()
-{
-    m_folder = new TempDataFolder();
-    m_dialogs = new FakeDialogs();
-    SessionState::instance().reset();
-    m_shell = new ShellController();
-}
-
-void TstCustomerWindow::cleanup()
-{
-    delete m_shell;
-    delete m_dialogs;
-    delete m_folder;
-    SessionState::instance().reset();
-}
 
 CustomerWindow* TstCustomerWindow::openAs(const QString& name, const QString& password)
 {

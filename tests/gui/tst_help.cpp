@@ -1,4 +1,5 @@
 // The manual as shipped, and the help window that shows it.
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "shell/HelpWindow.h"
@@ -16,7 +17,7 @@
 using namespace horunea;
 using namespace horunea::test;
 
-class TstHelp : public QObject
+class TstHelp : public GuiTestCase
 {
     Q_OBJECT
 private slots:
@@ -105,7 +106,6 @@ void TstHelp::everyPageIsListedAndWhole()
 // most hits first, opens the first and marks every place on it.
 void TstHelp::searchFindsBackupOnEveryWidth()
 {
-    FakeDialogs dialogs;
     HelpWindow* help = HelpWindow::showHelp();
     QVERIFY(help);
     QVERIFY(QTest::qWaitForWindowExposed(help));
@@ -141,7 +141,6 @@ void TstHelp::searchFindsBackupOnEveryWidth()
 
 void TstHelp::contentsAndKeysNavigate()
 {
-    FakeDialogs dialogs;
     HelpWindow* help = HelpWindow::showHelp();
     QVERIFY(help);
     auto* contents = child<QListWidget>(help, u"HelpContents"_qs);
@@ -172,7 +171,7 @@ void TstHelp::contentsAndKeysNavigate()
 
 void TstHelp::linksLeadToPagesNotToTheDesktop()
 {
-    FakeDialogs dialogs;
+    FakeDialogs& dialogs = *m_dialogs;
     HelpWindow* help = HelpWindow::showHelp(u"index.html"_qs);
     QVERIFY(help);
     emit help->browser()->anchorClicked(QUrl(u"backup.html"_qs));

@@ -3,6 +3,7 @@
 // transfer with its progress and summary.
 #include "Fixtures.h"
 #include "PreviousVersionFixture.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "import/ImportWindow.h"
@@ -40,12 +41,10 @@ void choose(QComboBox* combo, int index)
 
 } // namespace
 
-class TstImport : public QObject
+class TstImport : public GuiTestCase
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void theMainMenuOpensTheWindowOnItsFirstTab();
     void choosersFollowTheTabAndTheSourcePassword();
     void enterMovesAndStartChecks();
@@ -54,27 +53,16 @@ private slots:
     void thePreviousVersionIsConvertedFromTheWindow();
 
 private:
-    FakeDialogs* m_dialogs = nullptr;
-    TempDataFolder* m_folder = nullptr;
+    void prepare() override;
 };
 
-void TstImport::init()
+void TstImport::prepare()
 {
-    m_folder = new TempDataFolder();
-    m_dialogs = new FakeDialogs();
-    SessionState::instance().reset();
     makeOperator(u"青木"_qs);
     makeOperator(u"加藤"_qs, u"pw"_qs);
     makeOperator(u"佐藤"_qs);
     makeRepairAccount(u"本店"_qs);
     makeRepairAccount(u"支店"_qs);
-}
-
-void TstImport::cleanup()
-{
-    delete m_dialogs;
-    delete m_folder;
-    SessionState::instance().reset();
 }
 
 void TstImport::theMainMenuOpensTheWindowOnItsFirstTab()

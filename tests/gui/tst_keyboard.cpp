@@ -3,6 +3,7 @@
 
 #include "CliSupport.h"
 #include "Fixtures.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerLists.h"
@@ -105,13 +106,13 @@ QVariant imEnabled(QWidget* box)
 
 } // namespace
 
-class TstKeyboard : public QObject
+class TstKeyboard : public GuiTestCase
 {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
+public:
+    TstKeyboard() : GuiTestCase(QDate(2003, 8, 19)) {}
 
+private slots:
     void enterThroughEveryEditorChangesNothing_data();
     void enterThroughEveryEditorChangesNothing();
     void enterThroughSettingsKeepsTheSortOrder();
@@ -133,23 +134,15 @@ private slots:
     void repairDayByKeyboard();
 
 private:
+    void prepare() override;
     CustomerWindow* openCustomer();
     RepairWindow* openRepair();
     QString customerFile() const { return test::customerFile(u"山田"_qs); }
     QString repairFile() const { return test::repairFile(u"修理係"_qs); }
-
-    TempDataFolder* m_folder = nullptr;
-    FakeDialogs* m_dialogs = nullptr;
-    ShellController* m_shell = nullptr;
 };
 
-void TstKeyboard::init()
+void TstKeyboard::prepare()
 {
-    m_folder = new TempDataFolder();
-    m_dialogs = new FakeDialogs();
-    SessionState::instance().reset();
-    Clock::setToday(QDate(2003, 8, 19));
-    m_shell = new ShellController();
     makeOperator(u"山田"_qs);
     makeOperator(u"佐藤"_qs);
     makeRepairAccount(u"修理係"_qs);
@@ -203,15 +196,6 @@ void TstKeyboard::init()
                                    {u"記録日"_qs, u"2003/08/18(月)"_qs},
                                    {u"記録者"_qs, u"佐藤"_qs},
                                    {u"ログ"_qs, u"受付"_qs}});
-}
-
-void TstKeyboard::cleanup()
-{
-    delete m_shell;
-    delete m_dialogs;
-    delete m_folder;
-    Clock::setToday(QDate());
-    SessionState::instance().reset();
 }
 
 CustomerWindow* TstKeyboard::openCustomer()

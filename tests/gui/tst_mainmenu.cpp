@@ -1,3 +1,4 @@
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "shell/HelpWindow.h"
@@ -35,7 +36,7 @@ void addAccounts(const QStringList& operators, const QStringList& repairs)
 
 } // namespace
 
-class TstMainMenu : public QObject
+class TstMainMenu : public GuiTestCase
 {
     Q_OBJECT
 private slots:
@@ -57,10 +58,9 @@ private slots:
 
 void TstMainMenu::listsShowAccountsWithFirstSelected()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
+    FakeDialogs& dialogs = *m_dialogs;
     addAccounts({u"営業一課"_qs, u"山田"_qs}, {u"修理係"_qs});
-    ShellController shell;
+    ShellController& shell = *m_shell;
     QCOMPARE(shell.start(false), ShellController::StartResult::Started);
     MainMenuWindow* menu = shell.mainMenu();
     QVERIFY(menu);
@@ -88,10 +88,8 @@ void TstMainMenu::listsShowAccountsWithFirstSelected()
 
 void TstMainMenu::clickEnablesOpenAndCompactOfItsSide()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
     addAccounts({u"一"_qs, u"二"_qs}, {u"修理A"_qs});
-    ShellController shell;
+    ShellController& shell = *m_shell;
     shell.start(false);
     MainMenuWindow* menu = shell.mainMenu();
     QVERIFY(QTest::qWaitForWindowExposed(menu));
@@ -126,10 +124,8 @@ void TstMainMenu::clickEnablesOpenAndCompactOfItsSide()
 
 void TstMainMenu::noAccountsLeavesListEmptyAndButtonsDisabled()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
     addAccounts({}, {u"修理A"_qs});
-    ShellController shell;
+    ShellController& shell = *m_shell;
     shell.start(false);
     MainMenuWindow* menu = shell.mainMenu();
     QVERIFY(QTest::qWaitForWindowExposed(menu));
@@ -179,8 +175,6 @@ void TstMainMenu::layouts()
     QFETCH(QStringList, hidden);
     QFETCH(int, width);
     QFETCH(int, openWidth);
-    TempDataFolder folder;
-    FakeDialogs dialogs;
     auto* menu = new MainMenuWindow();
     QVERIFY(menu->load());
     menu->setMenuLayout(MainMenuWindow::Layout(layout));
@@ -207,8 +201,7 @@ void TstMainMenu::layouts()
 
 void TstMainMenu::secondInstanceIsRefused()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
+    FakeDialogs& dialogs = *m_dialogs;
     QLockFile first(DataFolder::lockPath());
     QVERIFY(first.tryLock(0));
     const QByteArray masterBefore = [] {
@@ -217,7 +210,7 @@ void TstMainMenu::secondInstanceIsRefused()
         return f.readAll();
     }();
 
-    ShellController shell;
+    ShellController& shell = *m_shell;
     QCOMPARE(shell.start(false), ShellController::StartResult::AlreadyRunning);
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.lastMessage(), u"すでに「ホルネア」は起動されています。"_qs);
@@ -234,15 +227,15 @@ void TstMainMenu::secondInstanceIsRefused()
 
 void TstMainMenu::unreadableMasterIsReportedUntouched()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
+    TempDataFolder& folder = *m_folder;
+    FakeDialogs& dialogs = *m_dialogs;
     QFile::remove(DataFolder::masterPath());
     {
         QFile f(DataFolder::masterPath());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not a database at all");
     }
-    ShellController shell;
+    ShellController& shell = *m_shell;
     QCOMPARE(shell.start(false), ShellController::StartResult::Failed);
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages.last().icon, Dialogs::Icon::Critical);
@@ -256,8 +249,6 @@ void TstMainMenu::unreadableMasterIsReportedUntouched()
 // after it the old files: the program, holding the folder, removes both.
 void TstMainMenu::startRemovesFoldersOfAKilledRestore()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
     addAccounts({u"営業一課"_qs}, {});
     QDir data(DataFolder::path());
     for (const QString& left : {u".復元中-a1b2c3/kelvo"_qs, u"復元前-20261209-101500/kelvo"_qs})
@@ -266,7 +257,7 @@ void TstMainMenu::startRemovesFoldersOfAKilledRestore()
     QVERIFY(copy.open(QIODevice::WriteOnly));
     copy.write("copy");
     copy.close();
-    ShellController shell;
+    ShellController& shell = *m_shell;
     QCOMPARE(shell.start(false), ShellController::StartResult::Started);
     QVERIFY(!data.exists(u".復元中-a1b2c3"_qs));
     QVERIFY(!data.exists(u"復元前-20261209-101500"_qs));
@@ -275,9 +266,7 @@ void TstMainMenu::startRemovesFoldersOfAKilledRestore()
 
 void TstMainMenu::closeUnloadsAndClosesMaster()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
-    ShellController shell;
+    ShellController& shell = *m_shell;
     shell.start(false);
     QPointer<MainMenuWindow> menu = shell.mainMenu();
     QVERIFY(Connections::instance().masterOpen());
@@ -288,9 +277,7 @@ void TstMainMenu::closeUnloadsAndClosesMaster()
 
 void TstMainMenu::escapeDoesNotCloseFullLayout()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
-    ShellController shell;
+    ShellController& shell = *m_shell;
     shell.start(false);
     QPointer<MainMenuWindow> menu = shell.mainMenu();
     QVERIFY(QTest::qWaitForWindowExposed(menu));
@@ -303,8 +290,6 @@ void TstMainMenu::escapeDoesNotCloseFullLayout()
 
 void TstMainMenu::quitButtonEndsProgram()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
     auto* menu = new MainMenuWindow();
     QVERIFY(menu->load());
     QSignalSpy quit(menu, &MainMenuWindow::quitRequested);
@@ -318,8 +303,7 @@ void TstMainMenu::quitButtonEndsProgram()
 // document is one button away and still goes to the desktop.
 void TstMainMenu::helpOpensTheManual()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
+    FakeDialogs& dialogs = *m_dialogs;
     auto* menu = new MainMenuWindow();
     QVERIFY(menu->load());
     child<QPushButton>(menu, u"Command9"_qs)->click();
@@ -353,8 +337,7 @@ void TstMainMenu::helpOpensTheManual()
 // other button leads to the manual, usable once the window has closed.
 void TstMainMenu::versionWindowLeadsToTheManual()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
+    FakeDialogs& dialogs = *m_dialogs;
     auto* menu = new MainMenuWindow();
     QVERIFY(menu->load());
     QString title;

@@ -2,6 +2,7 @@
 // windows open the preview of the right report, the preview pages through
 // it, prints through the print dialog and saves PDF; lists save as CSV.
 #include "Fixtures.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerView.h"
@@ -29,13 +30,10 @@
 using namespace horunea;
 using namespace horunea::test;
 
-class TstPrinting : public QObject
+class TstPrinting : public GuiTestCase
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void customerDropDownOpensEachReport_data();
     void customerDropDownOpensEachReport();
     void f4PrintsTheCurrentUser();
@@ -53,23 +51,16 @@ private slots:
     void aListSavesWhatItShowsAsCsv();
 
 private:
+    void prepare() override;
     CustomerWindow* openCustomer();
     RepairWindow* openRepair();
     // Opens the preview by `open`, hands it to `check`, and closes it.
     void inPreview(const std::function<void()>& open,
                    const std::function<void(ReportPreview*)>& check);
-
-    TempDataFolder* m_folder = nullptr;
-    FakeDialogs* m_dialogs = nullptr;
-    ShellController* m_shell = nullptr;
 };
 
-void TstPrinting::init()
+void TstPrinting::prepare()
 {
-    m_folder = new TempDataFolder();
-    m_dialogs = new FakeDialogs();
-    SessionState::instance().reset();
-    m_shell = new ShellController();
     makeOperator(u"山田"_qs);
     makeRepairAccount(u"修理係"_qs);
     {
@@ -85,14 +76,6 @@ void TstPrinting::init()
         addRepair(db, u"青木"_qs, u"南商会"_qs, u"完了"_qs, {{u"入金"_qs, u"済"_qs}});
         db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"日立"_qs}});
     }
-}
-
-void TstPrinting::cleanup()
-{
-    delete m_shell;
-    delete m_dialogs;
-    delete m_folder;
-    SessionState::instance().reset();
 }
 
 CustomerWindow* TstPrinting::openCustomer()

@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerLists.h"
@@ -61,13 +62,13 @@ void setTextOf(QWidget* box, const QString& text)
 
 } // namespace
 
-class TstRecordEditor : public QObject
+class TstRecordEditor : public GuiTestCase
 {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
+public:
+    TstRecordEditor() : GuiTestCase(QDate(2003, 8, 19)) {}
 
+private slots:
     void addUserThenListsFollow();
     void missingMandatoryKeepsDialogAndEntries_data();
     void missingMandatoryKeepsDialogAndEntries();
@@ -85,36 +86,20 @@ private slots:
     void vanishedRecordIsReportedAndListsReload();
 
 private:
+    void prepare() override;
     CustomerWindow* openWindow();
 
-    TempDataFolder* m_folder = nullptr;
-    FakeDialogs* m_dialogs = nullptr;
-    ShellController* m_shell = nullptr;
     qint64 m_kato = 0;
 };
 
-void TstRecordEditor::init()
+void TstRecordEditor::prepare()
 {
-    m_folder = new TempDataFolder();
-    m_dialogs = new FakeDialogs();
-    SessionState::instance().reset();
-    Clock::setToday(QDate(2003, 8, 19));
-    m_shell = new ShellController();
     makeOperator(u"山田"_qs);
     makeOperator(u"佐藤"_qs);
     Database db = Database::open(customerFile(u"山田"_qs));
     m_kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs, {{u"会社名"_qs, u"加藤工業"_qs}});
     const qint64 s = addSubject(db, m_kato, u"複合機"_qs, u"続行"_qs);
     addLog(db, s, m_kato, u"訪問した"_qs);
-}
-
-void TstRecordEditor::cleanup()
-{
-    delete m_shell;
-    delete m_dialogs;
-    delete m_folder;
-    Clock::setToday(QDate());
-    SessionState::instance().reset();
 }
 
 CustomerWindow* TstRecordEditor::openWindow()

@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerWindow.h"
@@ -35,13 +36,14 @@ QString labelText(QWidget* w, int n)
 
 } // namespace
 
-class TstRepairWindow : public QObject
+class TstRepairWindow : public GuiTestCase
 {
     Q_OBJECT
+public:
+    TstRepairWindow() : GuiTestCase(QDate(2003, 8, 19)) {}
+
 private slots:
     void everyListFitsAt960By540();
-    void init();
-    void cleanup();
 
     void openShowsUnfinishedRepairs();
     void filtersByShiftKeysEmptyTheLogList();
@@ -56,21 +58,14 @@ private slots:
     void bothWindowsAndMovesBetweenThem();
 
 private:
+    void prepare() override;
     RepairWindow* openRepair(const QString& password = QString());
 
-    TempDataFolder* m_folder = nullptr;
-    FakeDialogs* m_dialogs = nullptr;
-    ShellController* m_shell = nullptr;
     qint64 m_open = 0, m_done = 0, m_companyOnly = 0;
 };
 
-void TstRepairWindow::init()
+void TstRepairWindow::prepare()
 {
-    m_folder = new TempDataFolder();
-    m_dialogs = new FakeDialogs();
-    SessionState::instance().reset();
-    Clock::setToday(QDate(2003, 8, 19));
-    m_shell = new ShellController();
     makeOperator(u"山田"_qs);
     makeOperator(u"佐藤"_qs);
     makeRepairAccount(u"修理係"_qs);
@@ -87,15 +82,6 @@ void TstRepairWindow::init()
     addRepairLog(db, m_open, u"部品入荷"_qs, u"2003/08/25(月)"_qs);
     db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"B社"_qs}});
     db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"A社"_qs}});
-}
-
-void TstRepairWindow::cleanup()
-{
-    delete m_shell;
-    delete m_dialogs;
-    delete m_folder;
-    Clock::setToday(QDate());
-    SessionState::instance().reset();
 }
 
 // On a small screen or at a large scale (960 × 540 logical pixels) the log
@@ -117,8 +103,8 @@ RepairWindow* TstRepairWindow::openRepair(const QString& password)
     child<QLineEdit>(menu, u"Text4"_qs)->setText(password);
     child<QPushButton>(menu, u"Command13"_qs)->click();
     RepairWindow* w = m_shell->repairWindow();
-    if (w)
-        QTest::qWaitForWindowExposed(w);
+    if (w && !QTest::qWaitForWindowExposed(w))
+        return nullptr;
     return w;
 }
 

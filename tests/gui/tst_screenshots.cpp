@@ -3,6 +3,7 @@
 // that every window is still built, shown and drawn on every run).
 #include "Fixtures.h"
 #include "PreviousVersionFixture.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "admin/AdministratorWindows.h"
@@ -38,7 +39,7 @@
 using namespace horunea;
 using namespace horunea::test;
 
-class TstScreenshots : public QObject
+class TstScreenshots : public GuiTestCase
 {
     Q_OBJECT
 private slots:
@@ -50,17 +51,17 @@ private:
     void repairWindows();
 
 private:
-    QString m_folder;
+    QString m_pictures;
     QTemporaryDir m_temporary;
     void save(QWidget* window, const QString& name);
 };
 
 void TstScreenshots::initTestCase()
 {
-    m_folder = qEnvironmentVariable("HORUNEA_SCREENSHOTS");
-    if (m_folder.isEmpty())
-        m_folder = m_temporary.path();
-    QDir().mkpath(m_folder);
+    m_pictures = qEnvironmentVariable("HORUNEA_SCREENSHOTS");
+    if (m_pictures.isEmpty())
+        m_pictures = m_temporary.path();
+    QDir().mkpath(m_pictures);
     QApplication::setFont(programFont());
 }
 
@@ -69,13 +70,12 @@ void TstScreenshots::save(QWidget* window, const QString& name)
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QTest::qWait(50);
-    QVERIFY(window->grab().save(QDir(m_folder).filePath(name + u".png"_qs)));
+    QVERIFY(window->grab().save(QDir(m_pictures).filePath(name + u".png"_qs)));
 }
 
 void TstScreenshots::windows()
 {
-    TempDataFolder folder;
-    FakeDialogs dialogs;
+    FakeDialogs& dialogs = *m_dialogs;
     for (const QString& name : {u"営業一課"_qs, u"山田太郎"_qs, u"佐藤花子"_qs})
         makeOperator(name);
     for (const QString& name : {u"修理受付"_qs, u"本店サービス"_qs})

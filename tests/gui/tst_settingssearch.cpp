@@ -2,6 +2,7 @@
 // with F5 and F6 (or the toolbar) from either data window, driven with the
 // keyboard and the mouse, and what the calling window shows afterwards.
 #include "Fixtures.h"
+#include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
 #include "customer/CustomerWindow.h"
@@ -39,13 +40,10 @@ QStringList sorted(QStringList list)
 
 } // namespace
 
-class TstSettingsSearch : public QObject
+class TstSettingsSearch : public GuiTestCase
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void settingsShowTheCustomerTabsWithStoredValues();
     void scrollBarsWriteTheirBoxOnly();
     void aBadMarginIsRefusedAndTheWindowStays();
@@ -59,20 +57,13 @@ private slots:
     void bothWindowsOpenBothByToolbar();
 
 private:
+    void prepare() override;
     CustomerWindow* openCustomer();
     RepairWindow* openRepair();
-
-    TempDataFolder* m_folder = nullptr;
-    FakeDialogs* m_dialogs = nullptr;
-    ShellController* m_shell = nullptr;
 };
 
-void TstSettingsSearch::init()
+void TstSettingsSearch::prepare()
 {
-    m_folder = new TempDataFolder();
-    m_dialogs = new FakeDialogs();
-    SessionState::instance().reset();
-    m_shell = new ShellController();
     makeOperator(u"山田"_qs);
     makeRepairAccount(u"修理係"_qs);
     {
@@ -92,14 +83,6 @@ void TstSettingsSearch::init()
         addRepair(db, u"青木"_qs, u"北村商店"_qs, u"完了"_qs, {{u"入金"_qs, u"済"_qs}});
         addRepair(db, u"佐藤"_qs, u"南商会"_qs, u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
     }
-}
-
-void TstSettingsSearch::cleanup()
-{
-    delete m_shell;
-    delete m_dialogs;
-    delete m_folder;
-    SessionState::instance().reset();
 }
 
 CustomerWindow* TstSettingsSearch::openCustomer()
