@@ -1,0 +1,46 @@
+# The sources of horunea_core, relative to src/: the program's library and
+# the fuzz targets' instrumented build of it (tests/fuzz) are made from this
+# one list.
+set(HORUNEA_CORE_SOURCES
+  store/Connections.cpp
+  store/AccountLock.cpp
+  store/Compaction.cpp
+  store/Cp932.cpp
+  store/CsvFile.cpp
+  store/PrintKeys.cpp
+  store/DataFolder.cpp
+  store/Database.cpp
+  store/ResultSet.cpp
+  store/Statement.cpp
+  store/Transaction.cpp
+  store/DateText.cpp
+  store/JetDialect.cpp
+  store/Schema.cpp
+  store/ShippedFiles.cpp
+  store/TextForms.cpp
+  customer/CustomerLists.cpp
+  customer/CustomerQueries.cpp
+  customer/CustomerStorage.cpp
+  customer/CustomerView.cpp
+  customer/PanelLinks.cpp
+  repair/MakerStorage.cpp
+  repair/RepairQueries.cpp
+  repair/RepairStorage.cpp
+  repair/RepairView.cpp
+  store/SearchConditions.cpp
+  customer/CustomerSettings.cpp
+  repair/RepairSettings.cpp
+  store/SettingsRow.cpp
+  settings/SettingsRecord.cpp
+  store/Accounts.cpp
+  store/SessionState.cpp
+  admin/AccountAdmin.cpp
+  admin/AccountRecovery.cpp
+  print/Report.cpp
+  print/Reports.cpp
+  import/PreviousFiles.cpp
+  import/PreviousVersion.cpp
+  import/TransferLine.cpp
+  import/TransferSupport.cpp
+  import/Transfers.cpp
+)
