@@ -6,9 +6,9 @@
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
+#include "store/Failure.h"
 #include "store/Schema.h"
 #include "store/ShippedFiles.h"
-#include "store/StoreError.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -66,10 +66,10 @@ QString checkedUnlistedName(Database& master, AccountKind kind, const QString& n
                             const QString& renamedFrom = QString())
 {
     if (name.isEmpty())
-        throw StoreError(u"空白はいけません。"_qs);
+        throw Failure(u"空白はいけません。"_qs);
     for (const Account& a : LoadAccounts(master, kind))
         if (a.name == name && name != renamedFrom)
-            throw StoreError(u"同じ名前が存在します。登録できません。"_qs);
+            throw Failure(u"同じ名前が存在します。登録できません。"_qs);
     return accountFilePath(kind, name, renamedFrom);
 }
 
@@ -78,7 +78,7 @@ QString checkedNewName(Database& master, AccountKind kind, const QString& name,
 {
     const QString path = checkedUnlistedName(master, kind, name, renamedFrom);
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
-        throw StoreError(
+        throw Failure(
             QStringLiteral("同じ名前のファイルがすでにあります。登録できません。\n%1").arg(path));
     return path;
 }
@@ -89,22 +89,22 @@ void copyTemplate(const QString& from, const QString& to)
 {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
-        throw StoreError(QStringLiteral("ひな形のファイルが読めません。\n%1\n(%2)")
-                             .arg(from, source.errorString()));
+        throw Failure(QStringLiteral("ひな形のファイルが読めません。\n%1\n(%2)")
+                          .arg(from, source.errorString()));
     QTemporaryFile copy(QFileInfo(to).dir().filePath(u".作成中-XXXXXX"_qs));
     if (!copy.open())
-        throw StoreError(
+        throw Failure(
             QStringLiteral("ファイルを作成できません。\n%1\n(%2)").arg(to, copy.errorString()));
     while (!source.atEnd()) {
         const QByteArray block = source.read(1 << 20);
         if (block.isEmpty() && source.error() != QFile::NoError)
-            throw StoreError(QStringLiteral("ひな形のファイルが読めません。\n%1").arg(from));
+            throw Failure(QStringLiteral("ひな形のファイルが読めません。\n%1").arg(from));
         if (copy.write(block) != block.size())
-            throw StoreError(
+            throw Failure(
                 QStringLiteral("ファイルを書き込めません。\n%1\n(%2)").arg(to, copy.errorString()));
     }
     if (!copy.flush())
-        throw StoreError(QStringLiteral("ファイルを書き込めません。\n%1").arg(to));
+        throw Failure(QStringLiteral("ファイルを書き込めません。\n%1").arg(to));
     copy.close();
     syncToDisk(copy.fileName());
     renameWithoutReplacing(copy.fileName(), to);
@@ -135,13 +135,13 @@ AdministratorCredentials LoadAdministrator(Database& master)
 void SaveAdministrator(Database& master, const QString& name, const QString& password)
 {
     if (name.isEmpty())
-        throw StoreError(u"管理者名は空白禁止です。"_qs);
+        throw Failure(u"管理者名は空白禁止です。"_qs);
     Transaction transaction(master);
     const int changed = master.update(
         u"管理者"_qs, {{u"管理者名"_qs, name}, {u"パスワード"_qs, passwordValue(password)}},
         u"管理者ID =1"_qs);
     if (changed != 1)
-        throw StoreError(u"管理者の記録がありません。"_qs);
+        throw Failure(u"管理者の記録がありません。"_qs);
     transaction.commit();
 }
 
@@ -154,10 +154,10 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name, cons
 {
     const QString folder = accountFolder(kind);
     if (!QDir().mkpath(folder))
-        throw StoreError(QStringLiteral("フォルダーを作成できません。\n%1").arg(folder));
+        throw Failure(QStringLiteral("フォルダーを作成できません。\n%1").arg(folder));
     RecoverAccountOperation(master);
     if (const QString problem = templateProblem(databaseKindOf(kind)); !problem.isEmpty())
-        throw StoreError(problem);
+        throw Failure(problem);
     const QString path = checkedNewName(master, kind, name);
     const AccountTable& k = accountTableOf(kind);
     const AccountOperation operation(AccountOperation::Step::Add, kind, {name});
@@ -166,7 +166,7 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name, cons
     copyTemplate(templateOf(kind), path);
     try {
         transaction.commit();
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
         QFile::remove(path);
         throw;
     }
@@ -177,11 +177,11 @@ void AttachAccount(Database& master, AccountKind kind, const QString& name, cons
     RecoverAccountOperation(master);
     const QString path = checkedUnlistedName(master, kind, name);
     if (!QFileInfo(path).isFile())
-        throw StoreError(QStringLiteral("ファイルがありません。\n%1").arg(path));
+        throw Failure(QStringLiteral("ファイルがありません。\n%1").arg(path));
     const AccountLock lock(path, name, AccountLock::Mode::Exclusive);
     settleJournal(path);
     if (const QString why = unusableDatabaseFile(path, databaseKindOf(kind)); !why.isEmpty())
-        throw StoreError(
+        throw Failure(
             QStringLiteral("このファイルは%1のデータベースとして使えません。\n%2\n%3")
                 .arg(kind == AccountKind::Operator ? u"顧客管理"_qs : u"修理管理"_qs, path, why));
     const AccountTable& k = accountTableOf(kind);
@@ -194,7 +194,7 @@ void checkOldPassword(Database& master, AccountKind kind, const QString& number,
                       const QString& oldPassword)
 {
     if (!CheckAccountPassword(master, kind, number, oldPassword))
-        throw StoreError(u"旧パスワードが違います。"_qs);
+        throw Failure(u"旧パスワードが違います。"_qs);
 }
 
 void ChangeAccount(Database& master, AccountKind kind, const QString& number,
@@ -211,7 +211,7 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
         newPath = checkedNewName(master, kind, newName, oldName);
         oldPath = accountFilePath(kind, oldName);
         if (!QFileInfo(oldPath).isFile())
-            throw StoreError(
+            throw Failure(
                 QStringLiteral("アカウントのファイルがありません。名前を変更できません。\n%1")
                     .arg(oldPath));
         // Nobody may work on the file while it moves, nor open the new name early.
@@ -229,7 +229,7 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
         renameWithoutReplacing(oldPath, newPath);
     try {
         transaction.commit();
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
         if (renamed)
             std::rename(QFile::encodeName(newPath).constData(),
                         QFile::encodeName(oldPath).constData());
@@ -263,7 +263,7 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
         Transaction transaction(master);
         master.remove(k.table, keyCondition(k.key, number));
         transaction.commit();
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
         if (!aside.isEmpty())
             std::rename(QFile::encodeName(aside).constData(), QFile::encodeName(path).constData());
         throw;
@@ -279,8 +279,8 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
         path = accountFilePath(kind, name);
         Database master = Database::open(DataFolder::masterPath());
         FindAccount(master, kind, FindBy::Name, name);
-    } catch (const StoreError& e) {
-        throw StoreError(u"最適化できませんでした。\n"_qs + e.message(), e.detail());
+    } catch (const Failure& e) {
+        throw Failure(u"最適化できませんでした。\n"_qs + e.message(), e.detail());
     }
     const AccountLock lock(path, name, AccountLock::Mode::Exclusive);
     settleJournal(path);
@@ -294,8 +294,8 @@ namespace {
 QDir stagingFolder(const QTemporaryDir& staging, const QString& where)
 {
     if (!staging.isValid())
-        throw StoreError(QStringLiteral("書き込めません。\n%1\n(%2)")
-                             .arg(QDir::toNativeSeparators(where), staging.errorString()));
+        throw Failure(QStringLiteral("書き込めません。\n%1\n(%2)")
+                          .arg(QDir::toNativeSeparators(where), staging.errorString()));
     const QDir into(staging.path());
     into.mkpath(u"kelvo"_qs);
     into.mkpath(u"care"_qs);
@@ -310,18 +310,18 @@ void RestoreDataFolder(const QString& backup,
 {
     const QDir from(backup);
     if (QFileInfo(backup).canonicalFilePath() == QFileInfo(DataFolder::path()).canonicalFilePath())
-        throw StoreError(
+        throw Failure(
             u"データフォルダーそのものは戻せません。バックアップのフォルダーを指定してください。"_qs);
     if (unusableDatabaseFile(from.filePath(u"main.mdb"_qs), DatabaseKind::Master) != QString())
-        throw StoreError(
+        throw Failure(
             QStringLiteral("バックアップのフォルダーではありません (main.mdb を使えません)。\n%1")
                 .arg(QDir::toNativeSeparators(backup)));
     // Nobody works on the folder meanwhile: not the program, not an account.
     QLockFile instance(DataFolder::lockPath());
     instance.setStaleLockTime(0);
     if (!byTheProgram && !instance.tryLock(0))
-        throw StoreError(u"ホルネアがこのデータフォルダーで起動中のため、復元できません。"
-                         u"ホルネアを終了してからやり直してください。"_qs);
+        throw Failure(u"ホルネアがこのデータフォルダーで起動中のため、復元できません。"
+                      u"ホルネアを終了してからやり直してください。"_qs);
     std::vector<AccountLock> locks;
     if (QFileInfo(DataFolder::masterPath()).isFile()) {
         Database master = Database::open(DataFolder::masterPath());
@@ -359,7 +359,7 @@ void RestoreDataFolder(const QString& backup,
         const AccountOperation operation(AccountOperation::Step::Restore, AccountKind::Operator,
                                          {aside, staging.path()});
         if (!QDir().mkpath(aside))
-            throw StoreError(QStringLiteral("フォルダーを作成できません。\n%1").arg(aside));
+            throw Failure(QStringLiteral("フォルダーを作成できません。\n%1").arg(aside));
         for (const QString& item : restoredItems())
             if (QFileInfo::exists(data.filePath(item)))
                 renameWithoutReplacing(data.filePath(item), QDir(aside).filePath(item));
@@ -376,10 +376,10 @@ QStringList BackupDataFolder(const QString& destination,
 {
     const QFileInfo target(destination);
     if (target.exists() || target.isSymLink())
-        throw StoreError(QStringLiteral("バックアップ先がすでにあります。\n%1").arg(destination));
+        throw Failure(QStringLiteral("バックアップ先がすでにあります。\n%1").arg(destination));
     const QDir parent = target.absoluteDir();
     if (!parent.exists())
-        throw StoreError(
+        throw Failure(
             QStringLiteral("バックアップ先の親フォルダーがありません。\n%1").arg(parent.path()));
 
     // The files to copy, by their place in the folder, with the account
@@ -420,7 +420,7 @@ QStringList BackupDataFolder(const QString& destination,
             if (!file.account.isEmpty())
                 lock = AccountLock(file.source, file.account, AccountLock::Mode::Shared);
             exportCheckedCopy(file.source, into.filePath(file.relative));
-        } catch (const StoreError& e) {
+        } catch (const Failure& e) {
             if (file.relative == u"main.mdb")
                 throw;
             skipped << file.relative + u": "_qs + e.message().section(u'\n', 0, 0);

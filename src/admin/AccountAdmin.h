@@ -31,7 +31,7 @@ bool isRefusedNameCharacter(QChar c);
 
 // The operations of the administrator menu. Each one is whole or not at all
 // across the master row and the account's file: a refusal or failure throws
-// StoreError with the message to show, and master and files are as before.
+// Failure with the message to show, and master and files are as before.
 
 // A new account: its row and a copy of the template under its name. Refused
 // when the name is empty ("空白はいけません。"), already listed
@@ -62,7 +62,7 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
                    const QString& oldPassword);
 
 // Compacts an account's file (CompactCustomerDatabase / CompactRepairDatabase);
-// needs no password. Throws StoreError starting "最適化できませんでした。".
+// needs no password. Throws Failure starting "最適化できませんでした。".
 CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name);
 
 // A consistent copy of the data folder in a new folder: main.mdb, the two

@@ -4,7 +4,7 @@
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,7 +150,7 @@ void removeCompactionLeftovers(Database& master)
             QString path;
             try {
                 path = accountFilePath(kind, a.name);
-            } catch (const StoreError&) {
+            } catch (const Failure&) {
                 continue;
             }
             const QDir folder = QFileInfo(path).dir();
@@ -166,7 +166,7 @@ void removeCompactionLeftovers(Database& master)
                     QFile::remove(folder.filePath(file));
                     QFile::remove(folder.filePath(file + u"-journal"_qs));
                 }
-            } catch (const StoreError&) {
+            } catch (const Failure&) {
                 // in use: a compaction may be writing it now
             }
         }
@@ -189,12 +189,12 @@ AccountOperation::AccountOperation(Step step, AccountKind kind, const QStringLis
                                                 : RestoreStep;
     QSaveFile file(recordPath());
     if (!file.open(QIODevice::WriteOnly))
-        throw StoreError(QStringLiteral("操作の記録を書けません。\n%1\n(%2)")
-                             .arg(recordPath(), file.errorString()));
+        throw Failure(QStringLiteral("操作の記録を書けません。\n%1\n(%2)")
+                          .arg(recordPath(), file.errorString()));
     file.write((QStringList{word, kindWord(kind)} + names).join(u'\t').toUtf8());
     if (!file.commit())
-        throw StoreError(QStringLiteral("操作の記録を書けません。\n%1\n(%2)")
-                             .arg(recordPath(), file.errorString()));
+        throw Failure(QStringLiteral("操作の記録を書けません。\n%1\n(%2)")
+                          .arg(recordPath(), file.errorString()));
     syncToDisk(recordPath());
     syncFolder(recordPath());
 }

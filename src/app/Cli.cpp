@@ -5,7 +5,7 @@
 #include "cli/Commands.h"
 #include "import/TransferSupport.h"
 #include "store/DataFolder.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 namespace horunea {
 
@@ -61,7 +61,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         transfer::RemoveStaleTransferFolders();
         try {
             RecoverAccountOperation();
-        } catch (const StoreError&) {
+        } catch (const Failure&) {
             // main.mdb cannot be read: the verb says why; account verbs recover first.
         }
         Invocation call{args, out, err};
@@ -78,7 +78,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << e.text << '\n';
         err.flush();
         return 1;
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         out.flush();
         err << e.message() << '\n';
         if (verbose && !e.detail().isEmpty())

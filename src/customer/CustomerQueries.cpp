@@ -1,8 +1,8 @@
 #include "customer/CustomerQueries.h"
 
 #include "store/Database.h"
+#include "store/Failure.h"
 #include "store/StateFilter.h"
-#include "store/StoreError.h"
 
 #include <array>
 
@@ -165,7 +165,7 @@ void applySearch(CustomerListQuery& query, const SearchRequest& request)
         query.LogWhere = clause;
         return;
     default:
-        throw StoreError(u"顧客データでは修理を検索できません。"_qs);
+        throw Failure(u"顧客データでは修理を検索できません。"_qs);
     }
 }
 

@@ -75,7 +75,7 @@ struct CustomerListQuery
 
 // Puts the search into the pieces of the list it searches: a subject search
 // drops the user and state conditions. A repair search refuses with a
-// StoreError.
+// Failure.
 void applySearch(CustomerListQuery& query, const SearchRequest& request);
 
 } // namespace horunea

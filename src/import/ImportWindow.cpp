@@ -6,7 +6,7 @@
 #include "import/Transfers.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/FormParts.h"
@@ -211,7 +211,7 @@ void ImportWindow::browsePrevious(QLabel* folder)
     QStringList users;
     try {
         users = PreviousVersionUsers(folder->text());
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         Dialogs::instance().message(this, e.message(), Dialogs::Icon::Plain);
         return;
     }

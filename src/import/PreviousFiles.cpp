@@ -2,7 +2,7 @@
 
 #include "store/Cp932.h"
 #include "store/DateText.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -122,18 +122,17 @@ QStringList previousUsersFrom(const QByteArray& bytes, const QString& file)
             wanted = value.trimmed().toLongLong(&ok);
             countLine = record.line;
             if (!ok || wanted < 0)
-                throw StoreError(
-                    QStringLiteral("%1 の %2 行目: 人数のはずの値が数ではありません: %3")
-                        .arg(file)
-                        .arg(record.line)
-                        .arg(value));
+                throw Failure(QStringLiteral("%1 の %2 行目: 人数のはずの値が数ではありません: %3")
+                                  .arg(file)
+                                  .arg(record.line)
+                                  .arg(value));
         }
     }
     if (wanted > 0)
-        throw StoreError(QStringLiteral("%1 の %2 行目の人数だけ名前がありません（あと %3 人）。")
-                             .arg(file)
-                             .arg(countLine)
-                             .arg(wanted));
+        throw Failure(QStringLiteral("%1 の %2 行目の人数だけ名前がありません（あと %3 人）。")
+                          .arg(file)
+                          .arg(countLine)
+                          .arg(wanted));
     return names;
 }
 

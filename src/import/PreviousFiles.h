@@ -35,7 +35,7 @@ private:
 };
 
 // The users of the previous version in the bytes of ユーザー.ssk: groups of a
-// count followed by that many names, to the end. StoreError names `file`
+// count followed by that many names, to the end. Failure names `file`
 // and the line when a count is not a number or names are missing.
 QStringList previousUsersFrom(const QByteArray& bytes, const QString& file);
 

@@ -6,7 +6,7 @@
 #include "import/TransferLine.h"
 #include "import/TransferSupport.h"
 #include "store/Database.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,10 +40,10 @@ QByteArray readOldFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw StoreError(u"ファイルが読めません: "_qs + shown(path));
+        throw Failure(u"ファイルが読めません: "_qs + shown(path));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw StoreError(u"ファイルが読めません: "_qs + shown(path));
+        throw Failure(u"ファイルが読めません: "_qs + shown(path));
     return bytes;
 }
 
@@ -60,7 +60,7 @@ public:
         if (!m_reader.next(record))
             return false;
         if (record->values.size() != count)
-            throw StoreError(
+            throw Failure(
                 QStringLiteral("%1 の %2 行目の値が%3（%4 個のはずが %5 個です）。")
                     .arg(shown(m_path))
                     .arg(record->line)
@@ -81,10 +81,10 @@ public:
         const QString key = record.values.value(0).trimmed();
         if (key.isEmpty() || key == u"." || key == u".." || key.contains(u'/') ||
             key.contains(u'\\') || key.contains(QChar(0)))
-            throw StoreError(QStringLiteral("%1 の %2 行目のキーがファイル名になりません: %3")
-                                 .arg(shown(m_path))
-                                 .arg(record.line)
-                                 .arg(key));
+            throw Failure(QStringLiteral("%1 の %2 行目のキーがファイル名になりません: %3")
+                              .arg(shown(m_path))
+                              .arg(record.line)
+                              .arg(key));
         return key;
     }
 
@@ -164,7 +164,7 @@ template <typename Work> void converting(Work work)
 {
     try {
         work();
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         failed(e);
     }
 }
@@ -184,7 +184,7 @@ TransferResult ConvertPreviousCustomerData(const QString& folder, int user,
 {
     accountFile(AccountKind::Operator, destination); // refused before any file is read
     if (user < 1)
-        throw StoreError(u"取り込み元を指定してください。"_qs);
+        throw Failure(u"取り込み元を指定してください。"_qs);
     std::unique_ptr<TransferFolder> files;
     qint64 u = 1, s = 1, l = 1;
     converting([&] {

@@ -1,7 +1,7 @@
 #include "import/TransferLine.h"
 
 #include "store/Cp932.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 #include "store/Utf8.h"
 
 #include <charconv>
@@ -262,15 +262,15 @@ TransferWriter::TransferWriter(const QString& path) : m_file(path)
 {
     // A new file only: never one planted there before, never through a link.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw StoreError(u"ファイルを作れません: "_qs + path + u"\n"_qs + m_file.errorString());
+        throw Failure(u"ファイルを作れません: "_qs + path + u"\n"_qs + m_file.errorString());
 }
 
 void TransferWriter::write(TransferLineBuilder& line)
 {
     const std::string_view bytes = line.finish();
     if (m_file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
-        throw StoreError(u"ファイルに書き込めません: "_qs + m_file.fileName() + u"\n"_qs +
-                         m_file.errorString());
+        throw Failure(u"ファイルに書き込めません: "_qs + m_file.fileName() + u"\n"_qs +
+                      m_file.errorString());
     ++m_lines;
 }
 
@@ -285,14 +285,14 @@ void TransferWriter::write(const QVariantList& values)
 void TransferWriter::close()
 {
     if (!m_file.flush())
-        throw StoreError(u"ファイルに書き込めません: "_qs + m_file.fileName());
+        throw Failure(u"ファイルに書き込めません: "_qs + m_file.fileName());
     m_file.close();
 }
 
 TransferReader::TransferReader(const QString& path) : m_file(path)
 {
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw StoreError(u"ファイルが読めません: "_qs + path);
+        throw Failure(u"ファイルが読めません: "_qs + path);
 }
 
 bool TransferReader::nextLine(QByteArrayView* line)
@@ -319,8 +319,8 @@ bool TransferReader::nextLine(QByteArrayView* line)
         m_buffer.resize(have + Chunk);
         const qint64 got = m_file.read(m_buffer.data() + have, Chunk);
         if (got < 0)
-            throw StoreError(u"ファイルが読めません: "_qs + m_file.fileName() + u"\n"_qs +
-                             m_file.errorString());
+            throw Failure(u"ファイルが読めません: "_qs + m_file.fileName() + u"\n"_qs +
+                          m_file.errorString());
         m_buffer.resize(have + got);
         m_end = got == 0;
     }

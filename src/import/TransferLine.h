@@ -67,7 +67,7 @@ QByteArray transferLine(const QVariantList& values);
 // The values of one line (without its CR LF), each as text.
 QStringList parseTransferLine(const QByteArray& line);
 
-// Writes transfer lines to a file, one at a time. StoreError names the file
+// Writes transfer lines to a file, one at a time. Failure names the file
 // when it cannot be written.
 class TransferWriter
 {

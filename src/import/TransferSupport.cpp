@@ -7,7 +7,7 @@
 #include "customer/CustomerLists.h"
 #include "import/TransferLine.h"
 #include "store/DataFolder.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,11 +65,11 @@ TransferFolder::TransferFolder(const QString& keep)
         m_temporary = std::make_unique<QTemporaryDir>(QDir::temp().filePath(
             TransferFolderStem + QString::number(::getpid()) + u"-XXXXXX"_qs));
         if (!m_temporary->isValid())
-            throw StoreError(u"一時フォルダーを作れません: "_qs + m_temporary->errorString());
+            throw Failure(u"一時フォルダーを作れません: "_qs + m_temporary->errorString());
         m_path = m_temporary->path();
     } else {
         if (!QDir().mkpath(keep))
-            throw StoreError(u"フォルダーを作れません: "_qs + keep);
+            throw Failure(u"フォルダーを作れません: "_qs + keep);
         m_path = keep;
     }
 }
@@ -85,7 +85,7 @@ QString TransferFolder::file(const QString& name) const
 QString accountFile(AccountKind kind, const QString& name)
 {
     if (name.isEmpty())
-        throw StoreError(u"選択して下さい。"_qs);
+        throw Failure(u"選択して下さい。"_qs);
     {
         Database master = Database::open(DataFolder::masterPath());
         FindAccount(master, kind, FindBy::Name, name);
@@ -96,7 +96,7 @@ QString accountFile(AccountKind kind, const QString& name)
 void KeyRun::added(qint64 key)
 {
     if (m_count > 0 && key != m_first + m_count)
-        throw StoreError(u"取り込み先のキーが連続していません。"_qs);
+        throw Failure(u"取り込み先のキーが連続していません。"_qs);
     if (m_count == 0)
         m_first = key;
     ++m_count;
@@ -105,7 +105,7 @@ void KeyRun::added(qint64 key)
 qint64 KeyRun::key(qint64 running) const
 {
     if (running < 1 || running > m_count)
-        throw StoreError(
+        throw Failure(
             QStringLiteral("転送ファイルの番号 %1 に当たるレコードがありません。").arg(running));
     return m_first + running - 1;
 }
@@ -115,8 +115,8 @@ qint64 number(std::string_view text)
     qint64 n = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
     if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        throw StoreError(u"転送ファイルの番号が読めません: "_qs +
-                         QString::fromUtf8(text.data(), qsizetype(text.size())));
+        throw Failure(u"転送ファイルの番号が読めません: "_qs +
+                      QString::fromUtf8(text.data(), qsizetype(text.size())));
     return n;
 }
 
@@ -132,7 +132,7 @@ bool nextLine(TransferReader& in, TransferValues* values, int count)
     if (!in.next(values))
         return false;
     if (values->size() < count)
-        throw StoreError(
+        throw Failure(
             QStringLiteral("%1 の %2 行目の値が足りません。").arg(in.path()).arg(in.lineNumber()));
     return true;
 }
@@ -149,9 +149,9 @@ RowValues lineValues(const TransferValues& v, int from, int count,
     return values;
 }
 
-void failed(const StoreError& e)
+void failed(const Failure& e)
 {
-    throw StoreError(u"取り込みに失敗しました。\n"_qs + e.message(), e.detail());
+    throw Failure(u"取り込みに失敗しました。\n"_qs + e.message(), e.detail());
 }
 
 } // namespace horunea::transfer

@@ -15,7 +15,7 @@
 
 namespace horunea {
 
-class StoreError;
+class Failure;
 class TransferReader;
 class TransferValues;
 
@@ -75,7 +75,7 @@ using RowValues = QVarLengthArray<BulkInsert::Value, 32>;
 RowValues lineValues(const TransferValues& v, int from, int count,
                      std::initializer_list<BulkInsert::Value> first = {});
 // Rethrows a failure as "取り込みに失敗しました。" with its reason.
-[[noreturn]] void failed(const StoreError& e);
+[[noreturn]] void failed(const Failure& e);
 
 } // namespace transfer
 } // namespace horunea

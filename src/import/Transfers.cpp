@@ -5,7 +5,7 @@
 #include "import/TransferLine.h"
 #include "import/TransferSupport.h"
 #include "store/Database.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,10 +37,10 @@ const QStringList& makerFields()
 void checkAccounts(const QString& source, const QString& destination, AccountKind kind)
 {
     if (source.isEmpty() || destination.isEmpty())
-        throw StoreError(u"選択して下さい。"_qs);
+        throw Failure(u"選択して下さい。"_qs);
     if (QFileInfo(accountFile(kind, source)).canonicalFilePath() ==
         QFileInfo(accountFile(kind, destination)).canonicalFilePath())
-        throw StoreError(u"取り込み元と取り込み先が同じです。別のアカウントを選んでください。"_qs);
+        throw Failure(u"取り込み元と取り込み先が同じです。別のアカウントを選んでください。"_qs);
 }
 
 const QStringList subjectTexts = {u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs};
@@ -415,7 +415,7 @@ TransferResult TransferCustomerData(const QString& source, const QString& destin
         files.logs = folder.file(u"ログ.dat"_qs);
         writeCustomerFiles(source, files, result, progress);
         addCustomerFiles(destination, files, result, progress);
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         failed(e);
     }
     progress.say(u"取り込み完了"_qs);
@@ -439,7 +439,7 @@ TransferResult TransferRepairData(const QString& source, const QString& destinat
         files.logs = folder.file(u"修理ログ.dat"_qs);
         writeRepairFiles(source, parts, files, result, progress);
         addRepairFiles(destination, parts, files, result, progress);
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         failed(e);
     }
     progress.say(u"取り込み完了"_qs);

@@ -52,7 +52,7 @@ struct RepairParts
 // another's, through the transfer files ﾕｰｻﾞｰ.dat, 件名.dat and ログ.dat. The
 // destination assigns the keys; parents are translated to the new keys.
 // All or nothing: one transaction in the destination, committed after the
-// last record; on failure StoreError says why and the destination is as it
+// last record; on failure Failure says why and the destination is as it
 // was. The files go into a private folder made for the run and are removed
 // in every case, unless keepFolder names a folder to write them to.
 TransferResult TransferCustomerData(const QString& source, const QString& destination,

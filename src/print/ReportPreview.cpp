@@ -2,7 +2,7 @@
 
 #include "print/ReportRenderer.h"
 #include "store/DateText.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/FormParts.h"

@@ -1,7 +1,7 @@
 #include "print/ReportRenderer.h"
 
 #include "print/ReportText.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 #include "ui/Fonts.h"
 
 #include <QFileInfo>
@@ -492,7 +492,7 @@ bool writeReportPdf(const ReportRenderer& renderer, const QString& path,
     const Report& report = renderer.report();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
+        throw Failure(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
     bool goOn = true;
     {
         QPdfWriter pdf(&file);
@@ -516,7 +516,7 @@ bool writeReportPdf(const ReportRenderer& renderer, const QString& path,
         return false;
     }
     if (!file.commit())
-        throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
+        throw Failure(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
     return true;
 }
 

@@ -53,7 +53,7 @@ private:
 // Writes every page to a PDF file with its text as text. `progress` hears
 // each page written and answers whether to go on: a false answer stops,
 // leaves no new file (an old one untouched) and returns false. The file is
-// replaced whole or not at all; StoreError when it cannot be written.
+// replaced whole or not at all; Failure when it cannot be written.
 using PdfProgress = std::function<bool(int page, int pageCount)>;
 bool writeReportPdf(const ReportRenderer& renderer, const QString& path,
                     const PdfProgress& progress = {});

@@ -436,7 +436,7 @@ Report ListReport(Database& db, const PrintRequest& request)
     default:
         break;
     }
-    throw StoreError(u"一覧の印刷ではありません。"_qs);
+    throw Failure(u"一覧の印刷ではありません。"_qs);
 }
 
 Report UserSheetReport(Database& db, const QString& userId)

@@ -66,7 +66,7 @@ QStringList LoadOwnCompany(Database& db)
 {
     const ResultSet r = db.query(u"Select * From 自社 Where 自社ID =1"_qs);
     if (r.isEmpty())
-        throw StoreError(u"自社の行がありません。"_qs);
+        throw Failure(u"自社の行がありません。"_qs);
     QStringList values;
     for (const QString& f : ownCompanyFields())
         values << r.first().text(f);
@@ -81,7 +81,7 @@ void SaveOwnCompany(Database& db, const QStringList& values)
         fields << qMakePair(names[i],
                             QVariant(QString(values.value(i).isNull() ? u""_qs : values.value(i))));
     if (db.update(u"自社"_qs, fields, u"自社ID =1"_qs) == 0)
-        throw StoreError(u"自社の行がありません。"_qs);
+        throw Failure(u"自社の行がありません。"_qs);
 }
 
 } // namespace horunea

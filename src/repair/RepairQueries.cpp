@@ -1,8 +1,8 @@
 #include "repair/RepairQueries.h"
 
 #include "store/Database.h"
+#include "store/Failure.h"
 #include "store/StateFilter.h"
-#include "store/StoreError.h"
 
 namespace horunea {
 
@@ -152,7 +152,7 @@ void applySearch(RepairListQuery& query, const SearchRequest& request)
         query.RepairLogWhere = clause;
         return;
     default:
-        throw StoreError(u"修理データではユーザー・件名・ログを検索できません。"_qs);
+        throw Failure(u"修理データではユーザー・件名・ログを検索できません。"_qs);
     }
 }
 

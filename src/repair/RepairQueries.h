@@ -93,7 +93,7 @@ const ListColumns& unpaidColumns();
 const ListColumns& repairLogColumns();
 
 // Puts the search into the pieces of the list it searches: a repair search
-// drops the state filter. A customer search refuses with a StoreError.
+// drops the state filter. A customer search refuses with a Failure.
 void applySearch(RepairListQuery& query, const SearchRequest& request);
 
 } // namespace horunea

@@ -49,7 +49,7 @@ void storeSettings(Database& db, const Fields& fields)
         return;
     Transaction transaction(db);
     if (db.update(u"設定"_qs, fields, u"設定ID =1"_qs) != 1)
-        throw StoreError(u"設定を保存できませんでした。"_qs);
+        throw Failure(u"設定を保存できませんでした。"_qs);
     transaction.commit();
 }
 
@@ -71,8 +71,8 @@ void saveSortOrder(Database& db, const std::array<int, 6>& positions,
             i % 2 == 0 ? int(keyChoices[size_t(i / 2)].size()) : int(sortDirectionChoices().size());
         const int position = positions[size_t(i)];
         if (position < 0 || position >= count)
-            throw StoreError(QStringLiteral("並べ替えの選択が正しくありません (%1)。")
-                                 .arg(numbered(u"並べ"_qs, i + 1)));
+            throw Failure(QStringLiteral("並べ替えの選択が正しくありません (%1)。")
+                              .arg(numbered(u"並べ"_qs, i + 1)));
         fields << qMakePair(numbered(u"並べ"_qs, i + 1), QVariant(position));
     }
     storeSettings(db, fields);
@@ -82,7 +82,7 @@ void saveMargins(Database& db, const std::array<QString, 4>& boxes)
 {
     const QString problem = marginProblem(boxes);
     if (!problem.isEmpty())
-        throw StoreError(problem);
+        throw Failure(problem);
     Fields fields;
     const QStringList sides = marginFields();
     for (int i = 0; i < 4; ++i)

@@ -47,7 +47,7 @@ SettingsRecord LoadCustomerSettings(Database& db);
 SettingsRecord LoadRepairSettings(Database& db);
 
 // Each stores only its own group. A caption or margin box left empty keeps
-// the stored value. The margins are checked first: on a problem StoreError
+// the stored value. The margins are checked first: on a problem Failure
 // says which box, and nothing is stored.
 void SaveCustomerFreeFields(Database& db, const QStringList& boxes);
 void SaveCustomerSortOrder(Database& db, const std::array<int, 6>& positions);

@@ -230,7 +230,7 @@ bool MainMenuWindow::load()
         LoadMenuOperatorList();
         LoadMenuRepairList();
         return true;
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         Connections::instance().CloseMasterDatabase();
         Dialogs::instance().message(this, e.message(), Dialogs::Icon::Critical);
         return false;

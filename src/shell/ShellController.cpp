@@ -81,7 +81,7 @@ ShellController::StartResult ShellController::start(bool withSplash)
         RecoverAccountOperation(true);
         EnsureShippedFiles();
         Database::open(DataFolder::masterPath()).close();
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         dialogs.message(nullptr, e.message(), Dialogs::Icon::Critical);
         return StartResult::Failed;
     }
@@ -162,7 +162,7 @@ void ShellController::compact(MainMenuWindow* menu, AccountKind kind)
     try {
         CompactAccountDatabase(kind, name);
         done = true;
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         failure = e.message();
     }
     QGuiApplication::restoreOverrideCursor();

@@ -1,6 +1,6 @@
 #include "store/AccountLock.h"
 
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,8 +41,8 @@ AccountLock::AccountLock(const QString& accountPath, const QString& accountName,
     if (m_fd < 0 && mode == Mode::Shared && (errno == EACCES || errno == EROFS))
         return;
     if (m_fd < 0)
-        throw StoreError(QStringLiteral("「%1」の使用を記録するファイルを開けません。\n%2\n(%3)")
-                             .arg(accountName, path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw Failure(QStringLiteral("「%1」の使用を記録するファイルを開けません。\n%2\n(%3)")
+                          .arg(accountName, path, QString::fromLocal8Bit(std::strerror(errno))));
     const int how = (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
     int rc;
     do {
@@ -53,9 +53,9 @@ AccountLock::AccountLock(const QString& accountPath, const QString& accountName,
         ::close(m_fd);
         m_fd = -1;
         if (why == EWOULDBLOCK)
-            throw StoreError(inUseMessage(accountName));
-        throw StoreError(QStringLiteral("「%1」の使用を記録できません。\n(%2)")
-                             .arg(accountName, QString::fromLocal8Bit(std::strerror(why))));
+            throw Failure(inUseMessage(accountName));
+        throw Failure(QStringLiteral("「%1」の使用を記録できません。\n(%2)")
+                          .arg(accountName, QString::fromLocal8Bit(std::strerror(why))));
     }
 }
 

@@ -17,7 +17,7 @@ public:
     enum class Mode { Shared, Exclusive };
 
     AccountLock() = default;
-    // Throws StoreError when the lock is held in a way that excludes mode.
+    // Throws Failure when the lock is held in a way that excludes mode.
     AccountLock(const QString& accountPath, const QString& accountName, Mode mode);
     AccountLock(AccountLock&& other) noexcept;
     AccountLock& operator=(AccountLock&& other) noexcept;

@@ -56,7 +56,7 @@ Account FindAccount(Database& master, AccountKind kind, FindBy by, const QString
         found =
             master.query(u"Select * From "_qs + t.table + u" Where "_qs + keyCondition(t.key, key));
     if (found.isEmpty())
-        throw StoreError(unknownAccountMessage(kind, key));
+        throw Failure(unknownAccountMessage(kind, key));
     const Row row = found.first();
     return {row.text(t.key), row.text(t.nameField), row.value(u"パスワード"_qs)};
 }
@@ -65,7 +65,7 @@ QString accountFilePath(AccountKind kind, const QString& name, const QString& re
 {
     const QString problem = DataFolder::accountNameProblem(name);
     if (!problem.isEmpty())
-        throw StoreError(
+        throw Failure(
             QStringLiteral("アカウント名「%1」はファイル名にできません。%2").arg(name, problem));
     const QString folder = accountFolder(kind);
     const QString file = name + u".mdb"_qs;
@@ -75,9 +75,9 @@ QString accountFilePath(AccountKind kind, const QString& name, const QString& re
     const QStringList present = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& other : present) {
         if (other != file && other != ownFile && other.compare(file, Qt::CaseInsensitive) == 0)
-            throw StoreError(QStringLiteral("アカウント名「%1」は、大文字・小文字だけが違う"
-                                            "「%2」のファイルと区別できません。")
-                                 .arg(name, other.chopped(4)));
+            throw Failure(QStringLiteral("アカウント名「%1」は、大文字・小文字だけが違う"
+                                         "「%2」のファイルと区別できません。")
+                              .arg(name, other.chopped(4)));
     }
     return QDir(folder).filePath(file);
 }
@@ -93,7 +93,7 @@ QString presentAccountFile(AccountKind kind, const QString& name)
     try {
         const QString path = accountFilePath(kind, name);
         return QFileInfo(path).isFile() ? path : QString();
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
         return QString();
     }
 }
@@ -102,8 +102,8 @@ QString existingAccountFile(AccountKind kind, const QString& name)
 {
     const QString path = accountFilePath(kind, name);
     if (!QFileInfo(path).isFile())
-        throw StoreError(QStringLiteral("%1「%2」のデータベースファイルがありません。\n%3")
-                             .arg(kindNoun(kind), name, QDir::toNativeSeparators(path)));
+        throw Failure(QStringLiteral("%1「%2」のデータベースファイルがありません。\n%3")
+                          .arg(kindNoun(kind), name, QDir::toNativeSeparators(path)));
     return path;
 }
 
@@ -139,14 +139,14 @@ OpenedAccount OpenAccount(Database& master, AccountKind kind, FindBy by, const Q
         accountFilePath(kind, key); // a name no file can have is said as such
     const Account account = FindAccount(master, kind, by, key);
     if (!CheckAccountPassword(master, kind, account.number, typedPassword))
-        throw StoreError(u"パスワードが違います。"_qs);
+        throw Failure(u"パスワードが違います。"_qs);
     const QString path = existingAccountFile(kind, account.name);
     try {
         return {account, path, Database::openLocked(path, account.name)};
-    } catch (const StoreError& e) {
-        throw StoreError(QStringLiteral("%1「%2」のデータベースを開けません。\n%3")
-                             .arg(kindNoun(kind), account.name, e.message()),
-                         e.detail());
+    } catch (const Failure& e) {
+        throw Failure(QStringLiteral("%1「%2」のデータベースを開けません。\n%3")
+                          .arg(kindNoun(kind), account.name, e.message()),
+                      e.detail());
     }
 }
 

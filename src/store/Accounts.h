@@ -43,7 +43,7 @@ const AccountTable& accountTableOf(AccountKind kind);
 QList<Account> LoadAccounts(Database& master, AccountKind kind);
 
 // An account is found by its name (the command line, the import window) or
-// by its number (the menus). Throws StoreError with unknownAccountMessage
+// by its number (the menus). Throws Failure with unknownAccountMessage
 // when main.mdb lists no such account.
 enum class FindBy { Name, Number };
 Account FindAccount(Database& master, AccountKind kind, FindBy by, const QString& key);
@@ -52,7 +52,7 @@ Account FindAccount(Database& master, AccountKind kind, FindBy by, const QString
 QString unknownAccountMessage(AccountKind kind, const QString& key);
 
 // The one place an account becomes a file: "<data>/kelvo/<name>.mdb" or
-// "<data>/care/<name>.mdb". Throws StoreError when the name can be no file
+// "<data>/care/<name>.mdb". Throws Failure when the name can be no file
 // name, or would share its file with another by letter case alone;
 // renamedFrom is the account's present name during a rename.
 QString accountFilePath(AccountKind kind, const QString& name,
@@ -62,7 +62,7 @@ QString accountFolder(AccountKind kind);
 // The account's file when it is there; empty when the name can be no file
 // name or the file is gone.
 QString presentAccountFile(AccountKind kind, const QString& name);
-// The account's file when it is there; throws StoreError
+// The account's file when it is there; throws Failure
 // ("使用者「X」のデータベースファイルがありません。") when it is not.
 QString existingAccountFile(AccountKind kind, const QString& name);
 
@@ -73,7 +73,7 @@ bool CheckAccountPassword(Database& master, AccountKind kind, const QString& num
                           const QString& typed);
 
 // Opens an account's file holding the account's lock in mode until the
-// database is closed; throws StoreError when the file is missing, unreadable
+// database is closed; throws Failure when the file is missing, unreadable
 // or the account is in use.
 Database OpenAccountFile(AccountKind kind, const QString& name,
                          AccountLock::Mode mode = AccountLock::Mode::Shared);

@@ -1,7 +1,7 @@
 #include "store/Compaction.h"
 
 #include "store/Database.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,7 +89,7 @@ void renameWithoutReplacing(const QString& from, const QString& to)
     if (rc != 0) {
         const QString why = errno == EEXIST ? u"同じ名前のファイルがすでにあります。"_qs
                                             : QString::fromLocal8Bit(std::strerror(errno));
-        throw StoreError(
+        throw Failure(
             QStringLiteral("ファイルの名前を変更できません。\n%1\n→ %2\n(%3)").arg(from, to, why));
     }
 }
@@ -97,7 +97,7 @@ void renameWithoutReplacing(const QString& from, const QString& to)
 void exportCheckedCopy(const QString& source, const QString& destination)
 {
     if (QFileInfo::exists(destination))
-        throw StoreError(QStringLiteral("ファイルがすでにあります。\n%1").arg(destination));
+        throw Failure(QStringLiteral("ファイルがすでにあります。\n%1").arg(destination));
     try {
         Database from = Database::open(source);
         const auto before = rowCounts(from);
@@ -105,8 +105,8 @@ void exportCheckedCopy(const QString& source, const QString& destination)
         // one made here (an empty file is an empty database).
         QFile empty(destination);
         if (!empty.open(QIODevice::NewOnly | QIODevice::WriteOnly))
-            throw StoreError(QStringLiteral("ファイルを作成できません。\n%1\n(%2)")
-                                 .arg(destination, empty.errorString()));
+            throw Failure(QStringLiteral("ファイルを作成できません。\n%1\n(%2)")
+                              .arg(destination, empty.errorString()));
         empty.close();
         from.execRaw(u"ATTACH DATABASE "_qs + sqlLiteral(destination) + u" AS compacted KEY "_qs +
                      sqlLiteral(Database::password()));
@@ -115,7 +115,7 @@ void exportCheckedCopy(const QString& source, const QString& destination)
         from.execRaw(u"PRAGMA compacted.journal_mode = OFF; PRAGMA compacted.synchronous = OFF"_qs);
         try {
             from.execRaw(u"SELECT sqlcipher_export('compacted')"_qs);
-        } catch (const StoreError&) {
+        } catch (const Failure&) {
             from.execRaw(u"DETACH DATABASE compacted"_qs);
             throw;
         }
@@ -126,14 +126,14 @@ void exportCheckedCopy(const QString& source, const QString& destination)
         const ResultSet check = copy.query(u"PRAGMA quick_check"_qs);
         const QString verdict = check.isEmpty() ? QString() : check.first().value(0).toString();
         if (verdict != u"ok")
-            throw StoreError(QStringLiteral("書き出したファイルが壊れています: %1").arg(verdict));
+            throw Failure(QStringLiteral("書き出したファイルが壊れています: %1").arg(verdict));
         const auto after = rowCounts(copy);
         if (after != before)
-            throw StoreError(u"書き出したファイルの行数が元のファイルと合いません。"_qs);
+            throw Failure(u"書き出したファイルの行数が元のファイルと合いません。"_qs);
         copy.close();
         if (!syncToDisk(destination))
-            throw StoreError(QStringLiteral("ファイルを書き切れません。\n%1").arg(destination));
-    } catch (const StoreError&) {
+            throw Failure(QStringLiteral("ファイルを書き切れません。\n%1").arg(destination));
+    } catch (const Failure&) {
         removeWithJournal(destination);
         throw;
     }
@@ -148,7 +148,7 @@ QString compactionOutputPath(const QString& accountPath)
 CompactionSizes compactFile(const QString& path, const QString& output)
 {
     auto failed = [](const QString& why, const QString& detail = QString()) {
-        return StoreError(u"最適化できませんでした。\n"_qs + why, detail);
+        return Failure(u"最適化できませんでした。\n"_qs + why, detail);
     };
     const QFileInfo original(path);
     if (!original.isFile())
@@ -165,7 +165,7 @@ CompactionSizes compactFile(const QString& path, const QString& output)
     }
     try {
         exportCheckedCopy(path, output);
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         throw failed(e.message(), e.detail());
     }
     // The copy keeps the mode the original had (0600 stays 0600).

@@ -68,7 +68,7 @@ namespace {
 Database& opened(std::optional<Database>& db, const char16_t* what)
 {
     if (!db)
-        throw StoreError(QStringLiteral("%1が開かれていません。").arg(QString::fromUtf16(what)));
+        throw Failure(QStringLiteral("%1が開かれていません。").arg(QString::fromUtf16(what)));
     return *db;
 }
 } // namespace

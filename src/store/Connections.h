@@ -30,7 +30,7 @@ public:
     bool customerOpen() const { return m_customer.has_value(); }
     bool repairOpen() const { return m_repair.has_value(); }
 
-    // Throw StoreError when the connection is not open.
+    // Throw Failure when the connection is not open.
     Database& master();
     Database& customer();
     Database& repair();

@@ -1,6 +1,6 @@
 #include "store/Cp932.h"
 
-#include "store/StoreError.h"
+#include "store/Failure.h"
 #include "store/Utf8.h"
 
 #include <QStringDecoder>

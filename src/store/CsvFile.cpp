@@ -1,7 +1,7 @@
 #include "store/CsvFile.h"
 
 #include "store/Cp932.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QSaveFile>
 
@@ -68,8 +68,8 @@ QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& 
     QString refused;
     QByteArray bytes = encodeCp932(text, &refused);
     if (bytes.isEmpty() && !text.isEmpty())
-        throw StoreError(describe(refused) + u" は CSV (シフトJIS) に書けない文字です。"_qs +
-                         u"その文字を直してから保存してください。"_qs);
+        throw Failure(describe(refused) + u" は CSV (シフトJIS) に書けない文字です。"_qs +
+                      u"その文字を直してから保存してください。"_qs);
     return bytes;
 }
 
@@ -79,7 +79,7 @@ void writeCsvFile(const QString& path, const QStringList& headers,
     const QByteArray bytes = csvBytes(headers, rows);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw StoreError(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
+        throw Failure(u"ファイルに書き込めません: "_qs + path + u"\n"_qs + file.errorString());
 }
 
 } // namespace horunea

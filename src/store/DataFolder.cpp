@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 namespace horunea {
 

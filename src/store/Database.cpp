@@ -77,7 +77,7 @@ sqlite3* openKeyed(const QString& path, int flags)
     if (rc != SQLITE_OK) {
         const QString why = errorText(db);
         sqlite3_close_v2(db);
-        throw StoreError(QStringLiteral("データベースを開けません。\n%1\n(%2)").arg(path, why));
+        throw Failure(QStringLiteral("データベースを開けません。\n%1\n(%2)").arg(path, why));
     }
     // The key goes in before anything else reads the file.
     const QByteArray pragma = "PRAGMA key = '" + Database::password().toUtf8() + "';";
@@ -96,7 +96,7 @@ sqlite3* openKeyed(const QString& path, int flags)
 Database Database::open(const QString& path)
 {
     if (!QFileInfo(path).isFile())
-        throw StoreError(QStringLiteral("データベースのファイルがありません。\n%1").arg(path));
+        throw Failure(QStringLiteral("データベースのファイルがありません。\n%1").arg(path));
     sqlite3* handle = openKeyed(path, SQLITE_OPEN_READWRITE);
     // A wrong key, or a file that is not ours, shows only at the first read.
     // An empty file reads as an empty database under any key: it is not ours either.
@@ -112,13 +112,13 @@ Database Database::open(const QString& path)
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
         // Busy is not broken: the file is ours, another process is writing it.
         sqlite3_close_v2(handle);
-        throw StoreError(QStringLiteral("ほかのプログラムが書き込み中のため、開けません。"
-                                        "しばらくしてからやり直してください。\n%1")
-                             .arg(path));
+        throw Failure(QStringLiteral("ほかのプログラムが書き込み中のため、開けません。"
+                                     "しばらくしてからやり直してください。\n%1")
+                          .arg(path));
     }
     if (rc != SQLITE_OK || tables == 0) {
         sqlite3_close_v2(handle);
-        throw StoreError(
+        throw Failure(
             QStringLiteral("ホルネアのデータベースとして開けません。ファイルが壊れているか、"
                            "別のファイルです。\n%1")
                 .arg(path));
@@ -129,7 +129,7 @@ Database Database::open(const QString& path)
     // written to is read without them.
     try {
         createIndexes(db);
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
     }
     return db;
 }
@@ -146,7 +146,7 @@ Database Database::openLocked(const QString& path, const QString& accountName,
 Database Database::createNew(const QString& path)
 {
     if (QFileInfo::exists(path))
-        throw StoreError(QStringLiteral("ファイルがすでにあります。\n%1").arg(path));
+        throw Failure(QStringLiteral("ファイルがすでにあります。\n%1").arg(path));
     sqlite3* handle = openKeyed(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     Database db(handle, path);
     db.refreshNames();
@@ -155,7 +155,7 @@ Database Database::createNew(const QString& path)
 
 void Database::fail(const QString& what, const QString& sql) const
 {
-    throw StoreError(QStringLiteral("データベースの処理に失敗しました: %1").arg(what), sql);
+    throw Failure(QStringLiteral("データベースの処理に失敗しました: %1").arg(what), sql);
 }
 
 void Database::failEngine(const QString& sql, const QString& said) const
@@ -193,8 +193,8 @@ void Database::failEngine(const QString& sql, const QString& said) const
         what = u"データベースの処理に失敗しました。"_qs;
     }
     const QString engine = said.isEmpty() ? errorText(m_db) : said;
-    throw StoreError(what + u'\n' + QDir::toNativeSeparators(m_path),
-                     sql.isEmpty() ? engine : engine + u'\n' + sql);
+    throw Failure(what + u'\n' + QDir::toNativeSeparators(m_path),
+                  sql.isEmpty() ? engine : engine + u'\n' + sql);
 }
 
 void Database::refreshNames()
@@ -508,7 +508,7 @@ bool isKeyText(const QString& key)
 const QString& checkedKey(const QString& key)
 {
     if (!isKeyText(key))
-        throw StoreError(QStringLiteral("記録の番号が正しくありません: %1").arg(key));
+        throw Failure(QStringLiteral("記録の番号が正しくありません: %1").arg(key));
     return key;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "store/AccountLock.h"
+#include "store/Failure.h"
 #include "store/JetDialect.h"
-#include "store/StoreError.h"
 #include "store/TextRow.h"
 
 #include <QHash>
@@ -92,12 +92,12 @@ public:
     // The database password every file of the system carries.
     static const QString& password();
 
-    // Opens an existing file and checks the key at once. Throws StoreError
+    // Opens an existing file and checks the key at once. Throws Failure
     // when the file is missing, not a database, or not keyed with ours.
     static Database open(const QString& path);
     // Opens an account's file holding the account's lock (shared by those
     // who work on it, exclusive for who replaces or imports into it) until
-    // it is closed. Throws StoreError "「name」は使用中です。" when refused.
+    // it is closed. Throws Failure "「name」は使用中です。" when refused.
     static Database openLocked(const QString& path, const QString& accountName,
                                AccountLock::Mode mode = AccountLock::Mode::Shared);
     // Creates a new, empty keyed file; fails if the file exists.
@@ -176,9 +176,9 @@ private:
 };
 
 // Keys travel as text and are appended to SQL text after "="; only digits
-// may be. Returns field + " =" + key, or throws StoreError for anything else.
+// may be. Returns field + " =" + key, or throws Failure for anything else.
 bool isKeyText(const QString& key);
-// The key itself when it may go into SQL text; throws StoreError otherwise.
+// The key itself when it may go into SQL text; throws Failure otherwise.
 const QString& checkedKey(const QString& key);
 QString keyCondition(const QString& field, const QString& key);
 

@@ -8,7 +8,7 @@ ResultSet ReadSettingsRow(Database& db)
 {
     const ResultSet row = db.query(u"SELECT * FROM 設定 WHERE 設定ID = 1"_qs);
     if (row.isEmpty())
-        throw StoreError(u"設定の行がありません。"_qs);
+        throw Failure(u"設定の行がありません。"_qs);
     return row;
 }
 

@@ -11,7 +11,7 @@ class Database;
 class ResultSet;
 
 // The settings row ("SELECT * FROM 設定 WHERE 設定ID = 1") of an account
-// database; StoreError when it is missing.
+// database; Failure when it is missing.
 ResultSet ReadSettingsRow(Database& db);
 // The entry a stored sort choice selects: compared as text with 1, 2, 3 …;
 // a value that matches no entry selects entry 0.

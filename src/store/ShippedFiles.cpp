@@ -16,20 +16,20 @@ namespace horunea {
 void createDatabaseFile(const QString& path, DatabaseKind kind)
 {
     if (QFileInfo::exists(path))
-        throw StoreError(QStringLiteral("ファイルがすでにあります。\n%1").arg(path));
+        throw Failure(QStringLiteral("ファイルがすでにあります。\n%1").arg(path));
     const QString partial = path + u".part"_qs;
     QFile::remove(partial);
     try {
         Database db = Database::createNew(partial);
         createSchema(db, kind);
         db.close();
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
         QFile::remove(partial);
         throw;
     }
     if (!QFile::rename(partial, path)) {
         QFile::remove(partial);
-        throw StoreError(QStringLiteral("ファイルを作成できません。\n%1").arg(path));
+        throw Failure(QStringLiteral("ファイルを作成できません。\n%1").arg(path));
     }
 }
 
@@ -50,7 +50,7 @@ QString unusableDatabaseFile(const QString& path, DatabaseKind kind)
             if (!found)
                 return QStringLiteral("表「%1」がありません。").arg(table.name);
         }
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         return e.message();
     }
     return QString();
@@ -95,7 +95,7 @@ QStringList RewriteTemplates()
         if (std::rename(QFile::encodeName(fresh).constData(),
                         QFile::encodeName(path).constData()) != 0) {
             QFile::remove(fresh);
-            throw StoreError(QStringLiteral("ひな形を書き込めません。\n%1").arg(path));
+            throw Failure(QStringLiteral("ひな形を書き込めません。\n%1").arg(path));
         }
         written << path;
     }
@@ -106,7 +106,7 @@ QStringList EnsureShippedFiles(bool strict)
 {
     const QString folder = DataFolder::path();
     if (!QDir().mkpath(folder))
-        throw StoreError(QStringLiteral("データフォルダーを作成できません。\n%1").arg(folder));
+        throw Failure(QStringLiteral("データフォルダーを作成できません。\n%1").arg(folder));
     const struct
     {
         QString path;
@@ -117,7 +117,7 @@ QStringList EnsureShippedFiles(bool strict)
         {DataFolder::repairTemplatePath(), DatabaseKind::Repair},
     };
     if (!QFileInfo::exists(DataFolder::masterPath()) && !accountFilesPresent().isEmpty())
-        throw StoreError(
+        throw Failure(
             QStringLiteral(
                 "main.mdb がありません。\n%1\n"
                 "アカウントのファイルが残っているため、新しい main.mdb は作りません"
@@ -134,9 +134,9 @@ QStringList EnsureShippedFiles(bool strict)
             continue; // a template is checked when an account is made from it
         const QString why = unusableDatabaseFile(file.path, file.kind);
         if (!why.isEmpty())
-            throw StoreError(QStringLiteral("%1 を使えません。\n%2\n%3")
-                                 .arg(QFileInfo(file.path).fileName(),
-                                      QDir::toNativeSeparators(file.path), why));
+            throw Failure(QStringLiteral("%1 を使えません。\n%2\n%3")
+                              .arg(QFileInfo(file.path).fileName(),
+                                   QDir::toNativeSeparators(file.path), why));
     }
     QStringList created;
     for (const auto& file : files) {

@@ -9,11 +9,11 @@ enum class DatabaseKind;
 
 // Creates a new database file of a kind with its shipped content. The file is
 // written under a temporary name and renamed into place only when complete.
-// Throws StoreError; an existing file is never touched.
+// Throws Failure; an existing file is never touched.
 void createDatabaseFile(const QString& path, DatabaseKind kind);
 
 // Creates main.mdb, kelvo.mdb and care.mdb in the data folder where they are
-// missing; returns the paths created. Throws StoreError when the folder cannot
+// missing; returns the paths created. Throws Failure when the folder cannot
 // be made or written, when a main.mdb that is there cannot be used, and when
 // main.mdb is missing while account files are there (a new, empty main.mdb
 // would orphan them all). A template that cannot be used is left as it is:

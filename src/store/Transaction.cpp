@@ -14,7 +14,7 @@ ReadTransaction::~ReadTransaction()
 {
     try {
         m_db.execRaw(QStringLiteral("COMMIT"));
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
     }
 }
 
@@ -40,7 +40,7 @@ Transaction::~Transaction()
             m_db.execRaw(u"RELEASE "_qs + m_savepoint);
             --m_db.m_savepoints;
         }
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
         // Nothing more can be done while unwinding.
     }
 }

@@ -108,7 +108,7 @@ bool QtDialogs::openUrl(const QUrl& url)
 
 } // namespace horunea
 
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -145,7 +145,7 @@ bool runGuarded(QWidget* parent, const std::function<void()>& work)
     try {
         work();
         return true;
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         Dialogs::instance().message(parent, e.message(), Dialogs::Icon::Critical, e.detail());
         return false;
     }

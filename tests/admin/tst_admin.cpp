@@ -152,7 +152,7 @@ private slots:
     void savingTheAdministrator()
     {
         Database master = Database::open(DataFolder::masterPath());
-        QVERIFY_THROWS_EXCEPTION(StoreError, SaveAdministrator(master, QString(), u"pw"_qs));
+        QVERIFY_THROWS_EXCEPTION(Failure, SaveAdministrator(master, QString(), u"pw"_qs));
         QVERIFY(CheckAdministratorLogin(master, shippedAdministratorName(), QString()));
 
         SaveAdministrator(master, u"店長"_qs, u"pw"_qs);
@@ -239,7 +239,7 @@ private slots:
         try {
             CreateAccount(master, AccountKind::Operator, name, u"x"_qs);
             QFAIL("created");
-        } catch (const StoreError& e) {
+        } catch (const Failure& e) {
             QVERIFY2(e.message().contains(message), qPrintable(e.message()));
         }
         QCOMPARE(snapshot(master), before);
@@ -253,7 +253,7 @@ private slots:
         try {
             CreateAccount(master, AccountKind::Operator, u"営業一課"_qs, QString());
             QFAIL("created");
-        } catch (const StoreError& e) {
+        } catch (const Failure& e) {
             QVERIFY2(e.message().contains(u"ひな形"_qs), qPrintable(e.message()));
         }
         QCOMPARE(snapshot(master), before);
@@ -265,7 +265,7 @@ private slots:
         if (QFileInfo(DataFolder::customerFolder()).isWritable())
             QSKIP("running as a user who writes everywhere");
         QVERIFY_THROWS_EXCEPTION(
-            StoreError, CreateAccount(master, AccountKind::Operator, u"営業一課"_qs, QString()));
+            Failure, CreateAccount(master, AccountKind::Operator, u"営業一課"_qs, QString()));
         QCOMPARE(snapshot(master), before);
     }
 
@@ -278,8 +278,8 @@ private slots:
             addUser(customer, u"ﾔﾏﾀﾞ"_qs, u"山田"_qs);
         }
         const QString number = LoadAccounts(master, AccountKind::Operator)[0].number;
-        QVERIFY_THROWS_EXCEPTION(StoreError, ChangeAccount(master, AccountKind::Operator, number,
-                                                           u"営業二課"_qs, u"wrong"_qs, {}));
+        QVERIFY_THROWS_EXCEPTION(Failure, ChangeAccount(master, AccountKind::Operator, number,
+                                                        u"営業二課"_qs, u"wrong"_qs, {}));
         ChangeAccount(master, AccountKind::Operator, number, u"営業二課"_qs, u"old"_qs, QString());
         QVERIFY(!QFileInfo::exists(mdb(u"kelvo"_qs, u"営業一課"_qs)));
         Database renamed = Database::open(mdb(u"kelvo"_qs, u"営業二課"_qs));
@@ -334,7 +334,7 @@ private slots:
         try {
             ChangeAccount(master, AccountKind::Operator, number, name, u"pw"_qs, u"new"_qs);
             QFAIL("changed");
-        } catch (const StoreError& e) {
+        } catch (const Failure& e) {
             QVERIFY2(e.message().contains(message), qPrintable(e.message()));
         }
         QCOMPARE(snapshot(master), before);
@@ -347,7 +347,7 @@ private slots:
         CreateAccount(master, AccountKind::Repair, u"残す"_qs, QString());
         const QString number = LoadAccounts(master, AccountKind::Repair)[0].number;
         const QString before = snapshot(master);
-        QVERIFY_THROWS_EXCEPTION(StoreError,
+        QVERIFY_THROWS_EXCEPTION(Failure,
                                  RemoveAccount(master, AccountKind::Repair, number, QString()));
         QCOMPARE(snapshot(master), before);
         RemoveAccount(master, AccountKind::Repair, number, u"pw"_qs);
@@ -372,7 +372,7 @@ private slots:
         if (QFileInfo(DataFolder::customerFolder()).isWritable())
             QSKIP("running as a user who writes everywhere");
         QVERIFY_THROWS_EXCEPTION(
-            StoreError,
+            Failure,
             RemoveAccount(master, AccountKind::Operator,
                           LoadAccounts(master, AccountKind::Operator)[0].number, QString()));
         QCOMPARE(snapshot(master), before);
@@ -476,7 +476,7 @@ private slots:
         try {
             CompactAccountDatabase(AccountKind::Repair, name);
             QFAIL("compacted");
-        } catch (const StoreError& e) {
+        } catch (const Failure& e) {
             QVERIFY2(e.message().startsWith(u"最適化できませんでした。"_qs),
                      qPrintable(e.message()));
             QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
@@ -554,7 +554,7 @@ private slots:
         QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{u"控え"_qs});
         // An existing folder is never written into.
-        QVERIFY_THROWS_EXCEPTION(StoreError, BackupDataFolder(target));
+        QVERIFY_THROWS_EXCEPTION(Failure, BackupDataFolder(target));
     }
 
     void aDamagedAccountIsLeftOutOfTheBackup()
@@ -585,7 +585,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             f.write(QByteArray(8192, 'z'));
         }
-        QVERIFY_THROWS_EXCEPTION(StoreError, BackupDataFolder(out.filePath(u"控え"_qs)));
+        QVERIFY_THROWS_EXCEPTION(Failure, BackupDataFolder(out.filePath(u"控え"_qs)));
         QVERIFY(QDir(out.path())
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     .isEmpty());

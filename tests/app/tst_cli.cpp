@@ -469,7 +469,7 @@ void TstCli::accountNamesThatCannotBeFiles()
             QVERIFY2(r.err.contains(u"はありません"_qs), qPrintable(r.err));
     }
     if (!allowed)
-        QVERIFY_THROWS_EXCEPTION(StoreError, customerFile(name));
+        QVERIFY_THROWS_EXCEPTION(Failure, customerFile(name));
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
@@ -478,8 +478,8 @@ void TstCli::namesDifferingOnlyInCaseAreRefused()
     TempDataFolder folder;
     test::makeOperator(u"Sato"_qs);
     QVERIFY(QFile::exists(customerFile(u"Sato"_qs)));
-    QVERIFY_THROWS_EXCEPTION(StoreError, customerFile(u"sato"_qs));
-    QVERIFY_THROWS_EXCEPTION(StoreError, customerFile(u"SATO"_qs));
+    QVERIFY_THROWS_EXCEPTION(Failure, customerFile(u"sato"_qs));
+    QVERIFY_THROWS_EXCEPTION(Failure, customerFile(u"SATO"_qs));
     // The other kind of account has its own folder.
     QVERIFY(!repairFile(u"sato"_qs).isEmpty());
     const CliResult r =

@@ -259,8 +259,8 @@ void TstCustomerStorage::deleteIsAllOrNothing()
     // Deleting subjects fails once the logs are already gone.
     db.execRaw(
         u"CREATE TRIGGER stop BEFORE DELETE ON \"件名\" BEGIN SELECT RAISE(ABORT, 'stopped'); END"_qs);
-    QVERIFY_THROWS_EXCEPTION(StoreError, DeleteUser(db, QString::number(user)));
-    QVERIFY_THROWS_EXCEPTION(StoreError, DeleteSubject(db, QString::number(subject)));
+    QVERIFY_THROWS_EXCEPTION(Failure, DeleteUser(db, QString::number(user)));
+    QVERIFY_THROWS_EXCEPTION(Failure, DeleteSubject(db, QString::number(subject)));
     QCOMPARE(count(db, u"ログ"_qs), 1);
     QCOMPARE(count(db, u"件名"_qs), 1);
     QCOMPARE(count(db, u"ユーザー"_qs), 1);
@@ -313,9 +313,9 @@ void TstCustomerStorage::keysThatAreNotNumbersAreRefused()
     TempDataFolder folder;
     Database db = freshCustomerDatabase();
     AddUser(db, userValues(u"ｱ"_qs, u"青木"_qs));
-    QVERIFY_THROWS_EXCEPTION(StoreError, DeleteUser(db, u"1 OR 1=1"_qs));
-    QVERIFY_THROWS_EXCEPTION(StoreError, DeleteLog(db, QString()));
-    QVERIFY_THROWS_EXCEPTION(StoreError, AddSubject(db, u"x"_qs, {}));
+    QVERIFY_THROWS_EXCEPTION(Failure, DeleteUser(db, u"1 OR 1=1"_qs));
+    QVERIFY_THROWS_EXCEPTION(Failure, DeleteLog(db, QString()));
+    QVERIFY_THROWS_EXCEPTION(Failure, AddSubject(db, u"x"_qs, {}));
     QCOMPARE(count(db, u"ユーザー"_qs), 1);
 }
 

@@ -4,7 +4,7 @@
 // as stored dates or unchanged, and a stored date stays as it is.
 #include "import/PreviousFiles.h"
 #include "store/Cp932.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QRegularExpression>
 
@@ -41,7 +41,7 @@ void readAnything(const QByteArray& bytes)
     }
     try {
         previousUsersFrom(bytes, u"ユーザー.ssk"_qs);
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
     }
 }
 

@@ -8,7 +8,7 @@
 #include "import/TransferLine.h"
 #include "store/Cp932.h"
 #include "store/Database.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -146,7 +146,7 @@ QString failureOf(Run run, const QString& destinationFile, const QString& tmp)
     QString message;
     try {
         run();
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         // What the engine said stays in the detail, after the message.
         message = e.message() + (e.detail().isEmpty() ? QString() : u"\n[詳細] "_qs + e.detail());
     }
@@ -357,7 +357,7 @@ void TstConversion::previousUsers()
     try {
         QCOMPARE(previousUsersFrom(bytes, u"ユーザー.ssk"_qs), names);
         QVERIFY(error.isEmpty());
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         QCOMPARE(e.message(), error);
     }
 }

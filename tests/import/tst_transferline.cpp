@@ -3,7 +3,7 @@
 #include "import/TransferLine.h"
 #include "import/TransferSupport.h"
 #include "store/Cp932.h"
-#include "store/StoreError.h"
+#include "store/Failure.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -269,15 +269,15 @@ void TstTransferLine::readerFindsEveryLineAcrossItsBuffer()
         all << v.join(u'|');
     QCOMPARE(all, (QStringList{u"a"_qs, u""_qs, u"b"_qs, u"c"_qs}));
     // A file planted before the writer is refused, not written into.
-    QVERIFY_THROWS_EXCEPTION(StoreError, TransferWriter{path});
-    QVERIFY_THROWS_EXCEPTION(StoreError, TransferReader{dir.filePath(u"ない.dat"_qs)});
+    QVERIFY_THROWS_EXCEPTION(Failure, TransferWriter{path});
+    QVERIFY_THROWS_EXCEPTION(Failure, TransferReader{dir.filePath(u"ない.dat"_qs)});
 }
 
 void TstTransferLine::numbersOfTheFilesAreChecked()
 {
     QCOMPARE(transfer::number("42"), qint64(42));
     for (std::string_view bad : {"", "4a", " 4", "x", "99999999999999999999"})
-        QVERIFY_THROWS_EXCEPTION(StoreError, transfer::number(bad));
+        QVERIFY_THROWS_EXCEPTION(Failure, transfer::number(bad));
     QCOMPARE(transfer::cellNumber("17"), qint64(17));
     QCOMPARE(transfer::cellNumber(""), qint64(0));
 }

@@ -195,7 +195,7 @@ void TstTransfers::aFailureHalfWayAddsNothing()
     try {
         TransferCustomerData(u"元"_qs, u"先"_qs);
         QFAIL("the transfer reported success");
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         QVERIFY2(e.message().startsWith(u"取り込みに失敗しました。"_qs), qPrintable(e.message()));
     }
     QCOMPARE(databaseContents(customerFile(u"先"_qs)), before);
@@ -208,11 +208,11 @@ void TstTransfers::sameAccountOrMissingFileIsRefused()
     TempDataFolder folder;
     makeOperator(u"元"_qs);
     Database(Database::open(customerFile(u"元"_qs)));
-    QVERIFY_THROWS_EXCEPTION(StoreError, TransferCustomerData(u"元"_qs, u"元"_qs));
-    QVERIFY_THROWS_EXCEPTION(StoreError, TransferCustomerData(u"元"_qs, u"いない"_qs));
-    QVERIFY_THROWS_EXCEPTION(StoreError, TransferCustomerData(QString(), u"元"_qs));
+    QVERIFY_THROWS_EXCEPTION(Failure, TransferCustomerData(u"元"_qs, u"元"_qs));
+    QVERIFY_THROWS_EXCEPTION(Failure, TransferCustomerData(u"元"_qs, u"いない"_qs));
+    QVERIFY_THROWS_EXCEPTION(Failure, TransferCustomerData(QString(), u"元"_qs));
     makeRepairAccount(u"修理"_qs);
-    QVERIFY_THROWS_EXCEPTION(StoreError,
+    QVERIFY_THROWS_EXCEPTION(Failure,
                              TransferRepairData(u"修理"_qs, u"修理"_qs, {true, true, true}));
 }
 

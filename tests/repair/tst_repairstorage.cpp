@@ -136,7 +136,7 @@ void TstRepairStorage::deleteRepairRemovesItsLogsAllOrNothing()
         addRepairLog(db, gone, QStringLiteral("ログ%1").arg(i));
     db.execRaw(
         u"CREATE TRIGGER stop BEFORE DELETE ON \"修理\" BEGIN SELECT RAISE(ABORT, 'x'); END"_qs);
-    QVERIFY_THROWS_EXCEPTION(StoreError, DeleteRepair(db, QString::number(gone)));
+    QVERIFY_THROWS_EXCEPTION(Failure, DeleteRepair(db, QString::number(gone)));
     QCOMPARE(count(db, u"修理ログ"_qs), 4);
     db.execRaw(u"DROP TRIGGER stop"_qs);
     QVERIFY(DeleteRepair(db, QString::number(gone)));

@@ -505,10 +505,10 @@ void TstSearch::aKindOfTheOtherDatabaseIsRefused()
 {
     CustomerView customer(*m_customer);
     customer.OpenCustomerWindow();
-    QVERIFY_THROWS_EXCEPTION(StoreError, customer.Search(request(SearchKind::Repairs, u"a"_qs)));
+    QVERIFY_THROWS_EXCEPTION(Failure, customer.Search(request(SearchKind::Repairs, u"a"_qs)));
     RepairView repair(*m_repair);
     repair.OpenRepairWindow();
-    QVERIFY_THROWS_EXCEPTION(StoreError, repair.Search(request(SearchKind::Users, u"a"_qs)));
+    QVERIFY_THROWS_EXCEPTION(Failure, repair.Search(request(SearchKind::Users, u"a"_qs)));
 }
 
 QTEST_GUILESS_MAIN(TstSearch)

@@ -224,8 +224,8 @@ void TstSettings::marginBoxes()
             const QString problem = marginProblem(boxes);
             QVERIFY(problem.contains(u"余白「右」"_qs));
             QVERIFY(problem.contains(u"0 から 9999"_qs));
-            QVERIFY_THROWS_EXCEPTION(StoreError, customer ? SaveCustomerMargins(d, boxes)
-                                                          : SaveRepairMargins(d, boxes));
+            QVERIFY_THROWS_EXCEPTION(Failure, customer ? SaveCustomerMargins(d, boxes)
+                                                       : SaveRepairMargins(d, boxes));
             QCOMPARE(settingsRow(d).value(11), u"360"_qs);
         } else {
             customer ? SaveCustomerMargins(d, boxes) : SaveRepairMargins(d, boxes);
@@ -240,7 +240,7 @@ void TstSettings::aRefusedMarginStoresNothing()
     try {
         SaveRepairMargins(*m_repair, boxes);
         QFAIL("a margin of 四百 was stored");
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         QVERIFY(e.message().contains(u"余白「下」"_qs));
     }
     QCOMPARE(LoadRepairSettings(*m_repair).margins,
@@ -249,8 +249,8 @@ void TstSettings::aRefusedMarginStoresNothing()
 
 void TstSettings::aPositionOutsideItsListIsRefused()
 {
-    QVERIFY_THROWS_EXCEPTION(StoreError, SaveCustomerSortOrder(*m_customer, {4, 0, 0, 0, 0, 0}));
-    QVERIFY_THROWS_EXCEPTION(StoreError, SaveRepairSortOrder(*m_repair, {0, 2, 0, 0, 0, 0}));
+    QVERIFY_THROWS_EXCEPTION(Failure, SaveCustomerSortOrder(*m_customer, {4, 0, 0, 0, 0, 0}));
+    QVERIFY_THROWS_EXCEPTION(Failure, SaveRepairSortOrder(*m_repair, {0, 2, 0, 0, 0, 0}));
     QCOMPARE(settingsRow(*m_customer).value(3), u"0"_qs);
     SaveRepairSortOrder(*m_repair, {8, 1, 9, 1, 2, 1});
     QCOMPARE(LoadRepairSettings(*m_repair).sortPositions, (Positions{8, 1, 9, 1, 2, 1}));

@@ -104,7 +104,7 @@ void TstDatabase::fileKeyedOtherwiseIsRefused()
     sqlite3_close(raw);
     const QByteArray before = head(path, 4096);
 
-    QVERIFY_THROWS_EXCEPTION(StoreError, Database::open(path));
+    QVERIFY_THROWS_EXCEPTION(Failure, Database::open(path));
     QCOMPARE(head(path, 4096), before);
 }
 
@@ -132,7 +132,7 @@ void TstDatabase::foreignOrMissingFileIsRefusedUntouched()
     try {
         Database::open(path);
         QFAIL("opened a file that is not ours");
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         QVERIFY(e.message().contains(path));
     }
     QCOMPARE(QFile::exists(path), exists);
@@ -238,7 +238,7 @@ void TstDatabase::transactionRollsBackUnlessCommitted()
         db.exec(u"SELECT * FROM 存在しない表"_qs);
         t.commit();
         QFAIL("the failing statement did not throw");
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
     }
     QCOMPARE(db.scalar(u"SELECT count(*) as ma1 FROM ユーザー"_qs), 1);
     {
@@ -287,7 +287,7 @@ void TstDatabase::innerTransactionIsASavepoint()
     db.insert(u"件名"_qs, {{u"ユーザーID"_qs, 1}, {u"件名"_qs, u"件"_qs}});
     db.execRaw(
         u"CREATE TEMP TRIGGER stop BEFORE DELETE ON \"件名\" BEGIN SELECT RAISE(ABORT, 'stop'); END"_qs);
-    QVERIFY_THROWS_EXCEPTION(StoreError, DeleteUser(db, u"1"_qs));
+    QVERIFY_THROWS_EXCEPTION(Failure, DeleteUser(db, u"1"_qs));
     QCOMPARE(users(), 1);
     db.execRaw(u"DROP TRIGGER stop"_qs);
     QVERIFY(DeleteUser(db, u"1"_qs));
@@ -310,12 +310,12 @@ void TstDatabase::keysInSqlTextAreChecked()
     QFETCH(QString, key);
     TempDataFolder folder;
     Database db = customerCopy(folder);
-    QVERIFY_THROWS_EXCEPTION(StoreError, ReadUserDetail(db, key));
+    QVERIFY_THROWS_EXCEPTION(Failure, ReadUserDetail(db, key));
     CustomerListQuery q;
-    QVERIFY_THROWS_EXCEPTION(StoreError, q.ApplySubjectFilter(true, key));
-    QVERIFY_THROWS_EXCEPTION(StoreError, q.showLogsOf(key));
+    QVERIFY_THROWS_EXCEPTION(Failure, q.ApplySubjectFilter(true, key));
+    QVERIFY_THROWS_EXCEPTION(Failure, q.showLogsOf(key));
     RepairListQuery r;
-    QVERIFY_THROWS_EXCEPTION(StoreError, r.showLogsOf(key));
+    QVERIFY_THROWS_EXCEPTION(Failure, r.showLogsOf(key));
     QCOMPARE(checkedKey(u"42"_qs), u"42"_qs);
 }
 
@@ -328,7 +328,7 @@ void TstDatabase::updateAndRemoveReportRowsTouched()
     db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"a"_qs}});
     QCOMPARE(db.update(u"ユーザー"_qs, {{u"表示名"_qs, u"b"_qs}}, u"ユーザーID =1"_qs), 1);
     QVERIFY_THROWS_EXCEPTION(
-        StoreError, db.update(u"ユーザー"_qs, {{u"ない列"_qs, u"b"_qs}}, u"ユーザーID =1"_qs));
+        Failure, db.update(u"ユーザー"_qs, {{u"ない列"_qs, u"b"_qs}}, u"ユーザーID =1"_qs));
 }
 
 void TstDatabase::readingKeyZeroReadsNoRow()
@@ -422,7 +422,7 @@ void TstDatabase::unwritableFolderCreatesNothing()
         QSKIP("root writes into read-only folders");
     TempDataFolder folder(false);
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    QVERIFY_THROWS_EXCEPTION(StoreError, EnsureShippedFiles());
+    QVERIFY_THROWS_EXCEPTION(Failure, EnsureShippedFiles());
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(!QFile::exists(DataFolder::masterPath()));
 }
@@ -435,7 +435,7 @@ void TstDatabase::connectionsOpenAndClose()
     c.CloseRepairDatabase();
     c.CloseMasterDatabase();
     QVERIFY(!c.masterOpen());
-    QVERIFY_THROWS_EXCEPTION(StoreError, MasterConnection());
+    QVERIFY_THROWS_EXCEPTION(Failure, MasterConnection());
 
     c.OpenMasterDatabase();
     QVERIFY(c.masterOpen());
@@ -452,7 +452,7 @@ void TstDatabase::connectionsOpenAndClose()
 
     // A missing account file: the open fails and nothing is created.
     c.CustomerDatabasePath = accountFilePath(AccountKind::Operator, u"いない人"_qs);
-    QVERIFY_THROWS_EXCEPTION(StoreError, c.OpenCustomerDatabase());
+    QVERIFY_THROWS_EXCEPTION(Failure, c.OpenCustomerDatabase());
     QVERIFY(!c.customerOpen());
     QVERIFY(!QFile::exists(c.CustomerDatabasePath));
 }
@@ -484,8 +484,8 @@ void TstDatabase::aStatementRunAgainWhileInUseGetsItsOwn()
     QCOMPARE(pairs, (QStringList{u"00"_qs, u"01"_qs, u"02"_qs, u"10"_qs, u"11"_qs, u"12"_qs,
                                  u"20"_qs, u"21"_qs, u"22"_qs}));
     // A statement left by an error is reset before its next use.
-    QVERIFY_THROWS_EXCEPTION(
-        StoreError, db.forEachRow(sql, {}, [](const Row&) { throw StoreError(u"stop"_qs); }));
+    QVERIFY_THROWS_EXCEPTION(Failure,
+                             db.forEachRow(sql, {}, [](const Row&) { throw Failure(u"stop"_qs); }));
     QCOMPARE(db.textRows(sql, {u"表示名"_qs}).size(), size_t(3));
 }
 
@@ -511,7 +511,7 @@ void TstDatabase::newTablesAreSeenByCachedWork()
     TempDataFolder folder;
     Database db = customerCopy(folder);
     const QString sql = u"Select count(*) From 追加"_qs;
-    QVERIFY_THROWS_EXCEPTION(StoreError, db.scalar(sql));
+    QVERIFY_THROWS_EXCEPTION(Failure, db.scalar(sql));
     db.execRaw(u"CREATE TABLE \"追加\" (\"番号\" INTEGER)"_qs);
     db.refreshNames();
     db.insert(u"追加"_qs, {{u"番号"_qs, 1}});
@@ -538,7 +538,7 @@ void TstDatabase::insertsOfOtherFieldListsAreBuiltAnew()
     QCOMPARE(rows[2], (QStringList{u"丙"_qs, u"丙の備考"_qs}));
     QCOMPARE(rows[3], (QStringList{QString(), QString()}));
     QVERIFY_THROWS_EXCEPTION(
-        StoreError, db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"a"_qs}, {u"ﾋｮｳｼﾞﾒｲ"_qs, u"b"_qs}}));
+        Failure, db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"a"_qs}, {u"ﾋｮｳｼﾞﾒｲ"_qs, u"b"_qs}}));
 }
 
 void TstDatabase::indexesAreInNewFilesAndAddedToOldOnes_data()
@@ -685,7 +685,7 @@ void TstDatabase::bulkRowsOfValuesAtHandAreAddedAsGiven()
         const qint64 second = insert.add({user, std::string_view(buffer), std::string_view("", 0)});
         buffer = "上書き";
         QCOMPARE(second, first + 1);
-        QVERIFY_THROWS_EXCEPTION(StoreError, insert.add({user, std::string_view(buffer)}));
+        QVERIFY_THROWS_EXCEPTION(Failure, insert.add({user, std::string_view(buffer)}));
         adding.commit();
     }
     QStringList seen;
