@@ -45,20 +45,17 @@ static_assert(inColumnOrder(LogColumns));
 
 const ListColumns& userColumns()
 {
-    static const ListColumns columns(UserColumns);
-    return columns;
+    return listColumns<UserColumns>();
 }
 
 const ListColumns& subjectColumns()
 {
-    static const ListColumns columns(SubjectColumns);
-    return columns;
+    return listColumns<SubjectColumns>();
 }
 
 const ListColumns& logColumns()
 {
-    static const ListColumns columns(LogColumns);
-    return columns;
+    return listColumns<LogColumns>();
 }
 
 ListRows LoadUserRows(Database& db, const SqlStatement& statement)

@@ -120,20 +120,17 @@ static_assert(inColumnOrder(RepairLogColumns));
 
 const ListColumns& repairColumns()
 {
-    static const ListColumns columns(RepairColumns);
-    return columns;
+    return listColumns<RepairColumns>();
 }
 
 const ListColumns& unpaidColumns()
 {
-    static const ListColumns columns(UnpaidColumns);
-    return columns;
+    return listColumns<UnpaidColumns>();
 }
 
 const ListColumns& repairLogColumns()
 {
-    static const ListColumns columns(RepairLogColumns);
-    return columns;
+    return listColumns<RepairLogColumns>();
 }
 
 void applySearch(RepairListQuery& query, const SearchRequest& request)

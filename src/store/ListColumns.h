@@ -59,4 +59,11 @@ private:
     QList<int> m_twips;
 };
 
+// The columns of a constant table of ColumnSpec rows, made once.
+template <const auto& Specs> const ListColumns& listColumns()
+{
+    static const ListColumns columns(Specs);
+    return columns;
+}
+
 } // namespace horunea
