@@ -271,8 +271,36 @@ void ShellController::bringBack(QMainWindow* window, Qt::WindowStates state)
     window->activateWindow();
 }
 
+namespace {
+
+// What both data windows ask for alike: the editor, the settings and the
+// search, on the view of the account that is open.
+template <typename Window> void wireSharedRequests(Window* window)
+{
+    QObject::connect(window, &DataWindow::editorRequested, window,
+                     [window](RecordKind kind, bool isNew) {
+                         if (window->view())
+                             RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
+                     });
+    QObject::connect(window, &DataWindow::settingsRequested, window, [window] {
+        if (window->view()) {
+            SettingsWindow settings(*window->view(), window);
+            settings.exec();
+        }
+    });
+    QObject::connect(window, &DataWindow::searchRequested, window, [window] {
+        if (window->view()) {
+            SearchWindow search(*window->view(), window);
+            search.exec();
+        }
+    });
+}
+
+} // namespace
+
 void ShellController::wireRepairWindow(RepairWindow* window)
 {
+    wireSharedRequests(window);
     connect(window, &RepairWindow::switchRequested, this, &ShellController::SwitchToCustomerWindow);
     connect(window, &RepairWindow::changeAccountRequested, this,
             [this, window] { showReducedMenu(MainMenuWindow::Layout::RepairOnlyMenu, window); });
@@ -281,10 +309,6 @@ void ShellController::wireRepairWindow(RepairWindow* window)
             showMainMenu();
         else if (m_customerWindow)
             bringBack(m_customerWindow, SessionState::instance().CustomerWindowState);
-    });
-    connect(window, &RepairWindow::editorRequested, window, [window](RecordKind kind, bool isNew) {
-        if (window->view())
-            RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
     });
     connect(window, &RepairWindow::makersRequested, window, [window] {
         MakerWindow makers(window);
@@ -298,12 +322,6 @@ void ShellController::wireRepairWindow(RepairWindow* window)
         OwnCompanyWindow company(window);
         company.exec();
     });
-    connect(window, &RepairWindow::settingsRequested, window, [window] {
-        if (window->view()) {
-            SettingsWindow settings(*window->view(), window);
-            settings.exec();
-        }
-    });
     connect(window, &RepairWindow::printListRequested, window, [window](const QString& key) {
         if (window->view())
             PrintRepairItem(window, *window->view(), key);
@@ -311,12 +329,6 @@ void ShellController::wireRepairWindow(RepairWindow* window)
     connect(window, &RepairWindow::printRequested, window, [window] {
         if (window->view())
             PrintRepairReport(window, *window->view());
-    });
-    connect(window, &RepairWindow::searchRequested, window, [window] {
-        if (window->view()) {
-            SearchWindow search(*window->view(), window);
-            search.exec();
-        }
     });
 }
 
@@ -336,21 +348,11 @@ void ShellController::SwitchToCustomerWindow()
 
 void ShellController::wireCustomerWindow(CustomerWindow* window)
 {
+    wireSharedRequests(window);
     connect(window, &CustomerWindow::switchRequested, this, &ShellController::SwitchToRepairWindow);
     connect(window, &CustomerWindow::changeAccountRequested, this,
             [this, window] { showReducedMenu(MainMenuWindow::Layout::CustomerOnlyMenu, window); });
     connect(window, &CustomerWindow::unloading, this, &ShellController::customerWindowUnloading);
-    connect(window, &CustomerWindow::editorRequested, window,
-            [window](RecordKind kind, bool isNew) {
-                if (window->view())
-                    RecordEditorDialog::OpenEditor(*window->view(), kind, isNew, window);
-            });
-    connect(window, &CustomerWindow::settingsRequested, window, [window] {
-        if (window->view()) {
-            SettingsWindow settings(*window->view(), window);
-            settings.exec();
-        }
-    });
     connect(window, &CustomerWindow::printListRequested, window, [window](const QString& key) {
         if (window->view())
             PrintCustomerItem(window, *window->view(), key);
@@ -358,12 +360,6 @@ void ShellController::wireCustomerWindow(CustomerWindow* window)
     connect(window, &CustomerWindow::printRequested, window, [window] {
         if (window->view())
             PrintUserSheet(window, *window->view());
-    });
-    connect(window, &CustomerWindow::searchRequested, window, [window] {
-        if (window->view()) {
-            SearchWindow search(*window->view(), window);
-            search.exec();
-        }
     });
 }
 
