@@ -16,6 +16,7 @@ set(HORUNEA_CORE_SOURCES
   store/DateText.cpp
   store/JetDialect.cpp
   store/Schema.cpp
+  store/ServerConnection.cpp
   store/ShippedFiles.cpp
   store/TextForms.cpp
   customer/CustomerLists.cpp

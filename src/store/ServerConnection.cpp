@@ -1,0 +1,235 @@
+#include "store/ServerConnection.h"
+
+#include <QFile>
+
+#include <libpq-fe.h>
+
+#include <utility>
+#include <vector>
+
+namespace horunea {
+
+namespace {
+
+// The keywords and values of a connection string, or the parser's words.
+struct Conninfo
+{
+    std::vector<std::pair<QString, QString>> values;
+    QString error;
+
+    QString value(const char* keyword) const
+    {
+        for (const auto& [key, value] : values) {
+            if (key == QLatin1String(keyword))
+                return value;
+        }
+        return {};
+    }
+};
+
+Conninfo parseConninfo(const QString& text)
+{
+    Conninfo out;
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(text.toUtf8().constData(), &error);
+    if (!options) {
+        out.error = error ? QString::fromUtf8(error).trimmed() : QString();
+        PQfreemem(error);
+        return out;
+    }
+    for (PQconninfoOption* o = options; o->keyword; ++o) {
+        if (o->val)
+            out.values.emplace_back(QString::fromUtf8(o->keyword), QString::fromUtf8(o->val));
+    }
+    PQconninfoFree(options);
+    return out;
+}
+
+QString displayNameOf(const Conninfo& info)
+{
+    QString host = info.value("host");
+    if (host.isEmpty())
+        host = info.value("hostaddr");
+    if (host.isEmpty())
+        host = u"localhost"_qs;
+    QString port = info.value("port");
+    if (port.isEmpty())
+        port = u"5432"_qs;
+    QString name = host + u':' + port;
+    if (const QString db = info.value("dbname"); !db.isEmpty())
+        name += u'/' + db;
+    return name;
+}
+
+QString libpqWords(const pg_conn* conn)
+{
+    return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+}
+
+} // namespace
+
+ServerAddress ServerAddress::parse(const QString& text)
+{
+    QStringList lines;
+    for (const QString& line : text.split(u'\n')) {
+        if (!line.trimmed().isEmpty())
+            lines << line.trimmed();
+    }
+    if (lines.isEmpty())
+        throw Failure(u"server.conf が空です。サーバーへの接続文字列を 1 行で書いてください。"_qs);
+    if (lines.size() > 1)
+        throw Failure(u"server.conf には接続文字列を 1 行だけ書いてください。"_qs);
+    const Conninfo info = parseConninfo(lines.first());
+    if (!info.error.isEmpty() || info.values.empty())
+        throw Failure(u"server.conf の接続文字列が読めません。"_qs, info.error);
+    if (!info.value("password").isEmpty())
+        throw Failure(u"server.conf にパスワードを書かないでください。パスワードは ~/.pgpass "
+                      u"(または PGPASSFILE のファイル) に書きます。"_qs);
+    ServerAddress address;
+    address.m_connectionString = lines.first();
+    address.m_displayName = displayNameOf(info);
+    return address;
+}
+
+ServerAddress ServerAddress::read(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(u"server.conf を読めません。"_qs, path + u": "_qs + file.errorString());
+    return parse(QString::fromUtf8(file.readAll()));
+}
+
+ServerConnection ServerConnection::open(const ServerAddress& address)
+{
+    // The connection string first; what follows it overrides it: the
+    // program always talks UTF-8 and names itself.
+    const QByteArray conninfo = address.connectionString().toUtf8();
+    const char* keywords[] = {"dbname", "client_encoding", "application_name", nullptr};
+    const char* values[] = {conninfo.constData(), "UTF8", "horunea", nullptr};
+    pg_conn* conn = PQconnectdbParams(keywords, values, 1);
+    if (conn && PQstatus(conn) == CONNECTION_OK)
+        return ServerConnection(conn, address.displayName());
+
+    const QString said = conn ? libpqWords(conn) : QString();
+    PQfinish(conn);
+    const QString server = address.displayName();
+    switch (PQpingParams(keywords, values, 1)) {
+    case PQPING_NO_RESPONSE:
+        throw Failure(u"サーバー「"_qs + server +
+                          u"」に接続できません。サーバーが動いているか、server.conf "
+                          u"の接続先とネットワークを確かめてください。"_qs,
+                      said);
+    case PQPING_REJECT:
+        throw Failure(u"サーバー「"_qs + server +
+                          u"」が接続を受け付けていません (起動中か停止中です)。"
+                          u"しばらくしてからもう一度お試しください。"_qs,
+                      said);
+    default:
+        throw Failure(u"サーバー「"_qs + server +
+                          u"」にログインできません。ユーザー名、パスワード (~/.pgpass)、"
+                          u"データベース名を確かめてください。"_qs,
+                      said);
+    }
+}
+
+ServerConnection::ServerConnection(pg_conn* conn, QString displayName)
+    : m_conn(conn), m_displayName(std::move(displayName))
+{}
+
+ServerConnection::ServerConnection(ServerConnection&& other) noexcept
+    : m_conn(std::exchange(other.m_conn, nullptr)), m_displayName(std::move(other.m_displayName))
+{}
+
+ServerConnection& ServerConnection::operator=(ServerConnection&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_conn = std::exchange(other.m_conn, nullptr);
+        m_displayName = std::move(other.m_displayName);
+    }
+    return *this;
+}
+
+ServerConnection::~ServerConnection()
+{
+    close();
+}
+
+void ServerConnection::close()
+{
+    if (m_conn)
+        PQfinish(std::exchange(m_conn, nullptr));
+}
+
+int ServerConnection::serverVersion() const
+{
+    return m_conn ? PQserverVersion(m_conn) : 0;
+}
+
+ServerResult ServerConnection::exec(const QString& sql, const QVariantList& params)
+{
+    if (!m_conn)
+        throw Failure(u"サーバーに接続していません。"_qs, sql);
+    std::vector<QByteArray> texts;
+    texts.reserve(size_t(params.size()));
+    std::vector<const char*> values;
+    values.reserve(size_t(params.size()));
+    for (const QVariant& p : params) {
+        if (p.isNull()) {
+            texts.emplace_back();
+            values.push_back(nullptr);
+            continue;
+        }
+        if (p.typeId() == QMetaType::Bool)
+            texts.push_back(p.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false"));
+        else
+            texts.push_back(p.toString().toUtf8());
+        values.push_back(texts.back().constData());
+    }
+    pg_result* result = PQexecParams(m_conn, sql.toUtf8().constData(), int(values.size()), nullptr,
+                                     values.data(), nullptr, nullptr, 0);
+    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(sql, result);
+    ServerResult out;
+    if (status == PGRES_COMMAND_OK) {
+        out.m_changed = QByteArray(PQcmdTuples(result)).toInt();
+        PQclear(result);
+        return out;
+    }
+    const int columns = PQnfields(result);
+    const int rows = PQntuples(result);
+    for (int c = 0; c < columns; ++c)
+        out.m_columns << QString::fromUtf8(PQfname(result, c));
+    out.m_rows.reserve(size_t(rows));
+    for (int r = 0; r < rows; ++r) {
+        QStringList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(result, r, c))
+                row << QString();
+            else
+                row << QString::fromUtf8(PQgetvalue(result, r, c), PQgetlength(result, r, c));
+        }
+        out.m_rows.push_back(std::move(row));
+    }
+    PQclear(result);
+    return out;
+}
+
+void ServerConnection::fail(const QString& sql, pg_result* result) const
+{
+    QString said =
+        result ? QString::fromUtf8(PQresultErrorMessage(result)).trimmed() : libpqWords(m_conn);
+    if (result) {
+        if (const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE))
+            said += u" ("_qs + QString::fromLatin1(state) + u')';
+        PQclear(result);
+    }
+    const QString detail = said + u'\n' + sql;
+    if (PQstatus(m_conn) == CONNECTION_BAD)
+        throw Failure(u"サーバー「"_qs + m_displayName + u"」との接続が切れました。"_qs, detail);
+    throw Failure(u"サーバー「"_qs + m_displayName + u"」で実行できませんでした。"_qs, detail);
+}
+
+} // namespace horunea

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "store/Failure.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+struct pg_conn;
+struct pg_result;
+
+namespace horunea {
+
+// Where a shop's data live when they are on a PostgreSQL server: the libpq
+// connection string of the data folder's server.conf (its one line, for
+// example "host=db.shop.lan dbname=horunea user=horunea sslmode=require").
+// The password is never in it: libpq takes it from ~/.pgpass or PGPASSFILE.
+class ServerAddress
+{
+public:
+    // The one line of a server.conf. Throws Failure when it is empty, holds
+    // more than one line, is not a connection string, or names a password.
+    static ServerAddress parse(const QString& text);
+    // Reads the file; throws Failure when it cannot be read or parse refuses.
+    static ServerAddress read(const QString& path);
+
+    const QString& connectionString() const { return m_connectionString; }
+    // The server as messages name it: "db.shop.lan:5432/horunea"; a Unix
+    // socket's folder stands for the host, the defaults for what is left out.
+    const QString& displayName() const { return m_displayName; }
+
+private:
+    QString m_connectionString;
+    QString m_displayName;
+};
+
+// A whole result of the server: column names and rows of text, Null kept
+// apart from the empty text.
+class ServerResult
+{
+public:
+    int rowCount() const { return int(m_rows.size()); }
+    int columnCount() const { return int(m_columns.size()); }
+    const QStringList& columnNames() const { return m_columns; }
+    bool isNull(int row, int column) const { return m_rows[size_t(row)][column].isNull(); }
+    // Null as the empty text.
+    QString text(int row, int column) const { return m_rows[size_t(row)][column]; }
+    // The rows changed by a statement that returns none.
+    int changed() const { return m_changed; }
+
+private:
+    friend class ServerConnection;
+    QStringList m_columns;
+    std::vector<QStringList> m_rows; // a null QString for Null
+    int m_changed = 0;
+};
+
+// One connection to the shop's PostgreSQL server. Statements are the
+// server's own SQL with $1, $2 … for the values, which are always bound
+// (as text), never spliced.
+class ServerConnection
+{
+public:
+    // Connects. A server that does not answer, that refuses connections, or
+    // that refuses the login or the database, gives a Failure that names the
+    // server and what failed, with libpq's words as the detail.
+    static ServerConnection open(const ServerAddress& address);
+
+    ServerConnection() = default;
+    ServerConnection(ServerConnection&& other) noexcept;
+    ServerConnection& operator=(ServerConnection&& other) noexcept;
+    ServerConnection(const ServerConnection&) = delete;
+    ServerConnection& operator=(const ServerConnection&) = delete;
+    ~ServerConnection();
+
+    bool isOpen() const { return m_conn != nullptr; }
+    const QString& displayName() const { return m_displayName; }
+    void close();
+
+    // Runs one statement. A statement the server refuses gives a Failure with
+    // the server's words and the statement as the detail; a connection that
+    // is gone gives "サーバー「…」との接続が切れました。".
+    ServerResult exec(const QString& sql, const QVariantList& params = {});
+    // The version of the server, as a number (150004 for 15.4).
+    int serverVersion() const;
+
+private:
+    ServerConnection(pg_conn* conn, QString displayName);
+    [[noreturn]] void fail(const QString& sql, pg_result* result) const;
+
+    pg_conn* m_conn = nullptr;
+    QString m_displayName;
+};
+
+} // namespace horunea

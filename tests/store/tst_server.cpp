@@ -1,0 +1,208 @@
+// The connection to a shop's PostgreSQL server: what server.conf may hold,
+// and what the user is told when the server does not answer, refuses the
+// login, refuses a statement or goes away in the middle of work. Against a
+// private cluster of the test's own.
+#include "CoreTestSupport.h"
+#include "PgCluster.h"
+
+#include "store/ServerConnection.h"
+
+#include <QTest>
+
+#include <functional>
+
+using namespace horunea;
+using namespace horunea::test;
+
+namespace {
+
+// The message of the Failure the call throws, or "" when it throws none.
+QString failureOf(const std::function<void()>& call, QString* detail = nullptr)
+{
+    try {
+        call();
+    } catch (const Failure& e) {
+        if (detail)
+            *detail = e.detail();
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+class TstServer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void serverConfLine_data();
+    void serverConfLine();
+    void serverConfIsReadFromItsFile();
+    void valuesAreBoundAndComeBackAsTheyWent();
+    void failedConnections_data();
+    void failedConnections();
+    void aRefusedStatementLeavesTheConnectionUsable();
+    void aLostConnectionIsSaidAndLeavesNothingHalfWritten();
+
+private:
+    ServerAddress address(const QString& database = u"postgres"_qs) const
+    {
+        return ServerAddress::parse(m_cluster->connectionString(database));
+    }
+
+    std::unique_ptr<PgCluster> m_cluster;
+};
+
+void TstServer::initTestCase()
+{
+    m_cluster = std::make_unique<PgCluster>();
+    QVERIFY2(m_cluster->isRunning(), qPrintable(m_cluster->error()));
+}
+
+void TstServer::serverConfLine_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown"); // the server as messages name it
+    QTest::addColumn<QString>("refusal");
+    auto row = [](const char* name, const QString& text, const QString& shown,
+                  const QString& refusal) { QTest::newRow(name) << text << shown << refusal; };
+    row("keywords", u"host=db.shop.lan dbname=horunea user=horunea sslmode=require"_qs,
+        u"db.shop.lan:5432/horunea"_qs, QString());
+    row("socket and port", u"host=/run/pg port=5433 dbname=本店"_qs, u"/run/pg:5433/本店"_qs,
+        QString());
+    row("blank lines around", u"\n  dbname=horunea  \n\n"_qs, u"localhost:5432/horunea"_qs,
+        QString());
+    row("uri", u"postgresql://horunea@db:6000/shop"_qs, u"db:6000/shop"_qs, QString());
+    row("empty", u"  \n"_qs, QString(),
+        u"server.conf が空です。サーバーへの接続文字列を 1 行で書いてください。"_qs);
+    row("two lines", u"dbname=a\ndbname=b"_qs, QString(),
+        u"server.conf には接続文字列を 1 行だけ書いてください。"_qs);
+    const QString password = u"server.conf にパスワードを書かないでください。パスワードは "
+                             u"~/.pgpass (または PGPASSFILE のファイル) に書きます。"_qs;
+    row("password keyword", u"host=db password=secret"_qs, QString(), password);
+    row("password in uri", u"postgresql://horunea:secret@db/shop"_qs, QString(), password);
+    row("not a connection string", u"host=db nonsense"_qs, QString(),
+        u"server.conf の接続文字列が読めません。"_qs);
+    row("unknown keyword", u"host=db colour=blue"_qs, QString(),
+        u"server.conf の接続文字列が読めません。"_qs);
+}
+
+void TstServer::serverConfLine()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(QString, refusal);
+    QString said;
+    ServerAddress parsed;
+    said = failureOf([&] { parsed = ServerAddress::parse(text); });
+    QCOMPARE(said, refusal);
+    if (refusal.isEmpty()) {
+        QCOMPARE(parsed.displayName(), shown);
+        QCOMPARE(parsed.connectionString(), text.trimmed());
+    }
+}
+
+void TstServer::serverConfIsReadFromItsFile()
+{
+    TempDataFolder folder;
+    const QString path = folder.file(u"server.conf"_qs);
+    QCOMPARE(failureOf([&] { ServerAddress::read(path); }), u"server.conf を読めません。"_qs);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(m_cluster->connectionString().toUtf8() + "\n");
+    file.close();
+    const ServerAddress address = ServerAddress::read(path);
+    QCOMPARE(address.connectionString(), m_cluster->connectionString());
+    QVERIFY(ServerConnection::open(address).isOpen());
+}
+
+void TstServer::valuesAreBoundAndComeBackAsTheyWent()
+{
+    ServerConnection server = ServerConnection::open(address());
+    QVERIFY(server.serverVersion() >= 130000);
+    // A value that would break SQL text goes in bound, as it is.
+    const QString quote = u"O'Brien\"; DROP TABLE x; --"_qs;
+    const ServerResult r =
+        server.exec(u"SELECT $1::text AS a, $2::text AS b, $3::bigint + 1 AS c, $4::text AS d"_qs,
+                    {u"山田 ｶﾞｯｺｳ 😀"_qs, QVariant(), qint64(41), quote});
+    QCOMPARE(r.rowCount(), 1);
+    QCOMPARE(r.columnNames(), (QStringList{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs}));
+    QCOMPARE(r.text(0, 0), u"山田 ｶﾞｯｺｳ 😀"_qs);
+    QVERIFY(r.isNull(0, 1));
+    QCOMPARE(r.text(0, 1), QString());
+    QCOMPARE(r.text(0, 2), u"42"_qs);
+    QCOMPARE(r.text(0, 3), quote);
+    // The empty text is not Null.
+    const ServerResult empty = server.exec(u"SELECT $1::text"_qs, {u""_qs});
+    QVERIFY(!empty.isNull(0, 0));
+    server.exec(u"CREATE TEMP TABLE t (v text)"_qs);
+    QCOMPARE(server.exec(u"INSERT INTO t VALUES ($1), ($2)"_qs, {u"a"_qs, u"b"_qs}).changed(), 2);
+}
+
+void TstServer::failedConnections_data()
+{
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("what");
+    QTemporaryDir nowhere;
+    const QString cluster = m_cluster->socketFolder();
+    QTest::newRow("no server at the socket")
+        << (u"host="_qs + nowhere.path() + u" port=5432 user=horunea dbname=postgres"_qs)
+        << (nowhere.path() + u":5432/postgres"_qs)
+        << u"に接続できません。サーバーが動いているか、server.conf の接続先とネットワークを確かめてください。"_qs;
+    QTest::newRow("unknown user")
+        << (u"host="_qs + cluster + u" port=5432 user=誰か dbname=postgres"_qs)
+        << (cluster + u":5432/postgres"_qs)
+        << u"にログインできません。ユーザー名、パスワード (~/.pgpass)、データベース名を確かめてください。"_qs;
+    QTest::newRow("unknown database")
+        << (u"host="_qs + cluster + u" port=5432 user=horunea dbname=ない店"_qs)
+        << (cluster + u":5432/ない店"_qs)
+        << u"にログインできません。ユーザー名、パスワード (~/.pgpass)、データベース名を確かめてください。"_qs;
+}
+
+// Each failure names the server and what failed, with libpq's words as the
+// detail; nothing falls back to anything.
+void TstServer::failedConnections()
+{
+    QFETCH(QString, connection);
+    QFETCH(QString, shown);
+    QFETCH(QString, what);
+    QString detail;
+    const QString said =
+        failureOf([&] { ServerConnection::open(ServerAddress::parse(connection)); }, &detail);
+    QCOMPARE(said, u"サーバー「"_qs + shown + u"」"_qs + what);
+    QVERIFY(!detail.isEmpty());
+}
+
+void TstServer::aRefusedStatementLeavesTheConnectionUsable()
+{
+    ServerConnection server = ServerConnection::open(address());
+    QString detail;
+    const QString said = failureOf([&] { server.exec(u"SELECT * FROM ない表"_qs); }, &detail);
+    QCOMPARE(said, u"サーバー「"_qs + server.displayName() + u"」で実行できませんでした。"_qs);
+    QVERIFY2(detail.contains(u"(42P01)"_qs), qPrintable(detail));
+    QVERIFY(detail.endsWith(u"SELECT * FROM ない表"_qs));
+    QCOMPARE(server.exec(u"SELECT 1"_qs).text(0, 0), u"1"_qs);
+}
+
+// A connection cut in the middle of a transaction: the next statement says
+// the connection is gone, and the server keeps nothing of the transaction.
+void TstServer::aLostConnectionIsSaidAndLeavesNothingHalfWritten()
+{
+    ServerConnection admin = ServerConnection::open(address());
+    admin.exec(u"CREATE TABLE 半分 (v text)"_qs);
+    ServerConnection worker = ServerConnection::open(address());
+    const QString pid = worker.exec(u"SELECT pg_backend_pid()"_qs).text(0, 0);
+    worker.exec(u"BEGIN"_qs);
+    worker.exec(u"INSERT INTO 半分 VALUES ($1)"_qs, {u"一行目"_qs});
+    admin.exec(u"SELECT pg_terminate_backend($1::int)"_qs, {pid});
+    const QString said = failureOf([&] { worker.exec(u"INSERT INTO 半分 VALUES ('二行目')"_qs); });
+    QCOMPARE(said, u"サーバー「"_qs + worker.displayName() + u"」との接続が切れました。"_qs);
+    QCOMPARE(admin.exec(u"SELECT count(*) FROM 半分"_qs).text(0, 0), u"0"_qs);
+    admin.exec(u"DROP TABLE 半分"_qs);
+}
+
+QTEST_GUILESS_MAIN(TstServer)
+#include "tst_server.moc"
