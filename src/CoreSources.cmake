@@ -17,6 +17,7 @@ set(HORUNEA_CORE_SOURCES
   store/JetDialect.cpp
   store/Schema.cpp
   store/ServerConnection.cpp
+  store/ServerDialect.cpp
   store/ShippedFiles.cpp
   store/TextForms.cpp
   customer/CustomerLists.cpp

@@ -5,8 +5,11 @@
 #include "CoreTestSupport.h"
 #include "PgCluster.h"
 
+#include "store/JetDialect.h"
 #include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <functional>
@@ -45,6 +48,10 @@ private slots:
     void failedConnections();
     void aRefusedStatementLeavesTheConnectionUsable();
     void aLostConnectionIsSaidAndLeavesNothingHalfWritten();
+    void likePatternsMatchOnTheServerAsInTheFiles_data();
+    void likePatternsMatchOnTheServerAsInTheFiles();
+    void randomLikePatternsMatchOnTheServerAsInTheFiles_data();
+    void randomLikePatternsMatchOnTheServerAsInTheFiles();
 
 private:
     ServerAddress address(const QString& database = u"postgres"_qs) const
@@ -202,6 +209,140 @@ void TstServer::aLostConnectionIsSaidAndLeavesNothingHalfWritten()
     QCOMPARE(said, u"サーバー「"_qs + worker.displayName() + u"」との接続が切れました。"_qs);
     QCOMPARE(admin.exec(u"SELECT count(*) FROM 半分"_qs).text(0, 0), u"0"_qs);
     admin.exec(u"DROP TABLE 半分"_qs);
+}
+
+namespace {
+
+// Where the database was made: the cluster's own (C.UTF-8), or a Japanese
+// ICU collation as a shop's server may have.
+void addDatabases()
+{
+    QTest::addColumn<QString>("database");
+    QTest::newRow("C.UTF-8") << u"postgres"_qs;
+    QTest::newRow("ICU ja-JP") << u"ja"_qs;
+}
+
+void makeJapaneseDatabase(ServerConnection& server)
+{
+    if (server.exec(u"SELECT 1 FROM pg_database WHERE datname = 'ja'"_qs).rowCount() == 0)
+        server.exec(u"CREATE DATABASE ja TEMPLATE template0 ENCODING 'UTF8' "
+                    u"LOCALE_PROVIDER icu ICU_LOCALE 'ja-JP' LOCALE 'C.UTF-8'"_qs);
+}
+
+// Each pattern against each text: the server's answer is the files' answer.
+void compareLike(ServerConnection& server, const QList<std::pair<QString, QString>>& pairs)
+{
+    for (const auto& [pattern, text] : pairs) {
+        const QString regex = jetPatternAsServerRegex(pattern);
+        const bool files = jetLike(pattern, text);
+        const bool onServer =
+            server.exec(u"SELECT $1::text ~ $2::text"_qs, {text, regex}).text(0, 0) == u"t";
+        QVERIFY2(onServer == files,
+                 qPrintable(u"\""_qs + text + u"\" Like \""_qs + pattern + u"\" ("_qs + regex +
+                            u"): files "_qs + (files ? u"yes"_qs : u"no"_qs)));
+    }
+}
+
+} // namespace
+
+void TstServer::likePatternsMatchOnTheServerAsInTheFiles_data()
+{
+    addDatabases();
+}
+
+// The kana rows, searches and the edges of Jet's Like.
+void TstServer::likePatternsMatchOnTheServerAsInTheFiles()
+{
+    QFETCH(QString, database);
+    {
+        ServerConnection admin = ServerConnection::open(address());
+        makeJapaneseDatabase(admin);
+    }
+    ServerConnection server = ServerConnection::open(address(database));
+    const QStringList patterns = {
+        u"[ｶ-ｺ]%"_qs, u"[あ-お]%"_qs, u"[ぁ-ぉ]%"_qs, u"[ｱ-ｵ]%"_qs, u"[ｧ-ｫ]%"_qs,  u"[ﾜ-ﾝ]%"_qs,
+        u"[A-Z]%"_qs, u"[!ｱ-ｵ]%"_qs,  u"[!A-Z]%"_qs,  u"%山田%"_qs, u"山田%"_qs,   u"%田"_qs,
+        u"a_c"_qs,    u"[a]bc"_qs,    u"[]x"_qs,      u"[!]x"_qs,   u"[x"_qs,      u"x]"_qs,
+        u"[a-]"_qs,   u"[-a]"_qs,     u"[z-a]"_qs,    u"[Z-a]"_qs,  u"%[%]%"_qs,   u"[_]%"_qs,
+        u"a.c"_qs,    u"a*"_qs,       u"(a|b)"_qs,    u"^a$"_qs,    u"\\%"_qs,     u"a{2}"_qs,
+        u"%😀%"_qs,    u"[😀-😂]"_qs,    u"%%%"_qs,      u""_qs,       u"[!a-c]_"_qs, u"E-MAIL%"_qs,
+    };
+    const QStringList texts = {
+        u"ｶﾄｳ"_qs,
+        u"ｺﾊﾞﾔｼ"_qs,
+        u"ｻﾄｳ"_qs,
+        u"かとう"_qs,
+        u"ぁ"_qs,
+        u"ｧ"_qs,
+        u"ﾝ"_qs,
+        u"Abe"_qs,
+        u"abe"_qs,
+        u"[abe]"_qs,
+        u"山田太郎"_qs,
+        u"小山田"_qs,
+        u"田"_qs,
+        u"abc"_qs,
+        u"ABC"_qs,
+        u"aXc"_qs,
+        u"a\nc"_qs,
+        u"x"_qs,
+        u"[x"_qs,
+        u"x]"_qs,
+        u"-"_qs,
+        u"a"_qs,
+        u"z"_qs,
+        u"Z"_qs,
+        u"_"_qs,
+        u"%"_qs,
+        u"[_]"_qs,
+        u"a.c"_qs,
+        u"aa"_qs,
+        u"(a|b)"_qs,
+        u"^a$"_qs,
+        u"\\"_qs,
+        u"a{2}"_qs,
+        u"😁"_qs,
+        u"x😀y"_qs,
+        u""_qs,
+        u"e-mail@example.jp"_qs,
+        u"ｶ"_qs,
+    };
+    QList<std::pair<QString, QString>> pairs;
+    for (const QString& p : patterns)
+        for (const QString& t : texts)
+            pairs.append({p, t});
+    compareLike(server, pairs);
+}
+
+void TstServer::randomLikePatternsMatchOnTheServerAsInTheFiles_data()
+{
+    addDatabases();
+}
+
+// Patterns and texts drawn from the characters that mean something to
+// either side, a fixed seed so that a failure comes back.
+void TstServer::randomLikePatternsMatchOnTheServerAsInTheFiles()
+{
+    QFETCH(QString, database);
+    {
+        ServerConnection admin = ServerConnection::open(address());
+        makeJapaneseDatabase(admin);
+    }
+    ServerConnection server = ServerConnection::open(address(database));
+    const QString alphabet = u"%_[]!-aAzZbB0.*\\^$()|+?{}ｶｺあ山😀 "_qs;
+    const QList<uint> chars = alphabet.toUcs4();
+    QRandomGenerator random(20261209);
+    auto draw = [&](int most) {
+        QList<uint> out;
+        const int n = int(random.bounded(most + 1));
+        for (int i = 0; i < n; ++i)
+            out << chars[int(random.bounded(int(chars.size())))];
+        return QString::fromUcs4(reinterpret_cast<const char32_t*>(out.constData()), out.size());
+    };
+    QList<std::pair<QString, QString>> pairs;
+    for (int i = 0; i < 1500; ++i)
+        pairs.append({draw(6), draw(5)});
+    compareLike(server, pairs);
 }
 
 QTEST_GUILESS_MAIN(TstServer)

@@ -1,0 +1,141 @@
+#include "store/ServerDialect.h"
+
+#include <QStringView>
+
+#include <string>
+#include <vector>
+
+namespace horunea {
+
+namespace {
+
+struct Range
+{
+    char32_t low, high;
+};
+
+bool isAsciiLetter(char32_t c)
+{
+    return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
+}
+
+bool isAsciiAlnum(char32_t c)
+{
+    return isAsciiLetter(c) || (c >= U'0' && c <= U'9');
+}
+
+// The characters of the pattern as the files' matcher reads them.
+std::u32string decode(const QString& text)
+{
+    std::u32string out;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(char16_t(c), text[i + 1].unicode());
+            ++i;
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+// One character as the regular expression writes it: letters and digits as
+// they are, every other ASCII character (and any control) by its code, the
+// rest of Unicode as it is.
+void appendChar(char32_t c, QString& out)
+{
+    if (isAsciiAlnum(c) || c > 0x7F)
+        out += QString::fromUcs4(&c, 1);
+    else
+        out += QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
+}
+
+bool inRanges(const std::vector<Range>& ranges, char32_t c)
+{
+    for (const Range& r : ranges) {
+        if (c >= r.low && c <= r.high)
+            return true;
+    }
+    return false;
+}
+
+// A bracketed class: its ranges, and the ASCII letters it takes through
+// their other case, which a code range alone would not.
+void appendClass(const std::vector<Range>& ranges, bool negate, QString& out)
+{
+    QString items;
+    for (const Range& r : ranges) {
+        if (r.low > r.high)
+            continue; // a backward range takes nothing
+        appendChar(r.low, items);
+        if (r.high != r.low) {
+            items += u'-';
+            appendChar(r.high, items);
+        }
+    }
+    for (char32_t c = U'A'; c <= U'z'; ++c) {
+        if (isAsciiLetter(c) && !inRanges(ranges, c) && inRanges(ranges, c ^ 0x20))
+            appendChar(c, items);
+    }
+    if (items.isEmpty()) {
+        // Nothing in brackets: no character, or (excluded) any character.
+        out += negate ? u"."_qs : u"[^\\u0001-\\uffff\\U00010000-\\U0010ffff]"_qs;
+        return;
+    }
+    out += negate ? u"[^"_qs : u"["_qs;
+    out += items;
+    out += u']';
+}
+
+} // namespace
+
+QString jetPatternAsServerRegex(const QString& pattern)
+{
+    const std::u32string p = decode(pattern);
+    QString out = u"^"_qs;
+    bool lastWasAny = false;
+    for (size_t i = 0; i < p.size(); ++i) {
+        const char32_t c = p[i];
+        if (c == U'%') {
+            if (!lastWasAny)
+                out += u".*"_qs;
+            lastWasAny = true;
+            continue;
+        }
+        lastWasAny = false;
+        if (c == U'_') {
+            out += u'.';
+        } else if (const size_t close = c == U'[' ? p.find(U']', i + 1) : p.npos; close != p.npos) {
+            const std::u32string_view inner(p.data() + i + 1, close - i - 1);
+            std::vector<Range> ranges;
+            bool negate = false;
+            size_t k = 0;
+            if (!inner.empty() && inner[0] == U'!') {
+                negate = true;
+                k = 1;
+            }
+            while (k < inner.size()) {
+                if (k + 2 < inner.size() && inner[k + 1] == U'-') {
+                    ranges.push_back({inner[k], inner[k + 2]});
+                    k += 3;
+                } else {
+                    ranges.push_back({inner[k], inner[k]});
+                    ++k;
+                }
+            }
+            appendClass(ranges, negate, out);
+            i = close;
+        } else if (isAsciiLetter(c)) {
+            out += u'[';
+            appendChar(c, out);
+            appendChar(c ^ 0x20, out);
+            out += u']';
+        } else {
+            appendChar(c, out);
+        }
+    }
+    return out + u'$';
+}
+
+} // namespace horunea
