@@ -1,5 +1,7 @@
 #include "store/ServerDialect.h"
 
+#include "store/JetDialect.h"
+
 #include <QStringView>
 
 #include <string>
@@ -136,6 +138,44 @@ QString jetPatternAsServerRegex(const QString& pattern)
         }
     }
     return out + u'$';
+}
+
+QString serverFoldFunction(const QString& schema)
+{
+    // Every character folds on its own, and only characters of the basic
+    // plane fold: one to one by translate(), one to two by replace().
+    QString from, to;
+    QList<std::pair<QString, QString>> longer;
+    for (char32_t c = 1; c <= 0xFFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        const QString one = QString::fromUcs4(&c, 1);
+        const QString folded = searchFolded(one);
+        if (folded == one)
+            continue;
+        if (folded.size() == 1) {
+            from += one;
+            to += folded;
+        } else {
+            longer.append({one, folded});
+        }
+    }
+    auto literal = [](const QString& text) {
+        QString quoted = text;
+        quoted.replace(u"'"_qs, u"''"_qs);
+        return QString(u"'"_qs + quoted + u"'"_qs);
+    };
+    QString body = u"translate($1, "_qs + literal(from) + u", "_qs + literal(to) + u")"_qs;
+    for (const auto& [one, folded] : longer) {
+        body = QString(u"replace("_qs + body + u", "_qs + literal(one) + u", "_qs +
+                       literal(folded) + u")"_qs);
+    }
+    QString name = schema;
+    name.replace(u"\""_qs, u"\"\""_qs);
+    return u"CREATE OR REPLACE FUNCTION \""_qs + name +
+           u"\".searchfold(text) RETURNS text LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE "
+           u"AS $fold$ SELECT "_qs +
+           body + u" $fold$"_qs;
 }
 
 } // namespace horunea

@@ -11,4 +11,10 @@ namespace horunea {
 // ranges too. Every other ASCII sign stands for itself.
 QString jetPatternAsServerRegex(const QString& pattern);
 
+// The statement that makes the folded search's function on the server,
+// searchfold(text) in the given schema: the same form searchFolded gives,
+// made from it (every character the files fold, as they fold it), so the
+// two cannot differ.
+QString serverFoldFunction(const QString& schema);
+
 } // namespace horunea

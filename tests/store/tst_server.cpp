@@ -52,6 +52,7 @@ private slots:
     void likePatternsMatchOnTheServerAsInTheFiles();
     void randomLikePatternsMatchOnTheServerAsInTheFiles_data();
     void randomLikePatternsMatchOnTheServerAsInTheFiles();
+    void theServerFoldsEveryCharacterAsTheFiles();
 
 private:
     ServerAddress address(const QString& database = u"postgres"_qs) const
@@ -343,6 +344,46 @@ void TstServer::randomLikePatternsMatchOnTheServerAsInTheFiles()
     for (int i = 0; i < 1500; ++i)
         pairs.append({draw(6), draw(5)});
     compareLike(server, pairs);
+}
+
+// The folded search's function on the server against searchFolded: every
+// character of the basic plane, a run of them at a time, then mixed texts
+// with characters beyond it.
+void TstServer::theServerFoldsEveryCharacterAsTheFiles()
+{
+    ServerConnection server = ServerConnection::open(address());
+    server.exec(u"CREATE SCHEMA IF NOT EXISTS 折り"_qs);
+    server.exec(serverFoldFunction(u"折り"_qs));
+    QString run;
+    auto compare = [&] {
+        const QString onServer =
+            server.exec(u"SELECT \"折り\".searchfold($1)"_qs, {run}).text(0, 0);
+        const QString files = searchFolded(run);
+        if (onServer != files) {
+            for (qsizetype i = 0; i < run.size(); ++i) {
+                const QString one = run.mid(i, 1);
+                QCOMPARE(server.exec(u"SELECT \"折り\".searchfold($1)"_qs, {one}).text(0, 0),
+                         searchFolded(one));
+            }
+        }
+        QCOMPARE(onServer, files);
+        run.clear();
+    };
+    for (char32_t c = 1; c <= 0xFFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        run += QString::fromUcs4(&c, 1);
+        if (run.size() == 2000)
+            compare();
+    }
+    compare();
+    for (const QString& text : {u"ﾔﾏﾀﾞ ﾀﾛｳ"_qs, u"ガッコウ　がっこう"_qs, u"ＡＢＣ１２３ｘｙｚ"_qs,
+                                u"〜−‖—￠"_qs, u"😀ｶﾞ𠮷ヴ"_qs, u"O'Brien ＼ ＇"_qs}) {
+        run = text;
+        compare();
+    }
+    // NULL in, NULL out, as the files' function does for a Null field.
+    QVERIFY(server.exec(u"SELECT \"折り\".searchfold(NULL)"_qs).isNull(0, 0));
 }
 
 QTEST_GUILESS_MAIN(TstServer)
