@@ -1,7 +1,9 @@
 #include "store/ServerDialect.h"
 
+#include "store/Failure.h"
 #include "store/JetDialect.h"
 
+#include <QRegularExpression>
 #include <QStringView>
 
 #include <string>
@@ -138,6 +140,177 @@ QString jetPatternAsServerRegex(const QString& pattern)
         }
     }
     return out + u'$';
+}
+
+namespace {
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// The end (one past) of the quoted run that starts at i: '…' or "…", a
+// doubled quote inside it kept.
+qsizetype quotedRunEnd(const QString& sql, qsizetype i)
+{
+    const QChar quote = sql[i];
+    qsizetype j = i + 1;
+    while (j < sql.size()) {
+        if (sql[j] == quote) {
+            if (j + 1 < sql.size() && sql[j + 1] == quote) {
+                j += 2;
+                continue;
+            }
+            return j + 1;
+        }
+        ++j;
+    }
+    return sql.size();
+}
+
+// The end of a comment starting at i, or -1 when none starts there.
+qsizetype commentRunEnd(const QString& sql, qsizetype i)
+{
+    if (sql.mid(i, 2) == u"--") {
+        const qsizetype end = sql.indexOf(u'\n', i);
+        return end < 0 ? sql.size() : end;
+    }
+    if (sql.mid(i, 2) == u"/*") {
+        const qsizetype end = sql.indexOf(u"*/"_qs, i + 2);
+        return end < 0 ? sql.size() : end + 2;
+    }
+    return -1;
+}
+
+QString sqlLiteral(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(u"'"_qs, u"''"_qs);
+    return QString(u"'"_qs + quoted + u"'"_qs);
+}
+
+// Ends an ORDER BY term written from `start` on: Nulls first going up, last
+// going down, before the blanks that end it.
+void endOrderTerm(QString& out, qsizetype start)
+{
+    qsizetype end = out.size();
+    while (end > start && out[end - 1].isSpace())
+        --end;
+    if (end == start)
+        return;
+    const QString term = out.mid(start, end - start);
+    static const QRegularExpression desc(u"\\bDESC$"_qs, QRegularExpression::CaseInsensitiveOption);
+    out.insert(end, desc.match(term).hasMatch() ? u" NULLS LAST"_qs : u" NULLS FIRST"_qs);
+}
+
+} // namespace
+
+ServerStatement translateForServer(const QString& jetSql, const NameMap& names)
+{
+    const QString sql = translateJetSql(jetSql, names);
+    ServerStatement result;
+    QString& out = result.sql;
+    int params = 0;
+    bool ordering = false;   // inside ORDER BY
+    int depth = 0;           // parentheses, inside ORDER BY
+    qsizetype termStart = 0; // where the ORDER BY term began in out
+    QString lastWord;
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = sql[i];
+        if (const qsizetype end = commentRunEnd(sql, i); end >= 0) {
+            out += sql.mid(i, end - i);
+            i = end;
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            const qsizetype end = quotedRunEnd(sql, i);
+            out += sql.mid(i, end - i);
+            i = end;
+            lastWord = c;
+            continue;
+        }
+        if (c == u'?') {
+            out += u'$' + QString::number(++params);
+            ++i;
+            continue;
+        }
+        if (isWordChar(c)) {
+            qsizetype j = i;
+            while (j < n && isWordChar(sql[j]))
+                ++j;
+            const QString word = sql.mid(i, j - i);
+            const QString upper = word.toUpper();
+            i = j;
+            if (upper == u"LIKE") {
+                const bool negated = lastWord.toUpper() == u"NOT";
+                if (negated) {
+                    // "x Not Like p" reads "x !~ p".
+                    const qsizetype at = out.lastIndexOf(lastWord);
+                    out.truncate(at);
+                }
+                out += negated ? u"!~"_qs : u"~"_qs;
+                while (i < n && sql[i].isSpace())
+                    out += sql[i++];
+                if (i < n && sql[i] == u'\'') {
+                    const qsizetype end = quotedRunEnd(sql, i);
+                    QString pattern = sql.mid(i + 1, end - i - 2);
+                    pattern.replace(u"''"_qs, u"'"_qs);
+                    out += sqlLiteral(jetPatternAsServerRegex(pattern));
+                    i = end;
+                } else if (i < n && sql[i] == u'?') {
+                    result.patternParams << params;
+                    out += u'$' + QString::number(++params);
+                    ++i;
+                } else {
+                    throw Failure(u"サーバーでは Like の右に文字列か ? だけを書けます。"_qs,
+                                  jetSql);
+                }
+                lastWord.clear();
+                continue;
+            }
+            if (ordering && depth == 0 &&
+                (upper == u"LIMIT" || upper == u"OFFSET" || upper == u"UNION")) {
+                endOrderTerm(out, termStart);
+                ordering = false;
+            }
+            out += word;
+            if (upper == u"BY" && lastWord.toUpper() == u"ORDER") {
+                ordering = true;
+                depth = 0;
+                termStart = out.size();
+            }
+            lastWord = word;
+            continue;
+        }
+        if (ordering) {
+            if (c == u'(') {
+                ++depth;
+            } else if (c == u')') {
+                if (depth == 0) {
+                    endOrderTerm(out, termStart);
+                    ordering = false;
+                } else {
+                    --depth;
+                }
+            } else if (c == u',' && depth == 0) {
+                endOrderTerm(out, termStart);
+                out += c;
+                ++i;
+                termStart = out.size();
+                continue;
+            } else if (c == u';' && depth == 0) {
+                endOrderTerm(out, termStart);
+                ordering = false;
+            }
+        }
+        out += c;
+        ++i;
+    }
+    if (ordering)
+        endOrderTerm(out, termStart);
+    return result;
 }
 
 QString serverFoldFunction(const QString& schema)

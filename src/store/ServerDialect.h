@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/JetDialect.h"
+
+#include <QList>
 #include <QString>
 
 namespace horunea {
@@ -10,6 +13,24 @@ namespace horunea {
 // an exclusion, an unclosed [ itself, and ASCII letters either case, in
 // ranges too. Every other ASCII sign stands for itself.
 QString jetPatternAsServerRegex(const QString& pattern);
+
+// A statement of the system's Jet SQL as the server runs it.
+struct ServerStatement
+{
+    QString sql;
+    // The bound values (by index) that are Like patterns: they go to the
+    // server as jetPatternAsServerRegex makes them.
+    QList<int> patternParams;
+};
+
+// Translates Jet SQL for the server: names resolved and quoted and Jet's
+// strings as translateJetSql makes them; ? as $1, $2 …; Like and Not Like
+// as the server's regular-expression match (~, !~) with the pattern
+// translated, a literal at once, a bound value when it is bound; each
+// ORDER BY term with Nulls first going up and last going down, where the
+// files put them. A Like whose pattern is neither a literal nor a bound
+// value is refused with a Failure.
+ServerStatement translateForServer(const QString& jetSql, const NameMap& names);
 
 // The statement that makes the folded search's function on the server,
 // searchfold(text) in the given schema: the same form searchFolded gives,

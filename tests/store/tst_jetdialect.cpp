@@ -1,4 +1,6 @@
+#include "store/Failure.h"
 #include "store/JetDialect.h"
+#include "store/ServerDialect.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -88,6 +90,9 @@ class TstJetDialect : public QObject
 {
     Q_OBJECT
 private slots:
+    void serverTranslation_data();
+    void serverTranslation();
+    void serverRefusesALikeOfAnExpression();
     void likeFollowsJet_data();
     void likeFollowsJet();
     void literalsFindThemselves_data();
@@ -197,7 +202,8 @@ void TstJetDialect::malformedUtf8StandsForItself()
     QVERIFY(JetPattern(u"a_b"_qs).matchesUtf8(lead));
     QVERIFY(!JetPattern(u"a__b"_qs).matchesUtf8(lead));
     QVERIFY(JetPattern::fromUtf8(lead).matchesUtf8(lead));
-    QVERIFY(!JetPattern::fromUtf8(lead).matchesUtf8("a\xE3\x81\x82b"));
+    QVERIFY(!JetPattern::fromUtf8(lead).matchesUtf8("a\xE3\x81\x82"
+                                                    "b"));
     // An overlong slash is not a slash.
     QVERIFY(!JetPattern(u"%/%"_qs).matchesUtf8("\xC0\xAF"));
     QVERIFY(JetPattern(u"%b%"_qs).matchesUtf8(lead));
@@ -527,6 +533,64 @@ void TstJetDialect::translationResolvesNamesButNotLiterals()
     const NameMap names = buildNameMap({u"ユーザー"_qs, u"ユーザーID"_qs, u"表示名"_qs, u"件名"_qs,
                                         u"件名ID"_qs, u"自宅ＴＥＬ"_qs, u"E-MAIL"_qs});
     QCOMPARE(translateJetSql(jet, names), translated);
+}
+
+void TstJetDialect::serverTranslation_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QList<int>>("patterns");
+    auto row = [](const char* name, const QString& jet, const QString& server,
+                  const QList<int>& patterns = {}) {
+        QTest::newRow(name) << jet << server << patterns;
+    };
+    row("kana row", u"SELECT * FROM ユーザー WHERE 表示名 Like '[ｶ-ｺ]%' ORDER BY 表示名"_qs,
+        u"SELECT * FROM \"ユーザー\" WHERE \"表示名\" ~ '^[ｶ-ｺ].*$' ORDER BY \"表示名\" NULLS FIRST"_qs);
+    row("not like and and",
+        u"Select * From ユーザー Where 表示名 Like '[!A-Z]%' and 表示名 Not Like 'a%'"_qs,
+        u"Select * From \"ユーザー\" Where \"表示名\" ~ '^[^A-Z]*.*$' and \"表示名\" !~ '^[aA].*$'"_qs
+            .replace(u"[^A-Z]*"_qs, u"[^A-Zabcdefghijklmnopqrstuvwxyz]"_qs));
+    row("bound values numbered, patterns noted",
+        u"SELECT * FROM 件名 WHERE 件名ID = ? AND 表示名 Like ? AND 自宅tel = ?"_qs,
+        u"SELECT * FROM \"件名\" WHERE \"件名ID\" = $1 AND \"表示名\" ~ $2 AND \"自宅ＴＥＬ\" = $3"_qs,
+        {1});
+    row("a quote in a pattern", u"Select * From ユーザー Where 表示名 Like 'O''N%'"_qs,
+        u"Select * From \"ユーザー\" Where \"表示名\" ~ '^[Oo]\\u0027[Nn].*$'"_qs);
+    row("order terms, down and up",
+        u"SELECT * FROM 件名 ORDER BY ﾕｰｻﾞｰID DESC, 件名ID, 表示名 ASC"_qs,
+        u"SELECT * FROM \"件名\" ORDER BY \"ユーザーID\" DESC NULLS LAST, \"件名ID\" NULLS FIRST, "
+        u"\"表示名\" ASC NULLS FIRST"_qs);
+    row("order inside parentheses", u"SELECT * FROM (SELECT * FROM 件名 ORDER BY 件名ID) x"_qs,
+        u"SELECT * FROM (SELECT * FROM \"件名\" ORDER BY \"件名ID\" NULLS FIRST) x"_qs);
+    row("order by a function", u"SELECT * FROM 件名 ORDER BY max(件名ID, 1) DESC;"_qs,
+        u"SELECT * FROM \"件名\" ORDER BY max(\"件名ID\", 1) DESC NULLS LAST;"_qs);
+    row("literals and comments untouched",
+        u"SELECT '? Like x', 表示名 -- ? Like y\nFROM ユーザー"_qs,
+        u"SELECT '? Like x', \"表示名\" -- ? Like y\nFROM \"ユーザー\""_qs);
+}
+
+// What the server is given for the system's own Jet statements.
+void TstJetDialect::serverTranslation()
+{
+    QFETCH(QString, jet);
+    QFETCH(QString, server);
+    QFETCH(QList<int>, patterns);
+    const NameMap names = buildNameMap({u"ユーザー"_qs, u"ユーザーID"_qs, u"表示名"_qs, u"件名"_qs,
+                                        u"件名ID"_qs, u"自宅ＴＥＬ"_qs});
+    const ServerStatement translated = translateForServer(jet, names);
+    QCOMPARE(translated.sql, server);
+    QCOMPARE(translated.patternParams, patterns);
+}
+
+void TstJetDialect::serverRefusesALikeOfAnExpression()
+{
+    QString said;
+    try {
+        translateForServer(u"SELECT * FROM t WHERE a Like b & '%'"_qs, {});
+    } catch (const Failure& e) {
+        said = e.message();
+    }
+    QCOMPARE(said, u"サーバーでは Like の右に文字列か ? だけを書けます。"_qs);
 }
 
 QTEST_GUILESS_MAIN(TstJetDialect)
