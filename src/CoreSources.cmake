@@ -18,6 +18,7 @@ set(HORUNEA_CORE_SOURCES
   store/Schema.cpp
   store/ServerConnection.cpp
   store/ServerDialect.cpp
+  store/ServerSchema.cpp
   store/ShippedFiles.cpp
   store/TextForms.cpp
   customer/CustomerLists.cpp

@@ -169,26 +169,30 @@ QString shippedAdministratorName()
     return u"admin"_qs;
 }
 
+QList<std::pair<QString, Fields>> shippedRows(DatabaseKind kind)
+{
+    switch (kind) {
+    case DatabaseKind::Master:
+        return {{u"管理者"_qs,
+                 {{u"管理者ID"_qs, 1},
+                  {u"管理者名"_qs, shippedAdministratorName()},
+                  {u"パスワード"_qs, QVariant()}}}};
+    case DatabaseKind::Customer:
+        return {{u"設定"_qs, shippedSettings(5)}};
+    case DatabaseKind::Repair:
+        break;
+    }
+    return {{u"自社"_qs, {{u"自社ID"_qs, 1}}}, {u"設定"_qs, shippedSettings(3)}};
+}
+
 void createSchema(Database& db, DatabaseKind kind)
 {
     Transaction transaction(db);
     for (const TableDef& table : tablesOf(kind))
         db.execRaw(table.createStatement());
     db.refreshNames();
-    switch (kind) {
-    case DatabaseKind::Master:
-        db.insert(u"管理者"_qs, {{u"管理者ID"_qs, 1},
-                                 {u"管理者名"_qs, shippedAdministratorName()},
-                                 {u"パスワード"_qs, QVariant()}});
-        break;
-    case DatabaseKind::Customer:
-        db.insert(u"設定"_qs, shippedSettings(5));
-        break;
-    case DatabaseKind::Repair:
-        db.insert(u"自社"_qs, {{u"自社ID"_qs, 1}});
-        db.insert(u"設定"_qs, shippedSettings(3));
-        break;
-    }
+    for (const auto& [table, fields] : shippedRows(kind))
+        db.insert(table, fields);
     createIndexes(db);
     transaction.commit();
 }

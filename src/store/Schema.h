@@ -1,7 +1,11 @@
 #pragma once
 
+#include "store/Database.h"
+
 #include <QList>
 #include <QString>
+
+#include <utility>
 
 namespace horunea {
 
@@ -33,6 +37,10 @@ struct TableDef
 
 // Every table of a kind of file, in the order the files declare them.
 const QList<TableDef>& tablesOf(DatabaseKind kind);
+
+// The rows a new database of a kind starts with, table by table: the
+// administrator, the settings row, the own company's row.
+QList<std::pair<QString, Fields>> shippedRows(DatabaseKind kind);
 
 // Creates the tables of a kind in an empty database and fills the one-row
 // tables with their shipped content, in one transaction.

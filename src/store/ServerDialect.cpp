@@ -190,22 +190,44 @@ QString sqlLiteral(const QString& text)
 }
 
 // Ends an ORDER BY term written from `start` on: Nulls first going up, last
-// going down, before the blanks that end it.
-void endOrderTerm(QString& out, qsizetype start)
+// going down, before the blanks that end it. Returns the term as written.
+QString endOrderTerm(QString& out, qsizetype start)
 {
     qsizetype end = out.size();
     while (end > start && out[end - 1].isSpace())
         --end;
     if (end == start)
-        return;
+        return {};
     const QString term = out.mid(start, end - start);
     static const QRegularExpression desc(u"\\bDESC$"_qs, QRegularExpression::CaseInsensitiveOption);
     out.insert(end, desc.match(term).hasMatch() ? u" NULLS LAST"_qs : u" NULLS FIRST"_qs);
+    return term;
+}
+
+// The tie order of a sorted list of one table, as the files give it: the
+// files read an index in the direction of a lone term on its column, and
+// keep the order of the table otherwise.
+QString tieBreak(const ServerTables& tables, const QString& table, const QStringList& terms)
+{
+    const QString key = tables.keys.value(table);
+    if (key.isEmpty() || terms.isEmpty())
+        return {};
+    static const QRegularExpression column(
+        u"^(?:\"(?:[^\"]|\"\")*\"\\.)?\"((?:[^\"]|\"\")*)\"(?:\\s+(ASC|DESC))?$"_qs,
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = column.match(terms.first().trimmed());
+    const QString name = m.hasMatch() ? m.captured(1).replace(u"\"\""_qs, u"\""_qs) : QString();
+    if (terms.size() == 1 && name == key)
+        return {};
+    const bool backwards = terms.size() == 1 && m.captured(2).toUpper() == u"DESC" &&
+                           tables.indexed.contains(table + u'/' + name);
+    return u", \""_qs + key + (backwards ? u"\" DESC"_qs : u"\" ASC"_qs);
 }
 
 } // namespace
 
-ServerStatement translateForServer(const QString& jetSql, const NameMap& names)
+ServerStatement translateForServer(const QString& jetSql, const NameMap& names,
+                                   const ServerTables* tables)
 {
     const QString sql = translateJetSql(jetSql, names);
     ServerStatement result;
@@ -214,7 +236,22 @@ ServerStatement translateForServer(const QString& jetSql, const NameMap& names)
     bool ordering = false;   // inside ORDER BY
     int depth = 0;           // parentheses, inside ORDER BY
     qsizetype termStart = 0; // where the ORDER BY term began in out
+    QStringList terms;       // the terms of the statement's own ORDER BY
+    int level = 0;           // parentheses of the whole statement
+    bool orderAtTop = false; // the ORDER BY is the statement's, not a subquery's
+    QString fromTable;       // the statement's one table, if it has one
+    bool expectTable = false, afterFrom = false, oneTable = true;
     QString lastWord;
+    // The statement's own ORDER BY ends: its last term, then the ties.
+    auto endOrdering = [&] {
+        const QString term = endOrderTerm(out, termStart);
+        ordering = false;
+        if (!orderAtTop)
+            return;
+        terms << term;
+        if (tables && oneTable)
+            out += tieBreak(*tables, fromTable, terms);
+    };
     const qsizetype n = sql.size();
     qsizetype i = 0;
     while (i < n) {
@@ -226,6 +263,10 @@ ServerStatement translateForServer(const QString& jetSql, const NameMap& names)
         }
         if (c == u'\'' || c == u'"') {
             const qsizetype end = quotedRunEnd(sql, i);
+            if (expectTable && c == u'"') {
+                fromTable = sql.mid(i + 1, end - i - 2).replace(u"\"\""_qs, u"\""_qs);
+                expectTable = false;
+            }
             out += sql.mid(i, end - i);
             i = end;
             lastWord = c;
@@ -271,15 +312,27 @@ ServerStatement translateForServer(const QString& jetSql, const NameMap& names)
                 continue;
             }
             if (ordering && depth == 0 &&
-                (upper == u"LIMIT" || upper == u"OFFSET" || upper == u"UNION")) {
-                endOrderTerm(out, termStart);
-                ordering = false;
+                (upper == u"LIMIT" || upper == u"OFFSET" || upper == u"UNION"))
+                endOrdering();
+            if (level == 0) {
+                if (upper == u"FROM") {
+                    expectTable = afterFrom = true;
+                } else if (upper == u"JOIN") {
+                    oneTable = false;
+                } else if (upper == u"WHERE" || upper == u"ORDER" || upper == u"GROUP") {
+                    afterFrom = false;
+                } else if (expectTable) {
+                    fromTable = word;
+                    expectTable = false;
+                }
             }
             out += word;
             if (upper == u"BY" && lastWord.toUpper() == u"ORDER") {
                 ordering = true;
+                orderAtTop = level == 0;
                 depth = 0;
                 termStart = out.size();
+                terms.clear();
             }
             lastWord = word;
             continue;
@@ -288,28 +341,33 @@ ServerStatement translateForServer(const QString& jetSql, const NameMap& names)
             if (c == u'(') {
                 ++depth;
             } else if (c == u')') {
-                if (depth == 0) {
-                    endOrderTerm(out, termStart);
-                    ordering = false;
-                } else {
+                if (depth == 0)
+                    endOrdering();
+                else
                     --depth;
-                }
             } else if (c == u',' && depth == 0) {
-                endOrderTerm(out, termStart);
+                const QString term = endOrderTerm(out, termStart);
+                if (orderAtTop)
+                    terms << term;
                 out += c;
                 ++i;
                 termStart = out.size();
                 continue;
             } else if (c == u';' && depth == 0) {
-                endOrderTerm(out, termStart);
-                ordering = false;
+                endOrdering();
             }
         }
+        if (c == u'(')
+            ++level;
+        else if (c == u')')
+            --level;
+        else if (c == u',' && level == 0 && afterFrom)
+            oneTable = false;
         out += c;
         ++i;
     }
     if (ordering)
-        endOrderTerm(out, termStart);
+        endOrdering();
     return result;
 }
 

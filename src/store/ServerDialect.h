@@ -2,7 +2,9 @@
 
 #include "store/JetDialect.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 namespace horunea {
@@ -23,6 +25,14 @@ struct ServerStatement
     QList<int> patternParams;
 };
 
+// What the tie order of a sorted list depends on: each table's key, and the
+// columns the lists' indexes are on ("table/column").
+struct ServerTables
+{
+    QHash<QString, QString> keys;
+    QSet<QString> indexed;
+};
+
 // Translates Jet SQL for the server: names resolved and quoted and Jet's
 // strings as translateJetSql makes them; ? as $1, $2 …; Like and Not Like
 // as the server's regular-expression match (~, !~) with the pattern
@@ -30,7 +40,11 @@ struct ServerStatement
 // ORDER BY term with Nulls first going up and last going down, where the
 // files put them. A Like whose pattern is neither a literal nor a bound
 // value is refused with a Failure.
-ServerStatement translateForServer(const QString& jetSql, const NameMap& names);
+// With the tables, a sorted list of one table breaks its ties as the files
+// do: by the key, going down where the files read an index backwards (one
+// term, on an indexed column, descending), up otherwise.
+ServerStatement translateForServer(const QString& jetSql, const NameMap& names,
+                                   const ServerTables* tables = nullptr);
 
 // The statement that makes the folded search's function on the server,
 // searchfold(text) in the given schema: the same form searchFolded gives,

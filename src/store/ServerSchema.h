@@ -1,0 +1,40 @@
+#pragma once
+
+#include "store/Schema.h"
+#include "store/ServerDialect.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace horunea {
+
+class ServerConnection;
+
+// The schema of the master tables on the server; each account's tables live
+// in a schema named from its number (kelvo_12, care_3), so that renaming an
+// account changes only its master row.
+QString serverMasterSchema();
+QString serverAccountSchema(DatabaseKind kind, qint64 accountNumber);
+
+// The statements that make a kind's tables in a schema of the server, from
+// the same declaration as the files' tables: keys as identity columns
+// (rising, never reused), text compared by character code as the files
+// compare it, and the lists' indexes.
+QStringList serverCreateStatements(DatabaseKind kind, const QString& schema);
+
+// Makes the schema with its tables and the shipped rows, all or nothing.
+void createServerSchema(ServerConnection& server, DatabaseKind kind, const QString& schema);
+
+// Adds a row to a table of the schema the connection works in; returns its
+// key (the table's first column).
+qint64 insertServerRow(ServerConnection& server, const QString& table, const Fields& fields);
+
+// Each table's key and the indexed columns of a kind: how the server breaks
+// the ties of a sorted list as the files do.
+ServerTables serverTables(DatabaseKind kind);
+
+// The names of a kind's tables and fields: what a Jet statement's names are
+// resolved against on the server.
+NameMap serverNames(DatabaseKind kind);
+
+} // namespace horunea

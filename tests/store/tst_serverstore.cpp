@@ -1,0 +1,221 @@
+// The same data in a file and on the server give the same lists: the same
+// rows in the same order, whatever the collation the server's database was
+// made with. Against a private cluster of the test's own.
+#include "CoreTestSupport.h"
+#include "PgCluster.h"
+
+#include "customer/CustomerLists.h"
+#include "customer/CustomerQueries.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/SearchConditions.h"
+#include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
+#include "store/ServerSchema.h"
+
+#include <QTest>
+
+using namespace horunea;
+using namespace horunea::test;
+
+namespace {
+
+// Readings for every kana row and its edges: both widths, hiragana, small
+// kana, letters of either case, digits, signs, kanji, the empty reading,
+// none at all, and ties.
+const QList<std::pair<QVariant, QString>> Users = {
+    {u"ｱｵｷ"_qs, u"青木"_qs},   {u"あおき"_qs, u"青木二"_qs}, {u"ぁ"_qs, u"小あ"_qs},
+    {u"ｧｲ"_qs, u"小ア"_qs},    {u"ｶﾄｳ"_qs, u"加藤"_qs},      {u"ｶﾄｳ"_qs, u"加藤二"_qs},
+    {u"ｶﾞﾄｳ"_qs, u"我藤"_qs},  {u"かとう"_qs, u"加藤三"_qs}, {u"ｺﾊﾞﾔｼ"_qs, u"小林"_qs},
+    {u"ｻﾄｳ"_qs, u"佐藤"_qs},   {u"ﾀﾅｶ"_qs, u"田中"_qs},      {u"ﾅｶﾞｲ"_qs, u"永井"_qs},
+    {u"ﾊﾔｼ"_qs, u"林"_qs},     {u"ﾏﾂﾓﾄ"_qs, u"松本"_qs},     {u"ﾔﾏﾀﾞ"_qs, u"山田"_qs},
+    {u"ﾗｲ"_qs, u"頼"_qs},      {u"ﾜﾀﾞ"_qs, u"和田"_qs},      {u"ﾝ"_qs, u"ん"_qs},
+    {u"Abe"_qs, u"阿部"_qs},   {u"abe"_qs, u"安倍"_qs},      {u"ABE"_qs, u"安部"_qs},
+    {u"Zoe"_qs, u"ゾーイ"_qs}, {u"123"_qs, u"数字"_qs},      {u"_x"_qs, u"記号"_qs},
+    {u"[ｶ]"_qs, u"括弧"_qs},   {u"漢字"_qs, u"漢字"_qs},     {u""_qs, u"空"_qs},
+    {QVariant(), u"なし"_qs},  {QVariant(), u"なし二"_qs},   {u"ｶﾄｳ"_qs, u"加藤四"_qs},
+};
+
+} // namespace
+
+class TstServerStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void userListsAreTheSame_data();
+    void userListsAreTheSame();
+    void searchesFindTheSame_data();
+    void searchesFindTheSame();
+    void theServerSchemaHasTheShippedRows();
+
+private:
+    // The list as the file gives it and as the server does.
+    void compare(const SqlStatement& statement, const QString& database);
+
+    std::unique_ptr<PgCluster> m_cluster;
+    std::unique_ptr<TempDataFolder> m_folder;
+    std::unique_ptr<Database> m_file;
+};
+
+void TstServerStore::initTestCase()
+{
+    m_cluster = std::make_unique<PgCluster>();
+    QVERIFY2(m_cluster->isRunning(), qPrintable(m_cluster->error()));
+    m_folder = std::make_unique<TempDataFolder>();
+    m_file = std::make_unique<Database>(Database::createNew(m_folder->file(u"比べる.mdb"_qs)));
+    createSchema(*m_file, DatabaseKind::Customer);
+
+    ServerConnection admin =
+        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString()));
+    admin.exec(u"CREATE DATABASE ja TEMPLATE template0 ENCODING 'UTF8' "
+               u"LOCALE_PROVIDER icu ICU_LOCALE 'ja-JP' LOCALE 'C.UTF-8'"_qs);
+    for (const QString& database : {u"postgres"_qs, u"ja"_qs}) {
+        ServerConnection server =
+            ServerConnection::open(ServerAddress::parse(m_cluster->connectionString(database)));
+        server.exec(u"CREATE SCHEMA "_qs + serverMasterSchema());
+        server.exec(serverFoldFunction(serverMasterSchema()));
+        const QString schema = serverAccountSchema(DatabaseKind::Customer, 1);
+        createServerSchema(server, DatabaseKind::Customer, schema);
+        server.exec(u"SET search_path TO "_qs + schema + u", "_qs + serverMasterSchema());
+        for (const auto& [reading, name] : Users) {
+            const Fields fields{{u"表示ふりがな"_qs, reading},
+                                {u"表示名"_qs, name},
+                                {u"会社ＴＥＬ"_qs, QString(u"03-"_qs + name)},
+                                {u"E-MAIL"_qs, QVariant()}};
+            const qint64 onServer = insertServerRow(server, u"ユーザー"_qs, fields);
+            if (database == u"postgres") {
+                const qint64 inFile = m_file->insert(u"ユーザー"_qs, fields);
+                QCOMPARE(onServer, inFile);
+            }
+        }
+    }
+}
+
+void TstServerStore::compare(const SqlStatement& statement, const QString& database)
+{
+    const QStringList fields = userColumns().fields();
+    const ListRows fileRows = m_file->textRows(statement.sql, fields, statement.params);
+
+    ServerConnection server =
+        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString(database)));
+    server.exec(u"SET search_path TO "_qs + serverAccountSchema(DatabaseKind::Customer, 1) +
+                u", "_qs + serverMasterSchema());
+    const ServerTables tables = serverTables(DatabaseKind::Customer);
+    const ServerStatement translated =
+        translateForServer(statement.sql, serverNames(DatabaseKind::Customer), &tables);
+    QVariantList params = statement.params;
+    for (int i : translated.patternParams)
+        params[i] = jetPatternAsServerRegex(params[i].toString());
+    const ServerResult result = server.exec(translated.sql, params);
+
+    QStringList inFile, onServer;
+    for (const TextRow& row : fileRows) {
+        QStringList cells;
+        for (int c = 0; c < int(fields.size()); ++c)
+            cells << row.value(c);
+        inFile << cells.join(u'|');
+    }
+    for (int r = 0; r < result.rowCount(); ++r) {
+        QStringList cells;
+        for (const QString& field : fields)
+            cells << result.text(r, int(result.columnNames().indexOf(field)));
+        onServer << cells.join(u'|');
+    }
+    QCOMPARE(onServer, inFile);
+}
+
+void TstServerStore::userListsAreTheSame_data()
+{
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("order");
+    for (const QString& database : {u"postgres"_qs, u"ja"_qs}) {
+        for (int row = 0; row < KanaRowCount; ++row) {
+            // Ties: readings of several users, and a field no user has.
+            for (const QString& order :
+                 {u" ORDER BY 表示ふりがな"_qs, u" ORDER BY 表示ふりがな DESC"_qs,
+                  u" ORDER BY 表示名"_qs, u" ORDER BY 会社ＴＥＬ DESC"_qs, u" ORDER BY [E-MAIL]"_qs,
+                  u" ORDER BY [E-MAIL] DESC"_qs, u" ORDER BY 表示ふりがな DESC, 表示名"_qs,
+                  u" ORDER BY ユーザーID DESC"_qs}) {
+                QTest::addRow("%s %s%s", qPrintable(database),
+                              qPrintable(kanaRowName(KanaRow(row))), qPrintable(order))
+                    << database << row << order;
+            }
+        }
+    }
+}
+
+// Each kana row of the user list, in each sort order, in a database made
+// with C.UTF-8 and in one made with a Japanese ICU collation.
+void TstServerStore::userListsAreTheSame()
+{
+    QFETCH(QString, database);
+    QFETCH(int, row);
+    QFETCH(QString, order);
+    CustomerListQuery query;
+    query.UserWhere = kanaRowCondition(KanaRow(row));
+    query.UserOrderBy = order;
+    compare(query.userStatement(), database);
+}
+
+void TstServerStore::searchesFindTheSame_data()
+{
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<bool>("exact");
+    for (const QString& database : {u"postgres"_qs, u"ja"_qs}) {
+        for (const QString& word : {u"ｶﾄｳ"_qs, u"かとう"_qs, u"abe"_qs, u"[ｶ]"_qs, u"_"_qs, u"%"_qs,
+                                    u"ｶﾞ"_qs, u"藤"_qs}) {
+            for (bool exact : {false, true})
+                QTest::addRow("%s %s %s", qPrintable(database), qPrintable(word),
+                              exact ? "exact" : "folded")
+                    << database << word << exact;
+        }
+    }
+}
+
+// The search of the user list, folded and exact, with the signs of Like in
+// the word.
+void TstServerStore::searchesFindTheSame()
+{
+    QFETCH(QString, database);
+    QFETCH(QString, word);
+    QFETCH(bool, exact);
+    SearchRequest request;
+    request.kind = SearchKind::Users;
+    request.word1 = word;
+    request.folded = !exact;
+    CustomerListQuery query;
+    applySearch(query, request);
+    query.UserOrderBy = u" ORDER BY ユーザーID"_qs;
+    compare(query.userStatement(), database);
+}
+
+void TstServerStore::theServerSchemaHasTheShippedRows()
+{
+    ServerConnection server =
+        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString()));
+    server.exec(u"SET search_path TO "_qs + serverAccountSchema(DatabaseKind::Customer, 1));
+    const ServerResult settings = server.exec(u"SELECT * FROM \"設定\""_qs);
+    const ResultSet file = m_file->query(u"SELECT * FROM 設定"_qs);
+    QCOMPARE(settings.rowCount(), 1);
+    QCOMPARE(settings.columnNames(), file.columnNames());
+    for (int c = 0; c < settings.columnCount(); ++c)
+        QCOMPARE(settings.text(0, c), file.first().text(c));
+    // Keys rise and are never given again, as in the files.
+    ServerConnection other =
+        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString()));
+    other.exec(u"SET search_path TO "_qs + serverAccountSchema(DatabaseKind::Customer, 1));
+    const qint64 before =
+        other.exec(u"SELECT max(\"ユーザーID\") FROM \"ユーザー\""_qs).text(0, 0).toLongLong();
+    const qint64 added = insertServerRow(other, u"ユーザー"_qs, {{u"表示名"_qs, u"消す"_qs}});
+    other.exec(u"DELETE FROM \"ユーザー\" WHERE \"ユーザーID\" = $1"_qs, {added});
+    const qint64 next = insertServerRow(other, u"ユーザー"_qs, {{u"表示名"_qs, u"次"_qs}});
+    QCOMPARE(added, before + 1);
+    QCOMPARE(next, added + 1);
+    other.exec(u"DELETE FROM \"ユーザー\" WHERE \"ユーザーID\" = $1"_qs, {next});
+}
+
+QTEST_GUILESS_MAIN(TstServerStore)
+#include "tst_serverstore.moc"
