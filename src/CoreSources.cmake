@@ -10,6 +10,7 @@ set(HORUNEA_CORE_SOURCES
   store/PrintKeys.cpp
   store/DataFolder.cpp
   store/Database.cpp
+  store/DatabaseServer.cpp
   store/ResultSet.cpp
   store/Statement.cpp
   store/Transaction.cpp

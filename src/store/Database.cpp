@@ -1,6 +1,8 @@
 #include "store/Database.h"
 
 #include "store/Schema.h"
+#include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
 #include "store/Statement.h"
 
 #include <QDir>
@@ -31,7 +33,9 @@ Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
       m_names(std::move(other.m_names)), m_tables(std::move(other.m_tables)),
       m_savepoints(std::exchange(other.m_savepoints, 0)), m_cache(std::move(other.m_cache)),
-      m_insertSql(std::move(other.m_insertSql)), m_lock(std::move(other.m_lock))
+      m_insertSql(std::move(other.m_insertSql)), m_lock(std::move(other.m_lock)),
+      m_server(std::move(other.m_server)), m_serverTables(std::move(other.m_serverTables)),
+      m_schema(std::move(other.m_schema))
 {}
 
 Database& Database::operator=(Database&& other) noexcept
@@ -46,6 +50,9 @@ Database& Database::operator=(Database&& other) noexcept
         m_cache = std::move(other.m_cache);
         m_insertSql = std::move(other.m_insertSql);
         m_lock = std::move(other.m_lock);
+        m_server = std::move(other.m_server);
+        m_serverTables = std::move(other.m_serverTables);
+        m_schema = std::move(other.m_schema);
     }
     return *this;
 }
@@ -64,6 +71,7 @@ void Database::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_server.reset();
     m_lock.release(); // only once the file is closed
 }
 
@@ -199,6 +207,10 @@ void Database::failEngine(const QString& sql, const QString& said) const
 
 void Database::refreshNames()
 {
+    if (m_server) {
+        refreshNamesOnServer();
+        return;
+    }
     if (m_cache)
         m_cache->clear();
     m_insertSql.clear();
@@ -276,6 +288,10 @@ std::unique_ptr<Statement> Database::prepare(const QString& sql)
 void Database::forEachRow(const QString& sql, const QVariantList& params,
                           const std::function<void(const Row&)>& visit, QStringList* columnNames)
 {
+    if (m_server) {
+        forEachRowOnServer(sql, params, visit, columnNames);
+        return;
+    }
     const std::unique_ptr<Statement> prepared = prepare(sql);
     Statement& stmt = *prepared;
     if (!stmt.bind(params))
@@ -308,6 +324,8 @@ ResultSet Database::query(const QString& sql, const QVariantList& params)
 
 int Database::exec(const QString& sql, const QVariantList& params)
 {
+    if (m_server)
+        return runOnServer(sql, params).changed();
     const std::unique_ptr<Statement> prepared = prepare(sql);
     Statement& stmt = *prepared;
     if (!stmt.bind(params))
@@ -322,6 +340,10 @@ int Database::exec(const QString& sql, const QVariantList& params)
 
 void Database::execRaw(const QString& sql)
 {
+    if (m_server) {
+        m_server->run(sql);
+        return;
+    }
     char* message = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message);
     if (rc != SQLITE_OK) {
@@ -333,6 +355,8 @@ void Database::execRaw(const QString& sql)
 
 qint64 Database::insert(const QString& table, const Fields& fields)
 {
+    if (m_server)
+        return insertOnServer(table, fields);
     // The INSERT of a table and field list is built once: a bulk write
     // adds the same fields row after row.
     QString key = table;
@@ -367,6 +391,10 @@ qint64 Database::insert(const QString& table, const Fields& fields)
 
 BulkInsert::BulkInsert(Database& db, const QString& table, const QStringList& fields) : m_db(&db)
 {
+    if (db.isServer()) {
+        m_sql = db.insertSqlOnServer(table, fields);
+        return;
+    }
     QStringList names, marks;
     for (const QString& field : fields) {
         names << quoted(db.resolvedName(field));
@@ -381,6 +409,11 @@ BulkInsert::~BulkInsert() = default;
 
 qint64 BulkInsert::add(const QVariantList& values)
 {
+    if (m_db->isServer()) {
+        const ServerRows rows = m_db->m_server->run(m_sql, values);
+        const std::string_view key = rows.cell(0, 0);
+        return QByteArray(key.data(), qsizetype(key.size())).toLongLong();
+    }
     sqlite3_stmt* stmt = m_stmt->get();
     sqlite3_reset(stmt);
     if (!m_stmt->bind(values))
@@ -392,6 +425,15 @@ qint64 BulkInsert::add(const QVariantList& values)
 
 qint64 BulkInsert::add(std::span<const Value> values)
 {
+    if (m_db->isServer()) {
+        QVariantList list;
+        list.reserve(qsizetype(values.size()));
+        for (const Value& v : values) {
+            list << (v.isText ? QVariant(QString::fromUtf8(v.text.data(), qsizetype(v.text.size())))
+                              : QVariant(v.number));
+        }
+        return add(list);
+    }
     sqlite3_stmt* stmt = m_stmt->get();
     sqlite3_reset(stmt);
     if (qsizetype(values.size()) != sqlite3_bind_parameter_count(stmt))
@@ -421,25 +463,30 @@ int Database::update(const QString& table, const Fields& fields, const QString& 
         return 0;
     QStringList sets;
     QVariantList values;
+    // Names in brackets: the statement is Jet SQL like any other, read the
+    // same way by the files' translator and the server's.
     for (const auto& [name, value] : fields) {
-        sets << quoted(resolvedName(name)) + QStringLiteral(" = ?");
+        sets << u'[' + resolvedName(name) + u"] = ?"_qs;
         values << value;
     }
-    return exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                    .arg(quoted(resolvedName(table)), sets.join(u','), condition),
+    return exec(QStringLiteral("UPDATE [%1] SET %2 WHERE %3")
+                    .arg(resolvedName(table), sets.join(u','), condition),
                 values);
 }
 
 int Database::remove(const QString& table, const QString& condition)
 {
-    return exec(
-        QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(resolvedName(table)), condition));
+    return exec(QStringLiteral("DELETE FROM [%1] WHERE %2").arg(resolvedName(table), condition));
 }
 
 void Database::forEachTextRow(const QString& sql, const QStringList& fields,
                               const std::function<void(const TextCells&)>& visit,
                               const QVariantList& params)
 {
+    if (m_server) {
+        forEachTextRowOnServer(sql, fields, visit, params);
+        return;
+    }
     const std::unique_ptr<Statement> prepared = prepare(sql);
     Statement& stmt = *prepared;
     if (!stmt.bind(params))
@@ -519,6 +566,8 @@ QString keyCondition(const QString& field, const QString& key)
 
 bool Database::inTransaction() const
 {
+    if (m_server)
+        return m_server->inTransaction();
     return m_db && !sqlite3_get_autocommit(m_db);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/AccountLock.h"
+#include "store/DatabaseKind.h"
 #include "store/Failure.h"
 #include "store/JetDialect.h"
 #include "store/TextRow.h"
@@ -85,6 +86,10 @@ private:
 // translated before it is prepared; values are always bound, never spliced.
 class Statement;
 class StatementCache;
+class ServerAddress;
+class ServerConnection;
+class ServerRows;
+struct ServerTables;
 
 class Database
 {
@@ -102,6 +107,12 @@ public:
                                AccountLock::Mode mode = AccountLock::Mode::Shared);
     // Creates a new, empty keyed file; fails if the file exists.
     static Database createNew(const QString& path);
+    // Opens the tables of one schema of the shop's server (the master
+    // schema, or an account's), worked on in Jet SQL as a file is: the
+    // statements are translated for the server, values bound, lists sorted
+    // and searched as in the files.
+    static Database openServer(const ServerAddress& address, const QString& schema,
+                               DatabaseKind kind);
 
     Database() = default;
     Database(Database&& other) noexcept;
@@ -110,7 +121,8 @@ public:
     Database& operator=(const Database&) = delete;
     ~Database();
 
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const { return m_db != nullptr || m_server != nullptr; }
+    bool isServer() const { return m_server != nullptr; }
     const QString& path() const { return m_path; }
     void close();
 
@@ -163,6 +175,17 @@ private:
     [[noreturn]] void failEngine(const QString& sql, const QString& said = QString()) const;
     QString resolvedName(const QString& name) const;
 
+    // The same operations on the server (DatabaseServer.cpp).
+    ServerRows runOnServer(const QString& jetSql, const QVariantList& params);
+    void forEachRowOnServer(const QString& sql, const QVariantList& params,
+                            const std::function<void(const Row&)>& visit, QStringList* columnNames);
+    void forEachTextRowOnServer(const QString& sql, const QStringList& fields,
+                                const std::function<void(const TextCells&)>& visit,
+                                const QVariantList& params);
+    qint64 insertOnServer(const QString& table, const Fields& fields);
+    QString insertSqlOnServer(const QString& table, const QStringList& fields) const;
+    void refreshNamesOnServer();
+
     sqlite3* m_db = nullptr;
     QString m_path;
     NameMap m_names;
@@ -171,6 +194,9 @@ private:
     std::unique_ptr<StatementCache> m_cache;
     QHash<QString, QString> m_insertSql; // table and fields → INSERT
     AccountLock m_lock;
+    std::unique_ptr<ServerConnection> m_server;
+    std::unique_ptr<ServerTables> m_serverTables;
+    QString m_schema; // on the server: the schema worked in
     friend class Transaction;
     friend class BulkInsert;
 };

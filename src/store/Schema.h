@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Database.h"
+#include "store/DatabaseKind.h"
 
 #include <QList>
 #include <QString>
@@ -10,8 +11,6 @@
 namespace horunea {
 
 class Database;
-
-enum class DatabaseKind { Master, Customer, Repair };
 
 enum class ColumnType {
     Counter,   // key assigned by the store, rising, never reused

@@ -166,7 +166,7 @@ int ServerConnection::serverVersion() const
     return m_conn ? PQserverVersion(m_conn) : 0;
 }
 
-ServerResult ServerConnection::exec(const QString& sql, const QVariantList& params)
+ServerRows ServerConnection::run(const QString& sql, const QVariantList& params)
 {
     if (!m_conn)
         throw Failure(u"サーバーに接続していません。"_qs, sql);
@@ -191,30 +191,90 @@ ServerResult ServerConnection::exec(const QString& sql, const QVariantList& para
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(sql, result);
+    return ServerRows(result);
+}
+
+ServerResult ServerConnection::exec(const QString& sql, const QVariantList& params)
+{
+    const ServerRows rows = run(sql, params);
     ServerResult out;
-    if (status == PGRES_COMMAND_OK) {
-        out.m_changed = QByteArray(PQcmdTuples(result)).toInt();
-        PQclear(result);
-        return out;
-    }
-    const int columns = PQnfields(result);
-    const int rows = PQntuples(result);
+    out.m_changed = rows.changed();
+    const int columns = rows.columnCount();
     for (int c = 0; c < columns; ++c)
-        out.m_columns << QString::fromUtf8(PQfname(result, c));
-    out.m_rows.reserve(size_t(rows));
-    for (int r = 0; r < rows; ++r) {
+        out.m_columns << rows.columnName(c);
+    out.m_rows.reserve(size_t(rows.rowCount()));
+    for (int r = 0; r < rows.rowCount(); ++r) {
         QStringList row;
         row.reserve(columns);
         for (int c = 0; c < columns; ++c) {
-            if (PQgetisnull(result, r, c))
-                row << QString();
-            else
-                row << QString::fromUtf8(PQgetvalue(result, r, c), PQgetlength(result, r, c));
+            const std::string_view cell = rows.cell(r, c);
+            row << (rows.isNull(r, c) ? QString()
+                                      : QString::fromUtf8(cell.data(), qsizetype(cell.size())));
         }
         out.m_rows.push_back(std::move(row));
     }
-    PQclear(result);
     return out;
+}
+
+bool ServerConnection::inTransaction() const
+{
+    return m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE;
+}
+
+ServerRows::ServerRows(ServerRows&& other) noexcept
+    : m_result(std::exchange(other.m_result, nullptr))
+{}
+
+ServerRows& ServerRows::operator=(ServerRows&& other) noexcept
+{
+    if (this != &other) {
+        PQclear(m_result);
+        m_result = std::exchange(other.m_result, nullptr);
+    }
+    return *this;
+}
+
+ServerRows::~ServerRows()
+{
+    PQclear(m_result);
+}
+
+int ServerRows::rowCount() const
+{
+    return m_result ? PQntuples(m_result) : 0;
+}
+
+int ServerRows::columnCount() const
+{
+    return m_result ? PQnfields(m_result) : 0;
+}
+
+QString ServerRows::columnName(int column) const
+{
+    return QString::fromUtf8(PQfname(m_result, column));
+}
+
+bool ServerRows::isInteger(int column) const
+{
+    // int8, int2, int4 (pg_type's fixed numbers)
+    const Oid type = PQftype(m_result, column);
+    return type == 20 || type == 21 || type == 23;
+}
+
+bool ServerRows::isNull(int row, int column) const
+{
+    return PQgetisnull(m_result, row, column) != 0;
+}
+
+std::string_view ServerRows::cell(int row, int column) const
+{
+    return std::string_view(PQgetvalue(m_result, row, column),
+                            size_t(PQgetlength(m_result, row, column)));
+}
+
+int ServerRows::changed() const
+{
+    return m_result ? QByteArray(PQcmdTuples(m_result)).toInt() : 0;
 }
 
 void ServerConnection::fail(const QString& sql, pg_result* result) const

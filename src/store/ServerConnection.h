@@ -7,6 +7,8 @@
 #include <QVariant>
 
 #include <memory>
+#include <string_view>
+#include <vector>
 
 struct pg_conn;
 struct pg_result;
@@ -34,6 +36,34 @@ public:
 private:
     QString m_connectionString;
     QString m_displayName;
+};
+
+// A result as the server handed it over: the cells as UTF-8, valid as long
+// as the result lives; what each column holds.
+class ServerRows
+{
+public:
+    ServerRows() = default;
+    explicit ServerRows(pg_result* result) : m_result(result) {}
+    ServerRows(ServerRows&& other) noexcept;
+    ServerRows& operator=(ServerRows&& other) noexcept;
+    ServerRows(const ServerRows&) = delete;
+    ServerRows& operator=(const ServerRows&) = delete;
+    ~ServerRows();
+
+    int rowCount() const;
+    int columnCount() const;
+    QString columnName(int column) const;
+    // True for a column of whole numbers (the keys, counts, margins).
+    bool isInteger(int column) const;
+    bool isNull(int row, int column) const;
+    // The cell as UTF-8; empty for Null.
+    std::string_view cell(int row, int column) const;
+    // The rows changed by a statement that returns none.
+    int changed() const;
+
+private:
+    pg_result* m_result = nullptr;
 };
 
 // A whole result of the server: column names and rows of text, Null kept
@@ -83,6 +113,10 @@ public:
     // the server's words and the statement as the detail; a connection that
     // is gone gives "サーバー「…」との接続が切れました。".
     ServerResult exec(const QString& sql, const QVariantList& params = {});
+    // The same, the result kept as the server handed it over.
+    ServerRows run(const QString& sql, const QVariantList& params = {});
+    // True while a transaction is open on the connection.
+    bool inTransaction() const;
     // The version of the server, as a number (150004 for 15.4).
     int serverVersion() const;
 

@@ -5,6 +5,12 @@ namespace horunea {
 
 ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 {
+    if (m_db.isServer()) {
+        // One snapshot for every statement of the transaction, from now on.
+        m_db.execRaw(u"BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"_qs);
+        m_db.execRaw(u"SELECT 1"_qs);
+        return;
+    }
     m_db.execRaw(QStringLiteral("BEGIN DEFERRED"));
     // The view starts now, not at the first read of the caller.
     m_db.execRaw(QStringLiteral("SELECT count(*) FROM sqlite_master"));
@@ -24,7 +30,7 @@ Transaction::Transaction(Database& db) : m_db(db)
         m_savepoint = QStringLiteral("horunea_%1").arg(++m_db.m_savepoints);
         m_db.execRaw(u"SAVEPOINT "_qs + m_savepoint);
     } else {
-        m_db.execRaw(QStringLiteral("BEGIN IMMEDIATE"));
+        m_db.execRaw(m_db.isServer() ? u"BEGIN"_qs : u"BEGIN IMMEDIATE"_qs);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "store/ServerConnection.h"
 #include "store/ServerDialect.h"
 #include "store/ServerSchema.h"
+#include "store/Statement.h"
 
 #include <QTest>
 
@@ -48,6 +49,7 @@ private slots:
     void searchesFindTheSame_data();
     void searchesFindTheSame();
     void theServerSchemaHasTheShippedRows();
+    void storeOperationsAreTheSame();
 
 private:
     // The list as the file gives it and as the server does.
@@ -215,6 +217,124 @@ void TstServerStore::theServerSchemaHasTheShippedRows()
     QCOMPARE(added, before + 1);
     QCOMPARE(next, added + 1);
     other.exec(u"DELETE FROM \"ユーザー\" WHERE \"ユーザーID\" = $1"_qs, {next});
+}
+
+namespace {
+
+QString describe(const QVariant& v)
+{
+    if (v.isNull())
+        return u"Null"_qs;
+    const bool number = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int;
+    return (number ? u"#"_qs : u"'"_qs) + v.toString();
+}
+
+QString describe(const ResultSet& result)
+{
+    QStringList rows{result.columnNames().join(u',')};
+    for (int r = 0; r < result.size(); ++r) {
+        QStringList cells;
+        for (const QVariant& v : result.row(r).values())
+            cells << describe(v);
+        rows << cells.join(u',');
+    }
+    return rows.join(u'\n');
+}
+
+// One day of work on a customer account, told as it goes: every key, count,
+// row and refusal the store gives back.
+QStringList work(Database& db)
+{
+    QStringList told;
+    auto refusal = [&](const std::function<void()>& call) {
+        try {
+            call();
+            told << u"no refusal"_qs;
+        } catch (const Failure&) {
+            told << u"refused"_qs;
+        }
+    };
+    QList<qint64> users;
+    for (const auto& [reading, name] : Users)
+        users << db.insert(u"ユーザー"_qs, {{u"表示ふりがな"_qs, reading}, {u"表示名"_qs, name}});
+    told << u"keys "_qs + QString::number(users.first()) + u".."_qs + QString::number(users.last());
+    told << u"changed "_qs + QString::number(db.update(
+                                 u"ﾕｰｻﾞｰ"_qs, {{u"e-mail"_qs, u"k@example.jp"_qs}},
+                                 keyCondition(u"ユーザーID"_qs, QString::number(users[4]))));
+    {
+        Transaction dropped(db);
+        db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"消える"_qs}});
+    }
+    {
+        Transaction outer(db);
+        {
+            Transaction inner(db);
+            db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"内側"_qs}});
+            inner.commit();
+        }
+        // A refused statement, then the whole transaction goes back.
+        refusal([&] { db.exec(u"SELECT * FROM ない表"_qs); });
+    }
+    told << u"users "_qs + QString::number(db.scalar(u"Select count(*) From ユーザー"_qs));
+    {
+        Transaction adding(db);
+        BulkInsert subjects(db, u"件名"_qs,
+                            {u"ユーザーID"_qs, u"登録日"_qs, u"件名"_qs, u"判定"_qs});
+        const std::string title = "複合機 'A'";
+        for (int i = 0; i < 5; ++i) {
+            told << u"subject "_qs + QString::number(subjects.add(
+                                         {qint64(users[i % 3]), std::string_view("2003/08/19(火)"),
+                                          std::string_view(title), std::string_view("続行")}));
+        }
+        subjects.add(QVariantList{users[0], QVariant(), u"別件"_qs, u"完了"_qs});
+        adding.commit();
+    }
+    told << describe(
+        db.query(u"SELECT * FROM 件名 WHERE ﾕｰｻﾞｰID = ? ORDER BY 件名ID DESC"_qs, {users[0]}));
+    told << describe(db.query(u"Select Max(件名ID) as ma1, count(*) as n From 件名"_qs));
+    {
+        ReadTransaction reading(db);
+        for (const TextRow& row : db.textRows(u"SELECT * FROM 件名 ORDER BY 登録日, 件名"_qs,
+                                              {u"件名ID"_qs, u"件名"_qs, u"登録日"_qs, u"ない"_qs}))
+            told << row.value(0) + u'|' + row.value(1) + u'|' + row.value(2) + u'|' + row.value(3);
+    }
+    told << u"removed "_qs +
+                QString::number(db.remove(u"件名"_qs, u"判定 = '完了' Or 件名 Like '%''A''%'"_qs));
+    told << u"subjects "_qs + QString::number(db.scalar(u"Select count(*) From 件名"_qs));
+    refusal([&] { db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"a"_qs}, {u"表示名"_qs, u"b"_qs}}); });
+    refusal([&] { db.query(u"SELECT * FROM ない表"_qs); });
+    refusal([&] { db.insert(u"ない表"_qs, {{u"表示名"_qs, u"a"_qs}}); });
+    told << db.tableNames().join(u',');
+    return told;
+}
+
+} // namespace
+
+// What the core asks of the store, on a file and on the server: the same
+// keys, counts, rows, types, transactions and refusals.
+void TstServerStore::storeOperationsAreTheSame()
+{
+    Database file = Database::createNew(m_folder->file(u"働く.mdb"_qs));
+    createSchema(file, DatabaseKind::Customer);
+    const ServerAddress address = ServerAddress::parse(m_cluster->connectionString());
+    {
+        ServerConnection admin = ServerConnection::open(address);
+        createServerSchema(admin, DatabaseKind::Customer,
+                           serverAccountSchema(DatabaseKind::Customer, 2));
+    }
+    Database server = Database::openServer(address, serverAccountSchema(DatabaseKind::Customer, 2),
+                                           DatabaseKind::Customer);
+    QVERIFY(server.isServer());
+    const QStringList inFile = work(file);
+    QStringList onServer;
+    try {
+        onServer = work(server);
+    } catch (const Failure& e) {
+        QFAIL(qPrintable(e.message() + u"\n"_qs + e.detail()));
+    }
+    QCOMPARE(onServer, inFile);
+    if (qEnvironmentVariableIsSet("HORUNEA_SHOW_WORK"))
+        qInfo().noquote() << inFile.join(u'\n');
 }
 
 QTEST_GUILESS_MAIN(TstServerStore)

@@ -1,0 +1,164 @@
+// Database on the shop's PostgreSQL server: the same operations as on a
+// file, each Jet statement translated for the server (ServerDialect), the
+// tables in one schema (ServerSchema).
+#include "store/Database.h"
+
+#include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
+#include "store/ServerSchema.h"
+#include "store/Statement.h"
+
+namespace horunea {
+
+namespace {
+
+QString quotedServerName(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(u"\""_qs, u"\"\""_qs);
+    return QString(u"\""_qs + quoted + u"\""_qs);
+}
+
+// A cell as the files' rows hold it: whole numbers as numbers, the rest as
+// text, Null as a null value.
+QVariant cellValue(const ServerRows& rows, int row, int column)
+{
+    if (rows.isNull(row, column))
+        return {};
+    const std::string_view cell = rows.cell(row, column);
+    if (rows.isInteger(column))
+        return QString::fromLatin1(cell.data(), qsizetype(cell.size())).toLongLong();
+    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+}
+
+} // namespace
+
+Database Database::openServer(const ServerAddress& address, const QString& schema,
+                              DatabaseKind kind)
+{
+    Database db;
+    db.m_server = std::make_unique<ServerConnection>(ServerConnection::open(address));
+    db.m_schema = schema;
+    db.m_path = address.displayName() + u'/' + schema;
+    const ServerResult present =
+        db.m_server->exec(u"SELECT 1 FROM pg_namespace WHERE nspname = $1"_qs, {schema});
+    if (present.rowCount() == 0)
+        throw Failure(u"サーバー「"_qs + address.displayName() + u"」にデータ「"_qs + schema +
+                      u"」がありません。"_qs);
+    // The account's tables first; the folded search's function from the
+    // master schema.
+    db.m_server->exec(u"SET search_path TO "_qs + quotedServerName(schema) + u", "_qs +
+                      quotedServerName(serverMasterSchema()));
+    db.m_serverTables = std::make_unique<ServerTables>(serverTables(kind));
+    db.refreshNamesOnServer();
+    return db;
+}
+
+void Database::refreshNamesOnServer()
+{
+    const ServerResult columns = m_server->exec(
+        u"SELECT c.relname, a.attname FROM pg_class c "
+        u"JOIN pg_namespace n ON n.oid = c.relnamespace "
+        u"JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+        u"WHERE n.nspname = $1 AND c.relkind = 'r' ORDER BY c.oid, a.attnum"_qs,
+        {m_schema});
+    QStringList names;
+    m_tables.clear();
+    for (int r = 0; r < columns.rowCount(); ++r) {
+        const QString table = columns.text(r, 0);
+        if (!m_tables.contains(table)) {
+            m_tables << table;
+            names << table;
+        }
+        names << columns.text(r, 1);
+    }
+    m_names = buildNameMap(names);
+}
+
+ServerRows Database::runOnServer(const QString& jetSql, const QVariantList& params)
+{
+    const ServerStatement statement = translateForServer(jetSql, m_names, m_serverTables.get());
+    QVariantList values = params;
+    for (int i : statement.patternParams) {
+        if (i < values.size() && !values[i].isNull())
+            values[i] = jetPatternAsServerRegex(values[i].toString());
+    }
+    return m_server->run(statement.sql, values);
+}
+
+void Database::forEachRowOnServer(const QString& sql, const QVariantList& params,
+                                  const std::function<void(const Row&)>& visit,
+                                  QStringList* columnNames)
+{
+    const ServerRows rows = runOnServer(sql, params);
+    QStringList names;
+    for (int c = 0; c < rows.columnCount(); ++c)
+        names << rows.columnName(c);
+    const Columns columns(names);
+    if (columnNames)
+        *columnNames = columns.names();
+    QVariantList values;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        values.clear();
+        for (int c = 0; c < columns.count(); ++c)
+            values << cellValue(rows, r, c);
+        visit(Row(&columns, &values));
+    }
+}
+
+void Database::forEachTextRowOnServer(const QString& sql, const QStringList& fields,
+                                      const std::function<void(const TextCells&)>& visit,
+                                      const QVariantList& params)
+{
+    const ServerRows rows = runOnServer(sql, params);
+    QStringList names;
+    for (int c = 0; c < rows.columnCount(); ++c)
+        names << rows.columnName(c);
+    const Columns columns(names);
+    std::vector<int> at;
+    at.reserve(size_t(fields.size()));
+    for (const QString& f : fields)
+        at.push_back(columns.indexOf(f));
+    TextCells cells(qsizetype(at.size()));
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        for (qsizetype k = 0; k < cells.size(); ++k) {
+            const int c = at[size_t(k)];
+            cells[k] = c < 0 || rows.isNull(r, c) ? std::string_view() : rows.cell(r, c);
+        }
+        visit(cells);
+    }
+}
+
+QString Database::insertSqlOnServer(const QString& table, const QStringList& fields) const
+{
+    QStringList names, places;
+    for (const QString& field : fields) {
+        const QString name = quotedServerName(resolvedName(field));
+        if (names.contains(name))
+            fail(QStringLiteral("「%1」が二度指定されています。").arg(field));
+        names << name;
+        places << u'$' + QString::number(places.size() + 1);
+    }
+    QString sql = u"INSERT INTO "_qs + quotedServerName(resolvedName(table));
+    if (names.isEmpty())
+        sql += u" DEFAULT VALUES"_qs;
+    else
+        sql += u" ("_qs + names.join(u',') + u") VALUES ("_qs + places.join(u',') + u')';
+    // The key is each table's first field.
+    return sql + u" RETURNING *"_qs;
+}
+
+qint64 Database::insertOnServer(const QString& table, const Fields& fields)
+{
+    QStringList names;
+    QVariantList values;
+    for (const auto& [name, value] : fields) {
+        names << name;
+        values << value;
+    }
+    const ServerRows rows = m_server->run(insertSqlOnServer(table, names), values);
+    const std::string_view key = rows.cell(0, 0);
+    return QByteArray(key.data(), qsizetype(key.size())).toLongLong();
+}
+
+} // namespace horunea
