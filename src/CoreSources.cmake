@@ -19,6 +19,7 @@ set(HORUNEA_CORE_SOURCES
   store/Schema.cpp
   store/ServerConnection.cpp
   store/ServerDialect.cpp
+  store/ServerMove.cpp
   store/ServerSchema.cpp
   store/ShippedFiles.cpp
   store/TextForms.cpp

@@ -107,8 +107,13 @@ ServerConnection ServerConnection::open(const ServerAddress& address)
     const char* keywords[] = {"dbname", "client_encoding", "application_name", nullptr};
     const char* values[] = {conninfo.constData(), "UTF8", "horunea", nullptr};
     pg_conn* conn = PQconnectdbParams(keywords, values, 1);
-    if (conn && PQstatus(conn) == CONNECTION_OK)
+    if (conn && PQstatus(conn) == CONNECTION_OK) {
+        // The server's notices (a table already there, …) are not the
+        // user's business: what matters comes as errors.
+        PQsetNoticeProcessor(
+            conn, [](void*, const char*) {}, nullptr);
         return ServerConnection(conn, address.displayName());
+    }
 
     const QString said = conn ? libpqWords(conn) : QString();
     PQfinish(conn);

@@ -66,16 +66,22 @@ QStringList serverCreateStatements(DatabaseKind kind, const QString& schema)
 
 void createServerSchema(ServerConnection& server, DatabaseKind kind, const QString& schema)
 {
-    server.exec(u"BEGIN"_qs);
+    // Inside a transaction of the caller's, a part of it; else one of its own.
+    const bool own = !server.inTransaction();
+    if (own)
+        server.exec(u"BEGIN"_qs);
     try {
         for (const QString& statement : serverCreateStatements(kind, schema))
             server.exec(statement);
+        const QString path = server.exec(u"SHOW search_path"_qs).text(0, 0);
         server.exec(u"SET LOCAL search_path TO "_qs + quotedName(schema));
         for (const auto& [table, fields] : shippedRows(kind))
             insertServerRow(server, table, fields);
-        server.exec(u"COMMIT"_qs);
+        server.exec(u"SET LOCAL search_path TO "_qs + path);
+        if (own)
+            server.exec(u"COMMIT"_qs);
     } catch (...) {
-        if (server.isOpen()) {
+        if (own && server.isOpen()) {
             try {
                 server.exec(u"ROLLBACK"_qs);
             } catch (const Failure&) {

@@ -1,0 +1,249 @@
+#include "store/ServerMove.h"
+
+#include "store/Accounts.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
+#include "store/ServerSchema.h"
+#include "store/ShippedFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace horunea {
+
+namespace {
+
+QString quotedName(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(u"\""_qs, u"\"\""_qs);
+    return QString(u"\""_qs + quoted + u"\""_qs);
+}
+
+void say(const MoveProgress& progress, const QString& text)
+{
+    if (progress)
+        progress(text);
+}
+
+bool hasOurData(ServerConnection& server)
+{
+    return server.exec(u"SELECT 1 FROM pg_namespace WHERE nspname = $1"_qs, {serverMasterSchema()})
+               .rowCount() > 0;
+}
+
+void refuseOurData(ServerConnection& server)
+{
+    if (hasOurData(server))
+        throw Failure(u"サーバー「"_qs + server.displayName() +
+                      u"」にはすでにホルネアのデータがあります。"_qs);
+}
+
+// Runs the work in one transaction of the server: nothing stays of it when
+// it fails.
+template <typename Work> auto inOneTransaction(ServerConnection& server, Work work)
+{
+    server.exec(u"BEGIN"_qs);
+    try {
+        auto result = work();
+        server.exec(u"COMMIT"_qs);
+        return result;
+    } catch (...) {
+        try {
+            server.exec(u"ROLLBACK"_qs);
+        } catch (const Failure&) {
+            // The connection is gone, and the transaction with it.
+        }
+        throw;
+    }
+}
+
+QString folderOf(AccountKind kind)
+{
+    return kind == AccountKind::Repair ? u"care"_qs : u"kelvo"_qs;
+}
+
+// The next key a file's table would give: what sqlite_sequence says, so
+// that a key once given is never given again.
+qint64 lastKeyOf(Database& file, const QString& table)
+{
+    const ResultSet seq = file.query(u"SELECT seq FROM sqlite_sequence WHERE name = ?"_qs, {table});
+    return seq.isEmpty() ? 0 : seq.first().value(0).toLongLong();
+}
+
+// Every row of a kind's tables from a file into a schema of the server, with
+// their keys; each identity goes on after the last key the file gave.
+void copyToServer(Database& file, ServerConnection& server, DatabaseKind kind,
+                  const QString& schema)
+{
+    ReadTransaction reading(file);
+    for (const TableDef& table : tablesOf(kind)) {
+        QStringList names, places;
+        for (const ColumnDef& c : table.columns) {
+            names << quotedName(c.name);
+            places << u'$' + QString::number(places.size() + 1);
+        }
+        const QString target = quotedName(schema) + u'.' + quotedName(table.name);
+        const QString insert = u"INSERT INTO "_qs + target + u" ("_qs + names.join(u',') +
+                               u") VALUES ("_qs + places.join(u',') + u')';
+        file.forEachRow(u"SELECT * FROM ["_qs + table.name + u']', {}, [&](const Row& row) {
+            QVariantList values;
+            for (const ColumnDef& c : table.columns)
+                values << row.value(c.name);
+            server.run(insert, values);
+        });
+        if (table.columns.first().type != ColumnType::Counter)
+            continue;
+        const qint64 last = lastKeyOf(file, table.name);
+        server.exec(u"SELECT setval(pg_get_serial_sequence($1, $2), $3, $4)"_qs,
+                    {target, table.keyName(), qMax<qint64>(last, 1), last > 0});
+    }
+}
+
+// A schema's rows into a new file of the kind, with their keys; the file
+// goes on after the last key the server gave.
+void copyToFile(const ServerAddress& address, const QString& schema, DatabaseKind kind,
+                const QString& path)
+{
+    Database from = Database::openServer(address, schema, kind);
+    ReadTransaction reading(from);
+    Database to = Database::createNew(path);
+    Transaction writing(to);
+    for (const TableDef& table : tablesOf(kind))
+        to.execRaw(table.createStatement());
+    to.refreshNames();
+    for (const TableDef& table : tablesOf(kind)) {
+        QStringList fields;
+        for (const ColumnDef& c : table.columns)
+            fields << c.name;
+        BulkInsert insert(to, table.name, fields);
+        from.forEachRow(u"SELECT * FROM ["_qs + table.name + u"] ORDER BY 1"_qs, {},
+                        [&](const Row& row) {
+                            QVariantList values;
+                            for (const ColumnDef& c : table.columns)
+                                values << row.value(c.name);
+                            insert.add(values);
+                        });
+        if (table.columns.first().type != ColumnType::Counter)
+            continue;
+        // Null while the server has given no key yet.
+        const qint64 key = from.scalar(
+            u"SELECT pg_sequence_last_value(pg_get_serial_sequence(?, ?)::regclass)"_qs,
+            {QString(quotedName(schema) + u'.' + quotedName(table.name)), table.keyName()});
+        if (key > 0) {
+            to.exec(u"DELETE FROM sqlite_sequence WHERE name = ?"_qs, {table.name});
+            to.exec(u"INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"_qs, {table.name, key});
+        }
+    }
+    createIndexes(to);
+    writing.commit();
+}
+
+} // namespace
+
+void InitServer(const ServerAddress& address)
+{
+    ServerConnection server = ServerConnection::open(address);
+    refuseOurData(server);
+    inOneTransaction(server, [&] {
+        createServerSchema(server, DatabaseKind::Master, serverMasterSchema());
+        server.exec(serverFoldFunction(serverMasterSchema()));
+        return 0;
+    });
+}
+
+int ImportFolderToServer(const ServerAddress& address, const QString& folder,
+                         const MoveProgress& progress)
+{
+    const QDir dir(folder);
+    Database master = Database::open(dir.filePath(u"main.mdb"_qs));
+    ServerConnection server = ServerConnection::open(address);
+    refuseOurData(server);
+    return inOneTransaction(server, [&] {
+        say(progress, u"main.mdb"_qs);
+        for (const QString& statement :
+             serverCreateStatements(DatabaseKind::Master, serverMasterSchema()))
+            server.exec(statement);
+        server.exec(serverFoldFunction(serverMasterSchema()));
+        copyToServer(master, server, DatabaseKind::Master, serverMasterSchema());
+        int accounts = 0;
+        for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
+            for (const Account& account : LoadAccounts(master, kind)) {
+                const QString relative = folderOf(kind) + u'/' + account.name + u".mdb"_qs;
+                say(progress, relative);
+                const QString path = dir.filePath(relative);
+                if (!QFileInfo(path).isFile())
+                    throw Failure(kindNoun(kind) + u"「"_qs + account.name +
+                                      u"」のデータベースファイルがありません。"_qs,
+                                  QDir::toNativeSeparators(path));
+                Database file = Database::open(path);
+                const DatabaseKind databaseKind = databaseKindOf(kind);
+                const QString schema =
+                    serverAccountSchema(databaseKind, checkedKey(account.number).toLongLong());
+                for (const QString& statement : serverCreateStatements(databaseKind, schema))
+                    server.exec(statement);
+                copyToServer(file, server, databaseKind, schema);
+                ++accounts;
+            }
+        }
+        return accounts;
+    });
+}
+
+int ExportServerToFolder(const ServerAddress& address, const QString& folder,
+                         const MoveProgress& progress)
+{
+    QDir dir(folder);
+    if (dir.exists() && !dir.isEmpty())
+        throw Failure(u"書き出し先のフォルダーが空ではありません。"_qs,
+                      QDir::toNativeSeparators(folder));
+    const bool made = !dir.exists();
+    {
+        ServerConnection server = ServerConnection::open(address);
+        if (!hasOurData(server))
+            throw Failure(u"サーバー「"_qs + server.displayName() +
+                          u"」にはホルネアのデータがありません。"_qs);
+    }
+    if (!QDir().mkpath(dir.filePath(u"kelvo"_qs)) || !QDir().mkpath(dir.filePath(u"care"_qs)))
+        throw Failure(u"書き出し先のフォルダーを作れません。"_qs, QDir::toNativeSeparators(folder));
+    try {
+        say(progress, u"main.mdb"_qs);
+        const QString masterPath = dir.filePath(u"main.mdb"_qs);
+        copyToFile(address, serverMasterSchema(), DatabaseKind::Master, masterPath);
+        createDatabaseFile(dir.filePath(u"kelvo.mdb"_qs), DatabaseKind::Customer);
+        createDatabaseFile(dir.filePath(u"care.mdb"_qs), DatabaseKind::Repair);
+        Database master = Database::open(masterPath);
+        int accounts = 0;
+        for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
+            for (const Account& account : LoadAccounts(master, kind)) {
+                const QString relative = folderOf(kind) + u'/' + account.name + u".mdb"_qs;
+                say(progress, relative);
+                const DatabaseKind databaseKind = databaseKindOf(kind);
+                copyToFile(
+                    address,
+                    serverAccountSchema(databaseKind, checkedKey(account.number).toLongLong()),
+                    databaseKind, dir.filePath(relative));
+                ++accounts;
+            }
+        }
+        return accounts;
+    } catch (...) {
+        // Nothing is left of a folder that is not whole.
+        if (made) {
+            dir.removeRecursively();
+        } else {
+            for (const QString& entry :
+                 dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+                if (QFileInfo(dir.filePath(entry)).isDir())
+                    QDir(dir.filePath(entry)).removeRecursively();
+                else
+                    QFile::remove(dir.filePath(entry));
+            }
+        }
+        throw;
+    }
+}
+
+} // namespace horunea
