@@ -13,6 +13,7 @@ set(HORUNEA_CORE_SOURCES
   store/DatabaseServer.cpp
   store/ResultSet.cpp
   store/Statement.cpp
+  store/Store.cpp
   store/Transaction.cpp
   store/DateText.cpp
   store/JetDialect.cpp

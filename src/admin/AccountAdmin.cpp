@@ -1,4 +1,5 @@
 #include "admin/AccountAdmin.h"
+#include "store/Store.h"
 
 #include "admin/AccountRecovery.h"
 #include "store/DateText.h"
@@ -33,7 +34,7 @@ namespace {
 QString compactionOutputFor(AccountKind kind, const QString& name, const QString& path)
 {
     const QString output = compactionOutputPath(path);
-    Database master = Database::open(DataFolder::masterPath());
+    Database master = OpenMaster();
     const QString taken = name + u"最適化"_qs;
     bool isAccount = false;
     for (const Account& a : LoadAccounts(master, kind))
@@ -277,7 +278,7 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
     QString path;
     try {
         path = accountFilePath(kind, name);
-        Database master = Database::open(DataFolder::masterPath());
+        Database master = OpenMaster();
         FindAccount(master, kind, FindBy::Name, name);
     } catch (const Failure& e) {
         throw Failure(u"最適化できませんでした。\n"_qs + e.message(), e.detail());
@@ -324,7 +325,7 @@ void RestoreDataFolder(const QString& backup,
                       u"ホルネアを終了してからやり直してください。"_qs);
     std::vector<AccountLock> locks;
     if (QFileInfo(DataFolder::masterPath()).isFile()) {
-        Database master = Database::open(DataFolder::masterPath());
+        Database master = OpenMaster();
         RecoverAccountOperation(master);
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
             for (const Account& a : LoadAccounts(master, kind))
@@ -393,7 +394,7 @@ QStringList BackupDataFolder(const QString& destination,
                       {DataFolder::repairTemplatePath(), u"care.mdb"_qs, QString()}};
     QStringList skipped;
     {
-        Database master = Database::open(DataFolder::masterPath());
+        Database master = OpenMaster();
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
             const QString folder = kind == AccountKind::Operator ? u"kelvo"_qs : u"care"_qs;
             for (const Account& a : LoadAccounts(master, kind)) {

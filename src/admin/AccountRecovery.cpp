@@ -1,4 +1,5 @@
 #include "admin/AccountRecovery.h"
+#include "store/Store.h"
 
 #include "admin/AccountAdmin.h"
 #include "store/Compaction.h"
@@ -252,7 +253,7 @@ bool RecoverAccountOperation(bool holdsInstanceLock)
     if (!QFileInfo(DataFolder::masterPath()).isFile() ||
         (!copies && !QFileInfo::exists(AccountOperation::recordPath())))
         return false;
-    Database master = Database::open(DataFolder::masterPath());
+    Database master = OpenMaster();
     const bool recovered = RecoverAccountOperation(master);
     removeCompactionLeftovers(master);
     return recovered;

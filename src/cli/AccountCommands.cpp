@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "store/Store.h"
 
 #include "admin/AccountAdmin.h"
 #include "cli/CliSupport.h"
@@ -23,7 +24,7 @@ int commandAccount(Invocation& call)
             u"account には list, add, attach, rename, passwd, delete を続けてください。"_qs);
     const QString action = args.takeFirst();
     EnsureShippedFiles();
-    Database master = Database::open(DataFolder::masterPath());
+    Database master = OpenMaster();
     if (action == u"list") {
         if (!args.isEmpty())
             throw UsageError(u"account list は引数を取りません。"_qs);
@@ -92,7 +93,7 @@ int commandAdmin(Invocation& call)
         throw UsageError(u"admin には login か set を続けてください。"_qs);
     const QString action = args.takeFirst();
     EnsureShippedFiles();
-    Database master = Database::open(DataFolder::masterPath());
+    Database master = OpenMaster();
     if (action == u"login") {
         QStringList words;
         const auto options = parseArguments(args, {u"password"_qs}, &words, 2);

@@ -1,4 +1,5 @@
 #include "cli/CliSupport.h"
+#include "store/Store.h"
 
 #include "admin/AccountAdmin.h"
 #include "import/TransferSupport.h"
@@ -285,7 +286,7 @@ AccountKind kindArgument(const QString& word)
 Database openAccountData(AccountKind kind, const QString& name, const std::optional<QString>& given)
 {
     accountFilePath(kind, name); // a name no file can have is said before main.mdb is asked
-    Database master = Database::open(DataFolder::masterPath());
+    Database master = OpenMaster();
     if (given)
         return OpenAccount(master, kind, FindBy::Name, name, *given).data;
     QString password;
@@ -318,7 +319,7 @@ ImportProgress importProgress(Invocation& call)
 // The administrator's password, as a verb over every account needs it.
 void checkAdministrator(const std::optional<QString>& given)
 {
-    Database master = Database::open(DataFolder::masterPath());
+    Database master = OpenMaster();
     const QString name = LoadAdministrator(master).name;
     bool ok = CheckAdministratorLogin(master, name, given.value_or(QString()));
     if (!ok && !given) {

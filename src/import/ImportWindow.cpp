@@ -1,4 +1,5 @@
 #include "import/ImportWindow.h"
+#include "store/Store.h"
 
 #include "store/Accounts.h"
 
@@ -268,7 +269,7 @@ void ImportWindow::FillImportAccountLists()
     const int tab = m_tabs->currentIndex();
     if (tab == 0)
         return;
-    Database master = Database::open(DataFolder::masterPath());
+    Database master = OpenMaster();
     const QList<Account> accounts =
         LoadAccounts(master, tab == 1 || tab == 3 ? AccountKind::Operator : AccountKind::Repair);
     if (tab == 1 || tab == 2) {

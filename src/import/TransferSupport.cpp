@@ -1,4 +1,5 @@
 #include "import/TransferSupport.h"
+#include "store/Store.h"
 
 #include <cerrno>
 #include <csignal>
@@ -87,7 +88,7 @@ QString accountFile(AccountKind kind, const QString& name)
     if (name.isEmpty())
         throw Failure(u"選択して下さい。"_qs);
     {
-        Database master = Database::open(DataFolder::masterPath());
+        Database master = OpenMaster();
         FindAccount(master, kind, FindBy::Name, name);
     }
     return existingAccountFile(kind, name);

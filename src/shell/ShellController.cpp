@@ -1,4 +1,5 @@
 #include "shell/ShellController.h"
+#include "store/Store.h"
 
 #include "admin/AdministratorWindows.h"
 
@@ -80,7 +81,7 @@ ShellController::StartResult ShellController::start(bool withSplash)
         // first: a restore may have moved main.mdb aside.
         RecoverAccountOperation(true);
         EnsureShippedFiles();
-        Database::open(DataFolder::masterPath()).close();
+        OpenMaster().close();
     } catch (const Failure& e) {
         dialogs.message(nullptr, e.message(), Dialogs::Icon::Critical);
         return StartResult::Failed;

@@ -1,5 +1,7 @@
 #include "store/Accounts.h"
 
+#include "store/Store.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -129,17 +131,31 @@ bool CheckAccountPassword(Database& master, AccountKind kind, const QString& num
 
 Database OpenAccountFile(AccountKind kind, const QString& name, AccountLock::Mode mode)
 {
+    if (Store::isServer()) {
+        Database master = OpenMaster();
+        return OpenServerAccount(kind, FindAccount(master, kind, FindBy::Name, name), mode);
+    }
     return Database::openLocked(existingAccountFile(kind, name), name, mode);
 }
 
 OpenedAccount OpenAccount(Database& master, AccountKind kind, FindBy by, const QString& key,
                           const QString& typedPassword)
 {
-    if (by == FindBy::Name)
+    if (by == FindBy::Name && !Store::isServer())
         accountFilePath(kind, key); // a name no file can have is said as such
     const Account account = FindAccount(master, kind, by, key);
     if (!CheckAccountPassword(master, kind, account.number, typedPassword))
         throw Failure(u"パスワードが違います。"_qs);
+    if (Store::isServer()) {
+        try {
+            return {account, serverAccountPath(kind, account.number),
+                    OpenServerAccount(kind, account)};
+        } catch (const Failure& e) {
+            throw Failure(QStringLiteral("%1「%2」のデータベースを開けません。\n%3")
+                              .arg(kindNoun(kind), account.name, e.message()),
+                          e.detail());
+        }
+    }
     const QString path = existingAccountFile(kind, account.name);
     try {
         return {account, path, Database::openLocked(path, account.name)};

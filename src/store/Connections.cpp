@@ -1,4 +1,5 @@
 #include "store/Connections.h"
+#include "store/Store.h"
 
 #include <QFileInfo>
 
@@ -25,7 +26,7 @@ Connections& Connections::instance()
 void Connections::OpenMasterDatabase()
 {
     m_master.reset();
-    m_master.emplace(Database::open(DataFolder::masterPath()));
+    m_master.emplace(OpenMaster());
 }
 
 void Connections::CloseMasterDatabase()
@@ -33,11 +34,25 @@ void Connections::CloseMasterDatabase()
     m_master.reset();
 }
 
+namespace {
+
+// The account a path stands for opened again: its file, or on the server
+// the schema of the account with that number.
+Database reopen(AccountKind kind, const QString& path)
+{
+    if (!Store::isServer())
+        return Database::openLocked(path, accountNameOf(path));
+    Database master = OpenMaster();
+    return OpenServerAccount(
+        kind, FindAccount(master, kind, FindBy::Number, numberOfServerAccountPath(path)));
+}
+
+} // namespace
+
 void Connections::OpenCustomerDatabase()
 {
     m_customer.reset();
-    m_customer.emplace(
-        Database::openLocked(CustomerDatabasePath, accountNameOf(CustomerDatabasePath)));
+    m_customer.emplace(reopen(AccountKind::Operator, CustomerDatabasePath));
 }
 
 void Connections::CloseCustomerDatabase()
@@ -48,7 +63,7 @@ void Connections::CloseCustomerDatabase()
 void Connections::OpenRepairDatabase()
 {
     m_repair.reset();
-    m_repair.emplace(Database::openLocked(RepairDatabasePath, accountNameOf(RepairDatabasePath)));
+    m_repair.emplace(reopen(AccountKind::Repair, RepairDatabasePath));
 }
 
 void Connections::adoptAccount(AccountKind kind, OpenedAccount&& opened)

@@ -1,0 +1,71 @@
+#include "store/Store.h"
+
+#include "store/DataFolder.h"
+#include "store/ServerConnection.h"
+#include "store/ServerSchema.h"
+
+namespace horunea {
+
+namespace {
+
+std::optional<ServerAddress>& current()
+{
+    static std::optional<ServerAddress> address;
+    return address;
+}
+
+// The advisory lock of an account: one number for the program, one for the
+// kind and the account's number.
+constexpr qint64 LockClass = 0x486f724e; // "HorN"
+
+} // namespace
+
+bool Store::isServer()
+{
+    return current().has_value();
+}
+
+const ServerAddress& Store::server()
+{
+    if (!current())
+        throw Failure(u"サーバーを使う設定になっていません。"_qs);
+    return *current();
+}
+
+void Store::setServer(const std::optional<ServerAddress>& address)
+{
+    current() = address;
+}
+
+Database OpenMaster()
+{
+    if (Store::isServer())
+        return Database::openServer(Store::server(), serverMasterSchema(), DatabaseKind::Master);
+    return Database::open(DataFolder::masterPath());
+}
+
+QString serverAccountPath(AccountKind kind, const QString& number)
+{
+    return serverAccountSchema(databaseKindOf(kind), checkedKey(number).toLongLong());
+}
+
+QString numberOfServerAccountPath(const QString& path)
+{
+    return path.section(u'_', -1);
+}
+
+Database OpenServerAccount(AccountKind kind, const Account& account, AccountLock::Mode mode)
+{
+    Database db = Database::openServer(Store::server(), serverAccountPath(kind, account.number),
+                                       databaseKindOf(kind));
+    const qint64 key = (LockClass << 8 | (kind == AccountKind::Repair ? 2 : 1)) << 24 |
+                       checkedKey(account.number).toLongLong();
+    const QString take = mode == AccountLock::Mode::Exclusive
+                             ? u"SELECT pg_try_advisory_lock(?)"_qs
+                             : u"SELECT pg_try_advisory_lock_shared(?)"_qs;
+    if (db.query(take, {key}).first().text(0) != u"t")
+        throw Failure(QStringLiteral("「%1」は使用中です。").arg(account.name));
+    return db;
+}
+
+} // namespace horunea
