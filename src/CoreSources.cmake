@@ -42,6 +42,7 @@ set(HORUNEA_CORE_SOURCES
   store/SessionState.cpp
   admin/AccountAdmin.cpp
   admin/AccountRecovery.cpp
+  admin/ServerAccountAdmin.cpp
   print/Report.cpp
   print/Reports.cpp
   import/PreviousFiles.cpp

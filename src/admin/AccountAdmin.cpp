@@ -2,6 +2,7 @@
 #include "store/Store.h"
 
 #include "admin/AccountRecovery.h"
+#include "admin/ServerAccountAdmin.h"
 #include "store/DateText.h"
 
 #include "store/Compaction.h"
@@ -153,6 +154,11 @@ bool isRefusedNameCharacter(QChar c)
 
 void CreateAccount(Database& master, AccountKind kind, const QString& name, const QString& password)
 {
+    if (Store::isServer()) {
+        checkedUnlistedName(master, kind, name);
+        CreateServerAccount(master, kind, name, passwordValue(password));
+        return;
+    }
     const QString folder = accountFolder(kind);
     if (!QDir().mkpath(folder))
         throw Failure(QStringLiteral("フォルダーを作成できません。\n%1").arg(folder));
@@ -175,6 +181,8 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name, cons
 
 void AttachAccount(Database& master, AccountKind kind, const QString& name, const QString& password)
 {
+    if (Store::isServer())
+        throw Failure(u"サーバーのデータには、登録し直すファイルがありません。"_qs);
     RecoverAccountOperation(master);
     const QString path = checkedUnlistedName(master, kind, name);
     if (!QFileInfo(path).isFile())
@@ -204,6 +212,11 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
     RecoverAccountOperation(master);
     checkOldPassword(master, kind, number, oldPassword);
     const QString oldName = FindAccount(master, kind, FindBy::Number, number).name;
+    if (Store::isServer()) {
+        checkedUnlistedName(master, kind, newName, oldName);
+        ChangeServerAccount(master, kind, number, newName, passwordValue(newPassword));
+        return;
+    }
     const AccountTable& k = accountTableOf(kind);
     const bool renamed = newName != oldName;
     QString oldPath, newPath;
@@ -243,6 +256,10 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
 {
     RecoverAccountOperation(master);
     checkOldPassword(master, kind, number, oldPassword);
+    if (Store::isServer()) {
+        RemoveServerAccount(master, kind, number);
+        return;
+    }
     const AccountTable& k = accountTableOf(kind);
     const QString name = FindAccount(master, kind, FindBy::Number, number).name;
     const QString path = presentAccountFile(kind, name);
@@ -275,6 +292,14 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
 
 CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
 {
+    if (Store::isServer()) {
+        try {
+            Database master = OpenMaster();
+            return CompactServerAccount(master, kind, name);
+        } catch (const Failure& e) {
+            throw Failure(u"最適化できませんでした。\n"_qs + e.message(), e.detail());
+        }
+    }
     QString path;
     try {
         path = accountFilePath(kind, name);

@@ -87,10 +87,13 @@ QString accountFile(AccountKind kind, const QString& name)
 {
     if (name.isEmpty())
         throw Failure(u"選択して下さい。"_qs);
+    Account account;
     {
         Database master = OpenMaster();
-        FindAccount(master, kind, FindBy::Name, name);
+        account = FindAccount(master, kind, FindBy::Name, name);
     }
+    if (Store::isServer())
+        return serverAccountPath(kind, account.number);
     return existingAccountFile(kind, name);
 }
 

@@ -47,7 +47,8 @@ private:
 };
 
 // The database file of a listed account chosen as a source or destination,
-// which must exist; "選択して下さい。" when none is chosen.
+// which must exist (on the server: its schema); "選択して下さい。" when none
+// is chosen.
 QString accountFile(AccountKind kind, const QString& name);
 
 // Adds the records one after the other and checks that the destination

@@ -6,6 +6,7 @@
 #include "import/TransferSupport.h"
 #include "store/Database.h"
 #include "store/Failure.h"
+#include "store/Store.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,8 +39,10 @@ void checkAccounts(const QString& source, const QString& destination, AccountKin
 {
     if (source.isEmpty() || destination.isEmpty())
         throw Failure(u"選択して下さい。"_qs);
-    if (QFileInfo(accountFile(kind, source)).canonicalFilePath() ==
-        QFileInfo(accountFile(kind, destination)).canonicalFilePath())
+    const QString from = accountFile(kind, source), to = accountFile(kind, destination);
+    if (Store::isServer()
+            ? from == to
+            : QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath())
         throw Failure(u"取り込み元と取り込み先が同じです。別のアカウントを選んでください。"_qs);
 }
 

@@ -123,6 +123,8 @@ public:
 
     bool isOpen() const { return m_db != nullptr || m_server != nullptr; }
     bool isServer() const { return m_server != nullptr; }
+    // The server connection the database works on; null for a file.
+    ServerConnection* serverConnection() const { return m_server.get(); }
     const QString& path() const { return m_path; }
     void close();
 

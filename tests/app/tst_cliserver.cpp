@@ -26,6 +26,8 @@ private slots:
     void verbsGiveTheSameOnBothStores();
     void anAccountInUseIsRefusedOnTheServerToo();
     void theServerIsWhatTheVerbsRead();
+    void administrationGivesTheSameOnBothStores();
+    void aTransferGivesTheSameOnBothStores();
 
 private:
     std::unique_ptr<PgCluster> m_cluster;
@@ -131,21 +133,93 @@ void TstCliServer::anAccountInUseIsRefusedOnTheServerToo()
     QCOMPARE(runCliHere(args).status, 0);
 }
 
-// A user added on the server only is listed from the server only: the
+// A repair added on the server only is listed from the server only: the
 // verbs read the store that is set, nothing else.
 void TstCliServer::theServerIsWhatTheVerbsRead()
 {
     Store::setServer(m_server);
     QVERIFY(OpenMaster().isServer());
     {
-        Database sato = OpenAccountFile(AccountKind::Operator, u"佐藤"_qs);
-        QVERIFY(sato.isServer());
-        sato.insert(u"ユーザー"_qs, {{u"表示ふりがな"_qs, u"ｻｰﾊﾞｰ"_qs}, {u"表示名"_qs, u"鯖"_qs}});
+        Database shop = OpenAccountFile(AccountKind::Repair, u"本店"_qs);
+        QVERIFY(shop.isServer());
+        shop.insert(u"修理"_qs, {{u"お客様名"_qs, u"鯖"_qs}, {u"判定"_qs, u"続行"_qs}});
     }
-    const QStringList args{u"users"_qs, u"佐藤"_qs, u"--row"_qs, u"さ"_qs};
+    const QStringList args{u"repairs"_qs, u"本店"_qs};
     QVERIFY(runCliHere(args).out.contains(u"鯖"_qs));
     Store::setServer(std::nullopt);
     QVERIFY(!runCliHere(args).out.contains(u"鯖"_qs));
+}
+
+namespace {
+
+// Runs the verbs one after another on the store that is set, telling what
+// each said and the accounts listed after it.
+QStringList runAll(const QList<QStringList>& verbs)
+{
+    QStringList told;
+    for (const QStringList& args : verbs) {
+        const CliRun r = runCliHere(args);
+        told << args.join(u' ') << QString::number(r.status) << r.out << r.err
+             << runCliHere({u"account"_qs, u"list"_qs}).out;
+    }
+    return told;
+}
+
+} // namespace
+
+// The administrator's verbs: a new account, a rename with a new password,
+// refusals (a name listed already, an empty name, a wrong old password), a
+// removal, each followed by the accounts listed; a new account on the server
+// opens with its shipped settings.
+void TstCliServer::administrationGivesTheSameOnBothStores()
+{
+    const QList<QStringList> verbs = {
+        {u"account"_qs, u"add"_qs, u"customer"_qs, u"新人"_qs, u"--password"_qs, u"一"_qs},
+        {u"account"_qs, u"add"_qs, u"customer"_qs, u"新人"_qs},
+        {u"account"_qs, u"add"_qs, u"repair"_qs, u"支店"_qs},
+        {u"account"_qs, u"rename"_qs, u"customer"_qs, u"新人"_qs, u"二人目"_qs,
+         u"--old-password"_qs, u"一"_qs, u"--new-password"_qs, u"二"_qs},
+        {u"account"_qs, u"passwd"_qs, u"customer"_qs, u"二人目"_qs, u"--old-password"_qs,
+         u"違う"_qs},
+        {u"users"_qs, u"二人目"_qs, u"--row"_qs, u"あ"_qs, u"--password"_qs, u"二"_qs},
+        {u"account"_qs, u"delete"_qs, u"repair"_qs, u"支店"_qs, u"--old-password"_qs, u""_qs,
+         u"--yes"_qs},
+        {u"account"_qs, u"delete"_qs, u"customer"_qs, u"二人目"_qs, u"--old-password"_qs, u"二"_qs,
+         u"--yes"_qs},
+    };
+    const QStringList files = runAll(verbs);
+    Store::setServer(m_server);
+    const QStringList server = runAll(verbs);
+    QCOMPARE(server, files);
+    // The server keeps no schema of a removed account.
+    ServerConnection check = ServerConnection::open(*m_server);
+    QCOMPARE(check
+                 .exec(u"SELECT count(*) FROM pg_namespace WHERE nspname LIKE 'kelvo_%' "
+                       u"OR nspname LIKE 'care_%'"_qs)
+                 .text(0, 0),
+             u"3"_qs);
+}
+
+// A transfer of one customer account's users, subjects and logs into
+// another, then both listed: the same on both stores.
+void TstCliServer::aTransferGivesTheSameOnBothStores()
+{
+    const QList<QStringList> verbs = {
+        {u"transfer"_qs, u"customer"_qs, u"営業一課"_qs, u"佐藤"_qs, u"--password"_qs, u"秘密"_qs},
+        {u"transfer"_qs, u"customer"_qs, u"佐藤"_qs, u"佐藤"_qs},
+        {u"subjects"_qs, u"佐藤"_qs, u"--state"_qs, u"全て"_qs},
+        {u"logs"_qs, u"佐藤"_qs, u"--subject"_qs, u"3"_qs},
+        {u"compact"_qs, u"customer"_qs, u"いない"_qs},
+    };
+    const QStringList files = runAll(verbs);
+    Store::setServer(m_server);
+    const QStringList server = runAll(verbs);
+    QCOMPARE(server, files);
+    QVERIFY(files.join(u'\n').contains(u"複合機"_qs));
+    // Compaction says its sizes, which differ between the stores.
+    const CliRun compacted = runCliHere({u"compact"_qs, u"customer"_qs, u"佐藤"_qs});
+    QCOMPARE(compacted.status, 0);
+    QVERIFY2(!compacted.out.isEmpty(), qPrintable(compacted.err));
 }
 
 QTEST_GUILESS_MAIN(TstCliServer)

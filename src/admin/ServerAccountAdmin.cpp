@@ -1,0 +1,79 @@
+#include "admin/ServerAccountAdmin.h"
+
+#include "store/Schema.h"
+#include "store/ServerConnection.h"
+#include "store/ServerSchema.h"
+#include "store/Store.h"
+
+namespace horunea {
+
+namespace {
+
+QString quotedName(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(u"\""_qs, u"\"\""_qs);
+    return QString(u"\""_qs + quoted + u"\""_qs);
+}
+
+// The bytes an account's tables take on the server, indexes included.
+qint64 schemaSize(Database& db, const QString& schema)
+{
+    return db.scalar(u"SELECT sum(pg_total_relation_size(c.oid))::bigint FROM pg_class c "
+                     u"JOIN pg_namespace n ON n.oid = c.relnamespace "
+                     u"WHERE n.nspname = ? AND c.relkind = 'r'"_qs,
+                     {schema});
+}
+
+} // namespace
+
+void CreateServerAccount(Database& master, AccountKind kind, const QString& name,
+                         const QVariant& password)
+{
+    const AccountTable& k = accountTableOf(kind);
+    Transaction transaction(master);
+    const qint64 number = master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, password}});
+    createServerSchema(*master.serverConnection(), databaseKindOf(kind),
+                       serverAccountPath(kind, QString::number(number)));
+    transaction.commit();
+}
+
+void ChangeServerAccount(Database& master, AccountKind kind, const QString& number,
+                         const QString& newName, const QVariant& newPassword)
+{
+    const Account account = FindAccount(master, kind, FindBy::Number, number);
+    const Database held = OpenServerAccount(kind, account, AccountLock::Mode::Exclusive);
+    const AccountTable& k = accountTableOf(kind);
+    Transaction transaction(master);
+    master.update(k.table, {{k.nameField, newName}, {u"パスワード"_qs, newPassword}},
+                  keyCondition(k.key, number));
+    transaction.commit();
+}
+
+void RemoveServerAccount(Database& master, AccountKind kind, const QString& number)
+{
+    const Account account = FindAccount(master, kind, FindBy::Number, number);
+    const Database held = OpenServerAccount(kind, account, AccountLock::Mode::Exclusive);
+    const AccountTable& k = accountTableOf(kind);
+    Transaction transaction(master);
+    master.remove(k.table, keyCondition(k.key, number));
+    master.execRaw(u"DROP SCHEMA "_qs + quotedName(serverAccountPath(kind, number)) +
+                   u" CASCADE"_qs);
+    transaction.commit();
+}
+
+CompactionSizes CompactServerAccount(Database& master, AccountKind kind, const QString& name)
+{
+    const Account account = FindAccount(master, kind, FindBy::Name, name);
+    Database db = OpenServerAccount(kind, account, AccountLock::Mode::Exclusive);
+    const QString schema = serverAccountPath(kind, account.number);
+    CompactionSizes sizes;
+    sizes.before = schemaSize(db, schema);
+    for (const TableDef& table : tablesOf(databaseKindOf(kind)))
+        db.execRaw(u"VACUUM (FULL, ANALYZE) "_qs + quotedName(schema) + u'.' +
+                   quotedName(table.name));
+    sizes.after = schemaSize(db, schema);
+    return sizes;
+}
+
+} // namespace horunea
