@@ -4,6 +4,7 @@
 #include "admin/AccountRecovery.h"
 #include "admin/ServerAccountAdmin.h"
 #include "store/DateText.h"
+#include "store/ServerMove.h"
 
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
@@ -334,6 +335,13 @@ void RestoreDataFolder(const QString& backup,
                        const std::function<void(int, int, const QString&)>& progress,
                        bool byTheProgram)
 {
+    if (Store::isServer()) {
+        ReplaceServerData(Store::server(), backup, [&](const QString& file) {
+            if (progress)
+                progress(0, 0, file);
+        });
+        return;
+    }
     const QDir from(backup);
     if (QFileInfo(backup).canonicalFilePath() == QFileInfo(DataFolder::path()).canonicalFilePath())
         throw Failure(
@@ -400,6 +408,17 @@ void RestoreDataFolder(const QString& backup,
 QStringList BackupDataFolder(const QString& destination,
                              const std::function<void(int, int, const QString&)>& progress)
 {
+    if (Store::isServer()) {
+        // The server's data as a file data folder, which restores into
+        // either store.
+        if (QFileInfo::exists(destination) || QFileInfo(destination).isSymLink())
+            throw Failure(QStringLiteral("バックアップ先がすでにあります。\n%1").arg(destination));
+        ExportServerToFolder(Store::server(), destination, [&](const QString& file) {
+            if (progress)
+                progress(0, 0, file);
+        });
+        return {};
+    }
     const QFileInfo target(destination);
     if (target.exists() || target.isSymLink())
         throw Failure(QStringLiteral("バックアップ先がすでにあります。\n%1").arg(destination));

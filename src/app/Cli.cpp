@@ -6,6 +6,7 @@
 #include "import/TransferSupport.h"
 #include "store/DataFolder.h"
 #include "store/Failure.h"
+#include "store/Store.h"
 
 namespace horunea {
 
@@ -57,6 +58,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             out.flush();
             return 0;
         }
+        Store::followDataFolder();
         DataFolder::protect();
         transfer::RemoveStaleTransferFolders();
         try {

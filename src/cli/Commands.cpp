@@ -137,6 +137,15 @@ constexpr Command AllCommands[] = {
      "フォルダーは前バージョンのプログラムのフォルダー。全部か何もなしか。\n"
      "                       --keep-files で中間ファイル (.csv) をそのフォルダーに残します\n",
      commandConvert},
+    {u"server",
+     "  server init          server.conf のサーバーにホルネアのデータ (管理者 admin と空の\n"
+     "                       アカウント一覧) を作ります\n"
+     "  server import フォルダー  ファイルのデータフォルダー (main.mdb と全アカウント) を\n"
+     "                       キーとパスワードもそのまま server.conf のサーバーに写します\n"
+     "                       (全部か何もなしか。途中経過は標準エラーに)\n"
+     "  server export フォルダー  サーバーのデータを、ファイルのデータフォルダーとして\n"
+     "                       新しいフォルダーに書き出します\n",
+     commandServer},
 };
 
 } // namespace

@@ -44,5 +44,6 @@ int commandRestore(Invocation& call);
 int commandReport(Invocation& call);
 int commandTransfer(Invocation& call);
 int commandConvert(Invocation& call);
+int commandServer(Invocation& call);
 
 } // namespace horunea::cli

@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "store/Store.h"
 
 #include "cli/CliSupport.h"
 #include "import/PreviousVersion.h"
@@ -7,6 +8,7 @@
 #include "store/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
+#include "store/ServerConnection.h"
 #include "store/ShippedFiles.h"
 
 #include <QDir>
@@ -21,6 +23,8 @@ int commandWhere(Invocation& call)
 {
     if (call.args.isEmpty()) {
         call.out << QDir::toNativeSeparators(DataFolder::path()) << '\n';
+        if (Store::isServer())
+            call.out << u"サーバー: "_qs << Store::server().displayName() << '\n';
         return 0;
     }
     if (call.args != QStringList{u"--help-document"_qs})
@@ -34,6 +38,9 @@ int commandWhere(Invocation& call)
 
 int commandInit(Invocation& call)
 {
+    if (Store::isServer())
+        throw RefusedError(u"このデータフォルダーはサーバー「"_qs + Store::server().displayName() +
+                           u"」を使います。サーバーに作るには server init を使ってください。"_qs);
     if (call.args == QStringList{u"--templates"_qs}) {
         for (const QString& path : RewriteTemplates())
             call.err << u"作り直しました: "_qs << QDir::toNativeSeparators(path) << '\n';
@@ -70,6 +77,8 @@ int commandSql(Invocation& call)
         if (target.startsWith(u"repair:"))
             return openAccountData(AccountKind::Repair, target.mid(7), passwordOption(options));
         checkAdministrator(passwordOption(options));
+        if (target == u"master" && Store::isServer())
+            return OpenMaster();
         return Database::open(targetPath(target));
     }();
     QString printed;

@@ -79,6 +79,7 @@ ShellController::StartResult ShellController::start(bool withSplash)
     try {
         // An account operation or a restore a crash interrupted is put right
         // first: a restore may have moved main.mdb aside.
+        Store::followDataFolder();
         RecoverAccountOperation(true);
         EnsureShippedFiles();
         OpenMaster().close();

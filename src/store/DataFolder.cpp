@@ -96,6 +96,10 @@ QString DataFolder::masterPath()
 {
     return in(path(), u"main.mdb"_qs);
 }
+QString DataFolder::serverConfPath()
+{
+    return in(path(), u"server.conf"_qs);
+}
 QString DataFolder::customerTemplatePath()
 {
     return in(path(), u"kelvo.mdb"_qs);

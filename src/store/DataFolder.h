@@ -16,6 +16,7 @@ public:
     static QString path();
 
     static QString masterPath();           // main.mdb
+    static QString serverConfPath();       // server.conf: the shop's server, when it has one
     static QString customerTemplatePath(); // kelvo.mdb
     static QString repairTemplatePath();   // care.mdb
     static QString customerFolder();       // kelvo

@@ -7,6 +7,7 @@
 #include "store/ServerDialect.h"
 #include "store/ServerSchema.h"
 #include "store/ShippedFiles.h"
+#include "store/Store.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -154,6 +155,43 @@ void InitServer(const ServerAddress& address)
     });
 }
 
+namespace {
+
+// The folder's shop into the server's transaction that is open.
+int importInto(ServerConnection& server, Database& master, const QDir& dir,
+               const MoveProgress& progress)
+{
+    say(progress, u"main.mdb"_qs);
+    for (const QString& statement :
+         serverCreateStatements(DatabaseKind::Master, serverMasterSchema()))
+        server.exec(statement);
+    server.exec(serverFoldFunction(serverMasterSchema()));
+    copyToServer(master, server, DatabaseKind::Master, serverMasterSchema());
+    int accounts = 0;
+    for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
+        for (const Account& account : LoadAccounts(master, kind)) {
+            const QString relative = folderOf(kind) + u'/' + account.name + u".mdb"_qs;
+            say(progress, relative);
+            const QString path = dir.filePath(relative);
+            if (!QFileInfo(path).isFile())
+                throw Failure(kindNoun(kind) + u"「"_qs + account.name +
+                                  u"」のデータベースファイルがありません。"_qs,
+                              QDir::toNativeSeparators(path));
+            Database file = Database::open(path);
+            const DatabaseKind databaseKind = databaseKindOf(kind);
+            const QString schema =
+                serverAccountSchema(databaseKind, checkedKey(account.number).toLongLong());
+            for (const QString& statement : serverCreateStatements(databaseKind, schema))
+                server.exec(statement);
+            copyToServer(file, server, databaseKind, schema);
+            ++accounts;
+        }
+    }
+    return accounts;
+}
+
+} // namespace
+
 int ImportFolderToServer(const ServerAddress& address, const QString& folder,
                          const MoveProgress& progress)
 {
@@ -161,34 +199,37 @@ int ImportFolderToServer(const ServerAddress& address, const QString& folder,
     Database master = Database::open(dir.filePath(u"main.mdb"_qs));
     ServerConnection server = ServerConnection::open(address);
     refuseOurData(server);
-    return inOneTransaction(server, [&] {
-        say(progress, u"main.mdb"_qs);
-        for (const QString& statement :
-             serverCreateStatements(DatabaseKind::Master, serverMasterSchema()))
-            server.exec(statement);
-        server.exec(serverFoldFunction(serverMasterSchema()));
-        copyToServer(master, server, DatabaseKind::Master, serverMasterSchema());
-        int accounts = 0;
+    return inOneTransaction(server, [&] { return importInto(server, master, dir, progress); });
+}
+
+int ReplaceServerData(const ServerAddress& address, const QString& folder,
+                      const MoveProgress& progress)
+{
+    const QDir dir(folder);
+    Database master = Database::open(dir.filePath(u"main.mdb"_qs));
+    ServerConnection server = ServerConnection::open(address);
+    if (hasOurData(server)) {
+        // Every account the server holds, taken for this connection alone.
+        Database present =
+            Database::openServer(address, serverMasterSchema(), DatabaseKind::Master);
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
-            for (const Account& account : LoadAccounts(master, kind)) {
-                const QString relative = folderOf(kind) + u'/' + account.name + u".mdb"_qs;
-                say(progress, relative);
-                const QString path = dir.filePath(relative);
-                if (!QFileInfo(path).isFile())
-                    throw Failure(kindNoun(kind) + u"「"_qs + account.name +
-                                      u"」のデータベースファイルがありません。"_qs,
-                                  QDir::toNativeSeparators(path));
-                Database file = Database::open(path);
-                const DatabaseKind databaseKind = databaseKindOf(kind);
-                const QString schema =
-                    serverAccountSchema(databaseKind, checkedKey(account.number).toLongLong());
-                for (const QString& statement : serverCreateStatements(databaseKind, schema))
-                    server.exec(statement);
-                copyToServer(file, server, databaseKind, schema);
-                ++accounts;
+            for (const Account& account : LoadAccounts(present, kind)) {
+                if (server
+                        .exec(u"SELECT pg_try_advisory_lock($1::bigint)"_qs,
+                              {serverAccountLockKey(kind, account.number)})
+                        .text(0, 0) != u"t")
+                    throw Failure(QStringLiteral("「%1」は使用中です。").arg(account.name));
             }
         }
-        return accounts;
+    }
+    return inOneTransaction(server, [&] {
+        const ServerResult ours =
+            server.exec(u"SELECT nspname FROM pg_namespace WHERE nspname = $1 OR nspname ~ "
+                        u"'^(kelvo|care)_[0-9]+$'"_qs,
+                        {serverMasterSchema()});
+        for (int r = 0; r < ours.rowCount(); ++r)
+            server.exec(u"DROP SCHEMA "_qs + quotedName(ours.text(r, 0)) + u" CASCADE"_qs);
+        return importInto(server, master, dir, progress);
     });
 }
 

@@ -28,6 +28,12 @@ void InitServer(const ServerAddress& address);
 int ImportFolderToServer(const ServerAddress& address, const QString& folder,
                          const MoveProgress& progress = {});
 
+// Puts a file data folder in place of the server's data, in one
+// transaction: what the server held goes, the folder's shop comes, or
+// nothing changes. Refused while anyone works on an account of the server.
+int ReplaceServerData(const ServerAddress& address, const QString& folder,
+                      const MoveProgress& progress = {});
+
 // Writes the server's data as a new file data folder that the file store
 // opens: main.mdb, the two templates and every account's file. The folder
 // must not exist or be empty; on failure nothing is left in it.

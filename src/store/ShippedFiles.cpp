@@ -1,5 +1,7 @@
 #include "store/ShippedFiles.h"
 
+#include "store/Store.h"
+
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/Schema.h"
@@ -104,6 +106,9 @@ QStringList RewriteTemplates()
 
 QStringList EnsureShippedFiles(bool strict)
 {
+    // The server holds the shop's tables: nothing is made in the folder.
+    if (Store::isServer())
+        return {};
     const QString folder = DataFolder::path();
     if (!QDir().mkpath(folder))
         throw Failure(QStringLiteral("データフォルダーを作成できません。\n%1").arg(folder));

@@ -1,8 +1,10 @@
 #include "store/Store.h"
 
 #include "store/DataFolder.h"
+
 #include "store/ServerConnection.h"
 #include "store/ServerSchema.h"
+#include <QFileInfo>
 
 namespace horunea {
 
@@ -37,6 +39,15 @@ void Store::setServer(const std::optional<ServerAddress>& address)
     current() = address;
 }
 
+void Store::followDataFolder()
+{
+    const QString conf = DataFolder::serverConfPath();
+    if (QFileInfo::exists(conf))
+        setServer(ServerAddress::read(conf));
+    else
+        setServer(std::nullopt);
+}
+
 Database OpenMaster()
 {
     if (Store::isServer())
@@ -54,12 +65,17 @@ QString numberOfServerAccountPath(const QString& path)
     return path.section(u'_', -1);
 }
 
+qint64 serverAccountLockKey(AccountKind kind, const QString& number)
+{
+    return (LockClass << 8 | (kind == AccountKind::Repair ? 2 : 1)) << 24 |
+           checkedKey(number).toLongLong();
+}
+
 Database OpenServerAccount(AccountKind kind, const Account& account, AccountLock::Mode mode)
 {
     Database db = Database::openServer(Store::server(), serverAccountPath(kind, account.number),
                                        databaseKindOf(kind));
-    const qint64 key = (LockClass << 8 | (kind == AccountKind::Repair ? 2 : 1)) << 24 |
-                       checkedKey(account.number).toLongLong();
+    const qint64 key = serverAccountLockKey(kind, account.number);
     const QString take = mode == AccountLock::Mode::Exclusive
                              ? u"SELECT pg_try_advisory_lock(?)"_qs
                              : u"SELECT pg_try_advisory_lock_shared(?)"_qs;

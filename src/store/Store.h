@@ -20,6 +20,10 @@ public:
     static const ServerAddress& server();
     // Makes the server the store (an address), or the files again (none).
     static void setServer(const std::optional<ServerAddress>& address);
+    // The store the data folder says: the server of its server.conf when it
+    // has one (a server.conf that cannot be read is a Failure: the program
+    // never turns to the files instead), else its files.
+    static void followDataFolder();
 };
 
 // The master tables: main.mdb, or the master schema of the server.
@@ -30,6 +34,9 @@ Database OpenMaster();
 // for as long as the database is open.
 Database OpenServerAccount(AccountKind kind, const Account& account,
                            AccountLock::Mode mode = AccountLock::Mode::Shared);
+
+// The number of an account's advisory lock on the server.
+qint64 serverAccountLockKey(AccountKind kind, const QString& number);
 
 // What stands for an account's storage where the files have a path: its
 // schema on the server ("kelvo_12"); and back to the account's number.

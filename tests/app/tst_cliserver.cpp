@@ -11,6 +11,7 @@
 #include "store/ServerMove.h"
 #include "store/Store.h"
 
+#include <QProcess>
 #include <QTest>
 
 using namespace horunea;
@@ -28,8 +29,18 @@ private slots:
     void theServerIsWhatTheVerbsRead();
     void administrationGivesTheSameOnBothStores();
     void aTransferGivesTheSameOnBothStores();
+    void whereAndInitNameTheServer();
+    void aServerConfThatCannotBeUsedIsSaid();
+    void backupAndRestoreOnTheServer();
+    // These two make data folders of their own: the shop's is gone after them.
+    void serverVerbsMoveTheShopThereAndBack();
+    void aKilledImportLeavesNothingOnTheServer();
 
 private:
+    // The shop's data folder names the server in its server.conf (or not):
+    // the program and the verbs follow it.
+    void useServer(bool on);
+
     std::unique_ptr<PgCluster> m_cluster;
     std::unique_ptr<TempDataFolder> m_folder;
     std::optional<ServerAddress> m_server;
@@ -63,8 +74,22 @@ void TstCliServer::initTestCase()
     m_server = address;
 }
 
+void TstCliServer::useServer(bool on)
+{
+    const QString conf = QDir(m_folder->path()).filePath(u"server.conf"_qs);
+    if (on) {
+        QFile file(conf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(m_server->connectionString().toUtf8() + "\n");
+    } else {
+        QFile::remove(conf);
+    }
+    Store::followDataFolder();
+}
+
 void TstCliServer::cleanup()
 {
+    QFile::remove(QDir(m_folder->path()).filePath(u"server.conf"_qs));
     Store::setServer(std::nullopt);
 }
 
@@ -102,7 +127,7 @@ void TstCliServer::verbsGiveTheSameOnBothStores()
 {
     QFETCH(QStringList, args);
     const CliRun files = runCliHere(args);
-    Store::setServer(m_server);
+    useServer(true);
     const CliRun server = runCliHere(args);
     QCOMPARE(server.out, files.out);
     QCOMPARE(server.err, files.err);
@@ -114,7 +139,7 @@ void TstCliServer::verbsGiveTheSameOnBothStores()
 // refused to a verb, and free again once let go.
 void TstCliServer::anAccountInUseIsRefusedOnTheServerToo()
 {
-    Store::setServer(m_server);
+    useServer(true);
     const QStringList args{u"users"_qs, u"佐藤"_qs, u"--row"_qs, u"か"_qs};
     {
         Database held =
@@ -137,7 +162,7 @@ void TstCliServer::anAccountInUseIsRefusedOnTheServerToo()
 // verbs read the store that is set, nothing else.
 void TstCliServer::theServerIsWhatTheVerbsRead()
 {
-    Store::setServer(m_server);
+    useServer(true);
     QVERIFY(OpenMaster().isServer());
     {
         Database shop = OpenAccountFile(AccountKind::Repair, u"本店"_qs);
@@ -146,7 +171,7 @@ void TstCliServer::theServerIsWhatTheVerbsRead()
     }
     const QStringList args{u"repairs"_qs, u"本店"_qs};
     QVERIFY(runCliHere(args).out.contains(u"鯖"_qs));
-    Store::setServer(std::nullopt);
+    useServer(false);
     QVERIFY(!runCliHere(args).out.contains(u"鯖"_qs));
 }
 
@@ -188,7 +213,7 @@ void TstCliServer::administrationGivesTheSameOnBothStores()
          u"--yes"_qs},
     };
     const QStringList files = runAll(verbs);
-    Store::setServer(m_server);
+    useServer(true);
     const QStringList server = runAll(verbs);
     QCOMPARE(server, files);
     // The server keeps no schema of a removed account.
@@ -212,7 +237,7 @@ void TstCliServer::aTransferGivesTheSameOnBothStores()
         {u"compact"_qs, u"customer"_qs, u"いない"_qs},
     };
     const QStringList files = runAll(verbs);
-    Store::setServer(m_server);
+    useServer(true);
     const QStringList server = runAll(verbs);
     QCOMPARE(server, files);
     QVERIFY(files.join(u'\n').contains(u"複合機"_qs));
@@ -220,6 +245,182 @@ void TstCliServer::aTransferGivesTheSameOnBothStores()
     const CliRun compacted = runCliHere({u"compact"_qs, u"customer"_qs, u"佐藤"_qs});
     QCOMPARE(compacted.status, 0);
     QVERIFY2(!compacted.out.isEmpty(), qPrintable(compacted.err));
+}
+
+void TstCliServer::whereAndInitNameTheServer()
+{
+    useServer(true);
+    const CliRun where = runCliHere({u"where"_qs});
+    QCOMPARE(where.out, QDir::toNativeSeparators(m_folder->path()) + u"\nサーバー: "_qs +
+                            m_server->displayName() + u'\n');
+    const CliRun init = runCliHere({u"init"_qs});
+    QCOMPARE(init.status, 1);
+    QCOMPARE(init.err, u"このデータフォルダーはサーバー「"_qs + m_server->displayName() +
+                           u"」を使います。サーバーに作るには server init を使ってください。\n"_qs);
+}
+
+// A server.conf with a password, or naming a server that does not answer:
+// said, and the files of the folder are not read instead.
+void TstCliServer::aServerConfThatCannotBeUsedIsSaid()
+{
+    const QString conf = QDir(m_folder->path()).filePath(u"server.conf"_qs);
+    const QStringList args{u"users"_qs, u"佐藤"_qs, u"--row"_qs, u"か"_qs};
+    for (const auto& [line, said] :
+         {std::pair{u"host=db password=x"_qs, u"server.conf にパスワードを書かないでください。"_qs},
+          std::pair{u"host=/nowhere/at/all dbname=x"_qs,
+                    u"サーバー「/nowhere/at/all:5432/x」に接続できません。"_qs}}) {
+        QFile file(conf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(line.toUtf8());
+        file.close();
+        const CliRun r = runCliHere(args);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith(said), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+    }
+}
+
+// backup on the server writes the file folder that export writes; restore
+// puts a backup in place of the server's data, whole, and is refused while
+// an account is in use.
+void TstCliServer::backupAndRestoreOnTheServer()
+{
+    useServer(true);
+    QTemporaryDir out;
+    const QString backup = QDir(out.path()).filePath(u"控え"_qs);
+    QCOMPARE(runCliHere({u"backup"_qs, backup}).status, 0);
+    QVERIFY(QFileInfo(QDir(backup).filePath(u"kelvo/佐藤.mdb"_qs)).isFile());
+    const QStringList list{u"users"_qs, u"佐藤"_qs, u"--row"_qs, u"た"_qs};
+    const QString before = runCliHere(list).out;
+    {
+        Database sato = OpenAccountFile(AccountKind::Operator, u"佐藤"_qs);
+        sato.insert(u"ユーザー"_qs,
+                    {{u"表示ふりがな"_qs, u"ﾀﾅｶ"_qs}, {u"表示名"_qs, u"後から"_qs}});
+    }
+    QVERIFY(runCliHere(list).out.contains(u"後から"_qs));
+    {
+        Database held = OpenAccountFile(AccountKind::Operator, u"佐藤"_qs);
+        const CliRun refused = runCliHere({u"restore"_qs, backup});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(u"「佐藤」は使用中です。"_qs), qPrintable(refused.err));
+        QVERIFY(runCliHere(list).out.contains(u"後から"_qs));
+    }
+    const CliRun restored = runCliHere({u"restore"_qs, backup});
+    QCOMPARE(restored.status, 0);
+    QCOMPARE(runCliHere(list).out, before);
+}
+
+namespace {
+
+// A data folder of its own that names a new database of the cluster.
+struct ServerFolder
+{
+    TempDataFolder folder;
+    QString database;
+};
+
+void writeServerConf(const QString& line)
+{
+    QFile conf(DataFolder::serverConfPath());
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write(line.toUtf8() + "\n");
+}
+
+void makeDatabase(PgCluster& cluster, const QString& name)
+{
+    ServerConnection admin =
+        ServerConnection::open(ServerAddress::parse(cluster.connectionString()));
+    admin.exec(u"CREATE DATABASE \""_qs + name + u"\""_qs);
+}
+
+} // namespace
+
+// server init, import and export from the command line, on the server the
+// data folder's server.conf names; the exported folder lists as the shop did.
+void TstCliServer::serverVerbsMoveTheShopThereAndBack()
+{
+    const QString shop = m_folder->path();
+    const CliRun before = runCliHere(
+        {u"subjects"_qs, u"営業一課"_qs, u"--state"_qs, u"全て"_qs, u"--password"_qs, u"秘密"_qs});
+    TempDataFolder here;
+    QCOMPARE(runCliHere({u"server"_qs, u"init"_qs}).err,
+             u"データフォルダーに server.conf がありません: "_qs +
+                 QDir::toNativeSeparators(DataFolder::serverConfPath()) + u'\n');
+    makeDatabase(*m_cluster, u"cli"_qs);
+    writeServerConf(m_cluster->connectionString(u"cli"_qs));
+    const QString server = ServerAddress::read(DataFolder::serverConfPath()).displayName();
+
+    CliRun r = runCliHere({u"server"_qs, u"import"_qs, shop});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, u"サーバー「"_qs + server + u"」に写しました: main.mdb と 3 アカウント\n"_qs);
+    QVERIFY(r.err.startsWith(u"main.mdb\nkelvo/"_qs));
+    r = runCliHere({u"server"_qs, u"init"_qs});
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.err, u"サーバー「"_qs + server + u"」にはすでにホルネアのデータがあります。\n"_qs);
+
+    QTemporaryDir out;
+    const QString exported = QDir(out.path()).filePath(u"戻し"_qs);
+    r = runCliHere({u"server"_qs, u"export"_qs, exported});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.out.startsWith(u"書き出しました: "_qs));
+    const CliRun after = runCliCaptured({u"--data-dir"_qs, exported, u"subjects"_qs, u"営業一課"_qs,
+                                         u"--state"_qs, u"全て"_qs, u"--password"_qs, u"秘密"_qs});
+    QCOMPARE(after.out, before.out);
+    QCOMPARE(runCliHere({u"server"_qs, u"export"_qs, exported}).status, 1);
+    QCOMPARE(runCliHere({u"server"_qs, u"move"_qs}).status, 2);
+
+    // A fresh database made by init holds the administrator and no account.
+    makeDatabase(*m_cluster, u"fresh"_qs);
+    writeServerConf(m_cluster->connectionString(u"fresh"_qs));
+    QCOMPARE(runCliHere({u"server"_qs, u"init"_qs}).status, 0);
+    Store::setServer(ServerAddress::read(DataFolder::serverConfPath()));
+    QCOMPARE(runCliHere({u"account"_qs, u"list"_qs}).out, u"種類\t番号\t名前\n"_qs);
+}
+
+// horunea-cli killed in the middle of copying a shop of many rows: the
+// server keeps nothing, and the same import then goes through whole.
+void TstCliServer::aKilledImportLeavesNothingOnTheServer()
+{
+    TempDataFolder shop;
+    makeOperator(u"大口"_qs);
+    {
+        Database db = Database::open(customerFile(u"大口"_qs));
+        Transaction adding(db);
+        BulkInsert users(db, u"ユーザー"_qs, {u"表示ふりがな"_qs, u"表示名"_qs});
+        for (int i = 0; i < 30000; ++i)
+            users.add(QVariantList{QString(u"ｶ"_qs + QString::number(i)),
+                                   QString(u"客"_qs + QString::number(i))});
+        adding.commit();
+    }
+    TempDataFolder here;
+    makeDatabase(*m_cluster, u"killed"_qs);
+    writeServerConf(m_cluster->connectionString(u"killed"_qs));
+    QProcess cli;
+    cli.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs),
+              {u"--data-dir"_qs, here.path(), u"server"_qs, u"import"_qs, shop.path()});
+    QVERIFY(cli.waitForStarted());
+    // Killed once it is copying the account's rows.
+    cli.setReadChannel(QProcess::StandardError);
+    QByteArray said;
+    while (!said.contains("kelvo/") && cli.waitForReadyRead(10000))
+        said += cli.readAllStandardError();
+    QVERIFY2(said.contains("kelvo/"), said.constData());
+    QTest::qWait(300);
+    cli.kill();
+    cli.waitForFinished();
+    ServerConnection check =
+        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString(u"killed"_qs)));
+    QTRY_COMPARE(check
+                     .exec(u"SELECT count(*) FROM pg_namespace WHERE nspname IN "
+                           u"('horunea', 'kelvo_1')"_qs)
+                     .text(0, 0),
+                 u"0"_qs);
+    const CliRun again = runCliHere({u"server"_qs, u"import"_qs, shop.path()});
+    QCOMPARE(again.status, 0);
+    Store::setServer(ServerAddress::read(DataFolder::serverConfPath()));
+    QCOMPARE(OpenAccountFile(AccountKind::Operator, u"大口"_qs)
+                 .scalar(u"SELECT count(*) FROM ユーザー"_qs),
+             30000);
 }
 
 QTEST_GUILESS_MAIN(TstCliServer)
