@@ -1,0 +1,121 @@
+// The program's windows on a shop whose data are on a server: the data
+// folder holds only server.conf (the files were moved with server import),
+// the main menu lists the server's accounts, an account opens and lists as
+// it did from its file, a user added in the editor lands on the server, and
+// the repair window shows the server's repairs. Against a private cluster.
+#include "Fixtures.h"
+#include "PgCluster.h"
+#include "gui/GuiTestCase.h"
+#include "gui/GuiTestSupport.h"
+
+#include "editor/RecordEditorDialog.h"
+#include "store/ServerConnection.h"
+#include "store/ServerMove.h"
+#include "store/Store.h"
+
+#include <QLineEdit>
+#include <QTreeView>
+
+using namespace horunea;
+using namespace horunea::test;
+
+class TstServerWindows : public GuiTestCase
+{
+    Q_OBJECT
+public:
+    TstServerWindows() : GuiTestCase(QDate(2003, 8, 19)) {}
+
+private slots:
+    void initTestCase();
+    void theWindowsWorkOnTheServer();
+
+private:
+    void prepare() override;
+    void tidy() override { Store::setServer(std::nullopt); }
+
+    std::unique_ptr<PgCluster> m_cluster;
+    int m_databases = 0;
+};
+
+void TstServerWindows::initTestCase()
+{
+    m_cluster = std::make_unique<PgCluster>();
+    QVERIFY2(m_cluster->isRunning(), qPrintable(m_cluster->error()));
+}
+
+// A shop made in files, moved to a new database of the server; then the
+// files go and only server.conf stays.
+void TstServerWindows::prepare()
+{
+    makeOperator(u"山田"_qs);
+    makeRepairAccount(u"修理係"_qs);
+    {
+        Database db = Database::open(customerFile(u"山田"_qs));
+        const qint64 kato = addUser(db, u"ｶﾄｳ"_qs, u"加藤"_qs, {{u"会社名"_qs, u"加藤工業"_qs}});
+        addUser(db, u"ｺﾊﾞﾔｼ"_qs, u"小林"_qs);
+        addLog(db, addSubject(db, kato, u"複合機"_qs), kato, u"訪問した"_qs);
+    }
+    {
+        Database db = Database::open(repairFile(u"修理係"_qs));
+        addRepair(db, u"河合"_qs, u"北村商店"_qs, u"続行"_qs, {{u"入金"_qs, u"未入"_qs}});
+    }
+    const QString database = QStringLiteral("windows%1").arg(++m_databases);
+    {
+        ServerConnection admin =
+            ServerConnection::open(ServerAddress::parse(m_cluster->connectionString()));
+        admin.exec(u"CREATE DATABASE "_qs + database);
+    }
+    const ServerAddress address = ServerAddress::parse(m_cluster->connectionString(database));
+    QCOMPARE(ImportFolderToServer(address, m_folder->path()), 2);
+    Connections::instance().reset();
+    for (const QString& gone : {u"main.mdb"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs})
+        QVERIFY(QFile::remove(m_folder->file(gone)));
+    QVERIFY(QDir(m_folder->file(u"kelvo"_qs)).removeRecursively());
+    QVERIFY(QDir(m_folder->file(u"care"_qs)).removeRecursively());
+    QFile conf(m_folder->file(u"server.conf"_qs));
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write(address.connectionString().toUtf8());
+}
+
+void TstServerWindows::theWindowsWorkOnTheServer()
+{
+    QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);
+    QVERIFY(Store::isServer());
+    MainMenuWindow* menu = m_shell->mainMenu();
+    QCOMPARE(column(child<ReportListView>(menu, u"ListView1"_qs), 1), QStringList{u"山田"_qs});
+    CustomerWindow* w = openCustomerWindow(*m_shell);
+    QVERIFY(w);
+    QVERIFY(CustomerConnection().isServer());
+    w->toolbarButton(21)->trigger(); // か
+    QCOMPARE(column(w->userList(), 1), (QStringList{u"加藤"_qs, u"小林"_qs}));
+    clickRow(w->userList(), 0);
+    QCOMPARE(column(w->subjectList(), 4), QStringList{u"複合機"_qs});
+    clickRow(w->subjectList(), 0);
+    QCOMPARE(column(w->logList(), 5), QStringList{u"訪問した"_qs});
+    if (const QString pictures = qEnvironmentVariable("HORUNEA_SCREENSHOTS"); !pictures.isEmpty())
+        w->grab().save(QDir(pictures).filePath(u"Form1-server.png"_qs));
+
+    withModal([w] { QTest::keyClick(w->userList(), Qt::Key_F7); },
+              [](QDialog* e) {
+                  child<QLineEdit>(e, u"Text31"_qs)->setText(u"ｶﾜｲ"_qs);
+                  child<QLineEdit>(e, u"Text32"_qs)->setText(u"河合"_qs);
+                  child<QPushButton>(e, u"Command1"_qs)->click();
+              });
+    QCOMPARE(column(w->userList(), 1), (QStringList{u"加藤"_qs, u"河合"_qs, u"小林"_qs}));
+    QCOMPARE(columnOf(CustomerConnection(), u"SELECT 表示名 FROM ユーザー ORDER BY ユーザーID"_qs),
+             (QStringList{u"加藤"_qs, u"小林"_qs, u"河合"_qs}));
+    QVERIFY(m_dialogs->messages.isEmpty());
+
+    w->close(); // the main menu comes back, its lists read again from the server
+    QTRY_VERIFY(m_shell->mainMenu() && m_shell->mainMenu()->isVisible());
+    QCOMPARE(column(child<ReportListView>(m_shell->mainMenu(), u"ListView2"_qs), 1),
+             QStringList{u"修理係"_qs});
+    RepairWindow* r = openRepairWindow(*m_shell);
+    QVERIFY(r);
+    QVERIFY(RepairConnection().isServer());
+    QCOMPARE(column(r->repairList(), 3), QStringList{u"河合"_qs});
+    QVERIFY2(m_dialogs->messages.isEmpty(), qPrintable(m_dialogs->lastMessage()));
+}
+
+QTEST_MAIN(TstServerWindows)
+#include "tst_serverwindows.moc"
