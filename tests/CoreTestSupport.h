@@ -4,6 +4,7 @@
 // configuration folder of its own. No widgets.
 #include "store/Connections.h"
 #include "store/DataFolder.h"
+#include "store/Failure.h"
 #include "store/ShippedFiles.h"
 
 #include <QTemporaryDir>
@@ -51,5 +52,19 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The message of the Failure the call throws, or "" when it throws none;
+// its detail too, when asked for.
+inline QString failureMessage(const std::function<void()>& call, QString* detail = nullptr)
+{
+    try {
+        call();
+    } catch (const Failure& e) {
+        if (detail)
+            *detail = e.detail();
+        return e.message();
+    }
+    return {};
+}
 
 } // namespace horunea::test

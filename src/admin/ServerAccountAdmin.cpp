@@ -2,19 +2,13 @@
 
 #include "store/Schema.h"
 #include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
 #include "store/ServerSchema.h"
 #include "store/Store.h"
 
 namespace horunea {
 
 namespace {
-
-QString quotedName(const QString& name)
-{
-    QString quoted = name;
-    quoted.replace(u"\""_qs, u"\"\""_qs);
-    return QString(u"\""_qs + quoted + u"\""_qs);
-}
 
 // The bytes an account's tables take on the server, indexes included.
 qint64 schemaSize(Database& db, const QString& schema)
@@ -57,7 +51,7 @@ void RemoveServerAccount(Database& master, AccountKind kind, const QString& numb
     const AccountTable& k = accountTableOf(kind);
     Transaction transaction(master);
     master.remove(k.table, keyCondition(k.key, number));
-    master.execRaw(u"DROP SCHEMA "_qs + quotedName(serverAccountPath(kind, number)) +
+    master.execRaw(u"DROP SCHEMA "_qs + quotedServerName(serverAccountPath(kind, number)) +
                    u" CASCADE"_qs);
     transaction.commit();
 }
@@ -70,8 +64,8 @@ CompactionSizes CompactServerAccount(Database& master, AccountKind kind, const Q
     CompactionSizes sizes;
     sizes.before = schemaSize(db, schema);
     for (const TableDef& table : tablesOf(databaseKindOf(kind)))
-        db.execRaw(u"VACUUM (FULL, ANALYZE) "_qs + quotedName(schema) + u'.' +
-                   quotedName(table.name));
+        db.execRaw(u"VACUUM (FULL, ANALYZE) "_qs + quotedServerName(schema) + u'.' +
+                   quotedServerName(table.name));
     sizes.after = schemaSize(db, schema);
     return sizes;
 }

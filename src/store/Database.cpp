@@ -409,11 +409,8 @@ BulkInsert::~BulkInsert() = default;
 
 qint64 BulkInsert::add(const QVariantList& values)
 {
-    if (m_db->isServer()) {
-        const ServerRows rows = m_db->m_server->run(m_sql, values);
-        const std::string_view key = rows.cell(0, 0);
-        return QByteArray(key.data(), qsizetype(key.size())).toLongLong();
-    }
+    if (m_db->isServer())
+        return m_db->m_server->run(m_sql, values).integer(0, 0);
     sqlite3_stmt* stmt = m_stmt->get();
     sqlite3_reset(stmt);
     if (!m_stmt->bind(values))

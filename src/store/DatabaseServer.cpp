@@ -12,13 +12,6 @@ namespace horunea {
 
 namespace {
 
-QString quotedServerName(const QString& name)
-{
-    QString quoted = name;
-    quoted.replace(u"\""_qs, u"\"\""_qs);
-    return QString(u"\""_qs + quoted + u"\""_qs);
-}
-
 // A cell as the files' rows hold it: whole numbers as numbers, the rest as
 // text, Null as a null value.
 QVariant cellValue(const ServerRows& rows, int row, int column)
@@ -156,9 +149,8 @@ qint64 Database::insertOnServer(const QString& table, const Fields& fields)
         names << name;
         values << value;
     }
-    const ServerRows rows = m_server->run(insertSqlOnServer(table, names), values);
-    const std::string_view key = rows.cell(0, 0);
-    return QByteArray(key.data(), qsizetype(key.size())).toLongLong();
+    // The key is each table's first field.
+    return m_server->run(insertSqlOnServer(table, names), values).integer(0, 0);
 }
 
 } // namespace horunea

@@ -346,6 +346,13 @@ void foldChars(const std::u32string& in, std::u32string& out)
 
 } // namespace
 
+std::u32string jetCharacters(QStringView text)
+{
+    std::u32string out;
+    decodeUtf16(text, out);
+    return out;
+}
+
 bool jetLike(const QString& pattern, const QString& text)
 {
     return JetPattern(pattern).matches(text);

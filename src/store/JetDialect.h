@@ -30,6 +30,10 @@ QString translateJetSql(const QString& sql, const NameMap& names);
 // piece of blanks and comments alone is no statement.
 QStringList splitJetStatements(const QString& sql);
 
+// The characters of a text as the Like matcher reads them: surrogate pairs
+// joined, a surrogate without its partner standing for itself.
+std::u32string jetCharacters(QStringView text);
+
 // Jet's Like: % any run, _ one character, [a-z] a range, [!a-z] an exclusion,
 // ranges by character code, ASCII letters matched regardless of case.
 bool jetLike(const QString& pattern, const QString& text);

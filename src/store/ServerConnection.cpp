@@ -277,6 +277,12 @@ std::string_view ServerRows::cell(int row, int column) const
                             size_t(PQgetlength(m_result, row, column)));
 }
 
+qint64 ServerRows::integer(int row, int column) const
+{
+    const std::string_view text = cell(row, column);
+    return QByteArray(text.data(), qsizetype(text.size())).toLongLong();
+}
+
 int ServerRows::changed() const
 {
     return m_result ? QByteArray(PQcmdTuples(m_result)).toInt() : 0;

@@ -59,6 +59,8 @@ public:
     bool isNull(int row, int column) const;
     // The cell as UTF-8; empty for Null.
     std::string_view cell(int row, int column) const;
+    // The cell as a whole number (a key); 0 for Null.
+    qint64 integer(int row, int column) const;
     // The rows changed by a statement that returns none.
     int changed() const;
 

@@ -28,22 +28,6 @@ bool isAsciiAlnum(char32_t c)
     return isAsciiLetter(c) || (c >= U'0' && c <= U'9');
 }
 
-// The characters of the pattern as the files' matcher reads them.
-std::u32string decode(const QString& text)
-{
-    std::u32string out;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(char16_t(c), text[i + 1].unicode());
-            ++i;
-        }
-        out.push_back(c);
-    }
-    return out;
-}
-
 // One character as the regular expression writes it: letters and digits as
 // they are, every other ASCII character (and any control) by its code, the
 // rest of Unicode as it is.
@@ -94,9 +78,16 @@ void appendClass(const std::vector<Range>& ranges, bool negate, QString& out)
 
 } // namespace
 
+QString quotedServerName(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(u"\""_qs, u"\"\""_qs);
+    return QString(u"\""_qs + quoted + u"\""_qs);
+}
+
 QString jetPatternAsServerRegex(const QString& pattern)
 {
-    const std::u32string p = decode(pattern);
+    const std::u32string p = jetCharacters(pattern);
     QString out = u"^"_qs;
     bool lastWasAny = false;
     for (size_t i = 0; i < p.size(); ++i) {
@@ -401,10 +392,8 @@ QString serverFoldFunction(const QString& schema)
         body = QString(u"replace("_qs + body + u", "_qs + literal(one) + u", "_qs +
                        literal(folded) + u")"_qs);
     }
-    QString name = schema;
-    name.replace(u"\""_qs, u"\"\""_qs);
-    return u"CREATE OR REPLACE FUNCTION \""_qs + name +
-           u"\".searchfold(text) RETURNS text LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE "
+    return u"CREATE OR REPLACE FUNCTION "_qs + quotedServerName(schema) +
+           u".searchfold(text) RETURNS text LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE "
            u"AS $fold$ SELECT "_qs +
            body + u" $fold$"_qs;
 }

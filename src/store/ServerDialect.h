@@ -16,6 +16,10 @@ namespace horunea {
 // ranges too. Every other ASCII sign stands for itself.
 QString jetPatternAsServerRegex(const QString& pattern);
 
+// A name of the server (a schema, a table, a field) in double quotes, any
+// double quote in it doubled: never spliced bare into a statement.
+QString quotedServerName(const QString& name);
+
 // A statement of the system's Jet SQL as the server runs it.
 struct ServerStatement
 {

@@ -16,13 +16,6 @@ namespace horunea {
 
 namespace {
 
-QString quotedName(const QString& name)
-{
-    QString quoted = name;
-    quoted.replace(u"\""_qs, u"\"\""_qs);
-    return QString(u"\""_qs + quoted + u"\""_qs);
-}
-
 void say(const MoveProgress& progress, const QString& text)
 {
     if (progress)
@@ -83,10 +76,10 @@ void copyToServer(Database& file, ServerConnection& server, DatabaseKind kind,
     for (const TableDef& table : tablesOf(kind)) {
         QStringList names, places;
         for (const ColumnDef& c : table.columns) {
-            names << quotedName(c.name);
+            names << quotedServerName(c.name);
             places << u'$' + QString::number(places.size() + 1);
         }
-        const QString target = quotedName(schema) + u'.' + quotedName(table.name);
+        const QString target = quotedServerName(schema) + u'.' + quotedServerName(table.name);
         const QString insert = u"INSERT INTO "_qs + target + u" ("_qs + names.join(u',') +
                                u") VALUES ("_qs + places.join(u',') + u')';
         file.forEachRow(u"SELECT * FROM ["_qs + table.name + u']', {}, [&](const Row& row) {
@@ -130,9 +123,10 @@ void copyToFile(const ServerAddress& address, const QString& schema, DatabaseKin
         if (table.columns.first().type != ColumnType::Counter)
             continue;
         // Null while the server has given no key yet.
-        const qint64 key = from.scalar(
-            u"SELECT pg_sequence_last_value(pg_get_serial_sequence(?, ?)::regclass)"_qs,
-            {QString(quotedName(schema) + u'.' + quotedName(table.name)), table.keyName()});
+        const qint64 key =
+            from.scalar(u"SELECT pg_sequence_last_value(pg_get_serial_sequence(?, ?)::regclass)"_qs,
+                        {QString(quotedServerName(schema) + u'.' + quotedServerName(table.name)),
+                         table.keyName()});
         if (key > 0) {
             to.exec(u"DELETE FROM sqlite_sequence WHERE name = ?"_qs, {table.name});
             to.exec(u"INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"_qs, {table.name, key});
@@ -228,7 +222,7 @@ int ReplaceServerData(const ServerAddress& address, const QString& folder,
                         u"'^(kelvo|care)_[0-9]+$'"_qs,
                         {serverMasterSchema()});
         for (int r = 0; r < ours.rowCount(); ++r)
-            server.exec(u"DROP SCHEMA "_qs + quotedName(ours.text(r, 0)) + u" CASCADE"_qs);
+            server.exec(u"DROP SCHEMA "_qs + quotedServerName(ours.text(r, 0)) + u" CASCADE"_qs);
         return importInto(server, master, dir, progress);
     });
 }

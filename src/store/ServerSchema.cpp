@@ -1,17 +1,11 @@
 #include "store/ServerSchema.h"
 
 #include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
 
 namespace horunea {
 
 namespace {
-
-QString quotedName(const QString& name)
-{
-    QString quoted = name;
-    quoted.replace(u"\""_qs, u"\"\""_qs);
-    return QString(u"\""_qs + quoted + u"\""_qs);
-}
 
 QString serverType(ColumnType type)
 {
@@ -45,21 +39,22 @@ QString serverAccountSchema(DatabaseKind kind, qint64 accountNumber)
 
 QStringList serverCreateStatements(DatabaseKind kind, const QString& schema)
 {
-    const QString qualifier = quotedName(schema) + u'.';
-    QStringList statements{u"CREATE SCHEMA "_qs + quotedName(schema)};
+    const QString qualifier = quotedServerName(schema) + u'.';
+    QStringList statements{u"CREATE SCHEMA "_qs + quotedServerName(schema)};
     QStringList tables;
     for (const TableDef& table : tablesOf(kind)) {
         QStringList columns;
         for (const ColumnDef& c : table.columns)
-            columns << quotedName(c.name) + u' ' + serverType(c.type);
-        statements << u"CREATE TABLE "_qs + qualifier + quotedName(table.name) + u" (" +
+            columns << quotedServerName(c.name) + u' ' + serverType(c.type);
+        statements << u"CREATE TABLE "_qs + qualifier + quotedServerName(table.name) + u" (" +
                           columns.join(u", "_qs) + u')';
         tables << table.name;
     }
     for (const IndexDef& index : storeIndexes()) {
         if (tables.contains(index.table))
-            statements << u"CREATE INDEX "_qs + quotedName(index.name) + u" ON "_qs + qualifier +
-                              quotedName(index.table) + u" (" + quotedName(index.column) + u')';
+            statements << u"CREATE INDEX "_qs + quotedServerName(index.name) + u" ON "_qs +
+                              qualifier + quotedServerName(index.table) + u" (" +
+                              quotedServerName(index.column) + u')';
     }
     return statements;
 }
@@ -74,7 +69,7 @@ void createServerSchema(ServerConnection& server, DatabaseKind kind, const QStri
         for (const QString& statement : serverCreateStatements(kind, schema))
             server.exec(statement);
         const QString path = server.exec(u"SHOW search_path"_qs).text(0, 0);
-        server.exec(u"SET LOCAL search_path TO "_qs + quotedName(schema));
+        server.exec(u"SET LOCAL search_path TO "_qs + quotedServerName(schema));
         for (const auto& [table, fields] : shippedRows(kind))
             insertServerRow(server, table, fields);
         server.exec(u"SET LOCAL search_path TO "_qs + path);
@@ -97,11 +92,11 @@ qint64 insertServerRow(ServerConnection& server, const QString& table, const Fie
     QStringList names, places;
     QVariantList values;
     for (const auto& [name, value] : fields) {
-        names << quotedName(name);
+        names << quotedServerName(name);
         values << value;
         places << u'$' + QString::number(values.size());
     }
-    QString sql = u"INSERT INTO "_qs + quotedName(table);
+    QString sql = u"INSERT INTO "_qs + quotedServerName(table);
     if (names.isEmpty())
         sql += u" DEFAULT VALUES"_qs;
     else

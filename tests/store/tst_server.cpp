@@ -17,23 +17,6 @@
 using namespace horunea;
 using namespace horunea::test;
 
-namespace {
-
-// The message of the Failure the call throws, or "" when it throws none.
-QString failureOf(const std::function<void()>& call, QString* detail = nullptr)
-{
-    try {
-        call();
-    } catch (const Failure& e) {
-        if (detail)
-            *detail = e.detail();
-        return e.message();
-    }
-    return {};
-}
-
-} // namespace
-
 class TstServer : public QObject
 {
     Q_OBJECT
@@ -104,7 +87,7 @@ void TstServer::serverConfLine()
     QFETCH(QString, refusal);
     QString said;
     ServerAddress parsed;
-    said = failureOf([&] { parsed = ServerAddress::parse(text); });
+    said = failureMessage([&] { parsed = ServerAddress::parse(text); });
     QCOMPARE(said, refusal);
     if (refusal.isEmpty()) {
         QCOMPARE(parsed.displayName(), shown);
@@ -116,7 +99,7 @@ void TstServer::serverConfIsReadFromItsFile()
 {
     TempDataFolder folder;
     const QString path = folder.file(u"server.conf"_qs);
-    QCOMPARE(failureOf([&] { ServerAddress::read(path); }), u"server.conf を読めません。"_qs);
+    QCOMPARE(failureMessage([&] { ServerAddress::read(path); }), u"server.conf を読めません。"_qs);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(m_cluster->connectionString().toUtf8() + "\n");
@@ -179,7 +162,7 @@ void TstServer::failedConnections()
     QFETCH(QString, what);
     QString detail;
     const QString said =
-        failureOf([&] { ServerConnection::open(ServerAddress::parse(connection)); }, &detail);
+        failureMessage([&] { ServerConnection::open(ServerAddress::parse(connection)); }, &detail);
     QCOMPARE(said, u"サーバー「"_qs + shown + u"」"_qs + what);
     QVERIFY(!detail.isEmpty());
 }
@@ -188,7 +171,7 @@ void TstServer::aRefusedStatementLeavesTheConnectionUsable()
 {
     ServerConnection server = ServerConnection::open(address());
     QString detail;
-    const QString said = failureOf([&] { server.exec(u"SELECT * FROM ない表"_qs); }, &detail);
+    const QString said = failureMessage([&] { server.exec(u"SELECT * FROM ない表"_qs); }, &detail);
     QCOMPARE(said, u"サーバー「"_qs + server.displayName() + u"」で実行できませんでした。"_qs);
     QVERIFY2(detail.contains(u"(42P01)"_qs), qPrintable(detail));
     QVERIFY(detail.endsWith(u"SELECT * FROM ない表"_qs));
@@ -206,7 +189,8 @@ void TstServer::aLostConnectionIsSaidAndLeavesNothingHalfWritten()
     worker.exec(u"BEGIN"_qs);
     worker.exec(u"INSERT INTO 半分 VALUES ($1)"_qs, {u"一行目"_qs});
     admin.exec(u"SELECT pg_terminate_backend($1::int)"_qs, {pid});
-    const QString said = failureOf([&] { worker.exec(u"INSERT INTO 半分 VALUES ('二行目')"_qs); });
+    const QString said =
+        failureMessage([&] { worker.exec(u"INSERT INTO 半分 VALUES ('二行目')"_qs); });
     QCOMPARE(said, u"サーバー「"_qs + worker.displayName() + u"」との接続が切れました。"_qs);
     QCOMPARE(admin.exec(u"SELECT count(*) FROM 半分"_qs).text(0, 0), u"0"_qs);
     admin.exec(u"DROP TABLE 半分"_qs);

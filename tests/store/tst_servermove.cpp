@@ -49,16 +49,6 @@ QStringList nextKeys(Database& db, DatabaseKind kind)
     return out;
 }
 
-QString failureOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const Failure& e) {
-        return e.message();
-    }
-    return {};
-}
-
 } // namespace
 
 class TstServerMove : public QObject
@@ -153,10 +143,10 @@ void TstServerMove::initMakesTheMasterOnce()
     Database master = Database::openServer(address, serverMasterSchema(), DatabaseKind::Master);
     QCOMPARE(columnOf(master, u"SELECT 管理者名 FROM 管理者"_qs), QStringList{u"admin"_qs});
     QCOMPARE(master.scalar(u"SELECT count(*) FROM 使用者"_qs), 0);
-    QCOMPARE(failureOf([&] { InitServer(address); }),
+    QCOMPARE(failureMessage([&] { InitServer(address); }),
              u"サーバー「"_qs + address.displayName() +
                  u"」にはすでにホルネアのデータがあります。"_qs);
-    QCOMPARE(failureOf([&] { ImportFolderToServer(address, m_shop.folder); }),
+    QCOMPARE(failureMessage([&] { ImportFolderToServer(address, m_shop.folder); }),
              u"サーバー「"_qs + address.displayName() +
                  u"」にはすでにホルネアのデータがあります。"_qs);
 }
@@ -192,7 +182,7 @@ void TstServerMove::aFailedImportLeavesNothing()
                             QDir(broken.path()).filePath(relative)));
     }
     const ServerAddress address = database(u"broken"_qs);
-    QCOMPARE(failureOf([&] { ImportFolderToServer(address, broken.path()); }),
+    QCOMPARE(failureMessage([&] { ImportFolderToServer(address, broken.path()); }),
              u"修理アカウント「本店」のデータベースファイルがありません。"_qs);
     ServerConnection server = ServerConnection::open(address);
     QCOMPARE(server
@@ -235,12 +225,12 @@ void TstServerMove::exportRefusesAFolderThatHoldsSomething()
     QVERIFY(kept.open(QIODevice::WriteOnly));
     kept.write("keep");
     kept.close();
-    QCOMPARE(failureOf([&] { ExportServerToFolder(address, out.path()); }),
+    QCOMPARE(failureMessage([&] { ExportServerToFolder(address, out.path()); }),
              u"書き出し先のフォルダーが空ではありません。"_qs);
     QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{u"大事.txt"_qs});
     // A server without our data gives nothing, and leaves no folder.
     const QString fresh = QDir(out.path()).filePath(u"新しい"_qs);
-    QCOMPARE(failureOf([&] { ExportServerToFolder(address, fresh); }),
+    QCOMPARE(failureMessage([&] { ExportServerToFolder(address, fresh); }),
              u"サーバー「"_qs + address.displayName() + u"」にはホルネアのデータがありません。"_qs);
     QVERIFY(!QFileInfo::exists(fresh));
 }
