@@ -217,149 +217,203 @@ QString tieBreak(const ServerTables& tables, const QString& table, const QString
 
 } // namespace
 
+namespace {
+
+// One pass over a statement the files' translator has made: each kind of
+// piece (comment, quoted run, ?, word, sign) has its step.
+class ServerTranslator
+{
+public:
+    ServerTranslator(const QString& jetSql, const NameMap& names, const ServerTables* tables)
+        : m_jet(jetSql), m_sql(translateJetSql(jetSql, names)), m_tables(tables)
+    {}
+
+    ServerStatement translate()
+    {
+        while (m_i < m_sql.size()) {
+            const QChar c = m_sql[m_i];
+            if (const qsizetype end = commentRunEnd(m_sql, m_i); end >= 0)
+                copyTo(end);
+            else if (c == u'\'' || c == u'"')
+                quoted(c);
+            else if (c == u'?')
+                parameter();
+            else if (isWordChar(c))
+                word();
+            else
+                sign(c);
+        }
+        if (m_ordering)
+            endOrdering();
+        return m_result;
+    }
+
+private:
+    void copyTo(qsizetype end)
+    {
+        m_result.sql += m_sql.mid(m_i, end - m_i);
+        m_i = end;
+    }
+
+    void quoted(QChar c)
+    {
+        const qsizetype end = quotedRunEnd(m_sql, m_i);
+        if (m_expectTable && c == u'"') {
+            m_fromTable = m_sql.mid(m_i + 1, end - m_i - 2).replace(u"\"\""_qs, u"\""_qs);
+            m_expectTable = false;
+        }
+        copyTo(end);
+        m_lastWord = c;
+    }
+
+    void parameter()
+    {
+        m_result.sql += u'$' + QString::number(++m_params);
+        ++m_i;
+    }
+
+    void word()
+    {
+        qsizetype j = m_i;
+        while (j < m_sql.size() && isWordChar(m_sql[j]))
+            ++j;
+        const QString word = m_sql.mid(m_i, j - m_i);
+        const QString upper = word.toUpper();
+        m_i = j;
+        if (upper == u"LIKE") {
+            like();
+            return;
+        }
+        if (m_ordering && m_depth == 0 &&
+            (upper == u"LIMIT" || upper == u"OFFSET" || upper == u"UNION"))
+            endOrdering();
+        if (m_level == 0)
+            followTables(word, upper);
+        m_result.sql += word;
+        if (upper == u"BY" && m_lastWord.toUpper() == u"ORDER") {
+            m_ordering = true;
+            m_orderAtTop = m_level == 0;
+            m_depth = 0;
+            m_termStart = m_result.sql.size();
+            m_terms.clear();
+        }
+        m_lastWord = word;
+    }
+
+    // Like and Not Like as the server's match, the pattern translated: a
+    // literal at once, a bound value when it is bound.
+    void like()
+    {
+        QString& out = m_result.sql;
+        const bool negated = m_lastWord.toUpper() == u"NOT";
+        if (negated) // "x Not Like p" reads "x !~ p"
+            out.truncate(out.lastIndexOf(m_lastWord));
+        out += negated ? u"!~"_qs : u"~"_qs;
+        while (m_i < m_sql.size() && m_sql[m_i].isSpace())
+            out += m_sql[m_i++];
+        if (m_i < m_sql.size() && m_sql[m_i] == u'\'') {
+            const qsizetype end = quotedRunEnd(m_sql, m_i);
+            QString pattern = m_sql.mid(m_i + 1, end - m_i - 2);
+            pattern.replace(u"''"_qs, u"'"_qs);
+            out += sqlLiteral(jetPatternAsServerRegex(pattern));
+            m_i = end;
+        } else if (m_i < m_sql.size() && m_sql[m_i] == u'?') {
+            m_result.patternParams << m_params;
+            parameter();
+        } else {
+            throw Failure(u"サーバーでは Like の右に文字列か ? だけを書けます。"_qs, m_jet);
+        }
+        m_lastWord.clear();
+    }
+
+    // The statement's one table, when it reads only one.
+    void followTables(const QString& word, const QString& upper)
+    {
+        if (upper == u"FROM") {
+            m_expectTable = m_afterFrom = true;
+        } else if (upper == u"JOIN") {
+            m_oneTable = false;
+        } else if (upper == u"WHERE" || upper == u"ORDER" || upper == u"GROUP") {
+            m_afterFrom = false;
+        } else if (m_expectTable) {
+            m_fromTable = word;
+            m_expectTable = false;
+        }
+    }
+
+    void sign(QChar c)
+    {
+        if (m_ordering && orderingSign(c))
+            return;
+        if (c == u'(')
+            ++m_level;
+        else if (c == u')')
+            --m_level;
+        else if (c == u',' && m_level == 0 && m_afterFrom)
+            m_oneTable = false;
+        m_result.sql += c;
+        ++m_i;
+    }
+
+    // A sign inside ORDER BY; true when it has been written.
+    bool orderingSign(QChar c)
+    {
+        if (c == u'(') {
+            ++m_depth;
+        } else if (c == u')') {
+            if (m_depth == 0)
+                endOrdering();
+            else
+                --m_depth;
+        } else if (c == u',' && m_depth == 0) {
+            const QString term = endOrderTerm(m_result.sql, m_termStart);
+            if (m_orderAtTop)
+                m_terms << term;
+            m_result.sql += c;
+            ++m_i;
+            m_termStart = m_result.sql.size();
+            return true;
+        } else if (c == u';' && m_depth == 0) {
+            endOrdering();
+        }
+        return false;
+    }
+
+    // The ORDER BY ends: its last term, then (the statement's own) the ties.
+    void endOrdering()
+    {
+        const QString term = endOrderTerm(m_result.sql, m_termStart);
+        m_ordering = false;
+        if (!m_orderAtTop)
+            return;
+        m_terms << term;
+        if (m_tables && m_oneTable)
+            m_result.sql += tieBreak(*m_tables, m_fromTable, m_terms);
+    }
+
+    const QString& m_jet;
+    const QString m_sql;
+    const ServerTables* m_tables;
+    ServerStatement m_result;
+    qsizetype m_i = 0;
+    int m_params = 0;
+    QString m_lastWord;
+    bool m_ordering = false;   // inside ORDER BY
+    int m_depth = 0;           // parentheses, inside ORDER BY
+    qsizetype m_termStart = 0; // where the ORDER BY term began
+    QStringList m_terms;       // the terms of the statement's own ORDER BY
+    int m_level = 0;           // parentheses of the whole statement
+    bool m_orderAtTop = false; // the ORDER BY is the statement's, not a subquery's
+    QString m_fromTable;       // the statement's one table, if it has one
+    bool m_expectTable = false, m_afterFrom = false, m_oneTable = true;
+};
+
+} // namespace
+
 ServerStatement translateForServer(const QString& jetSql, const NameMap& names,
                                    const ServerTables* tables)
 {
-    const QString sql = translateJetSql(jetSql, names);
-    ServerStatement result;
-    QString& out = result.sql;
-    int params = 0;
-    bool ordering = false;   // inside ORDER BY
-    int depth = 0;           // parentheses, inside ORDER BY
-    qsizetype termStart = 0; // where the ORDER BY term began in out
-    QStringList terms;       // the terms of the statement's own ORDER BY
-    int level = 0;           // parentheses of the whole statement
-    bool orderAtTop = false; // the ORDER BY is the statement's, not a subquery's
-    QString fromTable;       // the statement's one table, if it has one
-    bool expectTable = false, afterFrom = false, oneTable = true;
-    QString lastWord;
-    // The statement's own ORDER BY ends: its last term, then the ties.
-    auto endOrdering = [&] {
-        const QString term = endOrderTerm(out, termStart);
-        ordering = false;
-        if (!orderAtTop)
-            return;
-        terms << term;
-        if (tables && oneTable)
-            out += tieBreak(*tables, fromTable, terms);
-    };
-    const qsizetype n = sql.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const QChar c = sql[i];
-        if (const qsizetype end = commentRunEnd(sql, i); end >= 0) {
-            out += sql.mid(i, end - i);
-            i = end;
-            continue;
-        }
-        if (c == u'\'' || c == u'"') {
-            const qsizetype end = quotedRunEnd(sql, i);
-            if (expectTable && c == u'"') {
-                fromTable = sql.mid(i + 1, end - i - 2).replace(u"\"\""_qs, u"\""_qs);
-                expectTable = false;
-            }
-            out += sql.mid(i, end - i);
-            i = end;
-            lastWord = c;
-            continue;
-        }
-        if (c == u'?') {
-            out += u'$' + QString::number(++params);
-            ++i;
-            continue;
-        }
-        if (isWordChar(c)) {
-            qsizetype j = i;
-            while (j < n && isWordChar(sql[j]))
-                ++j;
-            const QString word = sql.mid(i, j - i);
-            const QString upper = word.toUpper();
-            i = j;
-            if (upper == u"LIKE") {
-                const bool negated = lastWord.toUpper() == u"NOT";
-                if (negated) {
-                    // "x Not Like p" reads "x !~ p".
-                    const qsizetype at = out.lastIndexOf(lastWord);
-                    out.truncate(at);
-                }
-                out += negated ? u"!~"_qs : u"~"_qs;
-                while (i < n && sql[i].isSpace())
-                    out += sql[i++];
-                if (i < n && sql[i] == u'\'') {
-                    const qsizetype end = quotedRunEnd(sql, i);
-                    QString pattern = sql.mid(i + 1, end - i - 2);
-                    pattern.replace(u"''"_qs, u"'"_qs);
-                    out += sqlLiteral(jetPatternAsServerRegex(pattern));
-                    i = end;
-                } else if (i < n && sql[i] == u'?') {
-                    result.patternParams << params;
-                    out += u'$' + QString::number(++params);
-                    ++i;
-                } else {
-                    throw Failure(u"サーバーでは Like の右に文字列か ? だけを書けます。"_qs,
-                                  jetSql);
-                }
-                lastWord.clear();
-                continue;
-            }
-            if (ordering && depth == 0 &&
-                (upper == u"LIMIT" || upper == u"OFFSET" || upper == u"UNION"))
-                endOrdering();
-            if (level == 0) {
-                if (upper == u"FROM") {
-                    expectTable = afterFrom = true;
-                } else if (upper == u"JOIN") {
-                    oneTable = false;
-                } else if (upper == u"WHERE" || upper == u"ORDER" || upper == u"GROUP") {
-                    afterFrom = false;
-                } else if (expectTable) {
-                    fromTable = word;
-                    expectTable = false;
-                }
-            }
-            out += word;
-            if (upper == u"BY" && lastWord.toUpper() == u"ORDER") {
-                ordering = true;
-                orderAtTop = level == 0;
-                depth = 0;
-                termStart = out.size();
-                terms.clear();
-            }
-            lastWord = word;
-            continue;
-        }
-        if (ordering) {
-            if (c == u'(') {
-                ++depth;
-            } else if (c == u')') {
-                if (depth == 0)
-                    endOrdering();
-                else
-                    --depth;
-            } else if (c == u',' && depth == 0) {
-                const QString term = endOrderTerm(out, termStart);
-                if (orderAtTop)
-                    terms << term;
-                out += c;
-                ++i;
-                termStart = out.size();
-                continue;
-            } else if (c == u';' && depth == 0) {
-                endOrdering();
-            }
-        }
-        if (c == u'(')
-            ++level;
-        else if (c == u')')
-            --level;
-        else if (c == u',' && level == 0 && afterFrom)
-            oneTable = false;
-        out += c;
-        ++i;
-    }
-    if (ordering)
-        endOrdering();
-    return result;
+    return ServerTranslator(jetSql, names, tables).translate();
 }
 
 QString serverFoldFunction(const QString& schema)
