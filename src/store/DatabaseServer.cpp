@@ -124,21 +124,14 @@ void Database::forEachTextRowOnServer(const QString& sql, const QStringList& fie
 
 QString Database::insertSqlOnServer(const QString& table, const QStringList& fields) const
 {
-    QStringList names, places;
+    QStringList names;
     for (const QString& field : fields) {
-        const QString name = quotedServerName(resolvedName(field));
+        const QString name = resolvedName(field);
         if (names.contains(name))
             fail(QStringLiteral("「%1」が二度指定されています。").arg(field));
         names << name;
-        places << u'$' + QString::number(places.size() + 1);
     }
-    QString sql = u"INSERT INTO "_qs + quotedServerName(resolvedName(table));
-    if (names.isEmpty())
-        sql += u" DEFAULT VALUES"_qs;
-    else
-        sql += u" ("_qs + names.join(u',') + u") VALUES ("_qs + places.join(u',') + u')';
-    // The key is each table's first field.
-    return sql + u" RETURNING *"_qs;
+    return serverInsertStatement(resolvedName(table), names);
 }
 
 qint64 Database::insertOnServer(const QString& table, const Fields& fields)

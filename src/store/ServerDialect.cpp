@@ -85,6 +85,20 @@ QString quotedServerName(const QString& name)
     return QString(u"\""_qs + quoted + u"\""_qs);
 }
 
+QString serverInsertStatement(const QString& target, const QStringList& fields, bool targetQuoted)
+{
+    QString sql = u"INSERT INTO "_qs + (targetQuoted ? target : quotedServerName(target));
+    if (fields.isEmpty())
+        return sql + u" DEFAULT VALUES RETURNING *"_qs;
+    QStringList names, places;
+    for (const QString& field : fields) {
+        names << quotedServerName(field);
+        places << u'$' + QString::number(places.size() + 1);
+    }
+    return sql + u" ("_qs + names.join(u',') + u") VALUES ("_qs + places.join(u',') +
+           u") RETURNING *"_qs;
+}
+
 QString jetPatternAsServerRegex(const QString& pattern)
 {
     const std::u32string p = jetCharacters(pattern);

@@ -74,14 +74,11 @@ void copyToServer(Database& file, ServerConnection& server, DatabaseKind kind,
 {
     ReadTransaction reading(file);
     for (const TableDef& table : tablesOf(kind)) {
-        QStringList names, places;
-        for (const ColumnDef& c : table.columns) {
-            names << quotedServerName(c.name);
-            places << u'$' + QString::number(places.size() + 1);
-        }
+        QStringList names;
+        for (const ColumnDef& c : table.columns)
+            names << c.name;
         const QString target = quotedServerName(schema) + u'.' + quotedServerName(table.name);
-        const QString insert = u"INSERT INTO "_qs + target + u" ("_qs + names.join(u',') +
-                               u") VALUES ("_qs + places.join(u',') + u')';
+        const QString insert = serverInsertStatement(target, names, true);
         file.forEachRow(u"SELECT * FROM ["_qs + table.name + u']', {}, [&](const Row& row) {
             QVariantList values;
             for (const ColumnDef& c : table.columns)

@@ -89,20 +89,13 @@ void createServerSchema(ServerConnection& server, DatabaseKind kind, const QStri
 
 qint64 insertServerRow(ServerConnection& server, const QString& table, const Fields& fields)
 {
-    QStringList names, places;
+    QStringList names;
     QVariantList values;
     for (const auto& [name, value] : fields) {
-        names << quotedServerName(name);
+        names << name;
         values << value;
-        places << u'$' + QString::number(values.size());
     }
-    QString sql = u"INSERT INTO "_qs + quotedServerName(table);
-    if (names.isEmpty())
-        sql += u" DEFAULT VALUES"_qs;
-    else
-        sql += u" ("_qs + names.join(u", "_qs) + u") VALUES ("_qs + places.join(u", "_qs) + u')';
-    sql += u" RETURNING *"_qs;
-    return server.exec(sql, values).text(0, 0).toLongLong();
+    return server.run(serverInsertStatement(table, names), values).integer(0, 0);
 }
 
 ServerTables serverTables(DatabaseKind kind)
