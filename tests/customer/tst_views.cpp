@@ -27,6 +27,16 @@ int rowWith(const ListRows& rows, int c, const QString& text)
     return int(columnOf(rows, c).indexOf(text));
 }
 
+// The window as a user leaves it after choosing 加藤, his 複合機 and its log.
+void chooseALog(CustomerView& v)
+{
+    v.OpenCustomerWindow();
+    v.selectKanaRow(KanaRow::Ka);
+    v.selectUser(0);
+    v.selectSubject(rowWith(v.subjectRows(), 4, u"複合機"_qs));
+    v.selectLog(0);
+}
+
 } // namespace
 
 class TstViews : public QObject
@@ -315,11 +325,7 @@ void TstViews::aVanishedRecordIsForgottenWithWhatHungOnIt()
     QFETCH(bool, keepsSubject);
     QFETCH(bool, keepsLog);
     CustomerView v(*m_customer);
-    v.OpenCustomerWindow();
-    v.selectKanaRow(KanaRow::Ka);
-    v.selectUser(0);
-    v.selectSubject(rowWith(v.subjectRows(), 4, u"複合機"_qs));
-    v.selectLog(0);
+    chooseALog(v);
     const QString user = v.SelectedUserId, subject = v.SelectedSubjectId, log = v.SelectedLogId;
     QVERIFY(user != u"0" && subject != u"0" && log != u"0");
     QSignalSpy users(&v, &CustomerView::userListChanged);
@@ -338,11 +344,7 @@ void TstViews::aVanishedRecordIsForgottenWithWhatHungOnIt()
 void TstViews::aDeletedRecordIsForgottenAndItsListsRead()
 {
     CustomerView v(*m_customer);
-    v.OpenCustomerWindow();
-    v.selectKanaRow(KanaRow::Ka);
-    v.selectUser(0);
-    v.selectSubject(rowWith(v.subjectRows(), 4, u"複合機"_qs));
-    v.selectLog(0);
+    chooseALog(v);
     QSignalSpy users(&v, &CustomerView::userListChanged);
     QSignalSpy subjects(&v, &CustomerView::subjectListChanged);
     v.recordDeleted(RecordKind::Log);
