@@ -18,6 +18,7 @@ set(HORUNEA_CORE_SOURCES
   store/DateText.cpp
   store/JetDialect.cpp
   store/Schema.cpp
+  store/ServerBatch.cpp
   store/ServerConnection.cpp
   store/ServerDialect.cpp
   store/ServerMove.cpp

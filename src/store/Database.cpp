@@ -1,6 +1,7 @@
 #include "store/Database.h"
 
 #include "store/Schema.h"
+#include "store/ServerBatch.h"
 #include "store/ServerConnection.h"
 #include "store/ServerDialect.h"
 #include "store/Statement.h"
@@ -35,7 +36,7 @@ Database::Database(Database&& other) noexcept
       m_savepoints(std::exchange(other.m_savepoints, 0)), m_cache(std::move(other.m_cache)),
       m_insertSql(std::move(other.m_insertSql)), m_lock(std::move(other.m_lock)),
       m_server(std::move(other.m_server)), m_serverTables(std::move(other.m_serverTables)),
-      m_schema(std::move(other.m_schema))
+      m_schema(std::move(other.m_schema)), m_unreportedFailure(std::move(other.m_unreportedFailure))
 {}
 
 Database& Database::operator=(Database&& other) noexcept
@@ -53,6 +54,7 @@ Database& Database::operator=(Database&& other) noexcept
         m_server = std::move(other.m_server);
         m_serverTables = std::move(other.m_serverTables);
         m_schema = std::move(other.m_schema);
+        m_unreportedFailure = std::move(other.m_unreportedFailure);
     }
     return *this;
 }
@@ -389,10 +391,11 @@ qint64 Database::insert(const QString& table, const Fields& fields)
     return sqlite3_last_insert_rowid(m_db);
 }
 
-BulkInsert::BulkInsert(Database& db, const QString& table, const QStringList& fields) : m_db(&db)
+BulkInsert::BulkInsert(Database& db, const QString& table, const QStringList& fields)
+    : m_db(&db), m_exceptionsAtStart(std::uncaught_exceptions())
 {
     if (db.isServer()) {
-        m_sql = db.insertSqlOnServer(table, fields);
+        m_batch = db.batchOnServer(table, fields);
         return;
     }
     QStringList names, marks;
@@ -405,12 +408,35 @@ BulkInsert::BulkInsert(Database& db, const QString& table, const QStringList& fi
     m_stmt = db.prepare(m_sql);
 }
 
-BulkInsert::~BulkInsert() = default;
+BulkInsert::~BulkInsert()
+{
+    // Unwinding, the transaction is rolled back anyway.
+    if (!m_batch || std::uncaught_exceptions() != m_exceptionsAtStart)
+        return;
+    try {
+        m_batch->flush();
+    } catch (const Failure& e) {
+        // Said when the transaction tries to commit.
+        if (!m_db->m_unreportedFailure)
+            m_db->m_unreportedFailure = e;
+    }
+}
+
+void BulkInsert::finish()
+{
+    if (m_batch)
+        m_batch->flush();
+}
 
 qint64 BulkInsert::add(const QVariantList& values)
 {
-    if (m_db->isServer())
-        return m_db->m_server->run(m_sql, values).integer(0, 0);
+    if (m_batch) {
+        const qint64 key = m_batch->startRow();
+        for (const QVariant& v : values)
+            m_batch->row().add(v);
+        m_batch->endRow();
+        return key;
+    }
     sqlite3_stmt* stmt = m_stmt->get();
     sqlite3_reset(stmt);
     if (!m_stmt->bind(values))
@@ -422,14 +448,16 @@ qint64 BulkInsert::add(const QVariantList& values)
 
 qint64 BulkInsert::add(std::span<const Value> values)
 {
-    if (m_db->isServer()) {
-        QVariantList list;
-        list.reserve(qsizetype(values.size()));
+    if (m_batch) {
+        const qint64 key = m_batch->startRow();
         for (const Value& v : values) {
-            list << (v.isText ? QVariant(QString::fromUtf8(v.text.data(), qsizetype(v.text.size())))
-                              : QVariant(v.number));
+            if (v.isText)
+                m_batch->row().add(v.text);
+            else
+                m_batch->row().add(v.number);
         }
-        return add(list);
+        m_batch->endRow();
+        return key;
     }
     sqlite3_stmt* stmt = m_stmt->get();
     sqlite3_reset(stmt);

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -89,6 +90,7 @@ class StatementCache;
 class ServerAddress;
 class ServerConnection;
 class ServerRows;
+class ServerBatch;
 struct ServerTables;
 
 class Database
@@ -186,7 +188,14 @@ private:
                                 const QVariantList& params);
     qint64 insertOnServer(const QString& table, const Fields& fields);
     QString insertSqlOnServer(const QString& table, const QStringList& fields) const;
+    std::unique_ptr<ServerBatch> batchOnServer(const QString& table, const QStringList& fields);
     void refreshNamesOnServer();
+    // Ends the server's transaction (or its savepoint), or says why it
+    // cannot: a write that failed where nobody could be told, or a server
+    // that ended the transaction as failed.
+    void commitOnServer(const QString& savepoint);
+    void rollbackOnServer(const QString& savepoint);
+    void throwUnreportedFailure() const;
 
     sqlite3* m_db = nullptr;
     QString m_path;
@@ -199,6 +208,9 @@ private:
     std::unique_ptr<ServerConnection> m_server;
     std::unique_ptr<ServerTables> m_serverTables;
     QString m_schema; // on the server: the schema worked in
+    // A write of the open transaction that failed where it could not throw
+    // (rows a BulkInsert sent as it closed): the transaction must not commit.
+    std::optional<Failure> m_unreportedFailure;
     friend class Transaction;
     friend class BulkInsert;
 };
@@ -237,11 +249,18 @@ public:
     {
         return add(std::span<const Value>(values.begin(), values.size()));
     }
+    // Writes what is waiting now (on the server rows go in batches; the
+    // rest go when the BulkInsert closes). Throws Failure.
+    void finish();
 
 private:
     Database* m_db;
     QString m_sql;
     std::unique_ptr<Statement> m_stmt;
+    // On the server: the rows waiting to be sent, sent when the batch is
+    // full and when the BulkInsert closes.
+    std::unique_ptr<ServerBatch> m_batch;
+    int m_exceptionsAtStart = 0;
 };
 
 // Groups writes: rolls back unless commit() ran. Inside a transaction that

@@ -3,6 +3,7 @@
 // tables in one schema (ServerSchema).
 #include "store/Database.h"
 
+#include "store/ServerBatch.h"
 #include "store/ServerConnection.h"
 #include "store/ServerDialect.h"
 #include "store/ServerSchema.h"
@@ -70,6 +71,7 @@ void Database::refreshNamesOnServer()
 
 ServerRows Database::runOnServer(const QString& jetSql, const QVariantList& params)
 {
+    throwUnreportedFailure();
     const ServerStatement statement = translateForServer(jetSql, m_names, m_serverTables.get());
     QVariantList values = params;
     for (int i : statement.patternParams) {
@@ -134,8 +136,62 @@ QString Database::insertSqlOnServer(const QString& table, const QStringList& fie
     return serverInsertStatement(resolvedName(table), names);
 }
 
+std::unique_ptr<ServerBatch> Database::batchOnServer(const QString& table,
+                                                     const QStringList& fields)
+{
+    throwUnreportedFailure();
+    QStringList names;
+    for (const QString& field : fields) {
+        const QString name = resolvedName(field);
+        if (names.contains(name))
+            fail(QStringLiteral("「%1」が二度指定されています。").arg(field));
+        names << name;
+    }
+    const QString name = resolvedName(table);
+    // A caller that gives the key itself gets no key from the identity.
+    QString key = m_serverTables->keys.value(name);
+    if (names.contains(key))
+        key.clear();
+    return std::make_unique<ServerBatch>(
+        *m_server, quotedServerName(m_schema) + u'.' + quotedServerName(name), key, names);
+}
+
+void Database::throwUnreportedFailure() const
+{
+    if (m_unreportedFailure) {
+        const Failure failure = *m_unreportedFailure;
+        throw failure;
+    }
+}
+
+void Database::commitOnServer(const QString& savepoint)
+{
+    throwUnreportedFailure();
+    if (!savepoint.isEmpty()) {
+        m_server->run(u"RELEASE "_qs + savepoint);
+        return;
+    }
+    // A transaction the server already ended as failed answers COMMIT with
+    // ROLLBACK: nothing was written, and the caller must hear of it.
+    if (m_server->run(u"COMMIT"_qs).command() == "ROLLBACK")
+        throw Failure(u"サーバー「"_qs + m_server->displayName() +
+                      u"」への書き込みが取り消されました。何も保存されていません。"_qs);
+}
+
+void Database::rollbackOnServer(const QString& savepoint)
+{
+    m_unreportedFailure.reset();
+    if (savepoint.isEmpty()) {
+        m_server->run(u"ROLLBACK"_qs);
+    } else {
+        m_server->run(u"ROLLBACK TO "_qs + savepoint);
+        m_server->run(u"RELEASE "_qs + savepoint);
+    }
+}
+
 qint64 Database::insertOnServer(const QString& table, const Fields& fields)
 {
+    throwUnreportedFailure();
     QStringList names;
     QVariantList values;
     for (const auto& [name, value] : fields) {

@@ -4,6 +4,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -286,6 +287,106 @@ qint64 ServerRows::integer(int row, int column) const
 int ServerRows::changed() const
 {
     return m_result ? QByteArray(PQcmdTuples(m_result)).toInt() : 0;
+}
+
+int ServerConnection::copyIn(const QString& copySql, const QByteArray& rows)
+{
+    if (!m_conn)
+        throw Failure(u"サーバーに接続していません。"_qs, copySql);
+    pg_result* started = PQexec(m_conn, copySql.toUtf8().constData());
+    if (!started || PQresultStatus(started) != PGRES_COPY_IN)
+        fail(copySql, started);
+    PQclear(started);
+    // Sent in pieces, so that libpq never holds a second copy of the whole.
+    constexpr qsizetype Piece = 1 << 20;
+    bool sent = true;
+    for (qsizetype at = 0; sent && at < rows.size(); at += Piece) {
+        const qsizetype size = std::min(Piece, rows.size() - at);
+        sent = PQputCopyData(m_conn, rows.constData() + at, int(size)) == 1;
+    }
+    // A piece that did not go ends the copy as failed: nothing of it stays.
+    if (PQputCopyEnd(m_conn, sent ? nullptr : "horunea: the rows could not be sent") != 1)
+        fail(copySql, nullptr);
+    pg_result* result = PQgetResult(m_conn);
+    const bool done = result && PQresultStatus(result) == PGRES_COMMAND_OK;
+    const int changed = done ? QByteArray(PQcmdTuples(result)).toInt() : 0;
+    while (pg_result* more = PQgetResult(m_conn))
+        PQclear(more);
+    if (!done)
+        fail(copySql, result);
+    PQclear(result);
+    return changed;
+}
+
+void ServerCopyRows::separate()
+{
+    if (m_rowStarted)
+        m_rows += '\t';
+    m_rowStarted = true;
+}
+
+void ServerCopyRows::add(std::string_view utf8)
+{
+    separate();
+    for (const char c : utf8) {
+        switch (c) {
+        case '\\':
+            m_rows += "\\\\";
+            break;
+        case '\t':
+            m_rows += "\\t";
+            break;
+        case '\n':
+            m_rows += "\\n";
+            break;
+        case '\r':
+            m_rows += "\\r";
+            break;
+        default:
+            m_rows += c;
+        }
+    }
+}
+
+void ServerCopyRows::add(qint64 number)
+{
+    separate();
+    m_rows += QByteArray::number(number);
+}
+
+void ServerCopyRows::add(const QVariant& value)
+{
+    if (value.isNull())
+        addNull();
+    else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        add(value.toLongLong());
+    else if (value.typeId() == QMetaType::Bool)
+        add(std::string_view(value.toBool() ? "true" : "false"));
+    else
+        add(std::string_view(value.toString().toUtf8()));
+}
+
+void ServerCopyRows::endRow()
+{
+    m_rows += '\n';
+    m_rowStarted = false;
+    ++m_count;
+}
+
+void ServerCopyRows::clear()
+{
+    m_rows.clear();
+    m_count = 0;
+    m_rowStarted = false;
+}
+
+QByteArray ServerRows::command() const
+{
+    if (!m_result)
+        return {};
+    const QByteArray tag(PQcmdStatus(m_result));
+    const qsizetype space = tag.indexOf(' ');
+    return space < 0 ? tag : tag.left(space);
 }
 
 void ServerConnection::fail(const QString& sql, pg_result* result) const

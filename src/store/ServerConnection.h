@@ -63,6 +63,8 @@ public:
     qint64 integer(int row, int column) const;
     // The rows changed by a statement that returns none.
     int changed() const;
+    // The command's tag without its count: "COMMIT", "ROLLBACK", "INSERT" …
+    QByteArray command() const;
 
 private:
     pg_result* m_result = nullptr;
@@ -87,6 +89,32 @@ private:
     QStringList m_columns;
     std::vector<QStringList> m_rows; // a null QString for Null
     int m_changed = 0;
+};
+
+// Rows in the text form of COPY: tab between values, a line per row, \N for
+// Null, the backslash, tab and line ends escaped.
+class ServerCopyRows
+{
+public:
+    void addNull()
+    {
+        separate();
+        m_rows += "\\N";
+    }
+    void add(std::string_view utf8);
+    void add(qint64 number);
+    // Null, a whole number, or text (anything else as its text).
+    void add(const QVariant& value);
+    void endRow();
+    int rowCount() const { return m_count; }
+    const QByteArray& rows() const { return m_rows; }
+    void clear();
+
+private:
+    void separate();
+    QByteArray m_rows;
+    int m_count = 0;
+    bool m_rowStarted = false;
 };
 
 // One connection to the shop's PostgreSQL server. Statements are the
@@ -121,6 +149,10 @@ public:
     bool inTransaction() const;
     // The version of the server, as a number (150004 for 15.4).
     int serverVersion() const;
+    // Sends rows in COPY's text form (ServerCopy::rows) to `COPY … FROM
+    // STDIN`: the bulk path of moves and transfers. Throws Failure as exec
+    // does; nothing of the rows stays when it fails.
+    int copyIn(const QString& copySql, const QByteArray& rows);
 
 private:
     ServerConnection(pg_conn* conn, QString displayName);

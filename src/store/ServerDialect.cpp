@@ -85,9 +85,9 @@ QString quotedServerName(const QString& name)
     return QString(u"\""_qs + quoted + u"\""_qs);
 }
 
-QString serverInsertStatement(const QString& target, const QStringList& fields, bool targetQuoted)
+QString serverInsertStatement(const QString& table, const QStringList& fields)
 {
-    QString sql = u"INSERT INTO "_qs + (targetQuoted ? target : quotedServerName(target));
+    QString sql = u"INSERT INTO "_qs + quotedServerName(table);
     if (fields.isEmpty())
         return sql + u" DEFAULT VALUES RETURNING *"_qs;
     QStringList names, places;

@@ -20,13 +20,11 @@ QString jetPatternAsServerRegex(const QString& pattern);
 // double quote in it doubled: never spliced bare into a statement.
 QString quotedServerName(const QString& name);
 
-// INSERT INTO target (fields) VALUES ($1, …) RETURNING *: the one way rows
-// are added on the server. The target and the fields are quoted here; a
-// target may be "schema"."table" already quoted (then pass quoted = true).
-// No fields: the row of defaults. Each table's key is its first field, so
-// the result's first cell is the new key.
-QString serverInsertStatement(const QString& target, const QStringList& fields,
-                              bool targetQuoted = false);
+// INSERT INTO table (fields) VALUES ($1, …) RETURNING *: the way single
+// rows are added on the server (many go by COPY, ServerBatch). The table and
+// the fields are quoted here. No fields: the row of defaults. Each table's
+// key is its first field, so the result's first cell is the new key.
+QString serverInsertStatement(const QString& table, const QStringList& fields);
 
 // A statement of the system's Jet SQL as the server runs it.
 struct ServerStatement

@@ -68,23 +68,33 @@ qint64 lastKeyOf(Database& file, const QString& table)
 }
 
 // Every row of a kind's tables from a file into a schema of the server, with
-// their keys; each identity goes on after the last key the file gave.
+// their keys, by COPY; each identity goes on after the last key the file
+// gave.
 void copyToServer(Database& file, ServerConnection& server, DatabaseKind kind,
                   const QString& schema)
 {
+    // The rows go in pieces of this size.
+    constexpr qsizetype PieceBytes = 8 << 20;
     ReadTransaction reading(file);
     for (const TableDef& table : tablesOf(kind)) {
         QStringList names;
         for (const ColumnDef& c : table.columns)
-            names << c.name;
+            names << quotedServerName(c.name);
         const QString target = quotedServerName(schema) + u'.' + quotedServerName(table.name);
-        const QString insert = serverInsertStatement(target, names, true);
+        const QString copy =
+            u"COPY "_qs + target + u" ("_qs + names.join(u',') + u") FROM STDIN"_qs;
+        ServerCopyRows rows;
         file.forEachRow(u"SELECT * FROM ["_qs + table.name + u']', {}, [&](const Row& row) {
-            QVariantList values;
             for (const ColumnDef& c : table.columns)
-                values << row.value(c.name);
-            server.run(insert, values);
+                rows.add(row.value(c.name));
+            rows.endRow();
+            if (rows.rows().size() >= PieceBytes) {
+                server.copyIn(copy, rows.rows());
+                rows.clear();
+            }
         });
+        if (rows.rowCount() > 0)
+            server.copyIn(copy, rows.rows());
         if (table.columns.first().type != ColumnType::Counter)
             continue;
         const qint64 last = lastKeyOf(file, table.name);

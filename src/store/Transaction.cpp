@@ -39,7 +39,11 @@ Transaction::~Transaction()
     if (m_done)
         return;
     try {
-        if (m_savepoint.isEmpty()) {
+        if (m_db.isServer()) {
+            if (!m_savepoint.isEmpty())
+                --m_db.m_savepoints;
+            m_db.rollbackOnServer(m_savepoint);
+        } else if (m_savepoint.isEmpty()) {
             m_db.execRaw(QStringLiteral("ROLLBACK"));
         } else {
             m_db.execRaw(u"ROLLBACK TO "_qs + m_savepoint);
@@ -53,7 +57,11 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    if (m_savepoint.isEmpty()) {
+    if (m_db.isServer()) {
+        m_db.commitOnServer(m_savepoint);
+        if (!m_savepoint.isEmpty())
+            --m_db.m_savepoints;
+    } else if (m_savepoint.isEmpty()) {
         m_db.execRaw(QStringLiteral("COMMIT"));
     } else {
         m_db.execRaw(u"RELEASE "_qs + m_savepoint);

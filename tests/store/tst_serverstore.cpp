@@ -50,8 +50,13 @@ private slots:
     void searchesFindTheSame();
     void theServerSchemaHasTheShippedRows();
     void storeOperationsAreTheSame();
+    void aBatchIsSentAsItGrowsAndWhenItCloses();
+    void aBatchWhoseKeysAnotherTookIsRefused();
+    void aFailedBatchKeepsTheTransactionFromCommitting();
 
 private:
+    Database serverAccount(qint64 number);
+
     // The list as the file gives it and as the server does.
     void compare(const SqlStatement& statement, const QString& database);
 
@@ -287,6 +292,8 @@ QStringList work(Database& db)
                                           std::string_view(title), std::string_view("続行")}));
         }
         subjects.add(QVariantList{users[0], QVariant(), u"別件"_qs, u"完了"_qs});
+        // What COPY's text form escapes comes back as it went.
+        subjects.add(QVariantList{users[1], u""_qs, u"a\tb\nc\r\\N\\"_qs, u"\\."_qs});
         adding.commit();
     }
     told << describe(
@@ -335,6 +342,116 @@ void TstServerStore::storeOperationsAreTheSame()
     QCOMPARE(onServer, inFile);
     if (qEnvironmentVariableIsSet("HORUNEA_SHOW_WORK"))
         qInfo().noquote() << inFile.join(u'\n');
+}
+
+Database TstServerStore::serverAccount(qint64 number)
+{
+    const ServerAddress address = ServerAddress::parse(m_cluster->connectionString());
+    const QString schema = serverAccountSchema(DatabaseKind::Customer, number);
+    ServerConnection admin = ServerConnection::open(address);
+    createServerSchema(admin, DatabaseKind::Customer, schema);
+    return Database::openServer(address, schema, DatabaseKind::Customer);
+}
+
+// Rows added in bulk go in batches: the keys given as they are added are the
+// ones the rows have, across batches, and rows still waiting when the
+// BulkInsert closes are written too.
+void TstServerStore::aBatchIsSentAsItGrowsAndWhenItCloses()
+{
+    Database db = serverAccount(3);
+    db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"先"_qs}});
+    const QString long_(300000, u'長');
+    QList<qint64> keys;
+    {
+        Transaction adding(db);
+        BulkInsert users(db, u"ユーザー"_qs, {u"表示名"_qs, u"備考"_qs});
+        for (int i = 0; i < 12; ++i) // about 10 MB: more than one batch
+            keys << users.add(QVariantList{QString::number(i), long_});
+        adding.commit();
+    }
+    QCOMPARE(keys.first(), 2);
+    QCOMPARE(keys.last(), 13);
+    const ResultSet rows =
+        db.query(u"SELECT ユーザーID, 表示名, 備考 FROM ユーザー ORDER BY ユーザーID"_qs);
+    QCOMPARE(rows.size(), 13);
+    for (int i = 0; i < 12; ++i) {
+        QCOMPARE(rows.row(i + 1).value(0).toLongLong(), keys[i]);
+        QCOMPARE(rows.row(i + 1).value(1).toString(), QString::number(i));
+        QVERIFY(rows.row(i + 1).value(2).toString() == long_);
+    }
+    QCOMPARE(db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"後"_qs}}), 14);
+}
+
+// Another connection adds a row while a batch waits: the keys given to the
+// batch's rows are not the ones the identity would give, so nothing of the
+// batch is written and the transaction does not commit.
+void TstServerStore::aBatchWhoseKeysAnotherTookIsRefused()
+{
+    Database db = serverAccount(4);
+    Database other = Database::openServer(ServerAddress::parse(m_cluster->connectionString()),
+                                          serverAccountSchema(DatabaseKind::Customer, 4),
+                                          DatabaseKind::Customer);
+    try {
+        Transaction adding(db);
+        {
+            BulkInsert users(db, u"ユーザー"_qs, {u"表示名"_qs});
+            QCOMPARE(users.add(QVariantList{u"一"_qs}), 1);
+            QCOMPARE(users.add(QVariantList{u"二"_qs}), 2);
+            other.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"割り込み"_qs}});
+            users.add(QVariantList{u"三"_qs});
+        }
+        adding.commit();
+        QFAIL("the batch was written with keys another connection was given");
+    } catch (const Failure& e) {
+        QVERIFY2(e.message().startsWith(u"キーが連続して振られませんでした。"_qs),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(db.scalar(u"SELECT count(*) FROM ユーザー"_qs), 1);
+    QCOMPARE(db.query(u"SELECT 表示名 FROM ユーザー"_qs).first().value(0).toString(),
+             u"割り込み"_qs);
+}
+
+// A batch the server refuses as it closes (a value the column cannot hold)
+// leaves the transaction unable to commit: the commit says so, nothing is
+// written, and the connection goes on working.
+void TstServerStore::aFailedBatchKeepsTheTransactionFromCommitting()
+{
+    Database db = serverAccount(5);
+    for (const bool finish : {false, true}) {
+        try {
+            Transaction adding(db);
+            db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"同じ取引"_qs}});
+            {
+                BulkInsert subjects(db, u"件名"_qs, {u"ユーザーID"_qs, u"件名"_qs});
+                subjects.add(QVariantList{u"一"_qs, u"数でないキー"_qs});
+                if (finish)
+                    subjects.finish();
+            }
+            adding.commit();
+            QFAIL("a refused batch was reported as written");
+        } catch (const Failure& e) {
+            QVERIFY2(e.message().contains(u"実行できませんでした"_qs), qPrintable(e.message()));
+        }
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM ユーザー"_qs), 0);
+        QCOMPARE(db.scalar(u"SELECT count(*) FROM 件名"_qs), 0);
+    }
+    // The identity does not go back with the transaction: a later key.
+    QVERIFY(db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"その後"_qs}}) > 2);
+    // A statement the server refused ends its transaction as failed, even
+    // when the caller went on: the commit says nothing was written.
+    try {
+        Transaction adding(db);
+        db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"消える"_qs}});
+        try {
+            db.exec(u"SELECT * FROM ない表"_qs);
+        } catch (const Failure&) {
+        }
+        adding.commit();
+        QFAIL("a transaction the server ended was reported as committed");
+    } catch (const Failure& e) {
+        QVERIFY2(e.message().contains(u"何も保存されていません"_qs), qPrintable(e.message()));
+    }
+    QCOMPARE(db.scalar(u"SELECT count(*) FROM ユーザー"_qs), 1);
 }
 
 QTEST_GUILESS_MAIN(TstServerStore)
