@@ -36,7 +36,8 @@ Database::Database(Database&& other) noexcept
       m_savepoints(std::exchange(other.m_savepoints, 0)), m_cache(std::move(other.m_cache)),
       m_insertSql(std::move(other.m_insertSql)), m_lock(std::move(other.m_lock)),
       m_server(std::move(other.m_server)), m_serverTables(std::move(other.m_serverTables)),
-      m_schema(std::move(other.m_schema)), m_unreportedFailure(std::move(other.m_unreportedFailure))
+      m_serverSql(std::move(other.m_serverSql)), m_schema(std::move(other.m_schema)),
+      m_unreportedFailure(std::move(other.m_unreportedFailure))
 {}
 
 Database& Database::operator=(Database&& other) noexcept
@@ -53,6 +54,7 @@ Database& Database::operator=(Database&& other) noexcept
         m_lock = std::move(other.m_lock);
         m_server = std::move(other.m_server);
         m_serverTables = std::move(other.m_serverTables);
+        m_serverSql = std::move(other.m_serverSql);
         m_schema = std::move(other.m_schema);
         m_unreportedFailure = std::move(other.m_unreportedFailure);
     }

@@ -91,6 +91,7 @@ class ServerAddress;
 class ServerConnection;
 class ServerRows;
 class ServerBatch;
+struct KeptServerStatement;
 struct ServerTables;
 
 class Database
@@ -180,7 +181,8 @@ private:
     QString resolvedName(const QString& name) const;
 
     // The same operations on the server (DatabaseServer.cpp).
-    ServerRows runOnServer(const QString& jetSql, const QVariantList& params);
+    ServerRows runOnServer(const QString& jetSql, const QVariantList& params,
+                           KeptServerStatement** kept = nullptr);
     void forEachRowOnServer(const QString& sql, const QVariantList& params,
                             const std::function<void(const Row&)>& visit, QStringList* columnNames);
     void forEachTextRowOnServer(const QString& sql, const QStringList& fields,
@@ -207,6 +209,8 @@ private:
     AccountLock m_lock;
     std::unique_ptr<ServerConnection> m_server;
     std::unique_ptr<ServerTables> m_serverTables;
+    // Jet statements as translated for the server, each done once.
+    std::unique_ptr<QHash<QString, KeptServerStatement>> m_serverSql;
     QString m_schema; // on the server: the schema worked in
     // A write of the open transaction that failed where it could not throw
     // (rows a BulkInsert sent as it closed): the transaction must not commit.

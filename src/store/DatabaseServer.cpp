@@ -67,12 +67,25 @@ void Database::refreshNamesOnServer()
         names << columns.text(r, 1);
     }
     m_names = buildNameMap(names);
+    m_serverSql = std::make_unique<QHash<QString, KeptServerStatement>>();
 }
 
-ServerRows Database::runOnServer(const QString& jetSql, const QVariantList& params)
+ServerRows Database::runOnServer(const QString& jetSql, const QVariantList& params,
+                                 KeptServerStatement** kept)
 {
     throwUnreportedFailure();
-    const ServerStatement statement = translateForServer(jetSql, m_names, m_serverTables.get());
+    auto it = m_serverSql->find(jetSql);
+    if (it == m_serverSql->end()) {
+        // A list's statements come again and again; what is built on the
+        // fly (a search, say) must not fill the memory.
+        if (m_serverSql->size() > 256)
+            m_serverSql->clear();
+        it = m_serverSql->insert(
+            jetSql, {translateForServer(jetSql, m_names, m_serverTables.get()), {}, {}});
+    }
+    const ServerStatement& statement = it->statement;
+    if (kept)
+        *kept = &*it;
     QVariantList values = params;
     for (int i : statement.patternParams) {
         if (i < values.size() && !values[i].isNull())
@@ -105,15 +118,20 @@ void Database::forEachTextRowOnServer(const QString& sql, const QStringList& fie
                                       const std::function<void(const TextCells&)>& visit,
                                       const QVariantList& params)
 {
-    const ServerRows rows = runOnServer(sql, params);
-    QStringList names;
-    for (int c = 0; c < rows.columnCount(); ++c)
-        names << rows.columnName(c);
-    const Columns columns(names);
-    std::vector<int> at;
-    at.reserve(size_t(fields.size()));
-    for (const QString& f : fields)
-        at.push_back(columns.indexOf(f));
+    KeptServerStatement* kept = nullptr;
+    const ServerRows rows = runOnServer(sql, params, &kept);
+    if (kept->fields != fields || int(kept->places.size()) != fields.size()) {
+        // Where the fields are in the result, found once for the list.
+        QStringList names;
+        for (int c = 0; c < rows.columnCount(); ++c)
+            names << rows.columnName(c);
+        const Columns columns(names);
+        kept->places.clear();
+        for (const QString& f : fields)
+            kept->places.push_back(columns.indexOf(f));
+        kept->fields = fields;
+    }
+    const std::vector<int>& at = kept->places;
     TextCells cells(qsizetype(at.size()));
     for (int r = 0; r < rows.rowCount(); ++r) {
         for (qsizetype k = 0; k < cells.size(); ++k) {

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QString>
 
+#include <vector>
+
 namespace horunea {
 
 // A Jet Like pattern as a PostgreSQL regular expression (an ARE) that
@@ -33,6 +35,15 @@ struct ServerStatement
     // The bound values (by index) that are Like patterns: they go to the
     // server as jetPatternAsServerRegex makes them.
     QList<int> patternParams;
+};
+
+// A statement as a database keeps it, translated once: with, for the list
+// that read it last, the place of each of the list's fields in the result.
+struct KeptServerStatement
+{
+    ServerStatement statement;
+    QStringList fields;
+    std::vector<int> places;
 };
 
 // What the tie order of a sorted list depends on: each table's key, and the

@@ -84,9 +84,14 @@ void copyToServer(Database& file, ServerConnection& server, DatabaseKind kind,
         const QString copy =
             u"COPY "_qs + target + u" ("_qs + names.join(u',') + u") FROM STDIN"_qs;
         ServerCopyRows rows;
+        std::vector<int> places; // of the table's columns in the file's rows
         file.forEachRow(u"SELECT * FROM ["_qs + table.name + u']', {}, [&](const Row& row) {
-            for (const ColumnDef& c : table.columns)
-                rows.add(row.value(c.name));
+            if (places.empty()) {
+                for (const ColumnDef& c : table.columns)
+                    places.push_back(row.columns().indexOf(c.name));
+            }
+            for (const int at : places)
+                rows.add(at < 0 ? QVariant() : row.value(at));
             rows.endRow();
             if (rows.rows().size() >= PieceBytes) {
                 server.copyIn(copy, rows.rows());
