@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
+
 using namespace horunea;
 using namespace horunea::test;
 
@@ -35,6 +37,7 @@ private slots:
     // These two make data folders of their own: the shop's is gone after them.
     void serverVerbsMoveTheShopThereAndBack();
     void aKilledImportLeavesNothingOnTheServer();
+    void aKilledTransferLeavesTheDestinationOnTheServer();
 
 private:
     // The shop's data folder names the server in its server.conf (or not):
@@ -379,35 +382,59 @@ void TstCliServer::serverVerbsMoveTheShopThereAndBack()
 
 // horunea-cli killed in the middle of copying a shop of many rows: the
 // server keeps nothing, and the same import then goes through whole.
+namespace {
+
+// An operator of many rows in the data folder in use: 3,000 users with a
+// subject each, and logs enough that copying them lasts far longer than a
+// kill takes.
+void makeALargeOperator(const QString& name)
+{
+    makeOperator(name);
+    Database db = Database::open(customerFile(name));
+    Transaction adding(db);
+    db.execRaw(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+               u"INSERT INTO ユーザー (表示ふりがな, 表示名) SELECT 'ｶ' || i, '客' || i FROM n"_qs);
+    // User k has subject k.
+    db.execRaw(u"INSERT INTO 件名 (ユーザーID, 件名) SELECT ユーザーID, '件名' FROM ユーザー "
+               u"ORDER BY ユーザーID"_qs);
+    db.execRaw(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 299999) "
+               u"INSERT INTO ログ (件名ID, ユーザーID, ログ) "
+               u"SELECT 1 + i % 3000, 1 + i % 3000, 'ログ' || i FROM n"_qs);
+    adding.commit();
+}
+
+// Runs horunea-cli on the data folder in use and kills it once its stderr
+// has said `when`; false when it ended before.
+bool killCliWhenItSays(const QStringList& args, const QString& when)
+{
+    QProcess cli;
+    cli.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs),
+              QStringList{u"--data-dir"_qs, DataFolder::path()} + args);
+    if (!cli.waitForStarted())
+        return false;
+    QByteArray said;
+    while (!said.contains(when.toUtf8()) && cli.state() == QProcess::Running) {
+        cli.waitForReadyRead(100);
+        said += cli.readAllStandardError();
+    }
+    const bool running = cli.state() == QProcess::Running;
+    ::kill(pid_t(cli.processId()), SIGKILL);
+    cli.waitForFinished();
+    return running && !cli.readAllStandardOutput().contains("写しました");
+}
+
+} // namespace
+
 void TstCliServer::aKilledImportLeavesNothingOnTheServer()
 {
     TempDataFolder shop;
-    makeOperator(u"大口"_qs);
-    {
-        Database db = Database::open(customerFile(u"大口"_qs));
-        Transaction adding(db);
-        BulkInsert users(db, u"ユーザー"_qs, {u"表示ふりがな"_qs, u"表示名"_qs});
-        for (int i = 0; i < 30000; ++i)
-            users.add(QVariantList{QString(u"ｶ"_qs + QString::number(i)),
-                                   QString(u"客"_qs + QString::number(i))});
-        adding.commit();
-    }
+    makeALargeOperator(u"大口"_qs);
     TempDataFolder here;
     makeDatabase(*m_cluster, u"killed"_qs);
     writeServerConf(m_cluster->connectionString(u"killed"_qs));
-    QProcess cli;
-    cli.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs),
-              {u"--data-dir"_qs, here.path(), u"server"_qs, u"import"_qs, shop.path()});
-    QVERIFY(cli.waitForStarted());
     // Killed once it is copying the account's rows.
-    cli.setReadChannel(QProcess::StandardError);
-    QByteArray said;
-    while (!said.contains("kelvo/") && cli.waitForReadyRead(10000))
-        said += cli.readAllStandardError();
-    QVERIFY2(said.contains("kelvo/"), said.constData());
-    QTest::qWait(300);
-    cli.kill();
-    cli.waitForFinished();
+    QVERIFY2(killCliWhenItSays({u"server"_qs, u"import"_qs, shop.path()}, u"kelvo/"_qs),
+             "the import ended before it could be killed");
     ServerConnection check =
         ServerConnection::open(ServerAddress::parse(m_cluster->connectionString(u"killed"_qs)));
     QTRY_COMPARE(check
@@ -418,9 +445,63 @@ void TstCliServer::aKilledImportLeavesNothingOnTheServer()
     const CliRun again = runCliHere({u"server"_qs, u"import"_qs, shop.path()});
     QCOMPARE(again.status, 0);
     Store::setServer(ServerAddress::read(DataFolder::serverConfPath()));
-    QCOMPARE(OpenAccountFile(AccountKind::Operator, u"大口"_qs)
-                 .scalar(u"SELECT count(*) FROM ユーザー"_qs),
-             30000);
+    QCOMPARE(
+        OpenAccountFile(AccountKind::Operator, u"大口"_qs).scalar(u"SELECT count(*) FROM ログ"_qs),
+        300000);
+}
+
+// A transfer on the server killed while it adds the logs (the users and
+// subjects already sent in its transaction; the test holds the logs' table
+// so that the transfer waits there): the destination keeps what it had, and
+// the transfer then goes through whole.
+void TstCliServer::aKilledTransferLeavesTheDestinationOnTheServer()
+{
+    TempDataFolder shop;
+    makeALargeOperator(u"元"_qs);
+    makeOperator(u"先"_qs);
+    {
+        Database db = Database::open(customerFile(u"先"_qs));
+        addUser(db, u"ｱ"_qs, u"前からいる"_qs);
+    }
+    makeDatabase(*m_cluster, u"transfer"_qs);
+    const ServerAddress address = ServerAddress::parse(m_cluster->connectionString(u"transfer"_qs));
+    QCOMPARE(ImportFolderToServer(address, shop.path()), 2);
+    writeServerConf(address.connectionString());
+    Store::setServer(address);
+    const QString schema =
+        OpenAccountFile(AccountKind::Operator, u"先"_qs).path().section(u'/', -1);
+    const QStringList count{u"sql"_qs, u"customer:先"_qs,
+                            u"Select Count(*), Max(ﾕｰｻﾞｰID) From ﾕｰｻﾞｰ"_qs};
+    const CliRun first = runCliHere(count);
+    QVERIFY2(first.out.endsWith(u"\n1\t1\n"_qs), qPrintable(first.out + first.err));
+
+    ServerConnection holder = ServerConnection::open(address);
+    holder.exec(u"BEGIN"_qs);
+    holder.exec(u"LOCK TABLE "_qs + schema + u".\"ログ\" IN ACCESS EXCLUSIVE MODE"_qs);
+    QProcess cli;
+    cli.start(
+        QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs),
+        {u"--data-dir"_qs, DataFolder::path(), u"transfer"_qs, u"customer"_qs, u"元"_qs, u"先"_qs});
+    QVERIFY(cli.waitForStarted());
+    ServerConnection watcher = ServerConnection::open(address);
+    const QString waiting = u"SELECT query FROM pg_stat_activity WHERE application_name = "
+                            u"'horunea' AND wait_event_type = 'Lock'"_qs;
+    QTRY_VERIFY_WITH_TIMEOUT(watcher.exec(waiting).rowCount() == 1, 60000);
+    const QString statement = watcher.exec(waiting).text(0, 0);
+    QVERIFY2(statement.startsWith(u"COPY "_qs) && statement.contains(u"ログ"_qs),
+             qPrintable(statement));
+    ::kill(pid_t(cli.processId()), SIGKILL);
+    QVERIFY(cli.waitForFinished());
+    holder.exec(u"ROLLBACK"_qs);
+
+    // The server notices the lost connection and rolls its transaction back.
+    QTRY_COMPARE(runCliHere(count).out, first.out);
+    const QStringList logs{u"sql"_qs, u"customer:先"_qs, u"Select Count(*) From ログ"_qs};
+    QVERIFY(runCliHere(logs).out.endsWith(u"\n0\n"_qs));
+    const CliRun again = runCliHere({u"transfer"_qs, u"customer"_qs, u"元"_qs, u"先"_qs});
+    QVERIFY2(again.status == 0, qPrintable(again.err));
+    const CliRun added = runCliHere(logs);
+    QVERIFY2(added.out.endsWith(u"\n300000\n"_qs), qPrintable(added.out + added.err));
 }
 
 QTEST_GUILESS_MAIN(TstCliServer)
