@@ -6,12 +6,15 @@
 #include "CoreTestSupport.h"
 #include "Fixtures.h"
 #include "PgCluster.h"
+#include "PreviousVersionFixture.h"
 
 #include "store/ServerConnection.h"
 #include "store/ServerMove.h"
 #include "store/Store.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -27,6 +30,10 @@ private slots:
     void cleanup();
     void verbsGiveTheSameOnBothStores_data();
     void verbsGiveTheSameOnBothStores();
+    // The stores hold the same until theServerIsWhatTheVerbsRead.
+    void reportsAndCsvGiveTheSameOnBothStores_data();
+    void reportsAndCsvGiveTheSameOnBothStores();
+    void aConversionGivesTheSameOnBothStores();
     void anAccountInUseIsRefusedOnTheServerToo();
     void theServerIsWhatTheVerbsRead();
     void administrationGivesTheSameOnBothStores();
@@ -248,6 +255,142 @@ void TstCliServer::aTransferGivesTheSameOnBothStores()
     const CliRun compacted = runCliHere({u"compact"_qs, u"customer"_qs, u"佐藤"_qs});
     QCOMPARE(compacted.status, 0);
     QVERIFY2(!compacted.out.isEmpty(), qPrintable(compacted.err));
+}
+
+namespace {
+
+// What a verb wrote into its file: a CSV's bytes, a PDF's text as pdftotext
+// reads it (the time of printing left out, which differs between runs).
+QByteArray writtenFile(const QString& path)
+{
+    if (!path.endsWith(u".pdf"_qs)) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QProcess text;
+    text.start(u"pdftotext"_qs, {u"-layout"_qs, path, u"-"_qs});
+    if (!text.waitForFinished(60000))
+        return {};
+    static const QRegularExpression printed(u"\\d{4}/\\d{2}/\\d{2} / \\d{1,2}:\\d{2}"_qs);
+    return QString::fromUtf8(text.readAllStandardOutput())
+        .replace(printed, u"(印刷日時)"_qs)
+        .toUtf8();
+}
+
+// Runs horunea-cli in a process of its own (the reports draw with fonts).
+CliRun runCliProcess(const QStringList& args)
+{
+    QProcess cli;
+    cli.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs),
+              QStringList{u"--data-dir"_qs, DataFolder::path()} + args);
+    cli.waitForFinished(120000);
+    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
+            QString::fromUtf8(cli.readAllStandardError())};
+}
+
+} // namespace
+
+// Each of the seven reports and the lists saved as CSV: the same pages and
+// the same bytes from either store. OUT stands for the file written.
+void TstCliServer::reportsAndCsvGiveTheSameOnBothStores_data()
+{
+    QTest::addColumn<QStringList>("args");
+    const QStringList pw{u"--password"_qs, u"秘密"_qs};
+    const QString pdf = u"--pdf"_qs, csv = u"--csv"_qs, out = u"OUT"_qs;
+    auto row = [](const char* name, const QStringList& args) { QTest::newRow(name) << args; };
+    row("customer list", QStringList{u"report"_qs, u"customer-list"_qs, u"営業一課"_qs, u"--row"_qs,
+                                     u"か"_qs, pdf, out} +
+                             pw);
+    row("user sheet", QStringList{u"report"_qs, u"user-sheet"_qs, u"営業一課"_qs, u"--user"_qs,
+                                  u"1"_qs, pdf, out} +
+                          pw);
+    row("subject list",
+        QStringList{u"report"_qs, u"subject-list"_qs, u"営業一課"_qs, pdf, out} + pw);
+    row("repair list",
+        {u"report"_qs, u"repair-list"_qs, u"本店"_qs, u"--state"_qs, u"全て"_qs, pdf, out});
+    row("unpaid list", {u"report"_qs, u"unpaid-list"_qs, u"本店"_qs, pdf, out});
+    row("maker list", {u"report"_qs, u"maker-list"_qs, u"本店"_qs, pdf, out});
+    row("repair report",
+        {u"report"_qs, u"repair-report"_qs, u"本店"_qs, u"--repair"_qs, u"1"_qs, pdf, out});
+    row("users as CSV",
+        QStringList{u"users"_qs, u"営業一課"_qs, u"--row"_qs, u"か"_qs, csv, out} + pw);
+    row("subjects as CSV",
+        QStringList{u"subjects"_qs, u"営業一課"_qs, u"--state"_qs, u"全て"_qs, csv, out} + pw);
+    row("unpaid as CSV", {u"repairs"_qs, u"本店"_qs, u"--unpaid"_qs, csv, out});
+}
+
+void TstCliServer::reportsAndCsvGiveTheSameOnBothStores()
+{
+    QFETCH(QStringList, args);
+    QTemporaryDir dir;
+    const QString extension = args.contains(u"--pdf"_qs) ? u".pdf"_qs : u".csv"_qs;
+    auto run = [&](const QString& name) {
+        QStringList a = args;
+        a[a.indexOf(u"OUT"_qs)] = QDir(dir.path()).filePath(name + extension);
+        const CliRun r = runCliProcess(a);
+        return std::pair{r, writtenFile(a[args.indexOf(u"OUT"_qs)])};
+    };
+    const auto [files, fileBytes] = run(u"files"_qs);
+    QVERIFY2(files.status == 0, qPrintable(files.err));
+    useServer(true);
+    const auto [server, serverBytes] = run(u"server"_qs);
+    QVERIFY2(server.status == 0, qPrintable(server.err));
+    QVERIFY(!fileBytes.isEmpty());
+    QCOMPARE(serverBytes, fileBytes);
+}
+
+// The previous version's customers and repairs converted into an account
+// of each store: the same rows with the same keys.
+void TstCliServer::aConversionGivesTheSameOnBothStores()
+{
+    QTemporaryDir oldDir;
+    PreviousFolder old(oldDir.path());
+    old.setUsers({{u"旧山田"_qs}});
+    PreviousFolder::Customer person{1,
+                                    u"あおき"_qs,
+                                    u"青木"_qs,
+                                    u"㈱青木"_qs,
+                                    u"営業部"_qs,
+                                    u"自由"_qs,
+                                    u"03-1111-1111"_qs,
+                                    u"03-2222-2222"_qs,
+                                    u"aoki@example.jp"_qs,
+                                    u"備考, \"引用\""_qs,
+                                    {}};
+    person.subjects.push_back({1,
+                               u"2001/4/5"_qs,
+                               u"三"_qs,
+                               u"四"_qs,
+                               u"件名"_qs,
+                               u"続行"_qs,
+                               {{u"2001/4/6"_qs, u"記録者"_qs, u"一行目\r\n二行目"_qs},
+                                {u"H13.4.7"_qs, u"記録者"_qs, u"ログ二"_qs}}});
+    old.addCustomer(1, u"あ行"_qs, person);
+    PreviousFolder::Repair repair;
+    repair.key = 1;
+    repair.date = u"2001/4/5"_qs;
+    repair.customer = u"河合"_qs;
+    repair.maker = u"東芝"_qs;
+    repair.state = u"続行"_qs;
+    repair.logs = {{u"2001/4/6"_qs, u"佐藤"_qs, u"部品発注"_qs}};
+    old.addRepair(false, repair);
+    old.write();
+
+    const QList<QStringList> verbs = {
+        {u"convert"_qs, u"customer"_qs, old.path(), u"--user"_qs, u"1"_qs, u"佐藤"_qs},
+        {u"convert"_qs, u"repair"_qs, old.file(u"修理関係"_qs), u"本店"_qs},
+        {u"sql"_qs, u"customer:佐藤"_qs, u"Select * From ユーザー Order By ユーザーID"_qs},
+        {u"sql"_qs, u"customer:佐藤"_qs, u"Select * From 件名 Order By 件名ID"_qs},
+        {u"sql"_qs, u"customer:佐藤"_qs, u"Select * From ログ Order By ログID"_qs},
+        {u"sql"_qs, u"repair:本店"_qs, u"Select * From 修理 Order By 修理ID"_qs},
+        {u"sql"_qs, u"repair:本店"_qs, u"Select * From 修理ログ Order By 修理ログID"_qs},
+    };
+    const QStringList files = runAll(verbs);
+    useServer(true);
+    const QStringList server = runAll(verbs);
+    QCOMPARE(server, files);
+    QVERIFY2(files.join(u'\n').contains(u"ログ二"_qs), qPrintable(files.join(u'\n')));
+    QVERIFY(files.join(u'\n').contains(u"部品発注"_qs));
 }
 
 void TstCliServer::whereAndInitNameTheServer()
