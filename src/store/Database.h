@@ -189,6 +189,8 @@ private:
                                 const std::function<void(const TextCells&)>& visit,
                                 const QVariantList& params);
     qint64 insertOnServer(const QString& table, const Fields& fields);
+    // The fields as the schema names them; a field named twice is refused.
+    QStringList fieldNamesOnServer(const QStringList& fields) const;
     QString insertSqlOnServer(const QString& table, const QStringList& fields) const;
     std::unique_ptr<ServerBatch> batchOnServer(const QString& table, const QStringList& fields);
     void refreshNamesOnServer();

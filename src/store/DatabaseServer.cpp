@@ -142,7 +142,7 @@ void Database::forEachTextRowOnServer(const QString& sql, const QStringList& fie
     }
 }
 
-QString Database::insertSqlOnServer(const QString& table, const QStringList& fields) const
+QStringList Database::fieldNamesOnServer(const QStringList& fields) const
 {
     QStringList names;
     for (const QString& field : fields) {
@@ -151,20 +151,19 @@ QString Database::insertSqlOnServer(const QString& table, const QStringList& fie
             fail(QStringLiteral("「%1」が二度指定されています。").arg(field));
         names << name;
     }
-    return serverInsertStatement(resolvedName(table), names);
+    return names;
+}
+
+QString Database::insertSqlOnServer(const QString& table, const QStringList& fields) const
+{
+    return serverInsertStatement(resolvedName(table), fieldNamesOnServer(fields));
 }
 
 std::unique_ptr<ServerBatch> Database::batchOnServer(const QString& table,
                                                      const QStringList& fields)
 {
     throwUnreportedFailure();
-    QStringList names;
-    for (const QString& field : fields) {
-        const QString name = resolvedName(field);
-        if (names.contains(name))
-            fail(QStringLiteral("「%1」が二度指定されています。").arg(field));
-        names << name;
-    }
+    const QStringList names = fieldNamesOnServer(fields);
     const QString name = resolvedName(table);
     // A caller that gives the key itself gets no key from the identity.
     QString key = m_serverTables->keys.value(name);
