@@ -40,6 +40,24 @@ qint64 AddUser(Database& db, const QStringList& values)
     return db.insert(u"ユーザー"_qs, userFields(values));
 }
 
+ChangeOutcome ChangeUser(Database& db, const QString& userId, const QStringList& read,
+                         const QStringList& values, QStringList* stored)
+{
+    const QString byUser = keyCondition(u"ユーザーID"_qs, userId);
+    Transaction transaction(db);
+    if (db.holdRows(u"ユーザー"_qs, byUser) == 0)
+        return ChangeOutcome::Gone;
+    const QStringList now = ReadUserDetail(db, userId);
+    if (now != read) {
+        if (stored)
+            *stored = now;
+        return ChangeOutcome::ChangedElsewhere;
+    }
+    db.update(u"ユーザー"_qs, userFields(values), byUser);
+    transaction.commit();
+    return ChangeOutcome::Changed;
+}
+
 bool UpdateUser(Database& db, const QString& userId, const QStringList& values)
 {
     return db.update(u"ユーザー"_qs, userFields(values), keyCondition(u"ユーザーID"_qs, userId)) >
@@ -50,6 +68,9 @@ bool DeleteUser(Database& db, const QString& userId)
 {
     const QString byUser = keyCondition(u"ユーザーID"_qs, userId);
     Transaction transaction(db);
+    // Held first: a subject or log another PC is adding under it is in
+    // before its children go, or is refused after.
+    db.holdRows(u"ユーザー"_qs, byUser);
     db.remove(u"ログ"_qs, byUser);
     db.remove(u"件名"_qs, byUser);
     const bool found = db.remove(u"ユーザー"_qs, byUser) > 0;
@@ -60,8 +81,10 @@ bool DeleteUser(Database& db, const QString& userId)
 qint64 AddSubject(Database& db, const QString& userId, const SubjectRecord& subject)
 {
     Transaction transaction(db);
-    if (db.scalar(u"SELECT COUNT(*) FROM ユーザー WHERE ユーザーID = ?"_qs, {ownerKey(userId)}) ==
-        0)
+    // The user is held until the subject is in: another PC's delete of it
+    // waits, and then takes the subject with it.
+    if (db.holdRows(u"ユーザー"_qs, keyCondition(u"ユーザーID"_qs, userId),
+                    Database::Hold::Share) == 0)
         return 0;
     const qint64 key = db.insert(u"件名"_qs, {{u"ユーザーID"_qs, ownerKey(userId)},
                                               {u"登録日"_qs, StoredDate(subject.date)},
@@ -86,6 +109,7 @@ bool DeleteSubject(Database& db, const QString& subjectId)
 {
     const QString bySubject = keyCondition(u"件名ID"_qs, subjectId);
     Transaction transaction(db);
+    db.holdRows(u"件名"_qs, bySubject);
     db.remove(u"ログ"_qs, bySubject);
     const bool found = db.remove(u"件名"_qs, bySubject) > 0;
     transaction.commit();
@@ -95,8 +119,10 @@ bool DeleteSubject(Database& db, const QString& subjectId)
 qint64 AddLog(Database& db, const QString& subjectId, const QString& userId, const LogRecord& log)
 {
     Transaction transaction(db);
-    if (db.scalar(u"SELECT COUNT(*) FROM 件名 WHERE 件名ID = ? AND ユーザーID = ?"_qs,
-                  {ownerKey(subjectId), ownerKey(userId)}) == 0)
+    if (db.holdRows(u"件名"_qs,
+                    keyCondition(u"件名ID"_qs, subjectId) + u" AND "_qs +
+                        keyCondition(u"ユーザーID"_qs, userId),
+                    Database::Hold::Share) == 0)
         return 0;
     const qint64 key = db.insert(u"ログ"_qs, {{u"件名ID"_qs, ownerKey(subjectId)},
                                               {u"ユーザーID"_qs, ownerKey(userId)},

@@ -33,10 +33,22 @@ struct LogRecord
 // or delete returns false when the record is no longer there. Nothing is
 // written in either case.
 
+// What became of a change made against a record as it was read.
+enum class ChangeOutcome {
+    Changed,
+    Gone,             // the record is no longer there
+    ChangedElsewhere, // another PC changed it since: nothing was written
+};
+
 // values: the 21 user fields in userDetailFields() order; empty boxes are
 // written as empty text.
 qint64 AddUser(Database& db, const QStringList& values);
 bool UpdateUser(Database& db, const QString& userId, const QStringList& values);
+// The same, written only while the user is still as `read` (its fields as
+// ReadUserDetail gave them when the editor read them); else *stored gets
+// them as they are now.
+ChangeOutcome ChangeUser(Database& db, const QString& userId, const QStringList& read,
+                         const QStringList& values, QStringList* stored = nullptr);
 // Logs, subjects, then the user, all or nothing.
 bool DeleteUser(Database& db, const QString& userId);
 

@@ -83,6 +83,9 @@ bool DeleteRepair(Database& db, const QString& repairId)
 {
     const QString byRepair = keyCondition(u"修理ID"_qs, repairId);
     Transaction transaction(db);
+    // Held first: a repair log another PC is adding is in before the logs
+    // go, or is refused after.
+    db.holdRows(u"修理"_qs, byRepair);
     db.remove(u"修理ログ"_qs, byRepair);
     const bool found = db.remove(u"修理"_qs, byRepair) > 0;
     transaction.commit();
@@ -93,7 +96,7 @@ qint64 AddRepairLog(Database& db, const QString& repairId, const RepairLogRecord
 {
     const qint64 repair = checkedKey(repairId).toLongLong();
     Transaction transaction(db);
-    if (db.scalar(u"SELECT COUNT(*) FROM 修理 WHERE 修理ID = ?"_qs, {repair}) == 0)
+    if (db.holdRows(u"修理"_qs, keyCondition(u"修理ID"_qs, repairId), Database::Hold::Share) == 0)
         return 0; // never a log of no repair
     Fields fields{{u"修理ID"_qs, repair}};
     if (log.date.isValid())

@@ -484,6 +484,14 @@ qint64 BulkInsert::add(std::span<const Value> values)
     return sqlite3_last_insert_rowid(m_db->m_db);
 }
 
+int Database::holdRows(const QString& table, const QString& condition, Hold hold)
+{
+    const QString sql = u"SELECT COUNT(*) FROM ["_qs + table + u"] WHERE "_qs + condition;
+    if (!m_server)
+        return int(scalar(sql));
+    return holdRowsOnServer(table, condition, hold);
+}
+
 int Database::update(const QString& table, const Fields& fields, const QString& condition)
 {
     if (fields.isEmpty())

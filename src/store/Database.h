@@ -152,6 +152,12 @@ public:
     int update(const QString& table, const Fields& fields, const QString& condition);
     // Deletes the rows meeting the Jet condition; returns how many went.
     int remove(const QString& table, const QString& condition);
+    // Inside a transaction, holds the rows meeting the Jet condition until it
+    // ends, against other connections that would change or delete them
+    // (Update) or only delete them (Share); returns how many there are. On
+    // a file the transaction holds the whole file already.
+    enum class Hold { Update, Share };
+    int holdRows(const QString& table, const QString& condition, Hold hold = Hold::Update);
 
     // The named fields of every row as text, in the order given (Null, or a
     // field the result lacks, as empty): what a list shows.
@@ -199,6 +205,7 @@ private:
     // that ended the transaction as failed.
     void commitOnServer(const QString& savepoint);
     void rollbackOnServer(const QString& savepoint);
+    int holdRowsOnServer(const QString& table, const QString& condition, Hold hold);
     void throwUnreportedFailure() const;
 
     sqlite3* m_db = nullptr;

@@ -181,6 +181,17 @@ void Database::throwUnreportedFailure() const
     }
 }
 
+int Database::holdRowsOnServer(const QString& table, const QString& condition, Hold hold)
+{
+    throwUnreportedFailure();
+    // FOR UPDATE and FOR SHARE take no aggregate: the rows' keys are read.
+    const QString jet = u"SELECT 1 FROM ["_qs + table + u"] WHERE "_qs + condition;
+    const ServerStatement statement = translateForServer(jet, m_names);
+    return m_server
+        ->run(statement.sql + (hold == Hold::Update ? u" FOR UPDATE"_qs : u" FOR SHARE"_qs))
+        .rowCount();
+}
+
 void Database::commitOnServer(const QString& savepoint)
 {
     throwUnreportedFailure();

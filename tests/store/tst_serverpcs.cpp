@@ -1,0 +1,179 @@
+// Two PCs on one account of the server, each on a connection of its own:
+// a change made against a user the other changed since is refused and
+// loses nothing; both delete one subject; one adds a log under a subject
+// the other deletes, one after the other and at the same moment. Against a
+// private cluster.
+#include "CoreTestSupport.h"
+#include "PgCluster.h"
+
+#include "customer/CustomerLists.h"
+#include "customer/CustomerStorage.h"
+#include "store/Database.h"
+#include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
+#include "store/ServerSchema.h"
+
+#include <QTest>
+
+#include <future>
+
+using namespace horunea;
+using namespace horunea::test;
+
+namespace {
+
+QStringList userValues(const QString& name, const QString& company)
+{
+    QStringList values(UserFieldCount);
+    values[int(UserField::Reading)] = u"ｶﾄｳ"_qs;
+    values[int(UserField::Name)] = name;
+    values[int(UserField::Company)] = company;
+    return values;
+}
+
+} // namespace
+
+class TstServerPcs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void aChangeAgainstAnOlderReadIsRefused();
+    void bothDeleteOneSubject();
+    void aLogUnderADeletedSubjectIsRefused();
+    void aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan();
+
+private:
+    Database open() const;
+
+    std::unique_ptr<PgCluster> m_cluster;
+    std::optional<ServerAddress> m_address;
+    int m_account = 0;
+};
+
+void TstServerPcs::initTestCase()
+{
+    m_cluster = std::make_unique<PgCluster>();
+    QVERIFY2(m_cluster->isRunning(), qPrintable(m_cluster->error()));
+    m_address = ServerAddress::parse(m_cluster->connectionString());
+    ServerConnection admin = ServerConnection::open(*m_address);
+    admin.exec(u"CREATE SCHEMA "_qs + serverMasterSchema());
+    admin.exec(serverFoldFunction(serverMasterSchema()));
+}
+
+// Each test on an account of its own.
+void TstServerPcs::init()
+{
+    ServerConnection admin = ServerConnection::open(*m_address);
+    createServerSchema(admin, DatabaseKind::Customer,
+                       serverAccountSchema(DatabaseKind::Customer, ++m_account));
+}
+
+Database TstServerPcs::open() const
+{
+    return Database::openServer(*m_address, serverAccountSchema(DatabaseKind::Customer, m_account),
+                                DatabaseKind::Customer);
+}
+
+void TstServerPcs::aChangeAgainstAnOlderReadIsRefused()
+{
+    Database counter = open(), office = open();
+    const QString kato = QString::number(AddUser(counter, userValues(u"加藤"_qs, u"加藤工業"_qs)));
+    // Both read the user; the office changes its company first.
+    const QStringList read = ReadUserDetail(counter, kato);
+    QCOMPARE(ChangeUser(office, kato, ReadUserDetail(office, kato),
+                        userValues(u"加藤"_qs, u"加藤商事"_qs)),
+             ChangeOutcome::Changed);
+    QStringList stored;
+    QCOMPARE(ChangeUser(counter, kato, read, userValues(u"加藤一郎"_qs, u"加藤工業"_qs), &stored),
+             ChangeOutcome::ChangedElsewhere);
+    QCOMPARE(stored, ReadUserDetail(office, kato));
+    QCOMPARE(ReadUserDetail(counter, kato).at(int(UserField::Name)), u"加藤"_qs);
+    QCOMPARE(ReadUserDetail(counter, kato).at(int(UserField::Company)), u"加藤商事"_qs);
+    // Against what is stored now, the change goes through.
+    QCOMPARE(ChangeUser(counter, kato, stored, userValues(u"加藤一郎"_qs, u"加藤商事"_qs)),
+             ChangeOutcome::Changed);
+    QCOMPARE(ReadUserDetail(office, kato).at(int(UserField::Name)), u"加藤一郎"_qs);
+    // A user another PC deleted is gone, and nothing comes back.
+    QVERIFY(DeleteUser(office, kato));
+    QCOMPARE(ChangeUser(counter, kato, stored, userValues(u"加藤"_qs, u"x"_qs)),
+             ChangeOutcome::Gone);
+    QCOMPARE(counter.scalar(u"SELECT COUNT(*) FROM ユーザー"_qs), 0);
+}
+
+void TstServerPcs::bothDeleteOneSubject()
+{
+    Database counter = open(), office = open();
+    const QString user = QString::number(AddUser(counter, userValues(u"青木"_qs, QString())));
+    const QString subject = QString::number(
+        AddSubject(counter, user, {QDate(2026, 12, 9), u"複合機"_qs, QString(), u"続行"_qs}));
+    AddLog(counter, subject, user, {QDate(2026, 12, 9), u"山田"_qs, u"訪問"_qs});
+    QVERIFY(DeleteSubject(office, subject));
+    QVERIFY(!DeleteSubject(counter, subject));
+    QCOMPARE(counter.scalar(u"SELECT COUNT(*) FROM 件名"_qs), 0);
+    QCOMPARE(counter.scalar(u"SELECT COUNT(*) FROM ログ"_qs), 0);
+}
+
+void TstServerPcs::aLogUnderADeletedSubjectIsRefused()
+{
+    Database counter = open(), office = open();
+    const QString user = QString::number(AddUser(counter, userValues(u"青木"_qs, QString())));
+    const QString subject = QString::number(
+        AddSubject(counter, user, {QDate(2026, 12, 9), u"複合機"_qs, QString(), u"続行"_qs}));
+    QVERIFY(DeleteSubject(office, subject));
+    QCOMPARE(AddLog(counter, subject, user, {QDate(2026, 12, 9), u"山田"_qs, u"遅れて"_qs}), 0);
+    QVERIFY(DeleteUser(office, user));
+    QCOMPARE(AddSubject(counter, user, {QDate(2026, 12, 9), u"遅れて"_qs, QString(), u"続行"_qs}),
+             0);
+    QCOMPARE(counter.scalar(u"SELECT COUNT(*) FROM ログ"_qs), 0);
+    QCOMPARE(counter.scalar(u"SELECT COUNT(*) FROM 件名"_qs), 0);
+}
+
+// The office has begun deleting the subject (its row held, as DeleteSubject
+// holds it) when the counter adds a log under it: the counter waits, and
+// once the delete is committed finds the subject gone. And the other way
+// round: a log being added holds its subject, and the delete that comes
+// after takes the log with it. Either way no log is left without its subject.
+void TstServerPcs::aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan()
+{
+    Database counter = open(), office = open();
+    const QString user = QString::number(AddUser(counter, userValues(u"青木"_qs, QString())));
+    const QString subject = QString::number(
+        AddSubject(counter, user, {QDate(2026, 12, 9), u"複合機"_qs, QString(), u"続行"_qs}));
+    const LogRecord log{QDate(2026, 12, 9), u"山田"_qs, u"同時"_qs};
+    {
+        Transaction deleting(office);
+        QCOMPARE(office.holdRows(u"件名"_qs, keyCondition(u"件名ID"_qs, subject)), 1);
+        auto adding =
+            std::async(std::launch::async, [&] { return AddLog(counter, subject, user, log); });
+        QCOMPARE(adding.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+        office.remove(u"ログ"_qs, keyCondition(u"件名ID"_qs, subject));
+        office.remove(u"件名"_qs, keyCondition(u"件名ID"_qs, subject));
+        deleting.commit();
+        QCOMPARE(adding.get(), 0);
+    }
+    QCOMPARE(office.scalar(u"SELECT COUNT(*) FROM ログ"_qs), 0);
+
+    const QString second = QString::number(
+        AddSubject(counter, user, {QDate(2026, 12, 9), u"二つ目"_qs, QString(), u"続行"_qs}));
+    {
+        Transaction adding(counter);
+        QCOMPARE(
+            counter.holdRows(u"件名"_qs, keyCondition(u"件名ID"_qs, second), Database::Hold::Share),
+            1);
+        auto deleting =
+            std::async(std::launch::async, [&] { return DeleteSubject(office, second); });
+        QCOMPARE(deleting.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+        counter.insert(u"ログ"_qs, {{u"件名ID"_qs, second.toLongLong()},
+                                    {u"ユーザーID"_qs, user.toLongLong()},
+                                    {u"ログ"_qs, u"先に"_qs}});
+        adding.commit();
+        QVERIFY(deleting.get());
+    }
+    QCOMPARE(office.scalar(u"SELECT COUNT(*) FROM ログ"_qs), 0);
+    QCOMPARE(office.scalar(u"SELECT COUNT(*) FROM 件名"_qs), 0);
+}
+
+QTEST_GUILESS_MAIN(TstServerPcs)
+#include "tst_serverpcs.moc"
