@@ -164,6 +164,7 @@ void UserForm::fill()
     const QStringList& values = m_view->userDetail();
     for (int i = 0; i < m_boxes.size(); ++i)
         setBoxText(m_boxes[i], values.value(i));
+    m_read = values;
     m_frame.title->setText(m_view->detail(UserField::Name) + u"の情報を編集します"_qs);
 }
 
@@ -190,18 +191,30 @@ QWidget* UserForm::missing(QString* message) const
     return boxText(reading).isEmpty() ? reading : name;
 }
 
-bool UserForm::store(bool isNew)
+StoreResult UserForm::store(bool isNew)
 {
     CustomerView& v = *m_view;
     QStringList values;
     for (QWidget* box : std::as_const(m_boxes))
         values << boxText(box);
-    if (isNew)
+    if (isNew) {
         AddUser(v.database(), values);
-    else if (!UpdateUser(v.database(), v.SelectedUserId, values))
-        return false;
+    } else {
+        QStringList stored;
+        switch (ChangeUser(v.database(), v.SelectedUserId, m_read, values, &stored)) {
+        case ChangeOutcome::Gone:
+            return StoreResult::Gone;
+        case ChangeOutcome::ChangedElsewhere:
+            showStoredBeside(m_boxes, m_read, stored);
+            m_read = stored;
+            v.ShowUserDetail();
+            return StoreResult::ChangedElsewhere;
+        case ChangeOutcome::Changed:
+            break;
+        }
+    }
     v.userStored(isNew, values.value(int(UserField::Name)));
-    return true;
+    return StoreResult::Stored;
 }
 
 bool UserForm::remove()
@@ -281,7 +294,7 @@ QWidget* SubjectForm::missing(QString* message) const
     return m_text22;
 }
 
-bool SubjectForm::store(bool isNew)
+StoreResult SubjectForm::store(bool isNew)
 {
     CustomerView& v = *m_view;
     SubjectRecord subject{m_dtPicker1->date(), m_text22->text(), m_text23->text(),
@@ -289,9 +302,9 @@ bool SubjectForm::store(bool isNew)
     subject.keepDate = keepsStoredDate(m_dtPicker1);
     if (isNew ? AddSubject(v.database(), v.SelectedUserId, subject) == 0
               : !UpdateSubject(v.database(), v.SelectedSubjectId, subject))
-        return false;
+        return StoreResult::Gone;
     v.subjectStored(isNew, subject.title);
-    return true;
+    return StoreResult::Stored;
 }
 
 bool SubjectForm::remove()
@@ -345,7 +358,7 @@ QWidget* LogForm::missing(QString* message) const
     return m_group.text;
 }
 
-bool LogForm::store(bool isNew)
+StoreResult LogForm::store(bool isNew)
 {
     CustomerView& v = *m_view;
     LogRecord log{m_group.date->date(), m_group.recorder->currentText(), m_group.text->text()};
@@ -353,9 +366,9 @@ bool LogForm::store(bool isNew)
     // A new log goes only to the shown subject; it may be gone since.
     if (isNew ? AddLog(v.database(), v.SelectedSubjectId, v.SelectedUserId, log) == 0
               : !UpdateLog(v.database(), v.SelectedLogId, log))
-        return false;
+        return StoreResult::Gone;
     v.logStored();
-    return true;
+    return StoreResult::Stored;
 }
 
 bool LogForm::remove()

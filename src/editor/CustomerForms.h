@@ -20,7 +20,7 @@ public:
     void fill() override;
     void reset() override { ClearUserFields(); }
     QWidget* missing(QString* message) const override;
-    bool store(bool isNew) override;
+    StoreResult store(bool isNew) override;
     bool remove() override;
 
     void ClearUserFields();
@@ -34,6 +34,7 @@ private:
 
     QPointer<CustomerView> m_view;
     QList<QWidget*> m_boxes; // Text31 … Text51 in UserField order (Text46 of several lines)
+    QStringList m_read;      // the user's fields as the form read them, for a change
 };
 
 // Kind 2: a subject of the current user (Frame2).
@@ -45,7 +46,7 @@ public:
     void fill() override;
     void reset() override { ResetSubjectFields(); }
     QWidget* missing(QString* message) const override;
-    bool store(bool isNew) override;
+    StoreResult store(bool isNew) override;
     bool remove() override;
 
     void ResetSubjectFields();
@@ -67,7 +68,7 @@ public:
     void fill() override;
     void reset() override { ResetLogFields(); }
     QWidget* missing(QString* message) const override;
-    bool store(bool isNew) override;
+    StoreResult store(bool isNew) override;
     bool remove() override;
 
     void ResetLogFields();

@@ -103,9 +103,23 @@ void RecordEditorDialog::save()
     }
     if (!m_viewObject)
         return;
-    bool stored = false;
-    if (runGuarded(this, [&] { stored = m_form->store(m_mode.EditIsNew); }))
-        stored ? accept() : recordVanished();
+    StoreResult result = StoreResult::Stored;
+    if (!runGuarded(this, [&] { result = m_form->store(m_mode.EditIsNew); }))
+        return;
+    switch (result) {
+    case StoreResult::Stored:
+        accept();
+        return;
+    case StoreResult::Gone:
+        recordVanished();
+        return;
+    case StoreResult::ChangedElsewhere:
+        // The dialog stays, showing the stored record and what was typed.
+        Dialogs::instance().message(this,
+                                    u"他の端末で変更されています。最新の内容を表示します。"_qs,
+                                    Dialogs::Icon::Exclamation);
+        return;
+    }
 }
 
 void RecordEditorDialog::secondButton()

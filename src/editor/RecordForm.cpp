@@ -167,3 +167,25 @@ LogGroup RecordForm::buildLogGroup(const LogGroupNames& names, const QStringList
 }
 
 } // namespace horunea
+
+namespace horunea {
+
+void RecordForm::showStoredBeside(const QList<QWidget*>& boxes, const QStringList& read,
+                                  const QStringList& stored)
+{
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        QWidget* box = boxes[i];
+        const QString typed = editor::boxText(box), value = stored.value(i);
+        const bool differs = typed != read.value(i) && typed != value;
+        if (!differs)
+            editor::setBoxText(box, value);
+        // Marked with the colour of a conflict until the dialog closes.
+        box->setProperty("changedElsewhere", differs);
+        box->setStyleSheet(differs ? u"background-color: #ffe08a;"_qs : QString());
+        box->setToolTip(differs
+                            ? u"保存されている内容: "_qs + (value.isEmpty() ? u"(空白)"_qs : value)
+                            : QString());
+    }
+}
+
+} // namespace horunea

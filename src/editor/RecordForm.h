@@ -63,6 +63,14 @@ struct LogGroupNames
 
 } // namespace editor
 
+// What became of storing a form's fields.
+enum class StoreResult {
+    Stored,
+    Gone,             // the record, or the one a new record is added to, is gone
+    ChangedElsewhere, // another PC changed the record since it was read: the
+                      // form now shows it as stored, nothing was written
+};
+
 // One record kind's group of fields in Form7 and what is done with them.
 class RecordForm
 {
@@ -82,9 +90,8 @@ public:
     // The box of a mandatory field left empty, and what to say of it;
     // nullptr when every one is there.
     virtual QWidget* missing(QString* message) const = 0;
-    // Stores the fields and has the view show them; false when the record,
-    // or the one a new record is added to, is gone.
-    virtual bool store(bool isNew) = 0;
+    // Stores the fields and has the view show them.
+    virtual StoreResult store(bool isNew) = 0;
     // Deletes the current record; false when it is gone.
     virtual bool remove() = 0;
 
@@ -96,6 +103,11 @@ protected:
     // unless another date is picked.
     void showStoredDate(QDateEdit* picker, const QString& stored);
     bool keepsStoredDate(const QDateEdit* picker) const;
+    // After another PC changed the record: each box shows the stored value,
+    // except where the user typed something other than what was read and
+    // other than what is stored: that stays, marked, for the user to decide.
+    static void showStoredBeside(const QList<QWidget*>& boxes, const QStringList& read,
+                                 const QStringList& stored);
     // The three buttons under a group, and the dialog's size, in twips.
     void placeButtons(int top, int width);
     void setDialogSize(int width, int height);

@@ -180,7 +180,7 @@ QWidget* RepairForm::missing(QString* message) const
     return m_texts[0];
 }
 
-bool RepairForm::store(bool isNew)
+StoreResult RepairForm::store(bool isNew)
 {
     RepairView& v = *m_view;
     RepairRecord repair;
@@ -194,9 +194,9 @@ bool RepairForm::store(bool isNew)
     if (isNew)
         AddRepair(v.database(), repair);
     else if (!UpdateRepair(v.database(), v.SelectedRepairId, repair))
-        return false;
+        return StoreResult::Gone;
     v.repairStored(isNew);
-    return true;
+    return StoreResult::Stored;
 }
 
 bool RepairForm::remove()
@@ -252,7 +252,7 @@ QWidget* RepairLogForm::missing(QString* message) const
     return m_group.text;
 }
 
-bool RepairLogForm::store(bool isNew)
+StoreResult RepairLogForm::store(bool isNew)
 {
     RepairView& v = *m_view;
     RepairLogRecord log{m_group.date->date(), m_group.recorder->currentText(),
@@ -261,9 +261,9 @@ bool RepairLogForm::store(bool isNew)
     // A new log goes only to the shown repair; it may be gone since.
     if (isNew ? AddRepairLog(v.database(), v.SelectedRepairId, log) == 0
               : !UpdateRepairLog(v.database(), v.SelectedRepairLogId, log))
-        return false;
+        return StoreResult::Gone;
     v.repairLogStored();
-    return true;
+    return StoreResult::Stored;
 }
 
 bool RepairLogForm::remove()

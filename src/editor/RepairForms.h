@@ -21,7 +21,7 @@ public:
     void fill() override;
     void reset() override { ResetRepairFields(); }
     QWidget* missing(QString* message) const override;
-    bool store(bool isNew) override;
+    StoreResult store(bool isNew) override;
     bool remove() override;
 
     void ResetRepairFields();
@@ -50,7 +50,7 @@ public:
     void fill() override;
     void reset() override { ResetRepairLogFields(); }
     QWidget* missing(QString* message) const override;
-    bool store(bool isNew) override;
+    StoreResult store(bool isNew) override;
     bool remove() override;
 
     void ResetRepairLogFields();

@@ -9,6 +9,7 @@
 #include "gui/GuiTestSupport.h"
 
 #include "editor/RecordEditorDialog.h"
+#include "store/Accounts.h"
 #include "store/ServerConnection.h"
 #include "store/ServerMove.h"
 #include "store/Store.h"
@@ -28,6 +29,7 @@ public:
 private slots:
     void initTestCase();
     void theWindowsWorkOnTheServer();
+    void aChangeFromAnotherPcIsNotOverwritten();
 
 private:
     void prepare() override;
@@ -115,6 +117,52 @@ void TstServerWindows::theWindowsWorkOnTheServer()
     QVERIFY(RepairConnection().isServer());
     QCOMPARE(column(r->repairList(), 3), QStringList{u"河合"_qs});
     QVERIFY2(m_dialogs->messages.isEmpty(), qPrintable(m_dialogs->lastMessage()));
+}
+
+// Another PC changes the user while the editor has it open: 変更 writes
+// nothing and says so; the editor shows the stored company, keeps the name
+// that was typed, marked; a second 変更 then writes both.
+void TstServerWindows::aChangeFromAnotherPcIsNotOverwritten()
+{
+    QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);
+    CustomerWindow* w = openCustomerWindow(*m_shell);
+    QVERIFY(w);
+    w->toolbarButton(21)->trigger(); // か
+    clickRow(w->userList(), 0);
+    QCOMPARE(w->panelValues().at(8), u"加藤工業"_qs);
+    withModal([w] { clickRow(w->userList(), 0, true); },
+              [&](QDialog* e) {
+                  auto* name = child<QLineEdit>(e, u"Text32"_qs);
+                  auto* company = child<QLineEdit>(e, u"Text39"_qs);
+                  name->setText(u"加藤一郎"_qs);
+                  // The other PC, on a connection of its own.
+                  {
+                      Database other = OpenAccountFile(AccountKind::Operator, u"山田"_qs);
+                      other.exec(
+                          u"UPDATE ユーザー SET 会社名 = '加藤商事' WHERE 表示名 = '加藤'"_qs);
+                  }
+                  child<QPushButton>(e, u"Command1"_qs)->click();
+                  QVERIFY(e->isVisible());
+                  QCOMPARE(m_dialogs->lastMessage(),
+                           u"他の端末で変更されています。最新の内容を表示します。"_qs);
+                  QCOMPARE(company->text(), u"加藤商事"_qs);
+                  QVERIFY(!company->property("changedElsewhere").toBool());
+                  QCOMPARE(name->text(), u"加藤一郎"_qs);
+                  QVERIFY(name->property("changedElsewhere").toBool());
+                  QCOMPARE(w->panelValues().at(8), u"加藤商事"_qs);
+                  QCOMPARE(columnOf(CustomerConnection(),
+                                    u"SELECT 表示名 FROM ユーザー ORDER BY ユーザーID"_qs)
+                               .first(),
+                           u"加藤"_qs);
+                  child<QPushButton>(e, u"Command1"_qs)->click();
+                  QVERIFY(!e->isVisible());
+              });
+    QCOMPARE(columnOf(CustomerConnection(), u"SELECT 表示名 FROM ユーザー ORDER BY ユーザーID"_qs)
+                 .first(),
+             u"加藤一郎"_qs);
+    QCOMPARE(columnOf(CustomerConnection(), u"SELECT 会社名 FROM ユーザー ORDER BY ユーザーID"_qs)
+                 .first(),
+             u"加藤商事"_qs);
 }
 
 QTEST_MAIN(TstServerWindows)
