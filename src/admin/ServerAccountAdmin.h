@@ -16,7 +16,7 @@ class Database;
 // row only: the schema is named from the number), a removal (the row and
 // the schema), and compaction (VACUUM FULL of the account's tables). The
 // names were checked by the caller; an account someone works on is refused
-// ("「…」は使用中です。") before anything is written.
+// ("「…」は他の端末で使用中です。") before anything is written.
 void CreateServerAccount(Database& master, AccountKind kind, const QString& name,
                          const QVariant& password);
 void ChangeServerAccount(Database& master, AccountKind kind, const QString& number,

@@ -224,7 +224,7 @@ int ReplaceServerData(const ServerAddress& address, const QString& folder,
                         .exec(u"SELECT pg_try_advisory_lock($1::bigint)"_qs,
                               {serverAccountLockKey(kind, account.number)})
                         .text(0, 0) != u"t")
-                    throw Failure(QStringLiteral("「%1」は使用中です。").arg(account.name));
+                    throw accountInUseOnServer(account.name);
             }
         }
     }

@@ -65,6 +65,11 @@ QString numberOfServerAccountPath(const QString& path)
     return path.section(u'_', -1);
 }
 
+Failure accountInUseOnServer(const QString& accountName)
+{
+    return Failure(QStringLiteral("「%1」は他の端末で使用中です。").arg(accountName));
+}
+
 qint64 serverAccountLockKey(AccountKind kind, const QString& number)
 {
     return (LockClass << 8 | (kind == AccountKind::Repair ? 2 : 1)) << 24 |
@@ -80,7 +85,7 @@ Database OpenServerAccount(AccountKind kind, const Account& account, AccountLock
                              ? u"SELECT pg_try_advisory_lock(?)"_qs
                              : u"SELECT pg_try_advisory_lock_shared(?)"_qs;
     if (db.query(take, {key}).first().text(0) != u"t")
-        throw Failure(QStringLiteral("「%1」は使用中です。").arg(account.name));
+        throw accountInUseOnServer(account.name);
     return db;
 }
 

@@ -35,6 +35,10 @@ Database OpenMaster();
 Database OpenServerAccount(AccountKind kind, const Account& account,
                            AccountLock::Mode mode = AccountLock::Mode::Shared);
 
+// The refusal of an account another PC holds on the server:
+// "「本店」は他の端末で使用中です。".
+Failure accountInUseOnServer(const QString& accountName);
+
 // The number of an account's advisory lock on the server.
 qint64 serverAccountLockKey(AccountKind kind, const QString& number);
 

@@ -156,7 +156,8 @@ void TstCliServer::anAccountInUseIsRefusedOnTheServerToo()
             OpenAccountFile(AccountKind::Operator, u"佐藤"_qs, AccountLock::Mode::Exclusive);
         const CliRun refused = runCliHere(args);
         QCOMPARE(refused.status, 1);
-        QVERIFY2(refused.err.contains(u"「佐藤」は使用中です。"_qs), qPrintable(refused.err));
+        QVERIFY2(refused.err.contains(u"「佐藤」は他の端末で使用中です。"_qs),
+                 qPrintable(refused.err));
         // Nor does anyone else get it while it is held.
         QVERIFY_THROWS_EXCEPTION(Failure, OpenAccountFile(AccountKind::Operator, u"佐藤"_qs));
     }
@@ -448,7 +449,8 @@ void TstCliServer::backupAndRestoreOnTheServer()
         Database held = OpenAccountFile(AccountKind::Operator, u"佐藤"_qs);
         const CliRun refused = runCliHere({u"restore"_qs, backup});
         QCOMPARE(refused.status, 1);
-        QVERIFY2(refused.err.contains(u"「佐藤」は使用中です。"_qs), qPrintable(refused.err));
+        QVERIFY2(refused.err.contains(u"「佐藤」は他の端末で使用中です。"_qs),
+                 qPrintable(refused.err));
         QVERIFY(runCliHere(list).out.contains(u"後から"_qs));
     }
     const CliRun restored = runCliHere({u"restore"_qs, backup});
