@@ -23,6 +23,7 @@ set(HORUNEA_CORE_SOURCES
   store/ServerDialect.cpp
   store/ServerMove.cpp
   store/ServerSchema.cpp
+  store/ServerWatch.cpp
   store/ShippedFiles.cpp
   store/TextForms.cpp
   customer/CustomerLists.cpp

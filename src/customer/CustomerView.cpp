@@ -324,6 +324,49 @@ void CustomerView::recordVanished(const EditMode& mode)
     LoadLogList();
 }
 
+namespace {
+
+// The row of a list whose first cell (its key) is `key`; -1 for none.
+int rowOfKey(const ListRows& rows, const QString& key)
+{
+    if (key == u"0")
+        return -1;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].value(0) == key)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+void CustomerView::reloadKeepingCurrent()
+{
+    emit aboutToReload();
+    const auto gone = [this](const QString& table, const QString& field, const QString& key) {
+        return key != u"0" && m_db->scalar(u"SELECT COUNT(*) FROM "_qs + table + u" WHERE "_qs +
+                                           keyCondition(field, key)) == 0;
+    };
+    if (gone(u"ユーザー"_qs, u"ユーザーID"_qs, SelectedUserId))
+        forgetUser();
+    else if (gone(u"件名"_qs, u"件名ID"_qs, SelectedSubjectId))
+        forgetSubject();
+    else if (gone(u"ログ"_qs, u"ログID"_qs, SelectedLogId))
+        forgetLog();
+    const int userRow = m_userRow, subjectRow = m_subjectRow, logRow = m_logRow;
+    LoadUserList();
+    LoadSubjectList();
+    LoadLogList();
+    // A row that was chosen is chosen again where its record now is.
+    m_userRow = userRow < 0 ? -1 : rowOfKey(m_users, SelectedUserId);
+    m_subjectRow = subjectRow < 0 ? -1 : rowOfKey(m_subjects, SelectedSubjectId);
+    m_logRow = logRow < 0 ? -1 : rowOfKey(m_logs, SelectedLogId);
+    if (SelectedUserId != u"0")
+        ShowUserDetail();
+    emit stateChanged();
+    emit reloaded();
+}
+
 void CustomerView::recordDeleted(RecordKind kind)
 {
     switch (kind) {

@@ -66,6 +66,11 @@ public:
     void logStored();
     void recordVanished(const EditMode& mode) override;
     void recordDeleted(RecordKind kind) override;
+    // After another PC (or program) changed the account: the three lists and
+    // the panel read again, the current user, subject and log kept and still
+    // chosen in their lists; one that another PC deleted is left as a delete
+    // here leaves it.
+    void reloadKeepingCurrent();
 
     // A search of the search window: the searched list's condition replaced
     // (a subject search shows both states of every user), the list
@@ -127,6 +132,10 @@ signals:
     void captionsChanged();
     // Holders, headings, buttons or the check box changed.
     void stateChanged();
+    // Around reloadKeepingCurrent: the lists keep their scroll positions and
+    // choose the current rows again.
+    void aboutToReload();
+    void reloaded();
 
 private:
     Database* m_db;

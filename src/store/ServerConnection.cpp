@@ -1,5 +1,7 @@
 #include "store/ServerConnection.h"
 
+#include "store/ServerDialect.h"
+
 #include <QFile>
 
 #include <libpq-fe.h>
@@ -287,6 +289,38 @@ qint64 ServerRows::integer(int row, int column) const
 int ServerRows::changed() const
 {
     return m_result ? QByteArray(PQcmdTuples(m_result)).toInt() : 0;
+}
+
+void ServerConnection::listen(const QString& channel)
+{
+    exec(u"LISTEN "_qs + quotedServerName(channel));
+}
+
+int ServerConnection::socket() const
+{
+    return m_conn ? PQsocket(m_conn) : -1;
+}
+
+int ServerConnection::backendPid() const
+{
+    return m_conn ? PQbackendPID(m_conn) : 0;
+}
+
+bool ServerConnection::takeNotifications(QStringList* payloads, int ignoredBackend)
+{
+    if (!m_conn || PQconsumeInput(m_conn) == 0)
+        return false;
+    const int self = PQbackendPID(m_conn);
+    while (PGnotify* n = PQnotifies(m_conn)) {
+        // What this connection changed, it knows already.
+        if (n->be_pid != self && n->be_pid != ignoredBackend) {
+            const QString payload = QString::fromUtf8(n->extra);
+            if (!payloads->contains(payload))
+                *payloads << payload;
+        }
+        PQfreemem(n);
+    }
+    return PQstatus(m_conn) == CONNECTION_OK;
 }
 
 int ServerConnection::copyIn(const QString& copySql, const QByteArray& rows)

@@ -149,6 +149,17 @@ public:
     bool inTransaction() const;
     // The version of the server, as a number (150004 for 15.4).
     int serverVersion() const;
+    // Listens on a channel: its notifications, from other connections'
+    // committed transactions, come with takeNotifications().
+    void listen(const QString& channel);
+    // The connection's socket, readable when the server sends something.
+    int socket() const;
+    // The notifications that arrived from other connections than this one
+    // and the one of `ignoredBackend`: their payloads, each once. False when
+    // the connection is gone.
+    bool takeNotifications(QStringList* payloads, int ignoredBackend = 0);
+    // The server process of this connection, as notifications name it.
+    int backendPid() const;
     // Sends rows in COPY's text form (ServerCopy::rows) to `COPY … FROM
     // STDIN`: the bulk path of moves and transfers. Throws Failure as exec
     // does; nothing of the rows stays when it fails.

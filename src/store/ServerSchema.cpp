@@ -31,6 +31,11 @@ QString serverMasterSchema()
     return u"horunea"_qs;
 }
 
+QString serverChangeChannel(const QString& schema)
+{
+    return u"horunea_"_qs + schema;
+}
+
 QString serverAccountSchema(DatabaseKind kind, qint64 accountNumber)
 {
     return (kind == DatabaseKind::Repair ? u"care_"_qs : u"kelvo_"_qs) +
@@ -56,6 +61,20 @@ QStringList serverCreateStatements(DatabaseKind kind, const QString& schema)
                               qualifier + quotedServerName(index.table) + u" (" +
                               quotedServerName(index.column) + u')';
     }
+    if (kind == DatabaseKind::Master)
+        return statements;
+    // Every committed change of an account's tables is told to whoever
+    // listens on its channel, the table's name as the payload.
+    statements << u"CREATE FUNCTION "_qs + qualifier +
+                      u"horunea_changed() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                      u"PERFORM pg_notify('horunea_' || TG_TABLE_SCHEMA, TG_TABLE_NAME); "
+                      u"RETURN NULL; END $$"_qs;
+    for (const QString& table : std::as_const(tables))
+        statements << u"CREATE TRIGGER horunea_changed AFTER INSERT OR UPDATE OR DELETE OR "
+                      u"TRUNCATE ON "_qs +
+                          qualifier + quotedServerName(table) +
+                          u" FOR EACH STATEMENT EXECUTE FUNCTION "_qs + qualifier +
+                          u"horunea_changed()"_qs;
     return statements;
 }
 

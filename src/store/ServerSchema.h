@@ -14,6 +14,10 @@ class ServerConnection;
 // in a schema named from its number (kelvo_12, care_3), so that renaming an
 // account changes only its master row.
 QString serverMasterSchema();
+// The channel the server tells an account's changes on ("horunea_kelvo_12"):
+// each committed statement that changed a table of the schema notifies it,
+// with the table's name.
+QString serverChangeChannel(const QString& schema);
 QString serverAccountSchema(DatabaseKind kind, qint64 accountNumber);
 
 // The statements that make a kind's tables in a schema of the server, from

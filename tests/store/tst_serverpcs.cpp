@@ -8,10 +8,13 @@
 
 #include "customer/CustomerLists.h"
 #include "customer/CustomerStorage.h"
+#include "customer/CustomerView.h"
 #include "store/Database.h"
 #include "store/ServerConnection.h"
 #include "store/ServerDialect.h"
 #include "store/ServerSchema.h"
+#include "store/ServerWatch.h"
+#include "store/Store.h"
 
 #include <QTest>
 
@@ -43,6 +46,7 @@ private slots:
     void bothDeleteOneSubject();
     void aLogUnderADeletedSubjectIsRefused();
     void aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan();
+    void anotherPcsChangesReachTheViewWithItsChoiceKept();
 
 private:
     Database open() const;
@@ -173,6 +177,63 @@ void TstServerPcs::aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan()
     }
     QCOMPARE(office.scalar(u"SELECT COUNT(*) FROM ログ"_qs), 0);
     QCOMPARE(office.scalar(u"SELECT COUNT(*) FROM 件名"_qs), 0);
+}
+
+// The office's view watches the account: the counter's commits reach it
+// within a second, its lists read again with its user and subject still
+// chosen where they now are; what it did itself does not come back to it;
+// a subject the counter deletes leaves the office as a delete there would.
+void TstServerPcs::anotherPcsChangesReachTheViewWithItsChoiceKept()
+{
+    Store::setServer(*m_address);
+    Database counter = open(), office = open();
+    const QString kato = QString::number(AddUser(counter, userValues(u"加藤"_qs, QString())));
+    const QString copier = QString::number(
+        AddSubject(counter, kato, {QDate(2026, 12, 9), u"複合機"_qs, QString(), u"続行"_qs}));
+    AddLog(counter, copier, kato, {QDate(2026, 12, 9), u"山田"_qs, u"訪問"_qs});
+
+    CustomerView view(office);
+    view.OpenCustomerWindow();
+    view.selectKanaRow(KanaRow::Ka);
+    view.selectUser(0);
+    view.setSubjectFilter(u"全て"_qs);
+    view.setIndividual(true);
+    view.selectSubject(0);
+    QCOMPARE(view.SelectedSubjectId, copier);
+    ServerWatch watch(office);
+    int reloads = 0;
+    QObject::connect(&watch, &ServerWatch::changed, &view, [&] {
+        view.reloadKeepingCurrent();
+        ++reloads;
+    });
+
+    // A user sorted before 加藤 and a second subject of 加藤's.
+    QStringList kaga = userValues(u"加賀"_qs, QString());
+    kaga[int(UserField::Reading)] = u"ｶｶﾞ"_qs;
+    AddUser(counter, kaga);
+    const QString delivery = QString::number(
+        AddSubject(counter, kato, {QDate(2026, 12, 1), u"納品"_qs, QString(), u"続行"_qs}));
+    QTRY_VERIFY_WITH_TIMEOUT(view.userRows().size() == 2 && view.subjectRows().size() == 2, 1000);
+    QCOMPARE(view.SelectedUserId, kato);
+    QCOMPARE(view.selectedUserRow(), 1); // 加賀 is before 加藤 now
+    QCOMPARE(view.userRows().at(size_t(view.selectedUserRow())).value(0), kato);
+    QCOMPARE(view.SelectedSubjectId, copier);
+    QCOMPARE(view.subjectRows().at(size_t(view.selectedSubjectRow())).value(0), copier);
+    QCOMPARE(view.logRows().size(), size_t(1));
+
+    // The office's own change is its own business.
+    QTRY_VERIFY(reloads > 0);
+    const int before = reloads;
+    UpdateSubject(office, delivery, {QDate(2026, 12, 2), u"納品済み"_qs, QString(), u"完了"_qs});
+    QTest::qWait(300);
+    QCOMPARE(reloads, before);
+
+    QVERIFY(DeleteSubject(counter, copier));
+    QTRY_VERIFY_WITH_TIMEOUT(view.subjectRows().size() == 1, 1000);
+    QCOMPARE(view.SelectedSubjectId, u"0"_qs);
+    QCOMPARE(view.SelectedUserId, kato);
+    QVERIFY(view.logRows().empty());
+    Store::setServer(std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TstServerPcs)
