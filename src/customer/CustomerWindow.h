@@ -4,6 +4,7 @@
 
 #include "ui/DataWindow.h"
 
+#include <array>
 #include <memory>
 
 class QCheckBox;
@@ -13,6 +14,8 @@ class QLabel;
 class QPushButton;
 
 namespace horunea {
+
+class ServerWatch;
 
 struct PanelLink;
 
@@ -78,6 +81,9 @@ private:
     void handToDesktop(const PanelLink& link);
 
     std::unique_ptr<CustomerView> m_view;
+    // On the server: other PCs' changes, which reload the view.
+    std::unique_ptr<ServerWatch> m_watch;
+    std::array<int, 3> m_scrolls{}; // of the three lists while the view reloads
 
     ReportListView* m_userList;
     SplitHandle* m_splitter; // between the user list and the rest

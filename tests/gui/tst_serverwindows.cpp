@@ -30,6 +30,7 @@ private slots:
     void initTestCase();
     void theWindowsWorkOnTheServer();
     void aChangeFromAnotherPcIsNotOverwritten();
+    void anotherPcsUserShowsWithTheChoiceKept();
 
 private:
     void prepare() override;
@@ -163,6 +164,27 @@ void TstServerWindows::aChangeFromAnotherPcIsNotOverwritten()
     QCOMPARE(columnOf(CustomerConnection(), u"SELECT 会社名 FROM ユーザー ORDER BY ユーザーID"_qs)
                  .first(),
              u"加藤商事"_qs);
+}
+
+// Another PC adds a user that sorts first: within a second the window's
+// list shows it, and the user chosen here stays chosen, one row down.
+void TstServerWindows::anotherPcsUserShowsWithTheChoiceKept()
+{
+    QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);
+    CustomerWindow* w = openCustomerWindow(*m_shell);
+    QVERIFY(w);
+    w->toolbarButton(21)->trigger(); // か
+    clickRow(w->userList(), 1);
+    QCOMPARE(w->panelValues().at(1), u"小林"_qs);
+    {
+        Database other = OpenAccountFile(AccountKind::Operator, u"山田"_qs);
+        other.insert(u"ユーザー"_qs, {{u"表示ふりがな"_qs, u"ｶｱ"_qs}, {u"表示名"_qs, u"加阿"_qs}});
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(column(w->userList(), 1),
+                              (QStringList{u"加阿"_qs, u"加藤"_qs, u"小林"_qs}), 1000);
+    QCOMPARE(w->userList()->currentRow(), 2);
+    QCOMPARE(w->panelValues().at(1), u"小林"_qs);
+    QVERIFY2(m_dialogs->messages.isEmpty(), qPrintable(m_dialogs->lastMessage()));
 }
 
 QTEST_MAIN(TstServerWindows)
