@@ -34,6 +34,15 @@ QStringList userValues(const QString& name, const QString& company)
     return values;
 }
 
+// The user 青木 with the subject 複合機: their keys as the holders hold them.
+std::pair<QString, QString> addUserWithSubject(Database& db)
+{
+    const QString user = QString::number(AddUser(db, userValues(u"青木"_qs, QString())));
+    const QString subject = QString::number(
+        AddSubject(db, user, {QDate(2026, 12, 9), u"複合機"_qs, QString(), u"続行"_qs}));
+    return {user, subject};
+}
+
 } // namespace
 
 class TstServerPcs : public QObject
@@ -109,9 +118,7 @@ void TstServerPcs::aChangeAgainstAnOlderReadIsRefused()
 void TstServerPcs::bothDeleteOneSubject()
 {
     Database counter = open(), office = open();
-    const QString user = QString::number(AddUser(counter, userValues(u"青木"_qs, QString())));
-    const QString subject = QString::number(
-        AddSubject(counter, user, {QDate(2026, 12, 9), u"複合機"_qs, QString(), u"続行"_qs}));
+    const auto [user, subject] = addUserWithSubject(counter);
     AddLog(counter, subject, user, {QDate(2026, 12, 9), u"山田"_qs, u"訪問"_qs});
     QVERIFY(DeleteSubject(office, subject));
     QVERIFY(!DeleteSubject(counter, subject));
@@ -122,9 +129,7 @@ void TstServerPcs::bothDeleteOneSubject()
 void TstServerPcs::aLogUnderADeletedSubjectIsRefused()
 {
     Database counter = open(), office = open();
-    const QString user = QString::number(AddUser(counter, userValues(u"青木"_qs, QString())));
-    const QString subject = QString::number(
-        AddSubject(counter, user, {QDate(2026, 12, 9), u"複合機"_qs, QString(), u"続行"_qs}));
+    const auto [user, subject] = addUserWithSubject(counter);
     QVERIFY(DeleteSubject(office, subject));
     QCOMPARE(AddLog(counter, subject, user, {QDate(2026, 12, 9), u"山田"_qs, u"遅れて"_qs}), 0);
     QVERIFY(DeleteUser(office, user));
@@ -142,9 +147,7 @@ void TstServerPcs::aLogUnderADeletedSubjectIsRefused()
 void TstServerPcs::aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan()
 {
     Database counter = open(), office = open();
-    const QString user = QString::number(AddUser(counter, userValues(u"青木"_qs, QString())));
-    const QString subject = QString::number(
-        AddSubject(counter, user, {QDate(2026, 12, 9), u"複合機"_qs, QString(), u"続行"_qs}));
+    const auto [user, subject] = addUserWithSubject(counter);
     const LogRecord log{QDate(2026, 12, 9), u"山田"_qs, u"同時"_qs};
     {
         Transaction deleting(office);
