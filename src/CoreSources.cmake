@@ -12,6 +12,7 @@ set(HORUNEA_CORE_SOURCES
   store/Database.cpp
   store/DatabaseServer.cpp
   store/ResultSet.cpp
+  store/RowChange.cpp
   store/Statement.cpp
   store/Store.cpp
   store/Transaction.cpp

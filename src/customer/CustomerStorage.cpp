@@ -44,18 +44,8 @@ ChangeOutcome ChangeUser(Database& db, const QString& userId, const QStringList&
                          const QStringList& values, QStringList* stored)
 {
     const QString byUser = keyCondition(u"ユーザーID"_qs, userId);
-    Transaction transaction(db);
-    if (db.holdRows(u"ユーザー"_qs, byUser) == 0)
-        return ChangeOutcome::Gone;
-    const QStringList now = ReadUserDetail(db, userId);
-    if (now != read) {
-        if (stored)
-            *stored = now;
-        return ChangeOutcome::ChangedElsewhere;
-    }
-    db.update(u"ユーザー"_qs, userFields(values), byUser);
-    transaction.commit();
-    return ChangeOutcome::Changed;
+    return changeIfAsRead(db, u"ユーザー"_qs, byUser, userDetailFields(), read, stored,
+                          [&] { db.update(u"ユーザー"_qs, userFields(values), byUser); });
 }
 
 bool UpdateUser(Database& db, const QString& userId, const QStringList& values)
@@ -95,6 +85,14 @@ qint64 AddSubject(Database& db, const QString& userId, const SubjectRecord& subj
     return key;
 }
 
+ChangeOutcome ChangeSubject(Database& db, const QString& subjectId, const QStringList& read,
+                            const SubjectRecord& subject, QStringList* stored)
+{
+    return changeIfAsRead(db, u"件名"_qs, keyCondition(u"件名ID"_qs, subjectId),
+                          {u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs}, read, stored,
+                          [&] { UpdateSubject(db, subjectId, subject); });
+}
+
 bool UpdateSubject(Database& db, const QString& subjectId, const SubjectRecord& subject)
 {
     Fields fields{{u"件名"_qs, changedText(subject.title)},
@@ -131,6 +129,14 @@ qint64 AddLog(Database& db, const QString& subjectId, const QString& userId, con
                                               {u"ログ"_qs, addedText(log.text)}});
     transaction.commit();
     return key;
+}
+
+ChangeOutcome ChangeLog(Database& db, const QString& logId, const QStringList& read,
+                        const LogRecord& log, QStringList* stored)
+{
+    return changeIfAsRead(db, u"ログ"_qs, keyCondition(u"ログID"_qs, logId),
+                          {u"登録日"_qs, u"記録者"_qs, u"ログ"_qs}, read, stored,
+                          [&] { UpdateLog(db, logId, log); });
 }
 
 bool UpdateLog(Database& db, const QString& logId, const LogRecord& log)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/RowChange.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -33,13 +35,6 @@ struct LogRecord
 // or delete returns false when the record is no longer there. Nothing is
 // written in either case.
 
-// What became of a change made against a record as it was read.
-enum class ChangeOutcome {
-    Changed,
-    Gone,             // the record is no longer there
-    ChangedElsewhere, // another PC changed it since: nothing was written
-};
-
 // values: the 21 user fields in userDetailFields() order; empty boxes are
 // written as empty text.
 qint64 AddUser(Database& db, const QStringList& values);
@@ -55,11 +50,18 @@ bool DeleteUser(Database& db, const QString& userId);
 // An empty 件名, 備考 or 判定 is left Null when adding, written empty when changing.
 qint64 AddSubject(Database& db, const QString& userId, const SubjectRecord& subject);
 bool UpdateSubject(Database& db, const QString& subjectId, const SubjectRecord& subject);
+// The same, written only while the subject's 登録日, 件名, 備考 and 判定 are
+// still `read` (as the subject list showed them); else *stored gets them.
+ChangeOutcome ChangeSubject(Database& db, const QString& subjectId, const QStringList& read,
+                            const SubjectRecord& subject, QStringList* stored = nullptr);
 // Logs, then the subject, all or nothing.
 bool DeleteSubject(Database& db, const QString& subjectId);
 
 qint64 AddLog(Database& db, const QString& subjectId, const QString& userId, const LogRecord& log);
 bool UpdateLog(Database& db, const QString& logId, const LogRecord& log);
+// The same against the log's 登録日, 記録者 and ログ as `read`.
+ChangeOutcome ChangeLog(Database& db, const QString& logId, const QStringList& read,
+                        const LogRecord& log, QStringList* stored = nullptr);
 bool DeleteLog(Database& db, const QString& logId);
 
 } // namespace horunea

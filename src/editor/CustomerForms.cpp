@@ -280,6 +280,9 @@ void SubjectForm::fill()
         return;
     const QStringList subject = m_view->selectedSubject();
     showStoredDate(m_dtPicker1, cell(subject, SubjectColumn::Date));
+    m_shownDate = m_dtPicker1->date();
+    m_read = {cell(subject, SubjectColumn::Date), cell(subject, SubjectColumn::Title),
+              cell(subject, SubjectColumn::Remarks), cell(subject, SubjectColumn::State)};
     m_text22->setText(cell(subject, SubjectColumn::Title));
     m_text23->setText(cell(subject, SubjectColumn::Remarks));
     m_combo1->setCurrentIndex(cell(subject, SubjectColumn::State) == u"完了" ? 1 : 0);
@@ -300,9 +303,23 @@ StoreResult SubjectForm::store(bool isNew)
     SubjectRecord subject{m_dtPicker1->date(), m_text22->text(), m_text23->text(),
                           m_combo1->currentText()};
     subject.keepDate = keepsStoredDate(m_dtPicker1);
-    if (isNew ? AddSubject(v.database(), v.SelectedUserId, subject) == 0
-              : !UpdateSubject(v.database(), v.SelectedSubjectId, subject))
-        return StoreResult::Gone;
+    if (isNew) {
+        if (AddSubject(v.database(), v.SelectedUserId, subject) == 0)
+            return StoreResult::Gone;
+    } else {
+        QStringList stored;
+        switch (ChangeSubject(v.database(), v.SelectedSubjectId, m_read, subject, &stored)) {
+        case ChangeOutcome::Gone:
+            return StoreResult::Gone;
+        case ChangeOutcome::ChangedElsewhere:
+            showStoredDateBeside(m_dtPicker1, &m_shownDate, stored.value(0));
+            showStoredBeside({m_text22, m_text23, m_combo1}, m_read.mid(1), stored.mid(1));
+            m_read = stored;
+            return StoreResult::ChangedElsewhere;
+        case ChangeOutcome::Changed:
+            break;
+        }
+    }
     v.subjectStored(isNew, subject.title);
     return StoreResult::Stored;
 }
@@ -345,6 +362,9 @@ void LogForm::fill()
         return;
     const QStringList log = m_view->selectedLog();
     showStoredDate(m_group.date, cell(log, LogColumn::Date));
+    m_shownDate = m_group.date->date();
+    m_read = {cell(log, LogColumn::Date), cell(log, LogColumn::Recorder),
+              cell(log, LogColumn::Text)};
     m_group.recorder->setEditText(cell(log, LogColumn::Recorder));
     m_group.text->setText(cell(log, LogColumn::Text));
     m_frame.title->setText(m_view->SelectedSubjectTitle + u" のログを変更・削除します"_qs);
@@ -364,9 +384,23 @@ StoreResult LogForm::store(bool isNew)
     LogRecord log{m_group.date->date(), m_group.recorder->currentText(), m_group.text->text()};
     log.keepDate = keepsStoredDate(m_group.date);
     // A new log goes only to the shown subject; it may be gone since.
-    if (isNew ? AddLog(v.database(), v.SelectedSubjectId, v.SelectedUserId, log) == 0
-              : !UpdateLog(v.database(), v.SelectedLogId, log))
-        return StoreResult::Gone;
+    if (isNew) {
+        if (AddLog(v.database(), v.SelectedSubjectId, v.SelectedUserId, log) == 0)
+            return StoreResult::Gone;
+    } else {
+        QStringList stored;
+        switch (ChangeLog(v.database(), v.SelectedLogId, m_read, log, &stored)) {
+        case ChangeOutcome::Gone:
+            return StoreResult::Gone;
+        case ChangeOutcome::ChangedElsewhere:
+            showStoredDateBeside(m_group.date, &m_shownDate, stored.value(0));
+            showStoredBeside({m_group.recorder, m_group.text}, m_read.mid(1), stored.mid(1));
+            m_read = stored;
+            return StoreResult::ChangedElsewhere;
+        case ChangeOutcome::Changed:
+            break;
+        }
+    }
     v.logStored();
     return StoreResult::Stored;
 }

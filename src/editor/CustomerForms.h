@@ -57,6 +57,8 @@ private:
     QLineEdit* m_text22 = nullptr;
     MultiLineBox* m_text23 = nullptr;
     QComboBox* m_combo1 = nullptr;
+    QStringList m_read; // 登録日, 件名, 備考, 判定 as the list showed them, for a change
+    QDate m_shownDate;  // the date the picker was given
 };
 
 // Kind 3: a log of the current subject (Frame3).
@@ -76,6 +78,8 @@ public:
 private:
     QPointer<CustomerView> m_view;
     editor::LogGroup m_group;
+    QStringList m_read; // 登録日, 記録者, ログ as the list showed them, for a change
+    QDate m_shownDate;
 };
 
 } // namespace horunea

@@ -170,6 +170,21 @@ LogGroup RecordForm::buildLogGroup(const LogGroupNames& names, const QStringList
 
 namespace horunea {
 
+namespace {
+
+// Marked with the colour of a conflict, the stored value as its tooltip,
+// until the dialog closes.
+void markStored(QWidget* box, bool differs, const QString& stored)
+{
+    box->setProperty("changedElsewhere", differs);
+    box->setStyleSheet(differs ? u"background-color: #ffe08a;"_qs : QString());
+    box->setToolTip(differs
+                        ? u"保存されている内容: "_qs + (stored.isEmpty() ? u"(空白)"_qs : stored)
+                        : QString());
+}
+
+} // namespace
+
 void RecordForm::showStoredBeside(const QList<QWidget*>& boxes, const QStringList& read,
                                   const QStringList& stored)
 {
@@ -179,13 +194,18 @@ void RecordForm::showStoredBeside(const QList<QWidget*>& boxes, const QStringLis
         const bool differs = typed != read.value(i) && typed != value;
         if (!differs)
             editor::setBoxText(box, value);
-        // Marked with the colour of a conflict until the dialog closes.
-        box->setProperty("changedElsewhere", differs);
-        box->setStyleSheet(differs ? u"background-color: #ffe08a;"_qs : QString());
-        box->setToolTip(differs
-                            ? u"保存されている内容: "_qs + (value.isEmpty() ? u"(空白)"_qs : value)
-                            : QString());
+        markStored(box, differs, value);
     }
+}
+
+void RecordForm::showStoredDateBeside(QDateEdit* picker, QDate* shown, const QString& stored)
+{
+    const bool differs = picker->date() != *shown && picker->date() != DateFromText(stored);
+    if (!differs) {
+        showStoredDate(picker, stored);
+        *shown = picker->date();
+    }
+    markStored(picker, differs, stored);
 }
 
 } // namespace horunea

@@ -108,6 +108,9 @@ protected:
     // other than what is stored: that stays, marked, for the user to decide.
     static void showStoredBeside(const QList<QWidget*>& boxes, const QStringList& read,
                                  const QStringList& stored);
+    // The same for a date picker given *shown: the stored date unless the
+    // user picked another than the one shown; *shown follows.
+    void showStoredDateBeside(QDateEdit* picker, QDate* shown, const QString& stored);
     // The three buttons under a group, and the dialog's size, in twips.
     void placeButtons(int top, int width);
     void setDialogSize(int width, int height);

@@ -13,7 +13,10 @@
 #include "store/ServerConnection.h"
 #include "store/ServerMove.h"
 #include "store/Store.h"
+#include "ui/MultiLineBox.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QTreeView>
 
@@ -31,6 +34,7 @@ private slots:
     void theWindowsWorkOnTheServer();
     void aChangeFromAnotherPcIsNotOverwritten();
     void anotherPcsUserShowsWithTheChoiceKept();
+    void aLogChangedElsewhereKeepsWhatWasTyped();
 
 private:
     void prepare() override;
@@ -185,6 +189,46 @@ void TstServerWindows::anotherPcsUserShowsWithTheChoiceKept()
     QCOMPARE(w->userList()->currentRow(), 2);
     QCOMPARE(w->panelValues().at(1), u"小林"_qs);
     QVERIFY2(m_dialogs->messages.isEmpty(), qPrintable(m_dialogs->lastMessage()));
+}
+
+// The log editor likewise: another PC changed the recorder while the text
+// was being rewritten here; the recorder shows the stored one, the date
+// stays, the text typed stays, marked; the second 変更 writes it.
+void TstServerWindows::aLogChangedElsewhereKeepsWhatWasTyped()
+{
+    QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);
+    CustomerWindow* w = openCustomerWindow(*m_shell);
+    QVERIFY(w);
+    w->toolbarButton(21)->trigger(); // か
+    clickRow(w->userList(), 0);
+    clickRow(w->subjectList(), 0);
+    withModal([w] { clickRow(w->logList(), 0, true); },
+              [&](QDialog* e) {
+                  auto* date = child<QDateEdit>(e, u"DTPicker2"_qs);
+                  auto* recorder = child<QComboBox>(e, u"Combo2"_qs);
+                  auto* text = child<MultiLineBox>(e, u"Text24"_qs);
+                  const QDate shown = date->date();
+                  text->setText(u"訪問して見積を渡した"_qs);
+                  {
+                      Database other = OpenAccountFile(AccountKind::Operator, u"山田"_qs);
+                      other.exec(u"UPDATE ログ SET 記録者 = '佐藤'"_qs);
+                  }
+                  child<QPushButton>(e, u"Command1"_qs)->click();
+                  QVERIFY(e->isVisible());
+                  QCOMPARE(m_dialogs->lastMessage(),
+                           u"他の端末で変更されています。最新の内容を表示します。"_qs);
+                  QCOMPARE(recorder->currentText(), u"佐藤"_qs);
+                  QCOMPARE(date->date(), shown);
+                  QVERIFY(!date->property("changedElsewhere").toBool());
+                  QCOMPARE(text->text(), u"訪問して見積を渡した"_qs);
+                  QVERIFY(text->property("changedElsewhere").toBool());
+                  child<QPushButton>(e, u"Command1"_qs)->click();
+                  QVERIFY(!e->isVisible());
+              });
+    QCOMPARE(columnOf(CustomerConnection(), u"SELECT 記録者 FROM ログ"_qs),
+             QStringList{u"佐藤"_qs});
+    QCOMPARE(columnOf(CustomerConnection(), u"SELECT ログ FROM ログ"_qs),
+             QStringList{u"訪問して見積を渡した"_qs});
 }
 
 QTEST_MAIN(TstServerWindows)

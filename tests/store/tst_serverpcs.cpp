@@ -52,6 +52,7 @@ private slots:
     void initTestCase();
     void init();
     void aChangeAgainstAnOlderReadIsRefused();
+    void aSubjectOrLogChangedElsewhereIsNotOverwritten();
     void bothDeleteOneSubject();
     void aLogUnderADeletedSubjectIsRefused();
     void aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan();
@@ -113,6 +114,40 @@ void TstServerPcs::aChangeAgainstAnOlderReadIsRefused()
     QCOMPARE(ChangeUser(counter, kato, stored, userValues(u"加藤"_qs, u"x"_qs)),
              ChangeOutcome::Gone);
     QCOMPARE(counter.scalar(u"SELECT COUNT(*) FROM ユーザー"_qs), 0);
+}
+
+// Subjects and logs are compared as their lists show them.
+void TstServerPcs::aSubjectOrLogChangedElsewhereIsNotOverwritten()
+{
+    Database counter = open(), office = open();
+    const auto [user, subject] = addUserWithSubject(counter);
+    const QString log = QString::number(
+        AddLog(counter, subject, user, {QDate(2026, 12, 9), u"山田"_qs, u"訪問"_qs}));
+    const QStringList subjectRead{u"2026/12/09(水)"_qs, u"複合機"_qs, QString(), u"続行"_qs};
+    const QStringList logRead{u"2026/12/09(水)"_qs, u"山田"_qs, u"訪問"_qs};
+
+    QCOMPARE(ChangeSubject(office, subject, subjectRead,
+                           {QDate(2026, 12, 9), u"複合機"_qs, u"三台"_qs, u"続行"_qs}),
+             ChangeOutcome::Changed);
+    QStringList stored;
+    QCOMPARE(ChangeSubject(counter, subject, subjectRead,
+                           {QDate(2026, 12, 10), u"複合機二"_qs, QString(), u"完了"_qs}, &stored),
+             ChangeOutcome::ChangedElsewhere);
+    QCOMPARE(stored, (QStringList{u"2026/12/09(水)"_qs, u"複合機"_qs, u"三台"_qs, u"続行"_qs}));
+    QCOMPARE(ChangeSubject(counter, subject, stored,
+                           {QDate(2026, 12, 10), u"複合機二"_qs, u"三台"_qs, u"完了"_qs}),
+             ChangeOutcome::Changed);
+
+    QCOMPARE(ChangeLog(office, log, logRead, {QDate(2026, 12, 9), u"佐藤"_qs, u"訪問"_qs}),
+             ChangeOutcome::Changed);
+    QCOMPARE(
+        ChangeLog(counter, log, logRead, {QDate(2026, 12, 9), u"山田"_qs, u"訪問した"_qs}, &stored),
+        ChangeOutcome::ChangedElsewhere);
+    QCOMPARE(stored, (QStringList{u"2026/12/09(水)"_qs, u"佐藤"_qs, u"訪問"_qs}));
+    QCOMPARE(counter.query(u"SELECT 記録者, ログ FROM ログ"_qs).first().text(1), u"訪問"_qs);
+    QVERIFY(DeleteLog(office, log));
+    QCOMPARE(ChangeLog(counter, log, stored, {QDate(2026, 12, 9), u"佐藤"_qs, u"x"_qs}),
+             ChangeOutcome::Gone);
 }
 
 void TstServerPcs::bothDeleteOneSubject()
