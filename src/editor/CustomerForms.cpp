@@ -201,17 +201,14 @@ StoreResult UserForm::store(bool isNew)
         AddUser(v.database(), values);
     } else {
         QStringList stored;
-        switch (ChangeUser(v.database(), v.SelectedUserId, m_read, values, &stored)) {
-        case ChangeOutcome::Gone:
-            return StoreResult::Gone;
-        case ChangeOutcome::ChangedElsewhere:
-            showStoredBeside(m_boxes, m_read, stored);
-            m_read = stored;
-            v.ShowUserDetail();
-            return StoreResult::ChangedElsewhere;
-        case ChangeOutcome::Changed:
-            break;
-        }
+        const StoreResult result =
+            afterChange(ChangeUser(v.database(), v.SelectedUserId, m_read, values, &stored), [&] {
+                showStoredBeside(m_boxes, m_read, stored);
+                m_read = stored;
+                v.ShowUserDetail();
+            });
+        if (result != StoreResult::Stored)
+            return result;
     }
     v.userStored(isNew, values.value(int(UserField::Name)));
     return StoreResult::Stored;
@@ -308,17 +305,14 @@ StoreResult SubjectForm::store(bool isNew)
             return StoreResult::Gone;
     } else {
         QStringList stored;
-        switch (ChangeSubject(v.database(), v.SelectedSubjectId, m_read, subject, &stored)) {
-        case ChangeOutcome::Gone:
-            return StoreResult::Gone;
-        case ChangeOutcome::ChangedElsewhere:
-            showStoredDateBeside(m_dtPicker1, &m_shownDate, stored.value(0));
-            showStoredBeside({m_text22, m_text23, m_combo1}, m_read.mid(1), stored.mid(1));
-            m_read = stored;
-            return StoreResult::ChangedElsewhere;
-        case ChangeOutcome::Changed:
-            break;
-        }
+        const StoreResult result = afterChange(
+            ChangeSubject(v.database(), v.SelectedSubjectId, m_read, subject, &stored), [&] {
+                showStoredDateBeside(m_dtPicker1, &m_shownDate, stored.value(0));
+                showStoredBeside({m_text22, m_text23, m_combo1}, m_read.mid(1), stored.mid(1));
+                m_read = stored;
+            });
+        if (result != StoreResult::Stored)
+            return result;
     }
     v.subjectStored(isNew, subject.title);
     return StoreResult::Stored;
@@ -389,17 +383,11 @@ StoreResult LogForm::store(bool isNew)
             return StoreResult::Gone;
     } else {
         QStringList stored;
-        switch (ChangeLog(v.database(), v.SelectedLogId, m_read, log, &stored)) {
-        case ChangeOutcome::Gone:
-            return StoreResult::Gone;
-        case ChangeOutcome::ChangedElsewhere:
-            showStoredDateBeside(m_group.date, &m_shownDate, stored.value(0));
-            showStoredBeside({m_group.recorder, m_group.text}, m_read.mid(1), stored.mid(1));
-            m_read = stored;
-            return StoreResult::ChangedElsewhere;
-        case ChangeOutcome::Changed:
-            break;
-        }
+        const StoreResult result =
+            afterChange(ChangeLog(v.database(), v.SelectedLogId, m_read, log, &stored),
+                        [&] { showStoredLog(m_group, &m_read, &m_shownDate, stored); });
+        if (result != StoreResult::Stored)
+            return result;
     }
     v.logStored();
     return StoreResult::Stored;

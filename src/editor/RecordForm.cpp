@@ -166,6 +166,28 @@ LogGroup RecordForm::buildLogGroup(const LogGroupNames& names, const QStringList
     return g;
 }
 
+void RecordForm::showStoredLog(const editor::LogGroup& group, QStringList* read, QDate* shown,
+                               const QStringList& stored)
+{
+    showStoredDateBeside(group.date, shown, stored.value(0));
+    showStoredBeside({group.recorder, group.text}, read->mid(1), stored.mid(1));
+    *read = stored;
+}
+
+StoreResult RecordForm::afterChange(ChangeOutcome outcome, const std::function<void()>& showStored)
+{
+    switch (outcome) {
+    case ChangeOutcome::Gone:
+        return StoreResult::Gone;
+    case ChangeOutcome::ChangedElsewhere:
+        showStored();
+        return StoreResult::ChangedElsewhere;
+    case ChangeOutcome::Changed:
+        break;
+    }
+    return StoreResult::Stored;
+}
+
 } // namespace horunea
 
 namespace horunea {

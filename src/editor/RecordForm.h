@@ -1,9 +1,12 @@
 #pragma once
 
+#include "store/RowChange.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -111,6 +114,12 @@ protected:
     // The same for a date picker given *shown: the stored date unless the
     // user picked another than the one shown; *shown follows.
     void showStoredDateBeside(QDateEdit* picker, QDate* shown, const QString& stored);
+    // A log group's date, recorder and text likewise; *read becomes stored.
+    void showStoredLog(const editor::LogGroup& group, QStringList* read, QDate* shown,
+                       const QStringList& stored);
+    // What a change's outcome means to the editor; showStored runs when
+    // another PC changed the record.
+    static StoreResult afterChange(ChangeOutcome outcome, const std::function<void()>& showStored);
     // The three buttons under a group, and the dialog's size, in twips.
     void placeButtons(int top, int width);
     void setDialogSize(int width, int height);

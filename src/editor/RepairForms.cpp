@@ -170,6 +170,11 @@ void RepairForm::fill()
     m_check2->setChecked(estimateFlag(f.value(u"見積納期"_qs)));
     m_check3->setChecked(deliveryFlag(f.value(u"見積納期"_qs)));
     m_frame.title->setText(m_view->SelectedRepairName + u"の情報を編集します"_qs);
+    m_read.clear();
+    for (const QString& field : repairCheckedFields())
+        m_read << f.value(field);
+    m_shownDate = m_dtPicker4->date();
+    m_shownChecks = {m_check1->isChecked(), m_check2->isChecked(), m_check3->isChecked()};
 }
 
 QWidget* RepairForm::missing(QString* message) const
@@ -178,6 +183,24 @@ QWidget* RepairForm::missing(QString* message) const
         return nullptr;
     *message = u"お客様名・会社名はどちらか入力必要です。"_qs;
     return m_texts[0];
+}
+
+// After another PC changed the repair: the check boxes the user left as
+// shown follow the stored repair; the date and the texts as in every form.
+void RepairForm::showStoredRepair(const QStringList& stored)
+{
+    const QString flags = stored.value(2);
+    const std::array<bool, 3> now{stored.value(0) != u"続行", estimateFlag(flags),
+                                  deliveryFlag(flags)};
+    const std::array<QCheckBox*, 3> checks{m_check1, m_check2, m_check3};
+    for (size_t i = 0; i < checks.size(); ++i) {
+        if (checks[i]->isChecked() == m_shownChecks[i])
+            checks[i]->setChecked(now[i]);
+    }
+    m_shownChecks = now;
+    showStoredDateBeside(m_dtPicker4, &m_shownDate, stored.value(1));
+    showStoredBeside(m_texts, m_read.mid(3), stored.mid(3));
+    m_read = stored;
 }
 
 StoreResult RepairForm::store(bool isNew)
@@ -191,10 +214,16 @@ StoreResult RepairForm::store(bool isNew)
     repair.delivery = m_check3->isChecked();
     for (QWidget* box : std::as_const(m_texts))
         repair.texts << boxText(box);
-    if (isNew)
+    if (isNew) {
         AddRepair(v.database(), repair);
-    else if (!UpdateRepair(v.database(), v.SelectedRepairId, repair))
-        return StoreResult::Gone;
+    } else {
+        QStringList stored;
+        const StoreResult result =
+            afterChange(ChangeRepair(v.database(), v.SelectedRepairId, m_read, repair, &stored),
+                        [&] { showStoredRepair(stored); });
+        if (result != StoreResult::Stored)
+            return result;
+    }
     v.repairStored(isNew);
     return StoreResult::Stored;
 }
@@ -239,6 +268,9 @@ void RepairLogForm::fill()
         return;
     const QStringList log = m_view->selectedRepairLog();
     showStoredDate(m_group.date, cell(log, RepairLogColumn::Date));
+    m_shownDate = m_group.date->date();
+    m_read = {cell(log, RepairLogColumn::Date), cell(log, RepairLogColumn::Recorder),
+              cell(log, RepairLogColumn::Text)};
     m_group.recorder->setEditText(cell(log, RepairLogColumn::Recorder));
     m_group.text->setText(cell(log, RepairLogColumn::Text));
     m_frame.title->setText(m_view->SelectedRepairName + u" の修理ログを変更・削除します"_qs);
@@ -259,9 +291,17 @@ StoreResult RepairLogForm::store(bool isNew)
                         m_group.text->text()};
     log.keepDate = keepsStoredDate(m_group.date);
     // A new log goes only to the shown repair; it may be gone since.
-    if (isNew ? AddRepairLog(v.database(), v.SelectedRepairId, log) == 0
-              : !UpdateRepairLog(v.database(), v.SelectedRepairLogId, log))
-        return StoreResult::Gone;
+    if (isNew) {
+        if (AddRepairLog(v.database(), v.SelectedRepairId, log) == 0)
+            return StoreResult::Gone;
+    } else {
+        QStringList stored;
+        const StoreResult result =
+            afterChange(ChangeRepairLog(v.database(), v.SelectedRepairLogId, m_read, log, &stored),
+                        [&] { showStoredLog(m_group, &m_read, &m_shownDate, stored); });
+        if (result != StoreResult::Stored)
+            return result;
+    }
     v.repairLogStored();
     return StoreResult::Stored;
 }

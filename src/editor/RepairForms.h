@@ -2,8 +2,11 @@
 
 #include "editor/RecordForm.h"
 
+#include <QDate>
 #include <QList>
 #include <QPointer>
+
+#include <array>
 
 class QCheckBox;
 
@@ -27,6 +30,7 @@ public:
     void ResetRepairFields();
 
 private:
+    void showStoredRepair(const QStringList& stored);
     QComboBox* combo(QWidget* parent, const QString& name, bool editable, int mode);
     void placeBoxes(QWidget* repairGroup, QLineEdit* const* t, QComboBox* combo6,
                     QComboBox* combo7);
@@ -39,6 +43,9 @@ private:
     QComboBox* m_combo8 = nullptr;
     QComboBox* m_combo9 = nullptr;
     QList<QWidget*> m_texts; // repairTextFields() order: boxes and combos
+    QStringList m_read;      // repairCheckedFields() as the detail showed them, for a change
+    QDate m_shownDate;
+    std::array<bool, 3> m_shownChecks{}; // 判定, 見積, 納期 as shown
 };
 
 // Kind 5: a repair log of the current repair (Frame5).
@@ -58,6 +65,8 @@ public:
 private:
     QPointer<RepairView> m_view;
     editor::LogGroup m_group;
+    QStringList m_read; // 記録日, 記録者, ログ as the list showed them, for a change
+    QDate m_shownDate;
 };
 
 } // namespace horunea

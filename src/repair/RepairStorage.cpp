@@ -73,6 +73,19 @@ qint64 AddRepair(Database& db, const RepairRecord& repair)
     return db.insert(u"修理"_qs, repairFields(repair, true));
 }
 
+QStringList repairCheckedFields()
+{
+    return QStringList{u"判定"_qs, u"受付日"_qs, u"見積納期"_qs} + repairTextFields();
+}
+
+ChangeOutcome ChangeRepair(Database& db, const QString& repairId, const QStringList& read,
+                           const RepairRecord& repair, QStringList* stored)
+{
+    return changeIfAsRead(db, u"修理"_qs, keyCondition(u"修理ID"_qs, repairId),
+                          repairCheckedFields(), read, stored,
+                          [&] { UpdateRepair(db, repairId, repair); });
+}
+
 bool UpdateRepair(Database& db, const QString& repairId, const RepairRecord& repair)
 {
     return db.update(u"修理"_qs, repairFields(repair, false),
@@ -108,6 +121,14 @@ qint64 AddRepairLog(Database& db, const QString& repairId, const RepairLogRecord
     const qint64 key = db.insert(u"修理ログ"_qs, fields);
     transaction.commit();
     return key;
+}
+
+ChangeOutcome ChangeRepairLog(Database& db, const QString& repairLogId, const QStringList& read,
+                              const RepairLogRecord& log, QStringList* stored)
+{
+    return changeIfAsRead(db, u"修理ログ"_qs, keyCondition(u"修理ログID"_qs, repairLogId),
+                          {u"記録日"_qs, u"記録者"_qs, u"ログ"_qs}, read, stored,
+                          [&] { UpdateRepairLog(db, repairLogId, log); });
 }
 
 bool UpdateRepairLog(Database& db, const QString& repairLogId, const RepairLogRecord& log)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/RowChange.h"
+
 #include "store/SqlPiece.h"
 #include "store/TextRow.h"
 
@@ -48,10 +50,20 @@ struct RepairLogRecord
 // for a repair that is not there is not added (0).
 qint64 AddRepair(Database& db, const RepairRecord& repair);
 bool UpdateRepair(Database& db, const QString& repairId, const RepairRecord& repair);
+// The fields a change of a repair is checked against: 判定, 受付日, 見積納期,
+// then repairTextFields().
+QStringList repairCheckedFields();
+// The same as UpdateRepair, written only while the repair's checked fields
+// are still `read` (as the detail showed them); else *stored gets them.
+ChangeOutcome ChangeRepair(Database& db, const QString& repairId, const QStringList& read,
+                           const RepairRecord& repair, QStringList* stored = nullptr);
 // Its logs, then the repair, all or nothing.
 bool DeleteRepair(Database& db, const QString& repairId);
 qint64 AddRepairLog(Database& db, const QString& repairId, const RepairLogRecord& log);
 bool UpdateRepairLog(Database& db, const QString& repairLogId, const RepairLogRecord& log);
+// The same against the repair log's 記録日, 記録者 and ログ as `read`.
+ChangeOutcome ChangeRepairLog(Database& db, const QString& repairLogId, const QStringList& read,
+                              const RepairLogRecord& log, QStringList* stored = nullptr);
 bool DeleteRepairLog(Database& db, const QString& repairLogId);
 
 // The rows of the repair window's lists (window columns, Null as empty).

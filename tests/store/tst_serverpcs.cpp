@@ -9,6 +9,7 @@
 #include "customer/CustomerLists.h"
 #include "customer/CustomerStorage.h"
 #include "customer/CustomerView.h"
+#include "repair/RepairStorage.h"
 #include "store/Database.h"
 #include "store/ServerConnection.h"
 #include "store/ServerDialect.h"
@@ -53,6 +54,7 @@ private slots:
     void init();
     void aChangeAgainstAnOlderReadIsRefused();
     void aSubjectOrLogChangedElsewhereIsNotOverwritten();
+    void aRepairOrRepairLogChangedElsewhereIsNotOverwritten();
     void bothDeleteOneSubject();
     void aLogUnderADeletedSubjectIsRefused();
     void aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan();
@@ -148,6 +150,57 @@ void TstServerPcs::aSubjectOrLogChangedElsewhereIsNotOverwritten()
     QVERIFY(DeleteLog(office, log));
     QCOMPARE(ChangeLog(counter, log, stored, {QDate(2026, 12, 9), u"佐藤"_qs, u"x"_qs}),
              ChangeOutcome::Gone);
+}
+
+// Repairs are compared by the fields their editor shows (ReadRepair, as the
+// detail reads them), repair logs as their list shows them.
+void TstServerPcs::aRepairOrRepairLogChangedElsewhereIsNotOverwritten()
+{
+    const QString schema = serverAccountSchema(DatabaseKind::Repair, m_account);
+    {
+        ServerConnection admin = ServerConnection::open(*m_address);
+        createServerSchema(admin, DatabaseKind::Repair, schema);
+    }
+    Database counter = Database::openServer(*m_address, schema, DatabaseKind::Repair);
+    Database office = Database::openServer(*m_address, schema, DatabaseKind::Repair);
+    RepairRecord repair;
+    repair.accepted = QDate(2026, 12, 9);
+    repair.texts = QStringList(repairTextFields().size());
+    repair.texts[0] = u"河合"_qs;
+    const QString key = QString::number(AddRepair(counter, repair));
+    auto readOf = [&](Database& db) {
+        const auto detail = ReadRepair(db, key);
+        QStringList read;
+        for (const QString& field : repairCheckedFields())
+            read << detail->value(field);
+        return read;
+    };
+    const QStringList read = readOf(counter);
+    RepairRecord finished = repair;
+    finished.finished = true;
+    QCOMPARE(ChangeRepair(office, key, readOf(office), finished), ChangeOutcome::Changed);
+    RepairRecord renamed = repair;
+    renamed.texts[0] = u"河合商店"_qs;
+    QStringList stored;
+    QCOMPARE(ChangeRepair(counter, key, read, renamed, &stored), ChangeOutcome::ChangedElsewhere);
+    QCOMPARE(stored, readOf(office));
+    QCOMPARE(stored.first(), u"完了"_qs);
+    renamed.finished = true;
+    QCOMPARE(ChangeRepair(counter, key, stored, renamed), ChangeOutcome::Changed);
+    QCOMPARE(ReadRepair(office, key)->value(u"お客様名"_qs), u"河合商店"_qs);
+    QCOMPARE(ReadRepair(office, key)->value(u"判定"_qs), u"完了"_qs);
+
+    const QString log =
+        QString::number(AddRepairLog(counter, key, {QDate(2026, 12, 9), u"山田"_qs, u"受付"_qs}));
+    const QStringList logRead{u"2026/12/09(水)"_qs, u"山田"_qs, u"受付"_qs};
+    QCOMPARE(ChangeRepairLog(office, log, logRead, {QDate(2026, 12, 9), u"佐藤"_qs, u"受付"_qs}),
+             ChangeOutcome::Changed);
+    QCOMPARE(ChangeRepairLog(counter, log, logRead, {QDate(2026, 12, 9), u"山田"_qs, u"部品"_qs}),
+             ChangeOutcome::ChangedElsewhere);
+    QVERIFY(DeleteRepair(office, key));
+    QCOMPARE(ChangeRepairLog(counter, log, logRead, {QDate(2026, 12, 9), u"山田"_qs, u"x"_qs}),
+             ChangeOutcome::Gone);
+    QCOMPARE(AddRepairLog(counter, key, {QDate(2026, 12, 9), u"山田"_qs, u"遅れて"_qs}), 0);
 }
 
 void TstServerPcs::bothDeleteOneSubject()
