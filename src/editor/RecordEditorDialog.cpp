@@ -4,6 +4,7 @@
 #include "editor/CustomerForms.h"
 #include "editor/RepairForms.h"
 #include "repair/RepairView.h"
+#include "ui/ChangedElsewhere.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
@@ -115,9 +116,7 @@ void RecordEditorDialog::save()
         return;
     case StoreResult::ChangedElsewhere:
         // The dialog stays, showing the stored record and what was typed.
-        Dialogs::instance().message(this,
-                                    u"他の端末で変更されています。最新の内容を表示します。"_qs,
-                                    Dialogs::Icon::Exclamation);
+        Dialogs::instance().message(this, changedElsewhereMessage(), Dialogs::Icon::Exclamation);
         return;
     }
 }

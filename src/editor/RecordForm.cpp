@@ -1,6 +1,7 @@
 #include "editor/RecordForm.h"
 
 #include "store/DateText.h"
+#include "ui/ChangedElsewhere.h"
 #include "ui/EnterNavigation.h"
 #include "ui/FormParts.h"
 #include "ui/InputMode.h"
@@ -192,21 +193,6 @@ StoreResult RecordForm::afterChange(ChangeOutcome outcome, const std::function<v
 
 namespace horunea {
 
-namespace {
-
-// Marked with the colour of a conflict, the stored value as its tooltip,
-// until the dialog closes.
-void markStored(QWidget* box, bool differs, const QString& stored)
-{
-    box->setProperty("changedElsewhere", differs);
-    box->setStyleSheet(differs ? u"background-color: #ffe08a;"_qs : QString());
-    box->setToolTip(differs
-                        ? u"保存されている内容: "_qs + (stored.isEmpty() ? u"(空白)"_qs : stored)
-                        : QString());
-}
-
-} // namespace
-
 void RecordForm::showStoredBeside(const QList<QWidget*>& boxes, const QStringList& read,
                                   const QStringList& stored)
 {
@@ -216,7 +202,7 @@ void RecordForm::showStoredBeside(const QList<QWidget*>& boxes, const QStringLis
         const bool differs = typed != read.value(i) && typed != value;
         if (!differs)
             editor::setBoxText(box, value);
-        markStored(box, differs, value);
+        markChangedElsewhere(box, differs, value);
     }
 }
 
@@ -227,7 +213,7 @@ void RecordForm::showStoredDateBeside(QDateEdit* picker, QDate* shown, const QSt
         showStoredDate(picker, stored);
         *shown = picker->date();
     }
-    markStored(picker, differs, stored);
+    markChangedElsewhere(picker, differs, stored);
 }
 
 } // namespace horunea

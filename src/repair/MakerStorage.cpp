@@ -51,6 +51,13 @@ bool UpdateMaker(Database& db, const QString& makerId, const QStringList& values
     return db.update(u"修理先"_qs, fields, keyCondition(u"修理先ID"_qs, makerId)) > 0;
 }
 
+ChangeOutcome ChangeMaker(Database& db, const QString& makerId, const QStringList& read,
+                          const QStringList& values, QStringList* stored)
+{
+    return changeIfAsRead(db, u"修理先"_qs, keyCondition(u"修理先ID"_qs, makerId), makerFields(),
+                          read, stored, [&] { UpdateMaker(db, makerId, values); });
+}
+
 bool DeleteMaker(Database& db, const QString& makerId)
 {
     return db.remove(u"修理先"_qs, keyCondition(u"修理先ID"_qs, makerId)) > 0;
@@ -82,6 +89,13 @@ void SaveOwnCompany(Database& db, const QStringList& values)
                             QVariant(QString(values.value(i).isNull() ? u""_qs : values.value(i))));
     if (db.update(u"自社"_qs, fields, u"自社ID =1"_qs) == 0)
         throw Failure(u"自社の行がありません。"_qs);
+}
+
+ChangeOutcome ChangeOwnCompany(Database& db, const QStringList& read, const QStringList& values,
+                               QStringList* stored)
+{
+    return changeIfAsRead(db, u"自社"_qs, u"自社ID =1"_qs, ownCompanyFields(), read, stored,
+                          [&] { SaveOwnCompany(db, values); });
 }
 
 } // namespace horunea

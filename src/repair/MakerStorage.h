@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/RowChange.h"
+
 #include "store/TextRow.h"
 
 #include <QStringList>
@@ -21,11 +23,18 @@ std::optional<QStringList> ReadMaker(Database& db, const QString& makerId);
 qint64 AddMaker(Database& db, const QStringList& values);
 // Every field is written, an emptied one as empty text; false when the maker is gone.
 bool UpdateMaker(Database& db, const QString& makerId, const QStringList& values);
+// The same, written only while the maker is still `read` (as ReadMaker gave
+// it); else *stored gets it as it is now.
+ChangeOutcome ChangeMaker(Database& db, const QString& makerId, const QStringList& read,
+                          const QStringList& values, QStringList* stored = nullptr);
 bool DeleteMaker(Database& db, const QString& makerId);
 
 // The own-company row (自社ID 1): 自社名 自社住所 自社TEL 自社FAX 自社MAIL 自社URL.
 QStringList ownCompanyFields();
 QStringList LoadOwnCompany(Database& db);
 void SaveOwnCompany(Database& db, const QStringList& values);
+// The same against the row as `read` (LoadOwnCompany's).
+ChangeOutcome ChangeOwnCompany(Database& db, const QStringList& read, const QStringList& values,
+                               QStringList* stored = nullptr);
 
 } // namespace horunea

@@ -2,6 +2,7 @@
 
 #include "repair/MakerStorage.h"
 #include "store/Connections.h"
+#include "ui/ChangedElsewhere.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
@@ -128,8 +129,11 @@ void MakerWindow::makerClicked(int row)
             LoadMakerList();
             return;
         }
-        for (int i = 0; i < m_fields.size(); ++i)
+        for (int i = 0; i < m_fields.size(); ++i) {
             m_fields[i]->setText(values->value(i));
+            markChangedElsewhere(m_fields[i], false, QString());
+        }
+        m_read = *values;
         showButtons(false, true);
     });
     markUnchanged();
@@ -159,15 +163,30 @@ void MakerWindow::add()
 void MakerWindow::change()
 {
     QGuiApplication::inputMethod()->commit();
+    bool conflict = false;
     const bool stored = runGuarded(this, [&] {
-        const bool found = UpdateMaker(RepairConnection(), SelectedMakerId, fieldValues());
-        if (!found)
+        QStringList now;
+        switch (ChangeMaker(RepairConnection(), SelectedMakerId, m_read, fieldValues(), &now)) {
+        case ChangeOutcome::Gone:
             Dialogs::instance().message(this, u"このメーカーはすでに削除されています。"_qs,
                                         Dialogs::Icon::Exclamation);
+            break;
+        case ChangeOutcome::ChangedElsewhere:
+            // The maker stays chosen, shown as stored beside what was typed.
+            conflict = true;
+            Dialogs::instance().message(this, changedElsewhereMessage(),
+                                        Dialogs::Icon::Exclamation);
+            showStoredBeside(m_fields, m_read, now);
+            m_read = now;
+            LoadMakerList();
+            return;
+        case ChangeOutcome::Changed:
+            break;
+        }
         LoadMakerList();
         showButtons(false, false);
     });
-    if (stored)
+    if (stored && !conflict)
         markUnchanged();
 }
 

@@ -40,6 +40,7 @@ private:
     QList<QAction*> m_buttons;
     ReportListView* m_list;
     QList<QLineEdit*> m_fields; // Text1 … Text9
+    QStringList m_read;         // the chosen maker as it was read, for a change
     QPushButton* m_add;
     QPushButton* m_change;
     QPushButton* m_delete;

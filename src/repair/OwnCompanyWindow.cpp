@@ -2,6 +2,7 @@
 
 #include "repair/MakerStorage.h"
 #include "store/Connections.h"
+#include "ui/ChangedElsewhere.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
@@ -54,6 +55,7 @@ void OwnCompanyWindow::LoadOwnCompany()
     const QStringList values = horunea::LoadOwnCompany(RepairConnection());
     for (int i = 0; i < m_fields.size(); ++i)
         m_fields[i]->setText(values.value(i));
+    m_read = values;
     markUnchanged();
 }
 
@@ -63,8 +65,22 @@ void OwnCompanyWindow::SaveOwnCompany()
     QStringList values;
     for (QLineEdit* f : std::as_const(m_fields))
         values << f->text();
-    if (runGuarded(this, [&] { horunea::SaveOwnCompany(RepairConnection(), values); }))
-        markUnchanged();
+    QStringList stored;
+    ChangeOutcome outcome = ChangeOutcome::Changed;
+    if (!runGuarded(this, [&] {
+            outcome = ChangeOwnCompany(RepairConnection(), m_read, values, &stored);
+            if (outcome == ChangeOutcome::Gone)
+                throw Failure(u"自社の行がありません。"_qs);
+        }))
+        return;
+    if (outcome == ChangeOutcome::ChangedElsewhere) {
+        Dialogs::instance().message(this, changedElsewhereMessage(), Dialogs::Icon::Exclamation);
+        showStoredBeside(m_fields, m_read, stored);
+        m_read = stored;
+        return;
+    }
+    m_read = values;
+    markUnchanged();
 }
 
 } // namespace horunea

@@ -21,6 +21,7 @@ public:
 
 private:
     QList<QLineEdit*> m_fields; // Text1 … Text6
+    QStringList m_read;         // the row as it was read, for a change
 };
 
 } // namespace horunea

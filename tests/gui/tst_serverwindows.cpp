@@ -35,6 +35,7 @@ private slots:
     void aChangeFromAnotherPcIsNotOverwritten();
     void anotherPcsUserShowsWithTheChoiceKept();
     void aLogChangedElsewhereKeepsWhatWasTyped();
+    void theOwnCompanyChangedElsewhereIsNotOverwritten();
 
 private:
     void prepare() override;
@@ -229,6 +230,39 @@ void TstServerWindows::aLogChangedElsewhereKeepsWhatWasTyped()
              QStringList{u"佐藤"_qs});
     QCOMPARE(columnOf(CustomerConnection(), u"SELECT ログ FROM ログ"_qs),
              QStringList{u"訪問して見積を渡した"_qs});
+}
+
+// The own company (F8 of the repair window): another PC changed its address
+// while the name was being typed here; 変更 writes nothing, the address
+// follows the stored one, the name stays, marked; the next 変更 writes it.
+void TstServerWindows::theOwnCompanyChangedElsewhereIsNotOverwritten()
+{
+    QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);
+    RepairWindow* r = openRepairWindow(*m_shell);
+    QVERIFY(r);
+    withModal([r] { QTest::keyClick(r->repairList(), Qt::Key_F8); },
+              [&](QDialog* d) {
+                  auto* name = child<QLineEdit>(d, u"Text1"_qs);
+                  auto* address = child<QLineEdit>(d, u"Text2"_qs);
+                  name->setText(u"ホルネア商会"_qs);
+                  {
+                      Database other = OpenAccountFile(AccountKind::Repair, u"修理係"_qs);
+                      other.exec(u"UPDATE 自社 SET 自社住所 = '大阪市北区'"_qs);
+                  }
+                  child<QPushButton>(d, u"Command1"_qs)->click();
+                  QCOMPARE(m_dialogs->lastMessage(),
+                           u"他の端末で変更されています。最新の内容を表示します。"_qs);
+                  QCOMPARE(address->text(), u"大阪市北区"_qs);
+                  QCOMPARE(name->text(), u"ホルネア商会"_qs);
+                  QVERIFY(name->property("changedElsewhere").toBool());
+                  QCOMPARE(columnOf(RepairConnection(), u"SELECT 自社名 FROM 自社"_qs),
+                           QStringList{QString()});
+                  child<QPushButton>(d, u"Command1"_qs)->click();
+              });
+    QCOMPARE(columnOf(RepairConnection(), u"SELECT 自社名 FROM 自社"_qs),
+             QStringList{u"ホルネア商会"_qs});
+    QCOMPARE(columnOf(RepairConnection(), u"SELECT 自社住所 FROM 自社"_qs),
+             QStringList{u"大阪市北区"_qs});
 }
 
 QTEST_MAIN(TstServerWindows)

@@ -9,6 +9,7 @@
 #include "customer/CustomerLists.h"
 #include "customer/CustomerStorage.h"
 #include "customer/CustomerView.h"
+#include "repair/MakerStorage.h"
 #include "repair/RepairStorage.h"
 #include "store/Database.h"
 #include "store/ServerConnection.h"
@@ -201,6 +202,27 @@ void TstServerPcs::aRepairOrRepairLogChangedElsewhereIsNotOverwritten()
     QCOMPARE(ChangeRepairLog(counter, log, logRead, {QDate(2026, 12, 9), u"山田"_qs, u"x"_qs}),
              ChangeOutcome::Gone);
     QCOMPARE(AddRepairLog(counter, key, {QDate(2026, 12, 9), u"山田"_qs, u"遅れて"_qs}), 0);
+
+    // Makers and the own company the same way.
+    const QString maker = QString::number(AddMaker(counter, {u"東芝"_qs, u"東京"_qs}));
+    const QStringList makerRead = *ReadMaker(counter, maker);
+    QStringList moved = makerRead;
+    moved[1] = u"大阪"_qs;
+    QCOMPARE(ChangeMaker(office, maker, makerRead, moved), ChangeOutcome::Changed);
+    QStringList renamed2 = makerRead;
+    renamed2[0] = u"東芝テック"_qs;
+    QStringList stored2;
+    QCOMPARE(ChangeMaker(counter, maker, makerRead, renamed2, &stored2),
+             ChangeOutcome::ChangedElsewhere);
+    QCOMPARE(stored2, moved);
+    const QStringList ownRead = LoadOwnCompany(counter);
+    QStringList own = ownRead;
+    own[0] = u"ホルネア商会"_qs;
+    QCOMPARE(ChangeOwnCompany(office, ownRead, own), ChangeOutcome::Changed);
+    QCOMPARE(ChangeOwnCompany(counter, ownRead, ownRead, &stored2),
+             ChangeOutcome::ChangedElsewhere);
+    QCOMPARE(stored2, own);
+    QCOMPARE(LoadOwnCompany(counter), own);
 }
 
 void TstServerPcs::bothDeleteOneSubject()
