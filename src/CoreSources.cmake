@@ -9,6 +9,7 @@ set(HORUNEA_CORE_SOURCES
   store/CsvFile.cpp
   store/PrintKeys.cpp
   store/DataFolder.cpp
+  store/DataView.cpp
   store/Database.cpp
   store/DatabaseServer.cpp
   store/ResultSet.cpp

@@ -324,25 +324,8 @@ void CustomerView::recordVanished(const EditMode& mode)
     LoadLogList();
 }
 
-namespace {
-
-// The row of a list whose first cell (its key) is `key`; -1 for none.
-int rowOfKey(const ListRows& rows, const QString& key)
-{
-    if (key == u"0")
-        return -1;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].value(0) == key)
-            return int(i);
-    }
-    return -1;
-}
-
-} // namespace
-
 void CustomerView::reloadKeepingCurrent()
 {
-    emit aboutToReload();
     const auto gone = [this](const QString& table, const QString& field, const QString& key) {
         return key != u"0" && m_db->scalar(u"SELECT COUNT(*) FROM "_qs + table + u" WHERE "_qs +
                                            keyCondition(field, key)) == 0;
@@ -364,7 +347,6 @@ void CustomerView::reloadKeepingCurrent()
     if (SelectedUserId != u"0")
         ShowUserDetail();
     emit stateChanged();
-    emit reloaded();
 }
 
 void CustomerView::recordDeleted(RecordKind kind)

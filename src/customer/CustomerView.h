@@ -66,11 +66,9 @@ public:
     void logStored();
     void recordVanished(const EditMode& mode) override;
     void recordDeleted(RecordKind kind) override;
-    // After another PC (or program) changed the account: the three lists and
-    // the panel read again, the current user, subject and log kept and still
-    // chosen in their lists; one that another PC deleted is left as a delete
-    // here leaves it.
-    void reloadKeepingCurrent();
+    void reloadKeepingCurrent() override;
+    // User, subject and log lists.
+    QList<int> chosenRows() const override { return {m_userRow, m_subjectRow, m_logRow}; }
 
     // A search of the search window: the searched list's condition replaced
     // (a subject search shows both states of every user), the list
@@ -132,10 +130,6 @@ signals:
     void captionsChanged();
     // Holders, headings, buttons or the check box changed.
     void stateChanged();
-    // Around reloadKeepingCurrent: the lists keep their scroll positions and
-    // choose the current rows again.
-    void aboutToReload();
-    void reloaded();
 
 private:
     Database* m_db;

@@ -2,13 +2,13 @@
 
 #include "customer/PanelLinks.h"
 #include "store/Connections.h"
-#include "store/ServerWatch.h"
 #include "store/SessionState.h"
 #include "ui/DataWindowParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/FormParts.h"
 #include "ui/FunctionKeys.h"
+#include "ui/OtherPcsFollower.h"
 #include "ui/ReportListView.h"
 #include "ui/SplitHandle.h"
 #include "ui/ToolbarIcons.h"
@@ -28,7 +28,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
@@ -317,7 +316,7 @@ void CustomerWindow::layoutChildren()
 void CustomerWindow::OpenCustomerWindow()
 {
     // The old account's view, with every holder and piece, goes first.
-    m_watch.reset();
+    m_follower.reset();
     m_view.reset();
     setWindowTitle(SessionState::instance().CustomerAccountName);
     auto view = std::make_unique<CustomerView>(CustomerConnection());
@@ -332,28 +331,12 @@ void CustomerWindow::OpenCustomerWindow()
     connect(v, &CustomerView::captionsChanged, this,
             [this, v] { setTexts(m_freeCaptions, v->freeFieldCaptions()); });
     connect(v, &CustomerView::stateChanged, this, &CustomerWindow::drawState);
-    const std::array<ReportListView*, 3> lists{m_userList, m_subjectList, m_logList};
-    connect(v, &CustomerView::aboutToReload, this, [this, lists] {
-        for (size_t i = 0; i < lists.size(); ++i)
-            m_scrolls[i] = lists[i]->verticalScrollBar()->value();
-    });
-    connect(v, &CustomerView::reloaded, this, [this, v, lists] {
-        const std::array<int, 3> rows{v->selectedUserRow(), v->selectedSubjectRow(),
-                                      v->selectedLogRow()};
-        for (size_t i = 0; i < lists.size(); ++i) {
-            lists[i]->verticalScrollBar()->setValue(m_scrolls[i]);
-            if (rows[i] >= 0)
-                lists[i]->selectRow(rows[i]);
-        }
-    });
     v->setOperatorNames(operatorNames());
     m_view = std::move(view);
     m_view->OpenCustomerWindow();
-    if (CustomerConnection().isServer()) {
-        m_watch = std::make_unique<ServerWatch>(CustomerConnection());
-        connect(m_watch.get(), &ServerWatch::changed, v,
-                [this, v] { runGuarded(this, [v] { v->reloadKeepingCurrent(); }); });
-    }
+    m_follower = std::make_unique<OtherPcsFollower>(
+        CustomerConnection(), *v, QList<ReportListView*>{m_userList, m_subjectList, m_logList},
+        this);
 }
 
 void CustomerWindow::drawState()
@@ -484,7 +467,7 @@ void CustomerWindow::clearLists()
 
 void CustomerWindow::closeAccount()
 {
-    m_watch.reset();
+    m_follower.reset();
     m_view.reset();
     SessionState::instance().CustomerAccountName.clear();
     Connections::instance().CloseCustomerDatabase();

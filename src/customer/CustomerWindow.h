@@ -4,7 +4,6 @@
 
 #include "ui/DataWindow.h"
 
-#include <array>
 #include <memory>
 
 class QCheckBox;
@@ -15,7 +14,7 @@ class QPushButton;
 
 namespace horunea {
 
-class ServerWatch;
+class OtherPcsFollower;
 
 struct PanelLink;
 
@@ -82,8 +81,7 @@ private:
 
     std::unique_ptr<CustomerView> m_view;
     // On the server: other PCs' changes, which reload the view.
-    std::unique_ptr<ServerWatch> m_watch;
-    std::array<int, 3> m_scrolls{}; // of the three lists while the view reloads
+    std::unique_ptr<OtherPcsFollower> m_follower;
 
     ReportListView* m_userList;
     SplitHandle* m_splitter; // between the user list and the rest

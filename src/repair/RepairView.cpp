@@ -292,6 +292,25 @@ void RepairView::recordVanished(const EditMode& mode)
     LoadRepairLogList();
 }
 
+void RepairView::reloadKeepingCurrent()
+{
+    if (recordGone(*m_db, u"修理"_qs, u"修理ID"_qs, SelectedRepairId))
+        forgetRepair();
+    else if (recordGone(*m_db, u"修理ログ"_qs, u"修理ログID"_qs, SelectedRepairLogId))
+        forgetRepairLog();
+    const int repairRow = m_repairRow, logRow = m_logRow;
+    LoadRepairList();
+    LoadUnpaidList();
+    LoadRepairLogList();
+    // A row that was chosen is chosen again where its record now is.
+    m_repairRow =
+        repairRow < 0 ? -1 : rowOfKey(m_unpaidShown ? m_unpaid : m_repairs, SelectedRepairId);
+    m_logRow = logRow < 0 ? -1 : rowOfKey(m_logs, SelectedRepairLogId);
+    if (SelectedRepairId != u"0")
+        ShowRepairDetail();
+    emit stateChanged();
+}
+
 void RepairView::recordDeleted(RecordKind kind)
 {
     if (kind == RecordKind::Repair) {

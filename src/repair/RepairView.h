@@ -63,6 +63,12 @@ public:
     void repairLogStored();
     void recordVanished(const EditMode& mode) override;
     void recordDeleted(RecordKind kind) override;
+    void reloadKeepingCurrent() override;
+    // The repair list, the unpaid list and the repair log list.
+    QList<int> chosenRows() const override
+    {
+        return {m_unpaidShown ? -1 : m_repairRow, m_unpaidShown ? m_repairRow : -1, m_logRow};
+    }
 
     // A search of the search window: the searched list's condition replaced
     // (a repair search shows every state), the list reloaded in its settings

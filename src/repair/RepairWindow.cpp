@@ -9,6 +9,7 @@
 #include "ui/Fonts.h"
 #include "ui/FormParts.h"
 #include "ui/FunctionKeys.h"
+#include "ui/OtherPcsFollower.h"
 #include "ui/ReportListView.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/Twips.h"
@@ -250,6 +251,7 @@ void RepairWindow::layoutChildren()
 void RepairWindow::OpenRepairWindow()
 {
     // The old account's view, with every holder and piece, goes first.
+    m_follower.reset();
     m_view.reset();
     setWindowTitle(SessionState::instance().RepairAccountName);
     auto view = std::make_unique<RepairView>(RepairConnection());
@@ -271,6 +273,9 @@ void RepairWindow::OpenRepairWindow()
     v->setOperatorNames(operatorNames());
     m_view = std::move(view);
     m_view->OpenRepairWindow();
+    m_follower = std::make_unique<OtherPcsFollower>(
+        RepairConnection(), *v, QList<ReportListView*>{m_repairList, m_unpaidList, m_logList},
+        this);
 }
 
 bool RepairWindow::consumesKey(const QKeyEvent* key) const
@@ -438,6 +443,7 @@ void RepairWindow::clearLists()
 
 void RepairWindow::closeAccount()
 {
+    m_follower.reset();
     m_view.reset();
     SessionState::instance().RepairAccountName.clear();
     Connections::instance().CloseRepairDatabase();

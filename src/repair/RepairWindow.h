@@ -13,6 +13,8 @@ class QLabel;
 
 namespace horunea {
 
+class OtherPcsFollower;
+
 class ReportListView;
 
 // Form2, the repair window: repairs by state or the unpaid ones, the logs of
@@ -78,6 +80,8 @@ private:
     void drawDetail();
 
     std::unique_ptr<RepairView> m_view;
+    // On the server: other PCs' changes, which reload the view.
+    std::unique_ptr<OtherPcsFollower> m_follower;
 
     QLabel* m_label23;
     QLabel* m_label35;

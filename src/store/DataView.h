@@ -3,6 +3,7 @@
 #include "store/Accounts.h"
 #include "store/EditMode.h"
 #include "store/SearchConditions.h"
+#include "store/TextRow.h"
 
 namespace horunea {
 
@@ -36,6 +37,18 @@ public:
     // The current record of that kind was deleted: it is forgotten with what
     // hung on it, and the lists that showed it are read again.
     virtual void recordDeleted(RecordKind kind) = 0;
+    // After another PC (or program) changed the account: the lists and the
+    // panel read again, the current records kept and still chosen in their
+    // lists; one another PC deleted is left as a delete here leaves it.
+    virtual void reloadKeepingCurrent() = 0;
+    // The rows chosen in the view's lists, in the order the window lists
+    // them (-1 for none).
+    virtual QList<int> chosenRows() const = 0;
 };
+
+// The row of a list whose first cell (its key) is `key`; -1 for none.
+int rowOfKey(const ListRows& rows, const QString& key);
+// True when a current record (key not "0") is no longer in its table.
+bool recordGone(Database& db, const QString& table, const QString& keyField, const QString& key);
 
 } // namespace horunea

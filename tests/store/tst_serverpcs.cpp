@@ -11,6 +11,7 @@
 #include "customer/CustomerView.h"
 #include "repair/MakerStorage.h"
 #include "repair/RepairStorage.h"
+#include "repair/RepairView.h"
 #include "store/Database.h"
 #include "store/ServerConnection.h"
 #include "store/ServerDialect.h"
@@ -60,6 +61,7 @@ private slots:
     void aLogUnderADeletedSubjectIsRefused();
     void aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan();
     void anotherPcsChangesReachTheViewWithItsChoiceKept();
+    void theRepairViewFollowsAnotherPcToo();
 
 private:
     Database open() const;
@@ -346,6 +348,43 @@ void TstServerPcs::anotherPcsChangesReachTheViewWithItsChoiceKept()
     QCOMPARE(view.SelectedSubjectId, u"0"_qs);
     QCOMPARE(view.SelectedUserId, kato);
     QVERIFY(view.logRows().empty());
+    Store::setServer(std::nullopt);
+}
+
+// The repair view likewise: a repair another PC adds shows, the chosen one
+// stays chosen; when another PC deletes it, it is forgotten.
+void TstServerPcs::theRepairViewFollowsAnotherPcToo()
+{
+    Store::setServer(*m_address);
+    const QString schema = serverAccountSchema(DatabaseKind::Repair, m_account);
+    {
+        ServerConnection admin = ServerConnection::open(*m_address);
+        createServerSchema(admin, DatabaseKind::Repair, schema);
+    }
+    Database counter = Database::openServer(*m_address, schema, DatabaseKind::Repair);
+    Database office = Database::openServer(*m_address, schema, DatabaseKind::Repair);
+    RepairRecord repair;
+    repair.accepted = QDate(2026, 12, 9);
+    repair.texts = QStringList(repairTextFields().size());
+    repair.texts[0] = u"河合"_qs;
+    const QString kawai = QString::number(AddRepair(counter, repair));
+
+    RepairView view(office);
+    view.OpenRepairWindow();
+    view.selectRepair(false, 0);
+    QCOMPARE(view.SelectedRepairId, kawai);
+    ServerWatch watch(office);
+    QObject::connect(&watch, &ServerWatch::changed, &view, [&] { view.reloadKeepingCurrent(); });
+
+    repair.texts[0] = u"青木"_qs;
+    AddRepair(counter, repair);
+    QTRY_VERIFY_WITH_TIMEOUT(view.repairRows().size() == 2, 1000);
+    QCOMPARE(view.SelectedRepairId, kawai);
+    QCOMPARE(view.repairRows().at(size_t(view.selectedRepairRow())).value(0), kawai);
+    QVERIFY(DeleteRepair(counter, kawai));
+    QTRY_VERIFY_WITH_TIMEOUT(view.repairRows().size() == 1, 1000);
+    QCOMPARE(view.SelectedRepairId, u"0"_qs);
+    QCOMPARE(view.selectedRepairRow(), -1);
     Store::setServer(std::nullopt);
 }
 

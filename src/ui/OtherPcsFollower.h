@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+#include <memory>
+
+class QWidget;
+
+namespace horunea {
+
+class Database;
+class DataView;
+class ReportListView;
+class ServerWatch;
+
+// A data window's part in working with other PCs on the server: another
+// PC's change reloads the view, and the window's lists keep their scroll
+// positions and choose the view's current rows again. On the files there
+// is no other PC, and nothing is watched.
+class OtherPcsFollower : public QObject
+{
+    Q_OBJECT
+public:
+    // `lists` in the order of the view's chosenRows().
+    OtherPcsFollower(Database& db, DataView& view, QList<ReportListView*> lists, QWidget* window);
+    ~OtherPcsFollower() override;
+
+    // What the window does when another PC changed the account.
+    void reload();
+
+private:
+    DataView* m_view;
+    QList<ReportListView*> m_lists;
+    QWidget* m_window;
+    std::unique_ptr<ServerWatch> m_watch;
+};
+
+} // namespace horunea
