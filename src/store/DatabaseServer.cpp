@@ -41,8 +41,8 @@ Database Database::openServer(const ServerAddress& address, const QString& schem
                       u"」がありません。"_qs);
     // The account's tables first; the folded search's function from the
     // master schema.
-    db.m_server->exec(u"SET search_path TO "_qs + quotedServerName(schema) + u", "_qs +
-                      quotedServerName(serverMasterSchema()));
+    db.m_server->keepForSession(u"SET search_path TO "_qs + quotedServerName(schema) + u", "_qs +
+                                quotedServerName(serverMasterSchema()));
     db.m_serverTables = std::make_unique<ServerTables>(serverTables(kind));
     db.refreshNamesOnServer();
     return db;

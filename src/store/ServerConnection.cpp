@@ -145,7 +145,9 @@ ServerConnection::ServerConnection(pg_conn* conn, QString displayName)
 {}
 
 ServerConnection::ServerConnection(ServerConnection&& other) noexcept
-    : m_conn(std::exchange(other.m_conn, nullptr)), m_displayName(std::move(other.m_displayName))
+    : m_conn(std::exchange(other.m_conn, nullptr)), m_displayName(std::move(other.m_displayName)),
+      m_session(std::move(other.m_session)), m_inTransaction(other.m_inTransaction),
+      m_sessionIncomplete(other.m_sessionIncomplete)
 {}
 
 ServerConnection& ServerConnection::operator=(ServerConnection&& other) noexcept
@@ -154,6 +156,9 @@ ServerConnection& ServerConnection::operator=(ServerConnection&& other) noexcept
         close();
         m_conn = std::exchange(other.m_conn, nullptr);
         m_displayName = std::move(other.m_displayName);
+        m_session = std::move(other.m_session);
+        m_inTransaction = other.m_inTransaction;
+        m_sessionIncomplete = other.m_sessionIncomplete;
     }
     return *this;
 }
@@ -178,6 +183,7 @@ ServerRows ServerConnection::run(const QString& sql, const QVariantList& params)
 {
     if (!m_conn)
         throw Failure(u"サーバーに接続していません。"_qs, sql);
+    reconnectIfLost(sql);
     std::vector<QByteArray> texts;
     texts.reserve(size_t(params.size()));
     std::vector<const char*> values;
@@ -199,6 +205,7 @@ ServerRows ServerConnection::run(const QString& sql, const QVariantList& params)
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(sql, result);
+    m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
     return ServerRows(result);
 }
 
@@ -222,6 +229,57 @@ ServerResult ServerConnection::exec(const QString& sql, const QVariantList& para
         out.m_rows.push_back(std::move(row));
     }
     return out;
+}
+
+void ServerConnection::keepForSession(const QString& sql, const QVariantList& params,
+                                      const QString& expected, const QString& refusal)
+{
+    runSessionStatement(sql, params, expected, refusal);
+    m_session.push_back({sql, params, expected, refusal});
+}
+
+void ServerConnection::runSessionStatement(const QString& sql, const QVariantList& params,
+                                           const QString& expected, const QString& refusal)
+{
+    const ServerResult result = exec(sql, params);
+    if (!expected.isNull() && (result.rowCount() == 0 || result.text(0, 0) != expected))
+        throw Failure(refusal);
+}
+
+void ServerConnection::reconnectIfLost(const QString& sql)
+{
+    const bool lost = PQstatus(m_conn) == CONNECTION_BAD;
+    if (m_restoring || (!lost && !m_sessionIncomplete))
+        return;
+    if (lost && m_inTransaction) {
+        if (sql == u"COMMIT" || sql == u"ROLLBACK")
+            m_inTransaction = false;
+        failLost(sql);
+    }
+    if (lost) {
+        PQreset(m_conn);
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            failLost(sql);
+    }
+    // Until every session statement went through (a lock another holds
+    // now), nothing else runs: each statement tries them again first.
+    m_sessionIncomplete = true;
+    m_restoring = true;
+    try {
+        for (const SessionStatement& s : m_session)
+            runSessionStatement(s.sql, s.params, s.expected, s.refusal);
+    } catch (...) {
+        m_restoring = false;
+        throw;
+    }
+    m_restoring = false;
+    m_sessionIncomplete = false;
+}
+
+void ServerConnection::failLost(const QString& sql) const
+{
+    throw Failure(u"サーバー「"_qs + m_displayName + u"」との接続が切れました。"_qs,
+                  libpqWords(m_conn) + u'\n' + sql);
 }
 
 bool ServerConnection::inTransaction() const

@@ -147,6 +147,11 @@ public:
     ServerRows run(const QString& sql, const QVariantList& params = {});
     // True while a transaction is open on the connection.
     bool inTransaction() const;
+    // Runs a statement that sets up the session (its search path, an
+    // account's lock) now and again after each reconnection. With `expected`,
+    // a first cell other than it is refused with a Failure of `refusal`.
+    void keepForSession(const QString& sql, const QVariantList& params = {},
+                        const QString& expected = {}, const QString& refusal = {});
     // The version of the server, as a number (150004 for 15.4).
     int serverVersion() const;
     // Listens on a channel: its notifications, from other connections'
@@ -168,9 +173,28 @@ public:
 private:
     ServerConnection(pg_conn* conn, QString displayName);
     [[noreturn]] void fail(const QString& sql, pg_result* result) const;
+    [[noreturn]] void failLost(const QString& sql) const;
+    // A connection that was lost outside a transaction is made again, with
+    // its session statements; one lost inside a transaction stays lost until
+    // the transaction's COMMIT or ROLLBACK has been refused: what it had
+    // done is gone, and nothing after it may run outside a transaction.
+    void reconnectIfLost(const QString& sql);
+    void runSessionStatement(const QString& sql, const QVariantList& params,
+                             const QString& expected, const QString& refusal);
+
+    struct SessionStatement
+    {
+        QString sql;
+        QVariantList params;
+        QString expected, refusal;
+    };
 
     pg_conn* m_conn = nullptr;
     QString m_displayName;
+    std::vector<SessionStatement> m_session;
+    bool m_inTransaction = false; // as the last statement that went through left it
+    bool m_sessionIncomplete = false;
+    bool m_restoring = false; // while the session statements run again
 };
 
 } // namespace horunea

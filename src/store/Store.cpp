@@ -81,11 +81,12 @@ Database OpenServerAccount(AccountKind kind, const Account& account, AccountLock
     Database db = Database::openServer(Store::server(), serverAccountPath(kind, account.number),
                                        databaseKindOf(kind));
     const qint64 key = serverAccountLockKey(kind, account.number);
+    // Taken again when the connection is made again after it was lost.
     const QString take = mode == AccountLock::Mode::Exclusive
-                             ? u"SELECT pg_try_advisory_lock(?)"_qs
-                             : u"SELECT pg_try_advisory_lock_shared(?)"_qs;
-    if (db.query(take, {key}).first().text(0) != u"t")
-        throw accountInUseOnServer(account.name);
+                             ? u"SELECT pg_try_advisory_lock($1::bigint)"_qs
+                             : u"SELECT pg_try_advisory_lock_shared($1::bigint)"_qs;
+    db.serverConnection()->keepForSession(take, {key}, u"t"_qs,
+                                          accountInUseOnServer(account.name).message());
     return db;
 }
 

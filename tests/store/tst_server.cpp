@@ -31,6 +31,7 @@ private slots:
     void failedConnections();
     void aRefusedStatementLeavesTheConnectionUsable();
     void aLostConnectionIsSaidAndLeavesNothingHalfWritten();
+    void aLostConnectionIsMadeAgainWithItsSession();
     void likePatternsMatchOnTheServerAsInTheFiles_data();
     void likePatternsMatchOnTheServerAsInTheFiles();
     void randomLikePatternsMatchOnTheServerAsInTheFiles_data();
@@ -194,6 +195,52 @@ void TstServer::aLostConnectionIsSaidAndLeavesNothingHalfWritten()
     QCOMPARE(said, u"サーバー「"_qs + worker.displayName() + u"」との接続が切れました。"_qs);
     QCOMPARE(admin.exec(u"SELECT count(*) FROM 半分"_qs).text(0, 0), u"0"_qs);
     admin.exec(u"DROP TABLE 半分"_qs);
+}
+
+// After a lost connection has been said, the next statement makes it again
+// with its search path and its lock. Inside a transaction it stays lost
+// until the transaction's end was refused: nothing after the loss runs
+// outside a transaction. A lock another took meanwhile is refused.
+void TstServer::aLostConnectionIsMadeAgainWithItsSession()
+{
+    ServerConnection admin = ServerConnection::open(address());
+    admin.exec(u"CREATE SCHEMA 再接続"_qs);
+    admin.exec(u"CREATE TABLE 再接続.行 (v text)"_qs);
+    ServerConnection worker = ServerConnection::open(address());
+    worker.keepForSession(u"SET search_path TO 再接続"_qs);
+    worker.keepForSession(u"SELECT pg_try_advisory_lock_shared(42)"_qs, {}, u"t"_qs,
+                          u"使用中です。"_qs);
+    const QString lost = u"サーバー「"_qs + worker.displayName() + u"」との接続が切れました。"_qs;
+    auto cut = [&] {
+        admin.exec(u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                   u"application_name = 'horunea' AND pid <> pg_backend_pid()"_qs);
+    };
+    const QString locks =
+        u"SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' AND objid = 42"_qs;
+
+    cut();
+    QCOMPARE(failureMessage([&] { worker.exec(u"SELECT count(*) FROM 行"_qs); }), lost);
+    QCOMPARE(worker.exec(u"SELECT count(*) FROM 行"_qs).text(0, 0), u"0"_qs);
+    QCOMPARE(admin.exec(locks).text(0, 0), u"1"_qs);
+
+    worker.exec(u"BEGIN"_qs);
+    worker.exec(u"INSERT INTO 行 VALUES ('一')"_qs);
+    cut();
+    for (const QString& sql : {u"INSERT INTO 行 VALUES ('二')"_qs, u"SELECT 1"_qs,
+                               u"INSERT INTO 行 VALUES ('三')"_qs, u"ROLLBACK"_qs})
+        QCOMPARE(failureMessage([&] { worker.exec(sql); }), lost);
+    QCOMPARE(worker.exec(u"SELECT count(*) FROM 行"_qs).text(0, 0), u"0"_qs);
+
+    cut();
+    admin.exec(u"SELECT pg_advisory_lock(42)"_qs);
+    QCOMPARE(failureMessage([&] { worker.exec(u"SELECT 1"_qs); }), lost);
+    // Refused while the other holds it, each time; taken once it is free.
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(failureMessage([&] { worker.exec(u"SELECT 1"_qs); }), u"使用中です。"_qs);
+    admin.exec(u"SELECT pg_advisory_unlock(42)"_qs);
+    QCOMPARE(worker.exec(u"SELECT count(*) FROM 行"_qs).text(0, 0), u"0"_qs);
+    QCOMPARE(admin.exec(locks).text(0, 0), u"1"_qs);
+    admin.exec(u"DROP SCHEMA 再接続 CASCADE"_qs);
 }
 
 namespace {
