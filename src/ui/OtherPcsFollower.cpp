@@ -7,17 +7,63 @@
 #include "ui/ReportListView.h"
 
 #include <QScrollBar>
+#include <QTimer>
 
 namespace horunea {
 
+namespace {
+
+// How often a lost connection is tried again.
+constexpr int RetryMs = 2000;
+
+} // namespace
+
 OtherPcsFollower::OtherPcsFollower(Database& db, DataView& view, QList<ReportListView*> lists,
                                    QWidget* window)
-    : m_view(&view), m_lists(std::move(lists)), m_window(window)
+    : m_db(&db), m_view(&view), m_lists(std::move(lists)), m_window(window)
 {
     if (!db.isServer())
         return;
-    m_watch = std::make_unique<ServerWatch>(db);
+    m_retry = new QTimer(this);
+    m_retry->setInterval(RetryMs);
+    connect(m_retry, &QTimer::timeout, this, &OtherPcsFollower::tryAgain);
+    watch();
+}
+
+void OtherPcsFollower::watch()
+{
+    m_watch = std::make_unique<ServerWatch>(*m_db);
     connect(m_watch.get(), &ServerWatch::changed, this, &OtherPcsFollower::reload);
+    connect(m_watch.get(), &ServerWatch::lost, this, &OtherPcsFollower::connectionLost);
+}
+
+void OtherPcsFollower::connectionLost()
+{
+    if (m_retry->isActive())
+        return;
+    m_retry->start();
+    // Said once the watch that lost it has returned.
+    QTimer::singleShot(0, this, [this] {
+        Dialogs::instance().message(m_window, u"サーバーとの接続が切れました。"_qs,
+                                    Dialogs::Icon::Exclamation);
+    });
+}
+
+void OtherPcsFollower::tryAgain()
+{
+    try {
+        watch();
+    } catch (const Failure&) {
+        return; // not yet: the next try comes
+    }
+    m_retry->stop();
+    // The view's own connection learns of the loss on its first statement,
+    // which then fails; the next makes it again. That first one is this.
+    try {
+        m_db->scalar(u"SELECT 1"_qs);
+    } catch (const Failure&) {
+    }
+    reload();
 }
 
 OtherPcsFollower::~OtherPcsFollower() = default;

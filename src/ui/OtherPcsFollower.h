@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class QTimer;
 class QWidget;
 
 namespace horunea {
@@ -30,10 +31,18 @@ public:
     void reload();
 
 private:
+    void watch();
+    // The watch's connection is gone: said once, then made again every few
+    // seconds; once it is back, what is shown is read again.
+    void connectionLost();
+    void tryAgain();
+
+    Database* m_db;
     DataView* m_view;
     QList<ReportListView*> m_lists;
     QWidget* m_window;
     std::unique_ptr<ServerWatch> m_watch;
+    QTimer* m_retry = nullptr;
 };
 
 } // namespace horunea

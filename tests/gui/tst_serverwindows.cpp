@@ -36,6 +36,7 @@ private slots:
     void anotherPcsUserShowsWithTheChoiceKept();
     void aLogChangedElsewhereKeepsWhatWasTyped();
     void theOwnCompanyChangedElsewhereIsNotOverwritten();
+    void aLostConnectionIsSaidAndTheWindowComesBack();
 
 private:
     void prepare() override;
@@ -263,6 +264,31 @@ void TstServerWindows::theOwnCompanyChangedElsewhereIsNotOverwritten()
              QStringList{u"ホルネア商会"_qs});
     QCOMPARE(columnOf(RepairConnection(), u"SELECT 自社住所 FROM 自社"_qs),
              QStringList{u"大阪市北区"_qs});
+}
+
+// The server drops every connection of the program: the window says so,
+// makes its watch again as soon as it can, and then shows what another PC
+// did meanwhile; the window's own next read works on a new connection.
+void TstServerWindows::aLostConnectionIsSaidAndTheWindowComesBack()
+{
+    QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);
+    CustomerWindow* w = openCustomerWindow(*m_shell);
+    QVERIFY(w);
+    w->toolbarButton(21)->trigger(); // か
+    clickRow(w->userList(), 1);
+    ServerConnection admin = ServerConnection::open(
+        ServerAddress::read(QDir(m_folder->path()).filePath(u"server.conf"_qs)));
+    admin.exec(u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+               u"application_name = 'horunea' AND pid <> pg_backend_pid()"_qs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs->lastMessage(), u"サーバーとの接続が切れました。"_qs, 5000);
+    {
+        Database other = OpenAccountFile(AccountKind::Operator, u"山田"_qs);
+        other.insert(u"ユーザー"_qs, {{u"表示ふりがな"_qs, u"ｶｱ"_qs}, {u"表示名"_qs, u"加阿"_qs}});
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(column(w->userList(), 1),
+                              (QStringList{u"加阿"_qs, u"加藤"_qs, u"小林"_qs}), 8000);
+    QCOMPARE(w->panelValues().at(1), u"小林"_qs);
+    QCOMPARE(m_dialogs->messages.size(), 1);
 }
 
 QTEST_MAIN(TstServerWindows)
