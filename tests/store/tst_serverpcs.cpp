@@ -46,6 +46,15 @@ std::pair<QString, QString> addUserWithSubject(Database& db)
     return {user, subject};
 }
 
+RepairRecord repairOf(const QString& customer)
+{
+    RepairRecord repair;
+    repair.accepted = QDate(2026, 12, 9);
+    repair.texts = QStringList(repairTextFields().size());
+    repair.texts[0] = customer;
+    return repair;
+}
+
 } // namespace
 
 class TstServerPcs : public QObject
@@ -65,6 +74,8 @@ private slots:
 
 private:
     Database open() const;
+    // The test's repair account, made now, on two connections.
+    std::pair<Database, Database> twoRepairPcs() const;
 
     std::unique_ptr<PgCluster> m_cluster;
     std::optional<ServerAddress> m_address;
@@ -93,6 +104,17 @@ Database TstServerPcs::open() const
 {
     return Database::openServer(*m_address, serverAccountSchema(DatabaseKind::Customer, m_account),
                                 DatabaseKind::Customer);
+}
+
+std::pair<Database, Database> TstServerPcs::twoRepairPcs() const
+{
+    const QString schema = serverAccountSchema(DatabaseKind::Repair, m_account);
+    {
+        ServerConnection admin = ServerConnection::open(*m_address);
+        createServerSchema(admin, DatabaseKind::Repair, schema);
+    }
+    return {Database::openServer(*m_address, schema, DatabaseKind::Repair),
+            Database::openServer(*m_address, schema, DatabaseKind::Repair)};
 }
 
 void TstServerPcs::aChangeAgainstAnOlderReadIsRefused()
@@ -159,17 +181,8 @@ void TstServerPcs::aSubjectOrLogChangedElsewhereIsNotOverwritten()
 // detail reads them), repair logs as their list shows them.
 void TstServerPcs::aRepairOrRepairLogChangedElsewhereIsNotOverwritten()
 {
-    const QString schema = serverAccountSchema(DatabaseKind::Repair, m_account);
-    {
-        ServerConnection admin = ServerConnection::open(*m_address);
-        createServerSchema(admin, DatabaseKind::Repair, schema);
-    }
-    Database counter = Database::openServer(*m_address, schema, DatabaseKind::Repair);
-    Database office = Database::openServer(*m_address, schema, DatabaseKind::Repair);
-    RepairRecord repair;
-    repair.accepted = QDate(2026, 12, 9);
-    repair.texts = QStringList(repairTextFields().size());
-    repair.texts[0] = u"河合"_qs;
+    auto [counter, office] = twoRepairPcs();
+    RepairRecord repair = repairOf(u"河合"_qs);
     const QString key = QString::number(AddRepair(counter, repair));
     auto readOf = [&](Database& db) {
         const auto detail = ReadRepair(db, key);
@@ -356,17 +369,8 @@ void TstServerPcs::anotherPcsChangesReachTheViewWithItsChoiceKept()
 void TstServerPcs::theRepairViewFollowsAnotherPcToo()
 {
     Store::setServer(*m_address);
-    const QString schema = serverAccountSchema(DatabaseKind::Repair, m_account);
-    {
-        ServerConnection admin = ServerConnection::open(*m_address);
-        createServerSchema(admin, DatabaseKind::Repair, schema);
-    }
-    Database counter = Database::openServer(*m_address, schema, DatabaseKind::Repair);
-    Database office = Database::openServer(*m_address, schema, DatabaseKind::Repair);
-    RepairRecord repair;
-    repair.accepted = QDate(2026, 12, 9);
-    repair.texts = QStringList(repairTextFields().size());
-    repair.texts[0] = u"河合"_qs;
+    auto [counter, office] = twoRepairPcs();
+    RepairRecord repair = repairOf(u"河合"_qs);
     const QString kawai = QString::number(AddRepair(counter, repair));
 
     RepairView view(office);
