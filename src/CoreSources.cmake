@@ -27,6 +27,7 @@ set(HORUNEA_CORE_SOURCES
   store/ServerSchema.cpp
   store/ServerWatch.cpp
   store/ShippedFiles.cpp
+  store/StagedFolder.cpp
   store/TextForms.cpp
   customer/CustomerLists.cpp
   customer/CustomerQueries.cpp

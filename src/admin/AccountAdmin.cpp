@@ -12,6 +12,7 @@
 #include "store/Failure.h"
 #include "store/Schema.h"
 #include "store/ShippedFiles.h"
+#include "store/StagedFolder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -30,9 +31,11 @@ namespace horunea {
 
 namespace {
 
-// Where a compaction writes its copy: the Part's "<name>最適化.mdb", unless
-// that is the file of another account, which is never touched; then a
-// private name of the same folder.
+// Where a compaction writes its copy: the Part's "<name>最適化.mdb" when
+// nothing is there, no account has that name (names compared as they are,
+// never as patterns) and the name fits; otherwise a private name of the same
+// folder. A
+// file that is there, or an account that is listed, is never touched.
 QString compactionOutputFor(AccountKind kind, const QString& name, const QString& path)
 {
     const QString output = compactionOutputPath(path);
@@ -41,12 +44,14 @@ QString compactionOutputFor(AccountKind kind, const QString& name, const QString
     bool isAccount = false;
     for (const Account& a : LoadAccounts(master, kind))
         isAccount = isAccount || a.name == taken;
-    if (!isAccount)
+    // The engine names the copy's journal after it: both must fit a file name.
+    const bool fits = (QFileInfo(output).fileName() + u"-journal"_qs).toUtf8().size() <= 255;
+    if (!isAccount && fits && !QFileInfo::exists(output) && !QFileInfo(output).isSymLink())
         return output;
     const QDir folder = QFileInfo(path).dir();
     for (int attempt = 0;; ++attempt) {
-        const QString candidate = folder.filePath(
-            QStringLiteral(".%1-最適化中-%2-%3.mdb").arg(name).arg(::getpid()).arg(attempt));
+        const QString candidate =
+            folder.filePath(QStringLiteral(".最適化中-%1-%2.mdb").arg(::getpid()).arg(attempt));
         if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
             return candidate;
     }
@@ -172,6 +177,8 @@ void CreateAccount(Database& master, AccountKind kind, const QString& name, cons
     Transaction transaction(master);
     master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, passwordValue(password)}});
     copyTemplate(templateOf(kind), path);
+    // The file's name is on disk before the row that names it is.
+    syncToDisk(folder);
     try {
         transaction.commit();
     } catch (const Failure&) {
@@ -240,8 +247,10 @@ void ChangeAccount(Database& master, AccountKind kind, const QString& number,
     Transaction transaction(master);
     master.update(k.table, {{k.nameField, newName}, {u"パスワード"_qs, passwordValue(newPassword)}},
                   keyCondition(k.key, number));
-    if (renamed)
+    if (renamed) {
         renameWithoutReplacing(oldPath, newPath);
+        syncToDisk(QFileInfo(newPath).absolutePath());
+    }
     try {
         transaction.commit();
     } catch (const Failure&) {
@@ -277,6 +286,7 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
         aside = QFileInfo(path).dir().filePath(u".削除中-"_qs + QFileInfo(path).fileName());
         QFile::remove(aside);
         renameWithoutReplacing(path, aside);
+        syncToDisk(QFileInfo(path).absolutePath());
     }
     try {
         Transaction transaction(master);
@@ -311,7 +321,9 @@ CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name)
     }
     const AccountLock lock(path, name, AccountLock::Mode::Exclusive);
     settleJournal(path);
-    return compactFile(path, compactionOutputFor(kind, name, path));
+    const QString output = compactionOutputFor(kind, name, path);
+    CompactionRecord record(kind, name, output);
+    return compactFile(path, output, [&] { record.created(); });
 }
 
 namespace {
@@ -329,12 +341,82 @@ QDir stagingFolder(const QTemporaryDir& staging, const QString& where)
     return into;
 }
 
+// The files a backup folder holds, by their place in it: main.mdb, the
+// templates and every .mdb of the account folders.
+QStringList backupFiles(const QDir& from)
+{
+    QStringList files;
+    for (const QString& shipped : {u"main.mdb"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs})
+        if (from.exists(shipped))
+            files << shipped;
+    for (const QString& folder : {u"kelvo"_qs, u"care"_qs})
+        for (const QString& name :
+             QDir(from.filePath(folder)).entryList({u"*.mdb"_qs}, QDir::Files))
+            files << folder + u'/' + name;
+    return files;
+}
+
+// Whether the backup folder can replace the data: not marked incomplete, its
+// main.mdb usable, every account it lists with its file, and every file
+// opening and passing the engine's integrity check. Refused otherwise, with
+// everything that is wrong listed, before anything is touched.
+void checkBackupFolder(const QString& backup)
+{
+    const QDir from(backup);
+    const QString where = QDir::toNativeSeparators(backup);
+    if (const QString why =
+            unusableDatabaseFile(from.filePath(u"main.mdb"_qs), DatabaseKind::Master);
+        !why.isEmpty())
+        throw Failure(
+            QStringLiteral("バックアップのフォルダーではありません (main.mdb を使えません)。\n%1")
+                .arg(where),
+            why);
+    QStringList problems;
+    if (from.exists(IncompleteBackupMark)) {
+        QFile mark(from.filePath(IncompleteBackupMark));
+        mark.open(QIODevice::ReadOnly);
+        problems << u"写せなかったファイルのあるバックアップです ("_qs + IncompleteBackupMark +
+                        u")"_qs;
+        const QStringList lines =
+            QString::fromUtf8(mark.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        problems += lines.mid(1);
+    }
+    {
+        Database master = Database::open(from.filePath(u"main.mdb"_qs));
+        for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
+            const QString folder = kind == AccountKind::Operator ? u"kelvo"_qs : u"care"_qs;
+            for (const Account& a : LoadAccounts(master, kind)) {
+                const QString relative = folder + u'/' + a.name + u".mdb"_qs;
+                if (!QFileInfo(from.filePath(relative)).isFile())
+                    problems << relative + u": ファイルがありません。"_qs;
+            }
+        }
+    }
+    for (const QString& file : backupFiles(from)) {
+        try {
+            Database db = Database::open(from.filePath(file));
+            if (const QString problem = integrityProblem(db); !problem.isEmpty())
+                problems << file + u": 壊れています。"_qs;
+        } catch (const Failure& e) {
+            problems << file + u": "_qs + e.message().section(u'\n', 0, 0);
+        }
+    }
+    if (!problems.isEmpty())
+        throw Failure(
+            QStringLiteral("このバックアップからは復元できません。何も変えていません。\n%1\n%2")
+                .arg(where, problems.join(u'\n')));
+}
+
 } // namespace
 
 void RestoreDataFolder(const QString& backup,
                        const std::function<void(int, int, const QString&)>& progress,
                        bool byTheProgram)
 {
+    if (QFileInfo(backup).canonicalFilePath() == QFileInfo(DataFolder::path()).canonicalFilePath())
+        throw Failure(
+            u"データフォルダーそのものは戻せません。バックアップのフォルダーを指定してください。"_qs);
+    checkBackupFolder(backup);
     if (Store::isServer()) {
         ReplaceServerData(Store::server(), backup, [&](const QString& file) {
             if (progress)
@@ -343,13 +425,6 @@ void RestoreDataFolder(const QString& backup,
         return;
     }
     const QDir from(backup);
-    if (QFileInfo(backup).canonicalFilePath() == QFileInfo(DataFolder::path()).canonicalFilePath())
-        throw Failure(
-            u"データフォルダーそのものは戻せません。バックアップのフォルダーを指定してください。"_qs);
-    if (unusableDatabaseFile(from.filePath(u"main.mdb"_qs), DatabaseKind::Master) != QString())
-        throw Failure(
-            QStringLiteral("バックアップのフォルダーではありません (main.mdb を使えません)。\n%1")
-                .arg(QDir::toNativeSeparators(backup)));
     // Nobody works on the folder meanwhile: not the program, not an account.
     QLockFile instance(DataFolder::lockPath());
     instance.setStaleLockTime(0);
@@ -366,15 +441,8 @@ void RestoreDataFolder(const QString& backup,
                                    AccountLock::Mode::Exclusive);
     }
 
-    // Every file of the backup, checked as it is copied.
-    QStringList files;
-    for (const QString& shipped : {u"main.mdb"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs})
-        if (from.exists(shipped))
-            files << shipped;
-    for (const QString& folder : {u"kelvo"_qs, u"care"_qs})
-        for (const QString& name :
-             QDir(from.filePath(folder)).entryList({u"*.mdb"_qs}, QDir::Files))
-            files << folder + u'/' + name;
+    // Every file of the backup, checked again as it is copied.
+    const QStringList files = backupFiles(from);
     const QDir data(DataFolder::path());
     QTemporaryDir staging(data.filePath(u".復元中-XXXXXX"_qs));
     const QDir into = stagingFolder(staging, data.path());
@@ -422,10 +490,9 @@ QStringList BackupDataFolder(const QString& destination,
     const QFileInfo target(destination);
     if (target.exists() || target.isSymLink())
         throw Failure(QStringLiteral("バックアップ先がすでにあります。\n%1").arg(destination));
-    const QDir parent = target.absoluteDir();
-    if (!parent.exists())
-        throw Failure(
-            QStringLiteral("バックアップ先の親フォルダーがありません。\n%1").arg(parent.path()));
+    if (!target.absoluteDir().exists())
+        throw Failure(QStringLiteral("バックアップ先の親フォルダーがありません。\n%1")
+                          .arg(target.absolutePath()));
 
     // The files to copy, by their place in the folder, with the account
     // whose lock each needs (none for main.mdb and the templates).
@@ -452,8 +519,10 @@ QStringList BackupDataFolder(const QString& destination,
         }
     }
 
-    QTemporaryDir staging(parent.filePath(u"."_qs + target.fileName() + u"-作成中-XXXXXX"_qs));
-    const QDir into = stagingFolder(staging, parent.path());
+    StagedFolder staging(destination);
+    const QDir into(staging.path());
+    into.mkpath(u"kelvo"_qs);
+    into.mkpath(u"care"_qs);
     int done = 0;
     for (const Copy& file : std::as_const(files)) {
         if (progress)
@@ -471,10 +540,18 @@ QStringList BackupDataFolder(const QString& destination,
             skipped << file.relative + u": "_qs + e.message().section(u'\n', 0, 0);
         }
     }
-    syncToDisk(staging.path());
-    renameWithoutReplacing(staging.path(), target.absoluteFilePath());
-    staging.setAutoRemove(false);
-    syncToDisk(parent.path());
+    // A backup that left something out says so where a restore looks.
+    if (!skipped.isEmpty()) {
+        QFile mark(into.filePath(IncompleteBackupMark));
+        if (!mark.open(QIODevice::NewOnly | QIODevice::WriteOnly) ||
+            mark.write(
+                (u"このバックアップには、次のファイルがありません。復元には使えません。\n"_qs +
+                 skipped.join(u'\n') + u'\n')
+                    .toUtf8()) < 0 ||
+            !mark.flush())
+            throw Failure(QStringLiteral("書き込めません。\n%1").arg(mark.fileName()));
+    }
+    staging.publish();
     return skipped;
 }
 

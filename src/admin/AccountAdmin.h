@@ -65,14 +65,13 @@ void RemoveAccount(Database& master, AccountKind kind, const QString& number,
 // needs no password. Throws Failure starting "最適化できませんでした。".
 CompactionSizes CompactAccountDatabase(AccountKind kind, const QString& name);
 
-// A consistent copy of the data folder in a new folder: main.mdb, the two
-// templates and every account's file, each through a checked export. The
-// folder is assembled under a hidden name beside it and appears only when
-// complete; on failure nothing is left. progress is told before each file
-// (its number from 1, the count, the file). A file other than main.mdb that
-// cannot be copied (missing, in use, damaged) is left out; returns those
-// left out, each as "kelvo/<name>.mdb: why".
-// Puts a backup made by BackupDataFolder in the data folder's place: every
+// The file a backup that left files out carries, naming them.
+inline const QString IncompleteBackupMark = QStringLiteral("不完全なバックアップ.txt");
+
+// Puts a backup made by BackupDataFolder in the data folder's place. The
+// backup is checked first and refused, naming what is wrong, with nothing
+// touched: when it is marked incomplete, an account it lists has no file, or
+// a file does not open or fails the engine's integrity check. Then every
 // file of the backup is copied through a checked export into a hidden
 // folder of the data folder first; then the current main.mdb, templates and
 // account folders are moved aside under a dated name, the restored ones put
@@ -86,6 +85,16 @@ void RestoreDataFolder(const QString& backup,
                        const std::function<void(int, int, const QString&)>& progress = {},
                        bool byTheProgram = false);
 
+// A consistent copy of the data folder in a new folder: main.mdb, the two
+// templates and every account's file, each through a checked export. The
+// folder is assembled under a hidden name beside it and appears only when
+// complete; on failure nothing is left. progress is told before each file
+// (its number from 1, the count, the file). A file other than main.mdb that
+// cannot be copied (missing, in use, damaged) is left out; returns those
+// left out, each as "kelvo/<name>.mdb: why", and the folder then carries
+// IncompleteBackupMark listing them, so that no restore takes it for whole.
+// On a server, the server's data as a file data folder (written the same
+// way), which restores into either store.
 QStringList BackupDataFolder(const QString& destination,
                              const std::function<void(int, int, const QString&)>& progress = {});
 

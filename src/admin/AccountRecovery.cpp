@@ -7,12 +7,15 @@
 #include "store/Database.h"
 #include "store/Failure.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QSet>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
@@ -136,45 +139,117 @@ void removeRecord()
     syncFolder(AccountOperation::recordPath());
 }
 
-// The copies of compactions a crash interrupted: "<name>最適化.mdb" beside a
-// listed account (unless that is an account too) and the private
-// ".<name>-最適化中-…" ones. An account being compacted right now (its lock
-// held by another process) is left alone.
-void removeCompactionLeftovers(Database& master)
+QString locksFolder()
 {
-    for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
-        const QList<Account> accounts = LoadAccounts(master, kind);
-        QSet<QString> names;
-        for (const Account& a : accounts)
-            names.insert(a.name);
-        for (const Account& a : accounts) {
-            QString path;
-            try {
-                path = accountFilePath(kind, a.name);
-            } catch (const Failure&) {
-                continue;
-            }
-            const QDir folder = QFileInfo(path).dir();
-            QStringList leftovers = folder.entryList({u'.' + a.name + u"-最適化中-*.mdb"_qs},
-                                                     QDir::Files | QDir::Hidden | QDir::System);
-            if (!names.contains(a.name + u"最適化"_qs))
-                leftovers += folder.entryList({a.name + u"最適化.mdb"_qs}, QDir::Files);
-            if (leftovers.isEmpty())
-                continue;
-            try {
-                const AccountLock alone(path, a.name, AccountLock::Mode::Exclusive);
-                for (const QString& file : std::as_const(leftovers)) {
-                    QFile::remove(folder.filePath(file));
-                    QFile::remove(folder.filePath(file + u"-journal"_qs));
-                }
-            } catch (const Failure&) {
-                // in use: a compaction may be writing it now
-            }
+    return QDir(DataFolder::path()).filePath(u".locks"_qs);
+}
+
+// A file's identity, "device:inode", not following a symbolic link; empty
+// when nothing is there.
+QString identityOf(const QString& path)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return QStringLiteral("%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+}
+
+// The files of the listed accounts, as their names make them (literally).
+QSet<QString> listedAccountFiles(Database& master)
+{
+    QSet<QString> files;
+    for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
+        for (const Account& a : LoadAccounts(master, kind))
+            files.insert(QDir(accountFolder(kind)).filePath(a.name + u".mdb"_qs));
+    return files;
+}
+
+// The copies of compactions that were killed: each removed only when its
+// record names it with the identity the file still has (or, killed before
+// that was written, the file is still empty), the compacted account's lock
+// can be had alone (no compaction of it runs now) and no listed account has
+// it as its file. Nothing else is ever removed.
+void removeKilledCompactionCopies(const QStringList& records, const QSet<QString>& accountFiles)
+{
+    const QDir locks(locksFolder());
+    for (const QString& record : records) {
+        const QString recordPath = locks.filePath(record);
+        QFile file(recordPath);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QStringList fields = QString::fromUtf8(file.readAll()).split(u'\t');
+        file.close();
+        const AccountKind kind = fields.value(0) == kindWord(AccountKind::Repair)
+                                     ? AccountKind::Repair
+                                     : AccountKind::Operator;
+        const QString name = fields.value(1), output = fields.value(2), identity = fields.value(3);
+        AccountLock alone;
+        try {
+            alone = AccountLock(QDir(accountFolder(kind)).filePath(name + u".mdb"_qs), name,
+                                AccountLock::Mode::Exclusive);
+        } catch (const Failure&) {
+            continue; // being compacted now
         }
+        // Killed between making the (empty) copy and writing down what it is,
+        // the copy is still empty: an empty file holds nobody's data.
+        const bool ours = identity.isEmpty()
+                              ? !identityOf(output).isEmpty() && QFileInfo(output).size() == 0
+                              : identityOf(output) == identity;
+        if (!output.isEmpty() && ours && !accountFiles.contains(output)) {
+            QFile::remove(output);
+            QFile::remove(output + u"-journal"_qs);
+            syncFolder(output);
+        }
+        QFile::remove(recordPath);
     }
+    if (!records.isEmpty())
+        syncToDisk(locks.path());
+}
+
+QStringList compactionRecords()
+{
+    return QDir(locksFolder())
+        .entryList({u"compaction-*"_qs}, QDir::Files | QDir::Hidden | QDir::System);
 }
 
 } // namespace
+
+CompactionRecord::CompactionRecord(AccountKind kind, const QString& name, const QString& output)
+    : m_path(QDir(locksFolder())
+                 .filePath(QStringLiteral("compaction-%1-%2")
+                               .arg(kindWord(kind),
+                                    QString::fromLatin1(QCryptographicHash::hash(
+                                                            name.toUtf8(), QCryptographicHash::Sha1)
+                                                            .toHex())))),
+      m_fields{kindWord(kind), name, QFileInfo(output).absoluteFilePath()}
+{
+    QDir().mkpath(locksFolder());
+    write(m_fields);
+}
+
+CompactionRecord::~CompactionRecord()
+{
+    QFile::remove(m_path);
+    syncToDisk(locksFolder());
+}
+
+void CompactionRecord::created()
+{
+    write(m_fields + QStringList{identityOf(m_fields.value(2))});
+}
+
+void CompactionRecord::write(const QStringList& fields)
+{
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(fields.join(u'\t').toUtf8()) < 0 ||
+        !file.commit())
+        throw Failure(QStringLiteral("最適化できませんでした。\n操作の記録を書けません。\n%1\n(%2)")
+                          .arg(m_path, file.errorString()));
+    syncToDisk(m_path);
+    syncToDisk(locksFolder());
+}
 
 QString AccountOperation::recordPath()
 {
@@ -244,18 +319,15 @@ bool RecoverAccountOperation(bool holdsInstanceLock)
                 QDir(data.filePath(folder)).removeRecursively();
     }
     // main.mdb is opened only when there is something to put right: most
-    // starts find no record and no copy of a compaction.
-    bool copies = false;
-    for (const QString& folder : {DataFolder::customerFolder(), DataFolder::repairFolder()})
-        copies =
-            copies ||
-            !QDir(folder).entryList({u"*最適化*.mdb"_qs}, QDir::Files | QDir::Hidden).isEmpty();
+    // starts find no record of an operation or of a compaction.
+    const QStringList compactions = compactionRecords();
     if (!QFileInfo(DataFolder::masterPath()).isFile() ||
-        (!copies && !QFileInfo::exists(AccountOperation::recordPath())))
+        (compactions.isEmpty() && !QFileInfo::exists(AccountOperation::recordPath())))
         return false;
     Database master = OpenMaster();
     const bool recovered = RecoverAccountOperation(master);
-    removeCompactionLeftovers(master);
+    if (!compactions.isEmpty())
+        removeKilledCompactionCopies(compactions, listedAccountFiles(master));
     return recovered;
 }
 

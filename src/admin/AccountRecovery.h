@@ -35,6 +35,30 @@ private:
     AccountLock m_lock;
 };
 
+// The copy a compaction writes, written down as the program's own before it
+// is made, and with the file's identity (device and inode) once it exists.
+// The next start removes the copy of a compaction that was killed, found by
+// this record alone: never a file it did not make, never an account's file.
+class CompactionRecord
+{
+public:
+    // The caller holds the account's lock alone.
+    CompactionRecord(AccountKind kind, const QString& name, const QString& output);
+    CompactionRecord(const CompactionRecord&) = delete;
+    CompactionRecord& operator=(const CompactionRecord&) = delete;
+    // The compaction is over (the copy renamed or removed): the record goes.
+    ~CompactionRecord();
+
+    // The output file has just been made: its identity is written down.
+    void created();
+
+private:
+    void write(const QStringList& fields);
+
+    QString m_path;
+    QStringList m_fields;
+};
+
 // Puts an interrupted account operation right (see AccountOperation); does
 // nothing when none was interrupted. master is the open main.mdb. Returns
 // whether anything was put right.

@@ -216,7 +216,9 @@ void AdministratorMenuWindow::backUp()
         return;
     QString text = u"バックアップしました。\n"_qs + QDir::toNativeSeparators(destination);
     if (!skipped.isEmpty())
-        text += u"\n\n写せなかったファイル:\n"_qs + skipped.join(u'\n');
+        text = u"バックアップは不完全です。復元には使えません。\n"_qs +
+               QDir::toNativeSeparators(destination) + u"\n\n写せなかったファイル:\n"_qs +
+               skipped.join(u'\n');
     Dialogs::instance().message(
         this, text, skipped.isEmpty() ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
 }

@@ -4,6 +4,7 @@
 
 #include "import/TransferLine.h"
 #include "import/TransferSupport.h"
+#include "store/Compaction.h"
 #include "store/Database.h"
 #include "store/Failure.h"
 #include "store/Store.h"
@@ -168,12 +169,21 @@ struct CustomerFiles
     qint64 Uw = 0, Sw = 0, Lw = 0; // the lines written
 };
 
+// A damaged source file is refused, naming it, before a row of it is read:
+// what a torn index hides or doubles would be transferred as sound.
+void requireSoundSource(Database& src)
+{
+    if (!src.isServer())
+        requireIntact(src, src.path());
+}
+
 // The source's users, subjects and logs into the temporary files, from one
 // consistent view of the source, read only.
 void writeCustomerFiles(const QString& source, CustomerFiles& files, TransferResult& result,
                         const ImportProgress& progress)
 {
     Database src = OpenAccountFile(AccountKind::Operator, source);
+    requireSoundSource(src);
     files.U = src.scalar(u"Select count(*) as ma1 From ﾕｰｻﾞｰ"_qs);
     files.S = src.scalar(u"Select count(*) as ma1 From 件名"_qs);
     files.L = src.scalar(u"Select count(*) as ma1 From ログ"_qs);
@@ -279,6 +289,7 @@ void writeRepairFiles(const QString& source, RepairParts parts, RepairFiles& fil
                       TransferResult& result, const ImportProgress& progress)
 {
     Database src = OpenAccountFile(AccountKind::Repair, source);
+    requireSoundSource(src);
     files.R = src.scalar(u"Select count(*) as ma1 From 修理"_qs);
     files.RL = src.scalar(u"Select count(*) as ma1 From 修理ログ"_qs);
     ReadTransaction reading(src);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <cerrno>
 #include <cstdio>
@@ -45,7 +46,33 @@ void removeWithJournal(const QString& path)
     QFile::remove(path + u"-journal"_qs);
 }
 
+// What the engine says when the disk filled up, as the user needs to hear it.
+bool diskFull(const Failure& e)
+{
+    return e.detail().contains(u"disk is full"_qs) || e.message().contains(u"disk is full"_qs) ||
+           e.message().contains(u"No space left"_qs);
+}
+
 } // namespace
+
+QString integrityProblem(Database& db)
+{
+    const ResultSet check = db.query(u"PRAGMA integrity_check"_qs);
+    QStringList problems;
+    for (int i = 0; i < check.size(); ++i)
+        problems << check.row(i).value(0).toString();
+    if (problems == QStringList{u"ok"_qs})
+        return {};
+    return problems.mid(0, 3).join(u'\n');
+}
+
+void requireIntact(Database& db, const QString& path)
+{
+    if (const QString problem = integrityProblem(db); !problem.isEmpty())
+        throw Failure(
+            QStringLiteral("ファイルが壊れています。\n%1").arg(QDir::toNativeSeparators(path)),
+            problem);
+}
 
 void settleJournal(const QString& path)
 {
@@ -94,12 +121,17 @@ void renameWithoutReplacing(const QString& from, const QString& to)
     }
 }
 
-void exportCheckedCopy(const QString& source, const QString& destination)
+void exportCheckedCopy(const QString& source, const QString& destination,
+                       const std::function<void()>& created)
 {
-    if (QFileInfo::exists(destination))
+    if (QFileInfo::exists(destination) || QFileInfo(destination).isSymLink())
         throw Failure(QStringLiteral("ファイルがすでにあります。\n%1").arg(destination));
+    // The source must be sound before anything is made of it: a torn file
+    // copied is a torn copy that looks whole.
+    Database from = Database::open(source);
+    requireIntact(from, source);
+    bool made = false;
     try {
-        Database from = Database::open(source);
         const auto before = rowCounts(from);
         // The connection may not create files: the export goes into an empty
         // one made here (an empty file is an empty database).
@@ -108,6 +140,9 @@ void exportCheckedCopy(const QString& source, const QString& destination)
             throw Failure(QStringLiteral("ファイルを作成できません。\n%1\n(%2)")
                               .arg(destination, empty.errorString()));
         empty.close();
+        made = true;
+        if (created)
+            created();
         from.execRaw(u"ATTACH DATABASE "_qs + sqlLiteral(destination) + u" AS compacted KEY "_qs +
                      sqlLiteral(Database::password()));
         // The copy counts only once it has been checked and synced: until
@@ -133,8 +168,15 @@ void exportCheckedCopy(const QString& source, const QString& destination)
         copy.close();
         if (!syncToDisk(destination))
             throw Failure(QStringLiteral("ファイルを書き切れません。\n%1").arg(destination));
-    } catch (const Failure&) {
-        removeWithJournal(destination);
+    } catch (const Failure& e) {
+        // Only a file made here is removed: one that was there is not ours.
+        if (made)
+            removeWithJournal(destination);
+        if (diskFull(e))
+            throw Failure(
+                QStringLiteral("ディスクがいっぱいです。空きを作ってからやり直してください。\n%1")
+                    .arg(QDir::toNativeSeparators(destination)),
+                e.detail());
         throw;
     }
 }
@@ -145,7 +187,8 @@ QString compactionOutputPath(const QString& accountPath)
     return info.dir().filePath(info.completeBaseName() + u"最適化.mdb"_qs);
 }
 
-CompactionSizes compactFile(const QString& path, const QString& output)
+CompactionSizes compactFile(const QString& path, const QString& output,
+                            const std::function<void()>& created)
 {
     auto failed = [](const QString& why, const QString& detail = QString()) {
         return Failure(u"最適化できませんでした。\n"_qs + why, detail);
@@ -155,16 +198,12 @@ CompactionSizes compactFile(const QString& path, const QString& output)
         throw failed(QStringLiteral("データベースのファイルがありません。\n%1").arg(path));
     CompactionSizes sizes;
     sizes.before = original.size();
-    const QFileInfo leftover(output);
-    if (leftover.exists() || leftover.isSymLink()) {
-        if (leftover.isDir() && !leftover.isSymLink())
-            throw failed(QStringLiteral("出力先がフォルダーです。\n%1").arg(output));
-        removeWithJournal(output);
-        if (QFileInfo::exists(output))
-            throw failed(QStringLiteral("前回の出力を消せません。\n%1").arg(output));
-    }
+    // Whatever stands at the output's name is not ours to remove.
+    const QFileInfo taken(output);
+    if (taken.exists() || taken.isSymLink())
+        throw failed(QStringLiteral("出力先にファイルがすでにあります。\n%1").arg(output));
     try {
-        exportCheckedCopy(path, output);
+        exportCheckedCopy(path, output, created);
     } catch (const Failure& e) {
         throw failed(e.message(), e.detail());
     }

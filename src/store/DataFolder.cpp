@@ -1,5 +1,7 @@
 #include "store/DataFolder.h"
 
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QCoreApplication>
@@ -118,6 +120,11 @@ QString DataFolder::repairFolder()
 }
 void DataFolder::protect()
 {
+    // The process holds the passwords of every account: no core dump of it
+    // is written, neither by the kernel nor by a crash collector.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    ::prctl(PR_SET_DUMPABLE, 0);
     ::umask(077);
     const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     // The program's own folder stays as it is (others may run the program
@@ -157,8 +164,10 @@ QString DataFolder::accountNameProblem(const QString& name)
         return u"末尾に「.」や空白は使えません。"_qs;
     if (!name.isValidUtf16())
         return u"文字が壊れています。"_qs;
-    // Most file systems hold 255 bytes in a name.
-    if ((name + u".mdb"_qs).toUtf8().size() > 255)
+    // Most file systems hold 255 bytes in a name, and the longest name made
+    // from an account's is its lock, "kelvo-<name>.mdb.lock" (a file moved
+    // aside for deletion, ".削除中-<name>.mdb", is as long).
+    if (name.toUtf8().size() > MaxAccountNameBytes)
         return u"長すぎます。"_qs;
     // Names some file systems keep for devices.
     static const QStringList devices{u"CON"_qs, u"PRN"_qs, u"AUX"_qs, u"NUL"_qs};

@@ -22,15 +22,18 @@ public:
     static QString customerFolder();       // kelvo
     static QString repairFolder();         // care
     // Why a name cannot be an account's file name ("「/」は使えません"), or
-    // empty when it can.
+    // empty when it can: also when a file named after it (its lock, its
+    // file moved aside) would pass the 255 bytes of a file name.
     static QString accountNameProblem(const QString& name);
+    static constexpr int MaxAccountNameBytes = 255 - int(sizeof("kelvo-.mdb.lock") - 1);
     // The characters no account name may hold.
     static QString forbiddenNameCharacters();
     static QString lockPath();
     // Files the process makes from now on are its user's alone (0600, folders
     // 0700): main.mdb holds every password, the accounts' files the shop's
     // customers. The account folders, and the data folder unless it is the
-    // program's own folder, are made 0700.
+    // program's own folder, are made 0700. No core dump is written of the
+    // process (it holds passwords).
     static void protect();
 
     // The folder holding the executable.
