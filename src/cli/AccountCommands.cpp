@@ -41,15 +41,18 @@ int commandAccount(Invocation& call)
     const int wordCount = action == u"rename" ? 3 : 2;
     QHash<QString, QString> options;
     if (action == u"add" || action == u"attach")
-        options = parseArguments(args, {u"password"_qs}, &words, wordCount);
+        options = parseArguments(args, {u"password"_qs, AdminPassword}, &words, wordCount);
     else if (action == u"rename" || action == u"passwd")
-        options = parseArguments(args, {u"old-password"_qs, u"new-password"_qs}, &words, wordCount);
+        options = parseArguments(args, {u"old-password"_qs, u"new-password"_qs, AdminPassword},
+                                 &words, wordCount);
     else if (action == u"delete")
-        options = parseArguments(args, {u"old-password"_qs}, &words, wordCount);
+        options = parseArguments(args, {u"old-password"_qs, AdminPassword}, &words, wordCount);
     else
         throw UsageError(u"知らない account の操作です: "_qs + action);
     if (words.size() != wordCount)
         throw UsageError(u"種類 (customer か repair) と名前を指定してください。"_qs);
+    // Accounts are the administrator's, as in the administrator menu.
+    checkAdministrator(passwordOption(options, AdminPassword));
     const AccountKind kind = kindArgument(words[0]);
     const QString name = words[1];
     if (action == u"attach") {
@@ -114,7 +117,8 @@ int commandAdmin(Invocation& call)
     }
     if (action == u"set") {
         QString name;
-        const auto options = parseOptions(args, {u"password"_qs}, &name);
+        const auto options = parseOptions(args, {u"password"_qs, AdminPassword}, &name);
+        checkAdministrator(passwordOption(options, AdminPassword));
         for (const QChar c : std::as_const(name))
             if (isRefusedNameCharacter(c))
                 throw RefusedError(QStringLiteral("管理者名に「%1」は使えません。").arg(c));
@@ -141,15 +145,17 @@ int commandCompact(Invocation& call)
 
 namespace {
 
-// The one folder a verb takes; an option it does not know is refused, not
-// taken for a folder ("./--name" names such a folder).
+// The one folder an administrator's verb takes, after the administrator's
+// password is checked; an option it does not know is refused, not taken for
+// a folder ("./--name" names such a folder).
 QString folderArgument(const QStringList& args, const QString& missing)
 {
-    if (args.size() == 1 && args[0].startsWith(u"--"))
-        throw UsageError(u"知らないオプションです: "_qs + args[0]);
-    if (args.size() != 1)
+    if (args.isEmpty())
         throw UsageError(missing);
-    return QFileInfo(args[0]).absoluteFilePath();
+    QStringList words;
+    const auto options = parseArguments(args, {AdminPassword}, &words, 1);
+    checkAdministrator(passwordOption(options, AdminPassword));
+    return QFileInfo(words[0]).absoluteFilePath();
 }
 
 // Each file of a backup or restore as it is copied, on stderr.
@@ -168,10 +174,15 @@ int commandBackup(Invocation& call)
     const QString folder =
         folderArgument(call.args, u"backup にはバックアップ先のフォルダーを指定してください。"_qs);
     const QStringList skipped = BackupDataFolder(folder, folderProgress(call));
+    if (skipped.isEmpty()) {
+        call.out << u"バックアップしました: "_qs << QDir::toNativeSeparators(folder) << '\n';
+        return 0;
+    }
     for (const QString& file : skipped)
         call.err << u"写せませんでした: "_qs << file << '\n';
-    call.out << u"バックアップしました: "_qs << QDir::toNativeSeparators(call.args[0]) << '\n';
-    return skipped.isEmpty() ? 0 : 1;
+    call.err << u"バックアップは不完全です (復元には使えません): "_qs
+             << QDir::toNativeSeparators(folder) << '\n';
+    return 1;
 }
 
 int commandRestore(Invocation& call)
@@ -179,7 +190,7 @@ int commandRestore(Invocation& call)
     const QString folder =
         folderArgument(call.args, u"restore にはバックアップのフォルダーを指定してください。"_qs);
     RestoreDataFolder(folder, folderProgress(call));
-    call.out << u"復元しました: "_qs << QDir::toNativeSeparators(call.args[0]) << '\n';
+    call.out << u"復元しました: "_qs << QDir::toNativeSeparators(folder) << '\n';
     return 0;
 }
 

@@ -72,6 +72,9 @@ Database openAccountData(AccountKind kind, const QString& name,
                          const std::optional<QString>& given);
 ImportProgress importProgress(Invocation& call);
 void checkAdministrator(const std::optional<QString>& given);
+// The option of the administrator's password on the administrator's verbs
+// (also --admin-password-file, and "-" for standard input).
+inline const QString AdminPassword = QStringLiteral("admin-password");
 
 } // namespace cli
 } // namespace horunea

@@ -12,7 +12,10 @@
 #include "store/ShippedFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <optional>
 
@@ -35,6 +38,40 @@ int commandWhere(Invocation& call)
     call.out << QDir::toNativeSeparators(document) << '\n';
     return 0;
 }
+
+namespace {
+
+// The account whose file path names, by the file itself (a symbolic or hard
+// link to an account's file is that file too), with the account's own path:
+// a file of the data folder's accounts is opened as the account is, under
+// its lock.
+struct AccountFile
+{
+    QString name, path;
+};
+std::optional<AccountFile> accountOfFile(const QString& path)
+{
+    struct stat target
+    {
+    };
+    if (Store::isServer() || !QFileInfo(DataFolder::masterPath()).isFile() ||
+        ::stat(QFile::encodeName(path).constData(), &target) != 0)
+        return std::nullopt;
+    Database master = OpenMaster();
+    for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair})
+        for (const Account& a : LoadAccounts(master, kind)) {
+            struct stat file
+            {
+            };
+            const QString own = QDir(accountFolder(kind)).filePath(a.name + u".mdb"_qs);
+            if (::stat(QFile::encodeName(own).constData(), &file) == 0 &&
+                file.st_dev == target.st_dev && file.st_ino == target.st_ino)
+                return AccountFile{a.name, own};
+        }
+    return std::nullopt;
+}
+
+} // namespace
 
 int commandInit(Invocation& call)
 {
@@ -79,7 +116,10 @@ int commandSql(Invocation& call)
         checkAdministrator(passwordOption(options));
         if (target == u"master" && Store::isServer())
             return OpenMaster();
-        return Database::open(targetPath(target));
+        const QString path = targetPath(target);
+        if (const auto account = accountOfFile(path))
+            return Database::openLocked(account->path, account->name, AccountLock::Mode::Shared);
+        return Database::open(path);
     }();
     QString printed;
     QTextStream out(&printed);

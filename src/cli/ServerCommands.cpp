@@ -34,11 +34,16 @@ int commandServer(Invocation& call)
                  << u"」にホルネアのデータを作りました。\n"_qs;
         return 0;
     }
-    if ((step == u"import" || step == u"export") && call.args.size() == 2) {
-        if (call.args[1].startsWith(u"--"))
-            throw UsageError(u"知らないオプションです: "_qs + call.args[1]);
-        const QString folder = QFileInfo(call.args[1]).absoluteFilePath();
+    if ((step == u"import" || step == u"export") && call.args.size() >= 2) {
+        QStringList words;
+        const auto options = parseArguments(
+            call.args.mid(1), step == u"export" ? QStringList{AdminPassword} : QStringList{},
+            &words, 1);
+        const QString folder = QFileInfo(words[0]).absoluteFilePath();
         const ServerAddress address = serverOfDataFolder();
+        // The export holds every account, passwords too: the administrator's.
+        if (step == u"export")
+            checkAdministrator(passwordOption(options, AdminPassword));
         const MoveProgress progress = [&call](const QString& text) {
             call.err << text << '\n' << Qt::flush;
         };

@@ -497,7 +497,7 @@ void TstOneWriter::passwordsAreAskedNotShown()
              0);
     QCOMPARE(runCliHere({u"account"_qs, u"rename"_qs, u"customer"_qs, u"営業一課"_qs, u"一課"_qs,
                          u"--old-password-file"_qs, file.fileName(), u"--new-password-file"_qs,
-                         file.fileName()})
+                         file.fileName(), u"--admin-password"_qs, u"管理"_qs})
                  .status,
              0);
     // From standard input, in a process of its own.
