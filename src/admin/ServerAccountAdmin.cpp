@@ -1,5 +1,6 @@
 #include "admin/ServerAccountAdmin.h"
 
+#include "store/Failure.h"
 #include "store/Schema.h"
 #include "store/ServerConnection.h"
 #include "store/ServerDialect.h"
@@ -19,6 +20,19 @@ qint64 schemaSize(Database& db, const QString& schema)
                      {schema});
 }
 
+// One change of account names at a time on the server, until the caller's
+// transaction ends; then the name is checked again, as it now stands: two
+// PCs adding one name at once make one account, and the other is refused.
+void refuseTakenNameOnServer(Database& master, AccountKind kind, const QString& name,
+                             const QString& number = QString())
+{
+    master.serverConnection()->exec(u"SELECT pg_advisory_xact_lock($1::bigint)"_qs,
+                                    {serverAccountLockKey(kind, u"0"_qs)});
+    for (const Account& a : LoadAccounts(master, kind))
+        if (a.name == name && a.number != number)
+            throw Failure(u"同じ名前が存在します。登録できません。"_qs);
+}
+
 } // namespace
 
 void CreateServerAccount(Database& master, AccountKind kind, const QString& name,
@@ -26,6 +40,7 @@ void CreateServerAccount(Database& master, AccountKind kind, const QString& name
 {
     const AccountTable& k = accountTableOf(kind);
     Transaction transaction(master);
+    refuseTakenNameOnServer(master, kind, name);
     const qint64 number = master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, password}});
     createServerSchema(*master.serverConnection(), databaseKindOf(kind),
                        serverAccountPath(kind, QString::number(number)));
@@ -39,6 +54,7 @@ void ChangeServerAccount(Database& master, AccountKind kind, const QString& numb
     const Database held = OpenServerAccount(kind, account, AccountLock::Mode::Exclusive);
     const AccountTable& k = accountTableOf(kind);
     Transaction transaction(master);
+    refuseTakenNameOnServer(master, kind, newName, number);
     master.update(k.table, {{k.nameField, newName}, {u"パスワード"_qs, newPassword}},
                   keyCondition(k.key, number));
     transaction.commit();

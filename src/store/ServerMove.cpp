@@ -7,6 +7,7 @@
 #include "store/ServerDialect.h"
 #include "store/ServerSchema.h"
 #include "store/ShippedFiles.h"
+#include "store/StagedFolder.h"
 #include "store/Store.h"
 
 #include <QDir>
@@ -220,11 +221,11 @@ int ReplaceServerData(const ServerAddress& address, const QString& folder,
             Database::openServer(address, serverMasterSchema(), DatabaseKind::Master);
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
             for (const Account& account : LoadAccounts(present, kind)) {
-                if (server
-                        .exec(u"SELECT pg_try_advisory_lock($1::bigint)"_qs,
-                              {serverAccountLockKey(kind, account.number)})
-                        .text(0, 0) != u"t")
+                const qint64 key = serverAccountLockKey(kind, account.number);
+                if (server.exec(u"SELECT pg_try_advisory_lock($1::bigint)"_qs, {key}).text(0, 0) !=
+                    u"t")
                     throw accountInUseOnServer(account.name);
+                refuseWhilePresentOnServer(server, key, account.name);
             }
         }
     }
@@ -242,27 +243,30 @@ int ReplaceServerData(const ServerAddress& address, const QString& folder,
 int ExportServerToFolder(const ServerAddress& address, const QString& folder,
                          const MoveProgress& progress)
 {
-    QDir dir(folder);
-    if (dir.exists() && !dir.isEmpty())
+    const QDir destination(folder);
+    if (destination.exists() && !destination.isEmpty())
         throw Failure(u"書き出し先のフォルダーが空ではありません。"_qs,
                       QDir::toNativeSeparators(folder));
-    const bool made = !dir.exists();
     {
         ServerConnection server = ServerConnection::open(address);
         if (!hasOurData(server))
             throw Failure(u"サーバー「"_qs + server.displayName() +
                           u"」にはホルネアのデータがありません。"_qs);
     }
-    if (!QDir().mkpath(dir.filePath(u"kelvo"_qs)) || !QDir().mkpath(dir.filePath(u"care"_qs)))
+    // Written under a hidden name and named only when whole: a folder under
+    // the destination's name is always a whole copy.
+    StagedFolder staging(folder);
+    const QDir dir(staging.path());
+    if (!dir.mkpath(u"kelvo"_qs) || !dir.mkpath(u"care"_qs))
         throw Failure(u"書き出し先のフォルダーを作れません。"_qs, QDir::toNativeSeparators(folder));
-    try {
-        say(progress, u"main.mdb"_qs);
-        const QString masterPath = dir.filePath(u"main.mdb"_qs);
-        copyToFile(address, serverMasterSchema(), DatabaseKind::Master, masterPath);
-        createDatabaseFile(dir.filePath(u"kelvo.mdb"_qs), DatabaseKind::Customer);
-        createDatabaseFile(dir.filePath(u"care.mdb"_qs), DatabaseKind::Repair);
+    say(progress, u"main.mdb"_qs);
+    const QString masterPath = dir.filePath(u"main.mdb"_qs);
+    copyToFile(address, serverMasterSchema(), DatabaseKind::Master, masterPath);
+    createDatabaseFile(dir.filePath(u"kelvo.mdb"_qs), DatabaseKind::Customer);
+    createDatabaseFile(dir.filePath(u"care.mdb"_qs), DatabaseKind::Repair);
+    int accounts = 0;
+    {
         Database master = Database::open(masterPath);
-        int accounts = 0;
         for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
             for (const Account& account : LoadAccounts(master, kind)) {
                 const QString relative = folderOf(kind) + u'/' + account.name + u".mdb"_qs;
@@ -275,22 +279,9 @@ int ExportServerToFolder(const ServerAddress& address, const QString& folder,
                 ++accounts;
             }
         }
-        return accounts;
-    } catch (...) {
-        // Nothing is left of a folder that is not whole.
-        if (made) {
-            dir.removeRecursively();
-        } else {
-            for (const QString& entry :
-                 dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
-                if (QFileInfo(dir.filePath(entry)).isDir())
-                    QDir(dir.filePath(entry)).removeRecursively();
-                else
-                    QFile::remove(dir.filePath(entry));
-            }
-        }
-        throw;
     }
+    staging.publish();
+    return accounts;
 }
 
 } // namespace horunea

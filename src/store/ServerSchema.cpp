@@ -36,6 +36,18 @@ QString serverChangeChannel(const QString& schema)
     return u"horunea_"_qs + schema;
 }
 
+QString serverPresenceTable()
+{
+    return quotedServerName(serverMasterSchema()) + u".presence"_qs;
+}
+
+QString serverPresenceCreateStatement()
+{
+    return u"CREATE TABLE IF NOT EXISTS "_qs + serverPresenceTable() +
+           u" (token text PRIMARY KEY, lock_key bigint NOT NULL, "
+           u"seen timestamptz NOT NULL DEFAULT now())"_qs;
+}
+
 QString serverAccountSchema(DatabaseKind kind, qint64 accountNumber)
 {
     return (kind == DatabaseKind::Repair ? u"care_"_qs : u"kelvo_"_qs) +
@@ -61,8 +73,15 @@ QStringList serverCreateStatements(DatabaseKind kind, const QString& schema)
                               qualifier + quotedServerName(index.table) + u" (" +
                               quotedServerName(index.column) + u')';
     }
-    if (kind == DatabaseKind::Master)
+    if (kind == DatabaseKind::Master) {
+        // An account's name is one account's, as a file name is one file's.
+        statements << u"CREATE UNIQUE INDEX horunea_operator_name ON "_qs + qualifier +
+                          u"\"使用者\" (\"使用者名\")"_qs
+                   << u"CREATE UNIQUE INDEX horunea_repair_name ON "_qs + qualifier +
+                          u"\"修理\" (\"修理名\")"_qs
+                   << serverPresenceCreateStatement();
         return statements;
+    }
     // Every committed change of an account's tables is told to whoever
     // listens on its channel, the table's name as the payload.
     statements << u"CREATE FUNCTION "_qs + qualifier +

@@ -26,6 +26,16 @@ QString serverAccountSchema(DatabaseKind kind, qint64 accountNumber);
 // compare it, and the lists' indexes.
 QStringList serverCreateStatements(DatabaseKind kind, const QString& schema);
 
+// Where the windows of each PC say that they have an account open, one row
+// a window, seen again every PresenceBeatSeconds while it is connected; a
+// row seen within PresenceGraceSeconds keeps the account from being
+// renamed, deleted, compacted, restored or imported into, also while that
+// PC's connection is lost and until it is made again.
+QString serverPresenceTable();
+QString serverPresenceCreateStatement();
+constexpr int PresenceBeatSeconds = 10;
+constexpr int PresenceGraceSeconds = 60;
+
 // Makes the schema with its tables and the shipped rows, all or nothing.
 void createServerSchema(ServerConnection& server, DatabaseKind kind, const QString& schema);
 

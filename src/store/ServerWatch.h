@@ -19,7 +19,10 @@ class Database;
 // comes here with the names of the tables it changed, while the event loop
 // runs. The watch listens on a connection of its own, so it outlives
 // nothing it does not own; what the database it was made from commits
-// itself is not told.
+// itself is not told. While it watches, it also says on the server that a
+// window of this PC has the account open (serverPresenceTable), so that the
+// account is not renamed or deleted under it, even while its connection is
+// being made again.
 class ServerWatch : public QObject
 {
     Q_OBJECT
@@ -37,7 +40,12 @@ signals:
     void lost();
 
 private:
+    // The presence row seen again.
+    void beat();
+
     ServerConnection m_server;
+    QString m_token;
+    qint64 m_lockKey = 0;
     int m_ownBackend = 0;
     QSocketNotifier* m_notifier = nullptr;
 };

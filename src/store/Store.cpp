@@ -76,6 +76,21 @@ qint64 serverAccountLockKey(AccountKind kind, const QString& number)
            checkedKey(number).toLongLong();
 }
 
+void refuseWhilePresentOnServer(ServerConnection& server, qint64 lockKey,
+                                const QString& accountName)
+{
+    // A server set up before the table was there has nobody's row in it.
+    if (server.exec(u"SELECT to_regclass($1) IS NOT NULL"_qs, {serverPresenceTable()}).text(0, 0) !=
+        u"t")
+        return;
+    const ServerResult present =
+        server.exec(u"SELECT count(*) FROM "_qs + serverPresenceTable() +
+                        u" WHERE lock_key = $1 AND seen > now() - make_interval(secs => $2)"_qs,
+                    {lockKey, PresenceGraceSeconds});
+    if (present.text(0, 0) != u"0")
+        throw accountInUseOnServer(accountName);
+}
+
 Database OpenServerAccount(AccountKind kind, const Account& account, AccountLock::Mode mode)
 {
     Database db = Database::openServer(Store::server(), serverAccountPath(kind, account.number),
@@ -87,6 +102,10 @@ Database OpenServerAccount(AccountKind kind, const Account& account, AccountLock
                              : u"SELECT pg_try_advisory_lock_shared($1::bigint)"_qs;
     db.serverConnection()->keepForSession(take, {key}, u"t"_qs,
                                           accountInUseOnServer(account.name).message());
+    // Alone also means: no window of another PC had it open a moment ago (its
+    // lock may be gone only because its connection is being made again).
+    if (mode == AccountLock::Mode::Exclusive)
+        refuseWhilePresentOnServer(*db.serverConnection(), key, account.name);
     return db;
 }
 

@@ -8,6 +8,7 @@
 namespace horunea {
 
 class ServerAddress;
+class ServerConnection;
 
 // Which store the program works on: the data folder's files, or a shop's
 // PostgreSQL server. Every opening of the master tables and of an account
@@ -38,6 +39,11 @@ Database OpenServerAccount(AccountKind kind, const Account& account,
 // The refusal of an account another PC holds on the server:
 // "「本店」は他の端末で使用中です。".
 Failure accountInUseOnServer(const QString& accountName);
+
+// Refuses (accountInUseOnServer) while a window of some PC has the account
+// open on the server, or had it open within the grace of a lost connection.
+void refuseWhilePresentOnServer(ServerConnection& server, qint64 lockKey,
+                                const QString& accountName);
 
 // The number of an account's advisory lock on the server.
 qint64 serverAccountLockKey(AccountKind kind, const QString& number);

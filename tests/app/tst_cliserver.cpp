@@ -10,6 +10,8 @@
 
 #include "store/ServerConnection.h"
 #include "store/ServerMove.h"
+#include "store/ServerSchema.h"
+#include "store/ServerWatch.h"
 #include "store/Store.h"
 
 #include <QProcess>
@@ -45,6 +47,10 @@ private slots:
     void serverVerbsMoveTheShopThereAndBack();
     void aKilledImportLeavesNothingOnTheServer();
     void aKilledTransferLeavesTheDestinationOnTheServer();
+    void oneNameAddedFromThreePcsAtOnceIsOneAccount();
+    void anOpenAccountIsHeldWhileItsPcReconnects();
+    void aKilledExportLeavesNoFolderUnderItsName_data();
+    void aKilledExportLeavesNoFolderUnderItsName();
 
 private:
     // The shop's data folder names the server in its server.conf (or not):
@@ -647,6 +653,152 @@ void TstCliServer::aKilledTransferLeavesTheDestinationOnTheServer()
     QVERIFY2(again.status == 0, qPrintable(again.err));
     const CliRun added = runCliHere(logs);
     QVERIFY2(added.out.endsWith(u"\n300000\n"_qs), qPrintable(added.out + added.err));
+}
+
+namespace {
+
+// A data folder of its own on a new database of the cluster, holding the
+// shop of the folder `shop` (or none).
+ServerAddress serverShop(PgCluster& cluster, const QString& database, const QString& shop)
+{
+    makeDatabase(cluster, database);
+    const ServerAddress address = ServerAddress::parse(cluster.connectionString(database));
+    if (shop.isEmpty())
+        InitServer(address);
+    else
+        ImportFolderToServer(address, shop);
+    writeServerConf(address.connectionString());
+    Store::setServer(address);
+    return address;
+}
+
+QString cliPath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(u"horunea-cli"_qs);
+}
+
+} // namespace
+
+// Three PCs add one name at the same moment: one account is made, the
+// others are told the name is taken, and the shop backs up as before.
+void TstCliServer::oneNameAddedFromThreePcsAtOnceIsOneAccount()
+{
+    TempDataFolder here;
+    serverShop(*m_cluster, u"names"_qs, QString());
+    for (int race = 0; race < 5; ++race) {
+        const QString name = QStringLiteral("同名%1").arg(race);
+        std::vector<std::unique_ptr<QProcess>> pcs;
+        for (int pc = 0; pc < 3; ++pc) {
+            pcs.push_back(std::make_unique<QProcess>());
+            pcs.back()->start(cliPath(), {u"--data-dir"_qs, DataFolder::path(), u"account"_qs,
+                                          u"add"_qs, u"customer"_qs, name});
+        }
+        int made = 0;
+        for (const auto& pc : pcs) {
+            QVERIFY(pc->waitForFinished(60000));
+            const QString err = QString::fromUtf8(pc->readAllStandardError());
+            if (pc->exitCode() == 0)
+                ++made;
+            else
+                QVERIFY2(err.contains(u"同じ名前が存在します。"_qs), qPrintable(err));
+        }
+        QCOMPARE(made, 1);
+        QCOMPARE(runCliHere({u"account"_qs, u"list"_qs}).out.count(u'\t' + name + u'\n'), 1);
+    }
+    // Renaming onto a name that is there is refused as well.
+    const CliRun renamed = runCliHere({u"account"_qs, u"rename"_qs, u"customer"_qs, u"同名0"_qs,
+                                       u"同名1"_qs, u"--old-password"_qs, QString()});
+    QCOMPARE(renamed.status, 1);
+    QVERIFY2(renamed.err.contains(u"同じ名前が存在します。"_qs), qPrintable(renamed.err));
+    QTemporaryDir out;
+    const CliRun backup = runCliHere({u"backup"_qs, QDir(out.path()).filePath(u"控え"_qs)});
+    QVERIFY2(backup.status == 0, qPrintable(backup.err));
+}
+
+// A window has the account open when its PC's connection drops (its
+// backends end, and with them its lock): another PC may not rename, delete
+// or compact the account before the window is back, nor before the window's
+// last sign of life has grown old.
+void TstCliServer::anOpenAccountIsHeldWhileItsPcReconnects()
+{
+    TempDataFolder shop;
+    makeOperator(u"本店"_qs);
+    {
+        Database db = Database::open(customerFile(u"本店"_qs));
+        addUser(db, u"ﾎﾝ"_qs, u"大事な客"_qs);
+    }
+    TempDataFolder here;
+    const ServerAddress address = serverShop(*m_cluster, u"presence"_qs, shop.path());
+    Database window = OpenAccountFile(AccountKind::Operator, u"本店"_qs);
+    auto watch = std::make_unique<ServerWatch>(window);
+    const QList<QStringList> destructive{{u"account"_qs, u"delete"_qs, u"customer"_qs, u"本店"_qs,
+                                          u"--old-password"_qs, QString(), u"--yes"_qs},
+                                         {u"account"_qs, u"rename"_qs, u"customer"_qs, u"本店"_qs,
+                                          u"支店"_qs, u"--old-password"_qs, QString()},
+                                         {u"compact"_qs, u"customer"_qs, u"本店"_qs}};
+    auto allRefused = [&](const char* when) {
+        for (const QStringList& verb : destructive) {
+            const CliRun r = runCliHere(verb);
+            QVERIFY2(r.status == 1 && r.err.contains(u"「本店」は他の端末で使用中です。"_qs),
+                     qPrintable(QString::fromUtf8(when) + u": "_qs + r.err));
+        }
+    };
+    allRefused("open");
+    // The PC's link drops: the server ends both its connections.
+    ServerConnection admin = ServerConnection::open(address);
+    auto dropThePc = [&] {
+        const QString others = u"FROM pg_stat_activity WHERE application_name = 'horunea' "
+                               u"AND pid <> pg_backend_pid()"_qs;
+        admin.exec(u"SELECT pg_terminate_backend(pid) "_qs + others);
+        QTRY_COMPARE(admin.exec(u"SELECT count(*) "_qs + others).text(0, 0), u"0"_qs);
+    };
+    dropThePc();
+    allRefused("while the connection is lost");
+    // It comes back, lock and all, and its window watches again.
+    QTRY_VERIFY(
+        failureMessage([&] { window.scalar(u"SELECT count(*) FROM ユーザー"_qs); }).isEmpty());
+    watch = std::make_unique<ServerWatch>(window);
+    allRefused("after the reconnection");
+    // The link drops again, and the PC never comes back: the account is held
+    // until the window's last sign of life is older than the grace.
+    dropThePc();
+    allRefused("just after the PC is gone");
+    admin.exec(u"UPDATE "_qs + serverPresenceTable() +
+                   u" SET seen = now() - make_interval(secs => $1)"_qs,
+               {PresenceGraceSeconds + 1});
+    const CliRun deleted = runCliHere(destructive[0]);
+    QVERIFY2(deleted.status == 0, qPrintable(deleted.err));
+    watch.reset();
+}
+
+void TstCliServer::aKilledExportLeavesNoFolderUnderItsName_data()
+{
+    QTest::addColumn<QStringList>("verb");
+    QTest::newRow("server export") << QStringList{u"server"_qs, u"export"_qs};
+    QTest::newRow("backup on the server") << QStringList{u"backup"_qs};
+}
+
+// Killed while it writes the account's file, a backup or export on the
+// server leaves no folder under its name; the next one to that place is
+// whole, and nothing of the killed one stays.
+void TstCliServer::aKilledExportLeavesNoFolderUnderItsName()
+{
+    QFETCH(QStringList, verb);
+    static int shops = 0;
+    TempDataFolder shop;
+    makeALargeOperator(u"大口"_qs);
+    TempDataFolder here;
+    serverShop(*m_cluster, QStringLiteral("export%1").arg(++shops), shop.path());
+    QTemporaryDir out;
+    const QString folder = QDir(out.path()).filePath(u"控え"_qs);
+    QVERIFY2(killCliWhenItSays(verb + QStringList{folder}, u"kelvo/"_qs),
+             "the export ended before it could be killed");
+    QVERIFY(!QFileInfo::exists(folder));
+    const CliRun again = runCliHere(verb + QStringList{folder});
+    QVERIFY2(again.status == 0, qPrintable(again.err));
+    QVERIFY(QFileInfo(QDir(folder).filePath(u"kelvo/大口.mdb"_qs)).isFile());
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"控え"_qs});
 }
 
 QTEST_GUILESS_MAIN(TstCliServer)
