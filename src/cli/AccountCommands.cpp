@@ -6,6 +6,7 @@
 #include "store/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
+#include "store/ServerConnection.h"
 #include "store/ShippedFiles.h"
 
 #include <QDir>
@@ -63,8 +64,13 @@ int commandAccount(Invocation& call)
     }
     if (action == u"add") {
         CreateAccount(master, kind, name, options.value(u"password"_qs));
-        call.err << u"作成しました: "_qs << QDir::toNativeSeparators(accountFilePath(kind, name))
-                 << '\n';
+        // On a server there is no file to name: the account and its server.
+        if (Store::isServer())
+            call.err << u"作成しました: 「"_qs << name << u"」(サーバー「"_qs
+                     << Store::server().displayName() << u"」)\n"_qs;
+        else
+            call.err << u"作成しました: "_qs
+                     << QDir::toNativeSeparators(accountFilePath(kind, name)) << '\n';
         return 0;
     }
     QString oldPassword;
@@ -162,7 +168,10 @@ QString folderArgument(const QStringList& args, const QString& missing)
 std::function<void(int, int, const QString&)> folderProgress(Invocation& call)
 {
     return [&call](int done, int total, const QString& file) {
-        call.err << QStringLiteral("(%1/%2) %3\n").arg(done).arg(total).arg(file);
+        // A server's data is written without a count known beforehand.
+        if (total > 0)
+            call.err << QStringLiteral("(%1/%2) ").arg(done).arg(total);
+        call.err << file << '\n';
         call.err.flush();
     };
 }

@@ -710,9 +710,17 @@ void TstCliServer::oneNameAddedFromThreePcsAtOnceIsOneAccount()
                                        u"同名1"_qs, u"--old-password"_qs, QString()});
     QCOMPARE(renamed.status, 1);
     QVERIFY2(renamed.err.contains(u"同じ名前が存在します。"_qs), qPrintable(renamed.err));
+    // The words name the account and its server, never a file or a count
+    // that is not there.
+    const CliRun added = runCliHere({u"account"_qs, u"add"_qs, u"repair"_qs, u"新店"_qs});
+    QCOMPARE(added.status, 0);
+    QCOMPARE(added.err,
+             u"作成しました: 「新店」(サーバー「"_qs + Store::server().displayName() + u"」)\n"_qs);
     QTemporaryDir out;
     const CliRun backup = runCliHere({u"backup"_qs, QDir(out.path()).filePath(u"控え"_qs)});
     QVERIFY2(backup.status == 0, qPrintable(backup.err));
+    QVERIFY2(backup.err.contains(u"\ncare/新店.mdb\n"_qs) && !backup.err.contains(u"(0/0)"_qs),
+             qPrintable(backup.err));
 }
 
 // A window has the account open when its PC's connection drops (its
