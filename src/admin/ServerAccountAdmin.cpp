@@ -42,8 +42,8 @@ void CreateServerAccount(Database& master, AccountKind kind, const QString& name
     Transaction transaction(master);
     refuseTakenNameOnServer(master, kind, name);
     const qint64 number = master.insert(k.table, {{k.nameField, name}, {u"ﾊﾟｽﾜｰﾄﾞ"_qs, password}});
-    createServerSchema(*master.serverConnection(), databaseKindOf(kind),
-                       serverAccountPath(kind, QString::number(number)));
+    createServerAccountSchema(*master.serverConnection(), databaseKindOf(kind),
+                              serverAccountPath(kind, QString::number(number)));
     transaction.commit();
 }
 

@@ -55,6 +55,18 @@ template <typename Work> auto inOneTransaction(ServerConnection& server, Work wo
     }
 }
 
+QString templateFileName(DatabaseKind kind)
+{
+    return kind == DatabaseKind::Repair ? u"care.mdb"_qs : u"kelvo.mdb"_qs;
+}
+
+bool hasSchema(const ServerAddress& address, const QString& schema)
+{
+    ServerConnection server = ServerConnection::open(address);
+    return server.exec(u"SELECT 1 FROM pg_namespace WHERE nspname = $1"_qs, {schema}).rowCount() >
+           0;
+}
+
 QString folderOf(AccountKind kind)
 {
     return kind == AccountKind::Repair ? u"care"_qs : u"kelvo"_qs;
@@ -158,6 +170,8 @@ void InitServer(const ServerAddress& address)
     inOneTransaction(server, [&] {
         createServerSchema(server, DatabaseKind::Master, serverMasterSchema());
         server.exec(serverFoldFunction(serverMasterSchema()));
+        for (const DatabaseKind kind : {DatabaseKind::Customer, DatabaseKind::Repair})
+            createServerSchema(server, kind, serverTemplateSchema(kind));
         return 0;
     });
 }
@@ -174,6 +188,19 @@ int importInto(ServerConnection& server, Database& master, const QDir& dir,
         server.exec(statement);
     server.exec(serverFoldFunction(serverMasterSchema()));
     copyToServer(master, server, DatabaseKind::Master, serverMasterSchema());
+    // The shop's templates: what its new accounts start from.
+    for (const DatabaseKind kind : {DatabaseKind::Customer, DatabaseKind::Repair}) {
+        const QString file = dir.filePath(templateFileName(kind));
+        const QString schema = serverTemplateSchema(kind);
+        if (!QFileInfo(file).isFile()) {
+            createServerSchema(server, kind, schema);
+            continue;
+        }
+        Database from = Database::open(file);
+        for (const QString& statement : serverCreateStatements(kind, schema))
+            server.exec(statement);
+        copyToServer(from, server, kind, schema);
+    }
     int accounts = 0;
     for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
         for (const Account& account : LoadAccounts(master, kind)) {
@@ -262,8 +289,13 @@ int ExportServerToFolder(const ServerAddress& address, const QString& folder,
     say(progress, u"main.mdb"_qs);
     const QString masterPath = dir.filePath(u"main.mdb"_qs);
     copyToFile(address, serverMasterSchema(), DatabaseKind::Master, masterPath);
-    createDatabaseFile(dir.filePath(u"kelvo.mdb"_qs), DatabaseKind::Customer);
-    createDatabaseFile(dir.filePath(u"care.mdb"_qs), DatabaseKind::Repair);
+    for (const DatabaseKind kind : {DatabaseKind::Customer, DatabaseKind::Repair}) {
+        const QString path = dir.filePath(templateFileName(kind));
+        if (hasSchema(address, serverTemplateSchema(kind)))
+            copyToFile(address, serverTemplateSchema(kind), kind, path);
+        else
+            createDatabaseFile(path, kind);
+    }
     int accounts = 0;
     {
         Database master = Database::open(masterPath);

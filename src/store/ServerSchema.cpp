@@ -36,6 +36,11 @@ QString serverChangeChannel(const QString& schema)
     return u"horunea_"_qs + schema;
 }
 
+QString serverTemplateSchema(DatabaseKind kind)
+{
+    return serverAccountSchema(kind, 0);
+}
+
 QString serverPresenceTable()
 {
     return quotedServerName(serverMasterSchema()) + u".presence"_qs;
@@ -111,6 +116,46 @@ void createServerSchema(ServerConnection& server, DatabaseKind kind, const QStri
         for (const auto& [table, fields] : shippedRows(kind))
             insertServerRow(server, table, fields);
         server.exec(u"SET LOCAL search_path TO "_qs + path);
+        if (own)
+            server.exec(u"COMMIT"_qs);
+    } catch (...) {
+        if (own && server.isOpen()) {
+            try {
+                server.exec(u"ROLLBACK"_qs);
+            } catch (const Failure&) {
+                // The connection is gone: the server has dropped the transaction.
+            }
+        }
+        throw;
+    }
+}
+
+void createServerAccountSchema(ServerConnection& server, DatabaseKind kind, const QString& schema)
+{
+    const QString from = serverTemplateSchema(kind);
+    if (server.exec(u"SELECT 1 FROM pg_namespace WHERE nspname = $1"_qs, {from}).rowCount() == 0) {
+        createServerSchema(server, kind, schema);
+        return;
+    }
+    const bool own = !server.inTransaction();
+    if (own)
+        server.exec(u"BEGIN"_qs);
+    try {
+        for (const QString& statement : serverCreateStatements(kind, schema))
+            server.exec(statement);
+        for (const TableDef& table : tablesOf(kind)) {
+            const QString target = quotedServerName(schema) + u'.' + quotedServerName(table.name);
+            server.exec(u"INSERT INTO "_qs + target + u" SELECT * FROM "_qs +
+                        quotedServerName(from) + u'.' + quotedServerName(table.name));
+            if (table.columns.first().type != ColumnType::Counter)
+                continue;
+            // The keys go on after the template's, as in a copied file.
+            server.exec(u"SELECT setval(pg_get_serial_sequence($1, $2), "
+                        u"coalesce(max(k), 1), max(k) IS NOT NULL) FROM (SELECT "_qs +
+                            quotedServerName(table.keyName()) + u" AS k FROM "_qs + target +
+                            u") keys"_qs,
+                        {target, table.keyName()});
+        }
         if (own)
             server.exec(u"COMMIT"_qs);
     } catch (...) {

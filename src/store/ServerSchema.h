@@ -19,6 +19,10 @@ QString serverMasterSchema();
 // with the table's name.
 QString serverChangeChannel(const QString& schema);
 QString serverAccountSchema(DatabaseKind kind, qint64 accountNumber);
+// The shop's template of a kind on the server (kelvo.mdb, care.mdb of the
+// files): "kelvo_0", "care_0", numbers no account has. New accounts are made
+// from it, and it moves, exports and backs up with the shop.
+QString serverTemplateSchema(DatabaseKind kind);
 
 // The statements that make a kind's tables in a schema of the server, from
 // the same declaration as the files' tables: keys as identity columns
@@ -38,6 +42,10 @@ constexpr int PresenceGraceSeconds = 60;
 
 // Makes the schema with its tables and the shipped rows, all or nothing.
 void createServerSchema(ServerConnection& server, DatabaseKind kind, const QString& schema);
+// Makes an account's schema with the rows of the shop's template of its kind
+// when the server has one (keys and all, as a file copied from kelvo.mdb or
+// care.mdb), else with the shipped rows.
+void createServerAccountSchema(ServerConnection& server, DatabaseKind kind, const QString& schema);
 
 // Adds a row to a table of the schema the connection works in; returns its
 // key (the table's first column).

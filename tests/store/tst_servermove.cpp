@@ -6,6 +6,7 @@
 #include "Fixtures.h"
 #include "PgCluster.h"
 
+#include "admin/ServerAccountAdmin.h"
 #include "store/Schema.h"
 #include "store/ServerConnection.h"
 #include "store/ServerMove.h"
@@ -61,6 +62,7 @@ private slots:
     void aFailedImportLeavesNothing();
     void exportGivesTheShopBackAsFiles();
     void exportRefusesAFolderThatHoldsSomething();
+    void theShopsTemplatesMoveAndMakeItsAccounts();
 
 private:
     ServerAddress database(const QString& name);
@@ -215,6 +217,46 @@ void TstServerMove::exportGivesTheShopBackAsFiles()
     // The templates are there too, fit to make accounts.
     for (const QString& name : {u"kelvo.mdb"_qs, u"care.mdb"_qs})
         QVERIFY(QFileInfo(QDir(folder).filePath(name)).isFile());
+}
+
+// The templates are the shop's own (its settings and company for new
+// accounts): they move to the server, seed the accounts made there exactly
+// as a copied kelvo.mdb or care.mdb does, and come back with an export.
+void TstServerMove::theShopsTemplatesMoveAndMakeItsAccounts()
+{
+    TempDataFolder shop;
+    {
+        Database kelvo = Database::open(DataFolder::customerTemplatePath());
+        kelvo.update(u"設定"_qs, {{u"項目01"_qs, u"店の見出し"_qs}, {u"並べ01"_qs, u"2"_qs}},
+                     u"設定ID =1"_qs);
+        Database care = Database::open(DataFolder::repairTemplatePath());
+        care.update(u"自社"_qs, {{u"自社名"_qs, u"ひな形商会"_qs}}, u"自社ID =1"_qs);
+    }
+    makeOperator(u"既存"_qs);
+    const ServerAddress address = database(u"templates"_qs);
+    QCOMPARE(ImportFolderToServer(address, shop.path()), 1);
+    {
+        Database master = Database::openServer(address, serverMasterSchema(), DatabaseKind::Master);
+        CreateServerAccount(master, AccountKind::Operator, u"新店"_qs, QVariant());
+        CreateServerAccount(master, AccountKind::Repair, u"新修理"_qs, QVariant());
+    }
+    const QList<std::tuple<DatabaseKind, QString, QString>> made{
+        {DatabaseKind::Customer, DataFolder::customerTemplatePath(), u"kelvo_2"_qs},
+        {DatabaseKind::Repair, DataFolder::repairTemplatePath(), u"care_1"_qs}};
+    for (const auto& [kind, file, schema] : made) {
+        Database fromTemplate = Database::open(file);
+        Database account = Database::openServer(address, schema, kind);
+        QCOMPARE(contents(account, kind), contents(fromTemplate, kind));
+        QCOMPARE(nextKeys(account, kind), nextKeys(fromTemplate, kind));
+    }
+    QTemporaryDir out;
+    const QString folder = QDir(out.path()).filePath(u"書き出し"_qs);
+    ExportServerToFolder(address, folder);
+    for (const auto& [kind, file, schema] : made) {
+        Database original = Database::open(file);
+        Database exported = Database::open(QDir(folder).filePath(QFileInfo(file).fileName()));
+        QCOMPARE(contents(exported, kind), contents(original, kind));
+    }
 }
 
 void TstServerMove::exportRefusesAFolderThatHoldsSomething()
