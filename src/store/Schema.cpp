@@ -43,8 +43,9 @@ TableDef settingsTable(int freeFields)
 {
     TableDef t{u"設定"_qs, {oneRowKey(u"設定ID"_qs)}};
     t.columns << numbered(u"項目"_qs, freeFields, ColumnType::Text);
-    t.columns << numbered(u"並べ"_qs, 6, ColumnType::Integer);
-    t.columns << integer(u"上"_qs) << integer(u"左"_qs) << integer(u"右"_qs) << integer(u"下"_qs);
+    t.columns << numbered(u"並べ"_qs, 6, ColumnType::TypedNumber);
+    for (const QString& side : {u"上"_qs, u"左"_qs, u"右"_qs, u"下"_qs})
+        t.columns << ColumnDef{side, ColumnType::TypedNumber};
     return t;
 }
 
@@ -137,6 +138,7 @@ QString TableDef::createStatement() const
             type = u"INTEGER PRIMARY KEY"_qs;
             break;
         case ColumnType::Integer:
+        case ColumnType::TypedNumber:
             type = u"INTEGER"_qs;
             break;
         case ColumnType::Text:

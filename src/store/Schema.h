@@ -16,6 +16,10 @@ enum class ColumnType {
     Counter,   // key assigned by the store, rising, never reused
     OneRowKey, // key of a one-row table; its row holds 1
     Integer,
+    // A whole number as the user typed it (a margin, a sort choice): the
+    // files keep what is not one ("２００") as the text it is, and so does the
+    // server, whose column is text.
+    TypedNumber,
     Text,
 };
 

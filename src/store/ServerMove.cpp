@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace horunea {
 
@@ -80,11 +81,33 @@ qint64 lastKeyOf(Database& file, const QString& table)
     return seq.isEmpty() ? 0 : seq.first().value(0).toLongLong();
 }
 
+// A refused COPY said for the user: which database (`what`), table, row (by
+// its key) and field the server would not take, with the server's words.
+Failure copyRefused(const Failure& e, const QString& what, const QString& table,
+                    const QStringList& keys)
+{
+    // The server names the line of the piece and the column: "COPY 設定, line 1,
+    // column 上: ...".
+    static const QRegularExpression where(u"line (\\d+)(?:, column ([^:]+))?"_qs);
+    const QRegularExpressionMatch m = where.match(e.detail());
+    QString place = what + u"の「"_qs + table + u"」"_qs;
+    if (m.hasMatch()) {
+        const int line = m.captured(1).toInt();
+        if (line >= 1 && line <= keys.size())
+            place += u" (キー "_qs + keys[line - 1] + u')';
+        if (!m.captured(2).isEmpty())
+            place += u"の「"_qs + m.captured(2) + u"」"_qs;
+    }
+    return Failure(place + u"をサーバーに写せません。値を直してから、やり直してください。\n"_qs +
+                       e.detail().section(u'\n', 0, 0),
+                   e.detail());
+}
+
 // Every row of a kind's tables from a file into a schema of the server, with
 // their keys, by COPY; each identity goes on after the last key the file
-// gave.
+// gave. `what` names the file's database in a refusal ("使用者「営業一課」").
 void copyToServer(Database& file, ServerConnection& server, DatabaseKind kind,
-                  const QString& schema)
+                  const QString& schema, const QString& what)
 {
     // The rows go in pieces of this size.
     constexpr qsizetype PieceBytes = 8 << 20;
@@ -97,6 +120,16 @@ void copyToServer(Database& file, ServerConnection& server, DatabaseKind kind,
         const QString copy =
             u"COPY "_qs + target + u" ("_qs + names.join(u',') + u") FROM STDIN"_qs;
         ServerCopyRows rows;
+        QStringList keys; // of the piece's rows, for a refusal
+        auto send = [&] {
+            try {
+                server.copyIn(copy, rows.rows());
+            } catch (const Failure& e) {
+                throw copyRefused(e, what, table.name, keys);
+            }
+            rows.clear();
+            keys.clear();
+        };
         std::vector<int> places; // of the table's columns in the file's rows
         file.forEachRow(u"SELECT * FROM ["_qs + table.name + u']', {}, [&](const Row& row) {
             if (places.empty()) {
@@ -106,13 +139,12 @@ void copyToServer(Database& file, ServerConnection& server, DatabaseKind kind,
             for (const int at : places)
                 rows.add(at < 0 ? QVariant() : row.value(at));
             rows.endRow();
-            if (rows.rows().size() >= PieceBytes) {
-                server.copyIn(copy, rows.rows());
-                rows.clear();
-            }
+            keys << (places.front() < 0 ? QString() : row.value(places.front()).toString());
+            if (rows.rows().size() >= PieceBytes)
+                send();
         });
         if (rows.rowCount() > 0)
-            server.copyIn(copy, rows.rows());
+            send();
         if (table.columns.first().type != ColumnType::Counter)
             continue;
         const qint64 last = lastKeyOf(file, table.name);
@@ -187,7 +219,7 @@ int importInto(ServerConnection& server, Database& master, const QDir& dir,
          serverCreateStatements(DatabaseKind::Master, serverMasterSchema()))
         server.exec(statement);
     server.exec(serverFoldFunction(serverMasterSchema()));
-    copyToServer(master, server, DatabaseKind::Master, serverMasterSchema());
+    copyToServer(master, server, DatabaseKind::Master, serverMasterSchema(), u"main.mdb "_qs);
     // The shop's templates: what its new accounts start from.
     for (const DatabaseKind kind : {DatabaseKind::Customer, DatabaseKind::Repair}) {
         const QString file = dir.filePath(templateFileName(kind));
@@ -199,7 +231,7 @@ int importInto(ServerConnection& server, Database& master, const QDir& dir,
         Database from = Database::open(file);
         for (const QString& statement : serverCreateStatements(kind, schema))
             server.exec(statement);
-        copyToServer(from, server, kind, schema);
+        copyToServer(from, server, kind, schema, templateFileName(kind) + u' ');
     }
     int accounts = 0;
     for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
@@ -217,7 +249,8 @@ int importInto(ServerConnection& server, Database& master, const QDir& dir,
                 serverAccountSchema(databaseKind, checkedKey(account.number).toLongLong());
             for (const QString& statement : serverCreateStatements(databaseKind, schema))
                 server.exec(statement);
-            copyToServer(file, server, databaseKind, schema);
+            copyToServer(file, server, databaseKind, schema,
+                         kindNoun(kind) + u"「"_qs + account.name + u"」"_qs);
             ++accounts;
         }
     }

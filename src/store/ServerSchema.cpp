@@ -16,6 +16,7 @@ QString serverType(ColumnType type)
         return u"bigint PRIMARY KEY"_qs;
     case ColumnType::Integer:
         return u"bigint"_qs;
+    case ColumnType::TypedNumber:
     case ColumnType::Text:
         break;
     }

@@ -63,6 +63,8 @@ private slots:
     void exportGivesTheShopBackAsFiles();
     void exportRefusesAFolderThatHoldsSomething();
     void theShopsTemplatesMoveAndMakeItsAccounts();
+    void whatTheFilesAcceptTheServerAccepts();
+    void aValueTheServerRefusesIsNamed();
 
 private:
     ServerAddress database(const QString& name);
@@ -257,6 +259,59 @@ void TstServerMove::theShopsTemplatesMoveAndMakeItsAccounts()
         Database exported = Database::open(QDir(folder).filePath(QFileInfo(file).fileName()));
         QCOMPARE(contents(exported, kind), contents(original, kind));
     }
+}
+
+// A margin typed as "２００" (the reports read it as 200) and a sort choice
+// kept as text move to the server and back as the files hold them.
+void TstServerMove::whatTheFilesAcceptTheServerAccepts()
+{
+    TempDataFolder shop;
+    makeOperator(u"余白"_qs);
+    const QList<std::pair<QString, QString>> typed{
+        {u"上"_qs, u"２００"_qs}, {u"左"_qs, u"1000"_qs}, {u"並べ01"_qs, u"二"_qs}};
+    for (const QString& file : {customerFile(u"余白"_qs), DataFolder::customerTemplatePath()}) {
+        Database db = Database::open(file);
+        for (const auto& [field, value] : typed)
+            db.exec(u"UPDATE 設定 SET "_qs + field + u" = ?"_qs, {value});
+    }
+    const ServerAddress address = database(u"typed"_qs);
+    QCOMPARE(ImportFolderToServer(address, shop.path()), 1);
+    QTemporaryDir out;
+    const QString folder = QDir(out.path()).filePath(u"戻し"_qs);
+    ExportServerToFolder(address, folder);
+    for (const QString& relative : {u"kelvo/余白.mdb"_qs, u"kelvo.mdb"_qs}) {
+        Database original = Database::open(QDir(shop.path()).filePath(relative));
+        Database back = Database::open(QDir(folder).filePath(relative));
+        QCOMPARE(contents(back, DatabaseKind::Customer),
+                 contents(original, DatabaseKind::Customer));
+        QCOMPARE(back.query(u"SELECT 上 FROM 設定"_qs).first().value(0).toString(), u"２００"_qs);
+    }
+}
+
+// A value the server cannot hold (a key that is not a number) stops the
+// move with the account, table, row and field named, and nothing stays.
+void TstServerMove::aValueTheServerRefusesIsNamed()
+{
+    TempDataFolder shop;
+    makeOperator(u"壊れ"_qs);
+    {
+        Database db = Database::open(customerFile(u"壊れ"_qs));
+        const qint64 user = addUser(db, u"ｱ"_qs, u"客"_qs);
+        addSubject(db, user, u"一件目"_qs);
+        const qint64 subject = addSubject(db, user, u"二件目"_qs);
+        db.exec(u"UPDATE 件名 SET ユーザーID = 'ａ' WHERE 件名ID = ?"_qs, {subject});
+    }
+    const ServerAddress address = database(u"refused"_qs);
+    QString detail;
+    const QString message =
+        failureMessage([&] { ImportFolderToServer(address, shop.path()); }, &detail);
+    QVERIFY2(message.startsWith(
+                 u"使用者「壊れ」の「件名」 (キー 2)の「ユーザーID」をサーバーに写せません。"_qs),
+             qPrintable(message + u'\n' + detail));
+    ServerConnection check = ServerConnection::open(address);
+    QCOMPARE(
+        check.exec(u"SELECT count(*) FROM pg_namespace WHERE nspname = 'horunea'"_qs).text(0, 0),
+        u"0"_qs);
 }
 
 void TstServerMove::exportRefusesAFolderThatHoldsSomething()
