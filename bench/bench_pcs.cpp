@@ -6,7 +6,15 @@
 //     libpq LISTEN told of the same commits;
 //   - the kana-row list fill and a 変更 of a user (ChangeUser) with 8
 //     writers adding and changing users on other connections at once,
-//     beside the same with none.
+//     beside the same with none;
+//   - what a change that touches no list shown (a log another PC adds under
+//     a subject the view does not show) costs each of ten watching views:
+//     the view's own time reading again what the changed table can touch,
+//     beside reading every list again as it did before, and beside the
+//     floor, a bare libpq LISTEN told.
+//
+// The account holds N users, 3 subjects a user and 3 logs a subject
+// (--users 100000: about the shop's 100,000, 300,000 and 1,000,000).
 //
 //   bench_pcs [--users N]
 #include "PgCluster.h"
@@ -24,6 +32,7 @@
 #include "store/Store.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QTextStream>
 
@@ -33,6 +42,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -74,6 +84,7 @@ public:
     }
     void notifyLatency();
     void underWriters();
+    void unrelatedChange();
 
 private:
     double fillMs(Database& db, int runs);
@@ -208,6 +219,70 @@ void PcsBench::underWriters()
     out().flush();
 }
 
+void PcsBench::unrelatedChange()
+{
+    constexpr int Watchers = 10, Changes = 30;
+    Database writer = open();
+    std::vector<std::unique_ptr<Database>> connections;
+    std::vector<std::unique_ptr<CustomerView>> views;
+    std::vector<std::unique_ptr<ServerWatch>> watches;
+    std::vector<double> own, all;
+    int told = 0;
+    for (int w = 0; w < Watchers; ++w) {
+        connections.push_back(std::make_unique<Database>(open()));
+        auto view = std::make_unique<CustomerView>(*connections.back());
+        view->OpenCustomerWindow();
+        view->selectKanaRow(KanaRow::Ka);
+        view->selectUser(0);
+        view->setSubjectFilter(u"全て"_qs);
+        view->setIndividual(true);
+        view->selectSubject(0);
+        auto watch = std::make_unique<ServerWatch>(*connections.back());
+        CustomerView* v = view.get();
+        QObject::connect(watch.get(), &ServerWatch::changed, v, [&, v](const QStringList& tables) {
+            QElapsedTimer timer;
+            timer.start();
+            v->reloadKeepingCurrent(tables);
+            own.push_back(double(timer.nsecsElapsed()) / 1e6);
+            ++told;
+        });
+        views.push_back(std::move(view));
+        watches.push_back(std::move(watch));
+    }
+    // A subject of the last user: no view has it chosen.
+    const QString subject =
+        writer.query(u"SELECT max(件名ID) FROM 件名"_qs).first().value(0).toString();
+    const QString user = writer.query(u"SELECT ユーザーID FROM 件名 WHERE 件名ID = ?"_qs, {subject})
+                             .first()
+                             .value(0)
+                             .toString();
+    for (int i = 0; i < Changes; ++i) {
+        const int before = told;
+        AddLog(writer, subject, user,
+               {QDate(2026, 12, 10), u"山田"_qs, QStringLiteral("追記%1").arg(i)});
+        QElapsedTimer timer;
+        timer.start();
+        while (told < before + Watchers && timer.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        views.front()->reloadKeepingCurrent();
+        all.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    out() << QStringLiteral("  a log under a subject no view shows  %1 ms of each view's time "
+                            "(median of %2, %3 views; goal < 50 ms)\n")
+                 .arg(percentile(own, 0.5), 0, 'f', 2)
+                 .arg(own.size())
+                 .arg(Watchers);
+    out() << QStringLiteral(
+                 "  … reading every list again (before) %1 ms  %2× the view's time now\n")
+                 .arg(percentile(all, 0.5), 0, 'f', 2)
+                 .arg(percentile(all, 0.5) / percentile(own, 0.5), 0, 'f', 1);
+    out().flush();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -246,11 +321,19 @@ int main(int argc, char* argv[])
                 insert.add(values);
             }
             insert.finish();
+            // Three subjects a user, three logs a subject.
+            db.execRaw(u"INSERT INTO 件名 (ユーザーID, 登録日, 件名, 判定) SELECT ユーザーID, "
+                       u"'2026/12/09(水)', '件名' || g, '続行' FROM ユーザー, "
+                       u"generate_series(1, 3) g"_qs);
+            db.execRaw(u"INSERT INTO ログ (件名ID, ユーザーID, 登録日, 記録者, ログ) SELECT "
+                       u"件名ID, ユーザーID, '2026/12/09(水)', '山田', 'ログ' || g FROM 件名, "
+                       u"generate_series(1, 3) g"_qs);
             adding.commit();
         }
         out() << "several PCs on one account of the server (" << users << " users)\n";
         bench.notifyLatency();
         bench.underWriters();
+        bench.unrelatedChange();
     } catch (const Failure& e) {
         QTextStream(stderr) << e.message() << '\n' << e.detail() << '\n';
         return 1;

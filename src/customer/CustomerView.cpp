@@ -324,27 +324,39 @@ void CustomerView::recordVanished(const EditMode& mode)
     LoadLogList();
 }
 
-void CustomerView::reloadKeepingCurrent()
+void CustomerView::reloadKeepingCurrent(const QStringList& tables)
 {
+    // Each list reads again only when a table it shows changed; a table no
+    // list reads (設定: the order, the captions) reads everything again.
+    const QStringList listed{u"ユーザー"_qs, u"件名"_qs, u"ログ"_qs};
+    bool all = tables.isEmpty();
+    for (const QString& table : tables)
+        all = all || !listed.contains(table);
+    const bool users = all || tables.contains(u"ユーザー"_qs);
+    const bool subjects = users || tables.contains(u"件名"_qs); // shows the user's name
+    const bool logs = all || tables.contains(u"ログ"_qs);
     const auto gone = [this](const QString& table, const QString& field, const QString& key) {
         return key != u"0" && m_db->scalar(u"SELECT COUNT(*) FROM "_qs + table + u" WHERE "_qs +
                                            keyCondition(field, key)) == 0;
     };
-    if (gone(u"ユーザー"_qs, u"ユーザーID"_qs, SelectedUserId))
+    if (users && gone(u"ユーザー"_qs, u"ユーザーID"_qs, SelectedUserId))
         forgetUser();
-    else if (gone(u"件名"_qs, u"件名ID"_qs, SelectedSubjectId))
+    else if (subjects && gone(u"件名"_qs, u"件名ID"_qs, SelectedSubjectId))
         forgetSubject();
-    else if (gone(u"ログ"_qs, u"ログID"_qs, SelectedLogId))
+    else if (logs && gone(u"ログ"_qs, u"ログID"_qs, SelectedLogId))
         forgetLog();
     const int userRow = m_userRow, subjectRow = m_subjectRow, logRow = m_logRow;
-    LoadUserList();
-    LoadSubjectList();
-    LoadLogList();
+    if (users)
+        LoadUserList();
+    if (subjects)
+        LoadSubjectList();
+    if (logs)
+        LoadLogList();
     // A row that was chosen is chosen again where its record now is.
     m_userRow = userRow < 0 ? -1 : rowOfKey(m_users, SelectedUserId);
     m_subjectRow = subjectRow < 0 ? -1 : rowOfKey(m_subjects, SelectedSubjectId);
     m_logRow = logRow < 0 ? -1 : rowOfKey(m_logs, SelectedLogId);
-    if (SelectedUserId != u"0")
+    if (users && SelectedUserId != u"0")
         ShowUserDetail();
     emit stateChanged();
 }

@@ -66,7 +66,7 @@ public:
     void logStored();
     void recordVanished(const EditMode& mode) override;
     void recordDeleted(RecordKind kind) override;
-    void reloadKeepingCurrent() override;
+    void reloadKeepingCurrent(const QStringList& tables = {}) override;
     // User, subject and log lists.
     QList<int> chosenRows() const override { return {m_userRow, m_subjectRow, m_logRow}; }
 

@@ -292,21 +292,31 @@ void RepairView::recordVanished(const EditMode& mode)
     LoadRepairLogList();
 }
 
-void RepairView::reloadKeepingCurrent()
+void RepairView::reloadKeepingCurrent(const QStringList& tables)
 {
-    if (recordGone(*m_db, u"修理"_qs, u"修理ID"_qs, SelectedRepairId))
+    // Each list reads again only when a table it shows changed; a table no
+    // list reads (設定, makers, the own company) reads everything again.
+    bool all = tables.isEmpty();
+    for (const QString& table : tables)
+        all = all || (table != u"修理" && table != u"修理ログ");
+    const bool repairs = all || tables.contains(u"修理"_qs);
+    const bool logs = all || tables.contains(u"修理ログ"_qs);
+    if (repairs && recordGone(*m_db, u"修理"_qs, u"修理ID"_qs, SelectedRepairId))
         forgetRepair();
-    else if (recordGone(*m_db, u"修理ログ"_qs, u"修理ログID"_qs, SelectedRepairLogId))
+    else if (logs && recordGone(*m_db, u"修理ログ"_qs, u"修理ログID"_qs, SelectedRepairLogId))
         forgetRepairLog();
     const int repairRow = m_repairRow, logRow = m_logRow;
-    LoadRepairList();
-    LoadUnpaidList();
-    LoadRepairLogList();
+    if (repairs) {
+        LoadRepairList();
+        LoadUnpaidList();
+    }
+    if (logs)
+        LoadRepairLogList();
     // A row that was chosen is chosen again where its record now is.
     m_repairRow =
         repairRow < 0 ? -1 : rowOfKey(m_unpaidShown ? m_unpaid : m_repairs, SelectedRepairId);
     m_logRow = logRow < 0 ? -1 : rowOfKey(m_logs, SelectedRepairLogId);
-    if (SelectedRepairId != u"0")
+    if (repairs && SelectedRepairId != u"0")
         ShowRepairDetail();
     emit stateChanged();
 }

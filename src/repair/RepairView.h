@@ -63,7 +63,7 @@ public:
     void repairLogStored();
     void recordVanished(const EditMode& mode) override;
     void recordDeleted(RecordKind kind) override;
-    void reloadKeepingCurrent() override;
+    void reloadKeepingCurrent(const QStringList& tables = {}) override;
     // The repair list, the unpaid list and the repair log list.
     QList<int> chosenRows() const override
     {

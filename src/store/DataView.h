@@ -37,10 +37,11 @@ public:
     // The current record of that kind was deleted: it is forgotten with what
     // hung on it, and the lists that showed it are read again.
     virtual void recordDeleted(RecordKind kind) = 0;
-    // After another PC (or program) changed the account: the lists and the
-    // panel read again, the current records kept and still chosen in their
+    // After another PC (or program) changed the account's `tables` (all of
+    // them when none is named): the lists and the panel that show those
+    // tables read again, the current records kept and still chosen in their
     // lists; one another PC deleted is left as a delete here leaves it.
-    virtual void reloadKeepingCurrent() = 0;
+    virtual void reloadKeepingCurrent(const QStringList& tables = {}) = 0;
     // The rows chosen in the view's lists, in the order the window lists
     // them (-1 for none).
     virtual QList<int> chosenRows() const = 0;

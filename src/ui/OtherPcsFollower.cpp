@@ -6,6 +6,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ReportListView.h"
 
+#include <QApplication>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -15,6 +16,9 @@ namespace {
 
 // How often a lost connection is tried again.
 constexpr int RetryMs = 2000;
+// A burst of changes (another PC adding thirty users) is read once, this
+// long after its first change came.
+constexpr int GatherMs = 150;
 
 } // namespace
 
@@ -27,13 +31,17 @@ OtherPcsFollower::OtherPcsFollower(Database& db, DataView& view, QList<ReportLis
     m_retry = new QTimer(this);
     m_retry->setInterval(RetryMs);
     connect(m_retry, &QTimer::timeout, this, &OtherPcsFollower::tryAgain);
+    m_gather = new QTimer(this);
+    m_gather->setSingleShot(true);
+    m_gather->setInterval(GatherMs);
+    connect(m_gather, &QTimer::timeout, this, &OtherPcsFollower::readGathered);
     watch();
 }
 
 void OtherPcsFollower::watch()
 {
     m_watch = std::make_unique<ServerWatch>(*m_db);
-    connect(m_watch.get(), &ServerWatch::changed, this, &OtherPcsFollower::reload);
+    connect(m_watch.get(), &ServerWatch::changed, this, &OtherPcsFollower::gather);
     connect(m_watch.get(), &ServerWatch::lost, this, &OtherPcsFollower::connectionLost);
 }
 
@@ -63,17 +71,38 @@ void OtherPcsFollower::tryAgain()
         m_db->scalar(u"SELECT 1"_qs);
     } catch (const Failure&) {
     }
-    reload();
+    reload({});
 }
 
 OtherPcsFollower::~OtherPcsFollower() = default;
 
-void OtherPcsFollower::reload()
+void OtherPcsFollower::gather(const QStringList& tables)
+{
+    for (const QString& table : tables)
+        m_changed.insert(table);
+    if (!m_gather->isActive())
+        m_gather->start();
+}
+
+void OtherPcsFollower::readGathered()
+{
+    // While the user has a dialog open (an editor, a message), the lists
+    // beneath wait: nothing the user does is held up for them.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        m_gather->start();
+        return;
+    }
+    const QStringList tables(m_changed.cbegin(), m_changed.cend());
+    m_changed.clear();
+    reload(tables);
+}
+
+void OtherPcsFollower::reload(const QStringList& tables)
 {
     QList<int> scrolls;
     for (ReportListView* list : std::as_const(m_lists))
         scrolls << list->verticalScrollBar()->value();
-    if (!runGuarded(m_window, [this] { m_view->reloadKeepingCurrent(); }))
+    if (!runGuarded(m_window, [&] { m_view->reloadKeepingCurrent(tables); }))
         return;
     const QList<int> rows = m_view->chosenRows();
     for (qsizetype i = 0; i < m_lists.size(); ++i) {

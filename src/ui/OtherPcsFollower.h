@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 
 #include <memory>
 
@@ -27,11 +28,16 @@ public:
     OtherPcsFollower(Database& db, DataView& view, QList<ReportListView*> lists, QWidget* window);
     ~OtherPcsFollower() override;
 
-    // What the window does when another PC changed the account.
-    void reload();
+    // What the window does when another PC changed the account's tables
+    // (all of them when none is named): the lists that show them read again.
+    void reload(const QStringList& tables);
 
 private:
     void watch();
+    // Changes are gathered for a moment and read at once, once no dialog is
+    // open.
+    void gather(const QStringList& tables);
+    void readGathered();
     // The watch's connection is gone: said once, then made again every few
     // seconds; once it is back, what is shown is read again.
     void connectionLost();
@@ -43,6 +49,8 @@ private:
     QWidget* m_window;
     std::unique_ptr<ServerWatch> m_watch;
     QTimer* m_retry = nullptr;
+    QTimer* m_gather = nullptr;
+    QSet<QString> m_changed;
 };
 
 } // namespace horunea

@@ -8,6 +8,7 @@
 #include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
+#include "customer/CustomerView.h"
 #include "editor/RecordEditorDialog.h"
 #include "store/Accounts.h"
 #include "store/ServerConnection.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTreeView>
 
 using namespace horunea;
@@ -33,6 +35,7 @@ private slots:
     void initTestCase();
     void theWindowsWorkOnTheServer();
     void aChangeFromAnotherPcIsNotOverwritten();
+    void aBurstOfChangesIsReadOnce();
     void anotherPcsUserShowsWithTheChoiceKept();
     void aLogChangedElsewhereKeepsWhatWasTyped();
     void theOwnCompanyChangedElsewhereIsNotOverwritten();
@@ -174,6 +177,44 @@ void TstServerWindows::aChangeFromAnotherPcIsNotOverwritten()
 
 // Another PC adds a user that sorts first: within a second the window's
 // list shows it, and the user chosen here stays chosen, one row down.
+// Thirty users another PC adds one after another are read in one go or a
+// few, not thirty times; and while a dialog is open here, not at all until
+// it closes.
+void TstServerWindows::aBurstOfChangesIsReadOnce()
+{
+    QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);
+    CustomerWindow* w = openCustomerWindow(*m_shell);
+    QVERIFY(w);
+    w->toolbarButton(21)->trigger(); // か
+    int reads = 0;
+    connect(w->view(), &CustomerView::stateChanged, this, [&] { ++reads; });
+    {
+        Database other = OpenAccountFile(AccountKind::Operator, u"山田"_qs);
+        for (int i = 0; i < 30; ++i)
+            other.insert(u"ユーザー"_qs, {{u"表示ふりがな"_qs, u"ｶｶ"_qs},
+                                          {u"表示名"_qs, QStringLiteral("加%1").arg(i)}});
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(w->userList()->model()->rowCount(), 32, 3000);
+    QTest::qWait(300);
+    QVERIFY2(reads <= 3, qPrintable(QString::number(reads)));
+
+    // A message box is open: the lists wait for it.
+    reads = 0;
+    whenModal([&](QWidget* dialog) {
+        {
+            Database other = OpenAccountFile(AccountKind::Operator, u"山田"_qs);
+            other.insert(u"ユーザー"_qs,
+                         {{u"表示ふりがな"_qs, u"ｶｶ"_qs}, {u"表示名"_qs, u"後"_qs}});
+        }
+        QTest::qWait(600);
+        QCOMPARE(reads, 0);
+        dialog->close();
+    });
+    QMessageBox box(QMessageBox::Information, u"ホルネア"_qs, u"待つ"_qs, QMessageBox::Ok, w);
+    box.exec();
+    QTRY_COMPARE_WITH_TIMEOUT(w->userList()->model()->rowCount(), 33, 3000);
+}
+
 void TstServerWindows::anotherPcsUserShowsWithTheChoiceKept()
 {
     QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);

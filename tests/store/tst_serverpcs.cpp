@@ -71,6 +71,8 @@ private slots:
     void aLogAddedAsItsSubjectIsDeletedLeavesNoOrphan();
     void anotherPcsChangesReachTheViewWithItsChoiceKept();
     void theRepairViewFollowsAnotherPcToo();
+    void aChangeReadsOnlyTheListsThatShowIt_data();
+    void aChangeReadsOnlyTheListsThatShowIt();
 
 private:
     Database open() const;
@@ -395,6 +397,63 @@ void TstServerPcs::theRepairViewFollowsAnotherPcToo()
     QTRY_VERIFY_WITH_TIMEOUT(view.repairRows().size() == 1, 1000);
     QCOMPARE(view.SelectedRepairId, u"0"_qs);
     QCOMPARE(view.selectedRepairRow(), -1);
+    Store::setServer(std::nullopt);
+}
+
+void TstServerPcs::aChangeReadsOnlyTheListsThatShowIt_data()
+{
+    QTest::addColumn<QStringList>("tables");
+    QTest::addColumn<bool>("users");    // the user list and the panel read again
+    QTest::addColumn<bool>("subjects"); // the subject list (it shows the user's name)
+    QTest::addColumn<bool>("logs");
+    QTest::newRow("a log") << QStringList{u"ログ"_qs} << false << false << true;
+    QTest::newRow("a subject") << QStringList{u"件名"_qs} << false << true << false;
+    QTest::newRow("a user") << QStringList{u"ユーザー"_qs} << true << true << false;
+    QTest::newRow("a subject and its logs")
+        << QStringList{u"件名"_qs, u"ログ"_qs} << false << true << true;
+    QTest::newRow("the settings") << QStringList{u"設定"_qs} << true << true << true;
+    QTest::newRow("not said") << QStringList{} << true << true << true;
+}
+
+// Another PC renamed the user, added a subject and a log; the view is told
+// which tables changed and reads again only the lists that show them.
+void TstServerPcs::aChangeReadsOnlyTheListsThatShowIt()
+{
+    QFETCH(QStringList, tables);
+    QFETCH(bool, users);
+    QFETCH(bool, subjects);
+    QFETCH(bool, logs);
+    Store::setServer(*m_address);
+    Database counter = open(), office = open();
+    const auto [kato, copier] = addUserWithSubject(counter);
+    AddLog(counter, copier, kato, {QDate(2026, 12, 9), u"山田"_qs, u"訪問"_qs});
+    CustomerView view(office);
+    view.OpenCustomerWindow();
+    view.selectKanaRow(KanaRow::Ka);
+    view.selectUser(0);
+    view.setSubjectFilter(u"全て"_qs);
+    view.setIndividual(true);
+    view.selectSubject(0);
+    QCOMPARE(view.logRows().size(), size_t(1));
+
+    counter.update(u"ユーザー"_qs, {{u"表示名"_qs, u"青木改"_qs}},
+                   keyCondition(u"ユーザーID"_qs, kato));
+    AddSubject(counter, kato, {QDate(2026, 12, 10), u"納品"_qs, QString(), u"続行"_qs});
+    AddLog(counter, copier, kato, {QDate(2026, 12, 10), u"山田"_qs, u"電話"_qs});
+    auto shows = [](const ListRows& rows, const QString& text) {
+        for (const TextRow& row : rows)
+            for (qsizetype i = 0; i < row.size(); ++i)
+                if (row.value(i) == text)
+                    return true;
+        return false;
+    };
+    view.reloadKeepingCurrent(tables);
+    QCOMPARE(shows(view.userRows(), u"青木改"_qs), users);
+    QCOMPARE(view.subjectRows().size(), size_t(subjects ? 2 : 1));
+    QCOMPARE(view.logRows().size(), size_t(logs ? 2 : 1));
+    // The choice stays whatever was read.
+    QCOMPARE(view.SelectedUserId, kato);
+    QCOMPARE(view.SelectedSubjectId, copier);
     Store::setServer(std::nullopt);
 }
 
