@@ -322,11 +322,12 @@ int main(int argc, char* argv[])
             }
             insert.finish();
             // Three subjects a user, three logs a subject.
-            db.execRaw(u"INSERT INTO 件名 (ユーザーID, 登録日, 件名, 判定) SELECT ユーザーID, "
-                       u"'2026/12/09(水)', '件名' || g, '続行' FROM ユーザー, "
-                       u"generate_series(1, 3) g"_qs);
-            db.execRaw(u"INSERT INTO ログ (件名ID, ユーザーID, 登録日, 記録者, ログ) SELECT "
-                       u"件名ID, ユーザーID, '2026/12/09(水)', '山田', 'ログ' || g FROM 件名, "
+            db.execRaw(u"INSERT INTO \"件名\" (\"ユーザーID\", \"登録日\", \"件名\", \"判定\") "
+                       u"SELECT \"ユーザーID\", '2026/12/09(水)', '件名' || g, '続行' "
+                       u"FROM \"ユーザー\", generate_series(1, 3) g"_qs);
+            db.execRaw(u"INSERT INTO \"ログ\" (\"件名ID\", \"ユーザーID\", \"登録日\", "
+                       u"\"記録者\", \"ログ\") SELECT \"件名ID\", \"ユーザーID\", "
+                       u"'2026/12/09(水)', '山田', 'ログ' || g FROM \"件名\", "
                        u"generate_series(1, 3) g"_qs);
             adding.commit();
         }
