@@ -301,8 +301,11 @@ private:
         if (m_ordering && m_depth == 0 &&
             (upper == u"LIMIT" || upper == u"OFFSET" || upper == u"UNION"))
             endOrdering();
-        if (m_level == 0)
+        if (m_level == 0) {
             followTables(word, upper);
+            m_grouped = m_grouped || upper == u"DISTINCT" || upper == u"GROUP" ||
+                        upper == u"UNION" || upper == u"INTERSECT" || upper == u"EXCEPT";
+        }
         m_result.sql += word;
         if (upper == u"BY" && m_lastWord.toUpper() == u"ORDER") {
             m_ordering = true;
@@ -401,7 +404,10 @@ private:
         if (!m_orderAtTop)
             return;
         m_terms << term;
-        if (m_tables && m_oneTable)
+        // The key may not follow the terms of a DISTINCT, GROUP BY or UNION
+        // (the server refuses a term the rows do not carry); their rows are
+        // whole groups, with no ties of one table's rows to break.
+        if (m_tables && m_oneTable && !m_grouped)
             m_result.sql += tieBreak(*m_tables, m_fromTable, m_terms);
     }
 
@@ -418,6 +424,7 @@ private:
     QStringList m_terms;       // the terms of the statement's own ORDER BY
     int m_level = 0;           // parentheses of the whole statement
     bool m_orderAtTop = false; // the ORDER BY is the statement's, not a subquery's
+    bool m_grouped = false;    // DISTINCT, GROUP BY or a set operation at the top
     QString m_fromTable;       // the statement's one table, if it has one
     bool m_expectTable = false, m_afterFrom = false, m_oneTable = true;
 };

@@ -48,6 +48,8 @@ private slots:
     void userListsAreTheSame();
     void searchesFindTheSame_data();
     void searchesFindTheSame();
+    void groupedAndDistinctStatementsGiveTheSame_data();
+    void groupedAndDistinctStatementsGiveTheSame();
     void theServerSchemaHasTheShippedRows();
     void storeOperationsAreTheSame();
     void aBatchIsSentAsItGrowsAndWhenItCloses();
@@ -197,6 +199,58 @@ void TstServerStore::searchesFindTheSame()
     applySearch(query, request);
     query.UserOrderBy = u" ORDER BY ユーザーID"_qs;
     compare(query.userStatement(), database);
+}
+
+void TstServerStore::groupedAndDistinctStatementsGiveTheSame_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("distinct")
+        << u"SELECT DISTINCT 表示ふりがな FROM ユーザー ORDER BY 表示ふりがな DESC"_qs;
+    QTest::newRow("group by") << u"SELECT 表示ふりがな, Count(*) AS n FROM ユーザー "
+                                 u"GROUP BY 表示ふりがな ORDER BY 表示ふりがな"_qs;
+    QTest::newRow("union") << u"SELECT 表示名 FROM ユーザー WHERE 表示ふりがな = 'ｶﾄｳ' UNION "
+                              u"SELECT 表示名 FROM ユーザー WHERE 表示ふりがな = 'ｻﾄｳ' "
+                              u"ORDER BY 表示名"_qs;
+    QTest::newRow("a subquery's order") << u"SELECT 表示名 FROM ユーザー WHERE ユーザーID IN "
+                                           u"(SELECT DISTINCT ユーザーID FROM ユーザー) "
+                                           u"ORDER BY 表示ふりがな, 表示名"_qs;
+}
+
+// What a user may send with sql: DISTINCT, GROUP BY and UNION with their
+// ORDER BY run on the server as on the files, with the same rows in order.
+void TstServerStore::groupedAndDistinctStatementsGiveTheSame()
+{
+    QFETCH(QString, sql);
+    QStringList inFile;
+    m_file->forEachRow(sql, {}, [&](const Row& row) {
+        QStringList cells;
+        for (const QVariant& v : row.values())
+            cells << (v.isNull() ? u"<null>"_qs : v.toString());
+        inFile << cells.join(u'|');
+    });
+    ServerConnection server =
+        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString(u"postgres"_qs)));
+    server.exec(u"SET search_path TO "_qs + serverAccountSchema(DatabaseKind::Customer, 1) +
+                u", "_qs + serverMasterSchema());
+    const ServerTables tables = serverTables(DatabaseKind::Customer);
+    const ServerStatement translated =
+        translateForServer(sql, serverNames(DatabaseKind::Customer), &tables);
+    QStringList onServer;
+    QString detail;
+    const QString refused = failureMessage(
+        [&] {
+            const ServerResult result = server.exec(translated.sql);
+            for (int r = 0; r < result.rowCount(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < result.columnCount(); ++c)
+                    cells << (result.isNull(r, c) ? u"<null>"_qs : result.text(r, c));
+                onServer << cells.join(u'|');
+            }
+        },
+        &detail);
+    QVERIFY2(refused.isEmpty(), qPrintable(refused + u'\n' + detail));
+    QVERIFY(!inFile.isEmpty());
+    QCOMPARE(onServer, inFile);
 }
 
 void TstServerStore::theServerSchemaHasTheShippedRows()
