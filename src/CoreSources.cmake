@@ -28,6 +28,7 @@ set(HORUNEA_CORE_SOURCES
   store/ServerWatch.cpp
   store/ShippedFiles.cpp
   store/StagedFolder.cpp
+  store/FileTieOrder.cpp
   store/TextForms.cpp
   customer/CustomerLists.cpp
   customer/CustomerQueries.cpp

@@ -1,6 +1,7 @@
 #include "store/ServerDialect.h"
 
 #include "store/Failure.h"
+#include "store/FileTieOrder.h"
 #include "store/JetDialect.h"
 
 #include <QRegularExpression>
@@ -229,6 +230,21 @@ QString tieBreak(const ServerTables& tables, const QString& table, const QString
     return u", \""_qs + key + (backwards ? u"\" DESC"_qs : u"\" ASC"_qs);
 }
 
+// The tie order of a sorted list of several tables, as the files give it:
+// the loops of the files' plan of the same statement (sqliteSql).
+QString joinTieBreak(const ServerTables& tables, const QString& sqliteSql, const QStringList& terms)
+{
+    if (terms.isEmpty())
+        return {};
+    static const QRegularExpression desc(u"\\bDESC$"_qs, QRegularExpression::CaseInsensitiveOption);
+    const bool descending = desc.match(terms.first().trimmed()).hasMatch();
+    QString out;
+    for (const TieTerm& t : fileTieOrder(tables.kind, sqliteSql, descending))
+        out += u", "_qs + quotedServerName(t.table) + u'.' + quotedServerName(t.column) +
+               (t.descending ? u" DESC"_qs : u" ASC"_qs);
+    return out;
+}
+
 } // namespace
 
 namespace {
@@ -409,6 +425,8 @@ private:
         // whole groups, with no ties of one table's rows to break.
         if (m_tables && m_oneTable && !m_grouped)
             m_result.sql += tieBreak(*m_tables, m_fromTable, m_terms);
+        else if (m_tables && !m_grouped)
+            m_result.sql += joinTieBreak(*m_tables, m_sql, m_terms);
     }
 
     const QString& m_jet;

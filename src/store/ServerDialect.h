@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/DatabaseKind.h"
+
 #include "store/JetDialect.h"
 
 #include <QHash>
@@ -52,6 +54,7 @@ struct ServerTables
 {
     QHash<QString, QString> keys;
     QSet<QString> indexed;
+    DatabaseKind kind = DatabaseKind::Customer;
 };
 
 // Translates Jet SQL for the server: names resolved and quoted and Jet's

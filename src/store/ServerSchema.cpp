@@ -185,6 +185,7 @@ qint64 insertServerRow(ServerConnection& server, const QString& table, const Fie
 ServerTables serverTables(DatabaseKind kind)
 {
     ServerTables out;
+    out.kind = kind;
     for (const TableDef& table : tablesOf(kind)) {
         if (table.columns.first().type == ColumnType::Counter)
             out.keys.insert(table.name, table.keyName());
