@@ -1,4 +1,6 @@
 #include "store/Connections.h"
+
+#include "store/ServerConnection.h"
 #include "store/Store.h"
 
 #include <QFileInfo>
@@ -27,6 +29,8 @@ void Connections::OpenMasterDatabase()
 {
     m_master.reset();
     m_master.emplace(OpenMaster());
+    if (ServerConnection* server = m_master->serverConnection())
+        server->setWaitLimit(ServerWaitLimitMs);
 }
 
 void Connections::CloseMasterDatabase()
@@ -43,8 +47,10 @@ Database reopen(AccountKind kind, const QString& path)
     if (!Store::isServer())
         return Database::openLocked(path, accountNameOf(path));
     Database master = OpenMaster();
-    return OpenServerAccount(
+    Database db = OpenServerAccount(
         kind, FindAccount(master, kind, FindBy::Number, numberOfServerAccountPath(path)));
+    db.serverConnection()->setWaitLimit(Connections::ServerWaitLimitMs);
+    return db;
 }
 
 } // namespace

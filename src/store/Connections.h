@@ -13,6 +13,11 @@ namespace horunea {
 class Connections
 {
 public:
+    // How long a window waits for a server that does not answer before its
+    // connection counts as lost (a long search on a large shop stays within
+    // it).
+    static constexpr int ServerWaitLimitMs = 60000;
+
     static Connections& instance();
 
     void OpenMasterDatabase();

@@ -5,6 +5,10 @@
 #include <QFile>
 
 #include <libpq-fe.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <utility>
@@ -107,8 +111,14 @@ ServerConnection ServerConnection::open(const ServerAddress& address)
     // The connection string first; what follows it overrides it: the
     // program always talks UTF-8 and names itself.
     const QByteArray conninfo = address.connectionString().toUtf8();
-    const char* keywords[] = {"dbname", "client_encoding", "application_name", nullptr};
-    const char* values[] = {conninfo.constData(), "UTF8", "horunea", nullptr};
+    // A link that drops without a word is noticed by the system within a
+    // minute, not the quarter of an hour TCP waits by itself (server.conf
+    // may say otherwise: it comes after these).
+    const char* keywords[] = {"keepalives",       "keepalives_idle",  "keepalives_interval",
+                              "keepalives_count", "tcp_user_timeout", "dbname",
+                              "client_encoding",  "application_name", nullptr};
+    const char* values[] = {"1",    "10",      "5",    "3", "30000", conninfo.constData(),
+                            "UTF8", "horunea", nullptr};
     pg_conn* conn = PQconnectdbParams(keywords, values, 1);
     if (conn && PQstatus(conn) == CONNECTION_OK) {
         // The server's notices (a table already there, …) are not the
@@ -147,7 +157,7 @@ ServerConnection::ServerConnection(pg_conn* conn, QString displayName)
 ServerConnection::ServerConnection(ServerConnection&& other) noexcept
     : m_conn(std::exchange(other.m_conn, nullptr)), m_displayName(std::move(other.m_displayName)),
       m_session(std::move(other.m_session)), m_inTransaction(other.m_inTransaction),
-      m_sessionIncomplete(other.m_sessionIncomplete)
+      m_sessionIncomplete(other.m_sessionIncomplete), m_waitLimitMs(other.m_waitLimitMs)
 {}
 
 ServerConnection& ServerConnection::operator=(ServerConnection&& other) noexcept
@@ -159,6 +169,7 @@ ServerConnection& ServerConnection::operator=(ServerConnection&& other) noexcept
         m_session = std::move(other.m_session);
         m_inTransaction = other.m_inTransaction;
         m_sessionIncomplete = other.m_sessionIncomplete;
+        m_waitLimitMs = other.m_waitLimitMs;
     }
     return *this;
 }
@@ -200,13 +211,39 @@ ServerRows ServerConnection::run(const QString& sql, const QVariantList& params)
             texts.push_back(p.toString().toUtf8());
         values.push_back(texts.back().constData());
     }
-    pg_result* result = PQexecParams(m_conn, sql.toUtf8().constData(), int(values.size()), nullptr,
-                                     values.data(), nullptr, nullptr, 0);
+    pg_result* result = m_waitLimitMs > 0
+                            ? execWithinLimit(sql, values)
+                            : PQexecParams(m_conn, sql.toUtf8().constData(), int(values.size()),
+                                           nullptr, values.data(), nullptr, nullptr, 0);
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(sql, result);
     m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
     return ServerRows(result);
+}
+
+pg_result* ServerConnection::execWithinLimit(const QString& sql,
+                                             const std::vector<const char*>& values)
+{
+    if (!PQsendQueryParams(m_conn, sql.toUtf8().constData(), int(values.size()), nullptr,
+                           values.data(), nullptr, nullptr, 0))
+        return nullptr;
+    // The answer is read as it comes; a server silent for the whole limit
+    // has its connection closed here, which libpq then reports as lost.
+    while (PQisBusy(m_conn)) {
+        pollfd ready{PQsocket(m_conn), POLLIN, 0};
+        const int polled = ::poll(&ready, 1, m_waitLimitMs);
+        if (polled == 0)
+            ::shutdown(PQsocket(m_conn), SHUT_RDWR);
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (!PQconsumeInput(m_conn))
+            break;
+    }
+    pg_result* result = PQgetResult(m_conn);
+    while (pg_result* more = PQgetResult(m_conn))
+        PQclear(more);
+    return result;
 }
 
 ServerResult ServerConnection::exec(const QString& sql, const QVariantList& params)

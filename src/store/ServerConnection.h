@@ -165,6 +165,12 @@ public:
     bool takeNotifications(QStringList* payloads, int ignoredBackend = 0);
     // The server process of this connection, as notifications name it.
     int backendPid() const;
+    // How long a statement may wait for the server's answer, in silence,
+    // before the connection counts as lost (0: as long as it takes). The
+    // windows' connections have a bound: a server that stops answering
+    // without a word (a link that dropped, a backend that hangs) is said as
+    // a lost connection, not waited for.
+    void setWaitLimit(int milliseconds) { m_waitLimitMs = milliseconds; }
     // Sends rows in COPY's text form (ServerCopy::rows) to `COPY … FROM
     // STDIN`: the bulk path of moves and transfers. Throws Failure as exec
     // does; nothing of the rows stays when it fails.
@@ -172,6 +178,8 @@ public:
 
 private:
     ServerConnection(pg_conn* conn, QString displayName);
+    // The statement sent and its answer awaited within m_waitLimitMs.
+    pg_result* execWithinLimit(const QString& sql, const std::vector<const char*>& values);
     [[noreturn]] void fail(const QString& sql, pg_result* result) const;
     [[noreturn]] void failLost(const QString& sql) const;
     // A connection that was lost outside a transaction is made again, with
@@ -195,6 +203,7 @@ private:
     bool m_inTransaction = false; // as the last statement that went through left it
     bool m_sessionIncomplete = false;
     bool m_restoring = false; // while the session statements run again
+    int m_waitLimitMs = 0;
 };
 
 } // namespace horunea

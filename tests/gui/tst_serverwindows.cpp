@@ -11,6 +11,7 @@
 #include "customer/CustomerView.h"
 #include "editor/RecordEditorDialog.h"
 #include "store/Accounts.h"
+#include "store/Connections.h"
 #include "store/ServerConnection.h"
 #include "store/ServerMove.h"
 #include "store/Store.h"
@@ -18,9 +19,12 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTreeView>
+
+#include <csignal>
 
 using namespace horunea;
 using namespace horunea::test;
@@ -36,6 +40,7 @@ private slots:
     void theWindowsWorkOnTheServer();
     void aChangeFromAnotherPcIsNotOverwritten();
     void aBurstOfChangesIsReadOnce();
+    void aServerThatStopsAnsweringIsSaid();
     void anotherPcsUserShowsWithTheChoiceKept();
     void aLogChangedElsewhereKeepsWhatWasTyped();
     void theOwnCompanyChangedElsewhereIsNotOverwritten();
@@ -305,6 +310,36 @@ void TstServerWindows::theOwnCompanyChangedElsewhereIsNotOverwritten()
              QStringList{u"ホルネア商会"_qs});
     QCOMPARE(columnOf(RepairConnection(), u"SELECT 自社住所 FROM 自社"_qs),
              QStringList{u"大阪市北区"_qs});
+}
+
+// The backend of the window's connection stops and says nothing (a hung
+// server, a link that dropped without a reset): the window waits no longer
+// than its limit, says the connection is lost, and its next read works on a
+// new connection.
+void TstServerWindows::aServerThatStopsAnsweringIsSaid()
+{
+    QCOMPARE(m_shell->start(false), ShellController::StartResult::Started);
+    CustomerWindow* w = openCustomerWindow(*m_shell);
+    QVERIFY(w);
+    ServerConnection* server = Connections::instance().customer().serverConnection();
+    QVERIFY(server);
+    server->setWaitLimit(1500);
+    const pid_t backend = server->backendPid();
+    QCOMPARE(::kill(backend, SIGSTOP), 0);
+    struct Resume
+    {
+        pid_t pid;
+        ~Resume() { ::kill(pid, SIGCONT); }
+    } resume{backend};
+    QElapsedTimer waited;
+    waited.start();
+    w->toolbarButton(21)->trigger(); // か: the user list is read
+    QVERIFY2(waited.elapsed() < 10000, qPrintable(QString::number(waited.elapsed())));
+    QVERIFY2(m_dialogs->lastMessage().contains(u"との接続が切れました。"_qs),
+             qPrintable(m_dialogs->lastMessage()));
+    w->toolbarButton(21)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(column(w->userList(), 1), (QStringList{u"加藤"_qs, u"小林"_qs}),
+                              5000);
 }
 
 // The server drops every connection of the program: the window says so,
