@@ -25,6 +25,29 @@ QString serverType(ColumnType type)
     return u"text COLLATE \"C\""_qs;
 }
 
+// Runs the work inside the caller's transaction, as a part of it; else in
+// one of its own, all or nothing.
+template <typename Work> void partOfTransaction(ServerConnection& server, Work work)
+{
+    const bool own = !server.inTransaction();
+    if (own)
+        server.exec(u"BEGIN"_qs);
+    try {
+        work();
+        if (own)
+            server.exec(u"COMMIT"_qs);
+    } catch (...) {
+        if (own && server.isOpen()) {
+            try {
+                server.exec(u"ROLLBACK"_qs);
+            } catch (const Failure&) {
+                // The connection is gone: the server has dropped the transaction.
+            }
+        }
+        throw;
+    }
+}
+
 } // namespace
 
 QString serverMasterSchema()
@@ -105,11 +128,7 @@ QStringList serverCreateStatements(DatabaseKind kind, const QString& schema)
 
 void createServerSchema(ServerConnection& server, DatabaseKind kind, const QString& schema)
 {
-    // Inside a transaction of the caller's, a part of it; else one of its own.
-    const bool own = !server.inTransaction();
-    if (own)
-        server.exec(u"BEGIN"_qs);
-    try {
+    partOfTransaction(server, [&] {
         for (const QString& statement : serverCreateStatements(kind, schema))
             server.exec(statement);
         const QString path = server.exec(u"SHOW search_path"_qs).text(0, 0);
@@ -117,18 +136,7 @@ void createServerSchema(ServerConnection& server, DatabaseKind kind, const QStri
         for (const auto& [table, fields] : shippedRows(kind))
             insertServerRow(server, table, fields);
         server.exec(u"SET LOCAL search_path TO "_qs + path);
-        if (own)
-            server.exec(u"COMMIT"_qs);
-    } catch (...) {
-        if (own && server.isOpen()) {
-            try {
-                server.exec(u"ROLLBACK"_qs);
-            } catch (const Failure&) {
-                // The connection is gone: the server has dropped the transaction.
-            }
-        }
-        throw;
-    }
+    });
 }
 
 void createServerAccountSchema(ServerConnection& server, DatabaseKind kind, const QString& schema)
@@ -138,10 +146,7 @@ void createServerAccountSchema(ServerConnection& server, DatabaseKind kind, cons
         createServerSchema(server, kind, schema);
         return;
     }
-    const bool own = !server.inTransaction();
-    if (own)
-        server.exec(u"BEGIN"_qs);
-    try {
+    partOfTransaction(server, [&] {
         for (const QString& statement : serverCreateStatements(kind, schema))
             server.exec(statement);
         for (const TableDef& table : tablesOf(kind)) {
@@ -157,18 +162,7 @@ void createServerAccountSchema(ServerConnection& server, DatabaseKind kind, cons
                             u") keys"_qs,
                         {target, table.keyName()});
         }
-        if (own)
-            server.exec(u"COMMIT"_qs);
-    } catch (...) {
-        if (own && server.isOpen()) {
-            try {
-                server.exec(u"ROLLBACK"_qs);
-            } catch (const Failure&) {
-                // The connection is gone: the server has dropped the transaction.
-            }
-        }
-        throw;
-    }
+    });
 }
 
 qint64 insertServerRow(ServerConnection& server, const QString& table, const Fields& fields)

@@ -46,6 +46,18 @@ std::pair<QString, QString> addUserWithSubject(Database& db)
     return {user, subject};
 }
 
+// The view as the window opens it, on the か row's first user and that
+// user's first subject, with its logs.
+void showFirstSubject(CustomerView& view)
+{
+    view.OpenCustomerWindow();
+    view.selectKanaRow(KanaRow::Ka);
+    view.selectUser(0);
+    view.setSubjectFilter(u"全て"_qs);
+    view.setIndividual(true);
+    view.selectSubject(0);
+}
+
 RepairRecord repairOf(const QString& customer)
 {
     RepairRecord repair;
@@ -323,12 +335,7 @@ void TstServerPcs::anotherPcsChangesReachTheViewWithItsChoiceKept()
     AddLog(counter, copier, kato, {QDate(2026, 12, 9), u"山田"_qs, u"訪問"_qs});
 
     CustomerView view(office);
-    view.OpenCustomerWindow();
-    view.selectKanaRow(KanaRow::Ka);
-    view.selectUser(0);
-    view.setSubjectFilter(u"全て"_qs);
-    view.setIndividual(true);
-    view.selectSubject(0);
+    showFirstSubject(view);
     QCOMPARE(view.SelectedSubjectId, copier);
     ServerWatch watch(office);
     int reloads = 0;
@@ -428,12 +435,7 @@ void TstServerPcs::aChangeReadsOnlyTheListsThatShowIt()
     const auto [kato, copier] = addUserWithSubject(counter);
     AddLog(counter, copier, kato, {QDate(2026, 12, 9), u"山田"_qs, u"訪問"_qs});
     CustomerView view(office);
-    view.OpenCustomerWindow();
-    view.selectKanaRow(KanaRow::Ka);
-    view.selectUser(0);
-    view.setSubjectFilter(u"全て"_qs);
-    view.setIndividual(true);
-    view.selectSubject(0);
+    showFirstSubject(view);
     QCOMPARE(view.logRows().size(), size_t(1));
 
     counter.update(u"ユーザー"_qs, {{u"表示名"_qs, u"青木改"_qs}},

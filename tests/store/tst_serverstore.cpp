@@ -67,6 +67,8 @@ private:
     // the server's database.
     QStringList rowsInFile(const QString& sql);
     QStringList rowsOnServer(const QString& sql, const QString& database);
+    // A connection to the database's account, its tables the statements'.
+    ServerConnection serverAccountOf(const QString& database);
 
     std::unique_ptr<PgCluster> m_cluster;
     std::unique_ptr<TempDataFolder> m_folder;
@@ -135,10 +137,7 @@ void TstServerStore::compare(const SqlStatement& statement, const QString& datab
     const QStringList fields = userColumns().fields();
     const ListRows fileRows = m_file->textRows(statement.sql, fields, statement.params);
 
-    ServerConnection server =
-        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString(database)));
-    server.exec(u"SET search_path TO "_qs + serverAccountSchema(DatabaseKind::Customer, 1) +
-                u", "_qs + serverMasterSchema());
+    ServerConnection server = serverAccountOf(database);
     const ServerTables tables = serverTables(DatabaseKind::Customer);
     const ServerStatement translated =
         translateForServer(statement.sql, serverNames(DatabaseKind::Customer), &tables);
@@ -294,6 +293,15 @@ void TstServerStore::joinedListsTieAsTheFilesDo()
         QCOMPARE(rowsOnServer(sql, database), inFile);
 }
 
+ServerConnection TstServerStore::serverAccountOf(const QString& database)
+{
+    ServerConnection server =
+        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString(database)));
+    server.exec(u"SET search_path TO "_qs + serverAccountSchema(DatabaseKind::Customer, 1) +
+                u", "_qs + serverMasterSchema());
+    return server;
+}
+
 QStringList TstServerStore::rowsInFile(const QString& sql)
 {
     QStringList rows;
@@ -308,10 +316,7 @@ QStringList TstServerStore::rowsInFile(const QString& sql)
 
 QStringList TstServerStore::rowsOnServer(const QString& sql, const QString& database)
 {
-    ServerConnection server =
-        ServerConnection::open(ServerAddress::parse(m_cluster->connectionString(database)));
-    server.exec(u"SET search_path TO "_qs + serverAccountSchema(DatabaseKind::Customer, 1) +
-                u", "_qs + serverMasterSchema());
+    ServerConnection server = serverAccountOf(database);
     const ServerTables tables = serverTables(DatabaseKind::Customer);
     const ServerStatement translated =
         translateForServer(sql, serverNames(DatabaseKind::Customer), &tables);
