@@ -7,6 +7,9 @@
 //   - the lists the windows fill (kana rows か, あ, その他, ABC; the logs of
 //     one subject): the store's query and the list model beside running the
 //     same translated SQL and reading every cell;
+//   - the searches of users, subjects and logs, folded (the window's
+//     default) beside exact on the server, beside the same folded search on
+//     the files, the exact one beside its translated SQL run bare;
 //   - bulk inserts of users, subjects and logs through BulkInsert beside COPY
 //     of the same rows, each in one transaction;
 //   - a customer transfer of the whole data set between two accounts beside
@@ -27,6 +30,7 @@
 #include "store/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
+#include "store/SearchConditions.h"
 #include "store/ServerConnection.h"
 #include "store/ServerDialect.h"
 #include "store/ServerMove.h"
@@ -124,11 +128,14 @@ public:
     }
 
     // Runs a query with its values bound as text and reads every cell.
-    size_t rows(const QByteArray& sql, const QList<QByteArray>& params = {})
+    size_t rows(const QByteArray& sql, const QVariantList& params = {})
     {
+        std::vector<QByteArray> texts;
+        for (const QVariant& p : params)
+            texts.push_back(p.toString().toUtf8());
         std::vector<const char*> values;
-        for (const QByteArray& p : params)
-            values.push_back(p.constData());
+        for (size_t i = 0; i < texts.size(); ++i)
+            values.push_back(params[qsizetype(i)].isNull() ? nullptr : texts[i].constData());
         PGresult* r = PQexecParams(m_conn, sql.constData(), int(values.size()), nullptr,
                                    values.data(), nullptr, nullptr, 0);
         if (PQresultStatus(r) != PGRES_TUPLES_OK)
@@ -264,6 +271,7 @@ public:
 
     void importShop();
     void lists();
+    void searches(const QString& filesPath);
     void bulkInserts();
     void transfer();
 
@@ -348,13 +356,7 @@ void ServerBench::lists()
                        const std::function<ListRows(const SqlStatement&)>& load) {
         const ServerStatement translated =
             translateForServer(statement.sql, serverNames(DatabaseKind::Customer), &tables);
-        QList<QByteArray> params;
-        for (qsizetype i = 0; i < statement.params.size(); ++i) {
-            const QString value = statement.params[i].toString();
-            params << (translated.patternParams.contains(int(i)) ? jetPatternAsServerRegex(value)
-                                                                 : value)
-                          .toUtf8();
-        }
+        const QVariantList params = serverParameterValues(translated, statement.params);
         const QByteArray sql = translated.sql.toUtf8();
         TextTableModel model(headings);
         // A short list is timed over enough fills to be measured.
@@ -383,6 +385,75 @@ void ServerBench::lists()
     query.showLogsOf(u"777"_qs);
     compare(u"logs of one subject"_qs, query.logStatement(), logColumns().headings(),
             [&](const SqlStatement& s) { return LoadLogRows(db, s); });
+}
+
+void ServerBench::searches(const QString& filesPath)
+{
+    Database server = OpenAccountFile(AccountKind::Operator, u"bench元"_qs);
+    Database files = Database::open(filesPath);
+    BarePg bare(conninfo(m_database));
+    bare.exec("SET search_path TO " + quotedServerName(schemaOf(u"bench元"_qs)).toUtf8() + ", " +
+              quotedServerName(serverMasterSchema()).toUtf8());
+    const ServerTables tables = serverTables(DatabaseKind::Customer);
+    struct Search
+    {
+        SearchKind kind;
+        QString folded, exact; // the words, written as the shop types them
+    };
+    // A kana word the data holds in half width, digits typed full width.
+    const Search searches[] = {{SearchKind::Users, u"やまだ"_qs, u"ﾔﾏﾀﾞ"_qs},
+                               {SearchKind::Subjects, u"件名１２３"_qs, u"件名123"_qs},
+                               {SearchKind::Logs, u"説明した。９９９"_qs, u"説明した。999"_qs}};
+    for (const Search& search : searches) {
+        auto statement = [&](bool folded) {
+            CustomerListQuery query;
+            query.setSortClauses(BuildCustomerSortClauses(files));
+            SearchRequest request;
+            request.kind = search.kind;
+            request.word1 = folded ? search.folded : search.exact;
+            request.folded = folded;
+            applySearch(query, request);
+            return search.kind == SearchKind::Users      ? query.userStatement()
+                   : search.kind == SearchKind::Subjects ? query.subjectStatement()
+                                                         : query.logStatement();
+        };
+        auto load = [&](Database& db, const SqlStatement& s) {
+            return search.kind == SearchKind::Users      ? LoadUserRows(db, s)
+                   : search.kind == SearchKind::Subjects ? LoadSubjectRows(db, s)
+                                                         : LoadLogRows(db, s);
+        };
+        const SqlStatement folded = statement(true), exact = statement(false);
+        const ServerStatement translated =
+            translateForServer(exact.sql, serverNames(DatabaseKind::Customer), &tables);
+        const QByteArray bareSql = translated.sql.toUtf8();
+        const QVariantList bareParams = serverParameterValues(translated, exact.params);
+        size_t onServer = 0, onFiles = 0, bareRows = 0;
+        std::vector<double> foldedTimes, exactTimes, filesTimes, floorTimes;
+        for (int run = 0; run < m_runs; ++run) {
+            foldedTimes.push_back(seconds([&] { onServer = load(server, folded).size(); }));
+            exactTimes.push_back(seconds([&] { load(server, exact); }));
+            filesTimes.push_back(seconds([&] { onFiles = load(files, folded).size(); }));
+            floorTimes.push_back(seconds([&] { bareRows = bare.rows(bareSql, bareParams); }));
+        }
+        const QString what = QStringLiteral("search of %1 「%2」")
+                                 .arg(search.kind == SearchKind::Users      ? u"users"_qs
+                                      : search.kind == SearchKind::Subjects ? u"subjects"_qs
+                                                                            : u"logs"_qs,
+                                      search.folded);
+        out() << QStringLiteral("  %1 %2 rows folded, %3 exact, %4 on the files\n")
+                     .arg(what, -34)
+                     .arg(onServer)
+                     .arg(bareRows)
+                     .arg(onFiles);
+        timeLine(u"    folded beside exact, server"_qs, median(foldedTimes) * 1000,
+                 median(exactTimes) * 1000, 2.0);
+        timeLine(u"    folded, server beside files"_qs, median(foldedTimes) * 1000,
+                 median(filesTimes) * 1000, 1.0);
+        timeLine(u"    exact beside bare libpq"_qs, median(exactTimes) * 1000,
+                 median(floorTimes) * 1000, 1.3);
+        if (onServer != onFiles)
+            out() << "    the server found other rows than the files\n";
+    }
 }
 
 void ServerBench::bulkInserts()
@@ -474,11 +545,13 @@ int main(int argc, char* argv[])
     QTemporaryDir folder;
     try {
         buildShop(folder.path(), users);
+        const QString filesPath = OpenAccountFile(AccountKind::Operator, u"bench元"_qs).path();
         out() << "server store beside bare libpq (" << users << " users, " << 3 * users
               << " subjects, " << 10 * users << " logs; median of " << runs << ")\n";
         ServerBench bench(cluster, folder.path(), users, runs);
         bench.importShop();
         bench.lists();
+        bench.searches(filesPath);
         bench.bulkInserts();
         bench.transfer();
     } catch (const Failure& e) {

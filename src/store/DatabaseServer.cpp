@@ -86,12 +86,7 @@ ServerRows Database::runOnServer(const QString& jetSql, const QVariantList& para
     const ServerStatement& statement = it->statement;
     if (kept)
         *kept = &*it;
-    QVariantList values = params;
-    for (int i : statement.patternParams) {
-        if (i < values.size() && !values[i].isNull())
-            values[i] = jetPatternAsServerRegex(values[i].toString());
-    }
-    return m_server->run(statement.sql, values);
+    return m_server->run(statement.sql, serverParameterValues(statement, params));
 }
 
 void Database::forEachRowOnServer(const QString& sql, const QVariantList& params,

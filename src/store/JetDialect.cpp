@@ -353,6 +353,15 @@ std::u32string jetCharacters(QStringView text)
     return out;
 }
 
+QString textOfCharacters(std::u32string_view chars)
+{
+    QString out;
+    out.reserve(qsizetype(chars.size()));
+    for (const char32_t c : chars)
+        out += QChar::fromUcs4(c);
+    return out;
+}
+
 bool jetLike(const QString& pattern, const QString& text)
 {
     return JetPattern(pattern).matches(text);
@@ -549,7 +558,7 @@ QString searchFolded(QStringView text)
     decodeUtf16(text, in);
     std::u32string out;
     foldChars(in, out);
-    return QString::fromUcs4(out.data(), qsizetype(out.size()));
+    return textOfCharacters(out);
 }
 
 std::string searchFoldedUtf8(std::string_view text)

@@ -34,6 +34,10 @@ QStringList splitJetStatements(const QString& sql);
 // joined, a surrogate without its partner standing for itself.
 std::u32string jetCharacters(QStringView text);
 
+// Characters as a text, each as it is: a leading U+FEFF is kept (which
+// QString::fromUcs4 would take for a byte order mark and drop).
+QString textOfCharacters(std::u32string_view chars);
+
 // Jet's Like: % any run, _ one character, [a-z] a range, [!a-z] an exclusion,
 // ranges by character code, ASCII letters matched regardless of case.
 bool jetLike(const QString& pattern, const QString& text);

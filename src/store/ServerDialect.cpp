@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QStringView>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ bool isAsciiAlnum(char32_t c)
 void appendChar(char32_t c, QString& out)
 {
     if (isAsciiAlnum(c) || c > 0x7F)
-        out += QString::fromUcs4(&c, 1);
+        out += QChar::fromUcs4(c);
     else
         out += QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
 }
@@ -146,6 +147,303 @@ QString jetPatternAsServerRegex(const QString& pattern)
         }
     }
     return out + u'$';
+}
+
+namespace {
+
+// Which characters fold to what: the inverse of searchFolded over the basic
+// plane (no other character folds). A character folds to one character or,
+// a voiced kana, to its base and a mark (゛ or ゜); a mark is never a base.
+struct FoldInverse
+{
+    QHash<char32_t, std::vector<char32_t>> one;         // folds to x, x itself not listed
+    QHash<char32_t, std::vector<char32_t>> firstOfTwo;  // folds to x + a mark
+    QHash<char32_t, std::vector<char32_t>> secondOfTwo; // folds to a base + x
+    QHash<quint64, std::vector<char32_t>> two;          // folds to x + y
+    bool sound = true; // every fold of two is a base and a mark, as above
+};
+
+quint64 pairKey(char32_t x, char32_t y)
+{
+    return (quint64(x) << 32) | y;
+}
+
+const FoldInverse& foldInverse()
+{
+    static const FoldInverse inverse = [] {
+        FoldInverse f;
+        QSet<char32_t> bases, marks;
+        for (char32_t c = 1; c <= 0xFFFF; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF)
+                continue;
+            const std::u32string folded = jetCharacters(searchFolded(QChar::fromUcs4(c)));
+            if (folded.size() == 1 && folded[0] != c) {
+                f.one[folded[0]].push_back(c);
+            } else if (folded.size() == 2) {
+                f.firstOfTwo[folded[0]].push_back(c);
+                f.secondOfTwo[folded[1]].push_back(c);
+                f.two[pairKey(folded[0], folded[1])].push_back(c);
+                bases.insert(folded[0]);
+                marks.insert(folded[1]);
+            } else if (folded.size() != 1) {
+                f.sound = false;
+            }
+        }
+        f.sound = f.sound && !bases.intersects(marks);
+        return f;
+    }();
+    return inverse;
+}
+
+// The characters a pattern's character matches in a folded text: itself,
+// and an ASCII letter's other case.
+std::vector<char32_t> matchedBy(char32_t p)
+{
+    if (isAsciiLetter(p))
+        return {p, p ^ 0x20};
+    return {p};
+}
+
+// The characters whose fold the given table lists for any of `folds`.
+void addFrom(const QHash<char32_t, std::vector<char32_t>>& table,
+             const std::vector<char32_t>& folds, std::vector<char32_t>& out)
+{
+    for (char32_t x : folds) {
+        const auto it = table.find(x);
+        if (it != table.end())
+            out.insert(out.end(), it->begin(), it->end());
+    }
+}
+
+// The characters that fold to exactly one of `folds`.
+std::vector<char32_t> foldingToOne(const std::vector<char32_t>& folds)
+{
+    std::vector<char32_t> out;
+    for (char32_t x : folds) {
+        if (jetCharacters(searchFolded(QChar::fromUcs4(x))) == std::u32string(1, x))
+            out.push_back(x);
+    }
+    addFrom(foldInverse().one, folds, out);
+    return out;
+}
+
+std::vector<char32_t> foldingToTwo(const std::vector<char32_t>& first,
+                                   const std::vector<char32_t>& second)
+{
+    std::vector<char32_t> out;
+    for (char32_t x : first) {
+        for (char32_t y : second) {
+            const auto it = foldInverse().two.find(pairKey(x, y));
+            if (it != foldInverse().two.end())
+                out.insert(out.end(), it->begin(), it->end());
+        }
+    }
+    return out;
+}
+
+// Any one of the characters; none, a class nothing matches.
+void appendAnyOf(std::vector<char32_t> chars, QString& out)
+{
+    std::sort(chars.begin(), chars.end());
+    chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
+    if (chars.empty()) {
+        out += u"[^\\u0001-\\uffff\\U00010000-\\U0010ffff]"_qs;
+        return;
+    }
+    if (chars.size() == 1) {
+        appendChar(chars.front(), out);
+        return;
+    }
+    out += u'[';
+    for (char32_t c : chars)
+        appendChar(c, out);
+    out += u']';
+}
+
+// The plain characters between the % of a pattern, or nothing when the
+// pattern is not of that form: [%] [_] [[] and an unclosed [ stand for
+// themselves, any other bracket or _ is more than plain.
+std::optional<std::u32string> plainRunBetweenAnys(const QString& pattern)
+{
+    const std::u32string p = jetCharacters(pattern);
+    std::u32string run;
+    size_t i = 0;
+    while (i < p.size() && p[i] == U'%')
+        ++i;
+    if (i == 0)
+        return std::nullopt;
+    for (; i < p.size() && p[i] != U'%'; ++i) {
+        if (p[i] == U'_')
+            return std::nullopt;
+        if (p[i] == U'[') {
+            const size_t close = p.find(U']', i + 1);
+            if (close == p.npos) {
+                run += U'[';
+                continue;
+            }
+            if (close != i + 2 || p[i + 1] == U'!')
+                return std::nullopt;
+            run += p[i + 1];
+            i = close;
+            continue;
+        }
+        run += p[i];
+    }
+    if (i == p.size())
+        return std::nullopt; // no % after the run
+    for (; i < p.size(); ++i) {
+        if (p[i] != U'%')
+            return std::nullopt;
+    }
+    return run;
+}
+
+} // namespace
+
+std::optional<RawFoldedMatch> foldedPatternOnRawText(const QString& pattern)
+{
+    if (!foldInverse().sound)
+        return std::nullopt;
+    const std::optional<std::u32string> run = plainRunBetweenAnys(pattern);
+    if (!run)
+        return std::nullopt;
+    const size_t k = run->size();
+    if (k == 0)
+        return RawFoldedMatch{u"^"_qs, {}};
+    // The text matches where its characters' folds, laid end to end, hold
+    // the run: a character whose fold is two may give the run's first
+    // character by its mark, the last by its base, or two of the run's
+    // characters together (a base and a mark). Each place of the run (a
+    // character, or a base and its mark) is the texts that give it.
+    RawFoldedMatch match;
+    QString& out = match.regex;
+    std::vector<QStringList> places;
+    for (size_t i = 0; i < k; ++i) {
+        const std::vector<char32_t> here = matchedBy((*run)[i]);
+        std::vector<char32_t> single = foldingToOne(here);
+        if (i == 0)
+            addFrom(foldInverse().secondOfTwo, here, single);
+        if (i + 1 == k)
+            addFrom(foldInverse().firstOfTwo, here, single);
+        std::sort(single.begin(), single.end());
+        single.erase(std::unique(single.begin(), single.end()), single.end());
+        const std::vector<char32_t> next =
+            i + 1 < k ? matchedBy((*run)[i + 1]) : std::vector<char32_t>{};
+        const std::vector<char32_t> together = foldingToTwo(here, next);
+        QStringList texts;
+        if (together.empty()) {
+            appendAnyOf(single, out);
+            for (char32_t c : single)
+                texts << textOfCharacters(std::u32string_view(&c, 1));
+            places.push_back(texts);
+            continue;
+        }
+        // A base and a mark: one character, or each its own.
+        const std::vector<char32_t> mark = foldingToOne(next);
+        out += u"(?:"_qs;
+        appendAnyOf(single, out);
+        appendAnyOf(mark, out);
+        out += u'|';
+        appendAnyOf(together, out);
+        out += u')';
+        for (char32_t c : single)
+            for (char32_t m : mark)
+                texts << textOfCharacters(std::u32string{c, m});
+        for (char32_t c : together)
+            texts << textOfCharacters(std::u32string_view(&c, 1));
+        places.push_back(texts);
+        ++i;
+    }
+    // The longest stretch of places whose texts, every way of writing it,
+    // are few enough for LIKE to find quicker than the expression: a run
+    // of kanji is one way; 件名１２ four. One place of several ways finds
+    // too much to be worth it.
+    constexpr qsizetype MostWays = 2;
+    size_t bestFrom = 0, bestLength = 0;
+    qsizetype bestWays = 0;
+    for (size_t from = 0; from < places.size(); ++from) {
+        qsizetype ways = 1;
+        for (size_t to = from; to < places.size(); ++to) {
+            ways *= places[to].size();
+            if (ways == 0 || ways > MostWays)
+                break;
+            const size_t length = to - from + 1;
+            if (length > bestLength || (length == bestLength && ways < bestWays)) {
+                bestFrom = from;
+                bestLength = length;
+                bestWays = ways;
+            }
+        }
+    }
+    if (bestLength > 1 || (bestLength == 1 && bestWays == 1)) {
+        QStringList ways{QString()};
+        for (size_t p = bestFrom; p < bestFrom + bestLength; ++p) {
+            QStringList longer;
+            for (const QString& start : ways)
+                for (const QString& text : places[p])
+                    longer << start + text;
+            ways = longer;
+        }
+        match.anywhere = ways;
+        if (bestLength == places.size())
+            match.regex.clear();
+    }
+    return match;
+}
+
+namespace {
+
+// A LIKE pattern (the server's, \ its escape) that finds the text anywhere.
+QString serverLikeAnywhere(const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(u"\\"_qs, u"\\\\"_qs);
+    escaped.replace(u"%"_qs, u"\\%"_qs);
+    escaped.replace(u"_"_qs, u"\\_"_qs);
+    return u'%' + escaped + u'%';
+}
+
+// The texts as an array value of the server, each found anywhere by LIKE.
+QString serverLikeArray(const QStringList& texts)
+{
+    QStringList items;
+    for (const QString& text : texts) {
+        QString item = serverLikeAnywhere(text);
+        item.replace(u"\\"_qs, u"\\\\"_qs);
+        item.replace(u"\""_qs, u"\\\""_qs);
+        items << u'"' + item + u'"';
+    }
+    return u'{' + items.join(u',') + u'}';
+}
+
+} // namespace
+
+QVariantList serverParameterValues(const ServerStatement& statement, QVariantList values)
+{
+    const qsizetype own = values.size();
+    for (int i : statement.patternParams) {
+        if (i < own && !values[i].isNull())
+            values[i] = jetPatternAsServerRegex(values[i].toString());
+    }
+    for (int i : statement.foldedParams) {
+        // Null where a test has nothing to say; a Null pattern finds nothing.
+        QVariant like, folded;
+        if (i < own && !values[i].isNull()) {
+            const QString pattern = values[i].toString();
+            like = u"{%}"_qs;
+            if (const std::optional<RawFoldedMatch> raw = foldedPatternOnRawText(pattern)) {
+                values[i] = raw->regex.isEmpty() ? QVariant() : QVariant(raw->regex);
+                if (!raw->anywhere.isEmpty())
+                    like = serverLikeArray(raw->anywhere);
+            } else {
+                values[i] = QVariant();
+                folded = jetPatternAsServerRegex(pattern);
+            }
+        }
+        values.append(like);
+        values.append(folded);
+    }
+    return values;
 }
 
 namespace {
@@ -275,6 +573,7 @@ public:
         }
         if (m_ordering)
             endOrdering();
+        numberFoldedPlaces();
         return m_result;
     }
 
@@ -341,6 +640,8 @@ private:
         const bool negated = m_lastWord.toUpper() == u"NOT";
         if (negated) // "x Not Like p" reads "x !~ p"
             out.truncate(out.lastIndexOf(m_lastWord));
+        if (foldedLike(negated))
+            return;
         out += negated ? u"!~"_qs : u"~"_qs;
         while (m_i < m_sql.size() && m_sql[m_i].isSpace())
             out += m_sql[m_i++];
@@ -358,6 +659,93 @@ private:
         }
         m_lastWord.clear();
     }
+
+    // SearchFold(x) Like p: x itself is matched against the pattern each of
+    // whose characters stands for every character folding to it, which an
+    // index of x or a quick scan serves; folding every row's x on the server
+    // costs fifty times the match. Only a pattern that cannot be written so
+    // makes the server fold (serverParameterValues).
+    bool foldedLike(bool negated)
+    {
+        QString& out = m_result.sql;
+        qsizetype close = out.size() - 1;
+        while (close >= 0 && out[close].isSpace())
+            --close;
+        if (close < 0 || out[close] != u')' || m_sql.contains(FoldedPlace))
+            return false;
+        qsizetype open = close - 1;
+        for (int depth = 0; open >= 0; --open) {
+            const QChar c = out[open];
+            if (c == u'\'' || c == u'"') {
+                open = open > 0 ? out.lastIndexOf(c, open - 1) : -1;
+                if (open < 0)
+                    return false;
+            } else if (c == u')') {
+                ++depth;
+            } else if (c == u'(' && depth-- == 0) {
+                break;
+            }
+        }
+        if (open < 0)
+            return false;
+        qsizetype name = open;
+        while (name > 0 && out[name - 1].isSpace())
+            --name;
+        const qsizetype nameEnd = name;
+        while (name > 0 && isWordChar(out[name - 1]))
+            --name;
+        if (out.mid(name, nameEnd - name).toUpper() != u"SEARCHFOLD" ||
+            (name > 0 && (out[name - 1] == u'.' || out[name - 1] == u'"')))
+            return false;
+        const QString x = out.mid(open + 1, close - open - 1);
+        qsizetype at = m_i;
+        while (at < m_sql.size() && m_sql[at].isSpace())
+            ++at;
+        QString test;
+        if (at < m_sql.size() && m_sql[at] == u'\'') {
+            const qsizetype end = quotedRunEnd(m_sql, at);
+            QString pattern = m_sql.mid(at + 1, end - at - 2);
+            pattern.replace(u"''"_qs, u"'"_qs);
+            const std::optional<RawFoldedMatch> raw = foldedPatternOnRawText(pattern);
+            if (!raw)
+                return false;
+            QStringList tests;
+            if (!raw->anywhere.isEmpty())
+                tests << x + u" LIKE ANY ("_qs + sqlLiteral(serverLikeArray(raw->anywhere)) +
+                             u"::text[])"_qs;
+            if (!raw->regex.isEmpty())
+                tests << x + u" ~ "_qs + sqlLiteral(raw->regex);
+            test = u'(' + tests.join(u" AND "_qs) + u')';
+            m_i = end;
+        } else if (at < m_sql.size() && m_sql[at] == u'?') {
+            m_i = at;
+            const QString place = u'$' + QString::number(m_params + 1);
+            parameter();
+            const qsizetype k = m_result.foldedParams.size();
+            m_result.foldedParams << m_params - 1;
+            const QString like = FoldedPlace + QString::number(2 * k) + FoldedPlace;
+            const QString folded = FoldedPlace + QString::number(2 * k + 1) + FoldedPlace;
+            test = u'(' + x + u" LIKE ANY ("_qs + like + u"::text[]) AND ("_qs + place +
+                   u"::text IS NULL OR "_qs + x + u" ~ "_qs + place + u") AND ("_qs + folded +
+                   u"::text IS NULL OR searchfold("_qs + x + u") ~ "_qs + folded + u"))"_qs;
+        } else {
+            return false;
+        }
+        out.truncate(name);
+        out += negated ? u"NOT "_qs + test : test;
+        m_lastWord.clear();
+        return true;
+    }
+
+    // The folded patterns' places, numbered once the statement's own are
+    // counted.
+    void numberFoldedPlaces()
+    {
+        for (qsizetype k = 0; k < 2 * m_result.foldedParams.size(); ++k)
+            m_result.sql.replace(FoldedPlace + QString::number(k) + FoldedPlace,
+                                 u'$' + QString::number(m_params + 1 + k));
+    }
+    static constexpr QChar FoldedPlace = QChar(0xFFFF);
 
     // The statement's one table, when it reads only one.
     void followTables(const QString& word, const QString& upper)
@@ -464,7 +852,7 @@ QString serverFoldFunction(const QString& schema)
     for (char32_t c = 1; c <= 0xFFFF; ++c) {
         if (c >= 0xD800 && c <= 0xDFFF)
             continue;
-        const QString one = QString::fromUcs4(&c, 1);
+        const QString one = QStringView(QChar::fromUcs4(c)).toString();
         const QString folded = searchFolded(one);
         if (folded == one)
             continue;

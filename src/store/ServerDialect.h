@@ -8,7 +8,9 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QVariantList>
 
+#include <optional>
 #include <vector>
 
 namespace horunea {
@@ -19,6 +21,23 @@ namespace horunea {
 // an exclusion, an unclosed [ itself, and ASCII letters either case, in
 // ranges too. Every other ASCII sign stands for itself.
 QString jetPatternAsServerRegex(const QString& pattern);
+
+// The pattern of a folded search (SearchFold(x) Like pattern) as what the
+// text x itself must hold for its folded form to match: a regular
+// expression in which each character of the pattern stands for every
+// character that folds to it, a voiced kana for its base and mark together;
+// and, where a stretch of the pattern can be written only a few ways (a run
+// of kanji one way, 件名１２ four), those ways, one of which x must hold as
+// it is: LIKE finds them quicker than the expression. When the stretch is
+// the whole pattern, no expression is needed. Only a run of plain
+// characters between % (the search's own form) is written so; otherwise
+// nothing, and the folded text must be matched.
+struct RawFoldedMatch
+{
+    QString regex;        // empty: the ways say it all
+    QStringList anywhere; // the ways, one of which x holds; empty when none
+};
+std::optional<RawFoldedMatch> foldedPatternOnRawText(const QString& pattern);
 
 // A name of the server (a schema, a table, a field) in double quotes, any
 // double quote in it doubled: never spliced bare into a statement.
@@ -37,7 +56,18 @@ struct ServerStatement
     // The bound values (by index) that are Like patterns: they go to the
     // server as jetPatternAsServerRegex makes them.
     QList<int> patternParams;
+    // The bound values that are patterns of a folded text (SearchFold(x)
+    // Like ?). Each has three places: its own, for the regular expression x
+    // is matched against, and two after the statement's own (the k-th
+    // value's at n + 2k + 1 and n + 2k + 2), for the LIKE ANY of the ways and,
+    // only when foldedPatternOnRawText cannot write the pattern, the folded
+    // x's pattern.
+    QList<int> foldedParams;
 };
+
+// The values a translated statement is run with: the patterns translated,
+// and the folded patterns' places after the statement's own.
+QVariantList serverParameterValues(const ServerStatement& statement, QVariantList values);
 
 // A statement as a database keeps it, translated once: with, for the list
 // that read it last, the place of each of the list's fields in the result.

@@ -554,6 +554,30 @@ void TstJetDialect::serverTranslation_data()
         u"SELECT * FROM 件名 WHERE 件名ID = ? AND 表示名 Like ? AND 自宅tel = ?"_qs,
         u"SELECT * FROM \"件名\" WHERE \"件名ID\" = $1 AND \"表示名\" ~ $2 AND \"自宅ＴＥＬ\" = $3"_qs,
         {1});
+    row("a folded search matches the text itself, the fold's places last",
+        u"SELECT * FROM 件名 WHERE (SearchFold(表示名) Like ? or SearchFold(Mid(表示名, 2)) "
+        u"Not Like ?) AND 件名ID = ?"_qs,
+        u"SELECT * FROM \"件名\" WHERE ((\"表示名\" LIKE ANY ($4::text[]) AND ($1::text IS NULL OR "
+        u"\"表示名\" ~ $1) AND ($5::text IS NULL OR searchfold(\"表示名\") ~ $5)) or NOT "
+        u"(Mid(\"表示名\", 2) LIKE ANY ($6::text[]) AND ($2::text IS NULL OR Mid(\"表示名\", 2) ~ "
+        u"$2) "
+        u"AND ($7::text IS NULL OR searchfold(Mid(\"表示名\", 2)) ~ $7))) AND \"件名ID\" = $3"_qs);
+    row("a folded kanji run found by LIKE",
+        u"SELECT * FROM 件名 WHERE SearchFold(表示名) Like '%山田%'"_qs,
+        u"SELECT * FROM \"件名\" WHERE (\"表示名\" LIKE ANY ('{\"%山田%\"}'::text[]))"_qs);
+    row("a folded kanji run, then kana",
+        u"SELECT * FROM 件名 WHERE SearchFold(表示名) Like '%山_田か%'"_qs,
+        u"SELECT * FROM \"件名\" WHERE SearchFold(\"表示名\") ~ '^.*山.田か.*$'"_qs);
+    row("a folded kanji run with signs",
+        u"SELECT * FROM 件名 WHERE SearchFold(表示名) Like '%山[_]田か%'"_qs,
+        u"SELECT * FROM \"件名\" WHERE (\"表示名\" LIKE ANY "
+        u"('{\"%山\\\\_田%\",\"%山＿田%\"}'::text[]) "
+        u"AND \"表示名\" ~ '山[\\u005f＿]田[かがカガｶ]')"_qs);
+    row("a folded literal", u"SELECT * FROM 件名 WHERE searchfold (表示名) Like '%か゛%'"_qs,
+        u"SELECT * FROM \"件名\" WHERE (\"表示名\" ~ '(?:[かカｶ][゙゛ﾞ]|[がガ])')"_qs);
+    row("a fold the text cannot answer",
+        u"SELECT * FROM 件名 WHERE SearchFold(表示名) Like 'か%'"_qs,
+        u"SELECT * FROM \"件名\" WHERE SearchFold(\"表示名\") ~ '^か.*$'"_qs);
     row("a quote in a pattern", u"Select * From ユーザー Where 表示名 Like 'O''N%'"_qs,
         u"Select * From \"ユーザー\" Where \"表示名\" ~ '^[Oo]\\u0027[Nn].*$'"_qs);
     row("order terms, down and up",

@@ -37,6 +37,8 @@ private slots:
     void randomLikePatternsMatchOnTheServerAsInTheFiles_data();
     void randomLikePatternsMatchOnTheServerAsInTheFiles();
     void theServerFoldsEveryCharacterAsTheFiles();
+    void aFoldedSearchFindsWhatTheFoldedTextHolds_data();
+    void aFoldedSearchFindsWhatTheFoldedTextHolds();
 
 private:
     ServerAddress address(const QString& database = u"postgres"_qs) const
@@ -403,7 +405,7 @@ void TstServer::theServerFoldsEveryCharacterAsTheFiles()
     for (char32_t c = 1; c <= 0xFFFF; ++c) {
         if (c >= 0xD800 && c <= 0xDFFF)
             continue;
-        run += QString::fromUcs4(&c, 1);
+        run += QChar::fromUcs4(c);
         if (run.size() == 2000)
             compare();
     }
@@ -415,6 +417,121 @@ void TstServer::theServerFoldsEveryCharacterAsTheFiles()
     }
     // NULL in, NULL out, as the files' function does for a Null field.
     QVERIFY(server.exec(u"SELECT \"折り\".searchfold(NULL)"_qs).isNull(0, 0));
+}
+
+void TstServer::aFoldedSearchFindsWhatTheFoldedTextHolds_data()
+{
+    addDatabases();
+}
+
+// SearchFold(x) Like p as the server runs it (x matched itself, the folded x
+// only when the pattern is more than a run between %), against the files'
+// fold and Like: a voiced kana written whole, as base and mark, half-width,
+// or cut at a word's edge; a mark alone; case and width; signs; Null.
+void TstServer::aFoldedSearchFindsWhatTheFoldedTextHolds()
+{
+    QFETCH(QString, database);
+    {
+        ServerConnection admin = ServerConnection::open(address());
+        makeJapaneseDatabase(admin);
+    }
+    ServerConnection server = ServerConnection::open(address(database));
+    server.exec(u"CREATE SCHEMA IF NOT EXISTS 折り"_qs);
+    server.exec(serverFoldFunction(u"折り"_qs));
+    server.exec(u"SET search_path TO 折り"_qs);
+    server.exec(u"CREATE TEMP TABLE t (k int PRIMARY KEY, x text COLLATE \"C\")"_qs);
+    QStringList texts = {
+        u"ガッコウ"_qs,
+        u"がっこう"_qs,
+        u"ｶﾞｯｺｳ"_qs,
+        u"か゛っこう"_qs,
+        u"カ\u3099ッコウ"_qs,
+        u"ヴァイオリン"_qs,
+        u"ゔ"_qs,
+        u"ｳﾞ"_qs,
+        u"う゛"_qs,
+        u"ぱぴ ﾊﾟﾋﾟ"_qs,
+        u"は゜"_qs,
+        u"゛"_qs,
+        u"ﾞ"_qs,
+        u"ABC abc"_qs,
+        u"ＡＢＣ"_qs,
+        u"〜～~"_qs,
+        u"−－-"_qs,
+        u"𠮷野家😀"_qs,
+        u"O'Brien"_qs,
+        u"a.c (a|b) \\ [x]"_qs,
+        u"50%引き_"_qs,
+        u"山田かの山が"_qs,
+        u"山ガ田か"_qs,
+        u"a\"山\"b \\山"_qs,
+        u"件名12 件名１２ 件名1２"_qs,
+        u""_qs,
+        u"　"_qs,
+        u"ヵヶ"_qs,
+        u"ヷ"_qs,
+    };
+    const QString alphabet = u"かがカガｶﾞ゛ﾞ゜はぱﾊﾟうゔヴaAａ%_[ "_qs;
+    const QList<uint> chars = alphabet.toUcs4();
+    QRandomGenerator random(20261210);
+    auto draw = [&](int most) {
+        QString out;
+        const int n = 1 + int(random.bounded(most));
+        for (int i = 0; i < n; ++i) {
+            const char32_t c = chars[int(random.bounded(int(chars.size())))];
+            out += QString::fromUcs4(&c, 1);
+        }
+        return out;
+    };
+    for (int i = 0; i < 60; ++i)
+        texts << draw(6);
+    for (int k = 0; k < texts.size(); ++k)
+        server.exec(u"INSERT INTO t VALUES ($1, $2)"_qs, {k, texts[k]});
+    server.exec(u"INSERT INTO t VALUES (-1, NULL)"_qs);
+
+    QStringList words = {
+        u"山田"_qs,  u"田か"_qs,     u"の山"_qs,     u"50%引"_qs, u"\"山\""_qs, u"\\山"_qs,
+        u"引き_"_qs, u"１２"_qs,     u"件名１２"_qs, u"が"_qs,    u"か"_qs,     u"゛"_qs,
+        u"か゛"_qs,  u"ガッコウ"_qs, u"ｶﾞｯ"_qs,      u"ゔ"_qs,    u"う"_qs,     u"ぱ"_qs,
+        u"は゜"_qs,  u"゜ぴ"_qs,     u"ABC"_qs,      u"ｂ"_qs,    u"~"_qs,      u"-"_qs,
+        u"[x]"_qs,   u"%"_qs,        u"_"_qs,        u""_qs,      u"𠮷"_qs,     u"😀"_qs,
+        u"'"_qs,     u"\\"_qs,       u"a.c"_qs,      u"ヶ"_qs,    u"わ゛"_qs,   u"　"_qs};
+    for (int i = 0; i < 60; ++i)
+        words << draw(3);
+    QStringList patterns;
+    for (const QString& word : words)
+        patterns << u'%' + likeLiteral(searchFolded(word)) + u'%';
+    // Patterns the raw text cannot answer alone: the folded text decides.
+    patterns << u"_が%"_qs << u"%か_%"_qs << u"か%"_qs << u"%[か-こ]%"_qs << u"%か゛"_qs;
+
+    const NameMap names = buildNameMap({u"t"_qs, u"k"_qs, u"x"_qs});
+    for (const QString& pattern : patterns) {
+        QStringList found, notFound;
+        for (int k = 0; k < texts.size(); ++k)
+            (jetLike(pattern, searchFolded(texts[k])) ? found : notFound) << QString::number(k);
+        auto keys = [&](const QString& jet, const QVariantList& params) {
+            const ServerStatement s = translateForServer(jet, names);
+            const ServerResult r = server.exec(s.sql, serverParameterValues(s, params));
+            QStringList out;
+            for (int row = 0; row < r.rowCount(); ++row)
+                out << r.text(row, 0);
+            return out;
+        };
+        const QString select = u"SELECT k FROM t WHERE SearchFold(x) "_qs;
+        QString quoted = pattern;
+        quoted.replace(u"'"_qs, u"''"_qs);
+        const QString what = u"\""_qs + pattern + u"\""_qs;
+        QCOMPARE(keys(select + u"Like ? ORDER BY k"_qs, {pattern}).join(u' ') + u" " + what,
+                 found.join(u' ') + u" " + what);
+        QCOMPARE(keys(select + u"Not Like ? ORDER BY k"_qs, {pattern}).join(u' ') + u" " + what,
+                 notFound.join(u' ') + u" " + what);
+        QCOMPARE(keys(select + u"Like '"_qs + quoted + u"' ORDER BY k"_qs, {}).join(u' ') + u" " +
+                     what,
+                 found.join(u' ') + u" " + what);
+    }
+    // The search's own patterns are answered by the raw text alone.
+    QVERIFY(foldedPatternOnRawText(u"%か゛っ%"_qs));
+    QVERIFY(!foldedPatternOnRawText(u"_が%"_qs));
 }
 
 QTEST_GUILESS_MAIN(TstServer)

@@ -141,10 +141,8 @@ void TstServerStore::compare(const SqlStatement& statement, const QString& datab
     const ServerTables tables = serverTables(DatabaseKind::Customer);
     const ServerStatement translated =
         translateForServer(statement.sql, serverNames(DatabaseKind::Customer), &tables);
-    QVariantList params = statement.params;
-    for (int i : translated.patternParams)
-        params[i] = jetPatternAsServerRegex(params[i].toString());
-    const ServerResult result = server.exec(translated.sql, params);
+    const ServerResult result =
+        server.exec(translated.sql, serverParameterValues(translated, statement.params));
 
     QStringList inFile, onServer;
     for (const TextRow& row : fileRows) {
