@@ -11,6 +11,8 @@
 #include "store/Database.h"
 #include "store/Failure.h"
 #include "store/Schema.h"
+#include "store/ServerConnection.h"
+#include "store/ServerSchema.h"
 #include "store/ShippedFiles.h"
 #include "store/StagedFolder.h"
 
@@ -123,6 +125,12 @@ void copyTemplate(const QString& from, const QString& to)
 
 bool CheckAdministratorLogin(Database& master, const QString& name, const QString& password)
 {
+    // The server's clerks may not read the password: the server checks it.
+    if (master.isServer() && serverHasPasswordChecks(*master.serverConnection()))
+        return master.serverConnection()
+                   ->exec(u"SELECT "_qs + serverAdministratorCheck() + u"($1, $2)"_qs,
+                          {name, password})
+                   .text(0, 0) == u"t";
     const ResultSet result = master.query(u"Select * From 管理者 Where 管理者ID =1"_qs);
     if (result.isEmpty())
         return false;
@@ -134,7 +142,11 @@ bool CheckAdministratorLogin(Database& master, const QString& name, const QStrin
 
 AdministratorCredentials LoadAdministrator(Database& master)
 {
-    const ResultSet result = master.query(u"select * from 管理者 where 管理者ID=1"_qs);
+    // A clerk's PC on the server reads the name alone.
+    const ResultSet result =
+        master.query(MayReadPasswords(master, u"管理者"_qs)
+                         ? u"select 管理者名, パスワード from 管理者 where 管理者ID=1"_qs
+                         : u"select 管理者名 from 管理者 where 管理者ID=1"_qs);
     if (result.isEmpty())
         return {};
     return {result.first().text(u"管理者名"_qs), result.first().text(u"パスワード"_qs)};

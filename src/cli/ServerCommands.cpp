@@ -29,9 +29,15 @@ int commandServer(Invocation& call)
     const QString step = call.args.value(0);
     if (step == u"init" && call.args.size() == 1) {
         const ServerAddress address = serverOfDataFolder();
-        InitServer(address);
+        const QString clerks = InitServer(address);
         call.out << u"サーバー「"_qs << address.displayName()
                  << u"」にホルネアのデータを作りました。\n"_qs;
+        if (clerks.isEmpty())
+            call.err << u"店員のロールは作れませんでした (このロールには CREATEROLE の権限が"
+                        u"ありません)。各 PC もこのロールでつなぐことになります。\n"_qs;
+        else
+            call.out << u"店員の PC は、ロール「"_qs << clerks
+                     << u"」に入れたログインロールでつないでください。\n"_qs;
         return 0;
     }
     if ((step == u"import" || step == u"export") && call.args.size() >= 2) {

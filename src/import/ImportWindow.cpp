@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <optional>
 
 namespace horunea {
 
@@ -280,7 +281,7 @@ void ImportWindow::FillImportAccountLists()
         source->addItem(QString());
         passwords->addItem(QString());
         for (const Account& a : accounts) {
-            source->addItem(a.name);
+            source->addItem(a.name, a.number);
             passwords->addItem(a.password.toString());
         }
         return;
@@ -305,11 +306,21 @@ void ImportWindow::ChooseRepairSource(int index)
 void ImportWindow::chooseSource(QComboBox* source, QComboBox* passwords, QComboBox* destination,
                                 int index)
 {
-    const QString stored = passwords->itemText(index);
-    if (!stored.isEmpty()) {
+    // The password is checked where it is kept: a clerk's PC on the server
+    // cannot read it, and asks the server.
+    const QString number = source->itemData(index).toString();
+    const AccountKind kind = passwords == m_combo8 ? AccountKind::Operator : AccountKind::Repair;
+    std::optional<Database> master;
+    auto matches = [&](const QString& typed) {
+        if (!master)
+            master.emplace(OpenMaster());
+        return number.isEmpty() ? PasswordMatches(typed, passwords->itemText(index))
+                                : CheckAccountPassword(*master, kind, number, typed);
+    };
+    if (index > 0 && !matches(QString())) {
         const auto typed =
             Dialogs::instance().input(this, u"ﾊﾟｽﾜｰﾄﾞﾛｯｸされています,ﾊﾟｽﾜｰﾄﾞを入力して下さい。"_qs);
-        if (!typed || !PasswordMatches(*typed, stored)) {
+        if (!typed || !matches(*typed)) {
             if (typed)
                 Dialogs::instance().message(this, u"ﾊﾟｽﾜｰﾄﾞが違います。"_qs,
                                             Dialogs::Icon::Critical);

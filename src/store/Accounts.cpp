@@ -7,6 +7,9 @@
 
 #include "store/DataFolder.h"
 #include "store/Schema.h"
+#include "store/ServerConnection.h"
+#include "store/ServerDialect.h"
+#include "store/ServerSchema.h"
 
 namespace horunea {
 
@@ -32,11 +35,35 @@ QString kindNoun(AccountKind kind)
     return kind == AccountKind::Operator ? u"使用者"_qs : u"修理アカウント"_qs;
 }
 
+bool MayReadPasswords(Database& master, const QString& table)
+{
+    return !master.isServer() ||
+           master.serverConnection()
+                   ->exec(u"SELECT has_column_privilege($1, 'パスワード', 'SELECT')"_qs,
+                          {QString(quotedServerName(serverMasterSchema()) + u'.' +
+                                   quotedServerName(table))})
+                   .text(0, 0) == u"t";
+}
+
+namespace {
+
+// What an account's row is read with: its number and name, and its password
+// where the connection may read it.
+QString accountSelect(Database& master, const AccountTable& t)
+{
+    QString columns = t.key + u", "_qs + t.nameField;
+    if (MayReadPasswords(master, t.table))
+        columns += u", パスワード"_qs;
+    return u"Select "_qs + columns + u" From "_qs + t.table;
+}
+
+} // namespace
+
 QList<Account> LoadAccounts(Database& master, AccountKind kind)
 {
     const AccountTable& t = accountTableOf(kind);
     QList<Account> accounts;
-    master.forEachRow(u"select * from "_qs + t.table, {}, [&](const Row& row) {
+    master.forEachRow(accountSelect(master, t), {}, [&](const Row& row) {
         accounts.append({row.text(t.key), row.text(t.nameField), row.value(u"パスワード"_qs)});
     });
     return accounts;
@@ -52,11 +79,10 @@ Account FindAccount(Database& master, AccountKind kind, FindBy by, const QString
     const AccountTable& t = accountTableOf(kind);
     ResultSet found;
     if (by == FindBy::Name)
-        found = master.query(
-            u"Select * From "_qs + t.table + u" Where "_qs + t.nameField + u" = ?"_qs, {key});
+        found = master.query(accountSelect(master, t) + u" Where "_qs + t.nameField + u" = ?"_qs,
+                             {key});
     else if (isKeyText(key))
-        found =
-            master.query(u"Select * From "_qs + t.table + u" Where "_qs + keyCondition(t.key, key));
+        found = master.query(accountSelect(master, t) + u" Where "_qs + keyCondition(t.key, key));
     if (found.isEmpty())
         throw Failure(unknownAccountMessage(kind, key));
     const Row row = found.first();
@@ -121,6 +147,11 @@ bool CheckAccountPassword(Database& master, AccountKind kind, const QString& num
 {
     if (!isKeyText(number))
         return false;
+    if (master.isServer() && serverHasPasswordChecks(*master.serverConnection()))
+        return master.serverConnection()
+                   ->exec(u"SELECT "_qs + serverAccountPasswordCheck() + u"($1, $2, $3)"_qs,
+                          {kindWord(kind), number.toLongLong(), typed})
+                   .text(0, 0) == u"t";
     const AccountTable& t = accountTableOf(kind);
     const ResultSet result =
         master.query(u"Select * From "_qs + t.table + u" Where "_qs + t.key + u" ="_qs + number);

@@ -39,7 +39,13 @@ struct AccountTable
 };
 const AccountTable& accountTableOf(AccountKind kind);
 
-// "select * from 使用者" / "select * from 修理", in the order returned.
+// Whether the connection may read the passwords of a master table (管理者,
+// 使用者, 修理). The server's clerks may not: the server checks their
+// passwords (CheckAccountPassword, CheckAdministratorLogin).
+bool MayReadPasswords(Database& master, const QString& table);
+
+// The accounts of 使用者 / 修理, in the order returned; the password only
+// where MayReadPasswords, else Null.
 QList<Account> LoadAccounts(Database& master, AccountKind kind);
 
 // An account is found by its name (the command line, the import window) or

@@ -522,12 +522,20 @@ void ServerConnection::fail(const QString& sql, pg_result* result) const
 {
     QString said =
         result ? QString::fromUtf8(PQresultErrorMessage(result)).trimmed() : libpqWords(m_conn);
+    QString state;
     if (result) {
-        if (const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE))
-            said += u" ("_qs + QString::fromLatin1(state) + u')';
+        state = QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+        if (!state.isEmpty())
+            said += u" ("_qs + state + u')';
         PQclear(result);
     }
     const QString detail = said + u'\n' + sql;
+    // A clerk's role at what only the administrator's may do.
+    if (state == u"42501")
+        throw Failure(u"この操作にはサーバーの管理者のロールが要ります。サーバー「"_qs +
+                          m_displayName + u"」のロール「"_qs + QString::fromUtf8(PQuser(m_conn)) +
+                          u"」にはその権限がありません。"_qs,
+                      detail);
     if (PQstatus(m_conn) == CONNECTION_BAD)
         throw Failure(u"サーバー「"_qs + m_displayName + u"」との接続が切れました。"_qs, detail);
     throw Failure(u"サーバー「"_qs + m_displayName + u"」で実行できませんでした。"_qs, detail);

@@ -195,17 +195,20 @@ void copyToFile(const ServerAddress& address, const QString& schema, DatabaseKin
 
 } // namespace
 
-void InitServer(const ServerAddress& address)
+QString InitServer(const ServerAddress& address)
 {
     ServerConnection server = ServerConnection::open(address);
     refuseOurData(server);
+    QString clerks;
     inOneTransaction(server, [&] {
+        clerks = ensureServerClerksRole(server);
         createServerSchema(server, DatabaseKind::Master, serverMasterSchema());
         server.exec(serverFoldFunction(serverMasterSchema()));
         for (const DatabaseKind kind : {DatabaseKind::Customer, DatabaseKind::Repair})
             createServerSchema(server, kind, serverTemplateSchema(kind));
         return 0;
     });
+    return clerks;
 }
 
 namespace {
@@ -215,6 +218,7 @@ int importInto(ServerConnection& server, Database& master, const QDir& dir,
                const MoveProgress& progress)
 {
     say(progress, u"main.mdb"_qs);
+    ensureServerClerksRole(server);
     for (const QString& statement :
          serverCreateStatements(DatabaseKind::Master, serverMasterSchema()))
         server.exec(statement);

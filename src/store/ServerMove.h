@@ -18,8 +18,10 @@ using MoveProgress = std::function<void(const QString& text)>;
 
 // Makes the master schema with its shipped rows (the first administrator)
 // and the folded search's function on a database that has no data of ours.
-// All or nothing; refused when the master schema is there.
-void InitServer(const ServerAddress& address);
+// All or nothing; refused when the master schema is there. Makes the
+// clerks' role too when it is missing and may be made: returns its name, or
+// empty when the connection's role may not make roles.
+QString InitServer(const ServerAddress& address);
 
 // Copies main.mdb and every account's file of the folder into a database
 // that has no data of ours, in one transaction: when anything fails (a file

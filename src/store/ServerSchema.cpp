@@ -83,6 +83,102 @@ QString serverAccountSchema(DatabaseKind kind, qint64 accountNumber)
            QString::number(accountNumber);
 }
 
+QString serverClerksRoleExpression()
+{
+    // A role's name has at most 63 bytes; the server cuts a longer one.
+    return u"left(current_database() || '_clerks', 63)"_qs;
+}
+
+QString ensureServerClerksRole(ServerConnection& server)
+{
+    const QString role = server.exec(u"SELECT "_qs + serverClerksRoleExpression()).text(0, 0);
+    if (server.exec(u"SELECT 1 FROM pg_roles WHERE rolname = $1"_qs, {role}).rowCount() > 0)
+        return role;
+    const bool mayMake =
+        server
+            .exec(u"SELECT rolcreaterole OR rolsuper FROM pg_roles WHERE rolname = current_user"_qs)
+            .text(0, 0) == u"t";
+    if (!mayMake)
+        return {};
+    server.exec(u"CREATE ROLE "_qs + quotedServerName(role) + u" NOLOGIN"_qs);
+    return role;
+}
+
+QString serverAccountPasswordCheck()
+{
+    return quotedServerName(serverMasterSchema()) + u".account_password_ok"_qs;
+}
+
+QString serverAdministratorCheck()
+{
+    return quotedServerName(serverMasterSchema()) + u".administrator_ok"_qs;
+}
+
+bool serverHasPasswordChecks(ServerConnection& server)
+{
+    return server
+               .exec(u"SELECT to_regprocedure($1) IS NOT NULL"_qs,
+                     {QString(serverAccountPasswordCheck() + u"(text, bigint, text)"_qs)})
+               .text(0, 0) == u"t";
+}
+
+namespace {
+
+// Grants the clerks' role, when the server has it, what it may do in a
+// schema: the accounts' rows; in the master schema the accounts' numbers
+// and names, the administrator's name, the presence rows and the checks.
+QString clerksGrant(DatabaseKind kind, const QString& schema)
+{
+    QStringList grants;
+    auto grant = [&](const QString& what) {
+        QString quoted = what;
+        quoted.replace(u"'"_qs, u"''"_qs);
+        grants << u"EXECUTE format('GRANT "_qs + quoted + u" TO %I', r);"_qs;
+    };
+    const QString s = quotedServerName(schema);
+    grant(u"USAGE ON SCHEMA "_qs + s);
+    if (kind == DatabaseKind::Master) {
+        grant(u"SELECT (\"使用者No\", \"使用者名\") ON "_qs + s + u".\"使用者\""_qs);
+        grant(u"SELECT (\"修理No\", \"修理名\") ON "_qs + s + u".\"修理\""_qs);
+        grant(u"SELECT (\"管理者ID\", \"管理者名\") ON "_qs + s + u".\"管理者\""_qs);
+        grant(u"SELECT, INSERT, UPDATE, DELETE ON "_qs + serverPresenceTable());
+        grant(u"EXECUTE ON FUNCTION "_qs + serverAccountPasswordCheck() +
+              u"(text, bigint, text), "_qs + serverAdministratorCheck() + u"(text, text)"_qs);
+    } else {
+        grant(u"SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA "_qs + s);
+        grant(u"USAGE, SELECT ON ALL SEQUENCES IN SCHEMA "_qs + s);
+    }
+    return u"DO $grant$ DECLARE r text := "_qs + serverClerksRoleExpression() +
+           u"; BEGIN IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = r) THEN "_qs +
+           grants.join(u' ') + u" END IF; END $grant$"_qs;
+}
+
+// The password checks: a Null password is the empty one, as in the files.
+QStringList passwordCheckStatements(const QString& qualifier)
+{
+    const QString definer =
+        u" LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $check$ "_qs;
+    return {
+        u"CREATE FUNCTION "_qs + serverAccountPasswordCheck() +
+            u"(kind text, number bigint, typed text) RETURNS boolean"_qs + definer +
+            u"SELECT coalesce((SELECT coalesce(\"パスワード\", '') = typed FROM "_qs + qualifier +
+            u"\"使用者\" WHERE kind = 'customer' AND \"使用者No\" = number UNION ALL SELECT "
+            u"coalesce(\"パスワード\", '') = typed FROM "_qs +
+            qualifier +
+            u"\"修理\" WHERE kind = 'repair' AND \"修理No\" = number), false) $check$"_qs,
+        u"CREATE FUNCTION "_qs + serverAdministratorCheck() +
+            u"(name text, typed text) RETURNS boolean"_qs + definer +
+            u"SELECT coalesce((SELECT \"管理者名\" = name AND coalesce(\"パスワード\", '') = typed "
+            u"FROM "_qs +
+            qualifier + u"\"管理者\" WHERE \"管理者ID\" = 1), false) $check$"_qs,
+        u"REVOKE EXECUTE ON FUNCTION "_qs + serverAccountPasswordCheck() +
+            u"(text, bigint, text), "_qs + serverAdministratorCheck() +
+            u"(text, text) FROM PUBLIC"_qs,
+    };
+}
+
+} // namespace
+
 QStringList serverCreateStatements(DatabaseKind kind, const QString& schema)
 {
     const QString qualifier = quotedServerName(schema) + u'.';
@@ -109,6 +205,7 @@ QStringList serverCreateStatements(DatabaseKind kind, const QString& schema)
                    << u"CREATE UNIQUE INDEX horunea_repair_name ON "_qs + qualifier +
                           u"\"修理\" (\"修理名\")"_qs
                    << serverPresenceCreateStatement();
+        statements << passwordCheckStatements(qualifier) << clerksGrant(kind, schema);
         return statements;
     }
     // Every committed change of an account's tables is told to whoever
@@ -123,6 +220,9 @@ QStringList serverCreateStatements(DatabaseKind kind, const QString& schema)
                           qualifier + quotedServerName(table) +
                           u" FOR EACH STATEMENT EXECUTE FUNCTION "_qs + qualifier +
                           u"horunea_changed()"_qs;
+    // The template is read only when the administrator makes an account.
+    if (schema != serverTemplateSchema(kind))
+        statements << clerksGrant(kind, schema);
     return statements;
 }
 

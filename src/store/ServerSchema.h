@@ -40,6 +40,26 @@ QString serverPresenceCreateStatement();
 constexpr int PresenceBeatSeconds = 10;
 constexpr int PresenceGraceSeconds = 60;
 
+// The clerks' role of the shop's database, "<database>_clerks": a role
+// without login whose members (each PC's login role) read and write the
+// accounts' rows and nothing more. They cannot make or drop a schema, read a
+// password, or do what the administrator's role does (init, import, adding,
+// renaming and deleting accounts, compaction, restore). Every schema made
+// grants the role its rows, when the role exists.
+QString serverClerksRoleExpression(); // SQL giving the role's name
+// Makes the clerks' role when it is missing; its name, or empty when the
+// connection's role may not make roles (it then has no clerks).
+QString ensureServerClerksRole(ServerConnection& server);
+
+// The server's password checks, which the clerks may call but not read
+// around: account_password_ok(kind, number, typed) for an account ("customer"
+// or "repair") and administrator_ok(name, typed), each true or false.
+QString serverAccountPasswordCheck();
+QString serverAdministratorCheck();
+// True when the server has the checks (a server made before them has not;
+// its only role reads the passwords itself).
+bool serverHasPasswordChecks(ServerConnection& server);
+
 // Makes the schema with its tables and the shipped rows, all or nothing.
 void createServerSchema(ServerConnection& server, DatabaseKind kind, const QString& schema);
 // Makes an account's schema with the rows of the shop's template of its kind

@@ -35,7 +35,9 @@ ServerWatch::ServerWatch(const Database& db, QObject* parent)
     connect(m_notifier, &QSocketNotifier::activated, this, &ServerWatch::poll);
     // The window has the account open: said now, and again while connected.
     try {
-        m_server.exec(serverPresenceCreateStatement());
+        if (m_server.exec(u"SELECT to_regclass($1) IS NULL"_qs, {serverPresenceTable()})
+                .text(0, 0) == u"t")
+            m_server.exec(serverPresenceCreateStatement());
     } catch (const Failure&) {
         // made at the same moment by another PC, or not ours to make
     }

@@ -49,6 +49,7 @@ private slots:
     void aKilledTransferLeavesTheDestinationOnTheServer();
     void oneNameAddedFromThreePcsAtOnceIsOneAccount();
     void anOpenAccountIsHeldWhileItsPcReconnects();
+    void aClerksRoleWorksTheRowsAndIsToldWhatItMayNotDo();
     void aKilledExportLeavesNoFolderUnderItsName_data();
     void aKilledExportLeavesNoFolderUnderItsName();
 
@@ -433,7 +434,7 @@ void TstCliServer::aServerConfThatCannotBeUsedIsSaid()
         file.write(line.toUtf8());
         file.close();
         const CliRun r = runCliHere(args);
-        QCOMPARE(r.status, 1);
+        QVERIFY2(r.status == 1, qPrintable(args.join(u' ') + u": "_qs + r.err));
         QVERIFY2(r.err.startsWith(said), qPrintable(r.err));
         QVERIFY(r.out.isEmpty());
     }
@@ -783,6 +784,123 @@ void TstCliServer::anOpenAccountIsHeldWhileItsPcReconnects()
     const CliRun deleted = runCliHere(destructive[0]);
     QVERIFY2(deleted.status == 0, qPrintable(deleted.err));
     watch.reset();
+}
+
+// A PC whose login role is in the clerks' role works the accounts' rows
+// through the verbs; what only the administrator's role may do is refused
+// in words that say so, and leaves nothing; no password is read, the
+// server checks them and answers yes or no.
+void TstCliServer::aClerksRoleWorksTheRowsAndIsToldWhatItMayNotDo()
+{
+    // A shop of its own, made by server init as the administrator's role.
+    {
+        ServerConnection postgres = ServerConnection::open(*m_server);
+        postgres.exec(u"CREATE DATABASE clerks_shop"_qs);
+    }
+    const QString adminInfo = m_cluster->connectionString(u"clerks_shop"_qs);
+    const QString clerks = InitServer(ServerAddress::parse(adminInfo));
+    QCOMPARE(clerks, u"clerks_shop_clerks"_qs);
+    ServerConnection admin = ServerConnection::open(ServerAddress::parse(adminInfo));
+    admin.exec(u"DROP ROLE IF EXISTS clerk1"_qs);
+    admin.exec(u"CREATE ROLE clerk1 LOGIN IN ROLE "_qs + quotedServerName(clerks));
+    const ServerResult administrator =
+        admin.exec(u"SELECT \"管理者名\", coalesce(\"パスワード\", '') FROM horunea.\"管理者\""_qs);
+    const QStringList asAdministrator{u"--admin-password"_qs, administrator.text(0, 1)};
+    TempDataFolder here;
+    auto useConf = [&](const QString& conninfo) {
+        QFile file(QDir(here.path()).filePath(u"server.conf"_qs));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(conninfo.toUtf8() + "\n");
+        file.close();
+        Store::followDataFolder();
+    };
+    useConf(adminInfo);
+    const CliRun added = runCliHere(QStringList{u"account"_qs, u"add"_qs, u"customer"_qs,
+                                                u"店員の店"_qs, u"--password"_qs, u"秘密"_qs} +
+                                    asAdministrator);
+    QVERIFY2(added.status == 0, qPrintable(added.err));
+    const QString schema =
+        u"kelvo_"_qs + admin
+                           .exec(u"SELECT \"使用者No\" FROM horunea.\"使用者\" WHERE "
+                                 u"\"使用者名\" = '店員の店'"_qs)
+                           .text(0, 0);
+    admin.exec(u"INSERT INTO "_qs + schema +
+               u".\"ユーザー\" (\"表示ふりがな\", \"表示名\") VALUES ('ｶﾄｳ', '加藤')"_qs);
+    QString conninfo = adminInfo;
+    QVERIFY(conninfo.contains(u"user=horunea"_qs));
+    conninfo.replace(u"user=horunea"_qs, u"user=clerk1"_qs);
+    useConf(conninfo);
+
+    // The rows: read and written, with the account's password checked.
+    const CliRun list = runCliHere({u"account"_qs, u"list"_qs});
+    QCOMPARE(list.status, 0);
+    QVERIFY2(list.out.contains(u"店員の店"_qs), qPrintable(list.err));
+    const QStringList users{u"users"_qs, u"店員の店"_qs, u"--row"_qs, u"か"_qs, u"--password"_qs};
+    const CliRun read = runCliHere(users + QStringList{u"秘密"_qs});
+    QCOMPARE(read.status, 0);
+    QVERIFY2(read.out.contains(u"加藤"_qs), qPrintable(read.err));
+    const CliRun wrong = runCliHere(users + QStringList{u"違う"_qs});
+    QCOMPARE(wrong.status, 1);
+    QVERIFY2(wrong.err.contains(u"パスワードが違います。"_qs), qPrintable(wrong.err));
+    QCOMPARE(runCliHere(users + QStringList{QString()}).status, 1);
+    const CliRun write = runCliHere({u"sql"_qs, u"customer:店員の店"_qs,
+                                     u"INSERT INTO ユーザー (表示名) VALUES ('店員が足した')"_qs,
+                                     u"--password"_qs, u"秘密"_qs});
+    QVERIFY2(write.status == 0, qPrintable(write.err));
+    QCOMPARE(
+        runCliHere({u"admin"_qs, u"login"_qs, administrator.text(0, 0), administrator.text(0, 1)})
+            .status,
+        0);
+    QCOMPARE(runCliHere({u"admin"_qs, u"login"_qs, administrator.text(0, 0),
+                         administrator.text(0, 1) + u"x"_qs})
+                 .status,
+             1);
+
+    // The administrator's work and the passwords: refused, in words.
+    const QString needsAdministrator = u"この操作にはサーバーの管理者のロールが要ります。"_qs;
+    const QList<QStringList> refused = {
+        {u"sql"_qs, u"master"_qs, u"SELECT パスワード FROM 使用者"_qs, u"--password"_qs,
+         administrator.text(0, 1)},
+        {u"sql"_qs, u"master"_qs, u"UPDATE 使用者 SET 使用者名 = '乗っ取り'"_qs, u"--password"_qs,
+         administrator.text(0, 1)},
+        QStringList{u"account"_qs, u"add"_qs, u"customer"_qs, u"新店"_qs} + asAdministrator,
+        QStringList{u"account"_qs, u"delete"_qs, u"customer"_qs, u"店員の店"_qs,
+                    u"--old-password"_qs, u"秘密"_qs, u"--yes"_qs} +
+            asAdministrator,
+    };
+    for (const QStringList& args : refused) {
+        const CliRun r = runCliHere(args);
+        QVERIFY2(r.status == 1, qPrintable(args.join(u' ') + u": "_qs + r.err));
+        QVERIFY2(r.err.contains(needsAdministrator),
+                 qPrintable(args.join(u' ') + u": "_qs + r.err));
+    }
+    ServerConnection clerk = ServerConnection::open(ServerAddress::parse(conninfo));
+    for (const QString& sql :
+         {QString(u"DROP SCHEMA "_qs + schema + u" CASCADE"_qs), u"CREATE SCHEMA kelvo_99"_qs,
+          u"SELECT * FROM horunea.\"使用者\""_qs, u"SELECT * FROM kelvo_0.\"設定\""_qs})
+        QVERIFY2(failureMessage([&] { clerk.exec(sql); }).startsWith(needsAdministrator),
+                 qPrintable(sql));
+
+    // Nothing of it landed; the clerk's row did.
+    QCOMPARE(admin
+                 .exec(u"SELECT count(*) FROM horunea.\"使用者\" WHERE \"使用者名\" IN "
+                       u"('新店', '乗っ取り')"_qs)
+                 .text(0, 0),
+             u"0"_qs);
+    QCOMPARE(
+        admin.exec(u"SELECT count(*) FROM pg_namespace WHERE nspname = 'kelvo_99'"_qs).text(0, 0),
+        u"0"_qs);
+    QCOMPARE(admin
+                 .exec(u"SELECT 1 FROM "_qs + schema +
+                       u".\"ユーザー\" WHERE \"表示名\" = '店員が足した'"_qs)
+                 .rowCount(),
+             1);
+    useConf(adminInfo);
+    const CliRun deleted =
+        runCliHere(QStringList{u"account"_qs, u"delete"_qs, u"customer"_qs, u"店員の店"_qs,
+                               u"--old-password"_qs, u"秘密"_qs, u"--yes"_qs} +
+                   asAdministrator);
+    QVERIFY2(deleted.status == 0, qPrintable(deleted.err));
 }
 
 void TstCliServer::aKilledExportLeavesNoFolderUnderItsName_data()
