@@ -144,7 +144,8 @@ constexpr Command AllCommands[] = {
      commandConvert},
     {u"server",
      "  server init          server.conf のサーバーにホルネアのデータ (管理者 admin と空の\n"
-     "                       アカウント一覧) を作ります\n"
+     "                       アカウント一覧) と店員のロール (データベース名_clerks) を\n"
+     "                       作ります (import も店員のロールを作ります)\n"
      "  server import フォルダー  ファイルのデータフォルダー (main.mdb と全アカウント) を\n"
      "                       キーとパスワードもそのまま server.conf のサーバーに写します\n"
      "                       (全部か何もなしか。途中経過は標準エラーに)\n"
