@@ -27,7 +27,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <optional>
 
 namespace horunea {
 
@@ -308,25 +307,22 @@ void ImportWindow::chooseSource(QComboBox* source, QComboBox* passwords, QComboB
 {
     // The password is checked where it is kept: a clerk's PC on the server
     // cannot read it, and asks the server.
-    const QString number = source->itemData(index).toString();
-    const AccountKind kind = passwords == m_combo8 ? AccountKind::Operator : AccountKind::Repair;
-    std::optional<Database> master;
-    auto matches = [&](const QString& typed) {
-        if (!master)
-            master.emplace(OpenMaster());
-        return number.isEmpty() ? PasswordMatches(typed, passwords->itemText(index))
-                                : CheckAccountPassword(*master, kind, number, typed);
-    };
-    if (index > 0 && !matches(QString())) {
-        const auto typed =
-            Dialogs::instance().input(this, u"ﾊﾟｽﾜｰﾄﾞﾛｯｸされています,ﾊﾟｽﾜｰﾄﾞを入力して下さい。"_qs);
-        if (!typed || !matches(*typed)) {
-            if (typed)
-                Dialogs::instance().message(this, u"ﾊﾟｽﾜｰﾄﾞが違います。"_qs,
-                                            Dialogs::Icon::Critical);
-            source->setCurrentIndex(0);
-            chooseSource(source, passwords, destination, 0);
-            return;
+    if (index > 0) {
+        const QString number = source->itemData(index).toString();
+        const AccountKind kind =
+            passwords == m_combo8 ? AccountKind::Operator : AccountKind::Repair;
+        Database master = OpenMaster();
+        if (!CheckAccountPassword(master, kind, number, QString())) {
+            const auto typed = Dialogs::instance().input(
+                this, u"ﾊﾟｽﾜｰﾄﾞﾛｯｸされています,ﾊﾟｽﾜｰﾄﾞを入力して下さい。"_qs);
+            if (!typed || !CheckAccountPassword(master, kind, number, *typed)) {
+                if (typed)
+                    Dialogs::instance().message(this, u"ﾊﾟｽﾜｰﾄﾞが違います。"_qs,
+                                                Dialogs::Icon::Critical);
+                source->setCurrentIndex(0);
+                chooseSource(source, passwords, destination, 0);
+                return;
+            }
         }
     }
     destination->clear();

@@ -20,6 +20,9 @@ struct Range
     char32_t low, high;
 };
 
+// A class no character of a text matches.
+const QString NoCharacter = u"[^\\u0001-\\uffff\\U00010000-\\U0010ffff]"_qs;
+
 bool isAsciiLetter(char32_t c)
 {
     return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
@@ -70,7 +73,7 @@ void appendClass(const std::vector<Range>& ranges, bool negate, QString& out)
     }
     if (items.isEmpty()) {
         // Nothing in brackets: no character, or (excluded) any character.
-        out += negate ? u"."_qs : u"[^\\u0001-\\uffff\\U00010000-\\U0010ffff]"_qs;
+        out += negate ? u"."_qs : NoCharacter;
         return;
     }
     out += negate ? u"[^"_qs : u"["_qs;
@@ -247,7 +250,7 @@ void appendAnyOf(std::vector<char32_t> chars, QString& out)
     std::sort(chars.begin(), chars.end());
     chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
     if (chars.empty()) {
-        out += u"[^\\u0001-\\uffff\\U00010000-\\U0010ffff]"_qs;
+        out += NoCharacter;
         return;
     }
     if (chars.size() == 1) {
