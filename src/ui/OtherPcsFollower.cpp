@@ -7,6 +7,7 @@
 #include "ui/ReportListView.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -16,6 +17,20 @@ namespace {
 
 // How often a lost connection is tried again.
 constexpr int RetryMs = 2000;
+
+const QString LostText = u"サーバーとの接続が切れました。"_qs;
+const QString BackText = u"サーバーとまたつながりました。表示を読み直しました。"_qs;
+
+// The box that says the connection is lost, while the clerk has not closed
+// it yet: once the connection is back it has nothing true left to say.
+void closeLostBoxes()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box && box->isVisible() && box->text() == LostText)
+            box->done(QMessageBox::Ok);
+    }
+}
 // A burst of changes (another PC adding thirty users) is read once, this
 // long after its first change came.
 constexpr int GatherMs = 150;
@@ -52,8 +67,7 @@ void OtherPcsFollower::connectionLost()
     m_retry->start();
     // Said once the watch that lost it has returned.
     QTimer::singleShot(0, this, [this] {
-        Dialogs::instance().message(m_window, u"サーバーとの接続が切れました。"_qs,
-                                    Dialogs::Icon::Exclamation);
+        Dialogs::instance().message(m_window, LostText, Dialogs::Icon::Exclamation);
     });
 }
 
@@ -72,6 +86,10 @@ void OtherPcsFollower::tryAgain()
     } catch (const Failure&) {
     }
     reload({});
+    closeLostBoxes();
+    QTimer::singleShot(0, this, [this] {
+        Dialogs::instance().message(m_window, BackText, Dialogs::Icon::Information);
+    });
 }
 
 OtherPcsFollower::~OtherPcsFollower() = default;

@@ -39,7 +39,8 @@ private:
     void gather(const QStringList& tables);
     void readGathered();
     // The watch's connection is gone: said once, then made again every few
-    // seconds; once it is back, what is shown is read again.
+    // seconds; once it is back, what is shown is read again, the box that
+    // said it was lost closes if still open, and the return is said.
     void connectionLost();
     void tryAgain();
 
