@@ -1,8 +1,9 @@
 #pragma once
 
 // A PostgreSQL cluster of the test's own: initdb into a temporary folder, the
-// server listening on a Unix socket in that folder only (no TCP port), the
-// local socket trusted, stopped and removed when the test ends. The server
+// server listening on a Unix socket in that folder only (no TCP port unless
+// asked for), the local socket trusted, stopped and removed when the test
+// ends. The server
 // refuses to run as root: run by root, the cluster belongs to the postgres
 // user and its commands run as that user.
 #include <QDir>
@@ -13,7 +14,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pwd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace horunea::test {
@@ -21,7 +25,13 @@ namespace horunea::test {
 class PgCluster
 {
 public:
-    PgCluster() : m_dir(u"/tmp/hpg-XXXXXX"_qs) { start(); }
+    // A cluster on its Unix socket only; or, with `tcpWithCertificate`, also
+    // on a free TCP port of 127.0.0.1 with TLS, its certificate a
+    // self-signed one for the name "localhost" (serverCertificate()).
+    explicit PgCluster(bool tcpWithCertificate = false) : m_dir(u"/tmp/hpg-XXXXXX"_qs)
+    {
+        start(tcpWithCertificate);
+    }
     ~PgCluster()
     {
         if (m_running)
@@ -38,8 +48,12 @@ public:
     QString socketFolder() const { return m_dir.path(); }
     QString connectionString(const QString& database = u"postgres"_qs) const
     {
-        return u"host="_qs + socketFolder() + u" port=5432 user=horunea dbname="_qs + database;
+        return u"host="_qs + socketFolder() + u" port="_qs + QString::number(m_port) +
+               u" user=horunea dbname="_qs + database;
     }
+    // The TCP port of a cluster started with its certificate.
+    int port() const { return m_port; }
+    QString serverCertificate() const { return m_dir.filePath(u"server.crt"_qs); }
 
 private:
     QString dataFolder() const { return m_dir.filePath(u"data"_qs); }
@@ -81,7 +95,48 @@ private:
         return true;
     }
 
-    void start()
+    // A free port of 127.0.0.1, as the system hands one out.
+    static int freePort()
+    {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        int port = 0;
+        if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &length) == 0)
+            port = ntohs(a.sin_port);
+        ::close(s);
+        return port;
+    }
+
+    // A self-signed certificate and its key, readable by the server only.
+    bool makeCertificate()
+    {
+        QProcess openssl;
+        openssl.setProcessChannelMode(QProcess::MergedChannels);
+        openssl.start(u"openssl"_qs,
+                      {u"req"_qs, u"-x509"_qs, u"-newkey"_qs, u"rsa:2048"_qs, u"-nodes"_qs,
+                       u"-days"_qs, u"2"_qs, u"-subj"_qs, u"/CN=localhost"_qs, u"-keyout"_qs,
+                       m_dir.filePath(u"server.key"_qs), u"-out"_qs, serverCertificate()});
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
+            m_error = u"openssl: "_qs + QString::fromLocal8Bit(openssl.readAll());
+            return false;
+        }
+        QFile::setPermissions(m_dir.filePath(u"server.key"_qs),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        if (const passwd* owner = geteuid() == 0 ? getpwnam("postgres") : nullptr) {
+            for (const char* name : {"server.key", "server.crt"})
+                if (::chown(
+                        QFile::encodeName(m_dir.filePath(QString::fromLatin1(name))).constData(),
+                        owner->pw_uid, owner->pw_gid) != 0)
+                    return false;
+        }
+        return true;
+    }
+
+    void start(bool tcpWithCertificate)
     {
         m_bin = binFolder();
         if (m_bin.isEmpty()) {
@@ -108,8 +163,18 @@ private:
                  {u"-D"_qs, dataFolder(), u"-A"_qs, u"trust"_qs, u"-U"_qs, u"horunea"_qs, u"-E"_qs,
                   u"UTF8"_qs, u"--locale=C.UTF-8"_qs, u"--no-sync"_qs}))
             return;
-        const QString options = u"-k "_qs + m_dir.path() +
-                                u" -c listen_addresses= -c fsync=off -c full_page_writes=off"_qs;
+        QString options = u"-k "_qs + m_dir.path() + u" -c fsync=off -c full_page_writes=off"_qs;
+        if (tcpWithCertificate) {
+            m_port = freePort();
+            if (m_port == 0 || !makeCertificate())
+                return;
+            options += u" -c listen_addresses=127.0.0.1 -c ssl=on -c ssl_cert_file="_qs +
+                       serverCertificate() + u" -c ssl_key_file="_qs +
+                       m_dir.filePath(u"server.key"_qs);
+        } else {
+            options += u" -c listen_addresses="_qs;
+        }
+        options += u" -p "_qs + QString::number(m_port);
         m_running =
             run(u"pg_ctl"_qs, {u"-D"_qs, dataFolder(), u"-l"_qs, m_dir.filePath(u"server.log"_qs),
                                u"-o"_qs, options, u"-w"_qs, u"start"_qs});
@@ -119,6 +184,7 @@ private:
     QString m_bin;
     QString m_error;
     bool m_running = false;
+    int m_port = 5432;
 };
 
 } // namespace horunea::test

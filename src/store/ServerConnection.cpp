@@ -131,6 +131,15 @@ ServerConnection ServerConnection::open(const ServerAddress& address)
     const QString said = conn ? libpqWords(conn) : QString();
     PQfinish(conn);
     const QString server = address.displayName();
+    // A server that answers with a certificate server.conf does not trust
+    // is running: what to check is the name and the issuer. libpq says so in
+    // English or, with its translations, in Japanese.
+    if (said.contains(u"certificate"_qs, Qt::CaseInsensitive) || said.contains(u"証明書"_qs))
+        throw Failure(u"サーバー「"_qs + server +
+                          u"」の証明書を信頼できません。証明書の名前が接続先と違うか、sslrootcert "
+                          u"の発行元のものではありません。server.conf "
+                          u"の接続先と証明書を確かめてください。"_qs,
+                      said);
     switch (PQpingParams(keywords, values, 1)) {
     case PQPING_NO_RESPONSE:
         throw Failure(u"サーバー「"_qs + server +

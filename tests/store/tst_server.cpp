@@ -29,6 +29,7 @@ private slots:
     void valuesAreBoundAndComeBackAsTheyWent();
     void failedConnections_data();
     void failedConnections();
+    void theRightCertificateIsTrusted();
     void aRefusedStatementLeavesTheConnectionUsable();
     void aLostConnectionIsSaidAndLeavesNothingHalfWritten();
     void aLostConnectionIsMadeAgainWithItsSession();
@@ -47,12 +48,24 @@ private:
     }
 
     std::unique_ptr<PgCluster> m_cluster;
+    // A server on TCP with TLS, and a certificate of another issuer.
+    std::unique_ptr<PgCluster> m_tls;
+    QTemporaryDir m_otherIssuer;
 };
 
 void TstServer::initTestCase()
 {
     m_cluster = std::make_unique<PgCluster>();
     QVERIFY2(m_cluster->isRunning(), qPrintable(m_cluster->error()));
+    m_tls = std::make_unique<PgCluster>(true);
+    QVERIFY2(m_tls->isRunning(), qPrintable(m_tls->error()));
+    QProcess openssl;
+    openssl.start(u"openssl"_qs,
+                  {u"req"_qs, u"-x509"_qs, u"-newkey"_qs, u"rsa:2048"_qs, u"-nodes"_qs, u"-days"_qs,
+                   u"2"_qs, u"-subj"_qs, u"/CN=localhost"_qs, u"-keyout"_qs,
+                   m_otherIssuer.filePath(u"other.key"_qs), u"-out"_qs,
+                   m_otherIssuer.filePath(u"other.crt"_qs)});
+    QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
 }
 
 void TstServer::serverConfLine_data()
@@ -154,6 +167,34 @@ void TstServer::failedConnections_data()
         << (u"host="_qs + cluster + u" port=5432 user=horunea dbname=ない店"_qs)
         << (cluster + u":5432/ない店"_qs)
         << u"にログインできません。ユーザー名、パスワード (~/.pgpass)、データベース名を確かめてください。"_qs;
+    // The server answers, but is not the one server.conf trusts: never told
+    // as a server that is not running.
+    const QString port = QString::number(m_tls->port());
+    const QString untrusted =
+        u"の証明書を信頼できません。証明書の名前が接続先と違うか、sslrootcert "
+        u"の発行元のものではありません。server.conf の接続先と証明書を確かめてください。"_qs;
+    QTest::newRow("certificate for another name")
+        << (u"host=127.0.0.1 port="_qs + port +
+            u" user=horunea dbname=postgres sslmode=verify-full sslrootcert="_qs +
+            m_tls->serverCertificate())
+        << (u"127.0.0.1:"_qs + port + u"/postgres"_qs) << untrusted;
+    QTest::newRow("certificate of another issuer")
+        << (u"host=localhost port="_qs + port +
+            u" user=horunea dbname=postgres sslmode=verify-full sslrootcert="_qs +
+            m_otherIssuer.filePath(u"other.crt"_qs))
+        << (u"localhost:"_qs + port + u"/postgres"_qs) << untrusted;
+}
+
+// The server's own certificate, for the name it was made for, is trusted.
+void TstServer::theRightCertificateIsTrusted()
+{
+    ServerConnection server = ServerConnection::open(
+        ServerAddress::parse(u"host=localhost port="_qs + QString::number(m_tls->port()) +
+                             u" user=horunea dbname=postgres sslmode=verify-full sslrootcert="_qs +
+                             m_tls->serverCertificate()));
+    QCOMPARE(server.exec(u"SELECT ssl::text FROM pg_stat_ssl WHERE pid = pg_backend_pid()"_qs)
+                 .text(0, 0),
+             u"true"_qs);
 }
 
 // Each failure names the server and what failed, with libpq's words as the
