@@ -57,20 +57,36 @@ CompositionWatcher* watcher()
     return w;
 }
 
-// Rewrites what the user typed, pasted or committed into a box in the form
-// the box keeps.
+// One line as a one-line box shows it: each line break (CR, LF or CR LF)
+// becomes a space, and those at the end go.
+QString oneLine(const QString& text)
+{
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString line = text;
+    line.replace(u"\r\n"_qs, u"\n"_qs);
+    while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+        line.chop(1);
+    line.replace(u'\r', u' ');
+    line.replace(u'\n', u' ');
+    return line;
+}
+
+// Rewrites what the user typed, pasted or committed into a one-line box in
+// the form the box keeps (none: the text only loses its line breaks).
 void convertLineEdit(QLineEdit* edit, QString (*form)(const QString&))
 {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, form](const QString& text) {
         // A password is compared exactly as it was set: it is never rewritten.
         if (edit->echoMode() != QLineEdit::Normal)
             return;
-        const QString converted = form(text);
+        auto keep = [form](const QString& t) { return form ? form(oneLine(t)) : oneLine(t); };
+        const QString converted = keep(text);
         if (converted == text)
             return;
         // Keep the cursor after the same characters it followed.
         const int cursor = edit->cursorPosition();
-        const int moved = int(form(text.left(cursor)).size());
+        const int moved = int(keep(text.left(cursor)).size());
         edit->setText(converted);
         edit->setCursorPosition(moved);
     });
@@ -87,11 +103,16 @@ void setInputMode(QWidget* box, InputMode mode)
     target->setProperty(ModeProperty, int(mode));
     target->setAttribute(Qt::WA_InputMethodEnabled, mode != InputMode::Off);
     target->installEventFilter(watcher());
+    // An editable drop-down box is itself what the input method asks and
+    // tells; it hands both on to its line edit directly.
+    if (target != box) {
+        box->setAttribute(Qt::WA_InputMethodEnabled, mode != InputMode::Off);
+        box->installEventFilter(watcher());
+    }
     if (auto* edit = qobject_cast<QLineEdit*>(target)) {
-        if (mode == InputMode::HalfKana)
-            convertLineEdit(edit, toHalfWidthKana);
-        else if (mode == InputMode::Off)
-            convertLineEdit(edit, toAsciiForms);
+        convertLineEdit(edit, mode == InputMode::HalfKana ? toHalfWidthKana
+                              : mode == InputMode::Off    ? toAsciiForms
+                                                          : nullptr);
     }
 }
 
@@ -103,10 +124,10 @@ InputMode inputModeOf(const QWidget* box)
 
 bool isComposing(const QWidget* box)
 {
-    const QWidget* target = box;
-    if (auto* combo = qobject_cast<const QComboBox*>(box); combo && combo->lineEdit())
-        target = combo->lineEdit();
-    return target->property(ComposingProperty).toBool();
+    if (box->property(ComposingProperty).toBool())
+        return true;
+    auto* combo = qobject_cast<const QComboBox*>(box);
+    return combo && combo->lineEdit() && combo->lineEdit()->property(ComposingProperty).toBool();
 }
 
 } // namespace horunea

@@ -94,14 +94,21 @@ void chooseByKeyboard(ReportListView* list, int column, const QString& text)
     QCOMPARE(list->text(list->currentRow(), column), text);
 }
 
+// What the input method is told when it asks the box; an editable drop-down
+// box is asked itself (it is the focus) and through its line edit, which
+// must answer alike.
 QVariant imEnabled(QWidget* box)
 {
-    QWidget* target = box;
+    auto ask = [](QWidget* target) {
+        QInputMethodQueryEvent query(Qt::ImEnabled);
+        QApplication::sendEvent(target, &query);
+        return query.value(Qt::ImEnabled);
+    };
+    const QVariant answer = ask(box);
     if (auto* combo = qobject_cast<QComboBox*>(box); combo && combo->lineEdit())
-        target = combo->lineEdit();
-    QInputMethodQueryEvent query(Qt::ImEnabled);
-    QApplication::sendEvent(target, &query);
-    return query.value(Qt::ImEnabled);
+        if (ask(combo->lineEdit()) != answer)
+            return u"the box and its line edit differ"_qs;
+    return answer;
 }
 
 } // namespace
@@ -122,6 +129,8 @@ private slots:
     void keyboardChoiceIsTheEditedRecord();
     void offBoxesRefuseTheInputMethod();
     void offBoxesKeepAsciiForms();
+    void aOneLineBoxTakesOneLine_data();
+    void aOneLineBoxTakesOneLine();
     void refilledMainMenuOpensOnlyTheCheckedAccount();
     void escapeAsksBeforeThrowingAwayTypedWork();
     void storedMarkupIsShownAsText();
@@ -477,6 +486,48 @@ void TstKeyboard::offBoxesKeepAsciiForms()
                   auto* name = child<QLineEdit>(e, u"Text32"_qs);
                   QApplication::sendEvent(name, &commit);
                   QCOMPARE(name->text(), u"０３−１２３４ー５６７８"_qs);
+              });
+}
+
+void TstKeyboard::aOneLineBoxTakesOneLine_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("telephone, two numbers")
+        << u"Text35"_qs << u"03-1111-2222\n03-3333-4444\n"_qs << u"03-1111-2222 03-3333-4444"_qs;
+    QTest::newRow("telephone, full width, CR LF")
+        << u"Text35"_qs << u"０３\r\n１１１１\r\n"_qs << u"03 1111"_qs;
+    QTest::newRow("name, CR alone") << u"Text32"_qs << u"山田\r太郎"_qs << u"山田 太郎"_qs;
+    QTest::newRow("name, lines only") << u"Text32"_qs << u"\n\n"_qs << QString();
+    QTest::newRow("name, blank line kept as spaces")
+        << u"Text32"_qs << u"𠮷野\n\n屋😀"_qs << u"𠮷野  屋😀"_qs;
+    QTest::newRow("reading, half-width kana")
+        << u"Text31"_qs << u"やまだ\nたろう\n"_qs << u"ﾔﾏﾀﾞ ﾀﾛｳ"_qs;
+}
+
+// A paste of several lines into a one-line box stores what the box shows:
+// one line, each break a space, none at the end. A multi-line box keeps them.
+void TstKeyboard::aOneLineBoxTakesOneLine()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, pasted);
+    QFETCH(QString, kept);
+    CustomerWindow* w = openCustomer();
+    withModal([w] { QTest::keyClick(w->userList(), Qt::Key_F7); },
+              [&](QDialog* e) {
+                  auto* edit = child<QLineEdit>(e, box);
+                  edit->setFocus();
+                  edit->selectAll();
+                  QApplication::clipboard()->setText(pasted);
+                  edit->paste();
+                  QCOMPARE(edit->text(), kept);
+                  auto* note = child<MultiLineBox>(e, u"Text46"_qs);
+                  note->setFocus();
+                  note->selectAll();
+                  note->paste();
+                  QCOMPARE(note->toPlainText(),
+                           QString(pasted).replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n'));
               });
 }
 
