@@ -348,7 +348,7 @@ void AdministratorMenuWindow::loadList(Band& band)
     for (const Account& a : LoadAccounts(MasterConnection(), band.kind))
         rows.push_back({a.number, a.name});
     band.list->setRows(std::move(rows));
-    band.list->selectRow(0);
+    band.list->selectRow(-1); // none chosen until the administrator picks one
 }
 
 void AdministratorMenuWindow::LoadAdminOperatorList()

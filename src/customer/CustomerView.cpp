@@ -134,6 +134,9 @@ void CustomerView::selectSubject(int row)
     SelectedSubjectId = subjectId;
     SelectedLogId = NoKey;
     m_subjectRow = row;
+    // The subject's user is the chosen one: its row where the user list
+    // shows it, else none.
+    m_userRow = rowOfKey(m_users, SelectedUserId);
     m_subjectSearchHeading.clear();
     m_logSearchHeading.clear();
     ShowUserDetail();

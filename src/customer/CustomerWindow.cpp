@@ -344,6 +344,7 @@ void CustomerWindow::drawState()
     if (!m_view)
         return;
     const CustomerView& v = *m_view;
+    ReportListView::showChoices({m_userList, m_subjectList, m_logList}, v.chosenRows());
     m_label22->setText(v.userHeading());
     m_label23->setText(v.subjectHeading());
     m_label25->setText(v.logHeading());

@@ -308,6 +308,7 @@ void RepairWindow::drawState()
     if (!m_view)
         return;
     const RepairView& v = *m_view;
+    ReportListView::showChoices({m_repairList, m_unpaidList, m_logList}, v.chosenRows());
     m_label23->setText(v.repairHeading());
     m_label35->setText(v.unpaidHeading());
     m_label24->setText(v.repairLogHeading());

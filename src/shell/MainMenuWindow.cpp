@@ -153,14 +153,18 @@ void MainMenuWindow::createDataFrame()
         repairClicked(row);
         m_repairPassword->setFocus(Qt::OtherFocusReason);
     });
-    connect(m_customerPassword, &QLineEdit::returnPressed, this, [this] {
-        if (m_openCustomer->isEnabled() && m_openCustomer->isVisible())
-            m_openCustomer->click();
-    });
-    connect(m_repairPassword, &QLineEdit::returnPressed, this, [this] {
-        if (m_openRepair->isEnabled() && m_openRepair->isVisible())
-            m_openRepair->click();
-    });
+    for (auto [password, open] : {std::pair{m_customerPassword, m_openCustomer},
+                                  std::pair{m_repairPassword, m_openRepair}}) {
+        connect(password, &QLineEdit::returnPressed, this, [this, open] {
+            if (!open->isVisible())
+                return;
+            if (open->isEnabled())
+                open->click();
+            else
+                Dialogs::instance().message(this, u"アカウントを選んでください。"_qs,
+                                            Dialogs::Icon::Exclamation);
+        });
+    }
 }
 
 void MainMenuWindow::placeSide(bool repair, int left, bool wideOpenButton)
@@ -240,9 +244,10 @@ bool MainMenuWindow::load()
 void MainMenuWindow::LoadMenuOperatorList()
 {
     m_operatorList->setRows(accountRows(LoadAccounts(MasterConnection(), AccountKind::Operator)));
-    m_operatorList->selectRow(0);
     // The account whose password is checked is the one that opens: after a
-    // refill none is chosen until the user clicks or picks one again.
+    // refill none is chosen, nor highlighted, until the user clicks or picks
+    // one again.
+    m_operatorList->selectRow(-1);
     m_label8->clear();
     m_openCustomer->setEnabled(false);
     m_compactCustomer->setEnabled(false);
@@ -251,7 +256,7 @@ void MainMenuWindow::LoadMenuOperatorList()
 void MainMenuWindow::LoadMenuRepairList()
 {
     m_repairList->setRows(accountRows(LoadAccounts(MasterConnection(), AccountKind::Repair)));
-    m_repairList->selectRow(0);
+    m_repairList->selectRow(-1);
     m_label9->clear();
     m_openRepair->setEnabled(false);
     m_compactRepair->setEnabled(false);

@@ -122,12 +122,9 @@ void OtherPcsFollower::reload(const QStringList& tables)
         scrolls << list->verticalScrollBar()->value();
     if (!runGuarded(m_window, [&] { m_view->reloadKeepingCurrent(tables); }))
         return;
-    const QList<int> rows = m_view->chosenRows();
-    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+    for (qsizetype i = 0; i < m_lists.size(); ++i)
         m_lists[i]->verticalScrollBar()->setValue(scrolls[i]);
-        if (rows.value(i, -1) >= 0)
-            m_lists[i]->selectRow(rows[i]);
-    }
+    ReportListView::showChoices(m_lists, m_view->chosenRows());
 }
 
 } // namespace horunea

@@ -99,9 +99,13 @@ int ReportListView::currentRow() const
 void ReportListView::selectRow(int row)
 {
     const QModelIndex index = m_model->index(row, 0);
-    if (!index.isValid())
-        return;
     m_programmatic = true;
+    if (!index.isValid()) {
+        selectionModel()->clear();
+        m_programmatic = false;
+        m_reported = -1;
+        return;
+    }
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
     m_programmatic = false;
@@ -144,11 +148,25 @@ void ReportListView::setColumnWidthsTwips(const QList<int>& widths)
     }
 }
 
+void ReportListView::showChoices(const QList<ReportListView*>& lists, const QList<int>& rows)
+{
+    for (qsizetype i = 0; i < lists.size(); ++i) {
+        const int row = rows.value(i, -1);
+        if (lists[i]->currentRow() != row ||
+            (row >= 0 && !lists[i]->selectionModel()->isRowSelected(row)))
+            lists[i]->selectRow(row);
+    }
+}
+
 void ReportListView::focusInEvent(QFocusEvent* event)
 {
-    // Qt makes the first row current as the list gets the focus; that is no choice.
+    // Qt makes the first row current as the list gets the focus; that is no
+    // choice, and is not shown as one: the first arrow key chooses a row.
+    const bool none = !currentIndex().isValid();
     m_programmatic = true;
     QTreeView::focusInEvent(event);
+    if (none && currentIndex().isValid())
+        selectionModel()->clear();
     m_programmatic = false;
 }
 

@@ -30,8 +30,12 @@ public:
     int rowCount() const { return m_model->rowCount(); }
     QString text(int row, int column) const { return m_model->text(row, column); }
     int currentRow() const;
-    // Makes a row current without counting as a click.
+    // Makes a row current without counting as a click; -1 leaves none
+    // current, nothing highlighted.
     void selectRow(int row);
+    // Each list highlights its chosen row, or nothing where none is chosen
+    // (-1): no list shows a highlight that is not the choice.
+    static void showChoices(const QList<ReportListView*>& lists, const QList<int>& rows);
     void setColumnWidthsTwips(const QList<int>& widths);
     // Writes the shown columns of every row, under their headers, to a CSV
     // file the user chooses (the right-click menu's "CSVで保存…").

@@ -6,6 +6,7 @@
 #include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
 
+#include "admin/AdministratorWindows.h"
 #include "customer/CustomerLists.h"
 #include "customer/CustomerWindow.h"
 #include "editor/RecordEditorDialog.h"
@@ -131,6 +132,7 @@ private slots:
     void offBoxesKeepAsciiForms();
     void aOneLineBoxTakesOneLine_data();
     void aOneLineBoxTakesOneLine();
+    void whatIsHighlightedIsWhatIsChosen();
     void refilledMainMenuOpensOnlyTheCheckedAccount();
     void escapeAsksBeforeThrowingAwayTypedWork();
     void storedMarkupIsShownAsText();
@@ -531,6 +533,72 @@ void TstKeyboard::aOneLineBoxTakesOneLine()
               });
 }
 
+// The rows a list highlights: none, or the chosen one alone.
+QList<int> highlighted(const ReportListView* list)
+{
+    QList<int> rows;
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+        rows << index.row();
+    if (list->currentRow() >= 0 && !rows.contains(list->currentRow()))
+        rows << -2; // a current row that is not selected still shows
+    return rows;
+}
+
+// Whatever a list highlights is what the window acts on: the menus start
+// with nothing highlighted and the arrow keys choose the row they move to;
+// a subject of another user makes that user the highlighted one too.
+void TstKeyboard::whatIsHighlightedIsWhatIsChosen()
+{
+    makeOperator(u"鈴木"_qs);
+    MainMenuWindow* menu = (m_shell->start(false), m_shell->mainMenu());
+    auto* operators = child<ReportListView>(menu, u"ListView1"_qs);
+    QCOMPARE(highlighted(operators), QList<int>{});
+    // Enter in the password box with no account chosen says so.
+    child<QLineEdit>(menu, u"Text3"_qs)->setFocus();
+    QTest::keyClick(child<QLineEdit>(menu, u"Text3"_qs), Qt::Key_Return);
+    QCOMPARE(m_dialogs->lastMessage(), u"アカウントを選んでください。"_qs);
+    operators->setFocus();
+    QCOMPARE(highlighted(operators), QList<int>{});
+    QTest::keyClick(operators, Qt::Key_Down);
+    QTest::keyClick(operators, Qt::Key_Down);
+    QCOMPARE(highlighted(operators), QList<int>{1});
+    QCOMPARE(menu->selectedOperatorName(), operators->text(1, 1));
+    {
+        AdministratorMenuWindow admin;
+        admin.show();
+        auto* accounts = child<ReportListView>(&admin, u"ListView1"_qs);
+        QCOMPARE(highlighted(accounts), QList<int>{});
+        accounts->setFocus();
+        QCOMPARE(highlighted(accounts), QList<int>{});
+        QTest::keyClick(accounts, Qt::Key_Down);
+        QTest::keyClick(accounts, Qt::Key_Down);
+        QCOMPARE(highlighted(accounts), QList<int>{1});
+        QCOMPARE(child<QLineEdit>(&admin, u"Text3"_qs)->text(), accounts->text(1, 1));
+    }
+
+    Database db = Database::open(customerFile());
+    const qint64 other = addUser(db, u"ﾔﾏｶﾞﾀ"_qs, u"山形"_qs);
+    addSubject(db, other, u"電話機"_qs);
+    CustomerWindow* w = openCustomer();
+    ReportListView* users = w->userList();
+    const int yamagata = column(users, 1).indexOf(u"山形"_qs);
+    const int yamada = column(users, 1).indexOf(u"山田太郎"_qs);
+    QVERIFY(yamagata >= 0 && yamada >= 0);
+    clickRow(users, yamagata);
+    QCOMPARE(highlighted(users), QList<int>{yamagata});
+    ReportListView* subjects = w->subjectList();
+    const int copier = column(subjects, 4).indexOf(u"複合機"_qs);
+    QVERIFY(copier >= 0);
+    clickRow(subjects, copier);
+    QCOMPARE(w->panelValues().at(1), u"山田太郎"_qs);
+    QCOMPARE(highlighted(users), QList<int>{yamada});
+    users->setFocus();
+    QString title;
+    withModal([users] { QTest::keyClick(users, Qt::Key_Return); },
+              [&](QDialog* e) { title = child<QLabel>(e, u"Label1"_qs)->text(); });
+    QCOMPARE(title, u"山田太郎の情報を編集します"_qs);
+}
+
 void TstKeyboard::refilledMainMenuOpensOnlyTheCheckedAccount()
 {
     makeOperator(u"鈴木"_qs, u"secret"_qs); // listed third
@@ -545,9 +613,14 @@ void TstKeyboard::refilledMainMenuOpensOnlyTheCheckedAccount()
     QVERIFY(!open->isEnabled());
     QVERIFY(!child<QPushButton>(menu, u"Command4"_qs)->isEnabled());
     QCOMPARE(child<QLabel>(menu, u"Label8"_qs)->text(), QString());
-    // Enter on the highlighted first row chooses it, as a click would.
+    // Nothing is highlighted, and Enter chooses nothing; the first arrow
+    // key chooses the first row, as a click would.
     list->setFocus();
+    QCOMPARE(list->currentRow(), -1);
     QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(!open->isEnabled());
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 0);
     QVERIFY(open->isEnabled());
     QCOMPARE(menu->selectedOperatorName(), list->text(0, 1));
     QCOMPARE(child<QLabel>(menu, u"Label8"_qs)->text(), list->text(0, 0));

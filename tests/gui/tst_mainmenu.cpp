@@ -40,7 +40,7 @@ class TstMainMenu : public GuiTestCase
 {
     Q_OBJECT
 private slots:
-    void listsShowAccountsWithFirstSelected();
+    void listsShowAccountsWithNoneChosen();
     void clickEnablesOpenAndCompactOfItsSide();
     void noAccountsLeavesListEmptyAndButtonsDisabled();
     void layouts_data();
@@ -56,7 +56,7 @@ private slots:
     void splashEndsOnClickOrAfterASecond();
 };
 
-void TstMainMenu::listsShowAccountsWithFirstSelected()
+void TstMainMenu::listsShowAccountsWithNoneChosen()
 {
     FakeDialogs& dialogs = *m_dialogs;
     addAccounts({u"営業一課"_qs, u"山田"_qs}, {u"修理係"_qs});
@@ -74,12 +74,12 @@ void TstMainMenu::listsShowAccountsWithFirstSelected()
     QCOMPARE(list1->model()->headerData(1, Qt::Horizontal).toString(), u"使用者"_qs);
     QCOMPARE(list1->model()->index(1, 1).data().toString(), u"山田"_qs);
     QCOMPARE(list1->model()->index(1, 0).data().toString(), u"2"_qs);
-    QCOMPARE(list1->currentIndex().row(), 0);
+    QCOMPARE(list1->currentIndex().row(), -1);
     auto* list2 = child<QTreeView>(menu, u"ListView2"_qs);
     QCOMPARE(list2->model()->headerData(1, Qt::Horizontal).toString(), u"修理"_qs);
-    QCOMPARE(list2->currentIndex().row(), 0);
+    QCOMPARE(list2->currentIndex().row(), -1);
 
-    // Selected at load, but that is not a click.
+    // Nothing is chosen at load, and nothing is highlighted as if it were.
     QCOMPARE(child<QLabel>(menu, u"Label8"_qs)->text(), QString());
     for (const char* name : {"Command12", "Command4", "Command13", "Command5"})
         QVERIFY2(!child<QPushButton>(menu, QString::fromLatin1(name))->isEnabled(), name);
