@@ -22,6 +22,7 @@
 #include "store/Database.h"
 #include "store/SessionState.h"
 #include "store/ShippedFiles.h"
+#include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/UserSettings.h"
 
@@ -33,7 +34,10 @@
 
 namespace horunea {
 
-ShellController::ShellController(QObject* parent) : QObject(parent) {}
+ShellController::ShellController(QObject* parent) : QObject(parent)
+{
+    returnFocusAfterDialogs();
+}
 
 ShellController::~ShellController()
 {
@@ -293,7 +297,8 @@ template <typename Window> void wireSharedRequests(Window* window)
     QObject::connect(window, &DataWindow::searchRequested, window, [window] {
         if (window->view()) {
             SearchWindow search(*window->view(), window);
-            search.exec();
+            if (search.exec() == QDialog::Accepted)
+                static_cast<DataWindow*>(window)->focusFound(search.request().kind);
         }
     });
 }

@@ -9,4 +9,8 @@ namespace horunea {
 // texts, the program font and the window icon.
 void configureApplication(QApplication& app);
 
+// From then on, a dialog that closes gives the keyboard back to the window
+// beneath, to the control that had it. Once is enough.
+void returnFocusAfterDialogs();
+
 } // namespace horunea
