@@ -158,6 +158,7 @@ void CustomerView::selectLog(int row)
 void CustomerView::showNoLogs()
 {
     SelectedSubjectId = SelectedLogId = NoKey;
+    m_subjectRow = m_logRow = -1; // no subject is chosen, none highlighted
     SelectedSubjectTitle.clear();
     m_logSearchHeading.clear();
     m_query.resetLogQuery();

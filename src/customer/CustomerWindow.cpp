@@ -371,6 +371,14 @@ void CustomerWindow::drawDetail()
                               : QString());
 }
 
+void CustomerWindow::focusFound(SearchKind kind)
+{
+    ReportListView* list = kind == SearchKind::Subjects ? m_subjectList
+                           : kind == SearchKind::Logs   ? m_logList
+                                                        : m_userList;
+    list->setFocus(Qt::OtherFocusReason);
+}
+
 // ---------------------------------------------------------------- commands
 
 void CustomerWindow::command(int index)
@@ -401,8 +409,11 @@ void CustomerWindow::command(int index)
         v.setSubjectFilter(u"全て"_qs);
         break;
     default:
-        if (index >= FirstKanaRowButton && index <= ButtonCount)
+        if (index >= FirstKanaRowButton && index <= ButtonCount) {
             v.selectKanaRow(KanaRow(index - FirstKanaRowButton));
+            // The customers of the row are chosen from with the arrow keys.
+            m_userList->setFocus(Qt::OtherFocusReason);
+        }
     }
 }
 

@@ -62,6 +62,7 @@ public:
     ReportListView* logList() const { return m_logList; }
 
 protected:
+    void focusFound(SearchKind kind) override;
     void command(int index) override;
     int buttonForKey(const FunctionKey& key) const override;
     bool keyNeedsVisibleButton(int index) const override { return index == 10 || index == 11; }

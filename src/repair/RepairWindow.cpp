@@ -450,4 +450,12 @@ void RepairWindow::closeAccount()
     Connections::instance().CloseRepairDatabase();
 }
 
+void RepairWindow::focusFound(SearchKind kind)
+{
+    ReportListView* list = kind == SearchKind::Unpaid       ? m_unpaidList
+                           : kind == SearchKind::RepairLogs ? m_logList
+                                                            : m_repairList;
+    list->setFocus(Qt::OtherFocusReason);
+}
+
 } // namespace horunea

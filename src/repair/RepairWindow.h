@@ -63,6 +63,7 @@ signals:
     void makersRequested();     // F9
 
 protected:
+    void focusFound(SearchKind kind) override;
     void command(int index) override;
     int buttonForKey(const FunctionKey& key) const override;
     bool keyNeedsVisibleButton(int index) const override { return index == 14; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/EditMode.h"
+#include "store/SearchConditions.h"
 #include "ui/DataWindowParts.h"
 #include "ui/FunctionKeys.h"
 
@@ -39,6 +40,9 @@ public:
     // Carries out toolbar button n as a click would; a store error is shown.
     void triggerButton(int index);
     QAction* toolbarButton(int index) const;
+    // Takes the keyboard to the list a search of that kind filled, so that
+    // the arrow keys move in what was found.
+    virtual void focusFound(SearchKind kind) = 0;
 
 signals:
     void switchRequested();                      // F1: the other kind of data

@@ -133,8 +133,10 @@ private slots:
     void aOneLineBoxTakesOneLine_data();
     void aOneLineBoxTakesOneLine();
     void whatIsHighlightedIsWhatIsChosen();
+    void kanaRowKeysTakeTheKeyboardToTheUserList();
     void refilledMainMenuOpensOnlyTheCheckedAccount();
     void escapeAsksBeforeThrowingAwayTypedWork();
+    void theKeyboardComesBackWhereItWas();
     void storedMarkupIsShownAsText();
     void desktopGetsOnlyWebAndMailAddresses_data();
     void desktopGetsOnlyWebAndMailAddresses();
@@ -599,6 +601,22 @@ void TstKeyboard::whatIsHighlightedIsWhatIsChosen()
     QCOMPARE(title, u"山田太郎の情報を編集します"_qs);
 }
 
+// A kana-row key lists the row's customers and takes the keyboard to them,
+// wherever it was: the next ↓ chooses a customer, not another subject.
+void TstKeyboard::kanaRowKeysTakeTheKeyboardToTheUserList()
+{
+    CustomerWindow* w = openCustomer();
+    clickRow(w->userList(), 0);
+    clickRow(w->subjectList(), 0);
+    w->subjectList()->setFocus();
+    QTest::keyClick(w->subjectList(), Qt::Key_F8, Qt::ShiftModifier); // や
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->userList()));
+    QTest::keyClick(w->userList(), Qt::Key_Down);
+    QCOMPARE(w->userList()->currentRow(), 0);
+    QCOMPARE(w->panelValues().at(1), w->userList()->text(0, 1));
+    QCOMPARE(w->subjectList()->currentRow(), -1);
+}
+
 void TstKeyboard::refilledMainMenuOpensOnlyTheCheckedAccount()
 {
     makeOperator(u"鈴木"_qs, u"secret"_qs); // listed third
@@ -675,6 +693,31 @@ void TstKeyboard::escapeAsksBeforeThrowingAwayTypedWork()
               });
     // and once more as the test closes it, changed.
     QCOMPARE(m_dialogs->questions.size(), 5);
+}
+
+// An editor thrown away from its drop-down box, and a search, give the
+// keyboard back to the list it came from: the next ↓ moves there.
+void TstKeyboard::theKeyboardComesBackWhereItWas()
+{
+    CustomerWindow* w = openCustomer();
+    clickRow(w->userList(), 0);
+    clickRow(w->subjectList(), 0);
+    clickRow(w->logList(), 0);
+    w->logList()->setFocus();
+    withModal([w] { QTest::keyClick(w->logList(), Qt::Key_Return); },
+              [&](QDialog* e) {
+                  auto* recorder = child<QComboBox>(e, u"Combo2"_qs);
+                  recorder->setFocus(Qt::TabFocusReason);
+                  QTRY_VERIFY(recorder->view()->isVisible());
+                  recorder->lineEdit()->selectAll();
+                  type(u"abc"_qs);
+                  m_dialogs->confirmAnswers.enqueue(true);
+                  press(Qt::Key_Escape);
+                  QTRY_VERIFY(!e->isVisible());
+              });
+    QCOMPARE(m_dialogs->questions.last(), u"入力内容を破棄しますか？"_qs);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->logList()));
+    QCOMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w));
 }
 
 void TstKeyboard::storedMarkupIsShownAsText()

@@ -231,7 +231,8 @@ void TstSettingsSearch::closeStoresNothing()
 void TstSettingsSearch::searchFromTheCustomerWindowByKeyboard()
 {
     CustomerWindow* w = openCustomer();
-    withModal([&] { QTest::keyClick(w->userList(), Qt::Key_F6); },
+    w->subjectList()->setFocus();
+    withModal([&] { QTest::keyClick(w->subjectList(), Qt::Key_F6); },
               [&](QDialog* d) {
                   QCOMPARE(d->objectName(), u"Form6"_qs);
                   QCOMPARE(d->windowTitle(), u"ホルネア→顧客管理→検索"_qs);
@@ -257,6 +258,10 @@ void TstSettingsSearch::searchFromTheCustomerWindowByKeyboard()
               });
     QCOMPARE(column(w->userList(), 1), (QStringList{u"青木"_qs, u"加藤"_qs}));
     QCOMPARE(labelText(w, u"Label22"_qs), u"'ｶﾄｳ' OR '東京' の検索結果"_qs);
+    // The keyboard is in what was found: ↓ chooses the first user found.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->userList()));
+    QTest::keyClick(w->userList(), Qt::Key_Down);
+    QCOMPARE(w->panelValues().at(1), u"青木"_qs);
 }
 
 void TstSettingsSearch::noneEmptiesAndDisablesTheSecondBox()
@@ -286,6 +291,7 @@ void TstSettingsSearch::noneEmptiesAndDisablesTheSecondBox()
               });
     QCOMPARE(w->logList()->rowCount(), 1);
     QCOMPARE(labelText(w, u"Label25"_qs), u"'訪問' '' の検索結果"_qs);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->logList()));
 }
 
 void TstSettingsSearch::repairSearchOffersTheShownList_data()
