@@ -233,7 +233,7 @@ void SubjectForm::build(bool isNew)
     QFrame* subjectGroup = group(m_frame.dialog, u"Frame2"_qs);
     placeTwips(subjectGroup, 60, 420, DialogWidth - 120, 1380);
     const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
-    m_dtPicker1 = datePicker(subjectGroup, u"DTPicker1"_qs);
+    m_dtPicker1 = datePicker(subjectGroup, u"DTPicker1"_qs, u"登録日"_qs);
     m_text22 = lineEdit(subjectGroup, u"Text22"_qs, int(InputMode::Kana));
     m_text23 = multiLine(subjectGroup, u"Text23"_qs);
     m_combo1 = new QComboBox(subjectGroup);

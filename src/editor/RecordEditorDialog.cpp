@@ -5,6 +5,7 @@
 #include "editor/RepairForms.h"
 #include "repair/RepairView.h"
 #include "ui/ChangedElsewhere.h"
+#include "ui/DateBox.h"
 #include "ui/Dialogs.h"
 #include "ui/EnterNavigation.h"
 #include "ui/Fonts.h"
@@ -95,6 +96,9 @@ void RecordEditorDialog::build()
 void RecordEditorDialog::save()
 {
     QGuiApplication::inputMethod()->commit();
+    // A date typed and not yet taken is taken now, or nothing is stored.
+    if (!DateBox::takeAllTyped(this))
+        return;
     QString message;
     if (QWidget* empty = m_form->missing(&message)) {
         // The entries stay: the dialog remains open with the empty box focused.

@@ -2,6 +2,7 @@
 
 #include "store/DateText.h"
 #include "ui/ChangedElsewhere.h"
+#include "ui/DateBox.h"
 #include "ui/EnterNavigation.h"
 #include "ui/FormParts.h"
 #include "ui/InputMode.h"
@@ -68,10 +69,12 @@ void setBoxText(QWidget* box, const QString& text)
     }
 }
 
-QDateEdit* datePicker(QWidget* parent, const QString& name)
+QDateEdit* datePicker(QWidget* parent, const QString& name, const QString& caption)
 {
-    auto* picker = new QDateEdit(parent);
+    auto* picker = new DateBox(caption, parent);
     picker->setObjectName(name);
+    // Digits are typed as they are: the input method has nothing to compose.
+    setInputMode(picker, InputMode::Off);
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(u"yyyy/MM/dd"_qs);
     picker->setDate(Clock::today());
@@ -139,7 +142,7 @@ LogGroup RecordForm::buildLogGroup(const LogGroupNames& names, const QStringList
     g.frame = group(dialog, names.frame);
     placeTwips(g.frame, 60, 420, DialogWidth - 120, 1080 + LogExtra);
     const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
-    g.date = datePicker(g.frame, names.date);
+    g.date = datePicker(g.frame, names.date, names.dateCaption);
     g.recorder = new QComboBox(g.frame);
     g.recorder->setObjectName(names.recorder);
     g.recorder->setEditable(true);

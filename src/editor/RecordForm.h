@@ -47,7 +47,8 @@ QFrame* group(QWidget* parent, const QString& name);
 QLabel* heading(QWidget* parent, const QString& text, int left, int top, int width = 2700);
 QString boxText(const QWidget* box);
 void setBoxText(QWidget* box, const QString& text);
-QDateEdit* datePicker(QWidget* parent, const QString& name);
+// A date box (see DateBox), named by its caption in what it says.
+QDateEdit* datePicker(QWidget* parent, const QString& name, const QString& caption);
 
 // The group of a log or a repair log: a date, a recorder to pick or type,
 // and the log's text of three lines.

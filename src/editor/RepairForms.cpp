@@ -48,7 +48,7 @@ void RepairForm::build(bool isNew)
 
     m_check1 = new QCheckBox(u"この修理は終了しました"_qs, repairGroup);
     m_check1->setObjectName(u"Check1"_qs);
-    m_dtPicker4 = datePicker(repairGroup, u"DTPicker4"_qs);
+    m_dtPicker4 = datePicker(repairGroup, u"DTPicker4"_qs, u"受付日"_qs);
     m_check2 = new QCheckBox(u"見積必要"_qs, repairGroup);
     m_check2->setObjectName(u"Check2"_qs);
     m_check3 = new QCheckBox(u"納期必要"_qs, repairGroup);

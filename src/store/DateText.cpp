@@ -55,6 +55,42 @@ QDate DateFromText(const QString& text)
     return QDate::fromString(text.left(10), u"yyyy/MM/dd"_qs);
 }
 
+QDate DateFromTyped(const QString& typed)
+{
+    QString text;
+    for (QChar c : typed.trimmed()) {
+        if (c >= u'０' && c <= u'９')
+            text += QChar(u'0' + (c.unicode() - u'０'));
+        else
+            text += c;
+    }
+    QList<int> parts;
+    QString digits;
+    auto endPart = [&] {
+        if (!digits.isEmpty())
+            parts << digits.toInt();
+        digits.clear();
+    };
+    static const QString separators = u"/-. 　／－．年月日"_qs;
+    for (QChar c : std::as_const(text)) {
+        if (c.isDigit() && c.unicode() < 128) {
+            digits += c;
+        } else if (separators.contains(c)) {
+            if (digits.isEmpty() && c != u'日' && c != u' ' && c != u'　')
+                return {}; // two separators in a row: a part is missing
+            endPart();
+        } else {
+            return {};
+        }
+    }
+    if (parts.isEmpty() && digits.size() == 8)
+        return QDate(digits.left(4).toInt(), digits.mid(4, 2).toInt(), digits.right(2).toInt());
+    endPart();
+    if (parts.size() != 3 || QString::number(parts[0]).size() != 4)
+        return {};
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
 QString LongDateText(const QDate& date)
 {
     if (!date.isValid())

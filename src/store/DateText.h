@@ -17,6 +17,10 @@ QString DateText(const QDate& date);
 // The date in the first 10 characters ("yyyy/mm/dd") of a stored date text;
 // an invalid QDate when they are not a date.
 QDate DateFromText(const QString& text);
+// A date as a clerk types it: year, month and day, with separators (/ - .
+// space 年 月 日) or as eight digits, full-width digits too; an invalid
+// QDate when the text is no whole, real date (2026/13/45, 2026/2/30, 11/3).
+QDate DateFromTyped(const QString& typed);
 // A date as a record stores it: its DateText, or Null for no date.
 inline QVariant StoredDate(const QDate& date)
 {

@@ -137,6 +137,8 @@ private slots:
     void refilledMainMenuOpensOnlyTheCheckedAccount();
     void escapeAsksBeforeThrowingAwayTypedWork();
     void theKeyboardComesBackWhereItWas();
+    void aTypedDateIsTakenWholeOrRefused_data();
+    void aTypedDateIsTakenWholeOrRefused();
     void storedMarkupIsShownAsText();
     void desktopGetsOnlyWebAndMailAddresses_data();
     void desktopGetsOnlyWebAndMailAddresses();
@@ -718,6 +720,71 @@ void TstKeyboard::theKeyboardComesBackWhereItWas()
     QCOMPARE(m_dialogs->questions.last(), u"入力内容を破棄しますか？"_qs);
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->logList()));
     QCOMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w));
+}
+
+void TstKeyboard::aTypedDateIsTakenWholeOrRefused_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("pasted");    // not typed key by key
+    QTest::addColumn<QString>("stored"); // empty: refused
+    QTest::newRow("slashes") << u"2025/11/3"_qs << false << u"2025/11/03(月)"_qs;
+    QTest::newRow("eight digits") << u"20251103"_qs << false << u"2025/11/03(月)"_qs;
+    QTest::newRow("full width, pasted") << u"２０２５／１１／３"_qs << true << u"2025/11/03(月)"_qs;
+    QTest::newRow("month 13") << u"2026 13 45"_qs << false << QString();
+    QTest::newRow("no such day") << u"2026/2/30"_qs << false << QString();
+}
+
+// A date typed into 登録日 is the date stored, or the box says it is none
+// and nothing is stored; never another date.
+void TstKeyboard::aTypedDateIsTakenWholeOrRefused()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, pasted);
+    QFETCH(QString, stored);
+    CustomerWindow* w = openCustomer();
+    clickRow(w->userList(), 0);
+    const QString before = databaseContents(customerFile());
+    withModal([w] { clickRow(w->subjectList(), 0, true); },
+              [&](QDialog* e) {
+                  auto* date = child<QDateEdit>(e, u"DTPicker1"_qs);
+                  auto* text = date->findChild<QLineEdit*>();
+                  date->setFocus();
+                  QCOMPARE(imEnabled(date), QVariant(false));
+                  if (pasted) {
+                      QApplication::clipboard()->setText(typed);
+                      QTest::keySequence(date, QKeySequence::Paste);
+                  } else {
+                      type(typed);
+                  }
+                  QCOMPARE(text->text(), typed);
+                  press(Qt::Key_Return);
+                  if (stored.isEmpty()) {
+                      QTRY_VERIFY(m_dialogs->lastMessage().contains(u"「登録日」"_qs));
+                      QTRY_VERIFY(date->hasFocus());
+                      QCOMPARE(text->text(), typed);
+                      // Storing refuses too, and Escape drops what was typed.
+                      const int said = int(m_dialogs->messages.size());
+                      child<QPushButton>(e, u"Command1"_qs)->click();
+                      QCOMPARE(int(m_dialogs->messages.size()), said + 1);
+                      QVERIFY(e->isVisible());
+                      date->setFocus();
+                      press(Qt::Key_Escape);
+                      QVERIFY(e->isVisible());
+                      QCOMPARE(date->date(), QDate(2003, 8, 1));
+                      QCOMPARE(text->text(), u"2003/08/01"_qs);
+                      child<QPushButton>(e, u"Command3"_qs)->click();
+                  } else {
+                      QCOMPARE(date->date(), DateFromText(stored));
+                      child<QPushButton>(e, u"Command1"_qs)->click();
+                  }
+              });
+    if (stored.isEmpty()) {
+        QCOMPARE(databaseContents(customerFile()), before);
+    } else {
+        Database db = Database::open(customerFile());
+        QCOMPARE(columnOf(db, u"SELECT 登録日 FROM 件名 WHERE 件名 = '複合機'"_qs),
+                 QStringList{stored});
+    }
 }
 
 void TstKeyboard::storedMarkupIsShownAsText()

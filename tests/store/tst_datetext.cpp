@@ -15,6 +15,8 @@ private slots:
     void storedFormIgnoresLocale();
     void readingBackTakesTheFirstTenCharacters_data();
     void readingBackTakesTheFirstTenCharacters();
+    void typedDatesAreTakenWholeOrNotAtAll_data();
+    void typedDatesAreTakenWholeOrNotAtAll();
     void longFormRoundTrips();
     void clockCanBeFixed();
     void halfWidthKana_data();
@@ -85,6 +87,42 @@ void TstDateText::readingBackTakesTheFirstTenCharacters()
     QFETCH(QString, text);
     QFETCH(QDate, date);
     QCOMPARE(DateFromText(text), date);
+}
+
+void TstDateText::typedDatesAreTakenWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("date");
+    const QDate nov3(2025, 11, 3);
+    QTest::newRow("slashes, short day") << u"2025/11/3"_qs << nov3;
+    QTest::newRow("slashes, padded") << u"2025/11/03"_qs << nov3;
+    QTest::newRow("hyphens") << u"2025-11-03"_qs << nov3;
+    QTest::newRow("dots") << u"2025.11.3"_qs << nov3;
+    QTest::newRow("spaces") << u"2025 11  3"_qs << nov3;
+    QTest::newRow("eight digits") << u"20251103"_qs << nov3;
+    QTest::newRow("full width") << u"２０２５／１１／３"_qs << nov3;
+    QTest::newRow("full-width eight digits") << u"２０２５１１０３"_qs << nov3;
+    QTest::newRow("kanji marks") << u"2025年11月3日"_qs << nov3;
+    QTest::newRow("around spaces") << u" 2025/11/3 "_qs << nov3;
+    QTest::newRow("leap day") << u"2024/2/29"_qs << QDate(2024, 2, 29);
+    // Never another date than the one typed.
+    QTest::newRow("month 13") << u"2026 13 45"_qs << QDate();
+    QTest::newRow("no such day") << u"2026/2/30"_qs << QDate();
+    QTest::newRow("not a leap year") << u"2025/2/29"_qs << QDate();
+    QTest::newRow("no year") << u"11/3"_qs << QDate();
+    QTest::newRow("two-digit year") << u"25/11/3"_qs << QDate();
+    QTest::newRow("a part missing") << u"2025//3"_qs << QDate();
+    QTest::newRow("four parts") << u"2025/11/3/1"_qs << QDate();
+    QTest::newRow("seven digits") << u"2025113"_qs << QDate();
+    QTest::newRow("letters") << u"2025/11/3a"_qs << QDate();
+    QTest::newRow("empty") << QString() << QDate();
+}
+
+void TstDateText::typedDatesAreTakenWholeOrNotAtAll()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, date);
+    QCOMPARE(DateFromTyped(typed), date);
 }
 
 void TstDateText::longFormRoundTrips()
