@@ -54,8 +54,19 @@ bool UpdateMaker(Database& db, const QString& makerId, const QStringList& values
 ChangeOutcome ChangeMaker(Database& db, const QString& makerId, const QStringList& read,
                           const QStringList& values, QStringList* stored)
 {
-    return changeIfAsRead(db, u"修理先"_qs, keyCondition(u"修理先ID"_qs, makerId), makerFields(),
-                          read, stored, [&] { UpdateMaker(db, makerId, values); });
+    return changeIfAsRead(
+        db, u"修理先"_qs, keyCondition(u"修理先ID"_qs, makerId), makerFields(), read, stored, [&] {
+            // Only what the user changed is written: a field left
+            // as it was read (Null shown empty) stays as it is.
+            Fields fields;
+            const QStringList names = makerFields();
+            for (int i = 0; i < names.size(); ++i)
+                if (values.value(i) != read.value(i))
+                    fields << qMakePair(
+                        names[i], QVariant(values.value(i).isNull() ? u""_qs : values.value(i)));
+            if (!fields.isEmpty())
+                db.update(u"修理先"_qs, fields, keyCondition(u"修理先ID"_qs, makerId));
+        });
 }
 
 bool DeleteMaker(Database& db, const QString& makerId)

@@ -23,8 +23,9 @@ std::optional<QStringList> ReadMaker(Database& db, const QString& makerId);
 qint64 AddMaker(Database& db, const QStringList& values);
 // Every field is written, an emptied one as empty text; false when the maker is gone.
 bool UpdateMaker(Database& db, const QString& makerId, const QStringList& values);
-// The same, written only while the maker is still `read` (as ReadMaker gave
-// it); else *stored gets it as it is now.
+// The fields that differ from `read` (as ReadMaker gave it), written only
+// while the maker is still as read; else *stored gets it as it is now. An
+// untouched Null field stays Null; one the user emptied becomes empty text.
 ChangeOutcome ChangeMaker(Database& db, const QString& makerId, const QStringList& read,
                           const QStringList& values, QStringList* stored = nullptr);
 bool DeleteMaker(Database& db, const QString& makerId);

@@ -54,6 +54,8 @@ private slots:
     void sortClausesResolveHalfWidthNames_data();
     void sortClausesResolveHalfWidthNames();
     void makersKeepEmptiedFieldsEmpty();
+    void aMakerChangeWritesOnlyWhatWasChanged_data();
+    void aMakerChangeWritesOnlyWhatWasChanged();
     void ownCompanyRow();
     void commandLineRepairLists();
 };
@@ -286,6 +288,46 @@ void TstRepairStorage::makersKeepEmptiedFieldsEmpty()
     QVERIFY(DeleteMaker(db, QString::number(a)));
     QVERIFY(!ReadMaker(db, QString::number(a)));
     QVERIFY(!UpdateMaker(db, QString::number(a), values));
+}
+
+void TstRepairStorage::aMakerChangeWritesOnlyWhatWasChanged_data()
+{
+    // What the user does in the window to a maker stored with メーカー名 and
+    // TEL only, the rest Null; what each field is afterwards (null: Null).
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QStringList>("stored");
+    const QString null;
+    QTest::newRow("nothing changed")
+        << QStringList{u"A社"_qs, u""_qs, u"03"_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs}
+        << QStringList{u"A社"_qs, null, u"03"_qs, null, null, null, null, null, null};
+    QTest::newRow("an address typed")
+        << QStringList{u"A社"_qs, u"大阪"_qs, u"03"_qs, u""_qs, u""_qs,
+                       u""_qs,    u""_qs,     u""_qs,   u""_qs}
+        << QStringList{u"A社"_qs, u"大阪"_qs, u"03"_qs, null, null, null, null, null, null};
+    QTest::newRow("the telephone emptied")
+        << QStringList{u"A社"_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs, u""_qs}
+        << QStringList{u"A社"_qs, null, u""_qs, null, null, null, null, null, null};
+}
+
+// 変更 writes the fields the user changed: one left as read (Null shown
+// empty) stays Null, one the user emptied becomes empty text.
+void TstRepairStorage::aMakerChangeWritesOnlyWhatWasChanged()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, stored);
+    TempDataFolder folder;
+    Database db = freshRepairDatabase();
+    const qint64 id =
+        db.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"A社"_qs}, {u"TEL"_qs, u"03"_qs}});
+    const QString key = QString::number(id);
+    const QStringList read = *ReadMaker(db, key);
+    QCOMPARE(ChangeMaker(db, key, read, typed), ChangeOutcome::Changed);
+    const ResultSet row = db.query(u"Select * From 修理先 Where 修理先ID ="_qs + key);
+    const QStringList names = makerFields();
+    for (int i = 0; i < names.size(); ++i) {
+        QCOMPARE(row.first().isNull(names[i]), stored[i].isNull());
+        QCOMPARE(row.first().text(names[i]), stored[i]);
+    }
 }
 
 void TstRepairStorage::ownCompanyRow()
