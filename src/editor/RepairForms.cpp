@@ -80,8 +80,13 @@ void RepairForm::build(bool isNew)
         m_check1, m_dtPicker4, t[61], t[62],  t[63],    t[64],    t[65], t[66], combo6,
         t[67],    t[68],       t[69], combo7, m_check2, m_check3, t[70], t[71], m_combo8,
         t[72],    t[73],       t[74], t[75],  m_combo9, t[76],    t[77], t[78], m_frame.save};
-    for (int i = 0; i + 1 < order.size(); ++i)
+    // Tab goes the way Enter does, down each column, then the buttons.
+    for (int i = 0; i + 1 < order.size(); ++i) {
         m_frame.navigation->chain(order[i], order[i + 1]);
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+    QWidget::setTabOrder(m_frame.save, m_frame.second);
+    QWidget::setTabOrder(m_frame.second, m_frame.close);
 
     repairGroup->show();
     placeTwips(m_frame.save, 60, 3720, (Width - 120) / 2, 420);

@@ -123,6 +123,7 @@ public:
 private slots:
     void enterThroughEveryEditorChangesNothing_data();
     void enterThroughEveryEditorChangesNothing();
+    void tabFollowsEnterInTheRepairEditor();
     void enterThroughSettingsKeepsTheSortOrder();
     void newRepairByKeyboardPicksNoOperator();
     void typingReachesAnOpenFreeTextList();
@@ -278,6 +279,45 @@ void TstKeyboard::enterThroughEveryEditorChangesNothing()
         QVERIFY2(visited.contains(u"Combo6"_qs) && visited.contains(u"Combo9"_qs),
                  qPrintable(visited.join(u' ')));
     QCOMPARE(databaseContents(file), before);
+}
+
+// The controls Tab goes through from `first` up to `last`, as Tab moves
+// (the line edit of an editable list or a date box stands for its box).
+QStringList tabOrder(QWidget* first, const QString& last)
+{
+    QStringList names;
+    QWidget* w = first;
+    for (int i = 0; i < 200 && w; ++i, w = w->nextInFocusChain()) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled())
+            continue;
+        QWidget* box = w;
+        if (qobject_cast<QLineEdit*>(w) && (qobject_cast<QComboBox*>(w->parentWidget()) ||
+                                            qobject_cast<QAbstractSpinBox*>(w->parentWidget())))
+            box = w->parentWidget();
+        if (names.isEmpty() || names.last() != box->objectName())
+            names << box->objectName();
+        if (box->objectName() == last)
+            break;
+    }
+    return names;
+}
+
+// In the repair editor Tab goes the way Enter does, down each column.
+void TstKeyboard::tabFollowsEnterInTheRepairEditor()
+{
+    RepairWindow* w = openRepair();
+    clickRow(w->repairList(), 0);
+    withModal([w] { clickRow(w->repairList(), 0, true); },
+              [&](QDialog* e) {
+                  const QStringList tabs = tabOrder(child(e, u"Check1"_qs), u"Command1"_qs);
+                  child(e, u"Check1"_qs)->setFocus();
+                  QTest::qWait(30);
+                  const QStringList enters = enterTo(e) << u"Command1"_qs;
+                  QCOMPARE(tabs.join(u" "_qs), enters.join(u" "_qs));
+                  QCOMPARE(tabOrder(child(e, u"Command1"_qs), u"Command3"_qs),
+                           (QStringList{u"Command1"_qs, u"Command2"_qs, u"Command3"_qs}));
+                  child<QPushButton>(e, u"Command3"_qs)->click();
+              });
 }
 
 void TstKeyboard::enterThroughSettingsKeepsTheSortOrder()
