@@ -1,5 +1,6 @@
 #include "ui/EnterNavigation.h"
 
+#include "ui/DropList.h"
 #include "ui/InputMode.h"
 
 #include <QAbstractButton>
@@ -29,17 +30,6 @@ bool isTyping(const QKeyEvent* key)
         return false;
     const QString text = key->text();
     return !text.isEmpty() && text.at(0).isPrint();
-}
-
-// Shows the list of a drop-down box with the box's own text highlighted, or
-// nothing highlighted when the text is none of its entries.
-void showListOf(QComboBox* combo)
-{
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    const int at = combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-    view->selectionModel()->clear();
-    view->setCurrentIndex(at < 0 ? QModelIndex() : combo->model()->index(at, combo->modelColumn()));
 }
 
 // Presses a focused button on Enter; one filter for every button.
@@ -108,6 +98,7 @@ void EnterNavigation::dropsDownOnEntry(QComboBox* combo)
 {
     watch(combo);
     m_dropDowns.insert(combo, combo);
+    m_lists.insert(combo, new DropList(combo));
     QAbstractItemView* view = combo->view();
     view->installEventFilter(this);
     m_popupOf.insert(view, combo);
@@ -169,16 +160,28 @@ bool EnterNavigation::eventFilter(QObject* watched, QEvent* event)
     QWidget* box = m_boxOf.value(watched);
     if (!box)
         return false;
+    DropList* list = m_lists.value(box);
     if (event->type() == QEvent::FocusIn && watched == box) {
-        if (QComboBox* combo = m_dropDowns.value(box)) {
+        if (list) {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-                QTimer::singleShot(0, combo, [combo] {
-                    if (combo->hasFocus() && combo->isVisible() && combo->count() > 0)
-                        showListOf(combo);
+                QTimer::singleShot(0, list, [list, box] {
+                    if (box->hasFocus() && box->isVisible())
+                        list->open();
                 });
             }
         }
+        return false;
+    }
+    if (event->type() == QEvent::FocusOut && list) {
+        list->close();
+        return false;
+    }
+    if (event->type() == QEvent::InputMethod && list) {
+        // A composition starts in the box: the list has done its part.
+        const auto* im = static_cast<QInputMethodEvent*>(event);
+        if (!im->preeditString().isEmpty() || !im->commitString().isEmpty())
+            list->close();
         return false;
     }
     if (event->type() != QEvent::KeyPress)
@@ -187,6 +190,17 @@ bool EnterNavigation::eventFilter(QObject* watched, QEvent* event)
     // The combo's inner line edit and the combo both see the key: act once.
     if (watched != box && qobject_cast<QComboBox*>(box))
         return false;
+    if (list) {
+        if (list->keyInBox(key))
+            return true;
+        // ↑ and ↓ in a closed box open its list; they never change the box
+        // by themselves.
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && !list->isOpen() && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            list->open();
+            return true;
+        }
+    }
     if (auto keys = m_keys.constFind(box); keys != m_keys.constEnd()) {
         if (auto action = keys->constFind(key->key()); action != keys->constEnd()) {
             (*action)();

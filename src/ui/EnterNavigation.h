@@ -11,13 +11,18 @@ class QWidget;
 
 namespace horunea {
 
+class DropList;
+
 // Keyboard aids of the entry dialogs: Enter moves the focus to the next box
 // (never typed into the box), unless it commits an input-method composition;
 // a box may run its own step instead of a plain move; drop-down boxes open
-// their list as they are entered. An open list never changes its box by
+// their list (a DropList: the keyboard stays in the box) as they are
+// entered, and ↑ or ↓ opens it again. An open list never changes its box by
 // itself: it shows the box's text as its highlighted entry (none when the
-// text is no entry), Enter takes the entry the user moved to (or keeps the
-// text) and moves on, and typing goes to the box of a free-text list.
+// text is no entry), ↑ ↓ move in it, Enter takes the entry the user moved to
+// (or keeps the text) and moves on, Escape closes it, and typing, with or
+// without the input method, goes to the box and closes it. The list the
+// mouse opens (the box's arrow) is the box's own, and is met alike.
 class EnterNavigation : public QObject
 {
     Q_OBJECT
@@ -47,6 +52,7 @@ private:
     QHash<QObject*, QComboBox*> m_dropDowns;
     QHash<QObject*, QWidget*> m_boxOf;     // inner line edits map to their box
     QHash<QObject*, QComboBox*> m_popupOf; // a drop-down's list view to its box
+    QHash<QObject*, DropList*> m_lists;    // the keyboard's list of each drop-down
 };
 
 // Enter (or the keypad's Enter) on the focused button presses it, in any window.

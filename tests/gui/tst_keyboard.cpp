@@ -27,12 +27,24 @@
 #include <QInputMethodEvent>
 #include <QInputMethodQueryEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 
 using namespace horunea;
 using namespace horunea::test;
 
 namespace {
+
+// The list a drop-down box shows the keyboard, the keyboard staying in the box.
+QListView* listOf(QComboBox* combo)
+{
+    return combo->findChild<QListView*>(u"DropList"_qs);
+}
+
+bool listShown(QComboBox* combo)
+{
+    return listOf(combo) && listOf(combo)->isVisible();
+}
 
 // The widget a key goes to: the open list of a drop-down box, else the focus.
 QWidget* keyTarget()
@@ -127,6 +139,8 @@ private slots:
     void enterThroughSettingsKeepsTheSortOrder();
     void newRepairByKeyboardPicksNoOperator();
     void typingReachesAnOpenFreeTextList();
+    void anOpenListWithTheInputMethodOn_data();
+    void anOpenListWithTheInputMethodOn();
     void openListHighlightsTheBoxText();
     void keyboardChoiceIsTheEditedRecord();
     void offBoxesRefuseTheInputMethod();
@@ -387,16 +401,17 @@ void TstKeyboard::typingReachesAnOpenFreeTextList()
                   auto* recorder = child<QComboBox>(e, u"Combo4"_qs);
                   child<QDateEdit>(e, u"DTPicker3"_qs)->setFocus();
                   press(Qt::Key_Return);
-                  QTRY_VERIFY(recorder->view()->isVisible());
+                  QTRY_VERIFY(listShown(recorder));
+                  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(recorder));
                   recorder->lineEdit()->selectAll();
                   type(u"abc"_qs);
-                  QVERIFY(!recorder->view()->isVisible());
+                  QVERIFY(!listShown(recorder));
                   QCOMPARE(recorder->currentText(), u"abc"_qs);
                   // What an input method commits reaches the box too.
                   recorder->setEditText(QString());
                   recorder->clearFocus();
                   recorder->setFocus(Qt::TabFocusReason);
-                  QTRY_VERIFY(recorder->view()->isVisible());
+                  QTRY_VERIFY(listShown(recorder));
                   QInputMethodEvent commit;
                   commit.setCommitString(u"木村"_qs);
                   QApplication::sendEvent(keyTarget(), &commit);
@@ -407,6 +422,90 @@ void TstKeyboard::typingReachesAnOpenFreeTextList()
               });
 }
 
+void TstKeyboard::anOpenListWithTheInputMethodOn_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("takesJapanese");
+    QTest::addColumn<QStringList>("entries"); // as listed, in order
+    QTest::addColumn<QString>("shown");       // the box's text as the editor opens
+    QTest::newRow("maker") << u"Combo6"_qs << false << QStringList{u"A社"_qs, u"Toshiba"_qs}
+                           << u"Toshiba"_qs;
+    QTest::newRow("operator") << u"Combo7"_qs << true << QStringList{u"山田"_qs, u"佐藤"_qs}
+                              << u"佐藤"_qs;
+}
+
+// With the input method on, an open list keeps the keyboard in its box: the
+// input method is asked by the box and composes in the box (the list goes,
+// the box's selected text is replaced, the commit is exactly the box's
+// text); ↑ ↓ move in the list without touching the box, Enter takes the
+// entry moved to, Escape leaves the box as it was, and ↓ in a closed box
+// opens the list instead of stepping the box's value.
+void TstKeyboard::anOpenListWithTheInputMethodOn()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, takesJapanese);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, shown);
+    RepairWindow* w = openRepair();
+    clickRow(w->repairList(), 0);
+    withModal([w] { clickRow(w->repairList(), 0, true); },
+              [&](QDialog* e) {
+                  auto* combo = child<QComboBox>(e, box);
+                  auto enter = [combo] {
+                      combo->clearFocus();
+                      combo->setFocus(Qt::TabFocusReason);
+                      QTRY_VERIFY(listShown(combo));
+                  };
+                  enter();
+                  QCOMPARE(QGuiApplication::focusObject(), static_cast<QObject*>(combo));
+                  QCOMPARE(imEnabled(combo), QVariant(takesJapanese));
+                  QCOMPARE(listOf(combo)->currentIndex().data().toString(), shown);
+                  // ↓ ↓ then Escape: the box as it was.
+                  press(Qt::Key_Down);
+                  QCOMPARE(combo->currentText(), shown);
+                  press(Qt::Key_Escape);
+                  QVERIFY(!listShown(combo));
+                  QVERIFY(e->isVisible());
+                  QCOMPARE(combo->currentText(), shown);
+                  // ↓ in the closed box opens the list, the box unchanged.
+                  press(Qt::Key_Down);
+                  QVERIFY(listShown(combo));
+                  QCOMPARE(combo->currentText(), shown);
+                  // ↑ to the first entry, Enter takes it and moves on.
+                  press(Qt::Key_Up);
+                  press(Qt::Key_Up);
+                  press(Qt::Key_Up);
+                  QCOMPARE(listOf(combo)->currentIndex().data().toString(), entries.first());
+                  press(Qt::Key_Return);
+                  QCOMPARE(combo->currentText(), entries.first());
+                  QVERIFY(!listShown(combo));
+                  QVERIFY(!combo->hasFocus());
+                  // Typing replaces the selected text; the list goes. A box
+                  // that takes Japanese composes (the preedit shows over
+                  // nothing left of the old text); an "off" box takes keys.
+                  enter();
+                  combo->lineEdit()->selectAll();
+                  if (takesJapanese) {
+                      QInputMethodEvent compose(u"が"_qs, {});
+                      QApplication::sendEvent(QGuiApplication::focusObject(), &compose);
+                      QVERIFY(!listShown(combo));
+                      QCOMPARE(combo->lineEdit()->text(), QString());
+                      QVERIFY(isComposing(combo));
+                      QInputMethodEvent commit;
+                      commit.setCommitString(u"外部"_qs);
+                      QApplication::sendEvent(QGuiApplication::focusObject(), &commit);
+                  } else {
+                      type(u"外部"_qs);
+                      QVERIFY(!listShown(combo));
+                  }
+                  QCOMPARE(combo->currentText(), u"外部"_qs);
+                  child<QPushButton>(e, u"Command1"_qs)->click();
+              });
+    Database db = Database::open(repairFile());
+    const QString field = box == u"Combo6" ? u"メーカー名"_qs : u"担当者"_qs;
+    QCOMPARE(columnOf(db, u"SELECT "_qs + field + u" FROM 修理"_qs), QStringList{u"外部"_qs});
+}
+
 void TstKeyboard::openListHighlightsTheBoxText()
 {
     RepairWindow* w = openRepair();
@@ -415,21 +514,21 @@ void TstKeyboard::openListHighlightsTheBoxText()
               [&](QDialog* e) {
                   auto* makers = child<QComboBox>(e, u"Combo6"_qs);
                   makers->setFocus(Qt::TabFocusReason);
-                  QTRY_VERIFY(makers->view()->isVisible());
-                  QCOMPARE(makers->view()->currentIndex().data().toString(), u"Toshiba"_qs);
-                  makers->hidePopup();
+                  QTRY_VERIFY(listShown(makers));
+                  QCOMPARE(listOf(makers)->currentIndex().data().toString(), u"Toshiba"_qs);
+                  press(Qt::Key_Escape);
                   // A text that is no entry highlights nothing; Enter keeps it.
                   makers->setEditText(u"Sharp"_qs);
                   makers->clearFocus();
                   makers->setFocus(Qt::TabFocusReason);
-                  QTRY_VERIFY(makers->view()->isVisible());
-                  QVERIFY(!makers->view()->currentIndex().isValid());
+                  QTRY_VERIFY(listShown(makers));
+                  QVERIFY(!listOf(makers)->currentIndex().isValid());
                   press(Qt::Key_Return);
                   QCOMPARE(makers->currentText(), u"Sharp"_qs);
                   QVERIFY(child<QLineEdit>(e, u"Text67"_qs)->hasFocus());
                   // Moving to an entry and pressing Enter takes it.
                   makers->setFocus(Qt::TabFocusReason);
-                  QTRY_VERIFY(makers->view()->isVisible());
+                  QTRY_VERIFY(listShown(makers));
                   press(Qt::Key_Down);
                   press(Qt::Key_Return);
                   QCOMPARE(makers->currentText(), u"A社"_qs);
@@ -639,8 +738,16 @@ void TstKeyboard::whatIsHighlightedIsWhatIsChosen()
     users->setFocus();
     QString title;
     withModal([users] { QTest::keyClick(users, Qt::Key_Return); },
-              [&](QDialog* e) { title = child<QLabel>(e, u"Label1"_qs)->text(); });
+              [&](QDialog* e) {
+                  title = child<QLabel>(e, u"Label1"_qs)->text();
+                  child<QPushButton>(e, u"Command1"_qs)->click(); // 変更
+              });
     QCOMPARE(title, u"山田太郎の情報を編集します"_qs);
+    // Stored, the lists read again: the user (chosen again by that Enter,
+    // which left no subject chosen) stays highlighted where it now is.
+    QCOMPARE(w->panelValues().at(1), u"山田太郎"_qs);
+    QCOMPARE(highlighted(users), QList<int>{column(users, 1).indexOf(u"山田太郎"_qs)});
+    QCOMPARE(highlighted(subjects), QList<int>{});
 }
 
 // A kana-row key lists the row's customers and takes the keyboard to them,
@@ -750,7 +857,7 @@ void TstKeyboard::theKeyboardComesBackWhereItWas()
               [&](QDialog* e) {
                   auto* recorder = child<QComboBox>(e, u"Combo2"_qs);
                   recorder->setFocus(Qt::TabFocusReason);
-                  QTRY_VERIFY(recorder->view()->isVisible());
+                  QTRY_VERIFY(listShown(recorder));
                   recorder->lineEdit()->selectAll();
                   type(u"abc"_qs);
                   m_dialogs->confirmAnswers.enqueue(true);
