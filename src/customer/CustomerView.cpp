@@ -296,6 +296,7 @@ void CustomerView::userStored(bool isNew, const QString& name)
     LoadUserList();
     LoadSubjectList();
     LoadLogList();
+    chooseAgain();
 }
 
 void CustomerView::subjectStored(bool isNew, const QString& title)
@@ -306,11 +307,22 @@ void CustomerView::subjectStored(bool isNew, const QString& title)
         renameSubject(title);
     LoadSubjectList();
     LoadLogList();
+    chooseAgain();
 }
 
 void CustomerView::logStored()
 {
     LoadLogList();
+    chooseAgain();
+}
+
+void CustomerView::chooseAgain()
+{
+    // Where the chosen records are listed after the lists were read again.
+    m_userRow = rowOfKey(m_users, SelectedUserId);
+    m_subjectRow = rowOfKey(m_subjects, SelectedSubjectId);
+    m_logRow = rowOfKey(m_logs, SelectedLogId);
+    emit stateChanged();
 }
 
 void CustomerView::recordVanished(const EditMode& mode)

@@ -132,6 +132,8 @@ signals:
     void stateChanged();
 
 private:
+    // After a stored change: each list's chosen row is where its record now is.
+    void chooseAgain();
     Database* m_db;
     CustomerListQuery m_query;
     ListRows m_users, m_subjects, m_logs;

@@ -272,11 +272,21 @@ void RepairView::repairStored(bool isNew)
         LoadRepairList();
         LoadRepairLogList();
     }
+    chooseAgain();
 }
 
 void RepairView::repairLogStored()
 {
     LoadRepairLogList();
+    chooseAgain();
+}
+
+void RepairView::chooseAgain()
+{
+    // Where the chosen records are listed after the lists were read again.
+    m_repairRow = rowOfKey(m_unpaidShown ? m_unpaid : m_repairs, SelectedRepairId);
+    m_logRow = rowOfKey(m_logs, SelectedRepairLogId);
+    emit stateChanged();
 }
 
 void RepairView::recordVanished(const EditMode& mode)

@@ -122,6 +122,8 @@ signals:
     void stateChanged();
 
 private:
+    // After a stored change: each list's chosen row is where its record now is.
+    void chooseAgain();
     void setLogsOf(const QString& repairId);
 
     Database* m_db;
