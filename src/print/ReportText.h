@@ -77,35 +77,50 @@ template <typename F> void forEachPiece(const QString& text, F&& piece)
     }
 }
 
-// The line count of each piece of the long texts already laid out, by text
-// and width: a text taller than a page is painted page by page, and each
-// page lays out only the pieces it shows.
+// The line count of each piece of the long texts already laid out, by text,
+// font and width: a text taller than a page is painted page by page, and each
+// page lays out only the pieces it shows. A text is found by its characters,
+// not by where they are: a row hands out a new copy of its cell each time it
+// is asked, and every page asks again.
 class PieceLines
 {
 public:
     const std::vector<int>& of(const QString& text, const QFont& font, const QFontMetricsF& metrics,
                                qreal width)
     {
-        const Key key{text.constData(), text.size(), qRound64(width * 64)};
-        auto it = m_lines.find(key);
-        if (it == m_lines.end()) {
-            Entry entry{text, {}};
-            forEachPiece(text, [&](QStringView piece) {
-                entry.lines.push_back(pieceLineCount(piece, font, metrics, width));
-            });
-            it = m_lines.emplace(key, std::move(entry)).first;
-        }
-        return it->second.lines;
+        const Key key{text.size(), qRound64(width * 64), qHash(font.key()), fingerprint(text)};
+        const auto [first, last] = m_lines.equal_range(key);
+        for (auto it = first; it != last; ++it)
+            if (it->second.text == text)
+                return it->second.lines;
+        Entry entry{text, {}};
+        forEachPiece(text, [&](QStringView piece) {
+            entry.lines.push_back(pieceLineCount(piece, font, metrics, width));
+        });
+        ++m_laidOut;
+        return m_lines.emplace(key, std::move(entry))->second.lines;
     }
+    // How many texts were laid out whole.
+    int laidOut() const { return m_laidOut; }
 
 private:
-    using Key = std::tuple<const QChar*, qsizetype, qint64>;
+    // A few characters from each end: cheap whatever the length, and texts
+    // of one length mostly differ there; the whole text is compared after.
+    static size_t fingerprint(const QString& text)
+    {
+        const QStringView view(text);
+        const qsizetype n = std::min<qsizetype>(view.size(), 64);
+        return qHash(view.first(n)) ^ (qHash(view.last(n)) * 31);
+    }
+
+    using Key = std::tuple<qsizetype, qint64, size_t, size_t>;
     struct Entry
     {
-        QString text; // holds the characters, so that their address names no other text
+        QString text;
         std::vector<int> lines;
     };
-    std::map<Key, Entry> m_lines;
+    std::multimap<Key, Entry> m_lines;
+    int m_laidOut = 0;
 };
 
 int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,

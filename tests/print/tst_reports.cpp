@@ -8,6 +8,7 @@
 #include "customer/CustomerSettings.h"
 #include "import/TransferLine.h"
 #include "print/ReportRenderer.h"
+#include "print/ReportText.h"
 #include "print/Reports.h"
 #include "repair/RepairSettings.h"
 #include "settings/SettingsRecord.h"
@@ -152,6 +153,7 @@ private slots:
     void emptyReportsSayThereIsNothing_data();
     void emptyReportsSayThereIsNothing();
     void aLongValueWrapsAndALineTallerThanAPageGoesOn();
+    void aLongTextIsLaidOutOncePerFontAndWidth();
     void aVeryLongValuePrintsEveryCharacter();
     void headingsStayWithTheirLogs_data();
     void headingsStayWithTheirLogs();
@@ -560,6 +562,38 @@ void TstReports::aLongValueWrapsAndALineTallerThanAPageGoesOn()
 
 // However long a value, every character of it is printed, on as many pages
 // as it takes.
+// A long text is laid out once per font and width, however many copies of
+// it the pages are handed (a row decodes its cell anew each time); a text
+// that differs, even only in its middle, is laid out for itself.
+void TstReports::aLongTextIsLaidOutOncePerFontAndWidth()
+{
+    QFont font = programFont();
+    font.setPixelSize(40);
+    const QFontMetricsF metrics(font);
+    QString text;
+    while (text.size() < 30000)
+        text += u"記録した。"_qs;
+    reporttext::PieceLines pieces;
+    const int lines = reporttext::lineCount(text, font, metrics, 600, pieces);
+    QVERIFY(lines > 10);
+    for (int copy = 0; copy < 5; ++copy) {
+        const QString again(text.constData(), text.size()); // other characters, same text
+        QVERIFY(again.constData() != text.constData());
+        QCOMPARE(reporttext::lineCount(again, font, metrics, 600, pieces), lines);
+    }
+    QCOMPARE(pieces.laidOut(), 1);
+    QString other = text;
+    other[other.size() / 2] = u'\n';
+    QVERIFY(reporttext::lineCount(other, font, metrics, 600, pieces) >= lines);
+    QCOMPARE(pieces.laidOut(), 2);
+    reporttext::lineCount(text, font, metrics, 300, pieces);
+    QCOMPARE(pieces.laidOut(), 3);
+    QFont smaller = font;
+    smaller.setPixelSize(20);
+    reporttext::lineCount(text, smaller, QFontMetricsF(smaller), 600, pieces);
+    QCOMPARE(pieces.laidOut(), 4);
+}
+
 void TstReports::aVeryLongValuePrintsEveryCharacter()
 {
     NEED_PDFTOTEXT();
