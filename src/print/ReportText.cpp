@@ -1,7 +1,5 @@
 #include "print/ReportText.h"
 
-#include <numeric>
-
 namespace horunea::reporttext {
 
 bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width)
@@ -77,8 +75,10 @@ int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metri
 {
     if (text.isEmpty() || keptWholeShare(text, metrics, width) > 0)
         return 1;
-    const std::vector<int>& lines = pieces.of(text, font, metrics, width);
-    return std::accumulate(lines.begin(), lines.end(), 0);
+    int lines = 0;
+    for (const PieceLines::Piece& piece : pieces.of(text, font, metrics, width))
+        lines += piece.lines;
+    return lines;
 }
 
 void drawText(QPainter& painter, const QString& text, const QFont& font,
@@ -96,13 +96,14 @@ void drawText(QPainter& painter, const QString& text, const QFont& font,
         }
         return;
     }
-    const std::vector<int>& lines = pieces.of(text, font, metrics, width);
     const qreal spacing = metrics.lineSpacing();
-    size_t index = 0;
     qreal y = topLeft.y();
-    forEachPiece(text, [&](QStringView piece) {
-        const int count = lines[index++];
-        const qreal height = count * spacing;
+    // Only the pieces the band shows are laid out again.
+    for (const PieceLines::Piece& p : pieces.of(text, font, metrics, width)) {
+        const qreal height = p.lines * spacing;
+        if (y > band.bottom + 0.5)
+            break;
+        const QStringView piece = QStringView(text).mid(p.from, p.length);
         if (!piece.isEmpty() && band.meets(y, height)) {
             QString t = piece.toString();
             t.replace(u'\t', u' ');
@@ -115,7 +116,7 @@ void drawText(QPainter& painter, const QString& text, const QFont& font,
             }
         }
         y += height;
-    });
+    }
 }
 
 } // namespace horunea::reporttext

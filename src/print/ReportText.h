@@ -85,20 +85,28 @@ template <typename F> void forEachPiece(const QString& text, F&& piece)
 class PieceLines
 {
 public:
-    const std::vector<int>& of(const QString& text, const QFont& font, const QFontMetricsF& metrics,
-                               qreal width)
+    // Where a piece lies in its text, and how many lines it takes.
+    struct Piece
+    {
+        qsizetype from, length;
+        int lines;
+    };
+
+    const std::vector<Piece>& of(const QString& text, const QFont& font,
+                                 const QFontMetricsF& metrics, qreal width)
     {
         const Key key{text.size(), qRound64(width * 64), qHash(font.key()), fingerprint(text)};
         const auto [first, last] = m_lines.equal_range(key);
         for (auto it = first; it != last; ++it)
             if (it->second.text == text)
-                return it->second.lines;
+                return it->second.pieces;
         Entry entry{text, {}};
         forEachPiece(text, [&](QStringView piece) {
-            entry.lines.push_back(pieceLineCount(piece, font, metrics, width));
+            entry.pieces.push_back({qsizetype(piece.data() - text.constData()), piece.size(),
+                                    pieceLineCount(piece, font, metrics, width)});
         });
         ++m_laidOut;
-        return m_lines.emplace(key, std::move(entry))->second.lines;
+        return m_lines.emplace(key, std::move(entry))->second.pieces;
     }
     // How many texts were laid out whole.
     int laidOut() const { return m_laidOut; }
@@ -117,7 +125,7 @@ private:
     struct Entry
     {
         QString text;
-        std::vector<int> lines;
+        std::vector<Piece> pieces;
     };
     std::multimap<Key, Entry> m_lines;
     int m_laidOut = 0;
