@@ -16,6 +16,7 @@
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/ShippedFiles.h"
+#include "ui/Fonts.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QTextStream>
 
 #include <sys/resource.h>
@@ -73,20 +75,50 @@ QString ratio(qint64 value, qint64 floor)
 
 } // namespace
 
-// Lays out and paints every page of a user sheet whose 備考 is a text of
-// `characters` characters (Japanese sentences, a line break now and then);
-// returns the nanoseconds and the page count.
-std::pair<qint64, int> longTextSheet(int characters)
+// A remark of `characters` characters: Japanese sentences, a line break now
+// and then.
+QString longRemark(int characters)
 {
-    QTemporaryDir dir;
-    DataFolder::set(dir.path());
-    EnsureShippedFiles();
     QString remark;
     remark.reserve(characters + 64);
     for (int i = 0; remark.size() < characters; ++i)
         remark += i % 40 == 39 ? QStringLiteral("改行%1\r\n").arg(i)
                                : QStringLiteral("修理の記録その%1、部品を交換した。").arg(i);
     remark.truncate(characters);
+    return remark;
+}
+
+// The floor of a long text: the same text laid out once, whole, with
+// QTextLayout, in lines as wide as a sheet's value column.
+qint64 layOutOnce(int characters)
+{
+    const QString remark = longRemark(characters);
+    QElapsedTimer timer;
+    timer.start();
+    QTextLayout layout(remark, programFont());
+    layout.beginLayout();
+    qreal y = 0;
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(600);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+    return timer.nsecsElapsed();
+}
+
+// Lays out and paints every page of a user sheet whose 備考 is a text of
+// `characters` characters (see longRemark); returns the nanoseconds and the
+// page count.
+std::pair<qint64, int> longTextSheet(int characters)
+{
+    QTemporaryDir dir;
+    DataFolder::set(dir.path());
+    EnsureShippedFiles();
+    const QString remark = longRemark(characters);
     Database db = Database::open(DataFolder::customerTemplatePath());
     const qint64 user = db.insert(
         u"ユーザー"_qs,
@@ -118,6 +150,11 @@ int main(int argc, char* argv[])
     out << "user sheet with a 100 KB 備考: " << small / 1000000 << " ms (" << smallPages
         << " pages); 1 MB: " << large / 1000000 << " ms (" << largePages << " pages); "
         << QString::number(double(large) / double(small), 'f', 1) << "× (goal ≤ 12×)\n"
+        << Qt::flush;
+    const qint64 onceSmall = layOutOnce(100 * 1024), onceLarge = layOutOnce(1024 * 1024);
+    out << "  floor, the same text laid out once with QTextLayout: 100 KB " << onceSmall / 1000000
+        << " ms, 1 MB " << onceLarge / 1000000 << " ms; the sheet " << ratio(small, onceSmall)
+        << " / " << ratio(large, onceLarge) << " its floor\n"
         << Qt::flush;
 
     QTemporaryDir dir;
