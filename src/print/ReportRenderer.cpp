@@ -88,6 +88,23 @@ struct ReportRenderer::Layout
 
     // Line counts of the pieces of long texts (see PieceLines).
     mutable PieceLines pieceLines;
+    // Each block's line heights, and its long values decoded: every page
+    // that a long block reaches asks for them again.
+    mutable std::map<const ReportBlock*, std::vector<qreal>> heightsOf;
+    mutable std::map<std::pair<const ReportBlock*, int>, QString> longValues;
+
+    // A value of a block; a long one is decoded once.
+    QString valueOf(const ReportBlock& block, int field) const
+    {
+        constexpr qsizetype LongBytes = 4096;
+        if (block.values.utf8(field).size() < LongBytes)
+            return block.values.value(field);
+        const auto key = std::pair{&block, field};
+        auto it = longValues.find(key);
+        if (it == longValues.end())
+            it = longValues.emplace(key, block.values.value(field)).first;
+        return it->second;
+    }
 
     explicit Layout(const Report& r)
         : report(r), valueFont(dotsFont(r.pointSize)), captionFont(dotsFont(r.pointSize * 0.85)),
@@ -189,7 +206,15 @@ struct ReportRenderer::Layout
 
     qreal valueWidth(const BoxGeometry& b) const { return b.width - 2 * pad - b.captionWidth; }
 
-    std::vector<qreal> lineHeights(const ReportBlock& block) const
+    const std::vector<qreal>& lineHeights(const ReportBlock& block) const
+    {
+        auto known = heightsOf.find(&block);
+        if (known == heightsOf.end())
+            known = heightsOf.emplace(&block, measureLines(block)).first;
+        return known->second;
+    }
+
+    std::vector<qreal> measureLines(const ReportBlock& block) const
     {
         const BlockGeometry& g = blocks[size_t(block.layout)];
         std::vector<qreal> heights;
@@ -199,7 +224,7 @@ struct ReportRenderer::Layout
             for (const BoxGeometry& b : line.boxes) {
                 h = qMax(h, b.captionLines * caption.lineSpacing());
                 if (b.field >= 0) {
-                    const int lines = lineCount(block.values.value(b.field), valueFont, value,
+                    const int lines = lineCount(valueOf(block, b.field), valueFont, value,
                                                 valueWidth(b), pieceLines);
                     h = qMax(h, lines * value.lineSpacing());
                 }
@@ -251,7 +276,7 @@ struct ReportRenderer::Layout
         if (!report.layouts[block.layout].keepWithNext || index + 1 >= int(report.blocks.size()) ||
             report.blocks[size_t(index) + 1].layout == block.layout)
             return true;
-        const std::vector<qreal> next = lineHeights(report.blocks[size_t(index) + 1]);
+        const std::vector<qreal>& next = lineHeights(report.blocks[size_t(index) + 1]);
         const qreal nextTotal = std::accumulate(next.begin(), next.end(), qreal(0));
         const qreal need =
             total + gap + (nextTotal <= body.height() || next.empty() ? nextTotal : next.front());
@@ -269,7 +294,7 @@ struct ReportRenderer::Layout
         while (pos.block < count) {
             const ReportBlock& block = report.blocks[size_t(pos.block)];
             const BlockGeometry& g = blocks[size_t(block.layout)];
-            const std::vector<qreal> heights = lineHeights(block);
+            const std::vector<qreal>& heights = lineHeights(block);
             if (pos.line == 0 && pos.offset == 0) {
                 if (!pageEmpty && !fitsBelow(pos.block, heights, y + gap, bottom))
                     break;
@@ -355,7 +380,7 @@ struct ReportRenderer::Layout
             }
             if (b.field >= 0) {
                 p.setPen(Qt::black);
-                drawText(p, block.values.value(b.field), valueFont, value,
+                drawText(p, valueOf(block, b.field), valueFont, value,
                          QPointF(x + pad + b.captionWidth, top + pad), valueWidth(b), pieceLines,
                          band);
             }
