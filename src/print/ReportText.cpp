@@ -70,6 +70,46 @@ int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& me
     return qMax(1, layout.lineCount());
 }
 
+std::vector<PieceLines::Piece> PieceLines::cut(const QString& text, const QFont& font,
+                                               const QFontMetricsF& metrics, qreal width)
+{
+    std::vector<Piece> pieces;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (;;) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
+        // [start, end) is one paragraph
+        qsizetype from = start;
+        for (;;) {
+            const qsizetype length = std::min(end - from, PieceLength);
+            const QStringView piece = QStringView(text).mid(from, length);
+            if (from + length == end) {
+                pieces.push_back({from, length, pieceLineCount(piece, font, metrics, width)});
+                break;
+            }
+            QString t = piece.toString();
+            t.replace(u'\t', u' ');
+            QTextLayout layout(t, font);
+            breakLines(layout, width, metrics.lineSpacing());
+            const int lines = layout.lineCount();
+            qsizetype keep = lines > 1 ? layout.lineAt(lines - 1).textStart() : length;
+            // A line wider than a piece: cut between two characters.
+            while (keep < length && keep > 1 &&
+                   (piece[keep].isLowSurrogate() || piece[keep].isMark()))
+                --keep;
+            pieces.push_back({from, keep, qMax(1, lines > 1 ? lines - 1 : 1)});
+            from += keep;
+        }
+        if (end >= n)
+            break;
+        // CR LF is one break
+        start = end + (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n' ? 2 : 1);
+    }
+    return pieces;
+}
+
 int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
               PieceLines& pieces)
 {

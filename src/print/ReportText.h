@@ -16,7 +16,7 @@
 
 namespace horunea::reporttext {
 
-// The longest piece of a text laid out at once (see forEachPiece).
+// The longest piece of a text laid out at once (see PieceLines).
 constexpr qsizetype PieceLength = 1000;
 
 // A short value without a blank (a date, a telephone number, a key, a price,
@@ -39,49 +39,18 @@ void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing);
 
 int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& metrics, qreal width);
 
-// A text is laid out in pieces: its paragraphs, and a paragraph longer than
-// PieceLength in pieces cut after a blank or a 、。 near the cut (else
-// between two characters, never inside one). Each piece is laid out alone,
-// so that a text costs its length, not its square, and no piece is longer
-// than the text engine lays out whole.
-
-template <typename F> void forEachPiece(const QString& text, F&& piece)
-{
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    while (start <= n) {
-        qsizetype end = start;
-        while (end < n && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        // [start, end) is one paragraph
-        qsizetype from = start;
-        while (end - from > PieceLength) {
-            qsizetype cut = from + PieceLength;
-            for (qsizetype i = cut; i > cut - PieceLength / 5; --i) {
-                const QChar c = text[i - 1];
-                if (c == u' ' || c == QChar(0x3000) || c == u'、' || c == u'。' || c == u',') {
-                    cut = i;
-                    break;
-                }
-            }
-            while (cut > from + 1 && (text[cut].isLowSurrogate() || text[cut].isMark()))
-                --cut;
-            piece(QStringView(text).mid(from, cut - from));
-            from = cut;
-        }
-        piece(QStringView(text).mid(from, end - from));
-        if (end >= n)
-            break;
-        // CR LF is one break
-        start = end + (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n' ? 2 : 1);
-    }
-}
-
-// The line count of each piece of the long texts already laid out, by text,
-// font and width: a text taller than a page is painted page by page, and each
-// page lays out only the pieces it shows. A text is found by its characters,
-// not by where they are: a row hands out a new copy of its cell each time it
-// is asked, and every page asks again.
+// A long text is laid out in pieces, each laid out alone, so that a text
+// costs its length, not its square, and no piece is longer than the text
+// engine lays out whole: its paragraphs, and a paragraph longer than
+// PieceLength in pieces that end where a line of the paragraph ends (the
+// last line of a piece goes on into the next), so that lines break only
+// where the text or its lines break.
+//
+// The pieces of each long text already laid out, by text, font and width:
+// a text taller than a page is painted page by page, and each page lays out
+// only the pieces it shows. A text is found by its characters, not by where
+// they are: a row hands out a new copy of its cell each time it is asked,
+// and every page asks again.
 class PieceLines
 {
 public:
@@ -91,6 +60,8 @@ public:
         qsizetype from, length;
         int lines;
     };
+    static std::vector<Piece> cut(const QString& text, const QFont& font,
+                                  const QFontMetricsF& metrics, qreal width);
 
     const std::vector<Piece>& of(const QString& text, const QFont& font,
                                  const QFontMetricsF& metrics, qreal width)
@@ -100,11 +71,7 @@ public:
         for (auto it = first; it != last; ++it)
             if (it->second.text == text)
                 return it->second.pieces;
-        Entry entry{text, {}};
-        forEachPiece(text, [&](QStringView piece) {
-            entry.pieces.push_back({qsizetype(piece.data() - text.constData()), piece.size(),
-                                    pieceLineCount(piece, font, metrics, width)});
-        });
+        Entry entry{text, cut(text, font, metrics, width)};
         ++m_laidOut;
         return m_lines.emplace(key, std::move(entry))->second.pieces;
     }

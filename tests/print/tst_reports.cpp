@@ -154,6 +154,8 @@ private slots:
     void emptyReportsSayThereIsNothing();
     void aLongValueWrapsAndALineTallerThanAPageGoesOn();
     void aLongTextIsLaidOutOncePerFontAndWidth();
+    void aLongParagraphBreaksOnlyWhereItsLinesDo_data();
+    void aLongParagraphBreaksOnlyWhereItsLinesDo();
     void aVeryLongValuePrintsEveryCharacter();
     void headingsStayWithTheirLogs_data();
     void headingsStayWithTheirLogs();
@@ -592,6 +594,40 @@ void TstReports::aLongTextIsLaidOutOncePerFontAndWidth()
     smaller.setPixelSize(20);
     reporttext::lineCount(text, smaller, QFontMetricsF(smaller), 600, pieces);
     QCOMPARE(pieces.laidOut(), 4);
+}
+
+void TstReports::aLongParagraphBreaksOnlyWhereItsLinesDo_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<qreal>("width");
+    QTest::newRow("English words, narrow") << u"parts replaced, "_qs << qreal(300);
+    QTest::newRow("English words, wide") << u"parts replaced, "_qs << qreal(900);
+    QTest::newRow("Japanese, no blank") << u"部品を交換した"_qs << qreal(500);
+    QTest::newRow("𠮷 and emoji") << u"𠮷野屋😀で交換"_qs << qreal(450);
+}
+
+// A paragraph longer than a piece takes as many lines, broken at the same
+// places, as laid out whole: a piece ends where one of its lines ends.
+void TstReports::aLongParagraphBreaksOnlyWhereItsLinesDo()
+{
+    QFETCH(QString, word);
+    QFETCH(qreal, width);
+    QFont font = programFont();
+    font.setPixelSize(30);
+    const QFontMetricsF metrics(font);
+    QString text;
+    while (text.size() < 6 * reporttext::PieceLength)
+        text += word;
+    QTextLayout whole(text, font);
+    reporttext::breakLines(whole, width, metrics.lineSpacing());
+    QList<qsizetype> starts;
+    for (int i = 0; i < whole.lineCount(); ++i)
+        starts << whole.lineAt(i).textStart();
+    reporttext::PieceLines pieces;
+    QCOMPARE(reporttext::lineCount(text, font, metrics, width, pieces), whole.lineCount());
+    // Every piece begins where a line of the whole begins.
+    for (const reporttext::PieceLines::Piece& piece : pieces.of(text, font, metrics, width))
+        QVERIFY2(starts.contains(piece.from), qPrintable(QString::number(piece.from)));
 }
 
 void TstReports::aVeryLongValuePrintsEveryCharacter()
