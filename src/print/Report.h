@@ -54,7 +54,12 @@ struct ReportBlock
 {
     int layout = 0;
     TextRow values;
+    // What heads a page that goes on with this block's section: "青木（続き）".
     QString continued = QString();
+    // The block is its section (a user, a repair): the text heads only a page
+    // that begins inside the block. Otherwise (a log) the section began
+    // before it, and any page it begins is a continuation.
+    bool ownSection = false;
 };
 
 // Page margins in twips (1440 to the inch): top, left, right, bottom.

@@ -289,8 +289,14 @@ struct ReportRenderer::Layout
         const qreal bottom = body.bottom() + 0.01;
         bool pageEmpty = true;
         const int count = int(report.blocks.size());
-        if (pos.block < count)
-            y += paintContinued(report.blocks[size_t(pos.block)], painter, y);
+        // A page that begins inside a block, or with a block whose section
+        // began on an earlier page, says whose it is.
+        if (pos.block < count) {
+            const ReportBlock& first = report.blocks[size_t(pos.block)];
+            const bool inside = pos.line > 0 || pos.offset > 0;
+            if (first.ownSection ? inside : (inside || pos.block > 0))
+                y += paintContinued(first, painter, y);
+        }
         while (pos.block < count) {
             const ReportBlock& block = report.blocks[size_t(pos.block)];
             const BlockGeometry& g = blocks[size_t(block.layout)];

@@ -87,13 +87,18 @@ Report startReport(Database& db, ReportKind kind, const QString& title)
 }
 
 // Appends one block per row of the query.
+// ownerField: the field that names each block (表示名, お客様名), for the
+// heading of a page that goes on inside the block.
 void addBlocks(Database& db, Report& report, const LayoutBuilder& builder,
-               const SqlStatement& query)
+               const SqlStatement& query, const QString& ownerField = QString())
 {
     const int layout = int(report.layouts.size());
     report.layouts.append(builder.layout());
-    for (TextRow& row : db.textRows(query.sql, builder.fields(), query.params))
-        report.blocks.push_back({layout, std::move(row)});
+    const qsizetype owner = builder.fields().indexOf(ownerField);
+    for (TextRow& row : db.textRows(query.sql, builder.fields(), query.params)) {
+        const QString continued = (owner >= 0 ? row.value(owner) : QString()) + u"（続き）"_qs;
+        report.blocks.push_back({layout, std::move(row), continued, true});
+    }
 }
 
 // The user's fields as the customer list and the user sheet print them; the
@@ -179,8 +184,7 @@ void addSubjectsWithLogs(Database& db, Report& report, const LayoutBuilder& subj
         const QString whose = owner.isEmpty() && nameField >= 0 ? subject.value(nameField) : owner;
         const QString logsContinued =
             continuedText(whose, titleField >= 0 ? subject.value(titleField) : QString());
-        report.blocks.push_back({subjectLayout, std::move(subject),
-                                 owner.isEmpty() ? QString() : owner + u"（続き）"_qs});
+        report.blocks.push_back({subjectLayout, std::move(subject), logsContinued, true});
         for (TextRow& log : logsOf.value(key))
             report.blocks.push_back({logLayoutIndex, std::move(log), logsContinued});
     }
@@ -228,7 +232,7 @@ Report customerList(Database& db, const PrintRequest& request)
 {
     Report report = startReport(db, request.kind, request.title);
     report.heading = u"ユーザー印刷"_qs;
-    addBlocks(db, report, userLayout(fieldCaptions(db, 5), false), request.query);
+    addBlocks(db, report, userLayout(fieldCaptions(db, 5), false), request.query, u"表示名"_qs);
     return report;
 }
 
@@ -257,7 +261,7 @@ Report repairList(Database& db, const PrintRequest& request)
         .line()
         .box(u"故障内容"_qs, u"故障内容"_qs);
     b.group(u"自由項目"_qs).freeFields(fieldCaptions(db, 3), 3);
-    addBlocks(db, report, b, request.query);
+    addBlocks(db, report, b, request.query, u"お客様名"_qs);
     return report;
 }
 
@@ -286,7 +290,7 @@ Report unpaidList(Database& db, const PrintRequest& request)
         head.boxes.append({QString::fromUtf16(columns[i].first), -1, widths[i]});
     }
     report.tableHead = head;
-    addBlocks(db, report, b, request.query);
+    addBlocks(db, report, b, request.query, u"お客様名"_qs);
     return report;
 }
 
@@ -307,7 +311,7 @@ Report makerList(Database& db, const PrintRequest& request)
         .box(u"決済方法"_qs, u"決済方法"_qs, 3)
         .line()
         .box(u"備考"_qs, u"備考"_qs);
-    addBlocks(db, report, b, request.query);
+    addBlocks(db, report, b, request.query, u"メーカー名"_qs);
     return report;
 }
 
@@ -452,7 +456,7 @@ Report UserSheetReport(Database& db, const QString& userId)
         u"設定.項目04 AS 項目04, 設定.項目05 AS 項目05 FROM ユーザー, 設定 WHERE "
         u"(ユーザー.ユーザーID = ?)",
         {userId.toLongLong()});
-    addBlocks(db, report, userLayout(fieldCaptions(db, 5), true), userQuery);
+    addBlocks(db, report, userLayout(fieldCaptions(db, 5), true), userQuery, u"表示名"_qs);
     if (report.blocks.empty())
         return report;
 
@@ -565,7 +569,8 @@ Report RepairSheetReport(Database& db, const QString& repairId)
         .box(u"E-MAIL"_qs, u"自社MAIL"_qs)
         .box(u"URL"_qs, u"自社URL"_qs);
     addBlocks(db, report, b,
-              SqlStatement(u"SELECT * FROM 自社,修理,設定 WHERE 修理ID ="_qs + repairId));
+              SqlStatement(u"SELECT * FROM 自社,修理,設定 WHERE 修理ID ="_qs + repairId),
+              u"お客様名"_qs);
     return report;
 }
 

@@ -159,6 +159,8 @@ private slots:
     void aVeryLongValuePrintsEveryCharacter();
     void headingsStayWithTheirLogs_data();
     void headingsStayWithTheirLogs();
+    void everyContinuedPageSaysWhose_data();
+    void everyContinuedPageSaysWhose();
     void noTextsOverlapAtAnyMargins_data();
     void noTextsOverlapAtAnyMargins();
     void repairListsFollowTheRepairSortOrder();
@@ -741,6 +743,60 @@ void TstReports::headingsStayWithTheirLogs()
         }
     }
     QVERIFY(continued > 0);
+}
+
+void TstReports::everyContinuedPageSaysWhose_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("whose"); // what heads each page after the first
+    QTest::newRow("customer list") << u"customer-list"_qs << u"青木（続き）"_qs;
+    // The sheet's user goes on, then the user's subject.
+    QTest::newRow("user sheet") << u"user-sheet"_qs << u"青木(／見積依頼)?（続き）"_qs;
+    QTest::newRow("subject list") << u"subject-list"_qs << u"青木／見積依頼（続き）"_qs;
+    QTest::newRow("repair list") << u"repair-list"_qs << u"河合（続き）"_qs;
+    QTest::newRow("maker list") << u"maker-list"_qs << u"A社（続き）"_qs;
+    QTest::newRow("repair report") << u"repair-report"_qs << u"河合（続き）"_qs;
+}
+
+// A block too long for a page goes on with its owner named on every page it
+// goes on to, as the logs of a subject do.
+void TstReports::everyContinuedPageSaysWhose()
+{
+    NEED_PDFTOTEXT();
+    QFETCH(QString, kind);
+    QFETCH(QString, whose);
+    TempDataFolder folder;
+    makeOperator(u"山田"_qs);
+    makeRepairAccount(u"修理係"_qs);
+    Database c = Database::open(customerFile(u"山田"_qs));
+    Database r = Database::open(repairFile(u"修理係"_qs));
+    QString longText;
+    for (int i = 0; longText.size() < 12000; ++i)
+        longText += QStringLiteral("部品%1を交換した。").arg(i);
+    const qint64 user = addUser(c, u"ｱｵｷ"_qs, u"青木"_qs, {{u"備考"_qs, longText}});
+    const qint64 subject = addSubject(c, user, u"見積依頼"_qs);
+    c.update(u"件名"_qs, {{u"備考"_qs, longText}}, u"件名ID = "_qs + QString::number(subject));
+    addRepair(r, u"河合"_qs, u"北村商店"_qs, u"続行"_qs, {{u"故障内容"_qs, longText}});
+    r.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"A社"_qs}, {u"備考"_qs, longText}});
+    Report report;
+    if (kind == u"customer-list")
+        report = ListReport(c, *customerListPrint(u"agyou"_qs, QString(), QString()));
+    else if (kind == u"user-sheet")
+        report = UserSheetReport(c, QString::number(user));
+    else if (kind == u"subject-list")
+        report = SubjectListReport(c, u"続行"_qs, subjectListTitle(u"続行"_qs));
+    else if (kind == u"repair-list")
+        report = ListReport(r, *repairListPrint(u"subete"_qs, RepairListOrder()));
+    else if (kind == u"maker-list")
+        report = ListReport(r, *repairListPrint(u"meka"_qs, RepairListOrder()));
+    else
+        report = RepairSheetReport(r, u"1"_qs);
+    const QStringList pages = pdfPages(report);
+    QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
+    QVERIFY(!squeezed(pages.first()).contains(u"（続き）"_qs));
+    for (int p = 1; p < pages.size(); ++p)
+        QVERIFY2(squeezed(pages[p]).contains(QRegularExpression(whose)),
+                 qPrintable(QStringLiteral("page %1 of %2").arg(p + 1).arg(pages.size())));
 }
 
 void TstReports::noTextsOverlapAtAnyMargins_data()
