@@ -520,7 +520,8 @@ Report SubjectListReport(Database& db, const QString& state, const QString& titl
 Report RepairSheetReport(Database& db, const QString& repairId)
 {
     checkedKey(repairId);
-    Report report = startReport(db, ReportKind::RepairSheet, u"修理レポート"_qs);
+    // Its heading says what it is; a title beside it would say it twice.
+    Report report = startReport(db, ReportKind::RepairSheet, QString());
     report.heading = u"修　理　レ　ポ　ー　ト"_qs;
     report.pointSize = 10;
     LayoutBuilder b;

@@ -977,13 +977,14 @@ void TstReports::repairReportPrintsTheOwnCompanyButNoPrices()
     QCOMPARE(report.blocks.size(), size_t(1));
     const QString text = pdfText(report);
     for (const QString& expected :
-         {u"修理レポート"_qs, u"修理レポート"_qs, u"依頼者情報"_qs,      u"お客様"_qs,
-          u"自宅ＴＥＬ"_qs,   u"自宅住所"_qs,     u"会社住所"_qs,        u"修理品情報"_qs,
-          u"シリアルＮｏ"_qs, u"付属品"_qs,       u"修理内容"_qs,        u"有無償"_qs,
-          u"診断内容"_qs,     u"交換部品"_qs,     u"自社情報"_qs,        u"ホルネア電器"_qs,
-          u"大阪市北区"_qs,   u"06-1234"_qs,      u"shop@example.jp"_qs, u"基板交換"_qs,
-          u"電源基板"_qs,     u"伊藤"_qs})
+         {u"修理レポート"_qs, u"依頼者情報"_qs,      u"お客様"_qs,       u"自宅ＴＥＬ"_qs,
+          u"自宅住所"_qs,     u"会社住所"_qs,        u"修理品情報"_qs,   u"シリアルＮｏ"_qs,
+          u"付属品"_qs,       u"修理内容"_qs,        u"有無償"_qs,       u"診断内容"_qs,
+          u"交換部品"_qs,     u"自社情報"_qs,        u"ホルネア電器"_qs, u"大阪市北区"_qs,
+          u"06-1234"_qs,      u"shop@example.jp"_qs, u"基板交換"_qs,     u"電源基板"_qs,
+          u"伊藤"_qs})
         QVERIFY2(text.contains(squeezed(expected)), qPrintable(expected));
+    QCOMPARE(text.count(u"修理レポート"_qs), 1); // the heading, said once
     // An empty free field prints its caption with nothing after it.
     QVERIFY(inOrder(positions(text, {u"保証"_qs, u"一年"_qs, u"色"_qs, u"預り"_qs, u"箱"_qs})));
     QVERIFY(text.contains(u"色預り"_qs));
