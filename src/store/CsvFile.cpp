@@ -20,24 +20,13 @@ QString describe(const QString& character)
 
 } // namespace
 
-QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& rows)
+namespace {
+
+// The JIS forms a Linux input method types go in as Windows and iconv write
+// them, under their CP932 twins' codes; ¥ and ‾ as iconv writes them, in the
+// one byte Japanese Windows shows as ¥ and ~.
+void asWindowsWrites(QString& text)
 {
-    QString text;
-    auto line = [&text](const QStringList& fields) {
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i > 0)
-                text += u',';
-            QString field = fields[i];
-            field.replace(u'"', u"\"\""_qs);
-            text += u'"' + field + u'"';
-        }
-        text += u"\r\n";
-    };
-    line(headers);
-    for (const QStringList& row : rows)
-        line(row);
-    // The JIS forms a Linux input method types go in as Windows and iconv
-    // write them, under their CP932 twins' codes.
     for (QChar& c : text) {
         switch (c.unicode()) {
         case 0x2212: // − → 817C (－)
@@ -61,15 +50,48 @@ QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& 
         case 0x00AC: // ¬ → 81CA (￢)
             c = QChar(0xFFE2);
             break;
+        case 0x00A5: // ¥ → 5C
+            c = QChar(u'\\');
+            break;
+        case 0x203E: // ‾ → 7E
+            c = QChar(u'~');
+            break;
         default:
             break;
         }
     }
-    QString refused;
-    QByteArray bytes = encodeCp932(text, &refused);
-    if (bytes.isEmpty() && !text.isEmpty())
-        throw Failure(describe(refused) + u" は CSV (シフトJIS) に書けない文字です。"_qs +
-                      u"その文字を直してから保存してください。"_qs);
+}
+
+} // namespace
+
+QByteArray csvBytes(const QStringList& headers, const std::vector<QStringList>& rows)
+{
+    QByteArray bytes;
+    // Each line on its own, so that a refusal names the row and the column.
+    auto line = [&](const QStringList& fields, qsizetype row) {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            QString field = fields[i];
+            field.replace(u'"', u"\"\""_qs);
+            asWindowsWrites(field);
+            QString refused;
+            const QByteArray encoded = encodeCp932(field, &refused);
+            if (encoded.isEmpty() && !field.isEmpty()) {
+                const QString where =
+                    row == 0 ? u"見出しの"_qs
+                             : QStringLiteral("%1 行目の「%2」の").arg(row).arg(headers.value(i));
+                throw Failure(where + describe(refused) +
+                              u" は CSV (シフトJIS) に書けない文字です。"_qs +
+                              u"その文字を直してから保存してください。"_qs);
+            }
+            if (i > 0)
+                bytes += ',';
+            bytes += '"' + encoded + '"';
+        }
+        bytes += "\r\n";
+    };
+    line(headers, 0);
+    for (size_t r = 0; r < rows.size(); ++r)
+        line(rows[r], qsizetype(r) + 1);
     return bytes;
 }
 

@@ -1097,6 +1097,8 @@ void TstReports::csvWritesJisFormsAsWindowsDoes_data()
     QTest::newRow("cent") << u"¢"_qs << QByteArray("\x81\x91");
     QTest::newRow("pound") << u"£"_qs << QByteArray("\x81\x92");
     QTest::newRow("not") << u"¬"_qs << QByteArray("\x81\xCA");
+    QTest::newRow("yen") << u"¥"_qs << QByteArray("\x5C");
+    QTest::newRow("overline") << u"‾"_qs << QByteArray("\x7E");
 }
 
 void TstReports::csvWritesJisFormsAsWindowsDoes()
@@ -1125,6 +1127,14 @@ void TstReports::csvRefusesCharactersOutsideCp932()
     } catch (const Failure& e) {
         QVERIFY2(e.message().contains(u"U+1F600"_qs), qPrintable(e.message()));
         QVERIFY(e.message().contains(u"😀"_qs));
+        // The row as the list shows it, and its column.
+        QVERIFY2(e.message().startsWith(u"2 行目の「名前」の「😀」"_qs), qPrintable(e.message()));
+    }
+    try {
+        csvBytes({u"名前"_qs, u"𠮷"_qs}, {});
+        QFAIL("a heading outside CP932 was written");
+    } catch (const Failure& e) {
+        QVERIFY2(e.message().startsWith(u"見出しの「𠮷」(U+20BB7)"_qs), qPrintable(e.message()));
     }
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("before"));
