@@ -161,6 +161,8 @@ private slots:
     void headingsStayWithTheirLogs();
     void everyContinuedPageSaysWhose_data();
     void everyContinuedPageSaysWhose();
+    void aLongSheetOverlapsNothingAtAnyMargins_data();
+    void aLongSheetOverlapsNothingAtAnyMargins();
     void noTextsOverlapAtAnyMargins_data();
     void noTextsOverlapAtAnyMargins();
     void repairListsFollowTheRepairSortOrder();
@@ -797,6 +799,49 @@ void TstReports::everyContinuedPageSaysWhose()
     for (int p = 1; p < pages.size(); ++p)
         QVERIFY2(squeezed(pages[p]).contains(QRegularExpression(whose)),
                  qPrintable(QStringLiteral("page %1 of %2").arg(p + 1).arg(pages.size())));
+}
+
+void TstReports::aLongSheetOverlapsNothingAtAnyMargins_data()
+{
+    QTest::addColumn<int>("margin");
+    for (const int margin : {0, 1440, 3000, 5000, 7000, 9999})
+        QTest::addRow("all four at %d", margin) << margin;
+}
+
+// A user sheet whose remark and subject go on for pages, at any margins on
+// all four sides: no text is drawn over another, whatever heads a page.
+void TstReports::aLongSheetOverlapsNothingAtAnyMargins()
+{
+    NEED_PDFTOTEXT();
+    QFETCH(int, margin);
+    TempDataFolder folder;
+    makeOperator(u"山田"_qs);
+    Database c = Database::open(customerFile(u"山田"_qs));
+    QString longText;
+    for (int i = 0; longText.size() < 4000; ++i)
+        longText += QStringLiteral("部品%1を交換した。").arg(i);
+    const qint64 user = addUser(c, u"ｱｵｷ"_qs, u"青木"_qs, {{u"備考"_qs, longText}});
+    const qint64 subject = addSubject(c, user, u"見積依頼"_qs);
+    c.update(u"件名"_qs, {{u"備考"_qs, longText}}, u"件名ID = "_qs + QString::number(subject));
+    for (int i = 0; i < 5; ++i)
+        addLog(c, subject, user, longText.left(300));
+    Report report = UserSheetReport(c, QString::number(user));
+    report.margins = {margin, margin, margin, margin};
+    const QString pdf = folder.file(u"sheet.pdf"_qs);
+    writeReportPdf(report, pdf);
+    const QList<PdfWord> words = pdfWords(pdf);
+    QVERIFY(!words.isEmpty());
+    for (qsizetype i = 0; i < words.size(); ++i)
+        for (qsizetype j = i + 1; j < words.size(); ++j) {
+            const PdfWord& a = words[i];
+            const PdfWord& b = words[j];
+            if (a.page != b.page)
+                continue;
+            const QRectF both = a.box.adjusted(0.3, 0.3, -0.3, -0.3)
+                                    .intersected(b.box.adjusted(0.3, 0.3, -0.3, -0.3));
+            QVERIFY2(both.isEmpty(), qPrintable(QStringLiteral("page %1: ").arg(a.page) + a.text +
+                                                u" / "_qs + b.text));
+        }
 }
 
 void TstReports::noTextsOverlapAtAnyMargins_data()
