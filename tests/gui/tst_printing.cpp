@@ -262,7 +262,7 @@ void TstPrinting::f4PrintsTheCurrentRepair()
     inPreview([&] { QTest::keyClick(w->repairList(), Qt::Key_F4); },
               [&](ReportPreview* p) {
                   QCOMPARE(p->windowTitle(), u"修理レポート"_qs);
-                  QCOMPARE(p->report().title, u"修理レポート"_qs);
+                  QCOMPARE(p->report().heading, u"修　理　レ　ポ　ー　ト"_qs);
                   QCOMPARE(int(p->report().blocks.size()), 1);
               });
 }
