@@ -15,7 +15,9 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cstdio>
 
@@ -144,16 +146,35 @@ QString locksFolder()
     return QDir(DataFolder::path()).filePath(u".locks"_qs);
 }
 
-// A file's identity, "device:inode", not following a symbolic link; empty
-// when nothing is there.
+// A file's identity, "device:inode:birth", not following a symbolic link;
+// empty when nothing is there. The birth time (where the file system keeps
+// one) tells a file apart from another that was given the same inode after
+// the first was removed, as file systems soon do.
 QString identityOf(const QString& path)
 {
-    struct stat st
+    struct statx st
     {
     };
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW,
+                STATX_TYPE | STATX_INO | STATX_BTIME, &st) != 0 ||
+        !S_ISREG(st.stx_mode))
         return {};
-    return QStringLiteral("%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+    QString identity = QStringLiteral("%1:%2")
+                           .arg(quint64(makedev(st.stx_dev_major, st.stx_dev_minor)))
+                           .arg(quint64(st.stx_ino));
+    if (st.stx_mask & STATX_BTIME)
+        identity += QStringLiteral(":%1.%2").arg(st.stx_btime.tv_sec).arg(st.stx_btime.tv_nsec);
+    return identity;
+}
+
+// Whether the file at path is still the one a record named: a record of an
+// older version names device and inode only.
+bool stillTheSame(const QString& path, const QString& recorded)
+{
+    const QString now = identityOf(path);
+    if (now.isEmpty())
+        return false;
+    return recorded.count(u':') == 1 ? now.section(u':', 0, 1) == recorded : now == recorded;
 }
 
 // The files of the listed accounts, as their names make them (literally).
@@ -196,7 +217,7 @@ void removeKilledCompactionCopies(const QStringList& records, const QSet<QString
         // the copy is still empty: an empty file holds nobody's data.
         const bool ours = identity.isEmpty()
                               ? !identityOf(output).isEmpty() && QFileInfo(output).size() == 0
-                              : identityOf(output) == identity;
+                              : stillTheSame(output, identity);
         if (!output.isEmpty() && ours && !accountFiles.contains(output)) {
             QFile::remove(output);
             QFile::remove(output + u"-journal"_qs);

@@ -158,6 +158,8 @@ void TstSafekeeping::startUpRemovesOnlyCopiesItRecorded_data()
     QTest::newRow("the copy of a killed compaction") << u"recorded"_qs << true;
     QTest::newRow("killed before the copy's identity was written") << u"empty"_qs << true;
     QTest::newRow("another file where the copy was") << u"replaced"_qs << false;
+    // The file system gave the new file the copy's inode: its birth differs.
+    QTest::newRow("another file with the copy's inode") << u"reborn"_qs << false;
     QTest::newRow("the copy's name is an account's now") << u"listed"_qs << false;
 }
 
@@ -194,6 +196,24 @@ void TstSafekeeping::startUpRemovesOnlyCopiesItRecorded()
         } else if (situation == u"replaced") {
             QFile::remove(file);
             QVERIFY(QFile::copy(customerFile(u"営業二課"_qs), file));
+        } else if (situation == u"reborn") {
+            // As the record would read had the file been removed and another
+            // made with the same inode: device and inode alike, born earlier.
+            const QDir locks(DataFolder::path() + u"/.locks"_qs);
+            const QString name = locks.entryList({u"compaction-*"_qs}).value(0);
+            QFile rec(locks.filePath(name));
+            QVERIFY(rec.open(QIODevice::ReadOnly));
+            QStringList fields = QString::fromUtf8(rec.readAll()).split(u'\t');
+            rec.close();
+            QCOMPARE(fields.size(), 4);
+            QCOMPARE(fields[3].count(u':'), 2); // this file system keeps birth times
+            fields[3] = fields[3].section(u':', 0, 1) + u":12345.678"_qs;
+            QVERIFY(rec.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            rec.write(fields.join(u'\t').toUtf8());
+            rec.close();
+            QFile more(file);
+            QVERIFY(more.open(QIODevice::Append));
+            more.write(QByteArray(4096, 'y')); // somebody's data
         }
         // (never destroyed: the process "died" with it)
     }
