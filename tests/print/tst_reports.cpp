@@ -691,6 +691,23 @@ QList<PdfWord> pdfWords(const QString& pdf)
     return words;
 }
 
+// The first two words of a page that meet ("page 3: a / b"), or nothing.
+QString overlapping(const QList<PdfWord>& words)
+{
+    for (qsizetype i = 0; i < words.size(); ++i)
+        for (qsizetype j = i + 1; j < words.size(); ++j) {
+            const PdfWord& a = words[i];
+            const PdfWord& b = words[j];
+            if (a.page != b.page)
+                continue;
+            const QRectF both = a.box.adjusted(0.3, 0.3, -0.3, -0.3)
+                                    .intersected(b.box.adjusted(0.3, 0.3, -0.3, -0.3));
+            if (!both.isEmpty())
+                return QStringLiteral("page %1: ").arg(a.page) + a.text + u" / "_qs + b.text;
+        }
+    return {};
+}
+
 } // namespace
 
 void TstReports::headingsStayWithTheirLogs_data()
@@ -831,17 +848,8 @@ void TstReports::aLongSheetOverlapsNothingAtAnyMargins()
     writeReportPdf(report, pdf);
     const QList<PdfWord> words = pdfWords(pdf);
     QVERIFY(!words.isEmpty());
-    for (qsizetype i = 0; i < words.size(); ++i)
-        for (qsizetype j = i + 1; j < words.size(); ++j) {
-            const PdfWord& a = words[i];
-            const PdfWord& b = words[j];
-            if (a.page != b.page)
-                continue;
-            const QRectF both = a.box.adjusted(0.3, 0.3, -0.3, -0.3)
-                                    .intersected(b.box.adjusted(0.3, 0.3, -0.3, -0.3));
-            QVERIFY2(both.isEmpty(), qPrintable(QStringLiteral("page %1: ").arg(a.page) + a.text +
-                                                u" / "_qs + b.text));
-        }
+    const QString met = overlapping(words);
+    QVERIFY2(met.isEmpty(), qPrintable(met));
 }
 
 void TstReports::noTextsOverlapAtAnyMargins_data()
@@ -894,16 +902,8 @@ void TstReports::noTextsOverlapAtAnyMargins()
                     QDir(pictures).filePath(QStringLiteral("%1-%2.pdf").arg(kind).arg(margin)));
     const QList<PdfWord> words = pdfWords(pdf);
     QVERIFY(!words.isEmpty());
-    for (qsizetype i = 0; i < words.size(); ++i)
-        for (qsizetype j = i + 1; j < words.size(); ++j) {
-            const PdfWord& a = words[i];
-            const PdfWord& b = words[j];
-            if (a.page != b.page)
-                continue;
-            const QRectF both = a.box.adjusted(0.3, 0.3, -0.3, -0.3)
-                                    .intersected(b.box.adjusted(0.3, 0.3, -0.3, -0.3));
-            QVERIFY2(both.isEmpty(), qPrintable(a.text + u" / "_qs + b.text));
-        }
+    const QString met = overlapping(words);
+    QVERIFY2(met.isEmpty(), qPrintable(met));
     QStringList texts;
     for (const PdfWord& w : words)
         texts << w.text;
