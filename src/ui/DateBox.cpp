@@ -5,7 +5,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -67,16 +66,20 @@ void DateBox::dropTyped()
         lineEdit()->setValidator(m_validator);
 }
 
+bool DateBox::takeIfDate()
+{
+    const QDate date = DateFromTyped(*m_typed);
+    if (!date.isValid() || date < minimumDate() || date > maximumDate())
+        return false;
+    setDate(date);
+    dropTyped(); // shows the date in the box's own form
+    return true;
+}
+
 bool DateBox::takeTyped()
 {
-    if (!m_typed)
+    if (!m_typed || takeIfDate())
         return true;
-    const QDate date = DateFromTyped(*m_typed);
-    if (date.isValid() && date >= minimumDate() && date <= maximumDate()) {
-        setDate(date);
-        dropTyped(); // shows the date in the box's own form
-        return true;
-    }
     if (m_refusing)
         return false;
     m_refusing = true;
@@ -140,31 +143,14 @@ void DateBox::keyPressEvent(QKeyEvent* event)
     QDateEdit::keyPressEvent(event);
 }
 
-void DateBox::inputMethodEvent(QInputMethodEvent* event)
-{
-    // Digits an input method commits (full width, most often) are typed too.
-    if (allDateCharacters(event->commitString())) {
-        type(event->commitString());
-        event->accept();
-        return;
-    }
-    QDateEdit::inputMethodEvent(event);
-}
-
 void DateBox::focusOutEvent(QFocusEvent* event)
 {
-    if (m_typed && !m_refusing) {
-        const QDate date = DateFromTyped(*m_typed);
-        if (date.isValid() && date >= minimumDate() && date <= maximumDate()) {
-            setDate(date);
-            dropTyped();
-        } else {
-            // Said once the focus has settled where it went, then brought back.
-            QTimer::singleShot(0, this, [this] {
-                if (m_typed && isVisible())
-                    takeTyped();
-            });
-        }
+    if (m_typed && !m_refusing && !takeIfDate()) {
+        // Said once the focus has settled where it went, then brought back.
+        QTimer::singleShot(0, this, [this] {
+            if (m_typed && isVisible())
+                takeTyped();
+        });
     }
     QDateEdit::focusOutEvent(event);
     if (m_typed)

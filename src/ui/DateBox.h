@@ -23,7 +23,6 @@ public:
     // Takes what was typed, if anything: true when nothing waits or it was
     // a date, now shown; else says so and keeps the focus in the box.
     bool takeTyped();
-    bool isTyping() const { return m_typed.has_value(); }
 
     // Every box of a form that takes what was typed; false at the first
     // that refuses.
@@ -31,13 +30,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void type(const QString& text);
     void showTyped();
     void dropTyped();
+    // Takes what was typed when it is a date the box can hold.
+    bool takeIfDate();
 
     QString m_caption;
     std::optional<QString> m_typed;
