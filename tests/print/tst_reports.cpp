@@ -68,6 +68,24 @@ QString squeezed(const QString& text)
     return out;
 }
 
+// A remark of at least `characters` characters, sentences without a break.
+QString longRemark(int characters)
+{
+    QString text;
+    for (int i = 0; text.size() < characters; ++i)
+        text += QStringLiteral("部品%1を交換した。").arg(i);
+    return text;
+}
+
+// 青木, whose remark is long, and his subject 見積依頼 with the same remark.
+std::pair<qint64, qint64> addLongUserAndSubject(Database& db, const QString& remark)
+{
+    const qint64 user = addUser(db, u"ｱｵｷ"_qs, u"青木"_qs, {{u"備考"_qs, remark}});
+    const qint64 subject = addSubject(db, user, u"見積依頼"_qs);
+    db.update(u"件名"_qs, {{u"備考"_qs, remark}}, u"件名ID = "_qs + QString::number(subject));
+    return {user, subject};
+}
+
 QString pdfText(const Report& report)
 {
     return squeezed(pdfPages(report).join(QString()));
@@ -789,12 +807,8 @@ void TstReports::everyContinuedPageSaysWhose()
     makeRepairAccount(u"修理係"_qs);
     Database c = Database::open(customerFile(u"山田"_qs));
     Database r = Database::open(repairFile(u"修理係"_qs));
-    QString longText;
-    for (int i = 0; longText.size() < 12000; ++i)
-        longText += QStringLiteral("部品%1を交換した。").arg(i);
-    const qint64 user = addUser(c, u"ｱｵｷ"_qs, u"青木"_qs, {{u"備考"_qs, longText}});
-    const qint64 subject = addSubject(c, user, u"見積依頼"_qs);
-    c.update(u"件名"_qs, {{u"備考"_qs, longText}}, u"件名ID = "_qs + QString::number(subject));
+    const QString longText = longRemark(12000);
+    const qint64 user = addLongUserAndSubject(c, longText).first;
     addRepair(r, u"河合"_qs, u"北村商店"_qs, u"続行"_qs, {{u"故障内容"_qs, longText}});
     r.insert(u"修理先"_qs, {{u"メーカー名"_qs, u"A社"_qs}, {u"備考"_qs, longText}});
     Report report;
@@ -834,12 +848,8 @@ void TstReports::aLongSheetOverlapsNothingAtAnyMargins()
     TempDataFolder folder;
     makeOperator(u"山田"_qs);
     Database c = Database::open(customerFile(u"山田"_qs));
-    QString longText;
-    for (int i = 0; longText.size() < 4000; ++i)
-        longText += QStringLiteral("部品%1を交換した。").arg(i);
-    const qint64 user = addUser(c, u"ｱｵｷ"_qs, u"青木"_qs, {{u"備考"_qs, longText}});
-    const qint64 subject = addSubject(c, user, u"見積依頼"_qs);
-    c.update(u"件名"_qs, {{u"備考"_qs, longText}}, u"件名ID = "_qs + QString::number(subject));
+    const QString longText = longRemark(4000);
+    const auto [user, subject] = addLongUserAndSubject(c, longText);
     for (int i = 0; i < 5; ++i)
         addLog(c, subject, user, longText.left(300));
     Report report = UserSheetReport(c, QString::number(user));
