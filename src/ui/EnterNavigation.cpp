@@ -97,7 +97,6 @@ void EnterNavigation::chain(QWidget* from, std::function<void()> onEnter)
 void EnterNavigation::dropsDownOnEntry(QComboBox* combo)
 {
     watch(combo);
-    m_dropDowns.insert(combo, combo);
     m_lists.insert(combo, new DropList(combo));
     QAbstractItemView* view = combo->view();
     view->installEventFilter(this);

@@ -49,7 +49,6 @@ private:
 
     QHash<QObject*, std::function<void()>> m_enter;
     QHash<QObject*, QHash<int, std::function<void()>>> m_keys;
-    QHash<QObject*, QComboBox*> m_dropDowns;
     QHash<QObject*, QWidget*> m_boxOf;     // inner line edits map to their box
     QHash<QObject*, QComboBox*> m_popupOf; // a drop-down's list view to its box
     QHash<QObject*, DropList*> m_lists;    // the keyboard's list of each drop-down
