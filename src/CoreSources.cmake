@@ -19,6 +19,7 @@ set(HORUNEA_CORE_SOURCES
   store/Transaction.cpp
   store/DateText.cpp
   store/JetDialect.cpp
+  store/JetFile.cpp
   store/Schema.cpp
   store/ServerBatch.cpp
   store/ServerConnection.cpp
