@@ -50,6 +50,7 @@ set(HORUNEA_CORE_SOURCES
   admin/AccountAdmin.cpp
   admin/AccountRecovery.cpp
   admin/ServerAccountAdmin.cpp
+  admin/WindowsMigration.cpp
   print/Report.cpp
   print/Reports.cpp
   import/PreviousFiles.cpp

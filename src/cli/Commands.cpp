@@ -152,6 +152,18 @@ constexpr Command AllCommands[] = {
      "  server export フォルダー  サーバーのデータを、ファイルのデータフォルダーとして\n"
      "                       新しいフォルダーに書き出します\n",
      commandServer},
+    {u"migrate",
+     "  migrate フォルダー [--check] [--keep-orphans] [--skip-missing] [--ignore-locks]\n"
+     "                       Windows版のデータ (main.mdb, kelvo.mdb, care.mdb, kelvo, care\n"
+     "                       の Access ファイル) をデータフォルダーに移します。移し先は\n"
+     "                       新しいか空のフォルダー (server.conf だけならそのサーバー)。\n"
+     "                       全部か何もなしか。Windows版のファイルは読むだけです。\n"
+     "                       --check は何も書かずに、ファイルごとの表の行数と問題を表示\n"
+     "                       (問題で移せなければ終了コード 1)。--keep-orphans は親のない\n"
+     "                       件名・ログをそのまま、--skip-missing はファイルのないアカウント\n"
+     "                       とアカウントのないファイルを残して移し、--ignore-locks は\n"
+     "                       使用中の印 (.ldb) があっても移します\n",
+     commandMigrate},
 };
 
 } // namespace

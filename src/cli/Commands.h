@@ -45,5 +45,6 @@ int commandReport(Invocation& call);
 int commandTransfer(Invocation& call);
 int commandConvert(Invocation& call);
 int commandServer(Invocation& call);
+int commandMigrate(Invocation& call);
 
 } // namespace horunea::cli

@@ -10,8 +10,11 @@
 
 #include <mdbtools.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace horunea {
@@ -127,14 +130,40 @@ struct JetTable::Cursor
     QByteArray longValue(const unsigned char* p, int size) const;
 };
 
-bool JetFile::looksLikeJet(const QString& path)
+namespace {
+
+// The first bytes of a file, up to size; empty when it cannot be read.
+QByteArray headOf(const QByteArray& nativePath, int size, int* error = nullptr)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(0x18);
-    return head.size() == 0x18 && head[0] == 0 && head[1] == 1 &&
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    if (error)
+        *error = fd < 0 ? errno : 0;
+    if (fd < 0)
+        return {};
+    QByteArray head(size, '\0');
+    qsizetype got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, head.data() + got, size_t(size - got));
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    head.truncate(got);
+    return head;
+}
+
+bool isJetHead(const QByteArray& head)
+{
+    return head.size() >= 0x18 && head[0] == 0 && head[1] == 1 &&
            (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB");
+}
+
+} // namespace
+
+bool JetFile::looksLikeJet(const QByteArray& nativePath)
+{
+    return isJetHead(headOf(nativePath, 0x18));
 }
 
 JetFile::JetFile(QString path, std::unique_ptr<Handle> handle)
@@ -144,16 +173,17 @@ JetFile::JetFile(JetFile&&) noexcept = default;
 JetFile& JetFile::operator=(JetFile&&) noexcept = default;
 JetFile::~JetFile() = default;
 
-JetFile JetFile::open(const QString& path)
+JetFile JetFile::open(const QString& path, const QByteArray& nativePath)
 {
-    QFile file(path);
-    if (!file.exists())
+    const QByteArray native = nativePath.isEmpty() ? QFile::encodeName(path) : nativePath;
+    int error = 0;
+    const QByteArray head = headOf(native, 4096, &error);
+    if (error == ENOENT)
         throw Failure(u"「"_qs + shown(path) + u"」がありません。"_qs);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(u"「"_qs + shown(path) + u"」を読めません。"_qs, file.errorString());
-    const QByteArray head = file.read(4096);
-    file.close();
-    if (!looksLikeJet(path))
+    if (error != 0)
+        throw Failure(u"「"_qs + shown(path) + u"」を読めません。"_qs,
+                      QString::fromLocal8Bit(strerror(error)));
+    if (!isJetHead(head))
         throw Failure(u"「"_qs + shown(path) +
                       u"」は Access (Jet) のデータベースではありません。"_qs);
     const int version = head.size() > 0x14 ? uchar(head[0x14]) : -1;
@@ -166,7 +196,7 @@ JetFile JetFile::open(const QString& path)
     // Jet 3 names are in the Windows Japanese code page.
     setenv("MDB_JET3_CHARSET", "CP932", 0);
     auto handle = std::make_unique<Handle>();
-    handle->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+    handle->mdb = mdb_open(native.constData(), MDB_NOFLAGS);
     if (!handle->mdb || !mdb_read_catalog(handle->mdb, MDB_TABLE))
         throw Failure(u"「"_qs + shown(path) + u"」が壊れていて読めません。"_qs);
     return JetFile(path, std::move(handle));

@@ -46,8 +46,10 @@ class JetFile
 {
 public:
     // Throws Failure naming the file when it is missing, not a Jet
-    // database, a newer Access file (.accdb), or cannot be read.
-    static JetFile open(const QString& path);
+    // database, a newer Access file (.accdb), or cannot be read. The
+    // native path, when given, is the file's name as the folder holds it
+    // (a name copied from Windows may not be UTF-8); path is what is shown.
+    static JetFile open(const QString& path, const QByteArray& nativePath = {});
     JetFile(JetFile&&) noexcept;
     JetFile& operator=(JetFile&&) noexcept;
     ~JetFile();
@@ -60,7 +62,7 @@ public:
     JetTable table(const QString& name) const;
 
     // Whether the bytes begin as a Jet or Access database file does.
-    static bool looksLikeJet(const QString& path);
+    static bool looksLikeJet(const QByteArray& nativePath);
 
 private:
     struct Handle;

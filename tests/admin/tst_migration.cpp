@@ -1,0 +1,450 @@
+#include "CliSupport.h"
+#include "CoreTestSupport.h"
+#include "admin/WindowsMigration.h"
+#include "store/Accounts.h"
+#include "store/Cp932.h"
+#include "store/Database.h"
+#include "tools/WindowsShop.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace horunea;
+using namespace horunea::test;
+
+namespace {
+
+// A day's shop as the Windows version keeps it: an operator with users,
+// subjects and logs (the awkward values among them), a repair account with
+// its repairs, logs, makers and own company.
+struct Shop
+{
+    WindowsFile master = windowsFileOf(DatabaseKind::Master);
+    WindowsFile customerTemplate = windowsFileOf(DatabaseKind::Customer);
+    WindowsFile repairTemplate = windowsFileOf(DatabaseKind::Repair);
+    WindowsFile sales = windowsFileOf(DatabaseKind::Customer);
+    WindowsFile shop = windowsFileOf(DatabaseKind::Repair);
+
+    Shop()
+    {
+        master[u"使用者"_qs].add(
+            {{u"使用者No"_qs, 1}, {u"使用者名"_qs, u"営業一課"_qs}, {u"パスワード"_qs, u"abc"_qs}});
+        master[u"修理"_qs].add({{u"修理No"_qs, 4}, {u"修理名"_qs, u"本店"_qs}});
+        master[u"使用者"_qs].nextCounter = 3; // account 2 was deleted
+        WindowsTable& users = sales[u"ユーザー"_qs];
+        users.add({{u"ユーザーID"_qs, 1},
+                   {u"表示ふりがな"_qs, u"やまだ"_qs},
+                   {u"表示名"_qs, u"山田 太郎"_qs},
+                   {u"自宅TEL"_qs, u"03-1234-5678"_qs},
+                   {u"E-mail"_qs, u"taro@example.jp"_qs},
+                   {u"備考"_qs, u""_qs}});
+        users.add({{u"ユーザーID"_qs, 3},
+                   {u"表示ふりがな"_qs, u"よしだ"_qs},
+                   {u"表示名"_qs, u"𠮷田 🍣"_qs},
+                   {u"備考"_qs, QString(u'備').repeated(3000)}});
+        users.nextCounter = 10;
+        WindowsTable& subjects = sales[u"件名"_qs];
+        subjects.add({{u"件名ID"_qs, 1},
+                      {u"ユーザーID"_qs, 1},
+                      {u"登録日"_qs, u"2003/08/19(火)"_qs},
+                      {u"件名"_qs, u"見積"_qs},
+                      {u"判定"_qs, u"続行"_qs}});
+        subjects.add({{u"件名ID"_qs, 2},
+                      {u"ユーザーID"_qs, 3},
+                      {u"登録日"_qs, u"2004/01/01(木)"_qs},
+                      {u"件名"_qs, u"修理"_qs},
+                      {u"備考"_qs, u""_qs},
+                      {u"判定"_qs, u"完了"_qs}});
+        WindowsTable& logs = sales[u"ログ"_qs];
+        logs.add({{u"ログID"_qs, 5},
+                  {u"件名ID"_qs, 2},
+                  {u"ユーザーID"_qs, 3},
+                  {u"登録日"_qs, u"2004/01/02(金)"_qs},
+                  {u"記録者"_qs, u"田中"_qs},
+                  {u"ログ"_qs, u"電話あり\r\n折り返し"_qs}});
+        WindowsTable& settings = sales[u"設定"_qs];
+        settings.rows[0][settings.column(u"並べ01"_qs)] = 2;
+        settings.rows[0][settings.column(u"項目01"_qs)] = u"誕生日"_qs;
+        WindowsTable& repairs = shop[u"修理"_qs];
+        repairs.add({{u"修理ID"_qs, 7},
+                     {u"判定"_qs, u"続行"_qs},
+                     {u"受付日"_qs, u"2024/05/01(水)"_qs},
+                     {u"お客様名"_qs, u"佐藤"_qs},
+                     {u"ﾒｰｶｰ名"_qs, u"A社"_qs},
+                     {u"見積納期"_qs, u"10"_qs},
+                     {u"仕切"_qs, u"１，５００"_qs},
+                     {u"入金"_qs, u"未入"_qs}});
+        shop[u"修理ログ"_qs].add({{u"修理ログID"_qs, 1},
+                                  {u"修理ID"_qs, 7},
+                                  {u"記録日"_qs, u"2024/05/02(木)"_qs},
+                                  {u"ログ"_qs, u"部品発注"_qs}});
+        shop[u"修理先"_qs].add({{u"修理先ID"_qs, 2}, {u"ﾒｰｶｰ名"_qs, u"A社"_qs}});
+        WindowsTable& company = shop[u"自社"_qs];
+        company.rows[0][company.column(u"自社名"_qs)] = u"ホルネア商会"_qs;
+    }
+
+    void write(const QString& folder) const
+    {
+        const QDir dir(folder);
+        writeWindowsFile(dir.filePath(u"main.mdb"_qs), master);
+        writeWindowsFile(dir.filePath(u"kelvo.mdb"_qs), customerTemplate);
+        writeWindowsFile(dir.filePath(u"care.mdb"_qs), repairTemplate);
+        writeWindowsFile(dir.filePath(u"kelvo/営業一課.mdb"_qs), sales);
+        writeWindowsFile(dir.filePath(u"care/本店.mdb"_qs), shop);
+    }
+};
+
+// Every row of a table of a moved file, each value as its kind and text
+// ("\N" for Null), in key order.
+QStringList rowsOf(const QString& path, const QString& table)
+{
+    Database db = Database::open(path);
+    QStringList rows;
+    db.forEachRow(u"SELECT * FROM ["_qs + table + u"] ORDER BY 1"_qs, {}, [&](const Row& row) {
+        QStringList cells;
+        for (const QVariant& v : row.values())
+            cells << (v.isNull() ? u"\\N"_qs : v.toString());
+        rows << cells.join(u'|');
+    });
+    return rows;
+}
+
+qint64 lastKey(const QString& path, const QString& table)
+{
+    Database db = Database::open(path);
+    return db.scalar(u"SELECT seq FROM sqlite_sequence WHERE name = ?"_qs, {table});
+}
+
+} // namespace
+
+class TstMigration : public QObject
+{
+    Q_OBJECT
+private slots:
+    void aDaysShopMovesExactly();
+    void theMovedShopIsUsedAsAnyOther();
+    void theCheckNamesEveryProblem_data();
+    void theCheckNamesEveryProblem();
+    void theUserChoosesWhatMovesWithTheProblems();
+    void aDestinationThatHoldsDataIsRefused();
+    void fileNamesInTheWindowsCodePage();
+    void aCancelledMoveLeavesNothing();
+    void whatTheNewFileWouldChangeIsRefused();
+    void theCommandLine();
+};
+
+void TstMigration::aDaysShopMovesExactly()
+{
+    QTemporaryDir windows, target;
+    const Shop shop;
+    shop.write(windows.path());
+    QVERIFY(IsWindowsDataFolder(windows.path()));
+    const QString to = target.filePath(u"data"_qs);
+    const MigrationReport report = MoveWindowsFolder(windows.path(), to, {});
+    QCOMPARE(report.accounts, 2);
+    QVERIFY(report.problems.isEmpty());
+    const QDir data(to);
+    QCOMPARE(rowsOf(data.filePath(u"main.mdb"_qs), u"使用者"_qs),
+             QStringList{u"1|営業一課|abc"_qs});
+    QCOMPARE(rowsOf(data.filePath(u"main.mdb"_qs), u"修理"_qs), QStringList{u"4|本店|\\N"_qs});
+    const QString sales = data.filePath(u"kelvo/営業一課.mdb"_qs);
+    const QStringList users = rowsOf(sales, u"ユーザー"_qs);
+    QCOMPARE(users.size(), 2);
+    QVERIFY2(users[0].startsWith(u"1|やまだ|山田 太郎|\\N|\\N|03-1234-5678|"_qs),
+             qPrintable(users[0]));
+    QVERIFY(users[0].contains(u"|taro@example.jp|\\N|"_qs)); // E-mail reached E-MAIL, URL Null
+    QCOMPARE(users[0].section(u'|', 16, 16), QString());     // 備考 "" stays ""
+    QCOMPARE(users[1].section(u'|', 2, 2), u"𠮷田 🍣"_qs);
+    QCOMPARE(users[1].section(u'|', 16, 16), QString(u'備').repeated(3000));
+    QCOMPARE(rowsOf(sales, u"件名"_qs), (QStringList{u"1|1|2003/08/19(火)|見積|\\N|続行"_qs,
+                                                     u"2|3|2004/01/01(木)|修理||完了"_qs}));
+    QCOMPARE(rowsOf(sales, u"ログ"_qs),
+             QStringList{u"5|2|3|2004/01/02(金)|田中|電話あり\r\n折り返し"_qs});
+    QVERIFY(rowsOf(sales, u"設定"_qs).first().startsWith(u"1|誕生日|自由項目02|"_qs));
+    // Counters go on after every key the Windows files gave.
+    QCOMPARE(lastKey(sales, u"ユーザー"_qs), 9);
+    QCOMPARE(lastKey(sales, u"ログ"_qs), 5);
+    QCOMPARE(lastKey(data.filePath(u"main.mdb"_qs), u"使用者"_qs), 2);
+    const QString store = data.filePath(u"care/本店.mdb"_qs);
+    const QString repair = rowsOf(store, u"修理"_qs).first();
+    QVERIFY2(repair.startsWith(u"7|続行|2024/05/01(水)|佐藤|"_qs), qPrintable(repair));
+    QVERIFY(repair.contains(u"|A社|"_qs) && repair.contains(u"|１，５００|"_qs));
+    QVERIFY(rowsOf(store, u"自社"_qs).first().startsWith(u"1|ホルネア商会|"_qs));
+    QCOMPARE(rowsOf(data.filePath(u"care.mdb"_qs), u"修理"_qs), QStringList());
+    // The Windows files are only read.
+    QVERIFY(IsWindowsDataFolder(windows.path()));
+}
+
+void TstMigration::theMovedShopIsUsedAsAnyOther()
+{
+    QTemporaryDir windows, target;
+    Shop().write(windows.path());
+    MoveWindowsFolder(windows.path(), target.path(), {});
+    DataFolder::set(target.path());
+    Database master = Database::open(DataFolder::masterPath());
+    const Account account =
+        FindAccount(master, AccountKind::Operator, FindBy::Name, u"営業一課"_qs);
+    QVERIFY(CheckAccountPassword(master, AccountKind::Operator, account.number, u"abc"_qs));
+    Database sales = OpenAccountFile(AccountKind::Operator, u"営業一課"_qs);
+    // A user added now gets the key after the Windows file's counter.
+    QCOMPARE(
+        sales.insert(u"ユーザー"_qs, {{u"表示ふりがな"_qs, u"あ"_qs}, {u"表示名"_qs, u"新"_qs}}),
+        10);
+    QCOMPARE(sales
+                 .textRows(u"SELECT 表示名 FROM ﾕｰｻﾞｰ WHERE [E-mail] Like '%example%'"_qs,
+                           {u"表示名"_qs})
+                 .size(),
+             1);
+    DataFolder::set(QString());
+}
+
+void TstMigration::theCheckNamesEveryProblem_data()
+{
+    QTest::addColumn<std::function<void(Shop&, const QDir&)>>("damage");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("kind");
+    using K = MigrationProblem::Kind;
+    QTest::newRow("unknown table")
+        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
+               s.sales.tables.append({u"メモ"_qs, {{u"ID"_qs, JetWriter::Type::Long}}, {{1}}});
+           })
+        << u"kelvo/営業一課.mdb の「メモ」: ホルネアにない表です。"_qs << int(K::Refused);
+    QTest::newRow("unknown field")
+        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
+               WindowsTable& t = s.sales[u"件名"_qs];
+               t.columns.append({u"担当"_qs, JetWriter::Type::Text, 20});
+               for (QVariantList& r : t.rows)
+                   r.append(QVariant());
+           })
+        << u"kelvo/営業一課.mdb の「件名」の「担当」: ホルネアにない項目です。"_qs
+        << int(K::Refused);
+    QTest::newRow("duplicate key")
+        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
+               s.sales[u"件名"_qs].add(
+                   {{u"件名ID"_qs, 2}, {u"ユーザーID"_qs, 1}, {u"件名"_qs, u"重複"_qs}});
+           })
+        << u"kelvo/営業一課.mdb の「件名」 (キー 2): 同じキーの行がもう一つあります。"_qs
+        << int(K::Refused);
+    QTest::newRow("key not whole")
+        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
+               WindowsTable& t = s.sales[u"ログ"_qs];
+               t.columns[t.column(u"件名ID"_qs)].type = JetWriter::Type::Double;
+               t.rows[0][t.column(u"件名ID"_qs)] = 2.5;
+           })
+        << u"kelvo/営業一課.mdb の「ログ」 (キー 5)の「件名ID」: 整数ではない値「2.5」です。"_qs
+        << int(K::Refused);
+    QTest::newRow("orphan subject") << std::function<void(Shop&, const QDir&)>([](Shop& s,
+                                                                                  const QDir&) {
+        s.sales[u"件名"_qs].add(
+            {{u"件名ID"_qs, 9}, {u"ユーザーID"_qs, 44}, {u"件名"_qs, u"迷子"_qs}});
+    }) << u"kelvo/営業一課.mdb の「件名」 (キー 9)の「ユーザーID」: 「ユーザー」に 44 の行がありません。"_qs
+                                    << int(K::Orphan);
+    QTest::newRow("account without file")
+        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
+               s.master[u"使用者"_qs].add({{u"使用者No"_qs, 2}, {u"使用者名"_qs, u"経理"_qs}});
+           })
+        << u"kelvo/経理.mdb: 使用者「経理」のファイルがありません。"_qs << int(K::Missing);
+    QTest::newRow("file without account")
+        << std::function<void(Shop&, const QDir&)>([](Shop&, const QDir& d) {
+               writeWindowsFile(d.filePath(u"kelvo/古い課.mdb"_qs),
+                                windowsFileOf(DatabaseKind::Customer));
+           })
+        << u"kelvo/古い課.mdb: main.mdb のどのアカウントのファイルでもありません。"_qs
+        << int(K::Missing);
+    QTest::newRow("names one file on Windows") << std::function<void(
+                                                      Shop&, const QDir&)>([](Shop& s,
+                                                                              const QDir& d) {
+        s.master[u"修理"_qs].add({{u"修理No"_qs, 5}, {u"修理名"_qs, u"本店"_qs}});
+        Q_UNUSED(d);
+    }) << u"修理アカウント「本店」: 「本店」と大文字・小文字か全角・半角だけが違います。Windows では一つのファイルでした。どちらかの名前を Windows版で直してください。"_qs
+                                               << int(K::Refused);
+    QTest::newRow("name not a file name here")
+        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
+               s.master[u"使用者"_qs].add({{u"使用者No"_qs, 2}, {u"使用者名"_qs, u"a/b"_qs}});
+           })
+        << u"使用者「a/b」: この名前はここではファイル名にできません: "_qs << int(K::Refused);
+    QTest::newRow("still open on Windows") << std::function<void(
+                                                  Shop&, const QDir&)>([](Shop&, const QDir& d) {
+        d.mkpath(u"kelvo"_qs);
+        QFile lock(d.filePath(u"kelvo/営業一課.ldb"_qs));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+    }) << u"kelvo/営業一課.mdb: 使用中の印 (.ldb) があります。Windows版のプログラムが動いているかもしれません。"_qs
+                                           << int(K::Locked);
+    QTest::newRow("date with a time") << std::function<void(Shop&, const QDir&)>([](Shop& s,
+                                                                                    const QDir&) {
+        WindowsTable& t = s.sales[u"件名"_qs];
+        t.columns[t.column(u"登録日"_qs)].type = JetWriter::Type::DateTime;
+        t.rows[0][t.column(u"登録日"_qs)] = QDateTime(QDate(2003, 8, 19), QTime(9, 30));
+        t.rows[1][t.column(u"登録日"_qs)] = QDateTime(QDate(2004, 1, 1), QTime(0, 0));
+    }) << u"kelvo/営業一課.mdb の「件名」 (キー 1)の「登録日」: 日付と時刻「2003/08/19 09:30:00」は文字の形で持てません。"_qs
+                                      << int(K::Refused);
+}
+
+void TstMigration::theCheckNamesEveryProblem()
+{
+    QFETCH(std::function<void(Shop&, const QDir&)>, damage);
+    QFETCH(QString, line);
+    QFETCH(int, kind);
+    QTemporaryDir windows, target;
+    Shop shop;
+    damage(shop, QDir(windows.path()));
+    shop.write(windows.path());
+    const MigrationReport report = CheckWindowsFolder(windows.path());
+    QStringList lines;
+    for (const MigrationProblem& p : report.problems)
+        lines << p.line();
+    QVERIFY2(std::any_of(lines.cbegin(), lines.cend(),
+                         [&](const QString& l) { return l.startsWith(line); }),
+             qPrintable(lines.join(u'\n')));
+    QCOMPARE(int(report.problems.first().kind), kind);
+    QVERIFY(report.stopsMove({}));
+    // The move refuses with the same words and writes nothing.
+    const QString to = target.filePath(u"data"_qs);
+    const QString said = failureMessage([&] { MoveWindowsFolder(windows.path(), to, {}); });
+    QVERIFY2(said.contains(line), qPrintable(said));
+    QVERIFY(!QFileInfo::exists(to));
+    QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TstMigration::theUserChoosesWhatMovesWithTheProblems()
+{
+    QTemporaryDir windows, target;
+    Shop shop;
+    shop.sales[u"ログ"_qs].add(
+        {{u"ログID"_qs, 6}, {u"件名ID"_qs, 77}, {u"ユーザーID"_qs, 3}, {u"ログ"_qs, u"親なし"_qs}});
+    shop.master[u"使用者"_qs].add({{u"使用者No"_qs, 2}, {u"使用者名"_qs, u"経理"_qs}});
+    shop.write(windows.path());
+    QFile lock(QDir(windows.path()).filePath(u"main.ldb"_qs));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    MigrationOptions options;
+    options.keepOrphans = true;
+    options.skipMissing = true;
+    QVERIFY(CheckWindowsFolder(windows.path()).stopsMove(options)); // the lock still stops it
+    options.ignoreLocks = true;
+    const MigrationReport report = MoveWindowsFolder(windows.path(), target.path(), options);
+    QCOMPARE(report.accounts, 2);
+    const QDir data(target.path());
+    QCOMPARE(rowsOf(data.filePath(u"main.mdb"_qs), u"使用者"_qs),
+             QStringList{u"1|営業一課|abc"_qs});
+    QCOMPARE(rowsOf(data.filePath(u"kelvo/営業一課.mdb"_qs), u"ログ"_qs).last(),
+             u"6|77|3|\\N|\\N|親なし"_qs);
+}
+
+void TstMigration::aDestinationThatHoldsDataIsRefused()
+{
+    QTemporaryDir windows, target;
+    Shop().write(windows.path());
+    QFile other(QDir(target.path()).filePath(u"メモ.txt"_qs));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("x");
+    other.close();
+    QVERIFY(
+        !failureMessage([&] { MoveWindowsFolder(windows.path(), target.path(), {}); }).isEmpty());
+    QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"メモ.txt"_qs});
+    // A main.mdb that is not an Access file is said by name.
+    QTemporaryDir notWindows;
+    QFile fake(QDir(notWindows.path()).filePath(u"main.mdb"_qs));
+    QVERIFY(fake.open(QIODevice::WriteOnly));
+    fake.write("SQLite format 3");
+    fake.close();
+    QVERIFY(!IsWindowsDataFolder(notWindows.path()));
+    QVERIFY(failureMessage([&] {
+                CheckWindowsFolder(notWindows.path());
+            }).contains(u"は Access (Jet) のデータベースではありません。"_qs));
+}
+
+void TstMigration::fileNamesInTheWindowsCodePage()
+{
+    // Copied from Windows by a tool that kept the names' bytes: 営業一課 in
+    // CP932, not UTF-8.
+    QTemporaryDir windows, target;
+    const Shop shop;
+    shop.write(windows.path());
+    const QByteArray utf8 =
+        QFile::encodeName(QDir(windows.path()).filePath(u"kelvo/営業一課.mdb"_qs));
+    const QByteArray cp932 = QFile::encodeName(QDir(windows.path()).filePath(u"kelvo/"_qs)) +
+                             encodeCp932(u"営業一課"_qs, nullptr) + ".mdb";
+    QCOMPARE(::rename(utf8.constData(), cp932.constData()), 0);
+    MoveWindowsFolder(windows.path(), target.path(), {});
+    QCOMPARE(rowsOf(QDir(target.path()).filePath(u"kelvo/営業一課.mdb"_qs), u"ログ"_qs).size(), 1);
+    ::unlink(cp932.constData()); // a name the temporary folder cannot remove
+}
+
+void TstMigration::aCancelledMoveLeavesNothing()
+{
+    QTemporaryDir windows, target;
+    Shop().write(windows.path());
+    int steps = 0;
+    QStringList said;
+    const QString to = target.filePath(u"data"_qs);
+    const QString message = failureMessage([&] {
+        MoveWindowsFolder(
+            windows.path(), to, {}, [&](const QString& text) { said << text; },
+            [&] { return ++steps > 3; });
+    });
+    QCOMPARE(message, u"移行を取り消しました。何も書いていません。"_qs);
+    QVERIFY(!said.isEmpty());
+    QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TstMigration::whatTheNewFileWouldChangeIsRefused()
+{
+    // A sort choice the Windows file keeps as the text "0012": the new file
+    // would make it the number 12, and the check back says so.
+    QTemporaryDir windows, target;
+    Shop shop;
+    WindowsTable& settings = shop.sales[u"設定"_qs];
+    settings.columns[settings.column(u"並べ02"_qs)].type = JetWriter::Type::Text;
+    settings.rows[0][settings.column(u"並べ02"_qs)] = u"0012"_qs;
+    shop.write(windows.path());
+    QVERIFY(!CheckWindowsFolder(windows.path()).stopsMove({}));
+    const QString to = target.filePath(u"data"_qs);
+    const QString said = failureMessage([&] { MoveWindowsFolder(windows.path(), to, {}); });
+    QCOMPARE(said, u"kelvo/営業一課.mdb の「設定」 (キー 1) が移した後のファイルで違っています。"
+                   u"何も書いていません。"_qs);
+    QVERIFY(!QFileInfo::exists(to));
+}
+
+void TstMigration::theCommandLine()
+{
+    QTemporaryDir windows, target;
+    Shop shop;
+    shop.sales[u"件名"_qs].add(
+        {{u"件名ID"_qs, 9}, {u"ユーザーID"_qs, 44}, {u"件名"_qs, u"迷子"_qs}});
+    shop.write(windows.path());
+    const QString to = target.filePath(u"data"_qs);
+    CliRun check =
+        runCliCaptured({u"--data-dir"_qs, to, u"migrate"_qs, windows.path(), u"--check"_qs});
+    QCOMPARE(check.status, 1);
+    QVERIFY2(
+        check.out.contains(u"kelvo/営業一課.mdb (営業一課)\n  ユーザー\t2 行\n  件名\t3 行\n"_qs),
+        qPrintable(check.out));
+    QVERIFY(check.out.contains(u"■ 親のない行 (--keep-orphans でそのまま移します)\n"_qs));
+    QVERIFY(!QFileInfo::exists(to));
+    CliRun refused = runCliCaptured({u"--data-dir"_qs, to, u"migrate"_qs, windows.path()});
+    QCOMPARE(refused.status, 1);
+    QVERIFY(refused.err.contains(u"「ユーザー」に 44 の行がありません。"_qs));
+    QVERIFY(refused.out.isEmpty());
+    QVERIFY(!QFileInfo::exists(to));
+    CliRun moved =
+        runCliCaptured({u"--data-dir"_qs, to, u"migrate"_qs, windows.path(), u"--keep-orphans"_qs});
+    QCOMPARE(moved.status, 0);
+    QCOMPARE(moved.out, u"移しました: "_qs + to + u" (main.mdb と 2 アカウント)\n"_qs);
+    QVERIFY(moved.err.contains(u"kelvo/営業一課.mdb (確かめ)\n"_qs));
+    CliRun listed = runCliCaptured({u"--data-dir"_qs, to, u"subjects"_qs, u"営業一課"_qs,
+                                    u"--password"_qs, u"abc"_qs, u"--state"_qs, u"全て"_qs});
+    QCOMPARE(listed.status, 0);
+    QVERIFY2(listed.out.contains(u"\t山田 太郎\t見積\t\t続行\n"_qs), qPrintable(listed.out));
+    QVERIFY(rowsOf(QDir(to).filePath(u"kelvo/営業一課.mdb"_qs), u"件名"_qs)
+                .last()
+                .contains(u"迷子"_qs));
+}
+
+QTEST_GUILESS_MAIN(TstMigration)
+#include "tst_migration.moc"
