@@ -23,8 +23,12 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <unordered_set>
+#include <vector>
 
 namespace horunea {
 
@@ -152,6 +156,53 @@ std::optional<qint64> wholeNumber(const QString& text)
     return text.toLongLong();
 }
 
+// The keys of a table: a bitmap over the small ones (keys rise from 1 in
+// the Windows files), a hash for the rest.
+class KeySet
+{
+public:
+    // False when the key was there already.
+    bool insert(qint64 key)
+    {
+        if (key < 0 || key >= Dense)
+            return m_far.insert(key).second;
+        const size_t word = size_t(key) / 64;
+        if (word >= m_bits.size())
+            m_bits.resize(std::max(word + 1, m_bits.size() * 2), 0);
+        const quint64 bit = quint64(1) << (key % 64);
+        const bool had = m_bits[word] & bit;
+        m_bits[word] |= bit;
+        return !had;
+    }
+    bool contains(qint64 key) const
+    {
+        if (key < 0 || key >= Dense)
+            return m_far.count(key) > 0;
+        const size_t word = size_t(key) / 64;
+        return word < m_bits.size() && (m_bits[word] >> (key % 64) & 1);
+    }
+
+private:
+    static constexpr qint64 Dense = qint64(1) << 30;
+    std::vector<quint64> m_bits;
+    std::unordered_set<qint64> m_far;
+};
+
+// Where a row is, said only when a problem names it: "… の「件名」 (キー 12)",
+// or its line in the table before its key is known.
+struct RowPlace
+{
+    const QString& table;
+    qint64 line = 0;
+    std::optional<qint64> key;
+    QString text() const
+    {
+        if (key)
+            return table + u" (キー "_qs + QString::number(*key) + u')';
+        return table + u" ("_qs + QString::number(line) + u" 行目)"_qs;
+    }
+};
+
 class Move
 {
 public:
@@ -172,8 +223,9 @@ private:
     {
         QString path; // of the new file
         DatabaseKind kind;
-        QString where;                                  // the Windows file, as shown
-        QHash<QString, QHash<qint64, quint64>> digests; // table -> key -> row
+        QString where; // the Windows file, as shown
+        // Each table's rows as sent: key and digest, in the order sent.
+        QHash<QString, std::vector<std::pair<qint64, quint64>>> digests;
     };
     // A problem, listed unless its group (a table of a file) has had its
     // share of that kind; the rest are counted.
@@ -192,8 +244,8 @@ private:
     void moveFile(const QString& relative, const QByteArray& native, DatabaseKind kind,
                   const QString& account, const QString& out,
                   const QSet<QString>& skipAccounts = {});
-    QVariant converted(const JetTable& table, int column, ColumnType type, const QString& where,
-                       const QString& field, const QString& group);
+    QVariant converted(const JetTable& table, int column, ColumnType type, const RowPlace& place,
+                       const QString& field);
     void verify(const Written& written);
 
     QString m_folder;
@@ -225,15 +277,15 @@ void Move::countUnlisted()
     m_unlisted.clear();
 }
 
-QVariant Move::converted(const JetTable& table, int column, ColumnType type, const QString& where,
-                         const QString& field, const QString& group)
+QVariant Move::converted(const JetTable& table, int column, ColumnType type, const RowPlace& place,
+                         const QString& field)
 {
     if (table.isNull(column))
         return {};
     const JetType jet = table.columns()[column].type;
     const QVariant v = table.value(column);
     auto refuse = [&](const QString& why) {
-        problem(Kind::Refused, where + u"の「"_qs + field + u"」"_qs, why, group);
+        problem(Kind::Refused, place.text() + u"の「"_qs + field + u"」"_qs, why, place.table);
         return QVariant();
     };
     const bool isKey =
@@ -314,7 +366,7 @@ void Move::moveFile(const QString& relative, const QByteArray& native, DatabaseK
             db->execRaw(t.createStatement());
         db->refreshNames();
     }
-    QHash<QString, QSet<qint64>> keysOf; // a parent table's keys, for its children
+    std::map<QString, KeySet> keysOf; // a parent table's keys, for its children
     for (const TableDef& t : tablesOf(kind)) {
         const QString where = relative + u" の「"_qs + t.name + u"」"_qs;
         const auto jetName = jetTables.constFind(foldName(t.name));
@@ -341,11 +393,24 @@ void Move::moveFile(const QString& relative, const QByteArray& native, DatabaseK
                 problem(Kind::Refused, where + u"の「"_qs + c.name + u"」"_qs,
                         u"ホルネアにない項目です。"_qs);
         }
+        // The fields that name a parent row, and the parent's keys.
+        struct Parent
+        {
+            int field;
+            const Link* link;
+            const KeySet* keys;
+        };
+        std::vector<Parent> parents;
+        for (const Link& link : links()) {
+            if (link.child == t.name)
+                parents.push_back({int(fields.indexOf(link.field)), &link, &keysOf[link.parent]});
+        }
+        const bool accounts = kind == DatabaseKind::Master && t.name != u"管理者";
         std::optional<BulkInsert> insert;
         if (db)
             insert.emplace(*db, t.name, fields);
-        QHash<qint64, quint64>& digests = written.digests[t.name];
-        QSet<qint64>& keys = keysOf[t.name];
+        std::vector<std::pair<qint64, quint64>>& digests = written.digests[t.name];
+        KeySet& keys = keysOf[t.name];
         const ColumnType keyType = t.columns.first().type;
         qint64 rows = 0, largest = 0;
         QVariantList values;
@@ -353,53 +418,50 @@ void Move::moveFile(const QString& relative, const QByteArray& native, DatabaseK
             if (++rows % 4096 == 0 && m_cancelled && m_cancelled())
                 throw Failure(u"移行を取り消しました。何も書いていません。"_qs);
             values.clear();
-            QString rowWhere = where + u" ("_qs + QString::number(rows) + u" 行目)"_qs;
+            RowPlace place{where, rows, std::nullopt};
             // The key first: it names the row in every other problem.
-            const QVariant key = at[0] < 0 ? QVariant()
-                                           : converted(table, at[0], keyType, rowWhere,
-                                                       t.columns.first().name, where);
+            const QVariant key =
+                at[0] < 0 ? QVariant()
+                          : converted(table, at[0], keyType, place, t.columns.first().name);
             // Only a row with a key of its own can be written.
             bool writable = key.typeId() == QMetaType::LongLong;
             if (writable) {
-                rowWhere = where + u" (キー "_qs + key.toString() + u')';
-                if (keys.contains(key.toLongLong())) {
-                    problem(Kind::Refused, rowWhere, u"同じキーの行がもう一つあります。"_qs, where);
+                place.key = key.toLongLong();
+                if (!keys.insert(*place.key)) {
+                    problem(Kind::Refused, place.text(), u"同じキーの行がもう一つあります。"_qs,
+                            where);
                     writable = false;
                 }
-                keys.insert(key.toLongLong());
-                largest = qMax(largest, key.toLongLong());
+                largest = qMax(largest, *place.key);
             } else if (at[0] < 0 || table.isNull(at[0])) {
-                problem(Kind::Refused, rowWhere,
+                problem(Kind::Refused, place.text(),
                         u"キー「"_qs + t.columns.first().name + u"」がありません。"_qs, where);
             }
             if (keyType == ColumnType::OneRowKey && key.toLongLong() != 1)
-                problem(Kind::Refused, rowWhere, u"一行だけの表のキーは 1 のはずです。"_qs, where);
+                problem(Kind::Refused, place.text(), u"一行だけの表のキーは 1 のはずです。"_qs,
+                        where);
             values << key;
             for (int c = 1; c < t.columns.size(); ++c) {
                 const ColumnDef& col = t.columns[c];
-                values << (at[size_t(c)] < 0 ? QVariant()
-                                             : converted(table, at[size_t(c)], col.type, rowWhere,
-                                                         col.name, where));
+                values << (at[size_t(c)] < 0
+                               ? QVariant()
+                               : converted(table, at[size_t(c)], col.type, place, col.name));
             }
-            if (kind == DatabaseKind::Master && t.name != u"管理者" &&
-                skipAccounts.contains(values.value(1).toString()))
+            if (accounts && skipAccounts.contains(values.value(1).toString()))
                 continue;
-            for (const Link& link : links()) {
-                if (link.child != t.name)
-                    continue;
-                const int f = int(fields.indexOf(link.field));
-                const QVariant parent = values[f];
+            for (const Parent& p : parents) {
+                const QVariant& parent = values[p.field];
                 if (parent.typeId() != QMetaType::LongLong ||
-                    !keysOf[link.parent].contains(parent.toLongLong()))
-                    problem(Kind::Orphan, rowWhere + u"の「"_qs + link.field + u"」"_qs,
-                            u"「"_qs + link.parent + u"」に "_qs +
+                    !p.keys->contains(parent.toLongLong()))
+                    problem(Kind::Orphan, place.text() + u"の「"_qs + p.link->field + u"」"_qs,
+                            u"「"_qs + p.link->parent + u"」に "_qs +
                                 (parent.isNull() ? u"(空)"_qs : parent.toString()) +
                                 u" の行がありません。"_qs,
                             where);
             }
             if (insert && writable) {
                 insert->add(values);
-                digests.insert(key.toLongLong(), rowDigest(values));
+                digests.emplace_back(*place.key, rowDigest(values));
             }
         }
         if (keyType == ColumnType::OneRowKey && rows != 1)
@@ -432,17 +494,22 @@ void Move::verify(const Written& written)
     say(written.where + u" (確かめ)"_qs);
     Database db = Database::open(written.path);
     for (const TableDef& t : tablesOf(written.kind)) {
-        const QHash<qint64, quint64> sent = written.digests.value(t.name);
-        qint64 rows = 0;
-        db.forEachRow(u"SELECT * FROM ["_qs + t.name + u"]"_qs, {}, [&](const Row& row) {
-            ++rows;
+        std::vector<std::pair<qint64, quint64>> sent = written.digests.value(t.name);
+        std::sort(sent.begin(), sent.end());
+        size_t rows = 0;
+        auto differs = [&](qint64 key) {
+            return Failure(written.where + u" の「"_qs + t.name + u"」 (キー "_qs +
+                               QString::number(key) +
+                               u") が移した後のファイルで違っています。何も書いていません。"_qs,
+                           QDir::toNativeSeparators(written.path));
+        };
+        // In key order, as the rows were sent once sorted.
+        db.forEachRow(u"SELECT * FROM ["_qs + t.name + u"] ORDER BY 1"_qs, {}, [&](const Row& row) {
             const qint64 key = row.value(0).toLongLong();
-            const auto it = sent.constFind(key);
-            if (it == sent.cend() || *it != rowDigest(row.values()))
-                throw Failure(written.where + u" の「"_qs + t.name + u"」 (キー "_qs +
-                                  QString::number(key) +
-                                  u") が移した後のファイルで違っています。何も書いていません。"_qs,
-                              QDir::toNativeSeparators(written.path));
+            if (rows >= sent.size() || sent[rows].first != key ||
+                sent[rows].second != rowDigest(row.values()))
+                throw differs(rows < sent.size() ? qMin(key, sent[rows].first) : key);
+            ++rows;
         });
         if (rows != sent.size())
             throw Failure(written.where + u" の「"_qs + t.name + u"」の行の数が合いません ("_qs +
