@@ -1,5 +1,7 @@
 #include "admin/WindowsMigration.h"
 
+#include "store/Accounts.h"
+#include "store/Compaction.h"
 #include "store/Cp932.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
@@ -22,6 +24,7 @@
 #include <QTimeZone>
 
 #include <dirent.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -768,6 +771,111 @@ MigrationReport MoveWindowsFolder(const QString& windowsFolder, const QString& d
     moveInto(staging.path());
     staging.publish();
     return move.report;
+}
+
+} // namespace horunea
+
+namespace horunea {
+
+namespace {
+
+// The record of a switch under way, in the data folder: the folder the old
+// files go to and the folder the new ones come from, a line each.
+QString switchRecordPath(const QString& dataFolder)
+{
+    return QDir(dataFolder).filePath(u".移行の切り替え中"_qs);
+}
+
+// What a data folder's shop is made of, the new files' names; main.mdb last,
+// so that a folder with our main.mdb is a whole one.
+const QStringList& shopItems()
+{
+    static const QStringList items{u"kelvo"_qs, u"care"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs,
+                                   u"main.mdb"_qs};
+    return items;
+}
+
+// Sets aside what is left of the old shop and puts the new one in place;
+// run again, it goes on where it stopped.
+void switchShop(const QString& dataFolder, const QString& aside, const QString& staged)
+{
+    const QDir data(dataFolder), from(staged);
+    QDir().mkpath(aside);
+    // The old shop's files, however Windows spelled them, with their .ldb:
+    // never one the new shop has put in place already.
+    static const QStringList oldNames{u"main.mdb"_qs,  u"kelvo.mdb"_qs, u"care.mdb"_qs,
+                                      u"kelvo"_qs,     u"care"_qs,      u"main.ldb"_qs,
+                                      u"kelvo.ldb"_qs, u"care.ldb"_qs};
+    for (const QString& name :
+         data.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        if (!oldNames.contains(name.toLower()))
+            continue;
+        if (shopItems().contains(name) && !QFileInfo::exists(from.filePath(name)))
+            continue; // new, put in place before the stop
+        renameWithoutReplacing(data.filePath(name), QDir(aside).filePath(name));
+    }
+    syncToDisk(aside);
+    for (const QString& item : shopItems()) {
+        if (QFileInfo::exists(from.filePath(item)))
+            renameWithoutReplacing(from.filePath(item), data.filePath(item));
+    }
+    syncToDisk(dataFolder);
+    QDir(staged).removeRecursively();
+}
+
+} // namespace
+
+MigrationReport MoveIntoDataFolder(const QString& windowsFolder, const QString& dataFolder,
+                                   const MigrationOptions& options, const MoveProgress& progress,
+                                   const std::function<bool()>& cancelled, QString* aside)
+{
+    const QDir data(dataFolder);
+    const bool fromHere =
+        QFileInfo(windowsFolder).canonicalFilePath() == QFileInfo(dataFolder).canonicalFilePath();
+    if (!fromHere && QFileInfo(data.filePath(u"main.mdb"_qs)).isFile()) {
+        // Only a folder without accounts of ours takes a shop.
+        Database master = Database::open(data.filePath(u"main.mdb"_qs));
+        for (const AccountKind kind : {AccountKind::Operator, AccountKind::Repair}) {
+            if (!LoadAccounts(master, kind).isEmpty())
+                throw Failure(u"このデータフォルダーにはもうアカウントがあります。Windows版の"
+                              u"データは、新しいか空のデータフォルダーに移してください。"_qs,
+                              QDir::toNativeSeparators(dataFolder));
+        }
+    }
+    const QString stamp = Clock::now().toString(u"yyyyMMdd-HHmmss"_qs);
+    const QString staged = data.filePath(u".移行-"_qs + stamp);
+    MigrationReport report = MoveWindowsFolder(windowsFolder, staged, options, progress, cancelled);
+    const QString setAside = data.filePath((fromHere ? u"Windows版-"_qs : u"移行前-"_qs) + stamp);
+    // The switch: written down first, so that a stop is finished at the next start.
+    {
+        QFile record(switchRecordPath(dataFolder));
+        if (!record.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+            record.write((setAside + u'\n' + staged + u'\n').toUtf8()) < 0 || !record.flush() ||
+            ::fsync(record.handle()) != 0)
+            throw Failure(u"データフォルダーに書き込めません。"_qs,
+                          QDir::toNativeSeparators(record.fileName()));
+    }
+    syncToDisk(dataFolder);
+    switchShop(dataFolder, setAside, staged);
+    QFile::remove(switchRecordPath(dataFolder));
+    syncToDisk(dataFolder);
+    if (aside)
+        *aside = setAside;
+    return report;
+}
+
+bool FinishDataFolderMove(const QString& dataFolder)
+{
+    QFile record(switchRecordPath(dataFolder));
+    if (!record.open(QIODevice::ReadOnly))
+        return false;
+    const QStringList lines = QString::fromUtf8(record.readAll()).split(u'\n');
+    record.close();
+    if (lines.size() >= 2 && QFileInfo(lines[1]).isDir())
+        switchShop(dataFolder, lines[0], lines[1]);
+    QFile::remove(switchRecordPath(dataFolder));
+    syncToDisk(dataFolder);
+    return true;
 }
 
 } // namespace horunea

@@ -81,4 +81,25 @@ MigrationReport MoveWindowsFolder(const QString& windowsFolder, const QString& d
                                   const MoveProgress& progress = {},
                                   const std::function<bool()>& cancelled = {});
 
+// The move into the data folder the program works on, which holds either
+// the Windows files themselves (the program was started on the Windows
+// version's folder) or only the files a new data folder starts with. The
+// new data are written and checked beside; then, after a record of the
+// switch, what the folder held is set aside — the Windows files into
+// "Windows版-YYYYMMDD-hhmmss", the program's own into
+// "移行前-YYYYMMDD-hhmmss", never deleted — and the new files take their
+// place. Refused when the data folder has accounts of the program's. Returns
+// the report; `aside` gets the folder set aside.
+MigrationReport MoveIntoDataFolder(const QString& windowsFolder, const QString& dataFolder,
+                                   const MigrationOptions& options,
+                                   const MoveProgress& progress = {},
+                                   const std::function<bool()>& cancelled = {},
+                                   QString* aside = nullptr);
+
+// Finishes a move into the data folder that stopped during its switch (the
+// new data were whole and checked): what is left of the old files is set
+// aside and the rest of the new ones put in place. Returns whether there
+// was one. Run at start, before main.mdb is read.
+bool FinishDataFolderMove(const QString& dataFolder);
+
 } // namespace horunea

@@ -4,6 +4,7 @@
 #include "store/Accounts.h"
 #include "store/Cp932.h"
 #include "store/Database.h"
+#include "store/DateText.h"
 #include "tools/WindowsShop.h"
 
 #include <QTemporaryDir>
@@ -111,6 +112,12 @@ QStringList rowsOf(const QString& path, const QString& table)
     return rows;
 }
 
+QSet<QString> entries(const QDir& dir)
+{
+    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    return QSet<QString>(names.begin(), names.end());
+}
+
 qint64 lastKey(const QString& path, const QString& table)
 {
     Database db = Database::open(path);
@@ -133,6 +140,9 @@ private slots:
     void aCancelledMoveLeavesNothing();
     void whatTheNewFileWouldChangeIsRefused();
     void theCommandLine();
+    void theProgramsFolderOfWindowsFilesBecomesOurs();
+    void aSwitchThatStoppedIsFinished();
+    void aNewDataFolderTakesTheShopItsAccountsDoNot();
 };
 
 void TstMigration::aDaysShopMovesExactly()
@@ -444,6 +454,73 @@ void TstMigration::theCommandLine()
     QVERIFY(rowsOf(QDir(to).filePath(u"kelvo/営業一課.mdb"_qs), u"件名"_qs)
                 .last()
                 .contains(u"迷子"_qs));
+}
+
+void TstMigration::theProgramsFolderOfWindowsFilesBecomesOurs()
+{
+    QTemporaryDir folder;
+    Shop().write(folder.path());
+    QFile(QDir(folder.path()).filePath(u"horunea.exe"_qs)).open(QIODevice::WriteOnly);
+    Clock::setNow(QDateTime(QDate(2026, 12, 10), QTime(9, 5, 7)));
+    QString aside;
+    const MigrationReport report =
+        MoveIntoDataFolder(folder.path(), folder.path(), {}, {}, {}, &aside);
+    Clock::setNow(QDateTime());
+    QCOMPARE(report.accounts, 2);
+    const QDir data(folder.path());
+    QCOMPARE(aside, data.filePath(u"Windows版-20261210-090507"_qs));
+    QCOMPARE(entries(data),
+             (QSet<QString>{u"Windows版-20261210-090507"_qs, u"care"_qs, u"care.mdb"_qs,
+                            u"horunea.exe"_qs, u"kelvo"_qs, u"kelvo.mdb"_qs, u"main.mdb"_qs}));
+    QVERIFY(!IsWindowsDataFolder(data.path()));
+    QCOMPARE(rowsOf(data.filePath(u"kelvo/営業一課.mdb"_qs), u"件名"_qs).size(), 2);
+    // The Windows files, set aside untouched.
+    QVERIFY(IsWindowsDataFolder(aside));
+    QCOMPARE(CheckWindowsFolder(aside).accounts, 2);
+}
+
+void TstMigration::aSwitchThatStoppedIsFinished()
+{
+    // Stopped after the old kelvo was set aside and the new one put in its
+    // place: the rest is done at the next start.
+    QTemporaryDir folder;
+    Shop().write(folder.path());
+    QDir data(folder.path());
+    const QString staged = data.filePath(u".移行-1"_qs), aside = data.filePath(u"Windows版-1"_qs);
+    MoveWindowsFolder(folder.path(), staged, {});
+    QFile record(data.filePath(u".移行の切り替え中"_qs));
+    QVERIFY(record.open(QIODevice::WriteOnly));
+    record.write((aside + u'\n' + staged + u'\n').toUtf8());
+    record.close();
+    QVERIFY(data.mkpath(aside));
+    QVERIFY(data.rename(u"kelvo"_qs, u"Windows版-1/kelvo"_qs));
+    QVERIFY(data.rename(u".移行-1/kelvo"_qs, u"kelvo"_qs));
+    QVERIFY(FinishDataFolderMove(folder.path()));
+    QVERIFY(!FinishDataFolderMove(folder.path()));
+    QCOMPARE(entries(data), (QSet<QString>{u"Windows版-1"_qs, u"care"_qs, u"care.mdb"_qs,
+                                           u"kelvo"_qs, u"kelvo.mdb"_qs, u"main.mdb"_qs}));
+    QCOMPARE(rowsOf(data.filePath(u"kelvo/営業一課.mdb"_qs), u"ログ"_qs).size(), 1);
+    QCOMPARE(rowsOf(data.filePath(u"main.mdb"_qs), u"使用者"_qs),
+             QStringList{u"1|営業一課|abc"_qs});
+    QCOMPARE(CheckWindowsFolder(aside).accounts, 2);
+}
+
+void TstMigration::aNewDataFolderTakesTheShopItsAccountsDoNot()
+{
+    QTemporaryDir windows;
+    Shop().write(windows.path());
+    TempDataFolder fresh; // main.mdb and the templates, no account
+    QString aside;
+    MoveIntoDataFolder(windows.path(), fresh.path(), {}, {}, {}, &aside);
+    QVERIFY(QFileInfo(aside).fileName().startsWith(u"移行前-"_qs));
+    QVERIFY(QFileInfo(QDir(aside).filePath(u"main.mdb"_qs)).isFile());
+    QCOMPARE(rowsOf(fresh.file(u"main.mdb"_qs), u"修理"_qs), QStringList{u"4|本店|\\N"_qs});
+    // Now it has accounts: another shop is refused, nothing touched.
+    const QString said = failureMessage(
+        [&] { MoveIntoDataFolder(windows.path(), fresh.path(), {}, {}, {}, nullptr); });
+    QVERIFY(said.startsWith(u"このデータフォルダーにはもうアカウントがあります。"_qs));
+    QCOMPARE(QDir(fresh.path()).entryList({u".移行*"_qs}, QDir::AllEntries | QDir::Hidden),
+             QStringList());
 }
 
 QTEST_GUILESS_MAIN(TstMigration)
