@@ -1,5 +1,7 @@
 #include "admin/AdministratorWindows.h"
 
+#include "admin/WindowsMigration.h"
+
 #include "store/Connections.h"
 #include "store/DataFolder.h"
 #include "store/DateText.h"
@@ -169,7 +171,12 @@ AdministratorMenuWindow::AdministratorMenuWindow(QWidget* parent) : QDialog(pare
     restore->setToolTip(u"バックアップのフォルダーから、今のデータを置き換えて戻します"_qs);
     connect(backup, &QPushButton::clicked, this, &AdministratorMenuWindow::backUp);
     connect(restore, &QPushButton::clicked, this, &AdministratorMenuWindow::restore);
-    setFixedSize(twips(2 * BandWidth + 360), twips(BandTop + 6480));
+    QPushButton* windows = placedButton(u"Command22"_qs, u"Windows版から移行"_qs, this, 120,
+                                        BandTop + 6420, 2 * BandWidth + 120);
+    windows->setToolTip(u"Windows版のデータ (Access のファイル) を、このデータフォルダーに"
+                        u"移します"_qs);
+    connect(windows, &QPushButton::clicked, this, &AdministratorMenuWindow::moveFromWindows);
+    setFixedSize(twips(2 * BandWidth + 360), twips(BandTop + 6960));
 
     runGuarded(this, [this] {
         const AdministratorCredentials admin = LoadAdministrator(MasterConnection());
@@ -199,6 +206,112 @@ bool AdministratorMenuWindow::withProgress(
     });
     progress.reset();
     return done;
+}
+
+void AdministratorMenuWindow::moveFromWindows()
+{
+    const QString folder = Dialogs::instance().chooseFolder(
+        this, u"Windows版のフォルダー (main.mdb のあるフォルダー)"_qs, QDir::homePath());
+    if (folder.isEmpty())
+        return;
+    // main.mdb is set aside and replaced: the menu lets go of it and opens the new one.
+    Connections::instance().CloseMasterDatabase();
+    MoveShopFromWindows(this, folder);
+    runGuarded(this, [this] {
+        Connections::instance().OpenMasterDatabase();
+        const AdministratorCredentials admin = LoadAdministrator(MasterConnection());
+        m_administratorName->setText(admin.name);
+        m_administratorPassword->setText(admin.password);
+        LoadAdminOperatorList();
+        LoadAdminRepairList();
+    });
+}
+
+bool MoveShopFromWindows(QWidget* parent, const QString& windowsFolder)
+{
+    Dialogs& dialogs = Dialogs::instance();
+    if (!IsWindowsDataFolder(windowsFolder)) {
+        dialogs.message(
+            parent,
+            u"このフォルダーには Windows版のデータ (Access の main.mdb) がありません。\n"_qs +
+                QDir::toNativeSeparators(windowsFolder),
+            Dialogs::Icon::Exclamation);
+        return false;
+    }
+    MigrationReport check;
+    if (!runGuarded(parent, [&] { check = CheckWindowsFolder(windowsFolder); }))
+        return false;
+    qint64 rows = 0;
+    for (const MigrationFile& f : check.files)
+        for (const auto& table : f.tables)
+            rows += table.second;
+    const QString summary =
+        QStringLiteral("アカウント %1 件、%2 行のデータがあります。").arg(check.accounts).arg(rows);
+    MigrationOptions options;
+    options.keepOrphans = options.skipMissing = options.ignoreLocks = true;
+    if (check.stopsMove(options)) {
+        dialogs.message(parent,
+                        summary +
+                            u"\nこのままでは移せません。Windows版で次の点を直してから、"
+                            u"やり直してください。何も書いていません。\n\n"_qs +
+                            check.problemLines().join(u'\n'),
+                        Dialogs::Icon::Exclamation);
+        return false;
+    }
+    QString question = summary + u"\nホルネアのデータに移します。よろしいですか？"_qs;
+    if (!check.problems.isEmpty())
+        question += u"\n\n次の点はこのまま移します (ファイルのないアカウントとアカウントの"
+                    u"ないファイルは移しません):\n"_qs +
+                    check.problemLines().join(u'\n');
+    if (!dialogs.confirm(parent, question))
+        return false;
+    QProgressDialog progress(u"移行中"_qs, u"キャンセル"_qs, 0, 0, parent);
+    progress.setWindowTitle(Dialogs::title());
+    progress.setObjectName(u"Progress1"_qs);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    QString aside;
+    MigrationReport report;
+    const bool done = runGuarded(parent, [&] {
+        report = MoveIntoDataFolder(
+            windowsFolder, DataFolder::path(), options,
+            [&](const QString& file) {
+                progress.setLabelText(u"移行中\n"_qs + file);
+                QApplication::processEvents();
+            },
+            [&] {
+                QApplication::processEvents();
+                return progress.wasCanceled();
+            },
+            &aside);
+    });
+    progress.reset();
+    if (!done)
+        return false;
+    dialogs.message(parent,
+                    QStringLiteral("移しました。アカウント %1 件。\n元のデータは次のフォルダーに"
+                                   "そのまま残しました。\n%2")
+                        .arg(report.accounts)
+                        .arg(QDir::toNativeSeparators(aside)),
+                    Dialogs::Icon::Information);
+    return true;
+}
+
+bool OfferMoveFromWindows()
+{
+    Dialogs& dialogs = Dialogs::instance();
+    if (!dialogs.confirm(nullptr,
+                         u"このデータフォルダーには Windows版のデータ (Access のファイル) が"
+                         u"あります。\nホルネアのデータに移しますか？\n\n移したあとも、元の"
+                         u"ファイルは「Windows版-日時」フォルダーにそのまま残します。\n"_qs +
+                             QDir::toNativeSeparators(DataFolder::path()))) {
+        dialogs.message(nullptr,
+                        u"Windows版のデータのままでは、ホルネアは使えません。移すときは、"
+                        u"もう一度起動してください。"_qs,
+                        Dialogs::Icon::Information);
+        return false;
+    }
+    return MoveShopFromWindows(nullptr, DataFolder::path());
 }
 
 void AdministratorMenuWindow::backUp()

@@ -66,6 +66,7 @@ private:
     void saveAdministrator();
     void backUp();
     void restore();
+    void moveFromWindows();
     // Runs a backup or restore with a progress dialog.
     bool withProgress(
         const QString& title,
@@ -80,5 +81,17 @@ private:
 // Drops the characters an account or administrator name may not hold, as
 // they are typed (and from pasted text).
 void refuseNameCharacters(QLineEdit* box);
+
+// Moves the shop of a Windows version's folder into the data folder, as the
+// user agrees: the check's findings shown first (what only the Windows
+// version can mend stops it; for the rest the user says go on), then the
+// move under a progress dialog with キャンセル, then what was done. The
+// caller lets go of main.mdb first. Returns whether the shop was moved.
+bool MoveShopFromWindows(QWidget* parent, const QString& windowsFolder);
+
+// At start, on a data folder that holds the Windows version's files: says
+// so and offers the move. False when the program cannot go on (the user
+// declined, or the move did not happen).
+bool OfferMoveFromWindows();
 
 } // namespace horunea

@@ -4,6 +4,7 @@
 #include "admin/AdministratorWindows.h"
 
 #include "admin/AccountRecovery.h"
+#include "admin/WindowsMigration.h"
 #include "customer/CustomerWindow.h"
 #include "editor/RecordEditorDialog.h"
 #include "import/ImportWindow.h"
@@ -83,6 +84,12 @@ ShellController::StartResult ShellController::start(bool withSplash)
     try {
         // An account operation or a restore a crash interrupted is put right
         // first: a restore may have moved main.mdb aside.
+        // A move from the Windows version that stopped in its switch is
+        // finished; a folder of the Windows version's files is offered the move.
+        FinishDataFolderMove(DataFolder::path());
+        if (!QFileInfo(DataFolder::serverConfPath()).isFile() &&
+            IsWindowsDataFolder(DataFolder::path()) && !OfferMoveFromWindows())
+            return StartResult::Failed;
         Store::followDataFolder();
         RecoverAccountOperation(true);
         EnsureShippedFiles();

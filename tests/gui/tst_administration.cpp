@@ -8,6 +8,7 @@
 #include "shell/ShellController.h"
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "tools/WindowsShop.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -132,6 +133,45 @@ private slots:
         QCOMPARE(child<ReportListView>(&menu, u"ListView1"_qs)->rowCount(), 1);
         QVERIFY(Connections::instance().masterOpen());
         QCOMPARE(MasterConnection().scalar(u"select count(*) from 使用者"_qs), 1);
+    }
+
+    void aWindowsShopFromTheMenu()
+    {
+        QTemporaryDir windows, empty;
+        DaysWindowsShop().write(windows.path());
+        AdministratorMenuWindow menu;
+        menu.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        // A folder that is not the Windows version's is said so.
+        m_dialogs->folderAnswers.enqueue(empty.path());
+        pushButton(&menu, "Command22")->click();
+        QVERIFY2(
+            m_dialogs->lastMessage().startsWith(
+                u"このフォルダーには Windows版のデータ (Access の main.mdb) がありません。"_qs),
+            qPrintable(m_dialogs->lastMessage()));
+        // Declined when asked: nothing moves.
+        m_dialogs->folderAnswers.enqueue(windows.path());
+        m_dialogs->confirmAnswers.enqueue(false);
+        pushButton(&menu, "Command22")->click();
+        QCOMPARE(m_dialogs->questions.last(),
+                 u"アカウント 2 件、17 行のデータがあります。\nホルネアのデータに移します。"
+                 u"よろしいですか？"_qs);
+        QCOMPARE(child<ReportListView>(&menu, u"ListView1"_qs)->rowCount(), 0);
+        // Moved: the menu shows the shop's accounts at once.
+        m_dialogs->folderAnswers.enqueue(windows.path());
+        pushButton(&menu, "Command22")->click();
+        QVERIFY2(m_dialogs->lastMessage().startsWith(u"移しました。アカウント 2 件。"_qs),
+                 qPrintable(m_dialogs->lastMessage()));
+        QCOMPARE(child<ReportListView>(&menu, u"ListView1"_qs)->rowCount(), 1);
+        QCOMPARE(child<ReportListView>(&menu, u"ListView2"_qs)->rowCount(), 1);
+        QVERIFY(Connections::instance().masterOpen());
+        QVERIFY(QFileInfo::exists(accountFile(u"kelvo"_qs, u"営業一課"_qs)));
+        // A second shop finds accounts there: refused, nothing touched.
+        m_dialogs->folderAnswers.enqueue(windows.path());
+        pushButton(&menu, "Command22")->click();
+        QVERIFY(m_dialogs->lastMessage().startsWith(
+            u"このデータフォルダーにはもうアカウントがあります。"_qs));
+        QCOMPARE(child<ReportListView>(&menu, u"ListView1"_qs)->rowCount(), 1);
     }
 
     void credentials()

@@ -1,5 +1,7 @@
+#include "admin/WindowsMigration.h"
 #include "gui/GuiTestCase.h"
 #include "gui/GuiTestSupport.h"
+#include "tools/WindowsShop.h"
 
 #include "shell/HelpWindow.h"
 #include "shell/MainMenuWindow.h"
@@ -48,6 +50,7 @@ private slots:
     void secondInstanceIsRefused();
     void unreadableMasterIsReportedUntouched();
     void startRemovesFoldersOfAKilledRestore();
+    void startOnTheWindowsVersionsFolderOffersTheMove();
     void closeUnloadsAndClosesMaster();
     void escapeDoesNotCloseFullLayout();
     void quitButtonEndsProgram();
@@ -262,6 +265,35 @@ void TstMainMenu::startRemovesFoldersOfAKilledRestore()
     QVERIFY(!data.exists(u".復元中-a1b2c3"_qs));
     QVERIFY(!data.exists(u"復元前-20261209-101500"_qs));
     QCOMPARE(LoadAccounts(MasterConnection(), AccountKind::Operator).size(), 1);
+}
+
+void TstMainMenu::startOnTheWindowsVersionsFolderOffersTheMove()
+{
+    // The program folder copied over from the Windows PC: its Access files.
+    QDir data(DataFolder::path());
+    for (const QString& file : {u"main.mdb"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs})
+        QVERIFY(data.remove(file));
+    DaysWindowsShop().write(data.path());
+    FakeDialogs& dialogs = *m_dialogs;
+    dialogs.confirmAnswers.enqueue(false);
+    {
+        ShellController declined;
+        QCOMPARE(declined.start(false), ShellController::StartResult::Failed);
+    }
+    QVERIFY(dialogs.questions.first().startsWith(
+        u"このデータフォルダーには Windows版のデータ (Access のファイル) があります。"_qs));
+    QVERIFY(IsWindowsDataFolder(data.path()));
+
+    ShellController& again = *m_shell;
+    QCOMPARE(again.start(false), ShellController::StartResult::Started);
+    QVERIFY2(dialogs.lastMessage().startsWith(u"移しました。アカウント 2 件。"_qs),
+             qPrintable(dialogs.lastMessage()));
+    auto* list1 = child<QTreeView>(again.mainMenu(), u"ListView1"_qs);
+    QCOMPARE(list1->model()->index(0, 1).data().toString(), u"営業一課"_qs);
+    const QStringList aside = data.entryList({u"Windows版-*"_qs}, QDir::Dirs);
+    QCOMPARE(aside.size(), 1);
+    QVERIFY(IsWindowsDataFolder(data.filePath(aside.first())));
+    QVERIFY(!IsWindowsDataFolder(data.path()));
 }
 
 void TstMainMenu::closeUnloadsAndClosesMaster()
