@@ -283,7 +283,7 @@ bool MoveShopFromWindows(QWidget* parent, const QString& windowsFolder)
                 QApplication::processEvents();
                 return progress.wasCanceled();
             },
-            &aside);
+            &aside, true);
     });
     progress.reset();
     if (!done)

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -786,6 +787,10 @@ QString switchRecordPath(const QString& dataFolder)
     return QDir(dataFolder).filePath(u".移行の切り替え中"_qs);
 }
 
+// The record's last line: a record without it was cut short as it was
+// written, before the switch began.
+const QString SwitchRecordEnd = u"切り替え"_qs;
+
 // What a data folder's shop is made of, the new files' names; main.mdb last,
 // so that a folder with our main.mdb is a whole one.
 const QStringList& shopItems()
@@ -827,9 +832,19 @@ void switchShop(const QString& dataFolder, const QString& aside, const QString& 
 
 MigrationReport MoveIntoDataFolder(const QString& windowsFolder, const QString& dataFolder,
                                    const MigrationOptions& options, const MoveProgress& progress,
-                                   const std::function<bool()>& cancelled, QString* aside)
+                                   const std::function<bool()>& cancelled, QString* aside,
+                                   bool holdsInstanceLock)
 {
     const QDir data(dataFolder);
+    // Nobody works on the folder meanwhile.
+    std::optional<QLockFile> instance;
+    if (!holdsInstanceLock) {
+        instance.emplace(data.filePath(u"horunea.lock"_qs));
+        instance->setStaleLockTime(0);
+        if (!instance->tryLock(0))
+            throw Failure(u"ホルネアがこのデータフォルダーで起動中のため、移行できません。"
+                          u"ホルネアを終了してからやり直してください。"_qs);
+    }
     const bool fromHere =
         QFileInfo(windowsFolder).canonicalFilePath() == QFileInfo(dataFolder).canonicalFilePath();
     if (!fromHere && QFileInfo(data.filePath(u"main.mdb"_qs)).isFile()) {
@@ -850,8 +865,9 @@ MigrationReport MoveIntoDataFolder(const QString& windowsFolder, const QString& 
     {
         QFile record(switchRecordPath(dataFolder));
         if (!record.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-            record.write((setAside + u'\n' + staged + u'\n').toUtf8()) < 0 || !record.flush() ||
-            ::fsync(record.handle()) != 0)
+            record.write((setAside + u'\n' + staged + u'\n' + SwitchRecordEnd + u'\n').toUtf8()) <
+                0 ||
+            !record.flush() || ::fsync(record.handle()) != 0)
             throw Failure(u"データフォルダーに書き込めません。"_qs,
                           QDir::toNativeSeparators(record.fileName()));
     }
@@ -864,18 +880,45 @@ MigrationReport MoveIntoDataFolder(const QString& windowsFolder, const QString& 
     return report;
 }
 
-bool FinishDataFolderMove(const QString& dataFolder)
+bool FinishDataFolderMove(const QString& dataFolder, bool holdsInstanceLock)
 {
+    const QDir data(dataFolder);
     QFile record(switchRecordPath(dataFolder));
-    if (!record.open(QIODevice::ReadOnly))
+    if (record.open(QIODevice::ReadOnly)) {
+        const QStringList lines = QString::fromUtf8(record.readAll()).split(u'\n');
+        record.close();
+        // Only a whole record, naming a copy of this folder, is a switch under way.
+        const bool whole =
+            lines.size() >= 3 && lines[2] == SwitchRecordEnd &&
+            QFileInfo(lines[1]).fileName().startsWith(u".移行-"_qs) &&
+            QFileInfo(lines[1]).absolutePath() == QFileInfo(dataFolder).absoluteFilePath();
+        if (whole && QFileInfo(lines[1]).isDir()) {
+            switchShop(dataFolder, lines[0], lines[1]);
+            QFile::remove(switchRecordPath(dataFolder));
+            syncToDisk(dataFolder);
+            return true;
+        }
+        QFile::remove(switchRecordPath(dataFolder));
+        syncToDisk(dataFolder);
+    }
+    // The new data of a move stopped before its switch began: its hidden
+    // copy, whole or not.
+    const QStringList left = data.entryList({u".移行-*"_qs, u"..移行-*"_qs},
+                                            QDir::AllEntries | QDir::Hidden | QDir::System);
+    if (left.isEmpty())
         return false;
-    const QStringList lines = QString::fromUtf8(record.readAll()).split(u'\n');
-    record.close();
-    if (lines.size() >= 2 && QFileInfo(lines[1]).isDir())
-        switchShop(dataFolder, lines[0], lines[1]);
-    QFile::remove(switchRecordPath(dataFolder));
-    syncToDisk(dataFolder);
-    return true;
+    QLockFile instance(data.filePath(u"horunea.lock"_qs));
+    instance.setStaleLockTime(0);
+    if (!holdsInstanceLock && !instance.tryLock(0))
+        return false;
+    for (const QString& name : left) {
+        const QString path = data.filePath(name);
+        if (QFileInfo(path).isDir())
+            QDir(path).removeRecursively();
+        else
+            QFile::remove(path);
+    }
+    return false;
 }
 
 } // namespace horunea

@@ -88,18 +88,22 @@ MigrationReport MoveWindowsFolder(const QString& windowsFolder, const QString& d
 // switch, what the folder held is set aside — the Windows files into
 // "Windows版-YYYYMMDD-hhmmss", the program's own into
 // "移行前-YYYYMMDD-hhmmss", never deleted — and the new files take their
-// place. Refused when the data folder has accounts of the program's. Returns
-// the report; `aside` gets the folder set aside.
+// place. Refused when the data folder has accounts of the program's, or
+// when the program runs on it (unless the caller is the program, holding
+// the folder's instance lock). Returns the report; `aside` gets the
+// folder set aside.
 MigrationReport MoveIntoDataFolder(const QString& windowsFolder, const QString& dataFolder,
                                    const MigrationOptions& options,
                                    const MoveProgress& progress = {},
                                    const std::function<bool()>& cancelled = {},
-                                   QString* aside = nullptr);
+                                   QString* aside = nullptr, bool holdsInstanceLock = false);
 
 // Finishes a move into the data folder that stopped during its switch (the
 // new data were whole and checked): what is left of the old files is set
 // aside and the rest of the new ones put in place. Returns whether there
-// was one. Run at start, before main.mdb is read.
-bool FinishDataFolderMove(const QString& dataFolder);
+// was one. The new data of a move stopped before its switch are removed
+// when nobody moves now (the caller holds the instance lock, or it can be
+// had). Run at start, before main.mdb is read.
+bool FinishDataFolderMove(const QString& dataFolder, bool holdsInstanceLock = false);
 
 } // namespace horunea

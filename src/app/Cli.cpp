@@ -1,5 +1,7 @@
 #include "app/Cli.h"
 
+#include "admin/WindowsMigration.h"
+
 #include "admin/AccountRecovery.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
@@ -62,6 +64,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         DataFolder::protect();
         transfer::RemoveStaleTransferFolders();
         try {
+            FinishDataFolderMove(DataFolder::path());
             RecoverAccountOperation();
         } catch (const Failure&) {
             // main.mdb cannot be read: the verb says why; account verbs recover first.

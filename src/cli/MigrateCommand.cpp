@@ -52,12 +52,23 @@ int commandMigrate(Invocation& call)
     const MoveProgress progress = [&call](const QString& text) {
         call.err << text << '\n' << Qt::flush;
     };
-    const MigrationReport report = MoveWindowsFolder(folder, DataFolder::path(), options, progress);
+    // A data folder that holds the Windows files themselves, or only the
+    // files a new data folder starts with, takes the shop where it is.
+    const QString data = DataFolder::path();
+    const bool intoDataFolder = QFileInfo(QDir(data).filePath(u"main.mdb"_qs)).isFile() &&
+                                !QFileInfo(DataFolder::serverConfPath()).isFile();
+    QString aside;
+    const MigrationReport report =
+        intoDataFolder ? MoveIntoDataFolder(folder, data, options, progress, {}, &aside)
+                       : MoveWindowsFolder(folder, data, options, progress);
     for (const QString& line : report.problemLines())
         call.err << line << '\n';
     call.out << QStringLiteral("移しました: %1 (main.mdb と %2 アカウント)\n")
                     .arg(QDir::toNativeSeparators(DataFolder::path()))
                     .arg(report.accounts);
+    if (!aside.isEmpty())
+        call.out << u"元のファイルはそのまま残しました: "_qs << QDir::toNativeSeparators(aside)
+                 << '\n';
     return 0;
 }
 

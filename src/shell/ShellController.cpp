@@ -86,7 +86,7 @@ ShellController::StartResult ShellController::start(bool withSplash)
         // first: a restore may have moved main.mdb aside.
         // A move from the Windows version that stopped in its switch is
         // finished; a folder of the Windows version's files is offered the move.
-        FinishDataFolderMove(DataFolder::path());
+        FinishDataFolderMove(DataFolder::path(), true);
         if (!QFileInfo(DataFolder::serverConfPath()).isFile() &&
             IsWindowsDataFolder(DataFolder::path()) && !OfferMoveFromWindows())
             return StartResult::Failed;

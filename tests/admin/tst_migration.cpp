@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 #include "CoreTestSupport.h"
+#include "PgCluster.h"
 #include "admin/AccountAdmin.h"
 #include "admin/WindowsMigration.h"
 #include "customer/CustomerLists.h"
@@ -10,6 +11,8 @@
 #include "store/Cp932.h"
 #include "store/Database.h"
 #include "store/DateText.h"
+#include "store/ServerConnection.h"
+#include "store/ServerSchema.h"
 #include "tools/WindowsShop.h"
 
 #include <QProcess>
@@ -71,7 +74,9 @@ private slots:
     void theProgramsFolderOfWindowsFilesBecomesOurs();
     void aSwitchThatStoppedIsFinished();
     void aNewDataFolderTakesTheShopItsAccountsDoNot();
+    void aRecordCutShortIsNoSwitch();
     void theMovedShopListsAsTheShopEnteredByHand();
+    void aShopMovesStraightOntoTheServer();
 };
 
 void TstMigration::aDaysShopMovesExactly()
@@ -419,7 +424,7 @@ void TstMigration::aSwitchThatStoppedIsFinished()
     MoveWindowsFolder(folder.path(), staged, {});
     QFile record(data.filePath(u".移行の切り替え中"_qs));
     QVERIFY(record.open(QIODevice::WriteOnly));
-    record.write((aside + u'\n' + staged + u'\n').toUtf8());
+    record.write((aside + u'\n' + staged + u'\n' + u"切り替え\n"_qs).toUtf8());
     record.close();
     QVERIFY(data.mkpath(aside));
     QVERIFY(data.rename(u"kelvo"_qs, u"Windows版-1/kelvo"_qs));
@@ -432,6 +437,25 @@ void TstMigration::aSwitchThatStoppedIsFinished()
     QCOMPARE(rowsOf(data.filePath(u"main.mdb"_qs), u"使用者"_qs),
              QStringList{u"1|営業一課|abc"_qs});
     QCOMPARE(CheckWindowsFolder(aside).accounts, 2);
+}
+
+void TstMigration::aRecordCutShortIsNoSwitch()
+{
+    // Killed while the record was written: its second line cut to the data
+    // folder's own path. Nothing switches; the copy goes; the Windows files stay.
+    QTemporaryDir folder;
+    Shop().write(folder.path());
+    QDir data(folder.path());
+    MoveWindowsFolder(folder.path(), data.filePath(u".移行-1"_qs), {});
+    QFile record(data.filePath(u".移行の切り替え中"_qs));
+    QVERIFY(record.open(QIODevice::WriteOnly));
+    record.write((data.filePath(u"Windows版-1"_qs) + u'\n' + folder.path()).toUtf8());
+    record.close();
+    QVERIFY(!FinishDataFolderMove(folder.path()));
+    QCOMPARE(entries(data), (QSet<QString>{u"care"_qs, u"care.mdb"_qs, u"kelvo"_qs, u"kelvo.mdb"_qs,
+                                           u"main.mdb"_qs}));
+    QVERIFY(IsWindowsDataFolder(data.path()));
+    QCOMPARE(CheckWindowsFolder(data.path()).accounts, 2);
 }
 
 void TstMigration::aNewDataFolderTakesTheShopItsAccountsDoNot()
@@ -658,6 +682,43 @@ void TstMigration::theMovedShopListsAsTheShopEnteredByHand()
     QCOMPARE(fromWindows.size(), byHand.size());
     for (int i = 0; i < byHand.size(); ++i)
         QCOMPARE(fromWindows[i], byHand[i]);
+}
+
+void TstMigration::aShopMovesStraightOntoTheServer()
+{
+    PgCluster cluster;
+    QVERIFY2(cluster.isRunning(), qPrintable(cluster.error()));
+    QTemporaryDir windows, target;
+    Shop().write(windows.path());
+    QFile conf(QDir(target.path()).filePath(u"server.conf"_qs));
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write(cluster.connectionString().toUtf8() + "\n");
+    conf.close();
+    CliRun moved = runCliCaptured({u"--data-dir"_qs, target.path(), u"migrate"_qs, windows.path()});
+    QCOMPARE(moved.status, 0);
+    // Nothing but server.conf in the folder: the shop is on the server.
+    QCOMPARE(entries(QDir(target.path())), QSet<QString>{u"server.conf"_qs});
+    const ServerAddress address = ServerAddress::parse(cluster.connectionString());
+    Database master = Database::openServer(address, serverMasterSchema(), DatabaseKind::Master);
+    QCOMPARE(
+        master.textRows(u"SELECT 修理No, 修理名 FROM 修理"_qs, {u"修理No"_qs, u"修理名"_qs}).size(),
+        1);
+    Database sales = Database::openServer(address, serverAccountSchema(DatabaseKind::Customer, 1),
+                                          DatabaseKind::Customer);
+    const ListRows users =
+        sales.textRows(u"SELECT ユーザーID, 表示名, 備考 FROM ユーザー ORDER BY 1"_qs,
+                       {u"ユーザーID"_qs, u"表示名"_qs, u"備考"_qs});
+    QCOMPARE(users.size(), 2);
+    QCOMPARE(users[1][1], u"𠮷田 🍣"_qs);
+    QCOMPARE(users[1][2], QString(u'備').repeated(3000));
+    // The counter goes on where the Windows file's did.
+    QCOMPARE(
+        sales.insert(u"ユーザー"_qs, {{u"表示ふりがな"_qs, u"ｱ"_qs}, {u"表示名"_qs, u"新"_qs}}),
+        10);
+    // A second move finds the shop there: refused, the server untouched.
+    CliRun again = runCliCaptured({u"--data-dir"_qs, target.path(), u"migrate"_qs, windows.path()});
+    QCOMPARE(again.status, 1);
+    QCOMPARE(sales.scalar(u"SELECT count(*) FROM ユーザー"_qs), 3);
 }
 
 QTEST_MAIN(TstMigration)
