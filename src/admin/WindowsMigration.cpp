@@ -40,6 +40,8 @@ namespace {
 
 using Kind = MigrationProblem::Kind;
 
+const QString CancelledMessage = u"移行を取り消しました。何も書いていません。"_qs;
+
 // Problems of one kind listed for one table before the rest are counted.
 constexpr int ListedPerTable = 20;
 
@@ -241,13 +243,17 @@ private:
         if (m_progress)
             m_progress(text);
         if (m_cancelled && m_cancelled())
-            throw Failure(u"移行を取り消しました。何も書いていません。"_qs);
+            throw Failure(CancelledMessage);
     }
     // Moves one Jet file's tables into a new file of the kind (or only reads
     // them); skipAccounts names master rows left behind.
     void moveFile(const QString& relative, const QByteArray& native, DatabaseKind kind,
                   const QString& account, const QString& out,
                   const QSet<QString>& skipAccounts = {});
+    // The same, a file that cannot be read said as a problem of its own.
+    void moveFileOrSay(const QString& relative, const QByteArray& native, DatabaseKind kind,
+                       const QString& account, const QString& out,
+                       const QSet<QString>& skipAccounts = {});
     QVariant converted(const JetTable& table, int column, ColumnType type, const RowPlace& place,
                        const QString& field);
     void verify(const Written& written);
@@ -420,7 +426,7 @@ void Move::moveFile(const QString& relative, const QByteArray& native, DatabaseK
         QVariantList values;
         while (table.next()) {
             if (++rows % 4096 == 0 && m_cancelled && m_cancelled())
-                throw Failure(u"移行を取り消しました。何も書いていません。"_qs);
+                throw Failure(CancelledMessage);
             values.clear();
             RowPlace place{where, rows, std::nullopt};
             // The key first: it names the row in every other problem.
@@ -468,6 +474,15 @@ void Move::moveFile(const QString& relative, const QByteArray& native, DatabaseK
                 digests.emplace_back(*place.key, rowDigest(values));
             }
         }
+        // A page that is not the table's own any more is passed over by the
+        // reader: the count the definition keeps says so.
+        if (rows != table.definitionRows())
+            problem(Kind::Refused, where,
+                    QStringLiteral("表の定義では %1 行ですが、読めたのは %2 行です。ファイルが"
+                                   "壊れているかもしれません。Windows版で最適化してから写し直して"
+                                   "ください。")
+                        .arg(table.definitionRows())
+                        .arg(rows));
         if (keyType == ColumnType::OneRowKey && rows != 1)
             problem(Kind::Refused, where,
                     u"一行だけの表に "_qs + QString::number(rows) + u" 行あります。"_qs);
@@ -490,6 +505,21 @@ void Move::moveFile(const QString& relative, const QByteArray& native, DatabaseK
         writing.reset();
         db->close();
         m_written.push_back(std::move(written));
+    }
+}
+
+void Move::moveFileOrSay(const QString& relative, const QByteArray& native, DatabaseKind kind,
+                         const QString& account, const QString& out,
+                         const QSet<QString>& skipAccounts)
+{
+    try {
+        moveFile(relative, native, kind, account, out, skipAccounts);
+    } catch (const Failure& e) {
+        if (e.message() == CancelledMessage)
+            throw;
+        problem(Kind::Refused, relative, e.message());
+        countUnlisted();
+        report.files.append({relative, account, {}});
     }
 }
 
@@ -633,22 +663,22 @@ void Move::run(const QString& out)
     const QDir to(out);
     if (m_write && (!to.mkpath(u"kelvo"_qs) || !to.mkpath(u"care"_qs)))
         throw Failure(u"移行先のフォルダーを作れません。"_qs, QDir::toNativeSeparators(out));
-    moveFile(u"main.mdb"_qs, main->native, DatabaseKind::Master, QString(),
-             to.filePath(u"main.mdb"_qs), m_options.skipMissing ? skip : QSet<QString>());
+    moveFileOrSay(u"main.mdb"_qs, main->native, DatabaseKind::Master, QString(),
+                  to.filePath(u"main.mdb"_qs), m_options.skipMissing ? skip : QSet<QString>());
     for (const DatabaseKind kind : {DatabaseKind::Customer, DatabaseKind::Repair}) {
         const QString name = kind == DatabaseKind::Customer ? u"kelvo"_qs : u"care"_qs;
         const QString target = to.filePath(name + u".mdb"_qs);
         if (const FolderEntry* f = topFile(name)) {
-            moveFile(name + u".mdb"_qs, f->native, kind, QString(), target);
+            moveFileOrSay(name + u".mdb"_qs, f->native, kind, QString(), target);
         } else if (m_write) {
             // Without the Windows template, new accounts start from ours.
             createDatabaseFile(target, kind);
         }
     }
     for (const Found& f : found) {
-        moveFile(folderOf(f.kind) + u'/' + f.entry.name + u".mdb"_qs, f.entry.native,
-                 databaseKindOf(f.kind), f.name,
-                 to.filePath(folderOf(f.kind) + u'/' + f.name + u".mdb"_qs));
+        moveFileOrSay(folderOf(f.kind) + u'/' + f.entry.name + u".mdb"_qs, f.entry.native,
+                      databaseKindOf(f.kind), f.name,
+                      to.filePath(folderOf(f.kind) + u'/' + f.name + u".mdb"_qs));
         ++report.accounts;
     }
     if (!m_write || report.stopsMove(m_options))

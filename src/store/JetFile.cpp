@@ -246,6 +246,7 @@ JetTable JetFile::table(const QString& name) const
         table.m_columns.append({QString::fromUtf8(col->name), JetType(col->col_type)});
     }
     table.m_cursor->fields.resize(def->num_cols);
+    table.m_definitionRows = def->num_rows;
     // The counter's next value, kept in the definition after the row count.
     if (mdb_read_alt_pg(mdb, found->table_pg) == mdb->fmt->pg_size)
         table.m_nextCounter = le32(mdb->alt_pg_buf + (IS_JET3(mdb) ? 16 : 20));

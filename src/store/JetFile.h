@@ -83,6 +83,9 @@ public:
     // The next key the table's counter gives, as the table's definition
     // keeps it (0 when it has none).
     qint64 nextCounter() const { return m_nextCounter; }
+    // The row count the table's definition keeps: what a whole reading
+    // finds, unless the file was not closed properly.
+    qint64 definitionRows() const { return m_definitionRows; }
 
     // Moves to the next row; false after the last. Throws Failure when a
     // row cannot be read.
@@ -102,6 +105,7 @@ private:
     QString m_name;
     QList<JetColumn> m_columns;
     qint64 m_nextCounter = 0;
+    qint64 m_definitionRows = 0;
     std::unique_ptr<Cursor> m_cursor;
 };
 

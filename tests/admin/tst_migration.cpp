@@ -75,6 +75,8 @@ private slots:
     void aSwitchThatStoppedIsFinished();
     void aNewDataFolderTakesTheShopItsAccountsDoNot();
     void aRecordCutShortIsNoSwitch();
+    void aDamagedFileIsNamed_data();
+    void aDamagedFileIsNamed();
     void theMovedShopListsAsTheShopEnteredByHand();
     void aShopMovesStraightOntoTheServer();
 };
@@ -437,6 +439,50 @@ void TstMigration::aSwitchThatStoppedIsFinished()
     QCOMPARE(rowsOf(data.filePath(u"main.mdb"_qs), u"使用者"_qs),
              QStringList{u"1|営業一課|abc"_qs});
     QCOMPARE(CheckWindowsFolder(aside).accounts, 2);
+}
+
+void TstMigration::aDamagedFileIsNamed_data()
+{
+    QTest::addColumn<int>("at"); // the byte of the users' data page damaged
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("a page that is no longer a data page")
+        << 0 << QByteArray("\xff")
+        << u"kelvo/営業一課.mdb の「ユーザー」: 表の定義では 2 行ですが、読めたのは 0 行です。"_qs;
+    QTest::newRow("a row count past the page")
+        << 12 << QByteArray("\xff\x7f") << u"kelvo/営業一課.mdb: 「"_qs;
+}
+
+void TstMigration::aDamagedFileIsNamed()
+{
+    QFETCH(int, at);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, line);
+    QTemporaryDir windows, target;
+    Shop().write(windows.path());
+    QFile file(QDir(windows.path()).filePath(u"kelvo/営業一課.mdb"_qs));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray content = file.readAll();
+    const QString name = u"山田 太郎"_qs;
+    const qsizetype found =
+        content.indexOf(QByteArray(reinterpret_cast<const char*>(name.utf16()), name.size() * 2));
+    QVERIFY(found > 0);
+    QVERIFY(file.seek(found / 4096 * 4096 + at));
+    file.write(bytes);
+    file.close();
+    const MigrationReport report = CheckWindowsFolder(windows.path());
+    QStringList lines;
+    for (const MigrationProblem& p : report.problems)
+        lines << p.line();
+    QVERIFY2(std::any_of(lines.cbegin(), lines.cend(),
+                         [&](const QString& l) { return l.startsWith(line); }),
+             qPrintable(lines.join(u'\n')));
+    // The other files are still read and counted.
+    QCOMPARE(report.files.last().relative, u"care/本店.mdb"_qs);
+    QCOMPARE(report.files.last().tables.first().second, 1);
+    const QString to = target.filePath(u"data"_qs);
+    QVERIFY(!failureMessage([&] { MoveWindowsFolder(windows.path(), to, {}); }).isEmpty());
+    QVERIFY(!QFileInfo::exists(to));
 }
 
 void TstMigration::aRecordCutShortIsNoSwitch()

@@ -29,6 +29,7 @@ class TstJetFile : public QObject
 private slots:
     void accessFilesReadAsMdbReaderReadsThem_data();
     void accessFilesReadAsMdbReaderReadsThem();
+    void writtenFilesReadTheSameByBothReaders_data();
     void writtenFilesReadTheSameByBothReaders();
     void valuesComeBackExactly();
     void compressedText_data();
@@ -107,9 +108,12 @@ const QList<JetWriter::Column> awkwardColumns = {
     {u"金額"_qs, T::Money},
 };
 
-void writeAwkward(const QString& path, const QString& password = Database::password())
+void writeAwkward(const QString& path, uint32_t pageKey = 0)
 {
-    JetWriter writer(path, {password});
+    JetWriter::Options options;
+    options.password = Database::password();
+    options.pageKey = pageKey;
+    JetWriter writer(path, options);
     writer.beginTable(u"表一"_qs, awkwardColumns);
     for (const QVariantList& row : awkwardRows())
         writer.addRow(row);
@@ -122,11 +126,33 @@ void writeAwkward(const QString& path, const QString& password = Database::passw
 
 } // namespace
 
+void TstJetFile::writtenFilesReadTheSameByBothReaders_data()
+{
+    QTest::addColumn<uint>("pageKey");
+    QTest::newRow("plain pages") << 0u;
+    QTest::newRow("encoded pages") << 0x5a17c3e9u;
+}
+
 void TstJetFile::writtenFilesReadTheSameByBothReaders()
 {
+    QFETCH(uint, pageKey);
     QTemporaryDir dir;
     const QString path = dir.filePath(u"awkward.mdb"_qs);
-    writeAwkward(path);
+    writeAwkward(path, pageKey);
+    {
+        // Encoded, no text of the file is to be seen in its bytes.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().contains(QByteArray("\x18\x8a\x32\x93", 4) /* 記録 */),
+                 pageKey == 0);
+    }
+    if (pageKey != 0) {
+        QCOMPARE(jetCellsByLibmdb(path), [] {
+            QTemporaryDir plainDir;
+            writeAwkward(plainDir.filePath(u"plain.mdb"_qs));
+            return jetCellsByLibmdb(plainDir.filePath(u"plain.mdb"_qs));
+        }());
+    }
     QString password;
     const JetCells theirs = jetCellsByMdbReader(path, &password);
     QCOMPARE(password, Database::password());

@@ -137,9 +137,14 @@ uint32_t JetWriter::newPage()
     return m_pages++;
 }
 
-void JetWriter::writePage(uint32_t page, const QByteArray& bytes)
+void JetWriter::writePage(uint32_t page, const QByteArray& plain)
 {
-    Q_ASSERT(bytes.size() == PageSize);
+    Q_ASSERT(plain.size() == PageSize);
+    QByteArray bytes = plain;
+    if (page > 0 && m_options.pageKey != 0) {
+        const uint32_t key = m_options.pageKey ^ page;
+        rc4(QByteArray(reinterpret_cast<const char*>(&key), 4), bytes.data(), PageSize);
+    }
     if (fseeko(m_file, off_t(page) * PageSize, SEEK_SET) != 0 ||
         std::fwrite(bytes.constData(), 1, PageSize, m_file) != size_t(PageSize))
         throw std::runtime_error("cannot write a page");
@@ -528,6 +533,7 @@ void JetWriter::finish()
     std::memcpy(header.data() + 4, "Standard Jet DB", 16);
     put32(header, 0x14, 1); // Jet 4
     put16(header, 0x3C, 932);
+    put32(header, 0x3E, m_options.pageKey);
     const double created = 45000.25;
     std::memcpy(header.data() + 0x72, &created, 8);
     QByteArray password = encodeText(m_options.password.left(20), false);

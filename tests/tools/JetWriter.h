@@ -51,6 +51,9 @@ public:
         QString password;
         // A memo of more bytes goes to long-value pages.
         int inlineMemoBytes = 64;
+        // Not 0: every page after the header is RC4-encoded with this key
+        // and its page number, as Access encodes a database.
+        uint32_t pageKey = 0;
     };
 
     // Creates the file (replacing one there).
