@@ -178,13 +178,16 @@ AdministratorMenuWindow::AdministratorMenuWindow(QWidget* parent) : QDialog(pare
     connect(windows, &QPushButton::clicked, this, &AdministratorMenuWindow::moveFromWindows);
     setFixedSize(twips(2 * BandWidth + 360), twips(BandTop + 6960));
 
-    runGuarded(this, [this] {
-        const AdministratorCredentials admin = LoadAdministrator(MasterConnection());
-        m_administratorName->setText(admin.name);
-        m_administratorPassword->setText(admin.password);
-        LoadAdminOperatorList();
-        LoadAdminRepairList();
-    });
+    runGuarded(this, [this] { showMaster(); });
+}
+
+void AdministratorMenuWindow::showMaster()
+{
+    const AdministratorCredentials admin = LoadAdministrator(MasterConnection());
+    m_administratorName->setText(admin.name);
+    m_administratorPassword->setText(admin.password);
+    LoadAdminOperatorList();
+    LoadAdminRepairList();
 }
 
 bool AdministratorMenuWindow::withProgress(
@@ -219,11 +222,7 @@ void AdministratorMenuWindow::moveFromWindows()
     MoveShopFromWindows(this, folder);
     runGuarded(this, [this] {
         Connections::instance().OpenMasterDatabase();
-        const AdministratorCredentials admin = LoadAdministrator(MasterConnection());
-        m_administratorName->setText(admin.name);
-        m_administratorPassword->setText(admin.password);
-        LoadAdminOperatorList();
-        LoadAdminRepairList();
+        showMaster();
     });
 }
 
@@ -352,11 +351,7 @@ void AdministratorMenuWindow::restore()
         u"復元中"_qs, [&](const auto& progress) { RestoreDataFolder(folder, progress, true); });
     runGuarded(this, [this] {
         Connections::instance().OpenMasterDatabase();
-        const AdministratorCredentials admin = LoadAdministrator(MasterConnection());
-        m_administratorName->setText(admin.name);
-        m_administratorPassword->setText(admin.password);
-        LoadAdminOperatorList();
-        LoadAdminRepairList();
+        showMaster();
     });
     if (done)
         Dialogs::instance().message(this, u"復元しました。"_qs, Dialogs::Icon::Information);

@@ -67,6 +67,8 @@ private:
     void backUp();
     void restore();
     void moveFromWindows();
+    // Shows the administrator and both account lists as main.mdb has them.
+    void showMaster();
     // Runs a backup or restore with a progress dialog.
     bool withProgress(
         const QString& title,

@@ -27,6 +27,8 @@ using namespace horunea::test;
 namespace {
 
 using Shop = DaysWindowsShop;
+// What a test does to the shop (before it is written) or to its folder.
+using Damage = std::function<void(Shop&, const QDir&)>;
 
 // Every row of a table of a moved file, each value as its kind and text
 // ("\N" for Null), in key order.
@@ -148,57 +150,45 @@ void TstMigration::theMovedShopIsUsedAsAnyOther()
 
 void TstMigration::theCheckNamesEveryProblem_data()
 {
-    QTest::addColumn<std::function<void(Shop&, const QDir&)>>("damage");
+    QTest::addColumn<Damage>("damage");
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("kind");
     using K = MigrationProblem::Kind;
-    QTest::newRow("unknown table")
-        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
-               s.sales.tables.append({u"メモ"_qs, {{u"ID"_qs, JetWriter::Type::Long}}, {{1}}});
-           })
-        << u"kelvo/営業一課.mdb の「メモ」: ホルネアにない表です。"_qs << int(K::Refused);
-    QTest::newRow("unknown field")
-        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
-               WindowsTable& t = s.sales[u"件名"_qs];
-               t.columns.append({u"担当"_qs, JetWriter::Type::Text, 20});
-               for (QVariantList& r : t.rows)
-                   r.append(QVariant());
-           })
-        << u"kelvo/営業一課.mdb の「件名」の「担当」: ホルネアにない項目です。"_qs
-        << int(K::Refused);
-    QTest::newRow("duplicate key")
-        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
-               s.sales[u"件名"_qs].add(
-                   {{u"件名ID"_qs, 2}, {u"ユーザーID"_qs, 1}, {u"件名"_qs, u"重複"_qs}});
-           })
-        << u"kelvo/営業一課.mdb の「件名」 (キー 2): 同じキーの行がもう一つあります。"_qs
-        << int(K::Refused);
-    QTest::newRow("key not whole")
-        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
-               WindowsTable& t = s.sales[u"ログ"_qs];
-               t.columns[t.column(u"件名ID"_qs)].type = JetWriter::Type::Double;
-               t.rows[0][t.column(u"件名ID"_qs)] = 2.5;
-           })
-        << u"kelvo/営業一課.mdb の「ログ」 (キー 5)の「件名ID」: 整数ではない値「2.5」です。"_qs
-        << int(K::Refused);
-    QTest::newRow("orphan subject") << std::function<void(Shop&, const QDir&)>([](Shop& s,
-                                                                                  const QDir&) {
+    QTest::newRow("unknown table") << Damage([](Shop& s, const QDir&) {
+        s.sales.tables.append({u"メモ"_qs, {{u"ID"_qs, JetWriter::Type::Long}}, {{1}}});
+    }) << u"kelvo/営業一課.mdb の「メモ」: ホルネアにない表です。"_qs
+                                   << int(K::Refused);
+    QTest::newRow("unknown field") << Damage([](Shop& s, const QDir&) {
+        WindowsTable& t = s.sales[u"件名"_qs];
+        t.columns.append({u"担当"_qs, JetWriter::Type::Text, 20});
+        for (QVariantList& r : t.rows)
+            r.append(QVariant());
+    }) << u"kelvo/営業一課.mdb の「件名」の「担当」: ホルネアにない項目です。"_qs
+                                   << int(K::Refused);
+    QTest::newRow("duplicate key") << Damage([](Shop& s, const QDir&) {
+        s.sales[u"件名"_qs].add(
+            {{u"件名ID"_qs, 2}, {u"ユーザーID"_qs, 1}, {u"件名"_qs, u"重複"_qs}});
+    }) << u"kelvo/営業一課.mdb の「件名」 (キー 2): 同じキーの行がもう一つあります。"_qs
+                                   << int(K::Refused);
+    QTest::newRow("key not whole") << Damage([](Shop& s, const QDir&) {
+        WindowsTable& t = s.sales[u"ログ"_qs];
+        t.columns[t.column(u"件名ID"_qs)].type = JetWriter::Type::Double;
+        t.rows[0][t.column(u"件名ID"_qs)] = 2.5;
+    }) << u"kelvo/営業一課.mdb の「ログ」 (キー 5)の「件名ID」: 整数ではない値「2.5」です。"_qs
+                                   << int(K::Refused);
+    QTest::newRow("orphan subject") << Damage([](Shop& s, const QDir&) {
         s.sales[u"件名"_qs].add(
             {{u"件名ID"_qs, 9}, {u"ユーザーID"_qs, 44}, {u"件名"_qs, u"迷子"_qs}});
     }) << u"kelvo/営業一課.mdb の「件名」 (キー 9)の「ユーザーID」: 「ユーザー」に 44 の行がありません。"_qs
                                     << int(K::Orphan);
-    QTest::newRow("account without file")
-        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
-               s.master[u"使用者"_qs].add({{u"使用者No"_qs, 2}, {u"使用者名"_qs, u"経理"_qs}});
-           })
-        << u"kelvo/経理.mdb: 使用者「経理」のファイルがありません。"_qs << int(K::Missing);
-    QTest::newRow("file without account")
-        << std::function<void(Shop&, const QDir&)>([](Shop&, const QDir& d) {
-               writeWindowsFile(d.filePath(u"kelvo/古い課.mdb"_qs),
-                                windowsFileOf(DatabaseKind::Customer));
-           })
-        << u"kelvo/古い課.mdb: main.mdb のどのアカウントのファイルでもありません。"_qs
-        << int(K::Missing);
+    QTest::newRow("account without file") << Damage([](Shop& s, const QDir&) {
+        s.master[u"使用者"_qs].add({{u"使用者No"_qs, 2}, {u"使用者名"_qs, u"経理"_qs}});
+    }) << u"kelvo/経理.mdb: 使用者「経理」のファイルがありません。"_qs
+                                          << int(K::Missing);
+    QTest::newRow("file without account") << Damage([](Shop&, const QDir& d) {
+        writeWindowsFile(d.filePath(u"kelvo/古い課.mdb"_qs), windowsFileOf(DatabaseKind::Customer));
+    }) << u"kelvo/古い課.mdb: main.mdb のどのアカウントのファイルでもありません。"_qs
+                                          << int(K::Missing);
     QTest::newRow("names one file on Windows") << std::function<void(
                                                       Shop&, const QDir&)>([](Shop& s,
                                                                               const QDir& d) {
@@ -206,11 +196,10 @@ void TstMigration::theCheckNamesEveryProblem_data()
         Q_UNUSED(d);
     }) << u"修理アカウント「本店」: 「本店」と大文字・小文字か全角・半角だけが違います。Windows では一つのファイルでした。どちらかの名前を Windows版で直してください。"_qs
                                                << int(K::Refused);
-    QTest::newRow("name not a file name here")
-        << std::function<void(Shop&, const QDir&)>([](Shop& s, const QDir&) {
-               s.master[u"使用者"_qs].add({{u"使用者No"_qs, 2}, {u"使用者名"_qs, u"a/b"_qs}});
-           })
-        << u"使用者「a/b」: この名前はここではファイル名にできません: "_qs << int(K::Refused);
+    QTest::newRow("name not a file name here") << Damage([](Shop& s, const QDir&) {
+        s.master[u"使用者"_qs].add({{u"使用者No"_qs, 2}, {u"使用者名"_qs, u"a/b"_qs}});
+    }) << u"使用者「a/b」: この名前はここではファイル名にできません: "_qs
+                                               << int(K::Refused);
     QTest::newRow("still open on Windows") << std::function<void(
                                                   Shop&, const QDir&)>([](Shop&, const QDir& d) {
         d.mkpath(u"kelvo"_qs);
@@ -218,8 +207,7 @@ void TstMigration::theCheckNamesEveryProblem_data()
         QVERIFY(lock.open(QIODevice::WriteOnly));
     }) << u"kelvo/営業一課.mdb: 使用中の印 (.ldb) があります。Windows版のプログラムが動いているかもしれません。"_qs
                                            << int(K::Locked);
-    QTest::newRow("date with a time") << std::function<void(Shop&, const QDir&)>([](Shop& s,
-                                                                                    const QDir&) {
+    QTest::newRow("date with a time") << Damage([](Shop& s, const QDir&) {
         WindowsTable& t = s.sales[u"件名"_qs];
         t.columns[t.column(u"登録日"_qs)].type = JetWriter::Type::DateTime;
         t.rows[0][t.column(u"登録日"_qs)] = QDateTime(QDate(2003, 8, 19), QTime(9, 30));
@@ -230,7 +218,7 @@ void TstMigration::theCheckNamesEveryProblem_data()
 
 void TstMigration::theCheckNamesEveryProblem()
 {
-    QFETCH(std::function<void(Shop&, const QDir&)>, damage);
+    QFETCH(Damage, damage);
     QFETCH(QString, line);
     QFETCH(int, kind);
     QTemporaryDir windows, target;

@@ -76,12 +76,9 @@ int fixedSize(JetWriter::Type type)
     case T::Double:
     case T::DateTime:
         return 8;
-    case T::Text:
-    case T::Ole:
-    case T::Memo:
-        return -1;
+    default:
+        return -1; // text, memo, OLE: variable
     }
-    return -1;
 }
 
 QByteArray emptyDataPage(uint32_t tablePage)

@@ -9,6 +9,8 @@
 // Every file it writes is read back by libmdb and by mdb-reader (npm) in
 // the tests, so that it cannot agree only with itself.
 
+#include "store/JetFile.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -24,19 +26,8 @@ namespace horunea::test {
 class JetWriter
 {
 public:
-    enum class Type : uint8_t {
-        Bool = 0x01,
-        Byte = 0x02,
-        Int = 0x03,
-        Long = 0x04,
-        Money = 0x05,
-        Float = 0x06,
-        Double = 0x07,
-        DateTime = 0x08,
-        Text = 0x0A,
-        Ole = 0x0B, // long binary, written as given (QByteArray)
-        Memo = 0x0C,
-    };
+    // The column types, as the reader names them.
+    using Type = JetType;
     struct Column
     {
         QString name;
