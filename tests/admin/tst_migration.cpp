@@ -189,9 +189,7 @@ void TstMigration::theCheckNamesEveryProblem_data()
         writeWindowsFile(d.filePath(u"kelvo/古い課.mdb"_qs), windowsFileOf(DatabaseKind::Customer));
     }) << u"kelvo/古い課.mdb: main.mdb のどのアカウントのファイルでもありません。"_qs
                                           << int(K::Missing);
-    QTest::newRow("names one file on Windows") << std::function<void(
-                                                      Shop&, const QDir&)>([](Shop& s,
-                                                                              const QDir& d) {
+    QTest::newRow("names one file on Windows") << Damage([](Shop& s, const QDir& d) {
         s.master[u"修理"_qs].add({{u"修理No"_qs, 5}, {u"修理名"_qs, u"本店"_qs}});
         Q_UNUSED(d);
     }) << u"修理アカウント「本店」: 「本店」と大文字・小文字か全角・半角だけが違います。Windows では一つのファイルでした。どちらかの名前を Windows版で直してください。"_qs
@@ -200,8 +198,7 @@ void TstMigration::theCheckNamesEveryProblem_data()
         s.master[u"使用者"_qs].add({{u"使用者No"_qs, 2}, {u"使用者名"_qs, u"a/b"_qs}});
     }) << u"使用者「a/b」: この名前はここではファイル名にできません: "_qs
                                                << int(K::Refused);
-    QTest::newRow("still open on Windows") << std::function<void(
-                                                  Shop&, const QDir&)>([](Shop&, const QDir& d) {
+    QTest::newRow("still open on Windows") << Damage([](Shop&, const QDir& d) {
         d.mkpath(u"kelvo"_qs);
         QFile lock(d.filePath(u"kelvo/営業一課.ldb"_qs));
         QVERIFY(lock.open(QIODevice::WriteOnly));
