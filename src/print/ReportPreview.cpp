@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -183,9 +184,9 @@ void ReportPageView::scrollContentsBy(int, int)
     emit currentPageChanged(currentPage());
 }
 
-ReportPreview::ReportPreview(Report report, QWidget* parent)
+ReportPreview::ReportPreview(Report report, QWidget* parent, const LayoutProgress& progress)
     : QDialog(parent), m_report(std::move(report)),
-      m_renderer(std::make_unique<ReportRenderer>(m_report))
+      m_renderer(std::make_unique<ReportRenderer>(m_report, progress))
 {
     setObjectName(u"ReportPreview"_qs);
     setWindowTitle(m_report.name);
@@ -448,7 +449,26 @@ void ReportPreview::savePdf()
 
 void showReportPreview(QWidget* parent, Report report)
 {
-    ReportPreview preview(std::move(report), parent);
+    // A long report takes a while to be laid out: its progress is shown,
+    // the window answers, and キャンセル gives the layout up.
+    QProgressDialog progress(u"帳票を組んでいます…"_qs, u"キャンセル"_qs, 0, 0, parent);
+    progress.setObjectName(u"LayoutProgress"_qs);
+    progress.setWindowTitle(Dialogs::title());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    QElapsedTimer sinceEvents; // events are seen at the start, then every 50 ms
+    ReportPreview preview(std::move(report), parent, [&](int done, int total) {
+        if (!sinceEvents.isValid() || sinceEvents.elapsed() >= 50) {
+            progress.setMaximum(total);
+            progress.setValue(done);
+            QApplication::processEvents();
+            sinceEvents.restart();
+        }
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    if (preview.cancelled())
+        return;
     preview.exec();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/Report.h"
+#include "print/ReportRenderer.h"
 
 #include <QAbstractScrollArea>
 #include <QCache>
@@ -63,11 +64,14 @@ class ReportPreview : public QDialog
 {
     Q_OBJECT
 public:
-    ReportPreview(Report report, QWidget* parent = nullptr);
+    // Lays the report out first, telling `progress` how far it has come; a
+    // layout the progress stopped leaves the preview cancelled().
+    ReportPreview(Report report, QWidget* parent = nullptr, const LayoutProgress& progress = {});
     ~ReportPreview() override;
 
     const Report& report() const { return m_report; }
     const ReportRenderer& renderer() const { return *m_renderer; }
+    bool cancelled() const { return m_renderer->cancelled(); }
     ReportPageView* pageView() const { return m_view; }
 
     void printReport();

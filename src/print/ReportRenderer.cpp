@@ -85,6 +85,7 @@ struct ReportRenderer::Layout
     std::optional<LineGeometry> tableHead;
     qreal tableHeadHeight = 0;
     std::vector<Position> pageStarts;
+    bool cancelled = false; // by the progress, before the last page
 
     // Line counts of the pieces of long texts (see PieceLines).
     mutable PieceLines pieceLines;
@@ -106,7 +107,7 @@ struct ReportRenderer::Layout
         return it->second;
     }
 
-    explicit Layout(const Report& r)
+    explicit Layout(const Report& r, const LayoutProgress& progress)
         : report(r), valueFont(dotsFont(r.pointSize)), captionFont(dotsFont(r.pointSize * 0.85)),
           titleFont(dotsFont(r.pointSize * 1.6, true)),
           headingFont(dotsFont(r.pointSize * 1.3, true)),
@@ -133,7 +134,7 @@ struct ReportRenderer::Layout
                       QPointF(frame.right(), frame.bottom()));
         for (const BlockLayout& l : report.layouts)
             blocks.push_back(geometry(l, captionFont, caption));
-        paginate();
+        paginate(progress);
     }
 
     QRectF marginFrame() const
@@ -234,11 +235,15 @@ struct ReportRenderer::Layout
         return heights;
     }
 
-    void paginate()
+    void paginate(const LayoutProgress& progress)
     {
         Position pos;
         const int count = int(report.blocks.size());
         do {
+            if (progress && !progress(pos.block, count)) {
+                cancelled = true;
+                return;
+            }
             pageStarts.push_back(pos);
             Position next = walk(pos, nullptr);
             if (next == pos) // cannot happen with the smallest body; never loop
@@ -485,9 +490,14 @@ struct ReportRenderer::Layout
     }
 };
 
-ReportRenderer::ReportRenderer(const Report& report)
-    : m_layout(std::make_unique<Layout>(report)), m_report(&report)
+ReportRenderer::ReportRenderer(const Report& report, const LayoutProgress& progress)
+    : m_layout(std::make_unique<Layout>(report, progress)), m_report(&report)
 {}
+
+bool ReportRenderer::cancelled() const
+{
+    return m_layout->cancelled;
+}
 
 ReportRenderer::~ReportRenderer() = default;
 

@@ -24,12 +24,16 @@ namespace horunea {
 // Blocks are kept on one page when they fit one; a block's line never
 // breaks, except a line taller than a page, which continues on the next
 // page between two lines of its text.
+// How far the page breaks have come: the blocks laid out and all of them;
+// a false answer stops the layout (cancelled()).
+using LayoutProgress = std::function<bool(int done, int total)>;
+
 class ReportRenderer
 {
 public:
     static constexpr qreal DotsPerInch = 1200;
 
-    explicit ReportRenderer(const Report& report);
+    explicit ReportRenderer(const Report& report, const LayoutProgress& progress = {});
     ~ReportRenderer();
     ReportRenderer(const ReportRenderer&) = delete;
     ReportRenderer& operator=(const ReportRenderer&) = delete;
@@ -38,6 +42,8 @@ public:
     // The A4 page in dots.
     static QSizeF pageSize();
     int pageCount() const;
+    // The layout was stopped by its progress: the pages are not all there.
+    bool cancelled() const;
     // Paints page `index` (from 0) with its top left corner at the painter's
     // origin, one unit a dot.
     void paintPage(QPainter& painter, int index) const;

@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -95,11 +96,18 @@ inline QStringList column(ReportListView* list, int c)
 
 // Runs an action that opens a modal dialog, drives the dialog once it is the
 // active window, and closes it afterwards if the driving left it open.
+// A progress dialog on the way (a report being laid out) is not the one:
+// the dialog is waited for, up to five seconds.
 inline void withModal(const std::function<void()>& open, const std::function<void(QDialog*)>& drive)
 {
     bool driven = false;
-    QTimer::singleShot(0, [&] {
+    int tries = 0;
+    std::function<void()> attempt = [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if ((!dialog || qobject_cast<QProgressDialog*>(dialog)) && ++tries < 500) {
+            QTimer::singleShot(10, attempt);
+            return;
+        }
         QVERIFY2(dialog, "no dialog opened");
         dialog->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(dialog));
@@ -107,7 +115,8 @@ inline void withModal(const std::function<void()>& open, const std::function<voi
         drive(dialog);
         if (dialog->isVisible())
             dialog->reject();
-    });
+    };
+    QTimer::singleShot(0, attempt);
     open();
     QVERIFY(driven);
 }

@@ -24,8 +24,10 @@
 #include <QMenu>
 #include <QPageRanges>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 using namespace horunea;
 using namespace horunea::test;
@@ -42,6 +44,7 @@ private slots:
     void aRepairSearchDoesNotApplyToPrints();
     void f4PrintsTheCurrentRepair();
     void previewPaintsOnlyThePagesShown();
+    void aLongLayoutShowsItsProgressAndCanBeCancelled();
     void previewSavesPdfAndPrintsThroughTheDialogs();
     void pageKeysMoveOnePageInTheView();
     void requestedPagesAreTakenOnce_data();
@@ -290,6 +293,43 @@ void TstPrinting::previewPaintsOnlyThePagesShown()
                   QVERIFY(p->pageView()->paintedPages() < pages);
                   QTest::keyClick(p, Qt::Key_Escape);
                   QVERIFY(!p->isVisible());
+              });
+}
+
+void TstPrinting::aLongLayoutShowsItsProgressAndCanBeCancelled()
+{
+    addNumberedUsers(120);
+    CustomerWindow* w = openCustomer();
+    QVERIFY(w);
+    // キャンセル is pressed as soon as the layout first lets events through.
+    int seen = 0;
+    QTimer::singleShot(0, w, [&] {
+        if (auto* progress = w->findChild<QProgressDialog*>(u"LayoutProgress"_qs)) {
+            ++seen;
+            QCOMPARE(progress->labelText(), u"帳票を組んでいます…"_qs);
+            progress->cancel();
+        }
+    });
+    // A preview that opens all the same is closed, and said.
+    bool opened = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, w, [&] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            modal->reject();
+        }
+    });
+    guard.start(3000);
+    printItem(w, u"agyou"_qs)->trigger();
+    guard.stop();
+    QCOMPARE(seen, 1);
+    QVERIFY(!opened);
+    // Not cancelled, the same report opens whole.
+    inPreview([&] { printItem(w, u"agyou"_qs)->trigger(); },
+              [&](ReportPreview* p) {
+                  QVERIFY(!p->cancelled());
+                  QVERIFY(p->renderer().pageCount() >= 10);
               });
 }
 
