@@ -130,9 +130,14 @@ void drawText(QPainter& painter, const QString& text, const QFont& font,
     painter.setFont(font);
     if (const qreal share = keptWholeShare(text, metrics, width); share > 0) {
         if (band.holds(topLeft.y(), metrics.lineSpacing())) {
-            if (share < 1)
-                painter.setFont(shrunk(font, share));
-            painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+            QString shown = text;
+            if (share < 1) {
+                const QFont smaller = shrunk(font, qMax(share, ReadableShare));
+                painter.setFont(smaller);
+                if (share < ReadableShare)
+                    shown = QFontMetricsF(smaller).elidedText(text, Qt::ElideRight, width);
+            }
+            painter.drawText(topLeft + QPointF(0, metrics.ascent()), shown);
         }
         return;
     }

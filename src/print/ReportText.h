@@ -21,8 +21,10 @@ constexpr qsizetype PieceLength = 1000;
 
 // A short value without a blank (a date, a telephone number, a key, a price,
 // a name) is never broken: where it does not fit its box it is drawn
-// smaller, however narrow the margins make the box.
+// smaller, down to a readable share of its size; in a box narrower still it
+// is cut at that size and ends in "…".
 constexpr qsizetype KeptWholeLength = 16;
+constexpr qreal ReadableShare = 0.6;
 
 bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width);
 
