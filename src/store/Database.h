@@ -83,8 +83,10 @@ private:
     std::vector<QVariantList> m_rows;
 };
 
-// One open, keyed database file. Every statement is written in Jet SQL and
-// translated before it is prepared; values are always bound, never spliced.
+// One open database: a keyed SQLCipher file of the data folder, or the
+// tables of one schema of the shop's PostgreSQL server (openServer). Every
+// statement is written in Jet SQL and translated for the engine before it
+// is prepared; values are always bound, never spliced.
 class Statement;
 class StatementCache;
 class ServerAddress;
@@ -229,10 +231,11 @@ private:
 };
 
 // Keys travel as text and are appended to SQL text after "="; only digits
-// may be. Returns field + " =" + key, or throws Failure for anything else.
+// may be. Whether the text is such a key.
 bool isKeyText(const QString& key);
 // The key itself when it may go into SQL text; throws Failure otherwise.
 const QString& checkedKey(const QString& key);
+// field + " =" + key, or throws Failure for a key that is not one.
 QString keyCondition(const QString& field, const QString& key);
 
 // Adds many rows of one table with the same fields through one prepared
@@ -276,10 +279,6 @@ private:
     int m_exceptionsAtStart = 0;
 };
 
-// Groups writes: rolls back unless commit() ran. Inside a transaction that
-// is already open (an import running storage operations, say) it is a
-// savepoint: its own rollback undoes only its part, and nothing is final
-// before the outermost one commits.
 // One consistent view of a database for reading, without a write lock, so
 // that a read-only file (or one on a read-only medium) can be read whole.
 class ReadTransaction
@@ -294,6 +293,10 @@ private:
     Database& m_db;
 };
 
+// Groups writes: rolls back unless commit() ran. Inside a transaction that
+// is already open (an import running storage operations, say) it is a
+// savepoint: its own rollback undoes only its part, and nothing is final
+// before the outermost one commits.
 class Transaction
 {
 public:
