@@ -17,17 +17,6 @@ Fields userFields(const QStringList& values)
     return fields;
 }
 
-// Adding leaves an empty box unwritten (Null); changing writes it as empty text.
-QVariant addedText(const QString& text)
-{
-    return text.isEmpty() ? QVariant() : QVariant(text);
-}
-
-QVariant changedText(const QString& text)
-{
-    return QVariant(QString(text.isNull() ? u""_qs : text));
-}
-
 qint64 ownerKey(const QString& key)
 {
     return checkedKey(key).toLongLong();

@@ -36,8 +36,7 @@ qint64 AddMaker(Database& db, const QStringList& values)
     Fields fields;
     const QStringList names = makerFields();
     for (int i = 0; i < names.size(); ++i)
-        if (!values.value(i).isEmpty())
-            fields << qMakePair(names[i], QVariant(values.value(i)));
+        fields << qMakePair(names[i], addedText(values.value(i)));
     return db.insert(u"修理先"_qs, fields);
 }
 
@@ -46,8 +45,7 @@ bool UpdateMaker(Database& db, const QString& makerId, const QStringList& values
     Fields fields;
     const QStringList names = makerFields();
     for (int i = 0; i < names.size(); ++i)
-        fields << qMakePair(names[i],
-                            QVariant(QString(values.value(i).isNull() ? u""_qs : values.value(i))));
+        fields << qMakePair(names[i], changedText(values.value(i)));
     return db.update(u"修理先"_qs, fields, keyCondition(u"修理先ID"_qs, makerId)) > 0;
 }
 
@@ -62,8 +60,7 @@ ChangeOutcome ChangeMaker(Database& db, const QString& makerId, const QStringLis
             const QStringList names = makerFields();
             for (int i = 0; i < names.size(); ++i)
                 if (values.value(i) != read.value(i))
-                    fields << qMakePair(
-                        names[i], QVariant(values.value(i).isNull() ? u""_qs : values.value(i)));
+                    fields << qMakePair(names[i], changedText(values.value(i)));
             if (!fields.isEmpty())
                 db.update(u"修理先"_qs, fields, keyCondition(u"修理先ID"_qs, makerId));
         });
@@ -96,8 +93,7 @@ void SaveOwnCompany(Database& db, const QStringList& values)
     Fields fields;
     const QStringList names = ownCompanyFields();
     for (int i = 0; i < names.size(); ++i)
-        fields << qMakePair(names[i],
-                            QVariant(QString(values.value(i).isNull() ? u""_qs : values.value(i))));
+        fields << qMakePair(names[i], changedText(values.value(i)));
     if (db.update(u"自社"_qs, fields, u"自社ID =1"_qs) == 0)
         throw Failure(u"自社の行がありません。"_qs);
 }

@@ -17,9 +17,7 @@ Fields repairFields(const RepairRecord& repair, bool adding)
     const QStringList names = repairTextFields();
     for (int i = 0; i < names.size(); ++i) {
         const QString text = repair.texts.value(i);
-        if (adding && text.isEmpty())
-            continue; // left Null
-        fields << qMakePair(names[i], QVariant(QString(text.isNull() ? u""_qs : text)));
+        fields << qMakePair(names[i], adding ? addedText(text) : changedText(text));
     }
     fields << qMakePair(u"見積納期"_qs, QVariant(flagsText(repair.estimate, repair.delivery)));
     return fields;
@@ -114,10 +112,8 @@ qint64 AddRepairLog(Database& db, const QString& repairId, const RepairLogRecord
     Fields fields{{u"修理ID"_qs, repair}};
     if (log.date.isValid())
         fields << qMakePair(u"記録日"_qs, StoredDate(log.date));
-    if (!log.recorder.isEmpty())
-        fields << qMakePair(u"記録者"_qs, QVariant(log.recorder));
-    if (!log.text.isEmpty())
-        fields << qMakePair(u"ログ"_qs, QVariant(log.text));
+    fields << qMakePair(u"記録者"_qs, addedText(log.recorder))
+           << qMakePair(u"ログ"_qs, addedText(log.text));
     const qint64 key = db.insert(u"修理ログ"_qs, fields);
     transaction.commit();
     return key;
@@ -133,8 +129,7 @@ ChangeOutcome ChangeRepairLog(Database& db, const QString& repairLogId, const QS
 
 bool UpdateRepairLog(Database& db, const QString& repairLogId, const RepairLogRecord& log)
 {
-    Fields fields{{u"記録者"_qs, QString(log.recorder.isNull() ? u""_qs : log.recorder)},
-                  {u"ログ"_qs, QString(log.text.isNull() ? u""_qs : log.text)}};
+    Fields fields{{u"記録者"_qs, changedText(log.recorder)}, {u"ログ"_qs, changedText(log.text)}};
     if (!log.keepDate)
         fields.prepend(qMakePair(u"記録日"_qs, StoredDate(log.date)));
     return db.update(u"修理ログ"_qs, fields, keyCondition(u"修理ログID"_qs, repairLogId)) > 0;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <functional>
 
@@ -15,6 +16,18 @@ enum class ChangeOutcome {
     Gone,             // the record is no longer there
     ChangedElsewhere, // another PC changed it since: nothing was written
 };
+
+// What a record's text box writes: adding leaves an empty box unwritten
+// (Null); changing writes it as empty text. The rule of every record the
+// editor adds or changes, customer and repair alike.
+inline QVariant addedText(const QString& text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+inline QVariant changedText(const QString& text)
+{
+    return QVariant(QString(text.isNull() ? u""_qs : text));
+}
 
 // Runs `write` in a transaction only while the one row meeting the Jet
 // condition still holds `read` in `fields` (as list texts: Null as empty),
