@@ -138,9 +138,9 @@ CustomerWindow::CustomerWindow(QWidget* parent)
     createLists();
     createDetailPanel();
 
-    m_combo1 = new QComboBox(m_central);
-    m_combo1->setObjectName(u"Combo1"_qs);
-    m_combo1->hide();
+    m_operatorNames = new QComboBox(m_central);
+    m_operatorNames->setObjectName(u"Combo1"_qs);
+    m_operatorNames->hide();
 
     fitDataWindowToScreen(this);
     layoutChildren();
@@ -150,7 +150,7 @@ CustomerWindow::~CustomerWindow() = default;
 
 void CustomerWindow::createLists()
 {
-    m_label22 = makeLabel(u"Label22"_qs, u"ユーザー表示"_qs, m_central);
+    m_userListHeading = makeLabel(u"Label22"_qs, u"ユーザー表示"_qs, m_central);
     m_userList = new ReportListView(u"ListView1"_qs, userColumns(), m_central);
     rememberColumns(m_userList, objectName() + u'/' + m_userList->objectName());
     m_userList->listModel()->setSortKeys(int(UserColumn::Name), [this](const ListRows& rows) {
@@ -167,17 +167,17 @@ void CustomerWindow::createLists()
         layoutChildren();
     });
 
-    m_label23 = makeLabel(u"Label23"_qs, u" 件名表示　"_qs, m_central);
-    m_label26 = makeLabel(u"Label26"_qs, QString(), m_central);
-    m_label26->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_subjectListHeading = makeLabel(u"Label23"_qs, u" 件名表示　"_qs, m_central);
+    m_subjectFilterHeading = makeLabel(u"Label26"_qs, QString(), m_central);
+    m_subjectFilterHeading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_subjectList = new ReportListView(u"ListView2"_qs, subjectColumns(), m_central);
     rememberColumns(m_subjectList, objectName() + u'/' + m_subjectList->objectName());
 
-    m_label25 = makeLabel(u"Label25"_qs, u"　ログ（メモ）表示"_qs, m_central);
+    m_logListHeading = makeLabel(u"Label25"_qs, u"　ログ（メモ）表示"_qs, m_central);
     m_logList = new ReportListView(u"ListView3"_qs, logColumns(), m_central);
     rememberColumns(m_logList, objectName() + u'/' + m_logList->objectName());
 
-    for (QLabel* heading : {m_label22, m_label23, m_label25}) {
+    for (QLabel* heading : {m_userListHeading, m_subjectListHeading, m_logListHeading}) {
         QFont bold = heading->font();
         bold.setBold(true);
         heading->setFont(bold);
@@ -207,10 +207,10 @@ void CustomerWindow::createDetailPanel()
     QFont bold = m_panelHeading->font();
     bold.setBold(true);
     m_panelHeading->setFont(bold);
-    m_check1 = new QCheckBox(u"個々で表示"_qs, m_central);
-    m_check1->setObjectName(u"Check1"_qs);
-    m_check1->setEnabled(false);
-    connect(m_check1, &QCheckBox::clicked, this, [this](bool on) {
+    m_eachUser = new QCheckBox(u"個々で表示"_qs, m_central);
+    m_eachUser->setObjectName(u"Check1"_qs);
+    m_eachUser->setEnabled(false);
+    connect(m_eachUser, &QCheckBox::clicked, this, [this](bool on) {
         if (m_view)
             runGuarded(this, [&] { m_view->setIndividual(on); });
     });
@@ -259,14 +259,14 @@ void CustomerWindow::layoutChildren()
     const int rightColumn = listWidth + RightColumn - UserListWidth;
     // The user list takes the inner height; the panel widens with the window
     // once it is wide enough, the subject and log lists keep their size.
-    placeTwips(m_label22, 60, 0, listWidth - 60, HeadingHeight);
+    placeTwips(m_userListHeading, 60, 0, listWidth - 60, HeadingHeight);
     placeTwips(m_userList, 0, HeadingHeight, listWidth, std::max(600, height - HeadingHeight - 60));
     placeTwips(m_splitter, listWidth, HeadingHeight, rightColumn - listWidth,
                std::max(600, height - HeadingHeight - 60));
 
     const int panelWidth = std::max(PanelMinWidth, width - rightColumn - 60);
     placeTwips(m_panelHeading, rightColumn + 60, 0, 2400, HeadingHeight);
-    placeTwips(m_check1, rightColumn + panelWidth - 1500, 0, 1500, HeadingHeight);
+    placeTwips(m_eachUser, rightColumn + panelWidth - 1500, 0, 1500, HeadingHeight);
     placeTwips(m_panel, rightColumn, HeadingHeight, panelWidth, PanelHeight);
 
     const int columnWidth = (panelWidth - 120) / 3;
@@ -301,12 +301,13 @@ void CustomerWindow::layoutChildren()
     // to a few rows each, rather than leave the window.
     const int room = height - top - 2 * HeadingHeight - 60 - 60;
     const int listHeight = std::clamp(room / 2, 900, ListHeight);
-    placeTwips(m_label23, rightColumn + 60, top, PanelMinWidth / 2, HeadingHeight);
-    placeTwips(m_label26, rightColumn + PanelMinWidth / 2, top, PanelMinWidth / 2, HeadingHeight);
+    placeTwips(m_subjectListHeading, rightColumn + 60, top, PanelMinWidth / 2, HeadingHeight);
+    placeTwips(m_subjectFilterHeading, rightColumn + PanelMinWidth / 2, top, PanelMinWidth / 2,
+               HeadingHeight);
     top += HeadingHeight;
     placeTwips(m_subjectList, rightColumn, top, PanelMinWidth, listHeight);
     top += listHeight + 60;
-    placeTwips(m_label25, rightColumn + 60, top, PanelMinWidth, HeadingHeight);
+    placeTwips(m_logListHeading, rightColumn + 60, top, PanelMinWidth, HeadingHeight);
     top += HeadingHeight;
     placeTwips(m_logList, rightColumn, top, PanelMinWidth, listHeight);
 }
@@ -345,12 +346,12 @@ void CustomerWindow::drawState()
         return;
     const CustomerView& v = *m_view;
     ReportListView::showChoices({m_userList, m_subjectList, m_logList}, v.chosenRows());
-    m_label22->setText(v.userHeading());
-    m_label23->setText(v.subjectHeading());
-    m_label25->setText(v.logHeading());
-    m_label26->setText(v.subjectFilterHeading());
-    m_check1->setChecked(v.individual());
-    m_check1->setEnabled(v.individualEnabled());
+    m_userListHeading->setText(v.userHeading());
+    m_subjectListHeading->setText(v.subjectHeading());
+    m_logListHeading->setText(v.logHeading());
+    m_subjectFilterHeading->setText(v.subjectFilterHeading());
+    m_eachUser->setChecked(v.individual());
+    m_eachUser->setEnabled(v.individualEnabled());
     for (int i : {13, 14, 15})
         setButtonVisible(i, !v.individual());
     for (int i : {16, 17, 18})
@@ -447,15 +448,15 @@ void CustomerWindow::handToDesktop(const PanelLink& link)
 
 void CustomerWindow::setOperatorNames(const QStringList& names)
 {
-    m_combo1->clear();
-    m_combo1->addItems(names);
+    m_operatorNames->clear();
+    m_operatorNames->addItems(names);
     if (m_view)
         m_view->setOperatorNames(names);
 }
 
 QStringList CustomerWindow::operatorNames() const
 {
-    return itemsOf(m_combo1);
+    return itemsOf(m_operatorNames);
 }
 
 QStringList CustomerWindow::panelValues() const

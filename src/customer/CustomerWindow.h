@@ -89,12 +89,12 @@ private:
     int m_userListWidth;     // twips, as the user last dragged it
     ReportListView* m_subjectList;
     ReportListView* m_logList;
-    QLabel* m_label22;
-    QLabel* m_label23;
-    QLabel* m_label25;
-    QLabel* m_label26;
+    QLabel* m_userListHeading;
+    QLabel* m_subjectListHeading;
+    QLabel* m_logListHeading;
+    QLabel* m_subjectFilterHeading;
     QLabel* m_panelHeading;
-    QCheckBox* m_check1;
+    QCheckBox* m_eachUser;
     QFrame* m_panel;
     QList<QLabel*> m_groupHeadings;
     QList<QLabel*> m_captions;     // one per value, panel order
@@ -102,7 +102,7 @@ private:
     QList<QLabel*> m_values;       // Label1 … Label21
     QPushButton* m_send;
     QPushButton* m_show;
-    QComboBox* m_combo1;
+    QComboBox* m_operatorNames;
 };
 
 } // namespace horunea

@@ -234,24 +234,24 @@ void SubjectForm::build(bool isNew)
     placeTwips(subjectGroup, 60, 420, DialogWidth - 120, 1380);
     const int box = 1140, boxWidth = DialogWidth - 120 - box - 180;
     m_dtPicker1 = datePicker(subjectGroup, u"DTPicker1"_qs, u"登録日"_qs);
-    m_text22 = lineEdit(subjectGroup, u"Text22"_qs, int(InputMode::Kana));
-    m_text23 = multiLine(subjectGroup, u"Text23"_qs);
-    m_combo1 = new QComboBox(subjectGroup);
-    m_combo1->setObjectName(u"Combo1"_qs);
-    m_combo1->addItems({u"続行"_qs, u"完了"_qs});
-    setInputMode(m_combo1, InputMode::Kana);
+    m_subjectTitle = lineEdit(subjectGroup, u"Text22"_qs, int(InputMode::Kana));
+    m_subjectRemarks = multiLine(subjectGroup, u"Text23"_qs);
+    m_subjectState = new QComboBox(subjectGroup);
+    m_subjectState->setObjectName(u"Combo1"_qs);
+    m_subjectState->addItems({u"続行"_qs, u"完了"_qs});
+    setInputMode(m_subjectState, InputMode::Kana);
     const QStringList captions{u"登録日"_qs, u"件名"_qs, u"備考"_qs, u"判定"_qs};
-    const QList<QWidget*> boxes{m_dtPicker1, m_text22, m_text23, m_combo1};
+    const QList<QWidget*> boxes{m_dtPicker1, m_subjectTitle, m_subjectRemarks, m_subjectState};
     for (int i = 0; i < 4; ++i) {
         const int top = 60 + i * 330;
         caption(subjectGroup, captions[i], 60, top);
         placeTwips(boxes[i], 60 + box, top, i == 0 || i == 3 ? 1800 : boxWidth, BoxHeight);
     }
     EnterNavigation& navigation = *m_frame.navigation;
-    navigation.chain(m_dtPicker1, m_text22);
-    navigation.chain(m_text22, m_text23);
-    navigation.chain(m_text23, m_combo1);
-    navigation.chain(m_combo1, m_frame.save);
+    navigation.chain(m_dtPicker1, m_subjectTitle);
+    navigation.chain(m_subjectTitle, m_subjectRemarks);
+    navigation.chain(m_subjectRemarks, m_subjectState);
+    navigation.chain(m_subjectState, m_frame.save);
 
     subjectGroup->show();
     placeButtons(1890, DialogWidth - 120);
@@ -260,15 +260,15 @@ void SubjectForm::build(bool isNew)
         ResetSubjectFields();
         m_frame.title->setText((m_view ? m_view->SelectedUserName : QString()) + u" の件名追加"_qs);
     }
-    m_text22->setFocus();
+    m_subjectTitle->setFocus();
 }
 
 void SubjectForm::ResetSubjectFields()
 {
     m_dtPicker1->setDate(Clock::today());
-    m_text22->clear();
-    m_text23->clear();
-    m_combo1->setCurrentIndex(0);
+    m_subjectTitle->clear();
+    m_subjectRemarks->clear();
+    m_subjectState->setCurrentIndex(0);
 }
 
 void SubjectForm::fill()
@@ -280,25 +280,25 @@ void SubjectForm::fill()
     m_shownDate = m_dtPicker1->date();
     m_read = {cell(subject, SubjectColumn::Date), cell(subject, SubjectColumn::Title),
               cell(subject, SubjectColumn::Remarks), cell(subject, SubjectColumn::State)};
-    m_text22->setText(cell(subject, SubjectColumn::Title));
-    m_text23->setText(cell(subject, SubjectColumn::Remarks));
-    m_combo1->setCurrentIndex(cell(subject, SubjectColumn::State) == u"完了" ? 1 : 0);
+    m_subjectTitle->setText(cell(subject, SubjectColumn::Title));
+    m_subjectRemarks->setText(cell(subject, SubjectColumn::Remarks));
+    m_subjectState->setCurrentIndex(cell(subject, SubjectColumn::State) == u"完了" ? 1 : 0);
     m_frame.title->setText(m_view->SelectedUserName + u" の件名を変更・削除します"_qs);
 }
 
 QWidget* SubjectForm::missing(QString* message) const
 {
-    if (!m_text22->text().isEmpty())
+    if (!m_subjectTitle->text().isEmpty())
         return nullptr;
     *message = u"件名は空白禁止です。"_qs;
-    return m_text22;
+    return m_subjectTitle;
 }
 
 StoreResult SubjectForm::store(bool isNew)
 {
     CustomerView& v = *m_view;
-    SubjectRecord subject{m_dtPicker1->date(), m_text22->text(), m_text23->text(),
-                          m_combo1->currentText()};
+    SubjectRecord subject{m_dtPicker1->date(), m_subjectTitle->text(), m_subjectRemarks->text(),
+                          m_subjectState->currentText()};
     subject.keepDate = keepsStoredDate(m_dtPicker1);
     if (isNew) {
         if (AddSubject(v.database(), v.SelectedUserId, subject) == 0)
@@ -308,7 +308,8 @@ StoreResult SubjectForm::store(bool isNew)
         const StoreResult result = afterChange(
             ChangeSubject(v.database(), v.SelectedSubjectId, m_read, subject, &stored), [&] {
                 showStoredDateBeside(m_dtPicker1, &m_shownDate, stored.value(0));
-                showStoredBeside({m_text22, m_text23, m_combo1}, m_read.mid(1), stored.mid(1));
+                showStoredBeside({m_subjectTitle, m_subjectRemarks, m_subjectState}, m_read.mid(1),
+                                 stored.mid(1));
                 m_read = stored;
             });
         if (result != StoreResult::Stored)

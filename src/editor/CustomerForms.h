@@ -54,9 +54,9 @@ public:
 private:
     QPointer<CustomerView> m_view;
     QDateEdit* m_dtPicker1 = nullptr;
-    QLineEdit* m_text22 = nullptr;
-    MultiLineBox* m_text23 = nullptr;
-    QComboBox* m_combo1 = nullptr;
+    QLineEdit* m_subjectTitle = nullptr;
+    MultiLineBox* m_subjectRemarks = nullptr;
+    QComboBox* m_subjectState = nullptr;
     QStringList m_read; // 登録日, 件名, 備考, 判定 as the list showed them, for a change
     QDate m_shownDate;  // the date the picker was given
 };

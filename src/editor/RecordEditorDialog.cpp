@@ -24,7 +24,8 @@ RecordEditorDialog::RecordEditorDialog(const EditMode& mode, CustomerView* custo
     : EditDialog(parent), m_mode(mode), m_view(customer), m_viewObject(customer)
 {
     buildFrame();
-    const EditorFrame frame{this, m_title, m_command1, m_command2, m_command3, m_navigation};
+    const EditorFrame frame{this,           m_title,       m_saveButton,
+                            m_secondButton, m_closeButton, m_navigation};
     switch (mode.EditKind) {
     case RecordKind::User:
         m_form = std::make_unique<UserForm>(frame, customer);
@@ -43,7 +44,8 @@ RecordEditorDialog::RecordEditorDialog(const EditMode& mode, RepairView* repair,
     : EditDialog(parent), m_mode(mode), m_view(repair), m_viewObject(repair)
 {
     buildFrame();
-    const EditorFrame frame{this, m_title, m_command1, m_command2, m_command3, m_navigation};
+    const EditorFrame frame{this,           m_title,       m_saveButton,
+                            m_secondButton, m_closeButton, m_navigation};
     if (mode.EditKind == RecordKind::Repair)
         m_form = std::make_unique<RepairForm>(frame, repair);
     else
@@ -67,27 +69,27 @@ void RecordEditorDialog::buildFrame()
     m_title->setFont(titleFont);
     placeTwips(m_title, 120, 60, editor::DialogWidth - 240, 330);
 
-    m_command1 = new QPushButton(this);
-    m_command1->setObjectName(u"Command1"_qs);
-    m_command2 = new QPushButton(this);
-    m_command2->setObjectName(u"Command2"_qs);
-    m_command3 = new QPushButton(u"閉じる"_qs, this);
-    m_command3->setObjectName(u"Command3"_qs);
-    for (QPushButton* b : {m_command1, m_command2, m_command3}) {
+    m_saveButton = new QPushButton(this);
+    m_saveButton->setObjectName(u"Command1"_qs);
+    m_secondButton = new QPushButton(this);
+    m_secondButton->setObjectName(u"Command2"_qs);
+    m_closeButton = new QPushButton(u"閉じる"_qs, this);
+    m_closeButton->setObjectName(u"Command3"_qs);
+    for (QPushButton* b : {m_saveButton, m_secondButton, m_closeButton}) {
         b->setAutoDefault(false);
         m_navigation->pressesOnEnter(b);
     }
-    connect(m_command1, &QPushButton::clicked, this, &RecordEditorDialog::save);
-    connect(m_command2, &QPushButton::clicked, this, &RecordEditorDialog::secondButton);
-    connect(m_command3, &QPushButton::clicked, this, &EditDialog::closeWithoutAsking);
+    connect(m_saveButton, &QPushButton::clicked, this, &RecordEditorDialog::save);
+    connect(m_secondButton, &QPushButton::clicked, this, &RecordEditorDialog::secondButton);
+    connect(m_closeButton, &QPushButton::clicked, this, &EditDialog::closeWithoutAsking);
 }
 
 void RecordEditorDialog::build()
 {
     const bool isNew = m_mode.EditIsNew;
     m_form->build(isNew);
-    m_command1->setText(isNew ? u"追加"_qs : u"変更"_qs);
-    m_command2->setText(isNew ? u"初期化"_qs : u"削除"_qs);
+    m_saveButton->setText(isNew ? u"追加"_qs : u"変更"_qs);
+    m_secondButton->setText(isNew ? u"初期化"_qs : u"削除"_qs);
     if (!isNew && m_viewObject)
         m_form->fill();
     markUnchanged();

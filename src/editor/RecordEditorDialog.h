@@ -54,9 +54,9 @@ private:
     std::unique_ptr<RecordForm> m_form;
     EnterNavigation* m_navigation = nullptr;
     QLabel* m_title = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command2 = nullptr;
-    QPushButton* m_command3 = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_secondButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
 };
 
 } // namespace horunea

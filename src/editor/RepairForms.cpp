@@ -46,19 +46,19 @@ void RepairForm::build(bool isNew)
     placeTwips(m_frame.title, 120, 60, Width - 240, 330);
     const int Kana = int(InputMode::Kana), Off = int(InputMode::Off);
 
-    m_check1 = new QCheckBox(u"この修理は終了しました"_qs, repairGroup);
-    m_check1->setObjectName(u"Check1"_qs);
+    m_finished = new QCheckBox(u"この修理は終了しました"_qs, repairGroup);
+    m_finished->setObjectName(u"Check1"_qs);
     m_dtPicker4 = datePicker(repairGroup, u"DTPicker4"_qs, u"受付日"_qs);
-    m_check2 = new QCheckBox(u"見積必要"_qs, repairGroup);
-    m_check2->setObjectName(u"Check2"_qs);
-    m_check3 = new QCheckBox(u"納期必要"_qs, repairGroup);
-    m_check3->setObjectName(u"Check3"_qs);
+    m_estimate = new QCheckBox(u"見積必要"_qs, repairGroup);
+    m_estimate->setObjectName(u"Check2"_qs);
+    m_delivery = new QCheckBox(u"納期必要"_qs, repairGroup);
+    m_delivery->setObjectName(u"Check3"_qs);
     QComboBox* combo6 = combo(repairGroup, u"Combo6"_qs, true, Off);
     QComboBox* combo7 = combo(repairGroup, u"Combo7"_qs, true, Kana);
-    m_combo8 = combo(repairGroup, u"Combo8"_qs, false, Kana);
-    m_combo8->addItems({QString(), u"無償"_qs, u"有償"_qs});
-    m_combo9 = combo(repairGroup, u"Combo9"_qs, false, Kana);
-    m_combo9->addItems({QString(), u"未入"_qs, u"済み"_qs});
+    m_charged = combo(repairGroup, u"Combo8"_qs, false, Kana);
+    m_charged->addItems({QString(), u"無償"_qs, u"有償"_qs});
+    m_paid = combo(repairGroup, u"Combo9"_qs, false, Kana);
+    m_paid->addItems({QString(), u"未入"_qs, u"済み"_qs});
     if (m_view) {
         combo6->addItems(m_view->MakerNames());
         combo7->addItems(m_view->OperatorNames());
@@ -68,18 +68,18 @@ void RepairForm::build(bool isNew)
                          Kana, Off,  Kana, Kana, Off, Off,  Kana, Kana, Kana};
     for (int i = 0; i < 18; ++i)
         t[61 + i] = lineEdit(repairGroup, QStringLiteral("Text%1").arg(61 + i), modes[i]);
-    m_texts = {t[61], t[62], t[63], t[64], t[65],    t[66], combo6, t[67],    t[68], t[69], combo7,
-               t[70], t[71], t[72], t[73], m_combo8, t[74], t[75],  m_combo9, t[76], t[77], t[78]};
+    m_texts = {t[61], t[62], t[63], t[64], t[65],     t[66], combo6, t[67],  t[68], t[69], combo7,
+               t[70], t[71], t[72], t[73], m_charged, t[74], t[75],  m_paid, t[76], t[77], t[78]};
 
     placeBoxes(repairGroup, t, combo6, combo7);
-    placeTwips(m_check1, 60, 60, 4400, BoxHeight);
-    placeTwips(m_check2, 4600 + 60 + 1340, 60 + 3 * RowHeight, 1500, BoxHeight);
-    placeTwips(m_check3, 4600 + 60 + 1340 + 1600, 60 + 3 * RowHeight, 1500, BoxHeight);
+    placeTwips(m_finished, 60, 60, 4400, BoxHeight);
+    placeTwips(m_estimate, 4600 + 60 + 1340, 60 + 3 * RowHeight, 1500, BoxHeight);
+    placeTwips(m_delivery, 4600 + 60 + 1340 + 1600, 60 + 3 * RowHeight, 1500, BoxHeight);
 
     const QList<QWidget*> order{
-        m_check1, m_dtPicker4, t[61], t[62],  t[63],    t[64],    t[65], t[66], combo6,
-        t[67],    t[68],       t[69], combo7, m_check2, m_check3, t[70], t[71], m_combo8,
-        t[72],    t[73],       t[74], t[75],  m_combo9, t[76],    t[77], t[78], m_frame.save};
+        m_finished, m_dtPicker4, t[61], t[62],  t[63],      t[64],      t[65], t[66], combo6,
+        t[67],      t[68],       t[69], combo7, m_estimate, m_delivery, t[70], t[71], m_charged,
+        t[72],      t[73],       t[74], t[75],  m_paid,     t[76],      t[77], t[78], m_frame.save};
     // Tab goes the way Enter does, down each column, then the buttons.
     for (int i = 0; i + 1 < order.size(); ++i) {
         m_frame.navigation->chain(order[i], order[i + 1]);
@@ -126,12 +126,12 @@ void RepairForm::placeBoxes(QWidget* repairGroup, QLineEdit* const* t, QComboBox
         {u"担当者", combo7, 1, 2, 0},
         {u"故障内容", t[70], 1, 4, 0},
         {u"ﾒｰｶｰ受付番号", t[71], 1, 5, 0},
-        {u"有無償", m_combo8, 1, 6, 1400},
+        {u"有無償", m_charged, 1, 6, 1400},
         {u"診断内容", t[72], 1, 7, 0},
         {u"交換部品", t[73], 1, 8, 0},
         {u"仕切", t[74], 2, 0, 0},
         {u"売値", t[75], 2, 1, 0},
-        {u"入金", m_combo9, 2, 2, 1400},
+        {u"入金", m_paid, 2, 2, 1400},
         {nullptr, t[76], 2, 3, 0},
         {nullptr, t[77], 2, 4, 0},
         {nullptr, t[78], 2, 5, 0},
@@ -155,9 +155,9 @@ void RepairForm::ResetRepairFields()
         setBoxText(box, QString());
     // A new repair is free of charge and unpaid until the user says otherwise:
     // left empty, it would never reach the unpaid list.
-    m_combo8->setCurrentIndex(m_combo8->findText(u"無償"_qs));
-    m_combo9->setCurrentIndex(m_combo9->findText(u"未入"_qs));
-    for (QCheckBox* c : {m_check1, m_check2, m_check3})
+    m_charged->setCurrentIndex(m_charged->findText(u"無償"_qs));
+    m_paid->setCurrentIndex(m_paid->findText(u"未入"_qs));
+    for (QCheckBox* c : {m_finished, m_estimate, m_delivery})
         c->setChecked(false);
     m_dtPicker4->setDate(Clock::today());
 }
@@ -167,19 +167,19 @@ void RepairForm::fill()
     if (!m_view)
         return;
     const QHash<QString, QString>& f = m_view->repairDetail();
-    m_check1->setChecked(f.value(u"判定"_qs) != u"続行");
+    m_finished->setChecked(f.value(u"判定"_qs) != u"続行");
     showStoredDate(m_dtPicker4, f.value(u"受付日"_qs));
     const QStringList fields = repairTextFields();
     for (int i = 0; i < fields.size(); ++i)
         setBoxText(m_texts[i], f.value(fields[i]));
-    m_check2->setChecked(estimateFlag(f.value(u"見積納期"_qs)));
-    m_check3->setChecked(deliveryFlag(f.value(u"見積納期"_qs)));
+    m_estimate->setChecked(estimateFlag(f.value(u"見積納期"_qs)));
+    m_delivery->setChecked(deliveryFlag(f.value(u"見積納期"_qs)));
     m_frame.title->setText(m_view->SelectedRepairName + u"の情報を編集します"_qs);
     m_read.clear();
     for (const QString& field : repairCheckedFields())
         m_read << f.value(field);
     m_shownDate = m_dtPicker4->date();
-    m_shownChecks = {m_check1->isChecked(), m_check2->isChecked(), m_check3->isChecked()};
+    m_shownChecks = {m_finished->isChecked(), m_estimate->isChecked(), m_delivery->isChecked()};
 }
 
 QWidget* RepairForm::missing(QString* message) const
@@ -197,7 +197,7 @@ void RepairForm::showStoredRepair(const QStringList& stored)
     const QString flags = stored.value(2);
     const std::array<bool, 3> now{stored.value(0) != u"続行", estimateFlag(flags),
                                   deliveryFlag(flags)};
-    const std::array<QCheckBox*, 3> checks{m_check1, m_check2, m_check3};
+    const std::array<QCheckBox*, 3> checks{m_finished, m_estimate, m_delivery};
     for (size_t i = 0; i < checks.size(); ++i) {
         if (checks[i]->isChecked() == m_shownChecks[i])
             checks[i]->setChecked(now[i]);
@@ -212,11 +212,11 @@ StoreResult RepairForm::store(bool isNew)
 {
     RepairView& v = *m_view;
     RepairRecord repair;
-    repair.finished = m_check1->isChecked();
+    repair.finished = m_finished->isChecked();
     repair.accepted = m_dtPicker4->date();
     repair.keepAccepted = keepsStoredDate(m_dtPicker4);
-    repair.estimate = m_check2->isChecked();
-    repair.delivery = m_check3->isChecked();
+    repair.estimate = m_estimate->isChecked();
+    repair.delivery = m_delivery->isChecked();
     for (QWidget* box : std::as_const(m_texts))
         repair.texts << boxText(box);
     if (isNew) {

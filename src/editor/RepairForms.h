@@ -36,12 +36,12 @@ private:
                     QComboBox* combo7);
 
     QPointer<RepairView> m_view;
-    QCheckBox* m_check1 = nullptr;
+    QCheckBox* m_finished = nullptr;
     QDateEdit* m_dtPicker4 = nullptr;
-    QCheckBox* m_check2 = nullptr;
-    QCheckBox* m_check3 = nullptr;
-    QComboBox* m_combo8 = nullptr;
-    QComboBox* m_combo9 = nullptr;
+    QCheckBox* m_estimate = nullptr;
+    QCheckBox* m_delivery = nullptr;
+    QComboBox* m_charged = nullptr;
+    QComboBox* m_paid = nullptr;
     QList<QWidget*> m_texts; // repairTextFields() order: boxes and combos
     QStringList m_read;      // repairCheckedFields() as the detail showed them, for a change
     QDate m_shownDate;

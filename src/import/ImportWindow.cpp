@@ -69,10 +69,10 @@ ImportWindow::ImportWindow(QWidget* parent) : QDialog(parent)
     m_tabs->addTab(previousVersionTab(false), u"前ﾊﾞｰｼﾞｮﾝ→修理管理"_qs);
 
     // The passwords of the listed accounts, at the same positions: never shown.
-    m_combo8 = chooser(u"Combo8"_qs, this);
-    m_combo9 = chooser(u"Combo9"_qs, this);
-    m_combo8->hide();
-    m_combo9->hide();
+    m_customerSourcePasswords = chooser(u"Combo8"_qs, this);
+    m_repairSourcePasswords = chooser(u"Combo9"_qs, this);
+    m_customerSourcePasswords->hide();
+    m_repairSourcePasswords->hide();
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(u"ProgressBar1"_qs);
@@ -124,9 +124,9 @@ QWidget* ImportWindow::accountTab(AccountKind kind)
         const QStringList captions = {u"自社情報取り込み"_qs, u"メーカー取り込み"_qs,
                                       u"修理取り込み"_qs};
         for (int i = 0; i < 3; ++i) {
-            m_check2[i] = new QCheckBox(captions[i], tab);
-            m_check2[i]->setObjectName(QStringLiteral("Check2_%1").arg(i));
-            grid->addWidget(m_check2[i], row++, 1);
+            m_repairParts[i] = new QCheckBox(captions[i], tab);
+            m_repairParts[i]->setObjectName(QStringLiteral("Check2_%1").arg(i));
+            grid->addWidget(m_repairParts[i], row++, 1);
         }
     }
     grid->addWidget(start, row, 1, Qt::AlignRight);
@@ -135,15 +135,15 @@ QWidget* ImportWindow::accountTab(AccountKind kind)
     source->installEventFilter(this);
     destination->installEventFilter(this);
     if (repair) {
-        m_combo2 = source;
-        m_combo4 = destination;
-        m_command2 = start;
+        m_repairSource = source;
+        m_repairDestination = destination;
+        m_repairStart = start;
         connect(source, &QComboBox::activated, this, &ImportWindow::ChooseRepairSource);
         connect(start, &QPushButton::clicked, this, &ImportWindow::TransferRepairData);
     } else {
-        m_combo1 = source;
-        m_combo3 = destination;
-        m_command1 = start;
+        m_customerSource = source;
+        m_customerDestination = destination;
+        m_customerStart = start;
         connect(source, &QComboBox::activated, this, &ImportWindow::ChooseCustomerSource);
         connect(start, &QPushButton::clicked, this, &ImportWindow::TransferCustomerData);
     }
@@ -168,14 +168,14 @@ QWidget* ImportWindow::previousVersionTab(bool customer)
     int row = 1;
     QComboBox* destination = nullptr;
     if (customer) {
-        m_label19 = folder;
-        m_combo7 = chooser(u"Combo7"_qs, tab);
+        m_previousCustomerFolder = folder;
+        m_previousUsers = chooser(u"Combo7"_qs, tab);
         grid->addWidget(caption(u"取込元"_qs, tab), row, 0);
-        grid->addWidget(m_combo7, row++, 1);
-        m_combo5 = destination = chooser(u"Combo5"_qs, tab);
+        grid->addWidget(m_previousUsers, row++, 1);
+        m_previousCustomerDestination = destination = chooser(u"Combo5"_qs, tab);
     } else {
-        m_label20 = folder;
-        m_combo6 = destination = chooser(u"Combo6"_qs, tab);
+        m_previousRepairFolder = folder;
+        m_previousRepairDestination = destination = chooser(u"Combo6"_qs, tab);
     }
     grid->addWidget(caption(u"取込先"_qs, tab), row, 0);
     grid->addWidget(destination, row++, 1);
@@ -186,11 +186,11 @@ QWidget* ImportWindow::previousVersionTab(bool customer)
     connect(browse, &QPushButton::clicked, this, [this, folder] { browsePrevious(folder); });
     destination->installEventFilter(this);
     if (customer) {
-        m_combo7->installEventFilter(this);
-        m_command3 = start;
+        m_previousUsers->installEventFilter(this);
+        m_previousCustomerStart = start;
         connect(start, &QPushButton::clicked, this, &ImportWindow::ConvertPreviousCustomerData);
     } else {
-        m_command5 = start;
+        m_previousRepairStart = start;
         connect(start, &QPushButton::clicked, this, &ImportWindow::ConvertPreviousRepairData);
     }
     return tab;
@@ -206,9 +206,9 @@ void ImportWindow::browsePrevious(QLabel* folder)
     // The folder of the chosen file, whatever the file is called.
     folder->setText(QFileInfo(chosen).absolutePath() + u'/');
     folder->setToolTip(Qt::convertFromPlainText(folder->text(), Qt::WhiteSpaceNoWrap));
-    if (folder != m_label19)
+    if (folder != m_previousCustomerFolder)
         return;
-    m_combo7->clear();
+    m_previousUsers->clear();
     QStringList users;
     try {
         users = PreviousVersionUsers(folder->text());
@@ -216,8 +216,8 @@ void ImportWindow::browsePrevious(QLabel* folder)
         Dialogs::instance().message(this, e.message(), Dialogs::Icon::Plain);
         return;
     }
-    m_combo7->addItems(users);
-    m_combo7->setCurrentIndex(-1); // which old user is the user's choice
+    m_previousUsers->addItems(users);
+    m_previousUsers->setCurrentIndex(-1); // which old user is the user's choice
 }
 
 void ImportWindow::runImport(const std::function<TransferResult()>& work)
@@ -235,32 +235,34 @@ void ImportWindow::runImport(const std::function<TransferResult()>& work)
 
 void ImportWindow::ConvertPreviousCustomerData()
 {
-    if (m_combo7->currentText().isEmpty() || m_combo5->currentText().isEmpty()) {
+    if (m_previousUsers->currentText().isEmpty() ||
+        m_previousCustomerDestination->currentText().isEmpty()) {
         Dialogs::instance().message(this, u"取り込み元・取り込み先を指定してください。"_qs,
                                     Dialogs::Icon::Critical);
         return;
     }
     runImport([&] {
-        return horunea::ConvertPreviousCustomerData(m_label19->text(), m_combo7->currentIndex() + 1,
-                                                    m_combo5->currentText(), progress());
+        return horunea::ConvertPreviousCustomerData(
+            m_previousCustomerFolder->text(), m_previousUsers->currentIndex() + 1,
+            m_previousCustomerDestination->currentText(), progress());
     });
 }
 
 void ImportWindow::ConvertPreviousRepairData()
 {
-    if (m_label20->text().isEmpty()) {
+    if (m_previousRepairFolder->text().isEmpty()) {
         Dialogs::instance().message(this, u"前ﾊﾞｰｼﾞｮﾝの場所を指定してください。"_qs,
                                     Dialogs::Icon::Critical);
         return;
     }
-    if (m_combo6->currentText().isEmpty()) {
+    if (m_previousRepairDestination->currentText().isEmpty()) {
         Dialogs::instance().message(this, u"取り込み先を指定してください。"_qs,
                                     Dialogs::Icon::Critical);
         return;
     }
     runImport([&] {
-        return horunea::ConvertPreviousRepairData(m_label20->text(), m_combo6->currentText(),
-                                                  progress());
+        return horunea::ConvertPreviousRepairData(
+            m_previousRepairFolder->text(), m_previousRepairDestination->currentText(), progress());
     });
 }
 
@@ -273,8 +275,8 @@ void ImportWindow::FillImportAccountLists()
     const QList<Account> accounts =
         LoadAccounts(master, tab == 1 || tab == 3 ? AccountKind::Operator : AccountKind::Repair);
     if (tab == 1 || tab == 2) {
-        QComboBox* source = tab == 1 ? m_combo1 : m_combo2;
-        QComboBox* passwords = tab == 1 ? m_combo8 : m_combo9;
+        QComboBox* source = tab == 1 ? m_customerSource : m_repairSource;
+        QComboBox* passwords = tab == 1 ? m_customerSourcePasswords : m_repairSourcePasswords;
         source->clear();
         passwords->clear();
         source->addItem(QString());
@@ -285,7 +287,7 @@ void ImportWindow::FillImportAccountLists()
         }
         return;
     }
-    QComboBox* list = tab == 3 ? m_combo5 : m_combo6;
+    QComboBox* list = tab == 3 ? m_previousCustomerDestination : m_previousRepairDestination;
     list->clear();
     for (const Account& a : accounts)
         list->addItem(a.name);
@@ -294,12 +296,12 @@ void ImportWindow::FillImportAccountLists()
 
 void ImportWindow::ChooseCustomerSource(int index)
 {
-    chooseSource(m_combo1, m_combo8, m_combo3, index);
+    chooseSource(m_customerSource, m_customerSourcePasswords, m_customerDestination, index);
 }
 
 void ImportWindow::ChooseRepairSource(int index)
 {
-    chooseSource(m_combo2, m_combo9, m_combo4, index);
+    chooseSource(m_repairSource, m_repairSourcePasswords, m_repairDestination, index);
 }
 
 void ImportWindow::chooseSource(QComboBox* source, QComboBox* passwords, QComboBox* destination,
@@ -310,7 +312,7 @@ void ImportWindow::chooseSource(QComboBox* source, QComboBox* passwords, QComboB
     if (index > 0) {
         const QString number = source->itemData(index).toString();
         const AccountKind kind =
-            passwords == m_combo8 ? AccountKind::Operator : AccountKind::Repair;
+            passwords == m_customerSourcePasswords ? AccountKind::Operator : AccountKind::Repair;
         Database master = OpenMaster();
         if (!CheckAccountPassword(master, kind, number, QString())) {
             const auto typed = Dialogs::instance().input(
@@ -338,20 +340,20 @@ bool ImportWindow::eventFilter(QObject* watched, QEvent* event)
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             key->modifiers() == Qt::NoModifier) {
             QWidget* next = nullptr;
-            if (watched == m_combo1)
-                next = m_combo3;
-            else if (watched == m_combo3)
-                next = m_command1;
-            else if (watched == m_combo2)
-                next = m_combo4;
-            else if (watched == m_combo4)
-                next = m_command2;
-            else if (watched == m_combo7)
-                next = m_combo5;
-            else if (watched == m_combo5)
-                next = m_command3;
-            else if (watched == m_combo6)
-                next = m_command5;
+            if (watched == m_customerSource)
+                next = m_customerDestination;
+            else if (watched == m_customerDestination)
+                next = m_customerStart;
+            else if (watched == m_repairSource)
+                next = m_repairDestination;
+            else if (watched == m_repairDestination)
+                next = m_repairStart;
+            else if (watched == m_previousUsers)
+                next = m_previousCustomerDestination;
+            else if (watched == m_previousCustomerDestination)
+                next = m_previousCustomerStart;
+            else if (watched == m_previousRepairDestination)
+                next = m_previousRepairStart;
             if (next) {
                 focusByKeyboard(next);
                 return true;
@@ -399,29 +401,30 @@ ImportProgress ImportWindow::progress()
 
 void ImportWindow::TransferCustomerData()
 {
-    if (m_combo1->currentText().isEmpty() || m_combo3->currentText().isEmpty()) {
+    if (m_customerSource->currentText().isEmpty() ||
+        m_customerDestination->currentText().isEmpty()) {
         Dialogs::instance().message(this, u"取り込み元・取り込み先を指定してください。"_qs,
                                     Dialogs::Icon::Critical);
         return;
     }
     runImport([&] {
-        return horunea::TransferCustomerData(m_combo1->currentText(), m_combo3->currentText(),
-                                             progress());
+        return horunea::TransferCustomerData(m_customerSource->currentText(),
+                                             m_customerDestination->currentText(), progress());
     });
 }
 
 void ImportWindow::TransferRepairData()
 {
-    if (m_combo2->currentText().isEmpty() || m_combo4->currentText().isEmpty()) {
+    if (m_repairSource->currentText().isEmpty() || m_repairDestination->currentText().isEmpty()) {
         Dialogs::instance().message(this, u"取り込み元・取り込み先を指定してください。"_qs,
                                     Dialogs::Icon::Critical);
         return;
     }
-    const RepairParts parts{m_check2[0]->isChecked(), m_check2[1]->isChecked(),
-                            m_check2[2]->isChecked()};
+    const RepairParts parts{m_repairParts[0]->isChecked(), m_repairParts[1]->isChecked(),
+                            m_repairParts[2]->isChecked()};
     runImport([&] {
-        return horunea::TransferRepairData(m_combo2->currentText(), m_combo4->currentText(), parts,
-                                           progress());
+        return horunea::TransferRepairData(m_repairSource->currentText(),
+                                           m_repairDestination->currentText(), parts, progress());
     });
 }
 

@@ -55,13 +55,15 @@ private:
     void runImport(const std::function<TransferResult()>& work);
 
     QTabWidget* m_tabs = nullptr;
-    QComboBox *m_combo1 = nullptr, *m_combo2 = nullptr, *m_combo3 = nullptr, *m_combo4 = nullptr;
-    QComboBox *m_combo5 = nullptr, *m_combo6 = nullptr, *m_combo7 = nullptr;
-    QComboBox *m_combo8 = nullptr, *m_combo9 = nullptr;
-    QCheckBox* m_check2[3] = {};
-    QPushButton *m_command1 = nullptr, *m_command2 = nullptr;
-    QPushButton *m_command3 = nullptr, *m_command5 = nullptr;
-    QLabel *m_label19 = nullptr, *m_label20 = nullptr;
+    QComboBox *m_customerSource = nullptr, *m_repairSource = nullptr,
+              *m_customerDestination = nullptr, *m_repairDestination = nullptr;
+    QComboBox *m_previousCustomerDestination = nullptr, *m_previousRepairDestination = nullptr,
+              *m_previousUsers = nullptr;
+    QComboBox *m_customerSourcePasswords = nullptr, *m_repairSourcePasswords = nullptr;
+    QCheckBox* m_repairParts[3] = {};
+    QPushButton *m_customerStart = nullptr, *m_repairStart = nullptr;
+    QPushButton *m_previousCustomerStart = nullptr, *m_previousRepairStart = nullptr;
+    QLabel *m_previousCustomerFolder = nullptr, *m_previousRepairFolder = nullptr;
     QProgressBar* m_progress = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_panel = nullptr;

@@ -109,18 +109,18 @@ RepairWindow::RepairWindow(QWidget* parent)
     createLists();
     createPanel();
 
-    m_label26 = plainLabel(u"0"_qs, m_central);
-    m_label26->setObjectName(u"Label26"_qs);
-    m_label26->hide();
-    m_label27 = plainLabel(u"0"_qs, m_central);
-    m_label27->setObjectName(u"Label27"_qs);
-    m_label27->hide();
-    m_combo1 = new QComboBox(m_central);
-    m_combo1->setObjectName(u"Combo1"_qs);
-    m_combo1->hide();
-    m_combo2 = new QComboBox(m_central);
-    m_combo2->setObjectName(u"Combo2"_qs);
-    m_combo2->hide();
+    m_selectedRepairId = plainLabel(u"0"_qs, m_central);
+    m_selectedRepairId->setObjectName(u"Label26"_qs);
+    m_selectedRepairId->hide();
+    m_selectedRepairLogId = plainLabel(u"0"_qs, m_central);
+    m_selectedRepairLogId->setObjectName(u"Label27"_qs);
+    m_selectedRepairLogId->hide();
+    m_makerNames = new QComboBox(m_central);
+    m_makerNames->setObjectName(u"Combo1"_qs);
+    m_makerNames->hide();
+    m_operatorNames = new QComboBox(m_central);
+    m_operatorNames->setObjectName(u"Combo2"_qs);
+    m_operatorNames->hide();
 
     fitDataWindowToScreen(this);
     layoutChildren();
@@ -138,10 +138,10 @@ void RepairWindow::createLists()
         label->setFont(bold);
         return label;
     };
-    m_label23 = boldLabel(u"Label23"_qs, u"終了していない修理"_qs);
-    m_label35 = boldLabel(u"Label35"_qs, u"未集金リスト（集金リストが未入）"_qs);
-    m_label35->hide();
-    m_label24 = boldLabel(u"Label24"_qs, u"ログを表示します"_qs);
+    m_repairListHeading = boldLabel(u"Label23"_qs, u"終了していない修理"_qs);
+    m_unpaidListHeading = boldLabel(u"Label35"_qs, u"未集金リスト（集金リストが未入）"_qs);
+    m_unpaidListHeading->hide();
+    m_logListHeading = boldLabel(u"Label24"_qs, u"ログを表示します"_qs);
 
     m_repairList = new ReportListView(u"ListView1"_qs, repairColumns(), m_central);
     rememberColumns(m_repairList, objectName() + u'/' + m_repairList->objectName());
@@ -191,14 +191,14 @@ void RepairWindow::createPanel()
             m_freeCaptions << caption;
         m_values << valueLabel(QStringLiteral("Label%1").arg(f.valueLabel), m_panel);
     }
-    m_check1 = new QCheckBox(u"この修理は終了しました"_qs, m_panel);
-    m_check1->setObjectName(u"Check1"_qs);
-    m_check2 = new QCheckBox(u"見積必要"_qs, m_panel);
-    m_check2->setObjectName(u"Check2"_qs);
-    m_check3 = new QCheckBox(u"納期必要"_qs, m_panel);
-    m_check3->setObjectName(u"Check3"_qs);
+    m_finished = new QCheckBox(u"この修理は終了しました"_qs, m_panel);
+    m_finished->setObjectName(u"Check1"_qs);
+    m_estimate = new QCheckBox(u"見積必要"_qs, m_panel);
+    m_estimate->setObjectName(u"Check2"_qs);
+    m_delivery = new QCheckBox(u"納期必要"_qs, m_panel);
+    m_delivery->setObjectName(u"Check3"_qs);
     // The marks show the repair; clicking them changes nothing.
-    for (QCheckBox* c : {m_check1, m_check2, m_check3}) {
+    for (QCheckBox* c : {m_finished, m_estimate, m_delivery}) {
         c->setAttribute(Qt::WA_TransparentForMouseEvents);
         c->setFocusPolicy(Qt::NoFocus);
     }
@@ -212,8 +212,8 @@ void RepairWindow::layoutChildren()
         return;
     const int inner = width - 120;
     int top = 0;
-    placeTwips(m_label23, 60, top, inner, HeadingHeight);
-    placeTwips(m_label35, 60, top, inner, HeadingHeight);
+    placeTwips(m_repairListHeading, 60, top, inner, HeadingHeight);
+    placeTwips(m_unpaidListHeading, 60, top, inner, HeadingHeight);
     top += HeadingHeight;
     // Below the form's own height the repair list gives up room first, so
     // that the log list keeps a few rows inside the window.
@@ -236,12 +236,12 @@ void RepairWindow::layoutChildren()
         placeTwips(m_captions[i], left, y, 1680, LineHeight - 30);
         placeTwips(m_values[i], left + 1700, y, valueWidth, LineHeight - 30);
     }
-    placeTwips(m_check1, 60, 45 + 7 * LineHeight, 3000, LineHeight);
-    placeTwips(m_check2, 60 + columnWidth, 45 + 7 * LineHeight, 1500, LineHeight);
-    placeTwips(m_check3, 60 + columnWidth + 1600, 45 + 7 * LineHeight, 1500, LineHeight);
+    placeTwips(m_finished, 60, 45 + 7 * LineHeight, 3000, LineHeight);
+    placeTwips(m_estimate, 60 + columnWidth, 45 + 7 * LineHeight, 1500, LineHeight);
+    placeTwips(m_delivery, 60 + columnWidth + 1600, 45 + 7 * LineHeight, 1500, LineHeight);
     top += PanelHeight + 60;
 
-    placeTwips(m_label24, 60, top, inner, HeadingHeight);
+    placeTwips(m_logListHeading, 60, top, inner, HeadingHeight);
     top += HeadingHeight;
     placeTwips(m_logList, 60, top, inner, std::max(900, height - top - 60));
 }
@@ -266,8 +266,8 @@ void RepairWindow::OpenRepairWindow()
     connect(v, &RepairView::captionsChanged, this,
             [this, v] { setTexts(m_freeCaptions, v->freeFieldCaptions()); });
     connect(v, &RepairView::makersChanged, this, [this, v] {
-        m_combo1->clear();
-        m_combo1->addItems(v->MakerNames());
+        m_makerNames->clear();
+        m_makerNames->addItems(v->MakerNames());
     });
     connect(v, &RepairView::stateChanged, this, &RepairWindow::drawState);
     v->setOperatorNames(operatorNames());
@@ -309,16 +309,16 @@ void RepairWindow::drawState()
         return;
     const RepairView& v = *m_view;
     ReportListView::showChoices({m_repairList, m_unpaidList, m_logList}, v.chosenRows());
-    m_label23->setText(v.repairHeading());
-    m_label35->setText(v.unpaidHeading());
-    m_label24->setText(v.repairLogHeading());
-    m_label26->setText(v.SelectedRepairId);
-    m_label27->setText(v.SelectedRepairLogId);
+    m_repairListHeading->setText(v.repairHeading());
+    m_unpaidListHeading->setText(v.unpaidHeading());
+    m_logListHeading->setText(v.repairLogHeading());
+    m_selectedRepairId->setText(v.SelectedRepairId);
+    m_selectedRepairLogId->setText(v.SelectedRepairLogId);
     const bool unpaid = v.unpaidShown();
     if (unpaid != m_unpaidList->isVisibleTo(m_central)) {
-        m_label35->setVisible(unpaid);
+        m_unpaidListHeading->setVisible(unpaid);
         m_unpaidList->setVisible(unpaid);
-        m_label23->setVisible(!unpaid);
+        m_repairListHeading->setVisible(!unpaid);
         m_repairList->setVisible(!unpaid);
         layoutChildren();
     }
@@ -333,7 +333,7 @@ void RepairWindow::drawDetail()
     if (!m_view)
         return;
     const QHash<QString, QString>& f = m_view->repairDetail();
-    m_check1->setChecked(!f.isEmpty() && f.value(u"判定"_qs) != u"続行");
+    m_finished->setChecked(!f.isEmpty() && f.value(u"判定"_qs) != u"続行");
     for (int i = 0; i < m_values.size(); ++i) {
         const QString field = QString::fromUtf16(PanelFields[i].field);
         if (field == u"受付日" && !f.isEmpty())
@@ -342,8 +342,8 @@ void RepairWindow::drawDetail()
             m_values[i]->setText(f.value(field));
     }
     const QString flags = f.value(u"見積納期"_qs);
-    m_check2->setChecked(estimateFlag(flags));
-    m_check3->setChecked(deliveryFlag(flags));
+    m_estimate->setChecked(estimateFlag(flags));
+    m_delivery->setChecked(deliveryFlag(flags));
 }
 
 // ---------------------------------------------------------------- commands
@@ -394,19 +394,19 @@ int RepairWindow::buttonForKey(const FunctionKey& key) const
 
 void RepairWindow::setOperatorNames(const QStringList& names)
 {
-    m_combo2->clear();
-    m_combo2->addItems(names);
+    m_operatorNames->clear();
+    m_operatorNames->addItems(names);
     if (m_view)
         m_view->setOperatorNames(names);
 }
 
 QStringList RepairWindow::operatorNames() const
 {
-    return itemsOf(m_combo2);
+    return itemsOf(m_operatorNames);
 }
 QStringList RepairWindow::makerNames() const
 {
-    return itemsOf(m_combo1);
+    return itemsOf(m_makerNames);
 }
 QStringList RepairWindow::freeFieldCaptions() const
 {
@@ -423,15 +423,15 @@ QString RepairWindow::panelText(const QString& field) const
 
 bool RepairWindow::panelFinished() const
 {
-    return m_check1->isChecked();
+    return m_finished->isChecked();
 }
 bool RepairWindow::panelEstimate() const
 {
-    return m_check2->isChecked();
+    return m_estimate->isChecked();
 }
 bool RepairWindow::panelDelivery() const
 {
-    return m_check3->isChecked();
+    return m_delivery->isChecked();
 }
 
 // ---------------------------------------------------------------- closing

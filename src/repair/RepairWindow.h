@@ -84,9 +84,9 @@ private:
     // On the server: other PCs' changes, which reload the view.
     std::unique_ptr<OtherPcsFollower> m_follower;
 
-    QLabel* m_label23;
-    QLabel* m_label35;
-    QLabel* m_label24;
+    QLabel* m_repairListHeading;
+    QLabel* m_unpaidListHeading;
+    QLabel* m_logListHeading;
     ReportListView* m_repairList;
     ReportListView* m_unpaidList;
     ReportListView* m_logList;
@@ -95,13 +95,13 @@ private:
     QList<QLabel*> m_captions;     // Label61 … Label83
     QList<QLabel*> m_freeCaptions; // the last three of them
     QList<QLabel*> m_values;       // Label1 … Label21, Label25, Label28
-    QCheckBox* m_check1;
-    QCheckBox* m_check2;
-    QCheckBox* m_check3;
-    QLabel* m_label26;
-    QLabel* m_label27;
-    QComboBox* m_combo1;
-    QComboBox* m_combo2;
+    QCheckBox* m_finished;
+    QCheckBox* m_estimate;
+    QCheckBox* m_delivery;
+    QLabel* m_selectedRepairId;
+    QLabel* m_selectedRepairLogId;
+    QComboBox* m_makerNames;
+    QComboBox* m_operatorNames;
 };
 
 } // namespace horunea

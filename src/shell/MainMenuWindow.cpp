@@ -127,10 +127,10 @@ void MainMenuWindow::createDataFrame()
 
     m_close = commandButton(u"Command2"_qs, u"閉じる"_qs, m_dataFrame);
 
-    m_label8 = label(u"Label8"_qs, QString(), this);
-    m_label8->hide();
-    m_label9 = label(u"Label9"_qs, QString(), this);
-    m_label9->hide();
+    m_selectedOperatorNumber = label(u"Label8"_qs, QString(), this);
+    m_selectedOperatorNumber->hide();
+    m_selectedRepairNumber = label(u"Label9"_qs, QString(), this);
+    m_selectedRepairNumber->hide();
 
     for (QPushButton* b : {m_openCustomer, m_compactCustomer, m_openRepair, m_compactRepair})
         b->setEnabled(false);
@@ -248,7 +248,7 @@ void MainMenuWindow::LoadMenuOperatorList()
     // refill none is chosen, nor highlighted, until the user clicks or picks
     // one again.
     m_operatorList->selectRow(-1);
-    m_label8->clear();
+    m_selectedOperatorNumber->clear();
     m_openCustomer->setEnabled(false);
     m_compactCustomer->setEnabled(false);
 }
@@ -257,21 +257,21 @@ void MainMenuWindow::LoadMenuRepairList()
 {
     m_repairList->setRows(accountRows(LoadAccounts(MasterConnection(), AccountKind::Repair)));
     m_repairList->selectRow(-1);
-    m_label9->clear();
+    m_selectedRepairNumber->clear();
     m_openRepair->setEnabled(false);
     m_compactRepair->setEnabled(false);
 }
 
 void MainMenuWindow::operatorClicked(int row)
 {
-    m_label8->setText(m_operatorList->text(row, 0));
+    m_selectedOperatorNumber->setText(m_operatorList->text(row, 0));
     m_openCustomer->setEnabled(true);
     m_compactCustomer->setEnabled(true);
 }
 
 void MainMenuWindow::repairClicked(int row)
 {
-    m_label9->setText(m_repairList->text(row, 0));
+    m_selectedRepairNumber->setText(m_repairList->text(row, 0));
     m_openRepair->setEnabled(true);
     m_compactRepair->setEnabled(true);
 }
@@ -294,21 +294,21 @@ QString nameOfNumber(const ReportListView* list, const QString& number)
 
 QString MainMenuWindow::selectedOperatorName() const
 {
-    return nameOfNumber(m_operatorList, m_label8->text());
+    return nameOfNumber(m_operatorList, m_selectedOperatorNumber->text());
 }
 
 QString MainMenuWindow::selectedRepairName() const
 {
-    return nameOfNumber(m_repairList, m_label9->text());
+    return nameOfNumber(m_repairList, m_selectedRepairNumber->text());
 }
 
 QString MainMenuWindow::operatorNumber() const
 {
-    return m_label8->text();
+    return m_selectedOperatorNumber->text();
 }
 QString MainMenuWindow::repairNumber() const
 {
-    return m_label9->text();
+    return m_selectedRepairNumber->text();
 }
 QString MainMenuWindow::operatorPassword() const
 {

@@ -94,8 +94,8 @@ private:
     QPushButton* m_compactRepair;
 
     QPushButton* m_close;
-    QLabel* m_label8;
-    QLabel* m_label9;
+    QLabel* m_selectedOperatorNumber;
+    QLabel* m_selectedRepairNumber;
 };
 
 } // namespace horunea
