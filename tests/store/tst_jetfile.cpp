@@ -4,6 +4,7 @@
 #include "store/JetFile.h"
 #include "tools/JetCheck.h"
 #include "tools/JetWriter.h"
+#include "tools/WindowsShop.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +32,7 @@ private slots:
     void accessFilesReadAsMdbReaderReadsThem();
     void writtenFilesReadTheSameByBothReaders_data();
     void writtenFilesReadTheSameByBothReaders();
+    void aWindowsShopReadsTheSameByBothReaders();
     void valuesComeBackExactly();
     void compressedText_data();
     void compressedText();
@@ -163,6 +165,21 @@ void TstJetFile::writtenFilesReadTheSameByBothReaders()
         QCOMPARE(ours[table].size(), theirs[table].size());
         for (int r = 0; r < ours[table].size(); ++r)
             QCOMPARE(ours[table][r], theirs[table][r]);
+    }
+}
+
+void TstJetFile::aWindowsShopReadsTheSameByBothReaders()
+{
+    // Every file of the shop the migration tests move, read twice.
+    QTemporaryDir dir;
+    DaysWindowsShop().write(dir.path());
+    for (const QString& file : {u"main.mdb"_qs, u"kelvo.mdb"_qs, u"care.mdb"_qs,
+                                u"kelvo/営業一課.mdb"_qs, u"care/本店.mdb"_qs}) {
+        const QString path = QDir(dir.path()).filePath(file);
+        const JetCells ours = jetCellsByLibmdb(path);
+        const JetCells theirs = jetCellsByMdbReader(path);
+        QVERIFY2(!ours.isEmpty(), qPrintable(file));
+        QCOMPARE(ours, theirs);
     }
 }
 
