@@ -5,22 +5,7 @@
 # in agreement: every listed account has its file and opens with its rows,
 # no file is left without its row, and nothing half-done stays behind.
 # Usage: kill-accounts.sh BUILD_DIR
-set -u
-cli="$1/bin/horunea-cli"
-if ! command -v strace >/dev/null; then
-    echo "SKIP: strace is not installed"
-    exit 77
-fi
-if ! strace -o /dev/null true 2>/dev/null; then
-    echo "SKIP: strace cannot trace here"
-    exit 77
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/kill-support.sh" "$1"
 
 pristine="$work/pristine"
 "$cli" --data-dir "$pristine" init >/dev/null || fail "init"

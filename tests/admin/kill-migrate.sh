@@ -5,23 +5,8 @@
 # leaves either no new data or all of it: a whole shop whose lists open, or
 # the Windows files as they were with nothing of ours beside them.
 # Usage: kill-migrate.sh BUILD_DIR
-set -u
-cli="$1/bin/horunea-cli"
+source "$(dirname "$0")/kill-support.sh" "$1"
 make_shop="$1/bin/make_windows_shop"
-if ! command -v strace >/dev/null; then
-    echo "SKIP: strace is not installed"
-    exit 77
-fi
-if ! strace -o /dev/null true 2>/dev/null; then
-    echo "SKIP: strace cannot trace here"
-    exit 77
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 "$make_shop" "$work/windows" || fail "make_windows_shop"
 sum_windows=$(cd "$work/windows" && find . -type f -print0 | sort -z | xargs -0 sha256sum)
 is_jet() { [ "$(head -c 19 "$1" | tail -c 15)" = "Standard Jet DB" ]; }
