@@ -4,6 +4,7 @@
 #include "store/DatabaseKind.h"
 #include "store/Failure.h"
 #include "store/JetDialect.h"
+#include "store/ResultSet.h"
 #include "store/TextRow.h"
 
 #include <QHash>
@@ -28,60 +29,6 @@ namespace horunea {
 // Field name -> value, in the order the fields are written. A null QVariant
 // writes Null; a QString writes text (the empty string included).
 using Fields = QList<QPair<QString, QVariant>>;
-
-// The column names of one result, with lookup by name under the store's name
-// folding (a row's E-mail reaches its E-MAIL column).
-class Columns
-{
-public:
-    explicit Columns(QStringList names);
-    const QStringList& names() const { return m_names; }
-    int indexOf(const QString& name) const;
-    int count() const { return int(m_names.size()); }
-
-private:
-    QStringList m_names;
-    QHash<QString, int> m_byFoldedName;
-};
-
-// One row of a result. Reading a field that is Null, or a name the result does
-// not have, as text gives the empty string.
-class Row
-{
-public:
-    Row(const Columns* columns, const QVariantList* values) : m_columns(columns), m_values(values)
-    {}
-    QVariant value(const QString& name) const;
-    QVariant value(int column) const { return m_values->value(column); }
-    QString text(const QString& name) const;
-    QString text(int column) const;
-    bool has(const QString& name) const { return m_columns->indexOf(name) >= 0; }
-    bool isNull(const QString& name) const { return value(name).isNull(); }
-    qint64 integer(const QString& name) const;
-    const QVariantList& values() const { return *m_values; }
-    const Columns& columns() const { return *m_columns; }
-
-private:
-    const Columns* m_columns;
-    const QVariantList* m_values;
-};
-
-// A whole result read into memory, rows in the order the statement gave them.
-class ResultSet
-{
-public:
-    ResultSet() = default;
-    ResultSet(std::shared_ptr<const Columns> columns, std::vector<QVariantList> rows);
-    int size() const { return int(m_rows.size()); }
-    bool isEmpty() const { return m_rows.empty(); }
-    QStringList columnNames() const { return m_columns ? m_columns->names() : QStringList(); }
-    Row row(int i) const { return Row(m_columns.get(), &m_rows[size_t(i)]); }
-    Row first() const { return row(0); }
-
-private:
-    std::shared_ptr<const Columns> m_columns;
-    std::vector<QVariantList> m_rows;
-};
 
 // One open database: a keyed SQLCipher file of the data folder, or the
 // tables of one schema of the shop's PostgreSQL server (openServer). Every
@@ -238,78 +185,10 @@ const QString& checkedKey(const QString& key);
 // field + " =" + key, or throws Failure for a key that is not one.
 QString keyCondition(const QString& field, const QString& key);
 
-// Adds many rows of one table with the same fields through one prepared
-// statement: the bulk path of transfers and conversions.
-class BulkInsert
-{
-public:
-    BulkInsert(Database& db, const QString& table, const QStringList& fields);
-    ~BulkInsert();
-    BulkInsert(const BulkInsert&) = delete;
-    BulkInsert& operator=(const BulkInsert&) = delete;
-    // Adds one row, its values in the order of the fields; returns its key.
-    qint64 add(const QVariantList& values);
-    // The same for values at hand: numbers, and text as UTF-8 that stays
-    // valid until add returns.
-    struct Value
-    {
-        Value() : isText(false) {}
-        Value(qint64 n) : number(n), isText(false) {}
-        Value(std::string_view utf8) : text(utf8), isText(true) {}
-        qint64 number = 0;
-        std::string_view text;
-        bool isText;
-    };
-    qint64 add(std::span<const Value> values);
-    qint64 add(std::initializer_list<Value> values)
-    {
-        return add(std::span<const Value>(values.begin(), values.size()));
-    }
-    // Writes what is waiting now (on the server rows go in batches; the
-    // rest go when the BulkInsert closes). Throws Failure.
-    void finish();
-
-private:
-    Database* m_db;
-    QString m_sql;
-    std::unique_ptr<Statement> m_stmt;
-    // On the server: the rows waiting to be sent, sent when the batch is
-    // full and when the BulkInsert closes.
-    std::unique_ptr<ServerBatch> m_batch;
-    int m_exceptionsAtStart = 0;
-};
-
-// One consistent view of a database for reading, without a write lock, so
-// that a read-only file (or one on a read-only medium) can be read whole.
-class ReadTransaction
-{
-public:
-    explicit ReadTransaction(Database& db);
-    ReadTransaction(const ReadTransaction&) = delete;
-    ReadTransaction& operator=(const ReadTransaction&) = delete;
-    ~ReadTransaction();
-
-private:
-    Database& m_db;
-};
-
-// Groups writes: rolls back unless commit() ran. Inside a transaction that
-// is already open (an import running storage operations, say) it is a
-// savepoint: its own rollback undoes only its part, and nothing is final
-// before the outermost one commits.
-class Transaction
-{
-public:
-    explicit Transaction(Database& db);
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    ~Transaction();
-    void commit();
-
-private:
-    Database& m_db;
-    QString m_savepoint; // empty for the outermost transaction
-    bool m_done = false;
-};
-
 } // namespace horunea
+
+// What works on an open Database: its writers' transactions, its readers'
+// view, its bulk path.
+#include "store/BulkInsert.h"
+#include "store/ReadTransaction.h"
+#include "store/Transaction.h"
