@@ -77,7 +77,7 @@ struct ReportRenderer::Layout
 
     const Report& report;
     QFont valueFont, captionFont, titleFont, headingFont, headFont;
-    QFontMetricsF value, caption, title, head;
+    Metrics value, caption, title, head;
     qreal pad, gap, rule;
     QRectF page, frame, body;
     qreal headerBottom = 0;
@@ -158,7 +158,7 @@ struct ReportRenderer::Layout
     }
 
     BlockGeometry geometry(const BlockLayout& layout, const QFont& captionFace,
-                           const QFontMetricsF& captionMetrics) const
+                           const Metrics& captionMetrics) const
     {
         BlockGeometry g;
         g.left = frame.left() + layout.indent * frame.width() * 0.06;

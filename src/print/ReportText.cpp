@@ -1,6 +1,29 @@
 #include "print/ReportText.h"
 
+#include <QGlyphRun>
+#include <QRawFont>
+
+using namespace Qt::StringLiterals;
+
 namespace horunea::reporttext {
+
+Metrics::Metrics(const QFont& font)
+    : QFontMetricsF(font), m_ascent(QFontMetricsF::ascent()), m_descent(QFontMetricsF::descent())
+{
+    // Characters the first font lacks: the ink of the fonts they come from.
+    QTextLayout probe(u"𠮷𩸽㋿😀"_s, font);
+    probe.beginLayout();
+    probe.createLine();
+    probe.endLayout();
+    for (const QGlyphRun& run : probe.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        for (const quint32 glyph : run.glyphIndexes()) {
+            const QRectF ink = raw.boundingRect(glyph);
+            m_ascent = qMax(m_ascent, -ink.top());
+            m_descent = qMax(m_descent, ink.bottom());
+        }
+    }
+}
 
 bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width)
 {
@@ -39,7 +62,7 @@ QFont shrunk(const QFont& font, qreal share)
 
 // Breaks text into lines of at most `width`, at word boundaries where there
 // are any and anywhere else (Japanese has no spaces).
-void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing)
+void breakLines(QTextLayout& layout, qreal width, const Metrics& metrics)
 {
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -51,13 +74,15 @@ void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing)
         if (!line.isValid())
             break;
         line.setLineWidth(qMax<qreal>(width, 1));
-        line.setPosition(QPointF(0, y));
-        y += lineSpacing;
+        // A line draws its baseline at its own ascent, which is larger when
+        // it holds a character of a fallback font.
+        line.setPosition(QPointF(0, y + metrics.ascent() - line.ascent()));
+        y += metrics.lineSpacing();
     }
     layout.endLayout();
 }
 
-int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& metrics, qreal width)
+int pieceLineCount(QStringView piece, const QFont& font, const Metrics& metrics, qreal width)
 {
     if (piece.isEmpty())
         return 1;
@@ -66,12 +91,12 @@ int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& me
     if (fitsOneLine(text, metrics, width))
         return 1;
     QTextLayout layout(text, font);
-    breakLines(layout, width, metrics.lineSpacing());
+    breakLines(layout, width, metrics);
     return qMax(1, layout.lineCount());
 }
 
 std::vector<PieceLines::Piece> PieceLines::cut(const QString& text, const QFont& font,
-                                               const QFontMetricsF& metrics, qreal width)
+                                               const Metrics& metrics, qreal width)
 {
     std::vector<Piece> pieces;
     const qsizetype n = text.size();
@@ -92,7 +117,7 @@ std::vector<PieceLines::Piece> PieceLines::cut(const QString& text, const QFont&
             QString t = piece.toString();
             t.replace(u'\t', u' ');
             QTextLayout layout(t, font);
-            breakLines(layout, width, metrics.lineSpacing());
+            breakLines(layout, width, metrics);
             const int lines = layout.lineCount();
             qsizetype keep = lines > 1 ? layout.lineAt(lines - 1).textStart() : length;
             // A line wider than a piece: cut between two characters.
@@ -110,7 +135,7 @@ std::vector<PieceLines::Piece> PieceLines::cut(const QString& text, const QFont&
     return pieces;
 }
 
-int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
+int lineCount(const QString& text, const QFont& font, const Metrics& metrics, qreal width,
               PieceLines& pieces)
 {
     if (text.isEmpty() || keptWholeShare(text, metrics, width) > 0)
@@ -121,9 +146,8 @@ int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metri
     return lines;
 }
 
-void drawText(QPainter& painter, const QString& text, const QFont& font,
-              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width, PieceLines& pieces,
-              Band band)
+void drawText(QPainter& painter, const QString& text, const QFont& font, const Metrics& metrics,
+              const QPointF& topLeft, qreal width, PieceLines& pieces, Band band)
 {
     if (text.isEmpty())
         return;
@@ -153,11 +177,10 @@ void drawText(QPainter& painter, const QString& text, const QFont& font,
             QString t = piece.toString();
             t.replace(u'\t', u' ');
             QTextLayout layout(t, font);
-            breakLines(layout, width, spacing);
+            breakLines(layout, width, metrics);
             for (int i = 0; i < layout.lineCount(); ++i) {
-                const QTextLine line = layout.lineAt(i);
-                if (band.holds(y + line.y(), spacing))
-                    line.draw(&painter, QPointF(topLeft.x(), y));
+                if (band.holds(y + i * spacing, spacing))
+                    layout.lineAt(i).draw(&painter, QPointF(topLeft.x(), y));
             }
         }
         y += height;

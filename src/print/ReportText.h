@@ -26,6 +26,25 @@ constexpr qsizetype PieceLength = 1000;
 constexpr qsizetype KeptWholeLength = 16;
 constexpr qreal ReadableShare = 0.6;
 
+// A font's measures with one steady line pitch: every line of a text has
+// its baseline at the same height in its line and every line is as tall,
+// tall enough for the fonts the text falls back on. 𠮷 and ㋿ come from
+// Noto Sans CJK JP and emoji from Symbola, whose ascents are a third larger
+// than the first font's: laid out as they come, a line holding one of them
+// would sit lower than the others and run into the next.
+class Metrics : public QFontMetricsF
+{
+public:
+    explicit Metrics(const QFont& font);
+    qreal ascent() const { return m_ascent; }
+    qreal descent() const { return m_descent; }
+    qreal height() const { return m_ascent + m_descent; }
+    qreal lineSpacing() const { return height() + leading(); }
+
+private:
+    qreal m_ascent, m_descent;
+};
+
 bool fitsOneLine(const QString& text, const QFontMetricsF& metrics, qreal width);
 
 // The share of its size at which the text fits the width on one line: 1
@@ -36,10 +55,11 @@ qreal keptWholeShare(const QString& text, const QFontMetricsF& metrics, qreal wi
 QFont shrunk(const QFont& font, qreal share);
 
 // Breaks text into lines of at most `width`, at word boundaries where there
-// are any and anywhere else (Japanese has no spaces).
-void breakLines(QTextLayout& layout, qreal width, qreal lineSpacing);
+// are any and anywhere else (Japanese has no spaces); line i lies at
+// i × the pitch, its baseline the pitch's ascent below that.
+void breakLines(QTextLayout& layout, qreal width, const Metrics& metrics);
 
-int pieceLineCount(QStringView piece, const QFont& font, const QFontMetricsF& metrics, qreal width);
+int pieceLineCount(QStringView piece, const QFont& font, const Metrics& metrics, qreal width);
 
 // A long text is laid out in pieces, each laid out alone, so that a text
 // costs its length, not its square, and no piece is longer than the text
@@ -62,11 +82,11 @@ public:
         qsizetype from, length;
         int lines;
     };
-    static std::vector<Piece> cut(const QString& text, const QFont& font,
-                                  const QFontMetricsF& metrics, qreal width);
+    static std::vector<Piece> cut(const QString& text, const QFont& font, const Metrics& metrics,
+                                  qreal width);
 
-    const std::vector<Piece>& of(const QString& text, const QFont& font,
-                                 const QFontMetricsF& metrics, qreal width)
+    const std::vector<Piece>& of(const QString& text, const QFont& font, const Metrics& metrics,
+                                 qreal width)
     {
         const Key key{text.size(), qRound64(width * 64), qHash(font.key()), fingerprint(text)};
         const auto [first, last] = m_lines.equal_range(key);
@@ -100,7 +120,7 @@ private:
     int m_laidOut = 0;
 };
 
-int lineCount(const QString& text, const QFont& font, const QFontMetricsF& metrics, qreal width,
+int lineCount(const QString& text, const QFont& font, const Metrics& metrics, qreal width,
               PieceLines& pieces);
 
 // The lines of text that lie wholly between top and bottom: a line taller
@@ -112,8 +132,7 @@ struct Band
     bool meets(qreal y, qreal height) const { return y + height > top - 0.5 && y < bottom + 0.5; }
 };
 
-void drawText(QPainter& painter, const QString& text, const QFont& font,
-              const QFontMetricsF& metrics, const QPointF& topLeft, qreal width, PieceLines& pieces,
-              Band band = {});
+void drawText(QPainter& painter, const QString& text, const QFont& font, const Metrics& metrics,
+              const QPointF& topLeft, qreal width, PieceLines& pieces, Band band = {});
 
 } // namespace horunea::reporttext

@@ -174,6 +174,8 @@ private slots:
     void aLongTextIsLaidOutOncePerFontAndWidth();
     void aLongParagraphBreaksOnlyWhereItsLinesDo_data();
     void aLongParagraphBreaksOnlyWhereItsLinesDo();
+    void everyLineSitsOnOnePitch_data();
+    void everyLineSitsOnOnePitch();
     void aVeryLongValuePrintsEveryCharacter();
     void headingsStayWithTheirLogs_data();
     void headingsStayWithTheirLogs();
@@ -593,7 +595,7 @@ void TstReports::aLongTextIsLaidOutOncePerFontAndWidth()
 {
     QFont font = programFont();
     font.setPixelSize(40);
-    const QFontMetricsF metrics(font);
+    const reporttext::Metrics metrics(font);
     QString text;
     while (text.size() < 30000)
         text += u"記録した。"_qs;
@@ -614,7 +616,7 @@ void TstReports::aLongTextIsLaidOutOncePerFontAndWidth()
     QCOMPARE(pieces.laidOut(), 3);
     QFont smaller = font;
     smaller.setPixelSize(20);
-    reporttext::lineCount(text, smaller, QFontMetricsF(smaller), 600, pieces);
+    reporttext::lineCount(text, smaller, reporttext::Metrics(smaller), 600, pieces);
     QCOMPARE(pieces.laidOut(), 4);
 }
 
@@ -636,12 +638,12 @@ void TstReports::aLongParagraphBreaksOnlyWhereItsLinesDo()
     QFETCH(qreal, width);
     QFont font = programFont();
     font.setPixelSize(30);
-    const QFontMetricsF metrics(font);
+    const reporttext::Metrics metrics(font);
     QString text;
     while (text.size() < 6 * reporttext::PieceLength)
         text += word;
     QTextLayout whole(text, font);
-    reporttext::breakLines(whole, width, metrics.lineSpacing());
+    reporttext::breakLines(whole, width, metrics);
     QList<qsizetype> starts;
     for (int i = 0; i < whole.lineCount(); ++i)
         starts << whole.lineAt(i).textStart();
@@ -650,6 +652,44 @@ void TstReports::aLongParagraphBreaksOnlyWhereItsLinesDo()
     // Every piece begins where a line of the whole begins.
     for (const reporttext::PieceLines::Piece& piece : pieces.of(text, font, metrics, width))
         QVERIFY2(starts.contains(piece.from), qPrintable(QString::number(piece.from)));
+}
+
+void TstReports::everyLineSitsOnOnePitch_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::newRow("the first font's own") << u"山田太郎gy"_qs;
+    QTest::newRow("𠮷 from a fallback font") << u"山田𠮷男"_qs;
+    QTest::newRow("㋿ from a fallback font") << u"𠮷ビル㋿"_qs;
+    QTest::newRow("emoji") << u"絵😀文字"_qs;
+}
+
+// A wrapped value whose lines hold characters of other fonts (with ascents
+// a third larger than the first font's) keeps every baseline at the same
+// height in its line, and the ink of every line inside its own line.
+void TstReports::everyLineSitsOnOnePitch()
+{
+    QFETCH(QString, word);
+    QFont font = programFont();
+    font.setPixelSize(40);
+    const reporttext::Metrics metrics(font);
+    const qreal pitch = metrics.lineSpacing();
+    QTextLayout layout(word.repeated(12), font);
+    reporttext::breakLines(layout, 300, metrics);
+    QVERIFY(layout.lineCount() >= 3);
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        QVERIFY2(qAbs(line.y() + line.ascent() - (i * pitch + metrics.ascent())) < 0.01,
+                 qPrintable(u"line %1"_qs.arg(i)));
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<QPointF> at = run.positions();
+            for (qsizetype g = 0; g < glyphs.size(); ++g) {
+                const QRectF ink = run.rawFont().boundingRect(glyphs[g]).translated(at[g]);
+                QVERIFY2(ink.top() >= i * pitch - 0.5 && ink.bottom() <= (i + 1) * pitch + 0.5,
+                         qPrintable(u"line %1, %2"_qs.arg(i).arg(run.rawFont().familyName())));
+            }
+        }
+    }
 }
 
 void TstReports::aVeryLongValuePrintsEveryCharacter()
