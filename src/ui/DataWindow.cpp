@@ -5,6 +5,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/FormParts.h"
+#include "ui/ValueLabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -91,7 +92,7 @@ QStringList DataWindow::itemsOf(const QComboBox* combo)
 
 QLabel* DataWindow::valueLabel(const QString& name, QWidget* parent)
 {
-    auto* value = plainLabel(parent);
+    auto* value = new ValueLabel(parent);
     value->setObjectName(name);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     value->setStyleSheet(valueBoxStyle());

@@ -82,6 +82,8 @@ private slots:
     void clickingUserFillsPanel();
     void clickingSubjectOfAnotherUserSwitchesPanel();
     void panelReadsUnderADarkTheme();
+    void aValueOfAFallbackFontSitsOnTheLineOfTheOthers_data();
+    void aValueOfAFallbackFontSitsOnTheLineOfTheOthers();
     void maximisedStateOutlivesPassingStates();
     void headingClickSortsAndKeepsTheChosenRecord();
     void columnsFitTheirHeadingsAndTypicalValues();
@@ -367,7 +369,51 @@ double drawnContrast(QWidget* label)
     return best;
 }
 
+// The first and last rows inside a box's border where its text left ink.
+std::pair<int, int> inkRows(QLabel* box)
+{
+    const QImage image = box->grab().toImage();
+    const QRect inside = box->contentsRect();
+    const QColor background = image.pixelColor(inside.right() - 1, inside.center().y());
+    int first = -1, last = -1;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x < inside.right() - 2; ++x)
+            if (image.pixelColor(x, y) != background) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+    return {first, last};
+}
+
 } // namespace
+
+void TstCustomerWindow::aValueOfAFallbackFontSitsOnTheLineOfTheOthers_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("𠮷") << u"山田𠮷男 gy"_qs;
+    QTest::newRow("㋿") << u"𠮷ビル㋿ gy"_qs;
+    QTest::newRow("emoji") << u"山田😀 gy"_qs;
+}
+
+// 𠮷, ㋿ and emoji come from fonts whose ascent is a third larger than the
+// first font's: a value holding one sits on the same line as any other
+// (its g and y reach as low as a plain value's, not cut by the border).
+void TstCustomerWindow::aValueOfAFallbackFontSitsOnTheLineOfTheOthers()
+{
+    QFETCH(QString, value);
+    makeOperator(u"山田"_qs);
+    CustomerWindow* w = openAs(u"山田"_qs, QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    auto* name = child<QLabel>(w, u"Label2"_qs);
+    name->setText(u"山田太郎 gy"_qs);
+    const auto [plainTop, plainBottom] = inkRows(name);
+    name->setText(value);
+    const auto [top, bottom] = inkRows(name);
+    QVERIFY(plainBottom > plainTop);
+    QCOMPARE(bottom, plainBottom);
+    QVERIFY2(top >= name->contentsRect().top(), qPrintable(QString::number(top)));
+}
 
 // Under a dark theme the panel's values and headings stay readable: every
 // colour comes from the palette, or both colours are set together.
