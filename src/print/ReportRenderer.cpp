@@ -265,17 +265,36 @@ struct ReportRenderer::Layout
             drawText(*painter, block.continued, valueFont, value, QPointF(body.left(), y),
                      body.width(), pieceLines);
         }
-        return value.lineSpacing() + pad;
+        return continuedHeight(block);
+    }
+
+    qreal continuedHeight(const ReportBlock& block) const
+    {
+        if (block.continued.isEmpty())
+            return 0;
+        return lineCount(block.continued, valueFont, value, body.width(), pieceLines) *
+                   value.lineSpacing() +
+               pad;
+    }
+
+    // The room a page has that begins at a line of a block, below what
+    // says whose the page is.
+    qreal roomOfAPageBegunAt(int index, int line) const
+    {
+        const ReportBlock& block = report.blocks[size_t(index)];
+        const bool saysWhose = line > 0 || (!block.ownSection && index > 0);
+        return body.height() - (saysWhose ? continuedHeight(block) : 0);
     }
 
     // Whether a block starts at y on a page that already holds something,
-    // rather than on the next page: it goes whole where it fits on one page;
-    // a heading takes the first line of what it heads along (all of it when
-    // that fits a page).
+    // rather than on the next page: it goes whole where it fits on one page
+    // (below the line that says whose the page is); a heading takes the
+    // first line of what it heads along (all of it when that fits a page).
     bool fitsBelow(int index, const std::vector<qreal>& heights, qreal y, qreal bottom) const
     {
         const qreal total = std::accumulate(heights.begin(), heights.end(), qreal(0));
-        if (y + total > bottom && total <= body.height())
+        const qreal room = roomOfAPageBegunAt(index, 0);
+        if (y + total > bottom && total <= room)
             return false;
         const ReportBlock& block = report.blocks[size_t(index)];
         if (!report.layouts[block.layout].keepWithNext || index + 1 >= int(report.blocks.size()) ||
@@ -284,8 +303,8 @@ struct ReportRenderer::Layout
         const std::vector<qreal>& next = lineHeights(report.blocks[size_t(index) + 1]);
         const qreal nextTotal = std::accumulate(next.begin(), next.end(), qreal(0));
         const qreal need =
-            total + gap + (nextTotal <= body.height() || next.empty() ? nextTotal : next.front());
-        return y + need <= bottom || need > body.height();
+            total + gap + (nextTotal <= room || next.empty() ? nextTotal : next.front());
+        return y + need <= bottom || need > room;
     }
 
     Position walk(Position pos, QPainter* painter) const
@@ -319,7 +338,9 @@ struct ReportRenderer::Layout
                 const qreal rest = whole - pos.offset;
                 qreal take = rest;
                 if (y + rest > bottom) {
-                    if (whole <= body.height()) {
+                    // A line that fits no page goes on here; so does one that
+                    // does not fit where nothing is on the page yet.
+                    if (whole <= roomOfAPageBegunAt(pos.block, pos.line) && !pageEmpty) {
                         full = true;
                         break;
                     }

@@ -179,6 +179,7 @@ private slots:
     void aVeryLongValuePrintsEveryCharacter();
     void headingsStayWithTheirLogs_data();
     void headingsStayWithTheirLogs();
+    void aBlockThatFitsAPageIsNeverSplit();
     void everyContinuedPageSaysWhose_data();
     void everyContinuedPageSaysWhose();
     void aLongSheetOverlapsNothingAtAnyMargins_data();
@@ -820,6 +821,48 @@ void TstReports::headingsStayWithTheirLogs()
         }
     }
     QVERIFY(continued > 0);
+}
+
+// Blocks of 2 to 40 lines, each after the last, each a page's section
+// going on: every block is printed, and only blocks taller than a page
+// can hold below the line that says whose it is are split. A block that
+// fitted a page but not below that line was left out of the print.
+void TstReports::aBlockThatFitsAPageIsNeverSplit()
+{
+    NEED_PDFTOTEXT();
+    Report report;
+    report.pointSize = 30;
+    report.layouts = {
+        BlockLayout{{ReportGroup{QString(), {ReportLine{{ReportBox{QString(), 0}}}}}}}};
+    report.blocks.push_back({0, TextRow{u"青木"_qs}, u"青木（続き）"_qs, true});
+    constexpr int Blocks = 40;
+    for (int k = 1; k <= Blocks; ++k) {
+        const QString value =
+            u"〔%1始〕\n"_qs.arg(k) + u"記録\n"_qs.repeated(k - 1) + u"〔%1終〕"_qs.arg(k);
+        report.blocks.push_back({0, TextRow{value}, u"青木（続き）"_qs, false});
+    }
+    QStringList pages = pdfPages(report);
+    QVERIFY(pages.size() > 5);
+    for (QString& page : pages)
+        page = squeezed(page);
+    const auto pageOf = [&pages](const QString& marker) {
+        for (qsizetype i = 0; i < pages.size(); ++i)
+            if (pages[i].contains(marker))
+                return i;
+        return qsizetype(-1);
+    };
+    int largestWhole = 0, smallestSplit = Blocks + 1;
+    for (int k = 1; k <= Blocks; ++k) {
+        const qsizetype first = pageOf(u"〔%1始〕"_qs.arg(k));
+        const qsizetype last = pageOf(u"〔%1終〕"_qs.arg(k));
+        QVERIFY2(first >= 0 && last >= first, qPrintable(u"block %1"_qs.arg(k)));
+        if (last == first)
+            largestWhole = k;
+        else
+            smallestSplit = std::min(smallestSplit, k);
+    }
+    QVERIFY(smallestSplit <= Blocks);
+    QCOMPARE(largestWhole, smallestSplit - 1);
 }
 
 void TstReports::everyContinuedPageSaysWhose_data()
