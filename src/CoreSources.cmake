@@ -1,6 +1,4 @@
-# The sources of horunea_core, relative to src/: the program's library and
-# the fuzz targets' instrumented build of it (tests/fuzz) are made from this
-# one list.
+# The sources of horunea_core, relative to src/.
 set(HORUNEA_CORE_SOURCES
   store/Connections.cpp
   store/AccountLock.cpp
