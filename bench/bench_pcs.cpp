@@ -25,11 +25,11 @@
 #include "customer/CustomerStorage.h"
 #include "customer/CustomerView.h"
 #include "store/Database.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
-#include "store/ServerSchema.h"
-#include "store/ServerWatch.h"
 #include "store/Store.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
+#include "store/server/ServerSchema.h"
+#include "store/server/ServerWatch.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -31,12 +31,12 @@
 #include "store/DataFolder.h"
 #include "store/Database.h"
 #include "store/SearchConditions.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
 #include "store/ServerMove.h"
-#include "store/ServerSchema.h"
 #include "store/ShippedFiles.h"
 #include "store/Store.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
+#include "store/server/ServerSchema.h"
 #include "ui/TextTableModel.h"
 
 #include <QCoreApplication>

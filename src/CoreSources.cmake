@@ -9,22 +9,24 @@ set(HORUNEA_CORE_SOURCES
   store/DataFolder.cpp
   store/DataView.cpp
   store/Database.cpp
-  store/DatabaseServer.cpp
+  store/Engine.cpp
+  store/server/ServerEngine.cpp
+  store/sqlcipher/SqlCipherEngine.cpp
   store/ResultSet.cpp
   store/RowChange.cpp
-  store/Statement.cpp
+  store/sqlcipher/Statement.cpp
   store/Store.cpp
   store/Transaction.cpp
   store/DateText.cpp
   store/JetDialect.cpp
   store/JetFile.cpp
   store/Schema.cpp
-  store/ServerBatch.cpp
-  store/ServerConnection.cpp
-  store/ServerDialect.cpp
+  store/server/ServerBatch.cpp
+  store/server/ServerConnection.cpp
+  store/server/ServerDialect.cpp
   store/ServerMove.cpp
-  store/ServerSchema.cpp
-  store/ServerWatch.cpp
+  store/server/ServerSchema.cpp
+  store/server/ServerWatch.cpp
   store/ShippedFiles.cpp
   store/StagedFolder.cpp
   store/FileTieOrder.cpp

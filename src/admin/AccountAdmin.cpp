@@ -11,10 +11,10 @@
 #include "store/Database.h"
 #include "store/Failure.h"
 #include "store/Schema.h"
-#include "store/ServerConnection.h"
-#include "store/ServerSchema.h"
 #include "store/ShippedFiles.h"
 #include "store/StagedFolder.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerSchema.h"
 
 #include <QDateTime>
 #include <QDir>

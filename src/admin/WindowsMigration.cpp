@@ -10,9 +10,9 @@
 #include "store/JetDialect.h"
 #include "store/JetFile.h"
 #include "store/Schema.h"
-#include "store/ServerConnection.h"
 #include "store/ShippedFiles.h"
 #include "store/StagedFolder.h"
+#include "store/server/ServerConnection.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -6,8 +6,8 @@
 #include "store/Accounts.h"
 #include "store/DataFolder.h"
 #include "store/Database.h"
-#include "store/ServerConnection.h"
 #include "store/ShippedFiles.h"
+#include "store/server/ServerConnection.h"
 
 #include <QDir>
 #include <QFileInfo>

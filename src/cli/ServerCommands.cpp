@@ -3,8 +3,8 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "store/DataFolder.h"
-#include "store/ServerConnection.h"
 #include "store/ServerMove.h"
+#include "store/server/ServerConnection.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,9 +7,9 @@
 
 #include "store/DataFolder.h"
 #include "store/Schema.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
-#include "store/ServerSchema.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
+#include "store/server/ServerSchema.h"
 
 namespace horunea {
 

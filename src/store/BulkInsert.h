@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Engine.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -12,8 +14,6 @@
 namespace horunea {
 
 class Database;
-class Statement;
-class ServerBatch;
 
 // Adds many rows of one table with the same fields through one prepared
 // statement: the bulk path of transfers and conversions.
@@ -28,15 +28,7 @@ public:
     qint64 add(const QVariantList& values);
     // The same for values at hand: numbers, and text as UTF-8 that stays
     // valid until add returns.
-    struct Value
-    {
-        Value() : isText(false) {}
-        Value(qint64 n) : number(n), isText(false) {}
-        Value(std::string_view utf8) : text(utf8), isText(true) {}
-        qint64 number = 0;
-        std::string_view text;
-        bool isText;
-    };
+    using Value = BulkValue;
     qint64 add(std::span<const Value> values);
     qint64 add(std::initializer_list<Value> values)
     {
@@ -47,12 +39,9 @@ public:
     void finish();
 
 private:
-    Database* m_db;
-    QString m_sql;
-    std::unique_ptr<Statement> m_stmt;
-    // On the server: the rows waiting to be sent, sent when the batch is
-    // full and when the BulkInsert closes.
-    std::unique_ptr<ServerBatch> m_batch;
+    // On the server rows go in batches: sent when a batch is full and when
+    // the BulkInsert closes.
+    std::unique_ptr<BulkWriter> m_writer;
     int m_exceptionsAtStart = 0;
 };
 

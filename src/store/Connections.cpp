@@ -1,7 +1,7 @@
 #include "store/Connections.h"
 
-#include "store/ServerConnection.h"
 #include "store/Store.h"
+#include "store/server/ServerConnection.h"
 
 #include <QFileInfo>
 

@@ -2,46 +2,27 @@
 
 #include "store/AccountLock.h"
 #include "store/DatabaseKind.h"
+#include "store/Engine.h"
 #include "store/Failure.h"
-#include "store/JetDialect.h"
 #include "store/ResultSet.h"
 #include "store/TextRow.h"
 
-#include <QHash>
-#include <QList>
-#include <QPair>
 #include <QString>
 #include <QStringList>
-#include <QVarLengthArray>
 #include <QVariant>
 
 #include <functional>
 #include <memory>
-#include <optional>
-#include <span>
-#include <string_view>
-#include <vector>
-
-struct sqlite3;
 
 namespace horunea {
-
-// Field name -> value, in the order the fields are written. A null QVariant
-// writes Null; a QString writes text (the empty string included).
-using Fields = QList<QPair<QString, QVariant>>;
 
 // One open database: a keyed SQLCipher file of the data folder, or the
 // tables of one schema of the shop's PostgreSQL server (openServer). Every
 // statement is written in Jet SQL and translated for the engine before it
-// is prepared; values are always bound, never spliced.
-class Statement;
-class StatementCache;
+// is prepared; values are always bound, never spliced. The engine does the
+// work (store/Engine.h); this face is the same for both.
 class ServerAddress;
 class ServerConnection;
-class ServerRows;
-class ServerBatch;
-struct KeptServerStatement;
-struct ServerTables;
 
 class Database
 {
@@ -66,17 +47,21 @@ public:
     static Database openServer(const ServerAddress& address, const QString& schema,
                                DatabaseKind kind);
 
-    Database() = default;
+    Database();
     Database(Database&& other) noexcept;
     Database& operator=(Database&& other) noexcept;
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
     ~Database();
 
-    bool isOpen() const { return m_db != nullptr || m_server != nullptr; }
-    bool isServer() const { return m_server != nullptr; }
+    bool isOpen() const { return m_engine != nullptr; }
+    bool isServer() const { return serverConnection() != nullptr; }
     // The server connection the database works on; null for a file.
-    ServerConnection* serverConnection() const { return m_server.get(); }
+    ServerConnection* serverConnection() const;
+    // Whether other PCs' changes to these tables are told (a watch follows
+    // them), as the shop's server tells them.
+    bool tellsOfOtherPcs() const { return m_engine && m_engine->tellsOfOtherPcs(); }
+    // The file, or the server and schema ("server/schema").
     const QString& path() const { return m_path; }
     void close();
 
@@ -105,7 +90,7 @@ public:
     // ends, against other connections that would change or delete them
     // (Update) or only delete them (Share); returns how many there are. On
     // a file the transaction holds the whole file already.
-    enum class Hold { Update, Share };
+    using Hold = Engine::Hold;
     int holdRows(const QString& table, const QString& condition, Hold hold = Hold::Update);
 
     // The named fields of every row as text, in the order given (Null, or a
@@ -114,7 +99,7 @@ public:
                       const QVariantList& params = {});
     // The same cells streamed: each row's named fields as the store holds
     // them, UTF-8, valid during the visit only; for the bulk paths.
-    using TextCells = QVarLengthArray<std::string_view, 32>;
+    using TextCells = horunea::TextCells;
     void forEachTextRow(const QString& sql, const QStringList& fields,
                         const std::function<void(const TextCells&)>& visit,
                         const QVariantList& params = {});
@@ -127,53 +112,15 @@ public:
     bool inTransaction() const;
 
 private:
-    explicit Database(sqlite3* db, QString path);
-    std::unique_ptr<Statement> prepare(const QString& sql);
-    [[noreturn]] void fail(const QString& what, const QString& sql = QString()) const;
-    // A failure the engine reported: a Japanese message by its error code,
-    // the engine's text (or said) and the statement as the detail.
-    [[noreturn]] void failEngine(const QString& sql, const QString& said = QString()) const;
-    QString resolvedName(const QString& name) const;
+    Database(std::unique_ptr<Engine> engine, QString path);
+    // The engine; Failure when the database is closed.
+    Engine& engine() const;
 
-    // The same operations on the server (DatabaseServer.cpp).
-    ServerRows runOnServer(const QString& jetSql, const QVariantList& params,
-                           KeptServerStatement** kept = nullptr);
-    void forEachRowOnServer(const QString& sql, const QVariantList& params,
-                            const std::function<void(const Row&)>& visit, QStringList* columnNames);
-    void forEachTextRowOnServer(const QString& sql, const QStringList& fields,
-                                const std::function<void(const TextCells&)>& visit,
-                                const QVariantList& params);
-    qint64 insertOnServer(const QString& table, const Fields& fields);
-    // The fields as the schema names them; a field named twice is refused.
-    QStringList fieldNamesOnServer(const QStringList& fields) const;
-    QString insertSqlOnServer(const QString& table, const QStringList& fields) const;
-    std::unique_ptr<ServerBatch> batchOnServer(const QString& table, const QStringList& fields);
-    void refreshNamesOnServer();
-    // Ends the server's transaction (or its savepoint), or says why it
-    // cannot: a write that failed where nobody could be told, or a server
-    // that ended the transaction as failed.
-    void commitOnServer(const QString& savepoint);
-    void rollbackOnServer(const QString& savepoint);
-    int holdRowsOnServer(const QString& table, const QString& condition, Hold hold);
-    void throwUnreportedFailure() const;
-
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<Engine> m_engine;
     QString m_path;
-    NameMap m_names;
-    QStringList m_tables;
     int m_savepoints = 0;
-    std::unique_ptr<StatementCache> m_cache;
-    QHash<QString, QString> m_insertSql; // table and fields → INSERT
-    AccountLock m_lock;
-    std::unique_ptr<ServerConnection> m_server;
-    std::unique_ptr<ServerTables> m_serverTables;
-    // Jet statements as translated for the server, each done once.
-    std::unique_ptr<QHash<QString, KeptServerStatement>> m_serverSql;
-    QString m_schema; // on the server: the schema worked in
-    // A write of the open transaction that failed where it could not throw
-    // (rows a BulkInsert sent as it closed): the transaction must not commit.
-    std::optional<Failure> m_unreportedFailure;
     friend class Transaction;
+    friend class ReadTransaction;
     friend class BulkInsert;
 };
 

@@ -1,7 +1,7 @@
 #include "store/FileTieOrder.h"
 
 #include "store/Schema.h"
-#include "store/Statement.h"
+#include "store/sqlcipher/Statement.h"
 
 #include <QHash>
 #include <QRegularExpression>

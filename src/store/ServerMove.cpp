@@ -3,12 +3,12 @@
 #include "store/Accounts.h"
 #include "store/Database.h"
 #include "store/Schema.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
-#include "store/ServerSchema.h"
 #include "store/ShippedFiles.h"
 #include "store/StagedFolder.h"
 #include "store/Store.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
+#include "store/server/ServerSchema.h"
 
 #include <QDir>
 #include <QFileInfo>

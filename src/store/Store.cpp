@@ -2,8 +2,8 @@
 
 #include "store/DataFolder.h"
 
-#include "store/ServerConnection.h"
-#include "store/ServerSchema.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerSchema.h"
 #include <QFileInfo>
 
 namespace horunea {

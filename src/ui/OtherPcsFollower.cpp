@@ -2,7 +2,7 @@
 
 #include "store/DataView.h"
 #include "store/Database.h"
-#include "store/ServerWatch.h"
+#include "store/server/ServerWatch.h"
 #include "ui/Dialogs.h"
 #include "ui/ReportListView.h"
 
@@ -41,7 +41,7 @@ OtherPcsFollower::OtherPcsFollower(Database& db, DataView& view, QList<ReportLis
                                    QWidget* window)
     : m_db(&db), m_view(&view), m_lists(std::move(lists)), m_window(window)
 {
-    if (!db.isServer())
+    if (!db.tellsOfOtherPcs())
         return;
     m_retry = new QTimer(this);
     m_retry->setInterval(RetryMs);

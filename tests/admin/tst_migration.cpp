@@ -11,8 +11,8 @@
 #include "store/Cp932.h"
 #include "store/Database.h"
 #include "store/DateText.h"
-#include "store/ServerConnection.h"
-#include "store/ServerSchema.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerSchema.h"
 #include "tools/WindowsShop.h"
 
 #include <QProcess>

@@ -8,11 +8,11 @@
 #include "PgCluster.h"
 #include "PreviousVersionFixture.h"
 
-#include "store/ServerConnection.h"
 #include "store/ServerMove.h"
-#include "store/ServerSchema.h"
-#include "store/ServerWatch.h"
 #include "store/Store.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerSchema.h"
+#include "store/server/ServerWatch.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -11,10 +11,10 @@
 #include "customer/CustomerLists.h"
 #include "customer/CustomerView.h"
 #include "store/Accounts.h"
-#include "store/ServerConnection.h"
 #include "store/ServerMove.h"
-#include "store/ServerWatch.h"
 #include "store/Store.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerWatch.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -12,9 +12,9 @@
 #include "editor/RecordEditorDialog.h"
 #include "store/Accounts.h"
 #include "store/Connections.h"
-#include "store/ServerConnection.h"
 #include "store/ServerMove.h"
 #include "store/Store.h"
+#include "store/server/ServerConnection.h"
 #include "ui/MultiLineBox.h"
 
 #include <QComboBox>

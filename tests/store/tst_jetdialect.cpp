@@ -1,6 +1,6 @@
 #include "store/Failure.h"
 #include "store/JetDialect.h"
-#include "store/ServerDialect.h"
+#include "store/server/ServerDialect.h"
 
 #include <QRandomGenerator>
 #include <QTest>

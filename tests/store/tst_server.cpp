@@ -6,8 +6,8 @@
 #include "PgCluster.h"
 
 #include "store/JetDialect.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -13,10 +13,10 @@
 #include "repair/RepairView.h"
 #include "settings/SettingsRecord.h"
 #include "store/Schema.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
-#include "store/ServerSchema.h"
-#include "store/Statement.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
+#include "store/server/ServerSchema.h"
+#include "store/sqlcipher/Statement.h"
 
 #include <QTest>
 

@@ -8,9 +8,9 @@
 
 #include "admin/ServerAccountAdmin.h"
 #include "store/Schema.h"
-#include "store/ServerConnection.h"
 #include "store/ServerMove.h"
-#include "store/ServerSchema.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerSchema.h"
 
 #include <QTest>
 

@@ -13,11 +13,11 @@
 #include "repair/RepairStorage.h"
 #include "repair/RepairView.h"
 #include "store/Database.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
-#include "store/ServerSchema.h"
-#include "store/ServerWatch.h"
 #include "store/Store.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
+#include "store/server/ServerSchema.h"
+#include "store/server/ServerWatch.h"
 
 #include <QTest>
 

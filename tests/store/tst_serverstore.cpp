@@ -9,10 +9,10 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/SearchConditions.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
-#include "store/ServerSchema.h"
-#include "store/Statement.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
+#include "store/server/ServerSchema.h"
+#include "store/sqlcipher/Statement.h"
 
 #include <QTest>
 

@@ -5,9 +5,9 @@
 #include "PgCluster.h"
 #include "store/Database.h"
 #include "store/Schema.h"
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
-#include "store/ServerSchema.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
+#include "store/server/ServerSchema.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "store/ServerWatch.h"
+#include "store/server/ServerWatch.h"
 
 #include "store/Database.h"
-#include "store/ServerSchema.h"
 #include "store/Store.h"
+#include "store/server/ServerSchema.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

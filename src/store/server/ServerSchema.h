@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/Schema.h"
-#include "store/ServerDialect.h"
+#include "store/server/ServerDialect.h"
 
 #include <QString>
 #include <QStringList>

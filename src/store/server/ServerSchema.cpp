@@ -1,7 +1,7 @@
-#include "store/ServerSchema.h"
+#include "store/server/ServerSchema.h"
 
-#include "store/ServerConnection.h"
-#include "store/ServerDialect.h"
+#include "store/server/ServerConnection.h"
+#include "store/server/ServerDialect.h"
 
 namespace horunea {
 

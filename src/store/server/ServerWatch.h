@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/ServerConnection.h"
+#include "store/server/ServerConnection.h"
 
 #include <QObject>
 #include <QStringList>

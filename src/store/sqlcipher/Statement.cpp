@@ -1,4 +1,4 @@
-#include "store/Statement.h"
+#include "store/sqlcipher/Statement.h"
 
 #include "store/JetDialect.h"
 

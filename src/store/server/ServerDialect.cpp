@@ -1,4 +1,4 @@
-#include "store/ServerDialect.h"
+#include "store/server/ServerDialect.h"
 
 #include "store/Failure.h"
 #include "store/FileTieOrder.h"

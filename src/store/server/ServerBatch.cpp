@@ -1,6 +1,6 @@
-#include "store/ServerBatch.h"
+#include "store/server/ServerBatch.h"
 
-#include "store/ServerDialect.h"
+#include "store/server/ServerDialect.h"
 
 namespace horunea {
 

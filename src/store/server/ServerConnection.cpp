@@ -1,6 +1,6 @@
-#include "store/ServerConnection.h"
+#include "store/server/ServerConnection.h"
 
-#include "store/ServerDialect.h"
+#include "store/server/ServerDialect.h"
 
 #include <QFile>
 

@@ -2,12 +2,14 @@
 
 // The store's own pieces of the SQLCipher C API: prepared statements, the
 // cache that keeps them, and Jet's functions registered on a connection.
-// Only the store includes this.
-#include "store/Database.h"
-
+// Only the SQLCipher engine and the store's pieces that ask SQLite itself
+// include this.
 #include <QHash>
 #include <QString>
-#include <QVarLengthArray>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
 
 #include <sqlcipher/sqlite3.h>
 
