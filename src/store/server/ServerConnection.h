@@ -1,6 +1,10 @@
 #pragma once
 
 #include "store/Failure.h"
+#include "store/server/ServerAddress.h"
+#include "store/server/ServerCopyRows.h"
+#include "store/server/ServerResult.h"
+#include "store/server/ServerRows.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,108 +18,6 @@ struct pg_conn;
 struct pg_result;
 
 namespace horunea {
-
-// Where a shop's data live when they are on a PostgreSQL server: the libpq
-// connection string of the data folder's server.conf (its one line, for
-// example "host=db.shop.lan dbname=horunea user=horunea sslmode=require").
-// The password is never in it: libpq takes it from ~/.pgpass or PGPASSFILE.
-class ServerAddress
-{
-public:
-    // The one line of a server.conf. Throws Failure when it is empty, holds
-    // more than one line, is not a connection string, or names a password.
-    static ServerAddress parse(const QString& text);
-    // Reads the file; throws Failure when it cannot be read or parse refuses.
-    static ServerAddress read(const QString& path);
-
-    const QString& connectionString() const { return m_connectionString; }
-    // The server as messages name it: "db.shop.lan:5432/horunea"; a Unix
-    // socket's folder stands for the host, the defaults for what is left out.
-    const QString& displayName() const { return m_displayName; }
-
-private:
-    QString m_connectionString;
-    QString m_displayName;
-};
-
-// A result as the server handed it over: the cells as UTF-8, valid as long
-// as the result lives; what each column holds.
-class ServerRows
-{
-public:
-    ServerRows() = default;
-    explicit ServerRows(pg_result* result) : m_result(result) {}
-    ServerRows(ServerRows&& other) noexcept;
-    ServerRows& operator=(ServerRows&& other) noexcept;
-    ServerRows(const ServerRows&) = delete;
-    ServerRows& operator=(const ServerRows&) = delete;
-    ~ServerRows();
-
-    int rowCount() const;
-    int columnCount() const;
-    QString columnName(int column) const;
-    // True for a column of whole numbers (the keys, counts, margins).
-    bool isInteger(int column) const;
-    bool isNull(int row, int column) const;
-    // The cell as UTF-8; empty for Null.
-    std::string_view cell(int row, int column) const;
-    // The cell as a whole number (a key); 0 for Null.
-    qint64 integer(int row, int column) const;
-    // The rows changed by a statement that returns none.
-    int changed() const;
-    // The command's tag without its count: "COMMIT", "ROLLBACK", "INSERT" …
-    QByteArray command() const;
-
-private:
-    pg_result* m_result = nullptr;
-};
-
-// A whole result of the server: column names and rows of text, Null kept
-// apart from the empty text.
-class ServerResult
-{
-public:
-    int rowCount() const { return int(m_rows.size()); }
-    int columnCount() const { return int(m_columns.size()); }
-    const QStringList& columnNames() const { return m_columns; }
-    bool isNull(int row, int column) const { return m_rows[size_t(row)][column].isNull(); }
-    // Null as the empty text.
-    QString text(int row, int column) const { return m_rows[size_t(row)][column]; }
-    // The rows changed by a statement that returns none.
-    int changed() const { return m_changed; }
-
-private:
-    friend class ServerConnection;
-    QStringList m_columns;
-    std::vector<QStringList> m_rows; // a null QString for Null
-    int m_changed = 0;
-};
-
-// Rows in the text form of COPY: tab between values, a line per row, \N for
-// Null, the backslash, tab and line ends escaped.
-class ServerCopyRows
-{
-public:
-    void addNull()
-    {
-        separate();
-        m_rows += "\\N";
-    }
-    void add(std::string_view utf8);
-    void add(qint64 number);
-    // Null, a whole number, or text (anything else as its text).
-    void add(const QVariant& value);
-    void endRow();
-    int rowCount() const { return m_count; }
-    const QByteArray& rows() const { return m_rows; }
-    void clear();
-
-private:
-    void separate();
-    QByteArray m_rows;
-    int m_count = 0;
-    bool m_rowStarted = false;
-};
 
 // One connection to the shop's PostgreSQL server. Statements are the
 // server's own SQL with $1, $2 … for the values, which are always bound
