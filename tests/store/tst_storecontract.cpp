@@ -31,6 +31,8 @@ private slots:
     void bulkKeysComeInOrder();
     void aFailedStatementFailsTheCommit_data() { engines(); }
     void aFailedStatementFailsTheCommit();
+    void heldRowsWaitForTheirHolder_data() { engines(); }
+    void heldRowsWaitForTheirHolder();
 
 private:
     static void engines()
@@ -41,6 +43,8 @@ private:
     }
     // A fresh customer database of the engine.
     Database fresh();
+    // Another connection to the database fresh() made last.
+    Database another();
 
     std::unique_ptr<PgCluster> m_cluster;
     std::unique_ptr<TempDataFolder> m_folder;
@@ -74,6 +78,19 @@ Database TstStoreContract::fresh()
         createServerSchema(admin, DatabaseKind::Customer, schema);
     }
     return Database::openServer(address, schema, DatabaseKind::Customer);
+}
+
+Database TstStoreContract::another()
+{
+    QFETCH(bool, server);
+    if (!server)
+        return Database::open(m_folder->file(QStringLiteral("%1.mdb").arg(m_made)));
+    Database db = Database::openServer(ServerAddress::parse(m_cluster->connectionString()),
+                                       serverAccountSchema(DatabaseKind::Customer, m_made),
+                                       DatabaseKind::Customer);
+    // Waits for a held row as long as a file waits for its writer, not forever.
+    db.execRaw(u"SET lock_timeout = '2s'"_qs);
+    return db;
 }
 
 void TstStoreContract::rollbackUnlessCommitted()
@@ -196,6 +213,26 @@ void TstStoreContract::aFailedStatementFailsTheCommit()
     }
     QVERIFY(!db.inTransaction());
     QCOMPARE(db.scalar(u"SELECT count(*) FROM ユーザー"_qs), 0);
+}
+
+// Rows held by one connection's transaction cannot be changed by another
+// until it ends (a file's writer holds the whole file); then they can.
+void TstStoreContract::heldRowsWaitForTheirHolder()
+{
+    Database db = fresh();
+    const qint64 key = db.insert(u"ユーザー"_qs, {{u"表示名"_qs, u"前"_qs}});
+    const QString condition = keyCondition(u"ユーザーID"_qs, QString::number(key));
+    Database other = another();
+    {
+        Transaction t(db);
+        QCOMPARE(db.holdRows(u"ユーザー"_qs, condition), 1);
+        QVERIFY_THROWS_EXCEPTION(
+            Failure, other.update(u"ユーザー"_qs, {{u"表示名"_qs, u"横から"_qs}}, condition));
+        db.update(u"ユーザー"_qs, {{u"表示名"_qs, u"持ち主"_qs}}, condition);
+        t.commit();
+    }
+    QCOMPARE(other.update(u"ユーザー"_qs, {{u"表示名"_qs, u"後から"_qs}}, condition), 1);
+    QCOMPARE(db.query(u"SELECT 表示名 FROM ユーザー"_qs).first().value(0).toString(), u"後から"_qs);
 }
 
 QTEST_GUILESS_MAIN(TstStoreContract)
