@@ -1,5 +1,7 @@
 #include "store/JetDialect.h"
 
+#include "store/Failure.h"
+
 #include "store/Utf8.h"
 
 #include <algorithm>
@@ -174,6 +176,12 @@ QString translateJetSql(const QString& sql, const NameMap& names)
             const QString name = resolved(word, names);
             out += name.isEmpty() ? word : quoteIdentifier(name);
             i = j;
+        } else if (c == u'&') {
+            // Jet joins texts with &, Null as empty; the files' SQL would take
+            // it for a bitwise And and write a number in their place.
+            throw Failure(u"& (文字列をつなぐ Jet の演算子) は使えません。文字列は || でつないで"
+                          u"ください (Null が入ると結果も Null です)。"_qs,
+                          sql);
         } else {
             out += c;
             ++i;

@@ -556,6 +556,15 @@ void TstCli::sqlRunsEveryStatementOrNone()
     r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
              u"select 使用者名 from 使用者 -- ; the end"_qs});
     QCOMPARE(r.out, u"使用者名\na;1\nb\n"_qs);
+    // Jet's & joins texts; the files' SQL would take it for a bitwise And and
+    // write a number: refused, nothing written.
+    r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
+             u"update 使用者 set 使用者名 = 使用者名 & 'x'"_qs});
+    QVERIFY(r.status != 0);
+    QVERIFY2(r.err.contains(u"& (文字列をつなぐ Jet の演算子) は使えません"_qs), qPrintable(r.err));
+    r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs,
+             u"select 使用者名 from 使用者 where 使用者名 <> '&' order by 使用者No"_qs});
+    QCOMPARE(r.out, u"使用者名\na;1\nb\n"_qs);
     r = run({u"--data-dir"_qs, folder.path(), u"sql"_qs, u"master"_qs, u" ; -- nothing"_qs});
     QVERIFY(r.status != 0);
     QVERIFY(r.err.contains(u"SQL が空です"_qs));

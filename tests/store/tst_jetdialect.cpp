@@ -93,6 +93,7 @@ private slots:
     void serverTranslation_data();
     void serverTranslation();
     void serverRefusesALikeOfAnExpression();
+    void jetsJoiningOfTextsIsRefused();
     void likeFollowsJet_data();
     void likeFollowsJet();
     void literalsFindThemselves_data();
@@ -610,11 +611,23 @@ void TstJetDialect::serverRefusesALikeOfAnExpression()
 {
     QString said;
     try {
-        translateForServer(u"SELECT * FROM t WHERE a Like b & '%'"_qs, {});
+        translateForServer(u"SELECT * FROM t WHERE a Like b || '%'"_qs, {});
     } catch (const Failure& e) {
         said = e.message();
     }
     QCOMPARE(said, u"サーバーでは Like の右に文字列か ? だけを書けます。"_qs);
+}
+
+// Jet joins texts with &; the files' SQL would read it as a bitwise And
+// and write a number instead: refused where it is an operator, kept where it
+// is text or a name.
+void TstJetDialect::jetsJoiningOfTextsIsRefused()
+{
+    const NameMap names = buildNameMap({u"ユーザー"_qs, u"表示名"_qs, u"A&B"_qs});
+    QVERIFY_THROWS_EXCEPTION(
+        Failure, translateJetSql(u"UPDATE ユーザー SET 表示名 = 表示名 & 'x'"_qs, names));
+    QCOMPARE(translateJetSql(u"SELECT [A&B] FROM ユーザー WHERE 表示名 = 'A&B' -- &"_qs, names),
+             u"SELECT \"A&B\" FROM \"ユーザー\" WHERE \"表示名\" = 'A&B' -- &"_qs);
 }
 
 QTEST_GUILESS_MAIN(TstJetDialect)
