@@ -46,23 +46,23 @@ void Database::close()
 
 Database Database::open(const QString& path)
 {
-    Database db(SqlCipherEngine::open(path, password()), path);
-    // A file made before the indexes gets them now; one that cannot be
-    // written to is read without them.
-    try {
-        createIndexes(db);
-    } catch (const Failure&) {
-    }
-    return db;
+    return openFile(path, AccountLock());
 }
 
 Database Database::openLocked(const QString& path, const QString& accountName,
                               AccountLock::Mode mode)
 {
     AccountLock lock(path, accountName, mode);
+    return openFile(path, std::move(lock));
+}
+
+Database Database::openFile(const QString& path, AccountLock lock)
+{
     std::unique_ptr<SqlCipherEngine> engine = SqlCipherEngine::open(path, password());
     engine->holdLock(std::move(lock));
     Database db(std::move(engine), path);
+    // A file made before the indexes gets them now; one that cannot be
+    // written to is read without them.
     try {
         createIndexes(db);
     } catch (const Failure&) {

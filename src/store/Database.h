@@ -113,6 +113,8 @@ public:
 
 private:
     Database(std::unique_ptr<Engine> engine, QString path);
+    // A keyed file, holding the lock (none, or the account's) until closed.
+    static Database openFile(const QString& path, AccountLock lock);
     // The engine; Failure when the database is closed.
     Engine& engine() const;
 
